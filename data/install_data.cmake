@@ -1,0 +1,11 @@
+# Copies data/ into the build folder without touching existing save files or exports.
+foreach(name siro.bmp a.bmp)
+  file(COPY_FILE ${SRC}/${name} ${DST}/${name} ONLY_IF_DIFFERENT)
+endforeach()
+file(MAKE_DIRECTORY ${DST}/savedata ${DST}/result)
+file(GLOB saves RELATIVE ${SRC}/savedata ${SRC}/savedata/*.txt)
+foreach(name ${saves})
+  if(NOT EXISTS ${DST}/savedata/${name})
+    file(COPY_FILE ${SRC}/savedata/${name} ${DST}/savedata/${name})
+  endif()
+endforeach()

@@ -1,0 +1,8 @@
+#pragma once
+// One frame of the editor: reads the keys, changes the generator, draws the whole screen.
+
+#include "editor_canvas.h"
+#include "frame_clock.h"
+#include "pattern_generator.h"
+
+void EditorFrame(PatternGenerator& generator, const EditorCanvas& canvas, FrameClock& clock);

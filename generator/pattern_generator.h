@@ -1,0 +1,114 @@
+#pragma once
+// The one state object of the tool: pattern map, palette and its key digits, control points,
+// shape parameters, the editor's small screen state, and the owned frame clock.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "frame_clock.h"
+
+struct Canvas;      // the shell's drawing context; a frame input only
+struct Rasterizer;  // the shell's display device; a frame input only
+
+constexpr int kMapEdge = 256;
+constexpr int kMapCells = kMapEdge * kMapEdge;
+constexpr int kPaletteEntries = 16;
+constexpr int kChannels = 3;  // red, green, blue
+constexpr int kPointCount = 4;
+
+// Cell (x, y) is element x * 256 + y; only the width x height tile carries data.
+using PatternMap = int32_t[kMapCells];
+// 16 entries x {red, green, blue}.
+using Palette = int32_t[kPaletteEntries][kChannels];
+// 16 entries x {red, green, blue} key digits 0..9; 0 means no key.
+using PaletteKeys = int32_t[kPaletteEntries][kChannels];
+
+struct ControlPoint {
+  int32_t x;
+  int32_t y;
+  int32_t scaleX;
+  int32_t scaleY;
+  int32_t weight;
+};
+
+// Outcome of a file operation the user must hear about: a message naming the file.
+struct IoResult {
+  bool ok = true;
+  std::string message;
+  explicit operator bool() const { return ok; }
+  static IoResult Fail(std::string text) { return IoResult{false, std::move(text)}; }
+};
+
+// Palette index of a cell value, negative values included: the value modulo 16 in the
+// mathematical sense, so every reader (preview, export) agrees on one rule.
+constexpr int ColourIndex(int32_t value) { return static_cast<int>(value & 15); }
+
+// Display intensity of a key digit: 32 * d - 32, and 255 (not 256) for 9. Any other
+// non-zero value follows the same formula unclamped.
+constexpr int32_t KeyIntensity(int32_t digit) {
+  return static_cast<int32_t>(32 * static_cast<int64_t>(digit) - 32 - (digit == 9 ? 1 : 0));
+}
+
+// base raised to an integer exponent by repeated squaring.
+double IntPow(double base, int32_t exponent);
+
+struct PatternGenerator {
+  PatternMap map;
+  Palette palette;
+  PaletteKeys keys;
+  int32_t cyclePhase;
+  int8_t previewMode;
+  int32_t cursorColumn;
+  int32_t cursorRow;
+  int32_t panel;
+  int32_t sizeExpX;
+  int32_t sizeExpY;
+  int32_t width;
+  int32_t height;
+  int32_t distortX;
+  int32_t distortY;
+  int32_t reverseX;
+  int32_t reverseY;
+  int32_t mosaicLevel;
+  ControlPoint points[kPointCount];
+  char idLetter;
+  uint8_t patternNumber;
+  uint8_t paletteNumber;
+  std::unique_ptr<FrameClock, void (*)(FrameClock*)> clock;
+  Rasterizer* const* deviceRef;
+  Canvas* canvas;
+
+  // Zeroes every field, then initialises: 64 x 64 tile, pattern 0 and palette 0 loaded from
+  // the working directory, palette rebuilt, map synthesised, preview running.
+  PatternGenerator();
+  PatternGenerator(const PatternGenerator&) = delete;
+  PatternGenerator& operator=(const PatternGenerator&) = delete;
+
+  // Pattern file n: savedata/pat<n>.txt. Missing file: points and shape flags become 0.
+  // Unreadable or malformed numbers leave their fields as they were.
+  void LoadPattern(int n);
+  IoResult SavePattern(int n) const;
+  // Palette file n: savedata/pal<n>.txt, 48 digit characters, channel-major.
+  void LoadPalette(int n);
+  IoResult SavePalette(int n) const;
+
+  // The map read as a 256 x 256 plane of tiles, every other tile mirrored; u, v in 0..255.
+  int32_t TiledCell(int u, int v) const {
+    const int a = u / width, r = u % width;
+    const int b = v / height, s = v % height;
+    const int column = (a % 2 == 0) ? r : width - 1 - r;
+    const int row = (b % 2 == 0) ? s : height - 1 - s;
+    return map[column * kMapEdge + row];
+  }
+
+  void Synthesize();
+  void RebuildPalette();
+  // Writes result/<id>A.bmp .. result/<id>P.bmp from the template a.bmp.
+  IoResult ExportFrames();
+};
+
+// File names, relative to the working directory.
+std::string PatternFileName(int n);
+std::string PaletteFileName(int n);
+std::string FrameFileName(char idLetter, int frame);

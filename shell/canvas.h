@@ -1,0 +1,39 @@
+#pragma once
+// What the editor draws with: four fonts, one sprite batch and the texture slots, slot 0 the
+// white texture. FillRect and DrawText are the only ways anything reaches the screen.
+
+#include <cstdint>
+
+#include "editor_canvas.h"
+#include "rasterizer.h"
+
+constexpr int kFontSlots = 4;
+constexpr int kTextureSlots = 1350;
+
+struct Font;         // font.h
+struct Texture;      // texture.h
+struct SpriteBatch;  // sprite_batch.h
+
+// Set-up outcome of the shell's operations.
+enum class Status { kOk, kFail };
+
+struct Canvas {
+  Rasterizer* device = nullptr;  // not owned; known from the first BeginSprites
+  Font* fonts[kFontSlots] = {};
+  SpriteBatch* sprite = nullptr;
+  Texture* textures[kTextureSlots] = {};
+};
+
+// Loads "siro.bmp" (working directory) into slot 0 and creates the sprite batch.
+Status SetupCanvas(Canvas& canvas, Rasterizer* device);
+// (Re)creates font slot index with the given cell height; always true.
+bool MakeFont(Canvas& canvas, int index, int height);
+Status BeginSprites(Canvas& canvas, Rasterizer* device);
+Status EndSprites(Canvas& canvas);
+void FillRect(Canvas& canvas, int32_t x, int32_t y, int32_t w, int32_t h, uint32_t colour,
+              float z);
+void DrawText(Canvas& canvas, int32_t x, int32_t y, const char* text, int fontIndex);
+void ReleaseCanvas(Canvas& canvas);
+
+// The editor's view of this Canvas.
+EditorCanvas BindEditorCanvas(Canvas& canvas);
