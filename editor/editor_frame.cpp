@@ -1,6 +1,381 @@
 #include "editor_frame.h"
 
-// Placeholder until the editor lands: ends the batch and draws nothing.
-void EditorFrame(PatternGenerator&, const EditorCanvas& canvas, FrameClock&) {
-  if (canvas.endSprites != nullptr) canvas.endSprites(canvas.target);
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <limits>
+
+#include "editor_texts.h"
+#include "key_codes.h"
+
+namespace {
+
+// The longest line, a control-point line with five 11-character numbers, needs 65 bytes.
+constexpr int kTextBufferSize = 96;
+
+constexpr int kFontLines = 2;  // 18 pixels high
+constexpr int kFontHelp = 3;   // 14 pixels high
+
+constexpr float kFront = 0.0f;
+constexpr float kBack = 1.0f;
+
+constexpr int32_t kMinTileExp = 4;
+constexpr int32_t kMaxTileExp = 8;
+constexpr int32_t kMaxMosaic = 4;
+
+// Thin wrappers so a canvas without one of its functions simply draws nothing.
+struct Screen {
+  const EditorCanvas& canvas;
+  void Rect(int32_t x, int32_t y, int32_t w, int32_t h, uint32_t colour, float z) const {
+    if (canvas.fillRect != nullptr) canvas.fillRect(canvas.target, x, y, w, h, colour, z);
+  }
+  // Positions derived from out-of-range cursors are computed wide; one that does not fit a
+  // screen coordinate lies far off the screen anyway and is dropped here.
+  void RectAt(int64_t x, int64_t y, int32_t w, int32_t h, uint32_t colour, float z) const {
+    constexpr int64_t lo = std::numeric_limits<int32_t>::min();
+    constexpr int64_t hi = std::numeric_limits<int32_t>::max();
+    if (x < lo || x > hi || y < lo || y > hi) return;
+    Rect(static_cast<int32_t>(x), static_cast<int32_t>(y), w, h, colour, z);
+  }
+  void End() const {
+    if (canvas.endSprites != nullptr) canvas.endSprites(canvas.target);
+  }
+  void Text(int32_t x, int32_t y, const char* text, int font) const {
+    if (canvas.drawText != nullptr) canvas.drawText(canvas.target, x, y, text, font);
+  }
+};
+
+// Opaque ARGB of a palette entry; only the low 8 bits of each channel count.
+uint32_t EntryColour(const int32_t (&entry)[kChannels]) {
+  return 0xFF000000u | ((static_cast<uint32_t>(entry[0]) & 0xFFu) << 16) |
+         ((static_cast<uint32_t>(entry[1]) & 0xFFu) << 8) |
+         (static_cast<uint32_t>(entry[2]) & 0xFFu);
+}
+
+// Field steps saturate at the int32 limits rather than overflow: a coordinate held at its
+// limit stays there instead of jumping to the other end of the range.
+int32_t SaturatingAdd(int32_t value, int32_t delta) {
+  const int64_t sum = static_cast<int64_t>(value) + delta;
+  return static_cast<int32_t>(std::clamp<int64_t>(sum, std::numeric_limits<int32_t>::min(),
+                                                  std::numeric_limits<int32_t>::max()));
+}
+
+// (value + n) mod n for the cursor wraps. Normal values are never below -1, where this is
+// the plain remainder; any other value still lands in 0..n-1.
+int32_t Wrap(int32_t value, int32_t n) {
+  const int64_t r = (static_cast<int64_t>(value) + n) % n;
+  return static_cast<int32_t>(r < 0 ? r + n : r);
+}
+
+int32_t ClampStep(int32_t value, int32_t a, int32_t lo, int32_t hi) {
+  return static_cast<int32_t>(std::clamp<int64_t>(static_cast<int64_t>(value) + a, lo, hi));
+}
+
+void ReportFailure(const IoResult& result, const char* consequence) {
+  std::fprintf(stderr, "quilmorante: %s%s\n", result.message.c_str(), consequence);
+}
+
+void DrawPreview(const PatternGenerator& g, const Screen& screen) {
+  if (screen.canvas.fillRect == nullptr) return;
+  uint32_t colours[kPaletteEntries];
+  for (int k = 0; k < kPaletteEntries; ++k) colours[k] = EntryColour(g.palette[k]);
+
+  const int columns = g.previewMode == 2 ? kMapEdge / (1 << (8 - g.sizeExpX)) : kMapEdge;
+  const int rows = g.previewMode == 2 ? kMapEdge / (1 << (8 - g.sizeExpY)) : kMapEdge;
+
+  // The mirrored row of every screen row, the same for every column (as TiledCell reads it).
+  int rowOf[kMapEdge];
+  for (int j = 0; j < rows; ++j) {
+    const int b = j / g.height, s = j % g.height;
+    rowOf[j] = (b % 2 == 0) ? s : g.height - 1 - s;
+  }
+  // The phase only shifts the low 4 bits of the sum, so unsigned addition gives the colour
+  // index of v + cyclePhase exactly, without overflow however long the preview runs.
+  const uint32_t phase = static_cast<uint32_t>(g.cyclePhase);
+  const auto fill = screen.canvas.fillRect;
+  void* const target = screen.canvas.target;
+  for (int i = 0; i < columns; ++i) {
+    const int a = i / g.width, r = i % g.width;
+    const int column = (a % 2 == 0) ? r : g.width - 1 - r;
+    const int32_t* cells = &g.map[column * kMapEdge];
+    for (int j = 0; j < rows; ++j) {
+      const uint32_t sum = static_cast<uint32_t>(cells[rowOf[j]]) + phase;
+      const int index = ColourIndex(static_cast<int32_t>(sum & 15u));
+      fill(target, i, j, 2, 2, colours[index], kFront);
+    }
+  }
+}
+
+void PaletteKeyPanel(PatternGenerator& g, const Screen& screen, const uint8_t* keys) {
+  screen.Rect(8, 368, 392, 104, 0xFF181818, kBack);
+  // The box marks the cell selected before this frame's cursor keys and wrap.
+  screen.RectAt(20 + 24 * static_cast<int64_t>(g.cursorColumn),
+                380 + 24 * static_cast<int64_t>(g.cursorRow), 8, 8, 0xFFFFFFFF, kFront);
+  if (KeyTriggered(DIK_RIGHT, keys, false)) g.cursorColumn = SaturatingAdd(g.cursorColumn, 1);
+  if (KeyTriggered(DIK_LEFT, keys, false)) g.cursorColumn = SaturatingAdd(g.cursorColumn, -1);
+  StepRow(g.cursorRow, keys);
+  g.cursorColumn = Wrap(g.cursorColumn, kPaletteEntries);
+  g.cursorRow = Wrap(g.cursorRow, kChannels);
+
+  int32_t& digit = g.keys[g.cursorColumn][g.cursorRow];
+  if (KeyTriggered(DIK_Z, keys, false)) {
+    // Widened: a digit loaded out of range is still stepped without overflow.
+    digit = static_cast<int32_t>((static_cast<int64_t>(digit) + 1) % 10);
+    g.RebuildPalette();
+  }
+  if (KeyTriggered(DIK_X, keys, false)) {
+    digit = 0;
+    g.RebuildPalette();
+  }
+}
+
+int32_t& PointField(ControlPoint& p, int32_t field) {
+  switch (field) {
+    case 0:
+      return p.x;
+    case 1:
+      return p.y;
+    case 2:
+      return p.scaleX;
+    case 3:
+      return p.scaleY;
+    default:
+      return p.weight;
+  }
+}
+
+void ClampScales(PatternGenerator& g) {
+  for (ControlPoint& p : g.points) {
+    p.scaleX = std::max(p.scaleX, 0);
+    p.scaleY = std::max(p.scaleY, 0);
+  }
+}
+
+void ControlPointPanel(PatternGenerator& g, const Screen& screen, const uint8_t* keys) {
+  screen.Rect(312, 0, 224, 128, 0xFF202020, kBack);
+  if (KeyTriggered(DIK_RIGHT, keys, false)) g.cursorColumn = SaturatingAdd(g.cursorColumn, 1);
+  if (KeyTriggered(DIK_LEFT, keys, false)) g.cursorColumn = SaturatingAdd(g.cursorColumn, -1);
+  StepRow(g.cursorRow, keys);
+  g.cursorColumn = Wrap(g.cursorColumn, 5);
+  g.cursorRow = Wrap(g.cursorRow, kPointCount);
+
+  // Positions move on every held frame; the scales and the weight once per press.
+  const bool repeat = g.cursorColumn < 2;
+  int32_t& field = PointField(g.points[g.cursorRow], g.cursorColumn);
+  if (KeyTriggered(DIK_Z, keys, repeat)) {
+    field = SaturatingAdd(field, -1);
+    ClampScales(g);
+    g.Synthesize();
+  }
+  if (KeyTriggered(DIK_X, keys, repeat)) {
+    field = SaturatingAdd(field, 1);
+    ClampScales(g);
+    g.Synthesize();
+  }
+  screen.Rect(326 + 30 * g.cursorColumn, 30 + 24 * g.cursorRow, 30, 18, 0xFF403020, kFront);
+}
+
+uint8_t StepFileNumber(uint8_t number, int32_t a) {
+  return static_cast<uint8_t>((number + a + 100) % 100);
+}
+
+// One LEFT/RIGHT step on a settings row. A switch of pattern or palette number saves the
+// current one first; when that save fails the switch is not made, so the unsaved work stays
+// in memory under its own number instead of being replaced by the next file.
+void StepSetting(PatternGenerator& g, int32_t row, int32_t a) {
+  switch (row) {
+    case 0: {
+      const IoResult saved = g.SavePattern(g.patternNumber);
+      if (!saved) {
+        ReportFailure(saved, "; pattern not switched, the edited pattern is kept");
+        return;
+      }
+      g.patternNumber = StepFileNumber(g.patternNumber, a);
+      g.LoadPattern(g.patternNumber);
+      g.Synthesize();
+      return;
+    }
+    case 1: {
+      const IoResult saved = g.SavePalette(g.paletteNumber);
+      if (!saved) {
+        ReportFailure(saved, "; palette not switched, the edited palette is kept");
+        return;
+      }
+      g.paletteNumber = StepFileNumber(g.paletteNumber, a);
+      g.LoadPalette(g.paletteNumber);
+      g.RebuildPalette();
+      return;
+    }
+    case 2: {
+      // Next or previous capital letter. The floor remainder keeps any letter, even one that
+      // is not a capital, within 'A'..'Z', since it names the exported files.
+      int r = (static_cast<int>(g.idLetter) + a - 39) % 26;
+      if (r < 0) r += 26;
+      g.idLetter = static_cast<char>(r + 65);
+      return;
+    }
+    case 3:
+      g.mosaicLevel = ClampStep(g.mosaicLevel, a, 0, kMaxMosaic);
+      g.Synthesize();
+      return;
+    case 4:
+      g.sizeExpX = ClampStep(g.sizeExpX, a, kMinTileExp, kMaxTileExp);
+      g.width = 1 << g.sizeExpX;
+      g.Synthesize();
+      return;
+    case 5:
+      g.sizeExpY = ClampStep(g.sizeExpY, a, kMinTileExp, kMaxTileExp);
+      g.height = 1 << g.sizeExpY;
+      g.Synthesize();
+      return;
+    default:
+      return;
+  }
+}
+
+void SettingsPanel(PatternGenerator& g, const Screen& screen, const uint8_t* keys) {
+  screen.Rect(312, 192, 224, 160, 0xFF202020, kBack);
+  StepRow(g.cursorRow, keys);
+  int32_t a = 0;
+  if (KeyTriggered(DIK_LEFT, keys, false)) a = -1;
+  if (KeyTriggered(DIK_RIGHT, keys, false)) a = 1;
+  // A row just moved out of range this frame (-1 or 6) takes no step.
+  if (a != 0 && g.cursorRow >= 0 && g.cursorRow <= 5) StepSetting(g, g.cursorRow, a);
+  g.cursorRow = Wrap(g.cursorRow, 6);
+  screen.Rect(400, 200 + 24 * g.cursorRow, 30, 18, 0xFF403020, kFront);
+}
+
+void DrawSwatches(const PatternGenerator& g, const Screen& screen) {
+  for (int k = 0; k < kPaletteEntries; ++k) {
+    screen.Rect(16 + 24 * k, 448, 16, 16, EntryColour(g.palette[k]), kBack);
+  }
+}
+
+void DrawKeyGrid(const PatternGenerator& g, const Screen& screen) {
+  for (int k = 0; k < kPaletteEntries; ++k) {
+    for (int ch = 0; ch < kChannels; ++ch) {
+      const int32_t d = g.keys[k][ch];
+      if (d != 0) {
+        const uint32_t level = static_cast<uint32_t>(KeyIntensity(d)) & 0xFFu;
+        const uint32_t colour = 0xFF000000u | (level << (16 - 8 * ch));
+        screen.Rect(16 + 24 * k, 376 + 24 * ch, 16, 16, colour, kBack);
+      } else {
+        screen.Rect(18 + 24 * k, 378 + 24 * ch, 12, 12, 0xFF808080, kBack);
+      }
+    }
+  }
+}
+
+void DrawTexts(const PatternGenerator& g, const Screen& screen, char (&line)[kTextBufferSize]) {
+  screen.Text(320, 6, kHeading, kFontLines);
+  screen.Text(400, 360, kHelpLine1, kFontHelp);
+  screen.Text(400, 378, kHelpLine2, kFontHelp);
+  screen.Text(400, 396, kHelpLine3, kFontHelp);
+  screen.Text(400, 414, kHelpLine4, kFontHelp);
+
+  std::snprintf(line, sizeof line, kReverseFormat, g.reverseX, g.reverseY);
+  screen.Text(320, 132, line, kFontLines);
+  std::snprintf(line, sizeof line, kDistortFormat, g.distortX, g.distortY);
+  screen.Text(320, 156, line, kFontLines);
+
+  std::snprintf(line, sizeof line, kPatternFormat, static_cast<int>(g.patternNumber));
+  screen.Text(320, 200, line, kFontLines);
+  std::snprintf(line, sizeof line, kPaletteFormat, static_cast<int>(g.paletteNumber));
+  screen.Text(320, 224, line, kFontLines);
+  std::snprintf(line, sizeof line, kIdLetterFormat, static_cast<int>(g.idLetter));
+  screen.Text(320, 248, line, kFontLines);
+  std::snprintf(line, sizeof line, kMosaicFormat, g.mosaicLevel);
+  screen.Text(320, 272, line, kFontLines);
+  std::snprintf(line, sizeof line, kScaleXFormat, static_cast<double>(g.width) * 0.015625);
+  screen.Text(320, 296, line, kFontLines);
+  std::snprintf(line, sizeof line, kScaleYFormat, static_cast<double>(g.height) * 0.015625);
+  screen.Text(320, 320, line, kFontLines);
+}
+
+// -1, 0, 1 cycle 0 -> 1 -> -1 -> 0; widened so no stored value can overflow.
+int32_t NextDistortion(int32_t d) {
+  return static_cast<int32_t>((static_cast<int64_t>(d) + 2) % 3 - 1);
+}
+
+// 0 <-> 1; wraps modulo 2^32 for values no key could have produced.
+int32_t Flipped(int32_t flag) {
+  return static_cast<int32_t>(1u - static_cast<uint32_t>(flag));
+}
+
+}  // namespace
+
+void EditorFrame(PatternGenerator& g, const EditorCanvas& canvas, FrameClock& clock) {
+  const Screen screen{canvas};
+  const uint8_t* const keys = clock.keyState;
+  char line[kTextBufferSize];
+
+  // Only the editor changes the exponents, within 4..8; held there so the map reads of the
+  // preview and of synthesis stay inside the 256 x 256 map whatever the fields were set to.
+  g.sizeExpX = std::clamp(g.sizeExpX, kMinTileExp, kMaxTileExp);
+  g.sizeExpY = std::clamp(g.sizeExpY, kMinTileExp, kMaxTileExp);
+  g.width = 1 << g.sizeExpX;
+  g.height = 1 << g.sizeExpY;
+
+  if (KeyTriggered(DIK_M, keys, false)) {
+    const IoResult exported = g.ExportFrames();
+    if (!exported) ReportFailure(exported, "");
+  }
+
+  if (KeyTriggered(DIK_P, keys, false)) {
+    g.previewMode = static_cast<int8_t>((g.previewMode + 1) % 3);
+    if (g.previewMode != 0) g.Synthesize();
+    g.cyclePhase = 0;
+  }
+  if (g.previewMode != 0) {
+    g.cyclePhase = static_cast<int32_t>(static_cast<uint32_t>(g.cyclePhase) + 1u);
+    DrawPreview(g, screen);
+  }
+
+  if (KeyTriggered(DIK_SPACE, keys, false)) {
+    g.panel = static_cast<int32_t>((static_cast<int64_t>(g.panel) + 1) % 3);
+  }
+
+  switch (g.panel) {
+    case 0:
+      PaletteKeyPanel(g, screen, keys);
+      break;
+    case 1:
+      ControlPointPanel(g, screen, keys);
+      break;
+    case 2:
+      SettingsPanel(g, screen, keys);
+      break;
+    default:
+      break;
+  }
+
+  DrawSwatches(g, screen);
+  DrawKeyGrid(g, screen);
+  screen.End();
+
+  DrawTexts(g, screen, line);
+
+  // After the texts: the reverse and distortion lines show a change one frame later.
+  if (KeyTriggered(DIK_A, keys, false)) {
+    g.distortX = NextDistortion(g.distortX);
+    g.Synthesize();
+  }
+  if (KeyTriggered(DIK_S, keys, false)) {
+    g.distortY = NextDistortion(g.distortY);
+    g.Synthesize();
+  }
+  if (KeyTriggered(DIK_Q, keys, false)) {
+    g.reverseX = Flipped(g.reverseX);
+    g.Synthesize();
+  }
+  if (KeyTriggered(DIK_W, keys, false)) {
+    g.reverseY = Flipped(g.reverseY);
+    g.Synthesize();
+  }
+
+  for (int k = 0; k < kPointCount; ++k) {
+    const ControlPoint& p = g.points[k];
+    std::snprintf(line, sizeof line, kPointFormat, p.x, p.y, p.scaleX, p.scaleY, p.weight);
+    screen.Text(320, 30 + 24 * k, line, kFontLines);
+  }
 }

@@ -1,0 +1,48 @@
+#pragma once
+// The editor's screen texts as code page 932 (Shift JIS) bytes, the encoding its fonts draw.
+// Each line above a text shows it in UTF-8. Literals are split where a hex escape would
+// otherwise swallow the next character. A trail byte may be 0x5C ('\\', escaped below) but
+// never 0x25, so the only '%' bytes are the intended printf directives.
+
+// 中心点　縦横倍率
+inline constexpr char kHeading[] =
+    "\x92\x86\x90S\x93_\x81@\x8F"
+    "c\x89\xA1\x94{\x97\xA6";
+// カーソルキー[SPACE]で移動
+inline constexpr char kHelpLine1[] =
+    "\x83J\x81[\x83\\\x83\x8B\x83L\x81[[SPACE]\x82\xC5\x88\xDA\x93\xAE";
+// [Z][X][A][S][Q][W]でパラメータ変動
+inline constexpr char kHelpLine2[] =
+    "[Z][X][A][S][Q][W]\x82\xC5\x83p\x83\x89\x83\x81\x81[\x83^\x95\xCF\x93\xAE";
+// [P]でプレビュー[M]で出力
+inline constexpr char kHelpLine3[] =
+    "[P]\x82\xC5\x83v\x83\x8C\x83r\x83\x85\x81[[M]\x82\xC5\x8Fo\x97\xCD";
+// 後はもうフィーリングで!!
+inline constexpr char kHelpLine4[] =
+    "\x8C\xE3\x82\xCD\x82\xE0\x82\xA4\x83t\x83"
+    "B\x81[\x83\x8A\x83\x93\x83O\x82\xC5!!";
+// X逆:%3d[Q] Y逆:%3d[W]
+inline constexpr char kReverseFormat[] = "X\x8Bt:%3d[Q] Y\x8Bt:%3d[W]";
+// X歪:%3d[A] Y歪:%3d[S]
+inline constexpr char kDistortFormat[] =
+    "X\x98"
+    "c:%3d[A] Y\x98"
+    "c:%3d[S]";
+// パターン:   %d
+inline constexpr char kPatternFormat[] = "\x83p\x83^\x81[\x83\x93:   %d";
+// パレット:    %d
+inline constexpr char kPaletteFormat[] =
+    "\x83p\x83\x8C\x83"
+    "b\x83g:    %d";
+// 識別番号: %c
+inline constexpr char kIdLetterFormat[] = "\x8E\xAF\x95\xCA\x94\xD4\x8D\x86: %c";
+// モザイクレベル:    %d
+inline constexpr char kMosaicFormat[] =
+    "\x83\x82\x83U\x83"
+    "C\x83N\x83\x8C\x83x\x83\x8B:    %d";
+// Ｘ倍率: %f
+inline constexpr char kScaleXFormat[] = "\x82w\x94{\x97\xA6: %f";
+// Ｙ倍率: %f
+inline constexpr char kScaleYFormat[] = "\x82x\x94{\x97\xA6: %f";
+// (%3d,%3d) (x%3d,x%3d)x%3d
+inline constexpr char kPointFormat[] = "(%3d,%3d) (x%3d,x%3d)x%3d";
