@@ -42,7 +42,9 @@ struct IoResult {
 
 // Palette index of a cell value, negative values included: the value modulo 16 in the
 // mathematical sense, so every reader (preview, export) agrees on one rule.
-constexpr int ColourIndex(int32_t value) { return static_cast<int>(value & 15); }
+constexpr int ColourIndex(int32_t value) {
+  return static_cast<int>(value & 15);
+}
 
 // Display intensity of a key digit: 32 * d - 32, and 255 (not 256) for 9. Any other
 // non-zero value follows the same formula unclamped.

@@ -1,0 +1,27 @@
+#pragma once
+// The colour-cycle frames: sixteen 256 x 256 4-bit BMP files that share the template header
+// and the pixel array and differ only in their colour tables, each rotated one entry on.
+
+#include <cstdint>
+
+#include "pattern_generator.h"
+
+constexpr int kFrameCount = 16;
+constexpr int kHeaderBytes = 54;
+constexpr int kColourTableBytes = 16 * 4;
+constexpr int kPixelBytes = kMapEdge * kMapEdge / 2;
+constexpr int kFrameBytes = kHeaderBytes + kColourTableBytes + kPixelBytes;  // 32886
+
+// Reads the first 54 bytes of "a.bmp"; a missing or shorter template fails.
+IoResult ReadFrameTemplate(uint8_t header[kHeaderBytes]);
+
+// Colour table of frame a: entry n holds palette entry (a + n) mod 16 as blue, green, red, 0,
+// each the low 8 bits of the palette value.
+void BuildColourTable(const Palette& palette, int frame, uint8_t table[kColourTableBytes]);
+
+// The pixel array: row k holds plane row v = k; byte m has the colour index of
+// TiledCell(2m, v) in its high nibble and of TiledCell(2m + 1, v) in its low nibble.
+void BuildFramePixels(const PatternGenerator& g, uint8_t pixels[kPixelBytes]);
+
+// Whether the template stores rows bottom-up (positive height), as BMP files usually do.
+bool TemplateIsBottomUp(const uint8_t header[kHeaderBytes]);

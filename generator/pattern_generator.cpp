@@ -1,0 +1,69 @@
+#include "pattern_generator.h"
+
+#include <cstdio>
+
+namespace {
+
+void DestroyClock(FrameClock* clock) {
+  if (clock == nullptr) return;
+  ReleaseClockInput(*clock);
+  delete clock;
+}
+
+}  // namespace
+
+PatternGenerator::PatternGenerator()
+    : map{},
+      palette{},
+      keys{},
+      cyclePhase(0),
+      previewMode(0),
+      cursorColumn(0),
+      cursorRow(0),
+      panel(0),
+      sizeExpX(0),
+      sizeExpY(0),
+      width(0),
+      height(0),
+      distortX(0),
+      distortY(0),
+      reverseX(0),
+      reverseY(0),
+      mosaicLevel(0),
+      points{},
+      idLetter(0),
+      patternNumber(0),
+      paletteNumber(0),
+      clock(nullptr, &DestroyClock),
+      deviceRef(nullptr),
+      canvas(nullptr) {
+  sizeExpX = 6;
+  sizeExpY = 6;
+  for (auto& entry : keys)
+    for (auto& digit : entry) digit = 0;
+  idLetter = 'A';
+  width = static_cast<int32_t>(IntPow(2, sizeExpX));
+  height = static_cast<int32_t>(IntPow(2, sizeExpY));
+  LoadPattern(0);
+  LoadPalette(0);
+  mosaicLevel = 0;
+  panel = 2;
+  RebuildPalette();
+  Synthesize();
+  previewMode = 1;
+  clock.reset(new FrameClock{});
+}
+
+std::string PatternFileName(int n) {
+  return "savedata/pat" + std::to_string(n) + ".txt";
+}
+
+std::string PaletteFileName(int n) {
+  return "savedata/pal" + std::to_string(n) + ".txt";
+}
+
+std::string FrameFileName(char idLetter, int frame) {
+  char name[32];
+  std::snprintf(name, sizeof name, "result/%c%c.bmp", idLetter, static_cast<char>('A' + frame));
+  return name;
+}

@@ -1,0 +1,147 @@
+// Pattern and palette save files. Loading reads any bytes safely: it scans like the C
+// library's "%d" and "," conversions, where a number that is missing, malformed or does not
+// fit in 32 bits stops the scan and leaves its field (and the rest of that line's fields)
+// as they were.
+
+#include <cstdio>
+#include <limits>
+#include <string>
+
+#include "pattern_generator.h"
+#include "safe_file.h"
+
+namespace {
+
+// A byte stream read the way a text-mode stream of the original platform reads it: a CR
+// directly before an LF vanishes, so files with CR LF line ends load like LF files.
+class TextReader {
+ public:
+  explicit TextReader(std::FILE* file) : file_(file) {}
+
+  int Get() {
+    if (pushed_ != kNone) {
+      const int c = pushed_;
+      pushed_ = kNone;
+      return c;
+    }
+    const int c = std::getc(file_);
+    if (c != '\r') return c;
+    const int next = std::getc(file_);
+    if (next == '\n') return '\n';
+    if (next != EOF) std::ungetc(next, file_);
+    return c;
+  }
+
+  void Unget(int c) {
+    if (c != EOF) pushed_ = c;
+  }
+
+  // One "%d": skips white space, reads an optional sign and decimal digits.
+  bool ScanInt(int32_t& out) {
+    int c = Get();
+    while (c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r') c = Get();
+    bool negative = false;
+    if (c == '+' || c == '-') {
+      negative = (c == '-');
+      c = Get();
+    }
+    if (c < '0' || c > '9') {
+      Unget(c);
+      return false;
+    }
+    int64_t magnitude = 0;
+    bool fits = true;
+    const int64_t limit = negative ? -static_cast<int64_t>(std::numeric_limits<int32_t>::min())
+                                   : std::numeric_limits<int32_t>::max();
+    while (c >= '0' && c <= '9') {
+      if (fits) {
+        magnitude = magnitude * 10 + (c - '0');
+        if (magnitude > limit) fits = false;
+      }
+      c = Get();
+    }
+    Unget(c);
+    if (!fits) return false;
+    out = static_cast<int32_t>(negative ? -magnitude : magnitude);
+    return true;
+  }
+
+  bool Expect(char literal) {
+    const int c = Get();
+    if (c == literal) return true;
+    Unget(c);
+    return false;
+  }
+
+  // Scans "%d,%d,...,%d" into fields in order; stops at the first failure.
+  void ScanList(int32_t* const* fields, int count) {
+    for (int i = 0; i < count; ++i) {
+      if (i > 0 && !Expect(',')) return;
+      if (!ScanInt(*fields[i])) return;
+    }
+  }
+
+ private:
+  static constexpr int kNone = -2;
+  std::FILE* file_;
+  int pushed_ = kNone;
+};
+
+}  // namespace
+
+void PatternGenerator::LoadPattern(int n) {
+  std::FILE* file = std::fopen(PatternFileName(n).c_str(), "rb");
+  if (file == nullptr) {
+    for (auto& p : points) p = ControlPoint{};
+    reverseX = reverseY = distortX = distortY = 0;
+    return;
+  }
+  TextReader reader(file);
+  for (auto& p : points) {
+    int32_t* const fields[] = {&p.x, &p.y, &p.scaleX, &p.scaleY, &p.weight};
+    reader.ScanList(fields, 5);
+  }
+  int32_t* const shape[] = {&reverseX, &reverseY, &distortX, &distortY};
+  reader.ScanList(shape, 4);
+  std::fclose(file);
+}
+
+IoResult PatternGenerator::SavePattern(int n) const {
+  std::string text;
+  char line[96];
+  for (const auto& p : points) {
+    std::snprintf(line, sizeof line, "%d,%d,%d,%d,%d\n", p.x, p.y, p.scaleX, p.scaleY, p.weight);
+    text += line;
+  }
+  std::snprintf(line, sizeof line, "%d,%d,%d,%d", reverseX, reverseY, distortX, distortY);
+  text += line;
+  if (IoResult folder = EnsureDirectory("savedata"); !folder) return folder;
+  return WriteFileAtomically(PatternFileName(n), text.data(), text.size());
+}
+
+void PatternGenerator::LoadPalette(int n) {
+  std::FILE* file = std::fopen(PaletteFileName(n).c_str(), "rb");
+  if (file == nullptr) {
+    for (auto& entry : keys)
+      for (auto& digit : entry) digit = 0;
+    return;
+  }
+  TextReader reader(file);
+  // Unvalidated, as the file format has always been read: past the end each digit is
+  // EOF - '0' = -49, any other character its code minus '0'.
+  for (int channel = 0; channel < kChannels; ++channel)
+    for (int entry = 0; entry < kPaletteEntries; ++entry) keys[entry][channel] = reader.Get() - '0';
+  std::fclose(file);
+}
+
+IoResult PatternGenerator::SavePalette(int n) const {
+  char text[kChannels * kPaletteEntries];
+  int i = 0;
+  for (int channel = 0; channel < kChannels; ++channel)
+    for (int entry = 0; entry < kPaletteEntries; ++entry)
+      // Only the low 8 bits of an out-of-range digit reach the file.
+      text[i++] = static_cast<char>(static_cast<uint32_t>('0') +
+                                    static_cast<uint32_t>(keys[entry][channel]));
+  if (IoResult folder = EnsureDirectory("savedata"); !folder) return folder;
+  return WriteFileAtomically(PaletteFileName(n), text, sizeof text);
+}

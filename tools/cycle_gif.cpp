@@ -1,0 +1,86 @@
+#include "cycle_gif.h"
+
+#include <gif_lib.h>
+
+#include <vector>
+
+#include "safe_file.h"
+
+namespace {
+
+int AppendBytes(GifFileType* gif, const GifByteType* data, int size) {
+  auto* out = static_cast<std::vector<uint8_t>*>(gif->UserData);
+  out->insert(out->end(), data, data + size);
+  return size;
+}
+
+IoResult GifFailure(const std::string& path, int error) {
+  const char* text = GifErrorString(error);
+  return IoResult::Fail(path +
+                        ": cannot encode GIF: " + (text != nullptr ? text : "unknown error"));
+}
+
+}  // namespace
+
+IoResult WriteCycleGif(const std::string& path, const PatternGenerator& g,
+                       const uint8_t header[kHeaderBytes], int delayCentiseconds) {
+  uint8_t packed[kPixelBytes];
+  BuildFramePixels(g, packed);
+  // GIF rows run top-down; a bottom-up BMP shows plane row 255 at the top.
+  const bool bottomUp = TemplateIsBottomUp(header);
+  std::vector<GifByteType> rows(kMapEdge * kMapEdge);
+  for (int r = 0; r < kMapEdge; ++r) {
+    const uint8_t* source = packed + (bottomUp ? kMapEdge - 1 - r : r) * (kMapEdge / 2);
+    for (int m = 0; m < kMapEdge / 2; ++m) {
+      rows[r * kMapEdge + 2 * m] = source[m] >> 4;
+      rows[r * kMapEdge + 2 * m + 1] = source[m] & 15;
+    }
+  }
+
+  std::vector<uint8_t> bytes;
+  int error = 0;
+  GifFileType* gif = EGifOpen(&bytes, AppendBytes, &error);
+  if (gif == nullptr) return GifFailure(path, error);
+  EGifSetGifVersion(gif, true);
+  auto fail = [&](int code) {
+    int ignored = 0;
+    EGifCloseFile(gif, &ignored);
+    return GifFailure(path, code);
+  };
+  if (EGifPutScreenDesc(gif, kMapEdge, kMapEdge, 8, 0, nullptr) != GIF_OK) return fail(gif->Error);
+  // Loop forever.
+  static const GifByteType kNetscape[] = "NETSCAPE2.0";
+  static const GifByteType kLoop[] = {1, 0, 0};
+  if (EGifPutExtensionLeader(gif, APPLICATION_EXT_FUNC_CODE) != GIF_OK ||
+      EGifPutExtensionBlock(gif, 11, kNetscape) != GIF_OK ||
+      EGifPutExtensionBlock(gif, 3, kLoop) != GIF_OK || EGifPutExtensionTrailer(gif) != GIF_OK)
+    return fail(gif->Error);
+
+  for (int a = 0; a < kFrameCount; ++a) {
+    GraphicsControlBlock control{};
+    control.DisposalMode = DISPOSE_DO_NOT;
+    control.UserInputFlag = false;
+    control.DelayTime = delayCentiseconds;
+    control.TransparentColor = NO_TRANSPARENT_COLOR;
+    GifByteType extension[4];
+    const size_t length = EGifGCBToExtension(&control, extension);
+    if (EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, static_cast<int>(length), extension) !=
+        GIF_OK)
+      return fail(gif->Error);
+
+    uint8_t table[kColourTableBytes];
+    BuildColourTable(g.palette, a, table);
+    GifColorType colours[kPaletteEntries];
+    for (int n = 0; n < kPaletteEntries; ++n)
+      colours[n] = GifColorType{table[4 * n + 2], table[4 * n + 1], table[4 * n + 0]};
+    ColorMapObject* map = GifMakeMapObject(kPaletteEntries, colours);
+    if (map == nullptr) return fail(E_GIF_ERR_NOT_ENOUGH_MEM);
+    const int put = EGifPutImageDesc(gif, 0, 0, kMapEdge, kMapEdge, false, map);
+    GifFreeMapObject(map);
+    if (put != GIF_OK) return fail(gif->Error);
+    for (int r = 0; r < kMapEdge; ++r)
+      if (EGifPutLine(gif, rows.data() + r * kMapEdge, kMapEdge) != GIF_OK) return fail(gif->Error);
+  }
+  if (EGifCloseFile(gif, &error) != GIF_OK) return GifFailure(path, error);
+  return WriteFileAtomically(path, bytes.data(), bytes.size());
+}
