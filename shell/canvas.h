@@ -28,10 +28,11 @@ struct Canvas {
 Status SetupCanvas(Canvas& canvas, Rasterizer* device);
 // (Re)creates font slot index with the given cell height; always true.
 bool MakeFont(Canvas& canvas, int index, int height);
+// Whether font slot index holds a font (no Japanese face installed leaves the slots empty).
+bool FontAvailable(const Canvas& canvas, int index);
 Status BeginSprites(Canvas& canvas, Rasterizer* device);
 Status EndSprites(Canvas& canvas);
-void FillRect(Canvas& canvas, int32_t x, int32_t y, int32_t w, int32_t h, uint32_t colour,
-              float z);
+void FillRect(Canvas& canvas, int32_t x, int32_t y, int32_t w, int32_t h, uint32_t colour, float z);
 void DrawText(Canvas& canvas, int32_t x, int32_t y, const char* text, int fontIndex);
 void ReleaseCanvas(Canvas& canvas);
 

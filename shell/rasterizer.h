@@ -14,3 +14,29 @@ struct Rasterizer {
 
 // Sets every pixel to colour and every depth to depth.
 void ClearRasterizer(Rasterizer& device, uint32_t colour, float depth);
+
+struct Texture;  // texture.h
+
+// Draws a w x h sprite with its top-left corner at (x, y) and depth z. The texture repeats
+// across the area from (x, y); each texel is multiplied by colour per channel and the result
+// is blended over the back buffer by its own alpha. Depth test less-or-equal with depth
+// writes. A pixel whose resulting alpha is 0 (a colour-keyed texel, or colour alpha 0) is
+// skipped entirely: it neither changes the colour nor writes depth. z outside [0, 1] lies
+// outside the depth range and draws nothing; so do w <= 0 and h <= 0. Clipped to the screen
+// for every x, y, w, h.
+void DrawSprite(Rasterizer& device, const Texture& texture, int32_t x, int32_t y, int32_t w,
+                int32_t h, uint32_t colour, float z);
+
+// A clip rectangle, right and bottom exclusive, wide enough for any int32 box edge.
+struct ClipBox {
+  int64_t left;
+  int64_t top;
+  int64_t right;
+  int64_t bottom;
+};
+
+// Blends opaque white over the back buffer through an 8-bit coverage bitmap (width x rows,
+// rows pitch bytes apart) whose top-left pixel lands on (left, top); clipped to clip and the
+// screen. Depth is neither tested nor written.
+void DrawCoverage(Rasterizer& device, int64_t left, int64_t top, int width, int rows, int pitch,
+                  const uint8_t* coverage, const ClipBox& clip);

@@ -1,0 +1,103 @@
+#include "canvas.h"
+
+#include <cstdio>
+
+#include "font.h"
+#include "sprite_batch.h"
+#include "texture.h"
+
+namespace {
+
+constexpr const char* kWhiteTextureFile = "siro.bmp";
+
+Font* FontAt(const Canvas& canvas, int index) {
+  return index >= 0 && index < kFontSlots ? canvas.fonts[index] : nullptr;
+}
+
+void ForwardFillRect(void* target, int32_t x, int32_t y, int32_t w, int32_t h, uint32_t colour,
+                     float z) {
+  FillRect(*static_cast<Canvas*>(target), x, y, w, h, colour, z);
+}
+
+void ForwardEndSprites(void* target) {
+  EndSprites(*static_cast<Canvas*>(target));
+}
+
+void ForwardDrawText(void* target, int32_t x, int32_t y, const char* text, int fontIndex) {
+  DrawText(*static_cast<Canvas*>(target), x, y, text, fontIndex);
+}
+
+}  // namespace
+
+Status SetupCanvas(Canvas& canvas, Rasterizer* device) {
+  if (device == nullptr) return Status::kFail;
+  // Setting up again replaces what an earlier set-up made rather than leaking it.
+  ReleaseTexture(canvas.textures[0]);
+  ReleaseSpriteBatch(canvas.sprite);
+  canvas.textures[0] = LoadTexture(kWhiteTextureFile);
+  if (canvas.textures[0] == nullptr) return Status::kFail;
+  canvas.sprite = CreateSpriteBatch(device);
+  return canvas.sprite != nullptr ? Status::kOk : Status::kFail;
+}
+
+bool MakeFont(Canvas& canvas, int index, int height) {
+  if (index < 0 || index >= kFontSlots) return true;
+  ReleaseFont(canvas.fonts[index]);
+  canvas.fonts[index] = CreateFont(height);
+  static bool warned = false;
+  if (canvas.fonts[index] == nullptr && !warned) {
+    warned = true;
+    std::fprintf(stderr, "quilmorante: no Japanese gothic font found; texts are not drawn\n");
+  }
+  return true;
+}
+
+bool FontAvailable(const Canvas& canvas, int index) {
+  return FontAt(canvas, index) != nullptr;
+}
+
+Status BeginSprites(Canvas& canvas, Rasterizer* device) {
+  if (device != nullptr) canvas.device = device;
+  if (canvas.sprite == nullptr) return Status::kFail;
+  return BeginBatch(*canvas.sprite) ? Status::kOk : Status::kFail;
+}
+
+Status EndSprites(Canvas& canvas) {
+  if (canvas.sprite == nullptr) return Status::kFail;
+  return EndBatch(*canvas.sprite) ? Status::kOk : Status::kFail;
+}
+
+void FillRect(Canvas& canvas, int32_t x, int32_t y, int32_t w, int32_t h, uint32_t colour,
+              float z) {
+  // Coarse rejection; whatever passes is drawn whole and clipped by the device.
+  if (x > kScreenWidth || y > kScreenHeight || static_cast<int64_t>(x) + w < 0 ||
+      static_cast<int64_t>(y) + h < 0) {
+    return;
+  }
+  // Outside an open batch, or without the white texture, a rectangle draws nothing.
+  const Texture* white = canvas.textures[0];
+  if (canvas.sprite == nullptr || white == nullptr) return;
+  DrawBatchSprite(*canvas.sprite, *white, x, y, w, h, colour, z);
+}
+
+void DrawText(Canvas& canvas, int32_t x, int32_t y, const char* text, int fontIndex) {
+  Font* font = FontAt(canvas, fontIndex);
+  if (font == nullptr || text == nullptr || canvas.device == nullptr) return;
+  DrawFontText(*font, *canvas.device, x, y, text);
+}
+
+void ReleaseCanvas(Canvas& canvas) {
+  for (Texture*& texture : canvas.textures) ReleaseTexture(texture);
+  ReleaseSpriteBatch(canvas.sprite);
+  for (Font*& font : canvas.fonts) ReleaseFont(font);
+  canvas.device = nullptr;
+}
+
+EditorCanvas BindEditorCanvas(Canvas& canvas) {
+  EditorCanvas view;
+  view.target = &canvas;
+  view.fillRect = ForwardFillRect;
+  view.endSprites = ForwardEndSprites;
+  view.drawText = ForwardDrawText;
+  return view;
+}

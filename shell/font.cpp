@@ -1,0 +1,196 @@
+#include "font.h"
+
+#include <fontconfig/fontconfig.h>
+#include <ft2build.h>
+#include FT_FREETYPE_H
+
+#include <cstdlib>
+#include <cstring>
+#include <optional>
+
+#include "cp932.h"
+
+namespace {
+
+constexpr const char* kFaceName = "ＭＳ Ｐゴシック";
+constexpr const char* kSubstituteFace = "IPAPGothic";  // Debian's fonts-ipafont-gothic
+
+constexpr int kTextBoxWidth = 640;
+constexpr int kTextBoxHeight = 128;
+
+struct FaceFile {
+  std::string path;
+  int index = 0;
+  std::string family;
+};
+
+bool HasFamily(FcPattern* font, const char* family) {
+  FcChar8* name = nullptr;
+  for (int n = 0; FcPatternGetString(font, FC_FAMILY, n, &name) == FcResultMatch; ++n) {
+    if (FcStrCmpIgnoreCase(name, reinterpret_cast<const FcChar8*>(family)) == 0) return true;
+  }
+  return false;
+}
+
+bool SpeaksJapanese(FcPattern* font) {
+  FcLangSet* langs = nullptr;
+  return FcPatternGetLangSet(font, FC_LANG, 0, &langs) == FcResultMatch &&
+         FcLangSetHasLang(langs, reinterpret_cast<const FcChar8*>("ja")) == FcLangEqual;
+}
+
+// Fontconfig always answers with some face; accept it only when it is the family asked for
+// or, for the generic request, when it covers Japanese.
+std::optional<FaceFile> Match(const char* family, bool exactFamily) {
+  FcPattern* pattern = FcPatternCreate();
+  if (pattern == nullptr) return std::nullopt;
+  FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family));
+  FcPatternAddString(pattern, FC_LANG, reinterpret_cast<const FcChar8*>("ja"));
+  FcPatternAddInteger(pattern, FC_WEIGHT, FC_WEIGHT_REGULAR);
+  FcPatternAddInteger(pattern, FC_SLANT, FC_SLANT_ROMAN);
+  FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+  FcDefaultSubstitute(pattern);
+  FcResult result = FcResultNoMatch;
+  FcPattern* font = FcFontMatch(nullptr, pattern, &result);
+  FcPatternDestroy(pattern);
+  if (font == nullptr) return std::nullopt;
+  std::optional<FaceFile> face;
+  FcChar8* file = nullptr;
+  const bool fits = exactFamily ? HasFamily(font, family) : SpeaksJapanese(font);
+  if (fits && FcPatternGetString(font, FC_FILE, 0, &file) == FcResultMatch) {
+    face.emplace();
+    face->path = reinterpret_cast<const char*>(file);
+    FcPatternGetInteger(font, FC_INDEX, 0, &face->index);
+    FcChar8* name = nullptr;
+    if (FcPatternGetString(font, FC_FAMILY, 0, &name) == FcResultMatch) {
+      face->family = reinterpret_cast<const char*>(name);
+    }
+  }
+  FcPatternDestroy(font);
+  return face;
+}
+
+std::optional<FaceFile> FindFace() {
+  if (!FcInit()) return std::nullopt;
+  if (auto face = Match(kFaceName, true)) return face;
+  if (auto face = Match(kSubstituteFace, true)) return face;
+  return Match("sans-serif", false);
+}
+
+int Pixels(FT_Pos value26dot6) {
+  return static_cast<int>((value26dot6 + 32) >> 6);
+}
+
+}  // namespace
+
+Font* CreateFont(int height) {
+  if (height <= 0) return nullptr;
+  const std::optional<FaceFile> file = FindFace();
+  if (!file) return nullptr;
+  auto* font = new Font;
+  font->family = file->family;
+  font->height = height;
+  FT_Library library = nullptr;
+  FT_Face face = nullptr;
+  bool ready = FT_Init_FreeType(&library) == 0;
+  if (ready) font->library = library;
+  ready = ready && FT_New_Face(library, file->path.c_str(), file->index, &face) == 0;
+  if (ready) font->face = face;
+  if (ready) {
+    // The height is the cell height, ascender plus descender, as Windows fonts are sized.
+    FT_Size_RequestRec request = {};
+    request.type = FT_SIZE_REQUEST_TYPE_CELL;
+    request.height = static_cast<FT_Long>(height) * 64;
+    ready = FT_Request_Size(face, &request) == 0;
+  }
+  if (!ready) {
+    ReleaseFont(font);
+    return nullptr;
+  }
+  font->ascender = Pixels(face->size->metrics.ascender);
+  font->lineSpacing = Pixels(face->size->metrics.height);
+  return font;
+}
+
+void ReleaseFont(Font*& font) {
+  if (font == nullptr) return;
+  if (font->face != nullptr) FT_Done_Face(font->face);
+  if (font->library != nullptr) FT_Done_FreeType(font->library);
+  delete font;
+  font = nullptr;
+}
+
+const Glyph& FindGlyph(Font& font, char32_t codePoint) {
+  auto found = font.glyphs.find(codePoint);
+  if (found != font.glyphs.end()) return found->second;
+  Glyph glyph;
+  FT_Face face = font.face;
+  // Outlines only: embedded bitmaps would come out aliased.
+  if (FT_Load_Char(face, codePoint, FT_LOAD_NO_BITMAP | FT_LOAD_TARGET_NORMAL) == 0 &&
+      FT_Render_Glyph(face->glyph, FT_RENDER_MODE_NORMAL) == 0) {
+    const FT_GlyphSlot slot = face->glyph;
+    const FT_Bitmap& bitmap = slot->bitmap;
+    glyph.advance = Pixels(slot->advance.x);
+    if (bitmap.pixel_mode == FT_PIXEL_MODE_GRAY && bitmap.width > 0 && bitmap.rows > 0) {
+      glyph.left = slot->bitmap_left;
+      glyph.top = slot->bitmap_top;
+      glyph.width = static_cast<int>(bitmap.width);
+      glyph.rows = static_cast<int>(bitmap.rows);
+      glyph.offset = font.coverage.size();
+      const int pitch = std::abs(bitmap.pitch);
+      for (int row = 0; row < glyph.rows; ++row) {
+        // A negative pitch stores the rows bottom-up.
+        const int source = bitmap.pitch < 0 ? glyph.rows - 1 - row : row;
+        const unsigned char* bytes = bitmap.buffer + static_cast<ptrdiff_t>(source) * pitch;
+        if (bitmap.num_grays == 256) {
+          font.coverage.insert(font.coverage.end(), bytes, bytes + glyph.width);
+        } else {
+          const unsigned top = bitmap.num_grays > 1 ? bitmap.num_grays - 1 : 1;
+          for (int column = 0; column < glyph.width; ++column) {
+            font.coverage.push_back(static_cast<uint8_t>(bytes[column] * 255u / top));
+          }
+        }
+      }
+    }
+  }
+  return font.glyphs.emplace(codePoint, glyph).first->second;
+}
+
+void DrawFontText(Font& font, Rasterizer& device, int32_t x, int32_t y, const char* text) {
+  if (text == nullptr) return;
+  const ClipBox clip = {x, y, static_cast<int64_t>(x) + kTextBoxWidth,
+                        static_cast<int64_t>(y) + kTextBoxHeight};
+  const int64_t screenBottom = std::min<int64_t>(clip.bottom, kScreenHeight);
+  const int64_t screenRight = std::min<int64_t>(clip.right, kScreenWidth);
+  int64_t penX = x;
+  int64_t lineTop = y;
+  bool afterCarriageReturn = false;
+  const size_t length = std::strlen(text);
+  size_t done = 0;
+  char32_t codePoints[128];
+  while (done < length) {
+    const Cp932Chunk chunk = DecodeCp932(text + done, length - done, codePoints, 128);
+    if (chunk.bytesRead == 0) break;
+    done += chunk.bytesRead;
+    for (size_t i = 0; i < chunk.codePoints; ++i) {
+      const char32_t c = codePoints[i];
+      if (c == U'\n' || c == U'\r') {
+        const bool secondHalf = c == U'\n' && afterCarriageReturn;
+        afterCarriageReturn = c == U'\r';
+        if (secondHalf) continue;
+        penX = x;
+        lineTop += font.lineSpacing;
+        // Every further line lies below the box.
+        if (lineTop >= screenBottom) return;
+        continue;
+      }
+      afterCarriageReturn = false;
+      if (c < 0x20 || penX >= screenRight) continue;  // past the right edge until the next line
+      const Glyph& glyph = FindGlyph(font, c);
+      if (glyph.rows > 0) {
+        DrawCoverage(device, penX + glyph.left, lineTop + font.ascender - glyph.top, glyph.width,
+                     glyph.rows, glyph.width, font.coverage.data() + glyph.offset, clip);
+      }
+      penX += glyph.advance;
+    }
+  }
+}
