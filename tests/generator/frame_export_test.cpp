@@ -1,0 +1,207 @@
+#include "frame_export.h"
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
+#include <filesystem>
+#include <memory>
+
+#include "pattern_generator.h"
+#include "temp_folder.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct ExportFixture : ::testing::Test {
+  TempFolder folder;
+  std::unique_ptr<PatternGenerator> g;
+  void SetUp() override {
+    WriteText("a.bmp", FrameTemplate() + "trailing bytes are ignored");
+    WriteText("savedata/pat0.txt", "32,32,1,1,4\n10,50,2,1,-3\n0,0,0,0,0\n0,0,0,0,0\n0,0,1,0");
+    WriteText("savedata/pal0.txt",
+              "9000000010000000"
+              "0000090000000100"
+              "0010000000900000");
+    g = std::make_unique<PatternGenerator>();
+  }
+  std::string Frame(char id, int a) { return ReadText(FrameFileName(id, a)); }
+  static int Nibble(const std::string& file, int u, int v) {
+    const uint8_t byte = static_cast<uint8_t>(file[118 + v * 128 + u / 2]);
+    return u % 2 == 0 ? byte >> 4 : byte & 15;
+  }
+};
+
+TEST_F(ExportFixture, SixteenFramesDifferOnlyInTheColourTable) {
+  g->idLetter = 'C';
+  ASSERT_TRUE(g->ExportFrames());
+  const std::string first = Frame('C', 0);
+  ASSERT_EQ(first.size(), 32886u);
+  EXPECT_EQ(first.substr(0, 54), FrameTemplate());
+  for (int a = 0; a < 16; ++a) {
+    const std::string frame = Frame('C', a);
+    ASSERT_EQ(frame.size(), 32886u) << "frame " << a;
+    EXPECT_EQ(frame.substr(0, 54), first.substr(0, 54));
+    EXPECT_EQ(frame.substr(118), first.substr(118));
+    for (int n = 0; n < 16; ++n) {
+      const int32_t* entry = g->palette[(a + n) % 16];
+      const int at = 54 + 4 * n;
+      EXPECT_EQ(static_cast<uint8_t>(frame[at + 0]), static_cast<uint8_t>(entry[2]));
+      EXPECT_EQ(static_cast<uint8_t>(frame[at + 1]), static_cast<uint8_t>(entry[1]));
+      EXPECT_EQ(static_cast<uint8_t>(frame[at + 2]), static_cast<uint8_t>(entry[0]));
+      EXPECT_EQ(frame[at + 3], 0);
+    }
+  }
+  EXPECT_FALSE(fs::exists("result/AA.bmp"));
+}
+
+TEST_F(ExportFixture, PixelsFollowTheMirroredPlane) {
+  ASSERT_TRUE(g->ExportFrames());
+  const std::string frame = Frame('A', 0);
+  for (int v = 0; v < 256; ++v)
+    for (int u = 0; u < 256; ++u)
+      ASSERT_EQ(Nibble(frame, u, v), ColourIndex(g->TiledCell(u, v))) << u << "," << v;
+  // Symmetric about both middle lines whenever the tile is below 256.
+  for (int v = 0; v < 256; ++v)
+    for (int u = 0; u < 128; ++u) {
+      ASSERT_EQ(Nibble(frame, u, v), Nibble(frame, 255 - u, v));
+      ASSERT_EQ(Nibble(frame, v, u), Nibble(frame, v, 255 - u));
+    }
+}
+
+TEST_F(ExportFixture, TiledCellMirrorsEveryOtherTile) {
+  struct Probe {
+    int u, column;
+  };
+  const Probe probes[] = {{0, 0},   {63, 63},  {64, 63},  {127, 0},
+                          {128, 0}, {191, 63}, {192, 63}, {255, 0}};
+  for (int i = 0; i < kMapCells; ++i) g->map[i] = i;
+  for (const Probe& p : probes) {
+    EXPECT_EQ(g->TiledCell(p.u, 0), p.column * 256) << "u " << p.u;
+    EXPECT_EQ(g->TiledCell(0, p.u), p.column) << "v " << p.u;
+  }
+  g->width = g->height = 256;
+  for (int u = 0; u < 256; ++u) EXPECT_EQ(g->TiledCell(u, 5), u * 256 + 5);
+}
+
+TEST(FrameBytes, NibbleOrderColourTableAndLowBits) {
+  TempFolder folder;
+  auto g = std::make_unique<PatternGenerator>();
+  g->width = g->height = 256;
+  g->map[0 * 256 + 0] = 3;
+  g->map[1 * 256 + 0] = 17;
+  g->map[2 * 256 + 0] = -1;  // negative values index entry v & 15
+  g->map[3 * 256 + 0] = -16;
+  uint8_t pixels[kPixelBytes];
+  BuildFramePixels(*g, pixels);
+  EXPECT_EQ(pixels[0], 0x31);
+  EXPECT_EQ(pixels[1], 0xF0);
+
+  Palette palette{};
+  palette[0][0] = 255;
+  palette[0][1] = 128;
+  palette[0][2] = 0;
+  palette[1][0] = 288;
+  palette[1][1] = -64;
+  uint8_t table[kColourTableBytes];
+  BuildColourTable(palette, 0, table);
+  EXPECT_EQ(table[0], 0x00);
+  EXPECT_EQ(table[1], 0x80);
+  EXPECT_EQ(table[2], 0xFF);
+  EXPECT_EQ(table[3], 0x00);
+  EXPECT_EQ(table[6], 0x20);
+  EXPECT_EQ(table[5], 0xC0);
+  BuildColourTable(palette, 15, table);  // frame P: entry 15 first, then 0..14
+  EXPECT_EQ(table[4 + 2], 0xFF);
+}
+
+TEST(FrameBytes, TemplateOrientation) {
+  uint8_t header[kHeaderBytes];
+  std::string bottomUp = FrameTemplate(256), topDown = FrameTemplate(-256);
+  std::copy(bottomUp.begin(), bottomUp.end(), header);
+  EXPECT_TRUE(TemplateIsBottomUp(header));
+  std::copy(topDown.begin(), topDown.end(), header);
+  EXPECT_FALSE(TemplateIsBottomUp(header));
+}
+
+TEST_F(ExportFixture, ExportResynthesisesAndRebuilds) {
+  g->points[0].weight = 8;  // not yet synthesised
+  g->keys[3][0] = 5;        // not yet rebuilt
+  ASSERT_TRUE(g->ExportFrames());
+  auto fresh = std::make_unique<PatternGenerator>();
+  fresh->points[0].weight = 8;
+  fresh->keys[3][0] = 5;
+  fresh->Synthesize();
+  fresh->RebuildPalette();
+  for (int i = 0; i < kMapCells; ++i) ASSERT_EQ(g->map[i], fresh->map[i]);
+  EXPECT_EQ(g->palette[3][0], 128);
+}
+
+struct TemplateCase {
+  const char* name;
+  bool present;
+  std::string bytes;
+};
+
+class BadTemplate : public ::testing::TestWithParam<TemplateCase> {};
+
+// A missing or short template stops the export before any frame is written.
+TEST_P(BadTemplate, WritesNothingAndReports) {
+  TempFolder folder;
+  if (GetParam().present) WriteText("a.bmp", GetParam().bytes);
+  auto g = std::make_unique<PatternGenerator>();
+  const IoResult result = g->ExportFrames();
+  EXPECT_FALSE(result);
+  EXPECT_NE(result.message.find("a.bmp"), std::string::npos) << result.message;
+  EXPECT_FALSE(fs::exists("result/AA.bmp"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Export, BadTemplate,
+    ::testing::Values(TemplateCase{"Missing", false, ""}, TemplateCase{"Empty", true, ""},
+                      TemplateCase{"Short", true, FrameTemplate().substr(0, 53)}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(ExportFixture, CreatesTheResultFolder) {
+  ASSERT_FALSE(fs::exists("result"));
+  ASSERT_TRUE(g->ExportFrames());
+  EXPECT_TRUE(fs::is_directory("result"));
+}
+
+TEST_F(ExportFixture, OtherFilesInResultAreLeftAlone) {
+  WriteText("result/notes.txt", "mine");
+  ASSERT_TRUE(g->ExportFrames());
+  EXPECT_EQ(ReadText("result/notes.txt"), "mine");
+}
+
+TEST_F(ExportFixture, FailedWriteKeepsEarlierFramesWhole) {
+  ASSERT_TRUE(g->ExportFrames());
+  const std::string before = Frame('A', 0);
+  g->points[0].weight = 40;
+  {
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit previous{};
+    getrlimit(RLIMIT_FSIZE, &previous);
+    rlimit limit = previous;
+    limit.rlim_cur = 1000;
+    setrlimit(RLIMIT_FSIZE, &limit);
+    const IoResult result = g->ExportFrames();
+    setrlimit(RLIMIT_FSIZE, &previous);
+    std::signal(SIGXFSZ, SIG_DFL);
+    EXPECT_FALSE(result);
+    EXPECT_NE(result.message.find("result/AA.bmp"), std::string::npos) << result.message;
+  }
+  EXPECT_EQ(Frame('A', 0), before);
+  for (const auto& entry : fs::directory_iterator("result"))
+    EXPECT_EQ(fs::file_size(entry.path()), 32886u) << entry.path();
+}
+
+TEST_F(ExportFixture, ResultTakenByAFileFails) {
+  WriteText("result", "a file, not a folder");
+  const IoResult result = g->ExportFrames();
+  EXPECT_FALSE(result);
+  EXPECT_NE(result.message.find("result"), std::string::npos);
+}
+
+}  // namespace

@@ -1,0 +1,260 @@
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
+#include <filesystem>
+#include <memory>
+
+#include "pattern_generator.h"
+#include "temp_folder.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+TEST(Initialisation, WithoutSaveFolder) {
+  TempFolder folder;
+  auto g = std::make_unique<PatternGenerator>();
+  for (const auto& p : g->points) {
+    EXPECT_EQ(p.x, 0);
+    EXPECT_EQ(p.weight, 0);
+  }
+  EXPECT_EQ(g->reverseX + g->reverseY + g->distortX + g->distortY, 0);
+  for (const auto& entry : g->keys)
+    for (int digit : entry) EXPECT_EQ(digit, 0);
+  EXPECT_EQ(g->width, 64);
+  EXPECT_EQ(g->height, 64);
+  EXPECT_EQ(g->panel, 2);
+  EXPECT_EQ(g->previewMode, 1);
+  EXPECT_EQ(g->idLetter, 'A');
+  EXPECT_EQ(g->cyclePhase, 0);
+  EXPECT_EQ(g->map[0], 1024);
+  ASSERT_NE(g->clock, nullptr);
+  for (uint8_t key : g->clock->keyState) EXPECT_EQ(key, 0);
+}
+
+TEST(Initialisation, LoadsSlotZero) {
+  TempFolder folder;
+  WriteText("savedata/pat0.txt", "32,32,1,1,4\n0,0,0,0,0\n0,0,0,0,0\n0,0,0,0,0\n0,0,0,0");
+  WriteText("savedata/pal0.txt", "1" + std::string(47, '0'));
+  auto g = std::make_unique<PatternGenerator>();
+  EXPECT_EQ(g->map[0], 1069);
+  EXPECT_EQ(g->keys[0][0], 1);
+  EXPECT_EQ(g->keys[1][0], 0);
+  EXPECT_EQ(g->keys[0][1], 0);
+}
+
+TEST(PatternFile, ZeroedPatternIsWrittenExactly) {
+  TempFolder folder;
+  auto g = std::make_unique<PatternGenerator>();
+  ASSERT_TRUE(g->SavePattern(7));  // creates savedata/ when it is missing
+  EXPECT_EQ(ReadText("savedata/pat7.txt"), "0,0,0,0,0\n0,0,0,0,0\n0,0,0,0,0\n0,0,0,0,0\n0,0,0,0");
+}
+
+TEST(PatternFile, RoundTripKeepsEveryField) {
+  TempFolder folder;
+  auto g = std::make_unique<PatternGenerator>();
+  const ControlPoint points[] = {{1, -2, 3, 4, -5},
+                                 {2147483647, -2147483647 - 1, 0, 9, 100},
+                                 {-64, 64, 7, 0, 0},
+                                 {12, 34, 56, 78, 90}};
+  for (int i = 0; i < kPointCount; ++i) g->points[i] = points[i];
+  g->reverseX = 1;
+  g->reverseY = 0;
+  g->distortX = -1;
+  g->distortY = 1;
+  ASSERT_TRUE(g->SavePattern(99));
+  EXPECT_EQ(ReadText("savedata/pat99.txt").substr(0, 12), "1,-2,3,4,-5\n");
+  auto h = std::make_unique<PatternGenerator>();
+  h->LoadPattern(99);
+  for (int i = 0; i < kPointCount; ++i) {
+    EXPECT_EQ(h->points[i].x, points[i].x);
+    EXPECT_EQ(h->points[i].y, points[i].y);
+    EXPECT_EQ(h->points[i].scaleX, points[i].scaleX);
+    EXPECT_EQ(h->points[i].scaleY, points[i].scaleY);
+    EXPECT_EQ(h->points[i].weight, points[i].weight);
+  }
+  EXPECT_EQ(h->reverseX, 1);
+  EXPECT_EQ(h->reverseY, 0);
+  EXPECT_EQ(h->distortX, -1);
+  EXPECT_EQ(h->distortY, 1);
+}
+
+struct LoadCase {
+  const char* name;
+  std::string text;
+  ControlPoint first;   // expected points[0]
+  ControlPoint second;  // expected points[1]
+  int32_t shape[4];     // reverseX, reverseY, distortX, distortY
+};
+
+class PatternLoad : public ::testing::TestWithParam<LoadCase> {};
+
+// Every field starts at 9 so that a field the load leaves alone shows.
+TEST_P(PatternLoad, Fields) {
+  const LoadCase& c = GetParam();
+  TempFolder folder;
+  auto g = std::make_unique<PatternGenerator>();
+  for (auto& p : g->points) p = {9, 9, 9, 9, 9};
+  g->reverseX = g->reverseY = g->distortX = g->distortY = 9;
+  WriteText("savedata/pat3.txt", c.text);
+  g->LoadPattern(3);
+  const ControlPoint* want[] = {&c.first, &c.second};
+  for (int i = 0; i < 2; ++i) {
+    EXPECT_EQ(g->points[i].x, want[i]->x) << "point " << i;
+    EXPECT_EQ(g->points[i].y, want[i]->y) << "point " << i;
+    EXPECT_EQ(g->points[i].scaleX, want[i]->scaleX) << "point " << i;
+    EXPECT_EQ(g->points[i].scaleY, want[i]->scaleY) << "point " << i;
+    EXPECT_EQ(g->points[i].weight, want[i]->weight) << "point " << i;
+  }
+  EXPECT_EQ(g->reverseX, c.shape[0]);
+  EXPECT_EQ(g->reverseY, c.shape[1]);
+  EXPECT_EQ(g->distortX, c.shape[2]);
+  EXPECT_EQ(g->distortY, c.shape[3]);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    SaveFiles, PatternLoad,
+    ::testing::Values(
+        LoadCase{"Plain",
+                 "1,2,3,4,5\n6,7,8,9,10\n0,0,0,0,0\n0,0,0,0,0\n1,0,-1,1",
+                 {1, 2, 3, 4, 5},
+                 {6, 7, 8, 9, 10},
+                 {1, 0, -1, 1}},
+        LoadCase{"CrLf",
+                 "1,2,3,4,5\r\n6,7,8,9,10\r\n0,0,0,0,0\r\n0,0,0,0,0\r\n1,0,-1,1\r\n",
+                 {1, 2, 3, 4, 5},
+                 {6, 7, 8, 9, 10},
+                 {1, 0, -1, 1}},
+        LoadCase{"LeadingWhiteSpace",
+                 "  1, 2,\t3,\n4,5 6,7,8,9,10 0,0,0,0,0 0,0,0,0,0 1,1,1,1",
+                 {1, 2, 3, 4, 5},
+                 {6, 7, 8, 9, 10},
+                 {1, 1, 1, 1}},
+        LoadCase{"ShortFile", "1,2", {1, 2, 9, 9, 9}, {9, 9, 9, 9, 9}, {9, 9, 9, 9}},
+        LoadCase{"Empty", "", {9, 9, 9, 9, 9}, {9, 9, 9, 9, 9}, {9, 9, 9, 9}},
+        // A malformed number stops that point's scan; the next scan starts where it stopped.
+        LoadCase{
+            "Malformed", "1,x,3,4,5\n6,7,8,9,10\n", {1, 9, 9, 9, 9}, {9, 9, 9, 9, 9}, {9, 9, 9, 9}},
+        LoadCase{"MissingComma", "1 2 3 4 5\n", {1, 9, 9, 9, 9}, {2, 9, 9, 9, 9}, {5, 9, 9, 9}},
+        LoadCase{"TooLargeForInt32",
+                 "1,2,2147483648,4,5\n6,7,8,9,10\n",
+                 {1, 2, 9, 9, 9},
+                 {9, 9, 9, 9, 9},
+                 {9, 9, 9, 9}},
+        LoadCase{"Int32Limits",
+                 "2147483647,-2147483648,0,0,0\n",
+                 {2147483647, -2147483647 - 1, 0, 0, 0},
+                 {9, 9, 9, 9, 9},
+                 {9, 9, 9, 9}},
+        LoadCase{"HugeDigitRun",
+                 "1," + std::string(5000, '7') + ",3\n",
+                 {1, 9, 9, 9, 9},
+                 {9, 9, 9, 9, 9},
+                 {9, 9, 9, 9}},
+        LoadCase{"BinaryBytes",
+                 std::string("\x00\xff\x80,1", 5),
+                 {9, 9, 9, 9, 9},
+                 {9, 9, 9, 9, 9},
+                 {9, 9, 9, 9}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(PatternFile, MissingFileZeroesPointsAndShape) {
+  TempFolder folder;
+  auto g = std::make_unique<PatternGenerator>();
+  g->points[2] = {1, 2, 3, 4, 5};
+  g->reverseY = 1;
+  g->distortX = -1;
+  g->LoadPattern(42);
+  EXPECT_EQ(g->points[2].x, 0);
+  EXPECT_EQ(g->points[2].weight, 0);
+  EXPECT_EQ(g->reverseY, 0);
+  EXPECT_EQ(g->distortX, 0);
+}
+
+TEST(PaletteFile, RoundTripAndLayout) {
+  TempFolder folder;
+  auto g = std::make_unique<PatternGenerator>();
+  for (int e = 0; e < kPaletteEntries; ++e)
+    for (int ch = 0; ch < kChannels; ++ch) g->keys[e][ch] = (e + 3 * ch) % 10;
+  ASSERT_TRUE(g->SavePalette(5));
+  const std::string text = ReadText("savedata/pal5.txt");
+  ASSERT_EQ(text.size(), 48u);
+  EXPECT_EQ(text.substr(0, 16), "0123456789012345");  // red digits of entries 0..15
+  EXPECT_EQ(text.substr(16, 3), "345");               // green starts at character 17
+  auto h = std::make_unique<PatternGenerator>();
+  h->LoadPalette(5);
+  for (int e = 0; e < kPaletteEntries; ++e)
+    for (int ch = 0; ch < kChannels; ++ch) EXPECT_EQ(h->keys[e][ch], g->keys[e][ch]);
+}
+
+TEST(PaletteFile, ShortAndOddFiles) {
+  TempFolder folder;
+  auto g = std::make_unique<PatternGenerator>();
+  WriteText("savedata/pal1.txt", "12");
+  g->LoadPalette(1);
+  EXPECT_EQ(g->keys[0][0], 1);
+  EXPECT_EQ(g->keys[1][0], 2);
+  EXPECT_EQ(g->keys[2][0], -49);  // past the end
+  EXPECT_EQ(g->keys[15][2], -49);
+  WriteText("savedata/pal2.txt", "a\r\n" + std::string(45, '0'));
+  g->LoadPalette(2);
+  EXPECT_EQ(g->keys[0][0], 'a' - '0');
+  EXPECT_EQ(g->keys[1][0], '\n' - '0');  // CR LF reads as one line end
+  EXPECT_EQ(g->keys[2][0], 0);
+  g->RebuildPalette();  // out-of-range digits are harmless
+  g->LoadPalette(3);    // missing: all keys 0
+  for (const auto& entry : g->keys)
+    for (int digit : entry) EXPECT_EQ(digit, 0);
+}
+
+// Writes beyond the file size limit fail (EFBIG) even for root, as a full disk would.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+    getrlimit(RLIMIT_FSIZE, &previous_);
+    rlimit limit = previous_;
+    limit.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ~FileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &previous_);
+    std::signal(SIGXFSZ, previousHandler_);
+  }
+
+ private:
+  rlimit previous_{};
+  void (*previousHandler_)(int) = nullptr;
+};
+
+TEST(SaveFailures, FailedWriteKeepsTheOldFileAndReports) {
+  TempFolder folder;
+  auto g = std::make_unique<PatternGenerator>();
+  g->points[0] = {1, 1, 1, 1, 1};
+  ASSERT_TRUE(g->SavePattern(0));
+  const std::string before = ReadText("savedata/pat0.txt");
+  g->points[0] = {123456789, 123456789, 123456789, 123456789, 123456789};
+  {
+    FileSizeLimit limit(16);
+    const IoResult result = g->SavePattern(0);
+    EXPECT_FALSE(result);
+    EXPECT_NE(result.message.find("savedata/pat0.txt"), std::string::npos) << result.message;
+  }
+  EXPECT_EQ(ReadText("savedata/pat0.txt"), before);
+  for (const auto& entry : fs::directory_iterator("savedata"))
+    EXPECT_EQ(entry.path().filename(), "pat0.txt") << "left behind: " << entry.path();
+}
+
+TEST(SaveFailures, SaveFolderTakenByAFile) {
+  TempFolder folder;
+  WriteText("savedata", "not a folder");
+  auto g = std::make_unique<PatternGenerator>();
+  const IoResult pattern = g->SavePattern(1);
+  const IoResult palette = g->SavePalette(1);
+  EXPECT_FALSE(pattern);
+  EXPECT_FALSE(palette);
+  EXPECT_NE(pattern.message.find("savedata"), std::string::npos);
+}
+
+}  // namespace
