@@ -1,0 +1,114 @@
+#include "display_device.h"
+
+#include <SDL2/SDL.h>
+
+#include <cstdint>
+
+namespace {
+
+Status CreateRendererAndTexture(DisplayDevice& display) {
+  // Pixel art is shown with hard pixel edges, never blurred.
+  SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "0");
+  PresentParams& params = display.presentParams;
+  display.renderer =
+      SDL_CreateRenderer(display.window, -1,
+                         params.software ? SDL_RENDERER_SOFTWARE
+                                         : SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
+  if (display.renderer == nullptr && !params.software) {
+    params.software = true;
+    display.renderer = SDL_CreateRenderer(display.window, -1, SDL_RENDERER_SOFTWARE);
+  }
+  if (display.renderer == nullptr) return Status::kFail;
+  SDL_RendererInfo info{};
+  params.vsync = SDL_GetRendererInfo(display.renderer, &info) == 0 &&
+                 (info.flags & SDL_RENDERER_PRESENTVSYNC) != 0;
+  display.texture = SDL_CreateTexture(display.renderer, SDL_PIXELFORMAT_ARGB8888,
+                                      SDL_TEXTUREACCESS_STREAMING, kScreenWidth, kScreenHeight);
+  if (display.texture == nullptr) return Status::kFail;
+  SDL_SetTextureScaleMode(display.texture, SDL_ScaleModeNearest);
+  // The back buffer is a finished picture: its alpha channel must not blend it away.
+  SDL_SetTextureBlendMode(display.texture, SDL_BLENDMODE_NONE);
+  return Status::kOk;
+}
+
+void DestroyRendererAndTexture(DisplayDevice& display) {
+  if (display.texture != nullptr) SDL_DestroyTexture(display.texture);
+  display.texture = nullptr;
+  if (display.renderer != nullptr) SDL_DestroyRenderer(display.renderer);
+  display.renderer = nullptr;
+}
+
+}  // namespace
+
+Status CreateDisplay(DisplayDevice& display, SDL_Window* window, bool fullScreen) {
+  if (window == nullptr) return Status::kFail;
+  display.window = window;
+  display.presentParams = PresentParams{};
+  display.presentParams.fullScreen = fullScreen;
+  if (CreateRendererAndTexture(display) != Status::kOk) {
+    DestroyRendererAndTexture(display);
+    return Status::kFail;
+  }
+  display.device = new Rasterizer;
+  ClearRasterizer(*display.device, 0xFF000000u, 1.0f);
+  return Status::kOk;
+}
+
+void ReleaseDisplay(DisplayDevice& display) {
+  DestroyRendererAndTexture(display);
+  delete display.device;
+  display.device = nullptr;
+  display.window = nullptr;
+}
+
+Status PresentDisplay(DisplayDevice& display) {
+  if (display.renderer == nullptr || display.texture == nullptr || display.device == nullptr)
+    return Status::kFail;
+  if (SDL_UpdateTexture(display.texture, nullptr, display.device->color,
+                        kScreenWidth * static_cast<int>(sizeof(uint32_t))) != 0)
+    return Status::kFail;
+  int outputWidth = 0;
+  int outputHeight = 0;
+  if (SDL_GetRendererOutputSize(display.renderer, &outputWidth, &outputHeight) != 0)
+    return Status::kFail;
+  const SDL_Rect target = PresentRect(outputWidth, outputHeight);
+  SDL_SetRenderDrawColor(display.renderer, 0, 0, 0, 255);
+  if (SDL_RenderClear(display.renderer) != 0) return Status::kFail;
+  if (target.w > 0 && target.h > 0 &&
+      SDL_RenderCopy(display.renderer, display.texture, nullptr, &target) != 0)
+    return Status::kFail;
+  SDL_RenderPresent(display.renderer);
+  return Status::kOk;
+}
+
+Status ResetDisplay(DisplayDevice& display) {
+  if (display.window == nullptr) return Status::kFail;
+  DestroyRendererAndTexture(display);
+  if (CreateRendererAndTexture(display) != Status::kOk) {
+    DestroyRendererAndTexture(display);
+    return Status::kFail;
+  }
+  return Status::kOk;
+}
+
+SDL_Rect PresentRect(int outputWidth, int outputHeight) {
+  if (outputWidth <= 0 || outputHeight <= 0) return SDL_Rect{0, 0, 0, 0};
+  int width = 0;
+  int height = 0;
+  const int scale = outputWidth / kScreenWidth < outputHeight / kScreenHeight
+                        ? outputWidth / kScreenWidth
+                        : outputHeight / kScreenHeight;
+  if (scale >= 1) {
+    width = kScreenWidth * scale;
+    height = kScreenHeight * scale;
+  } else if (static_cast<int64_t>(outputWidth) * kScreenHeight <=
+             static_cast<int64_t>(outputHeight) * kScreenWidth) {
+    // Narrower than 4:3: the width limits.
+    width = outputWidth;
+    height = static_cast<int>(static_cast<int64_t>(outputWidth) * kScreenHeight / kScreenWidth);
+  } else {
+    height = outputHeight;
+    width = static_cast<int>(static_cast<int64_t>(outputHeight) * kScreenWidth / kScreenHeight);
+  }
+  return SDL_Rect{(outputWidth - width) / 2, (outputHeight - height) / 2, width, height};
+}

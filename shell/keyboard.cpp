@@ -1,0 +1,60 @@
+#include "keyboard.h"
+
+#include <SDL2/SDL.h>
+
+#include <cstring>
+
+#include "key_code_table.h"
+
+namespace {
+
+// What the clock owns as its `input`: one reference on SDL's event subsystem, which is what
+// keeps the keyboard state current.
+struct KeyboardSource {
+  bool holdsEvents = false;
+};
+
+void ReleaseKeyboardSource(void* input) {
+  auto* source = static_cast<KeyboardSource*>(input);
+  // Harmless after SDL_Quit: SDL ignores a release of a subsystem that is already down.
+  if (source->holdsEvents) SDL_QuitSubSystem(SDL_INIT_EVENTS);
+  delete source;
+}
+
+}  // namespace
+
+Status SetupKeyboard(FrameClock& clock, SDL_Window* window) {
+  ReleaseClockInput(clock);
+  auto* source = new KeyboardSource;
+  clock.input = source;
+  clock.releaseInput = ReleaseKeyboardSource;
+  if (SDL_InitSubSystem(SDL_INIT_EVENTS) != 0) return Status::kFail;
+  source->holdsEvents = true;
+  if (window == nullptr) return Status::kFail;
+  clock.keyboard = window;
+  return Status::kOk;
+}
+
+void UpdateClock(FrameClock& clock) {
+  PollKeyboard(clock);
+}
+
+void PollKeyboard(FrameClock& clock) {
+  if (clock.input == nullptr || clock.keyboard == nullptr) return;
+  if (SDL_GetKeyboardFocus() != static_cast<SDL_Window*>(clock.keyboard)) return;
+  int count = 0;
+  const Uint8* pressed = SDL_GetKeyboardState(&count);
+  if (pressed == nullptr) return;
+  TranslateKeyboardState(pressed, count, clock.keyState);
+}
+
+void TranslateKeyboardState(const uint8_t* pressed, int count, uint8_t keyState[256]) {
+  uint8_t fresh[256] = {};
+  const int limit = count < SDL_NUM_SCANCODES ? count : SDL_NUM_SCANCODES;
+  for (int scancode = 0; scancode < limit; ++scancode) {
+    if (pressed[scancode] == 0) continue;
+    const int code = KeyCodeOfScancode(static_cast<SDL_Scancode>(scancode));
+    if (code != 0) fresh[code] = 0x80;
+  }
+  std::memcpy(keyState, fresh, sizeof fresh);
+}

@@ -1,0 +1,24 @@
+#pragma once
+// The clock's keyboard source on SDL: set up once on the first frame, then read into the
+// clock's keyState once per frame while the program's window has the keyboard focus.
+
+#include <SDL2/SDL_video.h>
+
+#include <cstdint>
+
+#include "canvas.h"  // Status
+#include "frame_clock.h"
+
+// Takes a reference on SDL's event subsystem as the clock's `input` (released with the
+// clock) and binds `keyboard` to the window whose focus gates the reads.
+Status SetupKeyboard(FrameClock& clock, SDL_Window* window);
+
+// Once per frame, before the editor frame.
+void UpdateClock(FrameClock& clock);
+
+// Refreshes keyState from SDL while the window has the keyboard focus; otherwise, or without
+// a set-up keyboard, keyState keeps what the last read put there.
+void PollKeyboard(FrameClock& clock);
+
+// SDL's scancode-indexed pressed flags (count entries) as key codes with bit 7 set.
+void TranslateKeyboardState(const uint8_t* pressed, int count, uint8_t keyState[256]);

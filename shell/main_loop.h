@@ -1,0 +1,14 @@
+#pragma once
+// The event-then-frame loop: every pending event first, then one frame and a 1 ms pause,
+// until the window is closed.
+
+#include <SDL2/SDL_video.h>
+
+#include "canvas.h"
+#include "display_device.h"
+
+// Returns when the window was closed (close button, the window manager, SIGINT or SIGTERM).
+void RunMainLoop(Canvas& canvas, DisplayDevice& display, SDL_Window* window);
+
+// Closes every audio device the process has open, as closing the window requires.
+void CloseAllAudio();

@@ -1,0 +1,11 @@
+#pragma once
+// The program's one window: "QUILMORANTE", a 640 x 480 client area that may be resized or
+// maximised, or the whole desktop in full screen with the mouse cursor hidden.
+
+#include <SDL2/SDL_video.h>
+
+// Null when no window could be opened; SDL_GetError() then tells why.
+SDL_Window* OpenProgramWindow(bool fullScreen);
+
+// True while the window is hidden or minimised: then no frame runs.
+bool WindowIsAway(SDL_Window* window);
