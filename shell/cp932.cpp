@@ -61,6 +61,7 @@ Cp932Chunk DecodeCp932(const char* bytes, size_t length, char32_t* out, size_t c
   while (inLeft > 0 && outLeft >= sizeof(char32_t)) {
     if (iconv(cd, &in, &inLeft, &outBytes, &outLeft) != static_cast<size_t>(-1)) break;
     if (errno != EILSEQ && errno != EINVAL) break;  // E2BIG: the output is full
+    if (outLeft < sizeof(char32_t)) break;          // the bad byte starts the next chunk
     // A byte that starts no valid character: replace it and resynchronise on the next one.
     const char32_t replacement = kReplacementCharacter;
     std::memcpy(outBytes, &replacement, sizeof replacement);

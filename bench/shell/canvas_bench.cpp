@@ -1,0 +1,144 @@
+// The editor frame's drawing load on the Canvas: the tiled preview's 65,536 rectangles and
+// the seventeen text lines.
+
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+
+#include "canvas.h"
+#include "texture.h"
+
+namespace {
+
+// A Canvas with an 8 x 8 white texture and the editor's four fonts, independent of the
+// working directory.
+struct Bench {
+  Bench() {
+    char pattern[] = "/tmp/quilmorante-bench-XXXXXX";
+    if (mkdtemp(pattern) == nullptr) return;
+    folder = pattern;
+    const std::filesystem::path previous = std::filesystem::current_path();
+    std::filesystem::current_path(folder);
+    WriteWhiteBmp("siro.bmp");
+    SetupCanvas(canvas, device.get());
+    std::filesystem::current_path(previous);
+    BeginSprites(canvas, device.get());
+    const int heights[kFontSlots] = {30, 54, 18, 14};
+    for (int i = 0; i < kFontSlots; ++i) MakeFont(canvas, i, heights[i]);
+    EndSprites(canvas);
+    ClearRasterizer(*device, 0xFF000000, 1.0f);
+  }
+  ~Bench() {
+    ReleaseCanvas(canvas);
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
+  }
+  static void WriteWhiteBmp(const char* path) {
+    // 8 x 8, 24 bits, bottom-up rows of 24 bytes.
+    unsigned char header[54] = {'B', 'M'};
+    const auto put = [&header](int at, unsigned value) {
+      for (int i = 0; i < 4; ++i) header[at + i] = static_cast<unsigned char>(value >> (8 * i));
+    };
+    put(2, 54 + 8 * 24);
+    put(10, 54);
+    put(14, 40);
+    put(18, 8);
+    put(22, 8);
+    header[26] = 1;
+    header[28] = 24;
+    std::FILE* file = std::fopen(path, "wb");
+    if (file == nullptr) return;
+    std::fwrite(header, 1, sizeof header, file);
+    unsigned char row[8 * 24];
+    for (unsigned char& b : row) b = 0xFF;
+    for (int y = 0; y < 8; ++y) std::fwrite(row, 1, sizeof row, file);
+    std::fclose(file);
+  }
+  std::unique_ptr<Rasterizer> device = std::make_unique<Rasterizer>();
+  Canvas canvas;
+  std::filesystem::path folder;
+};
+
+void BM_FillRect_TiledPreview(benchmark::State& state) {
+  Bench bench;
+  if (bench.canvas.sprite == nullptr) {
+    state.SkipWithError("no canvas");
+    return;
+  }
+  BeginSprites(bench.canvas, bench.device.get());
+  for (auto _ : state) {
+    state.PauseTiming();
+    ClearRasterizer(*bench.device, 0xFF000000, 1.0f);
+    state.ResumeTiming();
+    for (int i = 0; i < 256; ++i) {
+      for (int j = 0; j < 256; ++j) {
+        const uint32_t colour = 0xFF000000u | static_cast<uint32_t>(i * 65536 + j * 257);
+        FillRect(bench.canvas, i, j, 2, 2, colour, 0.0f);
+      }
+    }
+    benchmark::DoNotOptimize(bench.device->color[257 * kScreenWidth + 257]);
+  }
+  state.SetItemsProcessed(state.iterations() * 65536);
+}
+BENCHMARK(BM_FillRect_TiledPreview)->Unit(benchmark::kMillisecond)->Repetitions(5);
+
+void BM_DrawText_EditorLines(benchmark::State& state) {
+  Bench bench;
+  if (!FontAvailable(bench.canvas, 2) || !FontAvailable(bench.canvas, 3)) {
+    state.SkipWithError("no Japanese gothic font");
+    return;
+  }
+  struct Line {
+    int x, y;
+    const char* text;
+    int font;
+  };
+  const Line lines[] = {
+      {320, 6,
+       "\x92\x86\x90S\x93_\x81@\x8F"
+       "c\x89\xA1\x94{\x97\xA6",
+       2},
+      {400, 360, "\x83J\x81[\x83\x5C\x83\x8B\x83L\x81[[SPACE]\x82\xC5\x88\xDA\x93\xAE", 3},
+      {400, 378, "[Z][X][A][S][Q][W]\x82\xC5\x83p\x83\x89\x83\x81\x81[\x83^\x95\xCF\x93\xAE", 3},
+      {400, 396, "[P]\x82\xC5\x83v\x83\x8C\x83r\x83\x85\x81[[M]\x82\xC5\x8Fo\x97\xCD", 3},
+      {400, 414,
+       "\x8C\xE3\x82\xCD\x82\xE0\x82\xA4\x83t\x83"
+       "B\x81[\x83\x8A\x83\x93\x83O\x82\xC5!!",
+       3},
+      {320, 132, "X\x8Bt:  0[Q] Y\x8Bt:  1[W]", 2},
+      {320, 156,
+       "X\x98"
+       "c:  3[A] Y\x98"
+       "c:  0[S]",
+       2},
+      {320, 200, "\x83p\x83^\x81[\x83\x93:   0", 2},
+      {320, 224,
+       "\x83p\x83\x8C\x83"
+       "b\x83g:    0",
+       2},
+      {320, 248, "\x8E\xAF\x95\xCA\x94\xD4\x8D\x86: A", 2},
+      {320, 272,
+       "\x83\x82\x83U\x83"
+       "C\x83N\x83\x8C\x83x\x83\x8B:    1",
+       2},
+      {320, 296, "\x82w\x94{\x97\xA6: 1.000000", 2},
+      {320, 320, "\x82x\x94{\x97\xA6: 2.000000", 2},
+      {320, 30, "( 16, 16) (x 32,x 32)x 10", 2},
+      {320, 54, "( 48, 16) (x 16,x 48)x -5", 2},
+      {320, 78, "( 16, 48) (x 64,x  8)x100", 2},
+      {320, 102, "( 48, 48) (x  1,x  1)x  0", 2},
+  };
+  for (const Line& line : lines) DrawText(bench.canvas, line.x, line.y, line.text, line.font);
+  for (auto _ : state) {
+    for (const Line& line : lines) DrawText(bench.canvas, line.x, line.y, line.text, line.font);
+    benchmark::DoNotOptimize(bench.device->color[10 * kScreenWidth + 330]);
+  }
+}
+BENCHMARK(BM_DrawText_EditorLines)->Unit(benchmark::kMillisecond)->Repetitions(5);
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,97 @@
+#pragma once
+// A Canvas over a fresh back buffer with a white texture of chosen size, made in a private
+// temporary folder. On failure the back buffer is written as a BMP and its path printed.
+
+#include <SDL.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "canvas.h"
+#include "rasterizer.h"
+
+namespace canvas_test {
+
+inline constexpr uint32_t kBlack = 0xFF000000;
+
+// Writes a 24-bit BMP whose pixel (x, y) is pixel(x, y) as 0xRRGGBB.
+inline bool WriteBmp(const std::filesystem::path& path, int width, int height,
+                     const std::function<uint32_t(int, int)>& pixel) {
+  SDL_Surface* surface =
+      SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, SDL_PIXELFORMAT_ARGB8888);
+  if (surface == nullptr) return false;
+  for (int y = 0; y < height; ++y) {
+    auto* row = reinterpret_cast<uint32_t*>(static_cast<char*>(surface->pixels) +
+                                            static_cast<ptrdiff_t>(y) * surface->pitch);
+    for (int x = 0; x < width; ++x) row[x] = 0xFF000000u | pixel(x, y);
+  }
+  const bool saved = SDL_SaveBMP(surface, path.c_str()) == 0;
+  SDL_FreeSurface(surface);
+  return saved;
+}
+
+inline uint32_t White(int, int) {
+  return 0xFFFFFF;
+}
+
+class CanvasTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/quilmorante-shell-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    folder_ = pattern;
+    ClearRasterizer(*device, kBlack, 1.0f);
+  }
+
+  void TearDown() override {
+    if (HasFailure()) SaveBackBuffer();
+    ReleaseCanvas(canvas);
+    std::error_code ignored;
+    std::filesystem::remove_all(folder_, ignored);
+  }
+
+  // Writes siro.bmp into the private folder and sets the Canvas up from there.
+  Status SetUpCanvas(int width, int height,
+                     const std::function<uint32_t(int, int)>& pixel = White) {
+    EXPECT_TRUE(WriteBmp(folder_ / "siro.bmp", width, height, pixel));
+    return SetUpCanvasHere();
+  }
+
+  // Sets the Canvas up with the private folder as working directory.
+  Status SetUpCanvasHere() {
+    const std::filesystem::path previous = std::filesystem::current_path();
+    std::filesystem::current_path(folder_);
+    const Status status = SetupCanvas(canvas, device.get());
+    std::filesystem::current_path(previous);
+    return status;
+  }
+
+  uint32_t At(int x, int y) const { return device->color[y * kScreenWidth + x]; }
+  float DepthAt(int x, int y) const { return device->depth[y * kScreenWidth + x]; }
+
+  void SaveBackBuffer() const {
+    std::filesystem::path out = SHELL_TEST_OUTPUT_DIR;
+    std::filesystem::create_directories(out);
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = std::string(info->test_suite_name()) + "." + info->name();
+    for (char& c : name) {
+      if (c == '/') c = '_';
+    }
+    out /= name + ".bmp";
+    const bool saved =
+        WriteBmp(out, kScreenWidth, kScreenHeight, [this](int x, int y) { return At(x, y); });
+    std::printf("back buffer %s: %s\n", saved ? "written to" : "could not be written to",
+                out.c_str());
+  }
+
+  std::unique_ptr<Rasterizer> device = std::make_unique<Rasterizer>();
+  Canvas canvas;
+  std::filesystem::path folder_;
+};
+
+}  // namespace canvas_test

@@ -1,0 +1,297 @@
+#include <algorithm>
+#include <climits>
+#include <cstdint>
+#include <memory>
+#include <random>
+#include <vector>
+
+#include "canvas_fixture.h"
+#include "sprite_batch.h"
+#include "texture.h"
+
+namespace canvas_test {
+namespace {
+
+constexpr uint32_t kGrey = 0xFF181818;
+
+struct Rect {
+  int32_t x, y, w, h;
+};
+
+// The pixels a drawn rectangle covers: itself cut to the screen.
+bool Covers(const Rect& r, int px, int py) {
+  return px >= r.x && py >= r.y && px < static_cast<int64_t>(r.x) + r.w &&
+         py < static_cast<int64_t>(r.y) + r.h;
+}
+
+class FillRectTest : public CanvasTest {
+ protected:
+  void Open(int textureWidth = 8, int textureHeight = 8) {
+    ASSERT_EQ(SetUpCanvas(textureWidth, textureHeight), Status::kOk);
+    ASSERT_EQ(BeginSprites(canvas, device.get()), Status::kOk);
+  }
+
+  // Every pixel inside r (on screen) is inside, every other one outside.
+  void ExpectOnly(const Rect& r, uint32_t inside, uint32_t outside) {
+    int wrong = 0;
+    for (int py = 0; py < kScreenHeight; ++py) {
+      for (int px = 0; px < kScreenWidth; ++px) {
+        if (At(px, py) != (Covers(r, px, py) ? inside : outside)) ++wrong;
+      }
+    }
+    EXPECT_EQ(wrong, 0) << "rectangle " << r.x << "," << r.y << " " << r.w << "x" << r.h;
+  }
+};
+
+TEST_F(FillRectTest, TakesTheExactColourOverWhite) {
+  Open();
+  for (uint32_t colour : {0xFF181818u, 0xFF202020u, 0xFF403020u, 0xFF808080u, 0xFFFFFFFFu,
+                          0xFF010203u, 0xFFE0C040u}) {
+    ClearRasterizer(*device, kBlack, 1.0f);
+    FillRect(canvas, 100, 50, 30, 18, colour, 1.0f);
+    ExpectOnly({100, 50, 30, 18}, colour, kBlack);
+  }
+}
+
+TEST_F(FillRectTest, KeyPanelBackgroundIsExactWhateverTheTextureSize) {
+  const struct {
+    int width, height;
+  } sizes[] = {{1, 1}, {8, 8}, {3, 5}, {7, 104}, {392, 1}, {500, 300}};
+  for (const auto& size : sizes) {
+    ReleaseCanvas(canvas);
+    ClearRasterizer(*device, kBlack, 1.0f);
+    Open(size.width, size.height);
+    FillRect(canvas, 8, 368, 392, 104, kGrey, 1.0f);
+    SCOPED_TRACE(testing::Message() << "siro.bmp " << size.width << "x" << size.height);
+    ExpectOnly({8, 368, 392, 104}, kGrey, kBlack);
+    EXPECT_EQ(At(8, 368), kGrey);
+    EXPECT_EQ(At(399, 471), kGrey);
+    EXPECT_EQ(At(400, 471), kBlack);
+    EXPECT_EQ(At(399, 472), kBlack);
+  }
+}
+
+// Rejection and clipping at every edge, down to int32 extremes: what shows is the rectangle
+// cut to the screen, and nothing else.
+TEST_F(FillRectTest, ClipsAndRejectsAtEveryEdge) {
+  Open();
+  const Rect cases[] = {
+      {640, 0, 10, 10},
+      {641, 0, 10, 10},
+      {639, 0, 10, 10},
+      {0, 480, 10, 10},
+      {0, 481, 10, 10},
+      {0, 479, 10, 10},
+      {-10, 0, 10, 10},
+      {-10, 0, 9, 10},
+      {-10, 0, 11, 10},
+      {0, -10, 10, 10},
+      {0, -10, 9, 10},
+      {0, -10, 11, 10},
+      {-5, -5, 650, 490},
+      {630, 470, 100, 100},
+      {10, 10, 0, 5},
+      {10, 10, 5, 0},
+      {10, 10, -5, 5},
+      {10, 10, 5, -5},
+      {INT32_MAX, 0, 10, 10},
+      {0, INT32_MAX, 10, 10},
+      {INT32_MIN, 0, 10, 10},
+      {0, INT32_MIN, 10, 10},
+      {INT32_MIN, 0, INT32_MAX, 10},
+      {-100, -100, INT32_MAX, INT32_MAX},
+      {600, 400, INT32_MAX, INT32_MAX},
+      {INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX},
+      {20, 20, INT32_MIN, INT32_MIN},
+      {INT32_MAX, INT32_MAX, INT32_MAX, INT32_MAX},
+  };
+  for (const Rect& r : cases) {
+    ClearRasterizer(*device, kBlack, 1.0f);
+    FillRect(canvas, r.x, r.y, r.w, r.h, 0xFF00FF00, 0.5f);
+    ExpectOnly(r, 0xFF00FF00, kBlack);
+  }
+}
+
+TEST_F(FillRectTest, NearerRectangleStaysInFrontWhateverTheOrder) {
+  Open();
+  const Rect backdrop = {312, 192, 224, 160};
+  const Rect mark = {400, 200, 30, 18};
+  for (bool markFirst : {true, false}) {
+    ClearRasterizer(*device, kBlack, 1.0f);
+    if (markFirst) FillRect(canvas, mark.x, mark.y, mark.w, mark.h, 0xFF403020, 0.0f);
+    FillRect(canvas, backdrop.x, backdrop.y, backdrop.w, backdrop.h, 0xFF202020, 1.0f);
+    if (!markFirst) FillRect(canvas, mark.x, mark.y, mark.w, mark.h, 0xFF403020, 0.0f);
+    SCOPED_TRACE(markFirst ? "mark first" : "backdrop first");
+    EXPECT_EQ(At(400, 200), 0xFF403020u);
+    EXPECT_EQ(At(429, 217), 0xFF403020u);
+    EXPECT_EQ(At(430, 217), 0xFF202020u);
+    EXPECT_EQ(At(312, 192), 0xFF202020u);
+    EXPECT_EQ(DepthAt(400, 200), 0.0f);
+    EXPECT_EQ(DepthAt(312, 192), 1.0f);
+  }
+}
+
+TEST_F(FillRectTest, BlendsByTheColoursAlpha) {
+  Open();
+  const struct {
+    uint32_t below, colour, expected;
+    float depthAfter;
+  } cases[] = {
+      // round(255 * 128 / 255) = 128 red; alpha round((128 * 128 + 255 * 127) / 255) = 191.
+      {0xFF000000, 0x80FF0000, 0xBF800000, 0.0f},
+      {0xFFFFFFFF, 0x80000000, 0xBF7F7F7F, 0.0f},
+      {0xFF204060, 0xFF102030, 0xFF102030, 0.0f},
+      // Fully transparent: nothing drawn, no depth written.
+      {0xFF204060, 0x00FFFFFF, 0xFF204060, 1.0f},
+  };
+  for (const auto& c : cases) {
+    ClearRasterizer(*device, c.below, 1.0f);
+    FillRect(canvas, 10, 10, 4, 4, c.colour, 0.0f);
+    EXPECT_EQ(At(11, 11), c.expected) << std::hex << c.colour << " over " << c.below;
+    EXPECT_EQ(DepthAt(11, 11), c.depthAfter);
+    EXPECT_EQ(At(14, 11), c.below);
+  }
+}
+
+TEST_F(FillRectTest, ColourKeyedTexelsAreTransparentAndTheTextureWraps) {
+  // 4 x 2 texels: black (keyed) at (1, 0), dark grey that reduces to black at (3, 1),
+  // pure red at (2, 1), white elsewhere.
+  const auto pixel = [](int x, int y) -> uint32_t {
+    if (x == 1 && y == 0) return 0x000000;
+    if (x == 3 && y == 1) return 0x101010;
+    if (x == 2 && y == 1) return 0xFF0000;
+    return 0xFFFFFF;
+  };
+  ASSERT_EQ(SetUpCanvas(4, 2, pixel), Status::kOk);
+  ASSERT_EQ(BeginSprites(canvas, device.get()), Status::kOk);
+  constexpr uint32_t kBelow = 0xFF0000FF;
+  ClearRasterizer(*device, kBelow, 1.0f);
+  // Off the texture's own grid, so the texture must repeat from the rectangle's corner.
+  const Rect r = {9, 367, 392, 104};
+  FillRect(canvas, r.x, r.y, r.w, r.h, 0xFF808080, 0.0f);
+  int wrongColour = 0;
+  int wrongDepth = 0;
+  for (int py = 0; py < kScreenHeight; ++py) {
+    for (int px = 0; px < kScreenWidth; ++px) {
+      uint32_t expected = kBelow;
+      bool keyed = true;
+      if (Covers(r, px, py)) {
+        const int u = (px - r.x) % 4;
+        const int v = (py - r.y) % 2;
+        keyed = (u == 1 && v == 0) || (u == 3 && v == 1);
+        expected = keyed ? kBelow : (u == 2 && v == 1) ? 0xFF800000 : 0xFF808080;
+      }
+      if (At(px, py) != expected) ++wrongColour;
+      if (DepthAt(px, py) != (keyed ? 1.0f : 0.0f)) ++wrongDepth;
+    }
+  }
+  EXPECT_EQ(wrongColour, 0);
+  EXPECT_EQ(wrongDepth, 0) << "keyed texels must not write depth";
+}
+
+TEST_F(FillRectTest, DrawsOnlyInsideAnOpenBatchWithTheWhiteTexture) {
+  ASSERT_EQ(SetUpCanvas(8, 8), Status::kOk);
+  FillRect(canvas, 0, 0, 10, 10, 0xFFFFFFFF, 0.0f);  // before Begin
+  EXPECT_EQ(At(0, 0), kBlack);
+  EXPECT_EQ(EndSprites(canvas), Status::kFail);  // not open
+  ASSERT_EQ(BeginSprites(canvas, device.get()), Status::kOk);
+  EXPECT_EQ(BeginSprites(canvas, nullptr), Status::kFail);  // already open
+  EXPECT_EQ(canvas.device, device.get());                   // an empty device keeps the old one
+  FillRect(canvas, 0, 0, 10, 10, 0xFFFFFFFF, 0.0f);
+  EXPECT_EQ(At(0, 0), 0xFFFFFFFFu);
+  EXPECT_EQ(EndSprites(canvas), Status::kOk);
+  EXPECT_EQ(EndSprites(canvas), Status::kFail);
+  FillRect(canvas, 20, 20, 10, 10, 0xFFFFFFFF, 0.0f);  // after End
+  EXPECT_EQ(At(20, 20), kBlack);
+
+  ASSERT_EQ(BeginSprites(canvas, device.get()), Status::kOk);
+  ReleaseTexture(canvas.textures[0]);
+  FillRect(canvas, 40, 40, 10, 10, 0xFFFFFFFF, 0.0f);  // no white texture
+  EXPECT_EQ(At(40, 40), kBlack);
+}
+
+TEST_F(FillRectTest, SetupFailsWithoutDeviceOrTexture) {
+  EXPECT_EQ(SetupCanvas(canvas, nullptr), Status::kFail);
+  EXPECT_EQ(SetUpCanvasHere(), Status::kFail);  // no siro.bmp in the folder
+  EXPECT_EQ(canvas.textures[0], nullptr);
+  EXPECT_EQ(canvas.sprite, nullptr);
+  EXPECT_EQ(BeginSprites(canvas, device.get()), Status::kFail);
+  FillRect(canvas, 0, 0, 10, 10, 0xFFFFFFFF, 0.0f);
+  EXPECT_EQ(At(0, 0), kBlack);
+  // A second set-up replaces the first one's texture and sprite.
+  ASSERT_EQ(SetUpCanvas(2, 2), Status::kOk);
+  ASSERT_EQ(SetUpCanvas(4, 4), Status::kOk);
+  EXPECT_EQ(canvas.textures[0]->width, 4);
+  ReleaseCanvas(canvas);
+  EXPECT_EQ(canvas.textures[0], nullptr);
+  EXPECT_EQ(canvas.sprite, nullptr);
+}
+
+TEST(ReduceTexel, KeepsWhiteAndKeysBlackAfterTheCut) {
+  const struct {
+    uint32_t rgb, texel;
+  } cases[] = {
+      {0xFFFFFF, 0xFFFFFFFF}, {0x000000, 0x00000000}, {0x1F1F3F, 0x00000000},
+      {0x808080, 0xFF9292AA}, {0xFF0000, 0xFFFF0000}, {0x0000FF, 0xFF0000FF},
+      {0x202000, 0xFF242400}, {0x000040, 0xFF000055},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ReduceTexel(c.rgb), c.texel) << std::hex << c.rgb;
+}
+
+// The white shortcut must give what the texel-by-texel path gives, bit for bit.
+TEST(DrawSprite, WhiteShortcutMatchesTheGeneralPath) {
+  Texture shortcut;
+  shortcut.width = 3;
+  shortcut.height = 2;
+  shortcut.texels.assign(6, 0xFFFFFFFF);
+  shortcut.opaqueWhite = true;
+  Texture general = shortcut;
+  general.opaqueWhite = false;
+  auto a = std::make_unique<Rasterizer>();
+  auto b = std::make_unique<Rasterizer>();
+  ClearRasterizer(*a, 0xFF102030, 1.0f);
+  ClearRasterizer(*b, 0xFF102030, 1.0f);
+  std::mt19937 random(7);
+  const uint32_t alphas[] = {0, 1, 127, 128, 254, 255};
+  const float depths[] = {0.0f, 0.5f, 1.0f};
+  for (int i = 0; i < 3000; ++i) {
+    const int32_t x = static_cast<int32_t>(random() % 700) - 30;
+    const int32_t y = static_cast<int32_t>(random() % 540) - 30;
+    const int32_t w = static_cast<int32_t>(random() % 40);
+    const int32_t h = static_cast<int32_t>(random() % 40);
+    const uint32_t colour = (alphas[random() % 6] << 24) | (random() & 0xFFFFFF);
+    const float z = depths[random() % 3];
+    DrawSprite(*a, shortcut, x, y, w, h, colour, z);
+    DrawSprite(*b, general, x, y, w, h, colour, z);
+  }
+  EXPECT_TRUE(std::equal(a->color, a->color + kScreenWidth * kScreenHeight, b->color));
+  EXPECT_TRUE(std::equal(a->depth, a->depth + kScreenWidth * kScreenHeight, b->depth));
+}
+
+TEST(DrawSprite, DepthOutsideTheRangeDrawsNothing) {
+  Texture white;
+  white.width = white.height = 1;
+  white.texels = {0xFFFFFFFF};
+  white.opaqueWhite = true;
+  auto device = std::make_unique<Rasterizer>();
+  ClearRasterizer(*device, kBlack, 1.0f);
+  for (float z : {-0.5f, 1.5f, std::numeric_limits<float>::quiet_NaN()}) {
+    DrawSprite(*device, white, 0, 0, 4, 4, 0xFFFFFFFF, z);
+  }
+  EXPECT_EQ(device->color[0], kBlack);
+}
+
+TEST_F(CanvasTest, EditorViewForwardsToTheCanvas) {
+  ASSERT_EQ(SetUpCanvas(1, 1), Status::kOk);
+  ASSERT_EQ(BeginSprites(canvas, device.get()), Status::kOk);
+  const EditorCanvas view = BindEditorCanvas(canvas);
+  EXPECT_EQ(view.target, &canvas);
+  view.fillRect(view.target, 5, 5, 2, 2, 0xFF00FF00, 0.0f);
+  EXPECT_EQ(At(6, 6), 0xFF00FF00u);
+  view.endSprites(view.target);
+  EXPECT_FALSE(canvas.sprite->open);
+  view.drawText(view.target, 0, 0, "x", 7);  // no such font: nothing, no crash
+}
+
+}  // namespace
+}  // namespace canvas_test

@@ -1,0 +1,92 @@
+#include "cp932.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// The editor's texts as stored, byte for byte, and what they read as.
+TEST(DecodeCp932, EditorTextsReadAsTheirCharacters) {
+  const struct {
+    const char* bytes;
+    const char32_t* expected;
+  } cases[] = {
+      {"\x92\x86\x90S\x93_\x81@\x8F"
+       "c\x89\xA1\x94{\x97\xA6",
+       U"中心点　縦横倍率"},
+      {"\x83J\x81[\x83\x5C\x83\x8B\x83L\x81[[SPACE]\x82\xC5\x88\xDA\x93\xAE",
+       U"カーソルキー[SPACE]で移動"},
+      {"[Z][X][A][S][Q][W]\x82\xC5\x83p\x83\x89\x83\x81\x81[\x83^\x95\xCF\x93\xAE",
+       U"[Z][X][A][S][Q][W]でパラメータ変動"},
+      {"[P]\x82\xC5\x83v\x83\x8C\x83r\x83\x85\x81[[M]\x82\xC5\x8Fo\x97\xCD",
+       U"[P]でプレビュー[M]で出力"},
+      {"\x8C\xE3\x82\xCD\x82\xE0\x82\xA4\x83t\x83"
+       "B\x81[\x83\x8A\x83\x93\x83O\x82\xC5!!",
+       U"後はもうフィーリングで!!"},
+      {"X\x8Bt:%3d[Q] Y\x8Bt:%3d[W]", U"X逆:%3d[Q] Y逆:%3d[W]"},
+      {"X\x98"
+       "c:%3d[A] Y\x98"
+       "c:%3d[S]",
+       U"X歪:%3d[A] Y歪:%3d[S]"},
+      {"\x83p\x83^\x81[\x83\x93:   %d", U"パターン:   %d"},
+      {"\x83p\x83\x8C\x83"
+       "b\x83g:    %d",
+       U"パレット:    %d"},
+      {"\x8E\xAF\x95\xCA\x94\xD4\x8D\x86: %c", U"識別番号: %c"},
+      {"\x83\x82\x83U\x83"
+       "C\x83N\x83\x8C\x83x\x83\x8B:    %d",
+       U"モザイクレベル:    %d"},
+      {"\x82w\x94{\x97\xA6: %f", U"Ｘ倍率: %f"},
+      {"\x82x\x94{\x97\xA6: %f", U"Ｙ倍率: %f"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(DecodeCp932(c.bytes), std::u32string(c.expected));
+}
+
+TEST(DecodeCp932, FullWidthAndIdeographicCharactersAreTheRightOnes) {
+  EXPECT_EQ(DecodeCp932("\x81\x40"), U"\u3000");
+  EXPECT_EQ(DecodeCp932("\x82\x77\x82\x78"), U"\uFF38\uFF39");
+  EXPECT_EQ(DecodeCp932("\x82\x6C\x82\x72\x20\x82\x6F\x83\x53\x83\x56\x83\x62\x83\x4E"),
+            U"ＭＳ Ｐゴシック");
+}
+
+TEST(DecodeCp932, BadBytesBecomeReplacementCharacters) {
+  const struct {
+    std::string bytes;
+    std::u32string expected;
+  } cases[] = {
+      {"\x81", U"\uFFFD"},         // lead byte cut off at the end
+      {"A\x81", U"A\uFFFD"},       //
+      {"\x81\x20Z", U"\uFFFD Z"},  // lead byte without a valid trail byte
+      {"\xFF\xFF"
+       "ab",
+       U"\uFFFD\uFFFDab"},  // bytes that start nothing
+      {std::string("a\0b", 3), std::u32string(U"a\0b", 3)},
+      {"", U""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(DecodeCp932(c.bytes), c.expected);
+}
+
+// Small output buffers split the text between characters, never inside one.
+TEST(DecodeCp932, ChunksEndBetweenCharacters) {
+  const std::string bytes = "X\x8Bt:\x81\x40\x82\x77\xFF!";
+  const std::u32string whole = DecodeCp932(bytes);
+  for (size_t capacity = 1; capacity <= 4; ++capacity) {
+    std::u32string joined;
+    std::vector<char32_t> out(capacity);
+    size_t done = 0;
+    while (done < bytes.size()) {
+      const Cp932Chunk chunk =
+          DecodeCp932(bytes.data() + done, bytes.size() - done, out.data(), capacity);
+      ASSERT_GT(chunk.bytesRead, 0u);
+      ASSERT_LE(chunk.codePoints, capacity);
+      joined.append(out.data(), chunk.codePoints);
+      done += chunk.bytesRead;
+    }
+    EXPECT_EQ(joined, whole) << "capacity " << capacity;
+  }
+  EXPECT_EQ(whole, U"X逆:\u3000\uFF38\uFFFD!");
+}
+
+}  // namespace
