@@ -1,0 +1,163 @@
+#pragma once
+// Shared by the editor tests: a canvas that records what a frame draws, a canvas that draws
+// nothing, a scratch working directory holding a copy of data/, and scripted key frames.
+
+#include <stdlib.h>
+
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <initializer_list>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "editor_canvas.h"
+#include "editor_frame.h"
+#include "frame_clock.h"
+#include "pattern_generator.h"
+
+struct RecordedRect {
+  int32_t x, y, w, h;
+  uint32_t colour;
+  float z;
+  bool operator==(const RecordedRect&) const = default;
+};
+
+struct RecordedText {
+  int32_t x, y;
+  std::string text;
+  int font;
+  bool operator==(const RecordedText&) const = default;
+};
+
+// Logs every rectangle and text of a frame, and where the batch was ended.
+struct RecordingCanvas {
+  std::vector<RecordedRect> rects;
+  std::vector<RecordedText> texts;
+  int endCalls = 0;
+  size_t rectsBeforeEnd = 0;
+  size_t textsBeforeEnd = 0;
+
+  RecordingCanvas() { rects.reserve(70000); }
+  void Clear() {
+    rects.clear();
+    texts.clear();
+    endCalls = 0;
+    rectsBeforeEnd = textsBeforeEnd = 0;
+  }
+  EditorCanvas Bind() {
+    EditorCanvas c;
+    c.target = this;
+    c.fillRect = [](void* t, int32_t x, int32_t y, int32_t w, int32_t h, uint32_t colour,
+                    float z) {
+      static_cast<RecordingCanvas*>(t)->rects.push_back({x, y, w, h, colour, z});
+    };
+    c.endSprites = [](void* t) {
+      auto* self = static_cast<RecordingCanvas*>(t);
+      if (self->endCalls++ == 0) {
+        self->rectsBeforeEnd = self->rects.size();
+        self->textsBeforeEnd = self->texts.size();
+      }
+    };
+    c.drawText = [](void* t, int32_t x, int32_t y, const char* text, int font) {
+      static_cast<RecordingCanvas*>(t)->texts.push_back({x, y, text, font});
+    };
+    return c;
+  }
+  // Rectangles of a given size, e.g. the 2 x 2 preview cells.
+  size_t CountSized(int32_t w, int32_t h) const {
+    size_t n = 0;
+    for (const auto& r : rects) n += (r.w == w && r.h == h) ? 1 : 0;
+    return n;
+  }
+  bool Has(const RecordedRect& wanted) const {
+    for (const auto& r : rects)
+      if (r == wanted) return true;
+    return false;
+  }
+  const RecordedText* TextAt(int32_t x, int32_t y) const {
+    for (const auto& t : texts)
+      if (t.x == x && t.y == y) return &t;
+    return nullptr;
+  }
+};
+
+// Draws nothing at all: the cheap canvas for long runs.
+inline EditorCanvas NullCanvas() {
+  EditorCanvas c;
+  c.fillRect = [](void*, int32_t, int32_t, int32_t, int32_t, uint32_t, float) {};
+  c.endSprites = [](void*) {};
+  c.drawText = [](void*, int32_t, int32_t, const char*, int) {};
+  return c;
+}
+
+// A fresh temporary directory with a copy of data/, made the working directory while alive.
+class ScratchDir {
+ public:
+  ScratchDir() : previous_(std::filesystem::current_path()) {
+    std::string pattern = (std::filesystem::temp_directory_path() / "quilmorante-editor-XXXXXX");
+    std::vector<char> buffer(pattern.begin(), pattern.end());
+    buffer.push_back('\0');
+    const char* made = mkdtemp(buffer.data());
+    path_ = made != nullptr ? std::filesystem::path(made) : std::filesystem::path();
+    const std::filesystem::path data = QUILMORANTE_DATA_DIR;
+    std::error_code ec;
+    for (const char* name : {"siro.bmp", "a.bmp"}) {
+      if (std::filesystem::exists(data / name))
+        std::filesystem::copy_file(data / name, path_ / name, ec);
+    }
+    std::filesystem::create_directories(path_ / "savedata", ec);
+    std::filesystem::create_directories(path_ / "result", ec);
+    if (std::filesystem::exists(data / "savedata")) {
+      for (const auto& entry : std::filesystem::directory_iterator(data / "savedata"))
+        std::filesystem::copy_file(entry.path(), path_ / "savedata" / entry.path().filename(),
+                                   ec);
+    }
+    std::filesystem::current_path(path_);
+  }
+  ~ScratchDir() {
+    std::error_code ec;
+    std::filesystem::current_path(previous_, ec);
+    std::filesystem::remove_all(path_, ec);
+  }
+  ScratchDir(const ScratchDir&) = delete;
+  ScratchDir& operator=(const ScratchDir&) = delete;
+  const std::filesystem::path& path() const { return path_; }
+
+ private:
+  std::filesystem::path previous_;
+  std::filesystem::path path_;
+};
+
+// Keyboard state of one frame: the listed keys down, every other key up.
+inline void SetKeys(FrameClock& clock, std::initializer_list<int> down) {
+  std::memset(clock.keyState, 0, sizeof clock.keyState);
+  for (int key : down) clock.keyState[key] = 0x80;
+}
+
+// Every key counts as seen released, so the first press of a test fires.
+inline void ArmAllKeys() { std::memset(KeyLatch, 1, sizeof KeyLatch); }
+
+// Fills the tile's cells with a value no synthesis produces, to tell whether it ran.
+constexpr int32_t kMapSentinel = 0x5A5A5A5A;
+inline void MarkMap(PatternGenerator& g) {
+  for (int i = 0; i < kMapCells; ++i) g.map[i] = kMapSentinel;
+}
+inline bool MapRewritten(const PatternGenerator& g) {
+  for (int x = 0; x < g.width; ++x)
+    for (int y = 0; y < g.height; ++y)
+      if (g.map[x * kMapEdge + y] != kMapSentinel) return true;
+  return false;
+}
+// Likewise for the palette, which RebuildPalette recomputes into 0..255.
+inline void MarkPalette(PatternGenerator& g) {
+  for (auto& entry : g.palette)
+    for (auto& c : entry) c = -777;
+}
+inline bool PaletteRebuilt(const PatternGenerator& g) {
+  for (const auto& entry : g.palette)
+    for (int c : entry)
+      if (c == -777) return false;
+  return true;
+}
