@@ -44,19 +44,6 @@ Span ClipToScreen(int64_t left, int64_t top, int64_t right, int64_t bottom) {
   return span;
 }
 
-void DrawOpaque(Rasterizer& device, const Span& s, uint32_t colour, float z) {
-  for (int py = s.top; py < s.bottom; ++py) {
-    uint32_t* color = device.color + py * kScreenWidth;
-    float* depth = device.depth + py * kScreenWidth;
-    for (int px = s.left; px < s.right; ++px) {
-      if (z <= depth[px]) {
-        depth[px] = z;
-        color[px] = colour;
-      }
-    }
-  }
-}
-
 void DrawBlended(Rasterizer& device, const Span& s, uint32_t source, float z) {
   for (int py = s.top; py < s.bottom; ++py) {
     uint32_t* color = device.color + py * kScreenWidth;
@@ -102,23 +89,27 @@ void ClearRasterizer(Rasterizer& device, uint32_t colour, float depth) {
 void DrawSprite(Rasterizer& device, const Texture& texture, int32_t x, int32_t y, int32_t w,
                 int32_t h, uint32_t colour, float z) {
   if (w <= 0 || h <= 0 || !(z >= 0.0f && z <= 1.0f)) return;
+  const int64_t right = static_cast<int64_t>(x) + w;
+  const int64_t bottom = static_cast<int64_t>(y) + h;
+  if (x >= kScreenWidth || y >= kScreenHeight || right <= 0 || bottom <= 0) return;
+  const Span s = {x < 0 ? 0 : x, y < 0 ? 0 : y,
+                  right > kScreenWidth ? kScreenWidth : static_cast<int>(right),
+                  bottom > kScreenHeight ? kScreenHeight : static_cast<int>(bottom)};
+  if (texture.opaqueWhite) {
+    // White texels leave the colour unchanged, so every pixel gets the same source.
+    const uint32_t alpha = colour >> 24;
+    if (alpha == 255) {
+      DrawOpaqueSprite(device, x, y, w, h, colour, z);
+    } else if (alpha != 0) {
+      DrawBlended(device, s, colour, z);
+    }
+    return;
+  }
   if (texture.width <= 0 || texture.height <= 0 ||
       texture.texels.size() != static_cast<size_t>(texture.width) * texture.height) {
     return;
   }
-  const Span s = ClipToScreen(x, y, static_cast<int64_t>(x) + w, static_cast<int64_t>(y) + h);
-  if (s.left >= s.right || s.top >= s.bottom) return;
-  if (!texture.opaqueWhite) {
-    DrawTextured(device, s, texture, x, y, colour, z);
-    return;
-  }
-  // White texels leave the colour unchanged, so every pixel gets the same source.
-  const uint32_t alpha = colour >> 24;
-  if (alpha == 255) {
-    DrawOpaque(device, s, colour, z);
-  } else if (alpha != 0) {
-    DrawBlended(device, s, colour, z);
-  }
+  DrawTextured(device, s, texture, x, y, colour, z);
 }
 
 void DrawCoverage(Rasterizer& device, int64_t left, int64_t top, int width, int rows, int pitch,

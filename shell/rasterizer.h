@@ -27,6 +27,31 @@ struct Texture;  // texture.h
 void DrawSprite(Rasterizer& device, const Texture& texture, int32_t x, int32_t y, int32_t w,
                 int32_t h, uint32_t colour, float z);
 
+// DrawSprite for an opaque colour over an all-white texture, the case of nearly every
+// rectangle: a depth-tested store, inline so that tiny rectangles cost little more than their
+// pixels. Gives exactly what DrawSprite gives.
+inline void DrawOpaqueSprite(Rasterizer& device, int32_t x, int32_t y, int32_t w, int32_t h,
+                             uint32_t colour, float z) {
+  if (w <= 0 || h <= 0 || !(z >= 0.0f && z <= 1.0f)) return;
+  const int64_t right = static_cast<int64_t>(x) + w;
+  const int64_t bottom = static_cast<int64_t>(y) + h;
+  if (x >= kScreenWidth || y >= kScreenHeight || right <= 0 || bottom <= 0) return;
+  const int left = x < 0 ? 0 : x;
+  const int top = y < 0 ? 0 : y;
+  const int end = right > kScreenWidth ? kScreenWidth : static_cast<int>(right);
+  const int last = bottom > kScreenHeight ? kScreenHeight : static_cast<int>(bottom);
+  for (int py = top; py < last; ++py) {
+    uint32_t* color = device.color + py * kScreenWidth;
+    float* depth = device.depth + py * kScreenWidth;
+    for (int px = left; px < end; ++px) {
+      if (z <= depth[px]) {
+        depth[px] = z;
+        color[px] = colour;
+      }
+    }
+  }
+}
+
 // A clip rectangle, right and bottom exclusive, wide enough for any int32 box edge.
 struct ClipBox {
   int64_t left;

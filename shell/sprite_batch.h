@@ -21,7 +21,10 @@ bool EndBatch(SpriteBatch& batch);
 // Draws only while the batch is open.
 inline void DrawBatchSprite(SpriteBatch& batch, const Texture& texture, int32_t x, int32_t y,
                             int32_t w, int32_t h, uint32_t colour, float z) {
-  if (batch.open && batch.device != nullptr) {
+  if (!batch.open || batch.device == nullptr) return;
+  if (texture.opaqueWhite && (colour >> 24) == 255) {
+    DrawOpaqueSprite(*batch.device, x, y, w, h, colour, z);
+  } else {
     DrawSprite(*batch.device, texture, x, y, w, h, colour, z);
   }
 }
