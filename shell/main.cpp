@@ -43,6 +43,10 @@ int main(int argc, char** argv) {
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "0");
   if (SDL_Init(SDL_INIT_VIDEO) != 0)
     return Fail(std::string("cannot open a window, no display available: ") + SDL_GetError());
+  if (!VideoDriverShowsWindows())
+    return Fail(
+        "cannot open a window, no display available (DISPLAY and WAYLAND_DISPLAY "
+        "name no display that could be reached)");
   SDL_Window* window = OpenProgramWindow(fullScreen);
   if (window == nullptr) return Fail(std::string("cannot open a window: ") + SDL_GetError());
 

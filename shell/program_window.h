@@ -4,6 +4,10 @@
 
 #include <SDL2/SDL_video.h>
 
+// False when SDL fell back to a video driver that draws nowhere (offscreen, dummy) without
+// being asked to through SDL_VIDEODRIVER: such a window could never be seen.
+bool VideoDriverShowsWindows();
+
 // Null when no window could be opened; SDL_GetError() then tells why.
 SDL_Window* OpenProgramWindow(bool fullScreen);
 

@@ -1,0 +1,292 @@
+#!/usr/bin/env python3
+"""Runs the real program under its own Xvfb.
+
+Checks: started from another folder it finds its data and shows a 640 x 480 window titled
+"QUILMORANTE" with frames presented; a start with an argument covers the screen; closing
+the window as a window manager does (WM_DELETE_WINDOW) or SIGTERM ends it with exit code 0;
+without a display, or without "siro.bmp" beside it, it exits 1 with a message on stderr.
+
+Usage: program_smoke_test.py PATH_TO_QUILMORANTE
+"""
+
+import ctypes
+import os
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+
+SCREEN_W, SCREEN_H = 1024, 768
+WAIT_S = 30  # upper bound for start-up steps; never asserted on
+
+
+# --- a minimal Xlib binding: enough to read pixels and send a client message -------------
+
+class XClientMessageEvent(ctypes.Structure):
+    _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong),
+                ("send_event", ctypes.c_int), ("display", ctypes.c_void_p),
+                ("window", ctypes.c_ulong), ("message_type", ctypes.c_ulong),
+                ("format", ctypes.c_int), ("data", ctypes.c_long * 5)]
+
+
+class XEvent(ctypes.Union):
+    _fields_ = [("xclient", XClientMessageEvent), ("pad", ctypes.c_long * 24)]
+
+
+class XImage(ctypes.Structure):
+    _fields_ = [("width", ctypes.c_int), ("height", ctypes.c_int),
+                ("xoffset", ctypes.c_int), ("format", ctypes.c_int),
+                ("data", ctypes.c_void_p), ("byte_order", ctypes.c_int),
+                ("bitmap_unit", ctypes.c_int), ("bitmap_bit_order", ctypes.c_int),
+                ("bitmap_pad", ctypes.c_int), ("depth", ctypes.c_int),
+                ("bytes_per_line", ctypes.c_int), ("bits_per_pixel", ctypes.c_int)]
+
+
+class Xlib:
+    def __init__(self, display_name):
+        self.x = ctypes.cdll.LoadLibrary("libX11.so.6")
+        self.x.XOpenDisplay.restype = ctypes.c_void_p
+        self.x.XOpenDisplay.argtypes = [ctypes.c_char_p]
+        self.x.XInternAtom.restype = ctypes.c_ulong
+        self.x.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+        self.x.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int,
+                                      ctypes.c_long, ctypes.POINTER(XEvent)]
+        self.x.XFlush.argtypes = [ctypes.c_void_p]
+        self.x.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
+        self.x.XGetImage.restype = ctypes.POINTER(XImage)
+        self.x.XGetImage.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int,
+                                     ctypes.c_int, ctypes.c_uint, ctypes.c_uint,
+                                     ctypes.c_ulong, ctypes.c_int]
+        self.x.XDefaultRootWindow.restype = ctypes.c_ulong
+        self.x.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
+        self.x.XCloseDisplay.argtypes = [ctypes.c_void_p]
+        self.display = self.x.XOpenDisplay(display_name.encode())
+        if not self.display:
+            raise RuntimeError("cannot open X display " + display_name)
+
+    def close(self):
+        self.x.XCloseDisplay(self.display)
+
+    def root(self):
+        return self.x.XDefaultRootWindow(self.display)
+
+    def pixels(self, window, x, y, w, h):
+        """The 0xRRGGBB values of a w x h area, row by row."""
+        self.x.XSync(self.display, 0)
+        image = self.x.XGetImage(self.display, window, x, y, w, h, 0xFFFFFFFF, 2)  # ZPixmap
+        if not image:
+            raise RuntimeError("XGetImage failed")
+        im = image.contents
+        if im.bits_per_pixel != 32:
+            raise RuntimeError("unexpected %d bits per pixel" % im.bits_per_pixel)
+        raw = ctypes.string_at(im.data, im.bytes_per_line * im.height)
+        values = []
+        for row in range(im.height):
+            line = raw[row * im.bytes_per_line: row * im.bytes_per_line + 4 * im.width]
+            values.extend(int.from_bytes(line[i:i + 4], "little") & 0xFFFFFF
+                          for i in range(0, len(line), 4))
+        return values
+
+    def close_window(self, window):
+        """What a window manager does on the close button: WM_PROTOCOLS/WM_DELETE_WINDOW."""
+        event = XEvent()
+        event.xclient.type = 33  # ClientMessage
+        event.xclient.window = window
+        event.xclient.message_type = self.x.XInternAtom(self.display, b"WM_PROTOCOLS", 0)
+        event.xclient.format = 32
+        event.xclient.data[0] = self.x.XInternAtom(self.display, b"WM_DELETE_WINDOW", 0)
+        event.xclient.data[1] = 0  # CurrentTime
+        self.x.XSendEvent(self.display, window, 0, 0, ctypes.byref(event))
+        self.x.XFlush(self.display)
+
+
+# --- helpers ---------------------------------------------------------------------------
+
+failures = []
+passes = []
+
+
+def check(condition, what):
+    print(("ok   " if condition else "FAIL ") + what, flush=True)
+    (passes if condition else failures).append(what)
+    return condition
+
+
+def program_env(display):
+    env = dict(os.environ)
+    for name in ("DISPLAY", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER"):
+        env.pop(name, None)
+    if display is not None:
+        env["DISPLAY"] = display
+    # Graphics and font libraries keep allocations until exit; the unit tests cover leaks
+    # of the program's own code.
+    env["ASAN_OPTIONS"] = (env.get("ASAN_OPTIONS", "") + ":detect_leaks=0").lstrip(":")
+    return env
+
+
+def start_xvfb():
+    read_fd, write_fd = os.pipe()
+    xvfb = subprocess.Popen(
+        ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "%dx%dx24" % (SCREEN_W, SCREEN_H),
+         "-nolisten", "tcp", "-retro"],
+        pass_fds=(write_fd,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    os.close(write_fd)
+    number = b""
+    with os.fdopen(read_fd, "rb") as pipe:
+        while not number.endswith(b"\n"):
+            chunk = pipe.read(1)
+            if not chunk:
+                break
+            number += chunk
+    if not number.strip():
+        xvfb.kill()
+        raise RuntimeError("Xvfb did not report a display number")
+    return xvfb, ":" + number.decode().strip()
+
+
+def find_window(display, process):
+    """The id of the window titled exactly QUILMORANTE, once it is mapped."""
+    deadline = time.monotonic() + WAIT_S
+    while time.monotonic() < deadline and process.poll() is None:
+        found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^QUILMORANTE$"],
+                               env=dict(os.environ, DISPLAY=display),
+                               capture_output=True, text=True)
+        ids = found.stdout.split()
+        if ids:
+            return int(ids[0])
+        time.sleep(0.1)
+    return None
+
+
+def geometry(display, window):
+    info = subprocess.run(["xwininfo", "-id", str(window)], env=dict(os.environ, DISPLAY=display),
+                          capture_output=True, text=True).stdout
+    fields = {}
+    for line in info.splitlines():
+        if ":" in line:
+            key, _, value = line.strip().partition(":")
+            fields[key.strip()] = value.strip()
+    return (int(fields.get("Absolute upper-left X", -1)), int(fields.get("Absolute upper-left Y", -1)),
+            int(fields.get("Width", -1)), int(fields.get("Height", -1)))
+
+
+def picture_shown(xlib, x, y, w, h):
+    """True when the screen area shows a drawn frame: the bare root (a two-colour stipple)
+    or a window never painted can not show this many colours."""
+    if x < 0 or y < 0 or w <= 0 or h <= 0 or x + w > SCREEN_W or y + h > SCREEN_H:
+        return False
+    return len(set(xlib.pixels(xlib.root(), x, y, w, h))) >= 8
+
+
+def wait_for_frames(display, xlib, process, full_screen):
+    """The window and its geometry once frames are presented in it, or None. SDL may
+    replace its first X window when the renderer needs another visual, so the window is
+    looked up afresh each time, and the screen is read through the root window."""
+    deadline = time.monotonic() + WAIT_S
+    while time.monotonic() < deadline and process.poll() is None:
+        window = find_window(display, process)
+        if window is not None:
+            x, y, w, h = geometry(display, window)
+            if full_screen:
+                x, y = x + (w - 640) // 2, y + (h - 480) // 2
+            if picture_shown(xlib, x, y, 640, 480):
+                return window, geometry(display, window)
+        time.sleep(0.2)
+    return None
+
+
+def wait_exit(process):
+    try:
+        return process.wait(timeout=WAIT_S)
+    except subprocess.TimeoutExpired:
+        process.kill()
+        process.wait()
+        return None
+
+
+def run_and_close(program, display, xlib, args, full_screen, close_with):
+    label = "full screen %r" % args if full_screen else "windowed"
+    with tempfile.TemporaryDirectory() as elsewhere:
+        process = subprocess.Popen([program] + args, cwd=elsewhere, env=program_env(display),
+                                   stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+        try:
+            found = wait_for_frames(display, xlib, process, full_screen)
+            if not check(found is not None, label + ": window titled QUILMORANTE presents frames"
+                         + (" (data found from another folder)" if not full_screen else "")):
+                return
+            window, (x, y, w, h) = found
+            if full_screen:
+                check((x, y, w, h) == (0, 0, SCREEN_W, SCREEN_H),
+                      label + ": window covers the %dx%d screen (got %dx%d at %d,%d)"
+                      % (SCREEN_W, SCREEN_H, w, h, x, y))
+                bar = (w - 640) // 2
+                check(bar > 0 and set(xlib.pixels(xlib.root(), 0, 0, bar, h)) == {0},
+                      label + ": the bars beside the picture are black")
+            else:
+                check((w, h) == (640, 480), label + ": client area is 640x480 (got %dx%d)" % (w, h))
+            if close_with == "wm":
+                xlib.close_window(window)
+            else:
+                process.send_signal(signal.SIGTERM)
+            code = wait_exit(process)
+            check(code == 0, label + ": closing by %s exits with 0 (got %s)" % (close_with, code))
+            check(os.listdir(elsewhere) == [], label + ": nothing written to the start folder")
+        finally:
+            if process.poll() is None:
+                process.kill()
+                process.wait()
+            err = process.stderr.read().decode(errors="replace")
+            process.stdout.close()
+            process.stderr.close()
+            if err.strip():
+                print("     stderr: " + err.strip().replace("\n", "\n     stderr: "))
+
+
+def run_expecting_failure(program, display, needle, label):
+    result = subprocess.run([program], env=program_env(display), capture_output=True, text=True,
+                            timeout=WAIT_S, cwd=tempfile.gettempdir())
+    check(result.returncode == 1, label + ": exits with 1 (got %d)" % result.returncode)
+    check(needle in result.stderr, label + ": stderr names %r (got %r)" % (needle, result.stderr.strip()))
+
+
+def main():
+    if len(sys.argv) != 2:
+        print(__doc__)
+        return 2
+    program = os.path.abspath(sys.argv[1])
+    for tool in ("Xvfb", "xdotool", "xwininfo"):
+        if shutil.which(tool) is None:
+            print("missing %s: install the Debian packages xvfb, xdotool and x11-utils" % tool)
+            return 1
+
+    run_expecting_failure(program, None, "display", "without a display")
+
+    xvfb, display = start_xvfb()
+    xlib = None
+    try:
+        xlib = Xlib(display)
+        run_and_close(program, display, xlib, [], False, "wm")
+        run_and_close(program, display, xlib, ["x"], True, "wm")
+        run_and_close(program, display, xlib, [], False, "SIGTERM")
+        with tempfile.TemporaryDirectory() as bare:
+            copy = os.path.join(bare, "quilmorante")
+            shutil.copy2(program, copy)
+            run_expecting_failure(copy, display, "siro.bmp", "without siro.bmp beside it")
+    finally:
+        if xlib is not None:
+            xlib.close()
+        xvfb.terminate()
+        try:
+            xvfb.wait(timeout=10)
+        except subprocess.TimeoutExpired:
+            xvfb.kill()
+            xvfb.wait()
+
+    print("smoke: %d passed, %d failed" % (len(passes), len(failures)))
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
