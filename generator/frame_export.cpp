@@ -66,11 +66,12 @@ IoResult PatternGenerator::ExportFrames() {
   if (IoResult header = ReadFrameTemplate(file); !header) return header;
   BuildFramePixels(*this, file + kHeaderBytes + kColourTableBytes);
   if (IoResult folder = EnsureDirectory("result"); !folder) return folder;
+  // All sixteen frames are replaced together or not at all.
+  AtomicWriteBatch batch;
   for (int a = 0; a < kFrameCount; ++a) {
     BuildColourTable(palette, a, file + kHeaderBytes);
-    if (IoResult written = WriteFileAtomically(FrameFileName(idLetter, a), file, sizeof file);
-        !written)
+    if (IoResult written = batch.Add(FrameFileName(idLetter, a), file, sizeof file); !written)
       return written;
   }
-  return {};
+  return batch.Commit();
 }

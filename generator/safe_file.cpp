@@ -27,30 +27,85 @@ bool WriteAll(int fd, const unsigned char* data, std::size_t size) {
   return true;
 }
 
+std::string FolderOf(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
 }  // namespace
 
-IoResult WriteFileAtomically(const std::string& path, const void* data, std::size_t size) {
+AtomicWriteBatch::~AtomicWriteBatch() {
+  Abandon();
+}
+
+void AtomicWriteBatch::Abandon() {
+  for (const Pending& p : pending_) {
+    if (p.fd >= 0) ::close(p.fd);
+    ::unlink(p.temp.c_str());
+  }
+  pending_.clear();
+}
+
+IoResult AtomicWriteBatch::Add(const std::string& path, const void* data, std::size_t size) {
   // The process id keeps two programs writing the same file from sharing a temporary.
   const std::string temp = path + ".tmp" + std::to_string(::getpid());
   const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  if (fd < 0) return IoResult::Fail(Describe(path, "cannot create", errno));
-  if (!WriteAll(fd, static_cast<const unsigned char*>(data), size) || ::fsync(fd) != 0) {
+  if (fd < 0) {
     const int error = errno;
-    ::close(fd);
-    ::unlink(temp.c_str());
-    return IoResult::Fail(Describe(path, "cannot write", error));
+    Abandon();
+    return IoResult::Fail(Describe(path, "cannot create", error));
   }
-  if (::close(fd) != 0) {
+  pending_.push_back(Pending{path, temp, fd});
+  if (!WriteAll(fd, static_cast<const unsigned char*>(data), size)) {
     const int error = errno;
-    ::unlink(temp.c_str());
+    Abandon();
     return IoResult::Fail(Describe(path, "cannot write", error));
-  }
-  if (::rename(temp.c_str(), path.c_str()) != 0) {
-    const int error = errno;
-    ::unlink(temp.c_str());
-    return IoResult::Fail(Describe(path, "cannot replace", error));
   }
   return {};
+}
+
+IoResult AtomicWriteBatch::Commit() {
+  for (Pending& p : pending_) {
+    const bool synced = ::fdatasync(p.fd) == 0;
+    const int error = errno;
+    const bool closed = ::close(p.fd) == 0;
+    p.fd = -1;
+    if (!synced || !closed) {
+      const std::string path = p.path;
+      Abandon();
+      return IoResult::Fail(Describe(path, "cannot write", synced ? errno : error));
+    }
+  }
+  std::vector<std::string> folders;
+  for (std::size_t i = 0; i < pending_.size(); ++i) {
+    const Pending& p = pending_[i];
+    if (::rename(p.temp.c_str(), p.path.c_str()) != 0) {
+      const int error = errno;
+      pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(i));
+      const std::string path = pending_.front().path;
+      Abandon();
+      return IoResult::Fail(Describe(path, "cannot replace", error));
+    }
+    const std::string folder = FolderOf(p.path);
+    if (folders.empty() || folders.back() != folder) folders.push_back(folder);
+  }
+  pending_.clear();
+  // The renames themselves reach the disk with the folder's own sync.
+  for (const std::string& folder : folders) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+      ::fsync(fd);
+      ::close(fd);
+    }
+  }
+  return {};
+}
+
+IoResult WriteFileAtomically(const std::string& path, const void* data, std::size_t size) {
+  AtomicWriteBatch batch;
+  if (IoResult added = batch.Add(path, data, size); !added) return added;
+  return batch.Commit();
 }
 
 IoResult EnsureDirectory(const std::string& path) {

@@ -5,8 +5,32 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #include "pattern_generator.h"
+
+// Several files replaced together: every temporary is written first, then all are synced
+// (one wait for the disk instead of one per file), then renamed. Should any write fail,
+// no file is replaced. A batch that is not committed removes its temporaries.
+class AtomicWriteBatch {
+ public:
+  AtomicWriteBatch() = default;
+  AtomicWriteBatch(const AtomicWriteBatch&) = delete;
+  AtomicWriteBatch& operator=(const AtomicWriteBatch&) = delete;
+  ~AtomicWriteBatch();
+
+  IoResult Add(const std::string& path, const void* data, std::size_t size);
+  IoResult Commit();
+
+ private:
+  struct Pending {
+    std::string path;
+    std::string temp;
+    int fd;
+  };
+  void Abandon();
+  std::vector<Pending> pending_;
+};
 
 IoResult WriteFileAtomically(const std::string& path, const void* data, std::size_t size);
 

@@ -6,6 +6,7 @@
 #include <csignal>
 #include <filesystem>
 #include <memory>
+#include <vector>
 
 #include "pattern_generator.h"
 #include "temp_folder.h"
@@ -177,7 +178,8 @@ TEST_F(ExportFixture, OtherFilesInResultAreLeftAlone) {
 
 TEST_F(ExportFixture, FailedWriteKeepsEarlierFramesWhole) {
   ASSERT_TRUE(g->ExportFrames());
-  const std::string before = Frame('A', 0);
+  std::vector<std::string> before;
+  for (int a = 0; a < 16; ++a) before.push_back(Frame('A', a));
   g->points[0].weight = 40;
   {
     std::signal(SIGXFSZ, SIG_IGN);
@@ -192,9 +194,14 @@ TEST_F(ExportFixture, FailedWriteKeepsEarlierFramesWhole) {
     EXPECT_FALSE(result);
     EXPECT_NE(result.message.find("result/AA.bmp"), std::string::npos) << result.message;
   }
-  EXPECT_EQ(Frame('A', 0), before);
-  for (const auto& entry : fs::directory_iterator("result"))
+  // All or nothing: every frame is still the earlier export, and no temporary is left.
+  for (int a = 0; a < 16; ++a) EXPECT_EQ(Frame('A', a), before[a]) << "frame " << a;
+  int files = 0;
+  for (const auto& entry : fs::directory_iterator("result")) {
     EXPECT_EQ(fs::file_size(entry.path()), 32886u) << entry.path();
+    ++files;
+  }
+  EXPECT_EQ(files, 16);
 }
 
 TEST_F(ExportFixture, ResultTakenByAFileFails) {
