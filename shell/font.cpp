@@ -40,17 +40,17 @@ bool SpeaksJapanese(FcPattern* font) {
 
 // Fontconfig always answers with some face; accept it only when it is the family asked for
 // or, for the generic request, when it covers Japanese.
-std::optional<FaceFile> Match(const char* family, bool exactFamily) {
+std::optional<FaceFile> Match(FcConfig* config, const char* family, bool exactFamily) {
   FcPattern* pattern = FcPatternCreate();
   if (pattern == nullptr) return std::nullopt;
   FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family));
   FcPatternAddString(pattern, FC_LANG, reinterpret_cast<const FcChar8*>("ja"));
   FcPatternAddInteger(pattern, FC_WEIGHT, FC_WEIGHT_REGULAR);
   FcPatternAddInteger(pattern, FC_SLANT, FC_SLANT_ROMAN);
-  FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+  FcConfigSubstitute(config, pattern, FcMatchPattern);
   FcDefaultSubstitute(pattern);
   FcResult result = FcResultNoMatch;
-  FcPattern* font = FcFontMatch(nullptr, pattern, &result);
+  FcPattern* font = FcFontMatch(config, pattern, &result);
   FcPatternDestroy(pattern);
   if (font == nullptr) return std::nullopt;
   std::optional<FaceFile> face;
@@ -69,11 +69,21 @@ std::optional<FaceFile> Match(const char* family, bool exactFamily) {
   return face;
 }
 
-std::optional<FaceFile> FindFace() {
-  if (!FcInit()) return std::nullopt;
-  if (auto face = Match(kFaceName, true)) return face;
-  if (auto face = Match(kSubstituteFace, true)) return face;
-  return Match("sans-serif", false);
+std::optional<FaceFile> LookUpFace() {
+  // A private configuration, destroyed after the look-up, leaves no fontconfig state behind.
+  FcConfig* config = FcInitLoadConfigAndFonts();
+  if (config == nullptr) return std::nullopt;
+  std::optional<FaceFile> face = Match(config, kFaceName, true);
+  if (!face) face = Match(config, kSubstituteFace, true);
+  if (!face) face = Match(config, "sans-serif", false);
+  FcConfigDestroy(config);
+  return face;
+}
+
+// Every font uses the same face, so it is looked up once per process.
+const std::optional<FaceFile>& FindFace() {
+  static const std::optional<FaceFile> face = LookUpFace();
+  return face;
 }
 
 int Pixels(FT_Pos value26dot6) {
@@ -84,7 +94,7 @@ int Pixels(FT_Pos value26dot6) {
 
 Font* CreateFont(int height) {
   if (height <= 0) return nullptr;
-  const std::optional<FaceFile> file = FindFace();
+  const std::optional<FaceFile>& file = FindFace();
   if (!file) return nullptr;
   auto* font = new Font;
   font->family = file->family;
