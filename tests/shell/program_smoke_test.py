@@ -4,6 +4,7 @@
 Checks: started from another folder it finds its data and shows a 640 x 480 window titled
 "QUILMORANTE" with frames presented; a start with an argument covers the screen; closing
 the window as a window manager does (WM_DELETE_WINDOW) or SIGTERM ends it with exit code 0;
+the M key, typed into the focused window, exports the sixteen frames beside the program;
 without a display, or without "siro.bmp" beside it, it exits 1 with a message on stderr.
 
 Usage: program_smoke_test.py PATH_TO_QUILMORANTE
@@ -244,6 +245,45 @@ def run_and_close(program, display, xlib, args, full_screen, close_with):
                 print("     stderr: " + err.strip().replace("\n", "\n     stderr: "))
 
 
+def run_export_by_key(program, display, xlib):
+    """A copy of the program with its data in a fresh folder: M exports result/AA..AP.bmp."""
+    label = "keyboard"
+    with tempfile.TemporaryDirectory() as home, tempfile.TemporaryDirectory() as elsewhere:
+        source = os.path.dirname(program)
+        copy = os.path.join(home, "quilmorante")
+        shutil.copy2(program, copy)
+        for name in ("siro.bmp", "a.bmp"):
+            shutil.copy2(os.path.join(source, name), home)
+        shutil.copytree(os.path.join(source, "savedata"), os.path.join(home, "savedata"))
+        os.mkdir(os.path.join(home, "result"))
+        process = subprocess.Popen([copy], cwd=elsewhere, env=program_env(display),
+                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        try:
+            found = wait_for_frames(display, xlib, process, False)
+            if not check(found is not None, label + ": window presents frames"):
+                return
+            tools_env = dict(os.environ, DISPLAY=display)
+            subprocess.run(["xdotool", "windowfocus", "--sync", str(found[0])], env=tools_env)
+            expected = ["A%s.bmp" % chr(ord("A") + i) for i in range(16)]
+            deadline = time.monotonic() + WAIT_S
+            exported = []
+            while time.monotonic() < deadline and process.poll() is None:
+                # Held long enough to span several frames; a key acts once per press.
+                subprocess.run(["xdotool", "keydown", "m", "sleep", "0.2", "keyup", "m"],
+                               env=tools_env)
+                exported = sorted(os.listdir(os.path.join(home, "result")))
+                if exported == expected:
+                    break
+                time.sleep(0.5)
+            check(exported == expected, label + ": M exports the sixteen frames (got %s)" % exported)
+            xlib.close_window(found[0])
+            check(wait_exit(process) == 0, label + ": closing exits with 0")
+        finally:
+            if process.poll() is None:
+                process.kill()
+                process.wait()
+
+
 def run_expecting_failure(program, display, needle, label):
     result = subprocess.run([program], env=program_env(display), capture_output=True, text=True,
                             timeout=WAIT_S, cwd=tempfile.gettempdir())
@@ -270,6 +310,7 @@ def main():
         run_and_close(program, display, xlib, [], False, "wm")
         run_and_close(program, display, xlib, ["x"], True, "wm")
         run_and_close(program, display, xlib, [], False, "SIGTERM")
+        run_export_by_key(program, display, xlib)
         with tempfile.TemporaryDirectory() as bare:
             copy = os.path.join(bare, "quilmorante")
             shutil.copy2(program, copy)
