@@ -1,0 +1,187 @@
+#include <gif_lib.h>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "frame_export.h"
+#include "pattern_generator.h"
+#include "temp_folder.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct ToolRun {
+  int status;
+  std::string output;  // stdout and stderr together
+};
+
+ToolRun RunTool(const std::string& arguments) {
+  const std::string command = std::string(EXPORT_TOOL) + " " + arguments + " 2>&1";
+  std::FILE* pipe = ::popen(command.c_str(), "r");
+  ToolRun run{-1, {}};
+  char buffer[512];
+  size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) run.output.append(buffer, n);
+  const int status = ::pclose(pipe);
+  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return run;
+}
+
+struct ToolFixture : ::testing::Test {
+  TempFolder folder;
+  void SetUp() override {
+    WriteText("a.bmp", FrameTemplate());
+    WriteText("savedata/pat3.txt", "32,32,1,1,4\n10,50,2,1,-3\n0,0,0,0,0\n0,0,0,0,0\n1,0,1,-1");
+    WriteText("savedata/pal4.txt",
+              "9000000010000000"
+              "0000090000000100"
+              "0010000000900000");
+  }
+};
+
+struct UsageCase {
+  const char* name;
+  const char* arguments;
+  int status;
+  const char* mentions;
+};
+
+class ToolExitCodes : public ToolFixture, public ::testing::WithParamInterface<UsageCase> {};
+
+TEST_P(ToolExitCodes, ExitStatusAndMessage) {
+  const UsageCase& c = GetParam();
+  const ToolRun run = RunTool(std::string("--data ") + folder.path().string() + " " + c.arguments);
+  EXPECT_EQ(run.status, c.status) << run.output;
+  EXPECT_NE(run.output.find(c.mentions), std::string::npos) << run.output;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Tool, ToolExitCodes,
+    ::testing::Values(
+        UsageCase{"Defaults", "", 0, "AA.bmp"},
+        UsageCase{"AllOptions",
+                  "--pattern 3 --palette 4 --id Q --size 16x256 --mosaic 2 --gif c.gif --delay 5",
+                  0, "QP.bmp"},
+        UsageCase{"EqualsForm", "--pattern=3 --size=128x32", 0, "AP.bmp"},
+        UsageCase{"Help", "--help", 0, "--pattern N"},
+        UsageCase{"Version", "--version", 0, "quilmorante-export"},
+        UsageCase{"UnknownFlag", "--colour 3", 2, "--colour"},
+        UsageCase{"PatternTooLarge", "--pattern 100", 2, "--pattern"},
+        UsageCase{"PaletteNotANumber", "--palette x", 2, "--palette"},
+        UsageCase{"PaletteNegative", "--palette -1", 2, "--palette"},
+        UsageCase{"LowercaseId", "--id a", 2, "--id"},
+        UsageCase{"SizeNotPowerOfTwo", "--size 48x64", 2, "--size"},
+        UsageCase{"SizeTooSmall", "--size 8x64", 2, "--size"},
+        UsageCase{"SizeTooLarge", "--size 64x512", 2, "--size"},
+        UsageCase{"SizeMalformed", "--size 64", 2, "--size"},
+        UsageCase{"MosaicTooLarge", "--mosaic 5", 2, "--mosaic"},
+        UsageCase{"DelayZero", "--delay 0", 2, "--delay"},
+        UsageCase{"MissingValue", "--id", 2, "--id"},
+        UsageCase{"GifIntoMissingFolder", "--gif /nonexistent/folder/x.gif", 1,
+                  "/nonexistent/folder/x.gif"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(ToolFixture, MissingTemplateIsAnIoFailure) {
+  fs::remove("a.bmp");
+  const ToolRun run = RunTool("--data " + folder.path().string());
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.output.find("a.bmp"), std::string::npos) << run.output;
+  EXPECT_FALSE(fs::exists("result/AA.bmp"));
+}
+
+TEST_F(ToolFixture, MissingDataFolderIsAnIoFailure) {
+  const ToolRun run = RunTool("--data /nonexistent/quilmorante");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.output.find("/nonexistent/quilmorante"), std::string::npos) << run.output;
+}
+
+// The tool writes exactly what the generator's own export writes for the same state.
+TEST_F(ToolFixture, FramesMatchTheGeneratorsExport) {
+  const ToolRun run = RunTool("--data " + folder.path().string() +
+                              " --pattern 3 --palette 4 --id K --size 32x128 --mosaic 1");
+  ASSERT_EQ(run.status, 0) << run.output;
+  std::vector<std::string> fromTool;
+  for (int a = 0; a < kFrameCount; ++a) fromTool.push_back(ReadText(FrameFileName('K', a)));
+  fs::remove_all("result");
+  auto g = std::make_unique<PatternGenerator>();
+  g->LoadPattern(3);
+  g->LoadPalette(4);
+  g->idLetter = 'K';
+  g->width = 32;
+  g->height = 128;
+  g->mosaicLevel = 1;
+  ASSERT_TRUE(g->ExportFrames());
+  for (int a = 0; a < kFrameCount; ++a) {
+    EXPECT_EQ(ReadText(FrameFileName('K', a)), fromTool[a]) << "frame " << a;
+    EXPECT_EQ(fromTool[a].size(), 32886u);
+  }
+}
+
+struct GifCase {
+  const char* name;
+  int templateHeight;
+};
+
+class ToolGif : public ToolFixture, public ::testing::WithParamInterface<GifCase> {};
+
+// Every GIF frame shows exactly what the BMP frame of the same number shows.
+TEST_P(ToolGif, FramesLookLikeTheBmpFrames) {
+  WriteText("a.bmp", FrameTemplate(GetParam().templateHeight));
+  const std::string gifPath = (folder.path() / "cycle.gif").string();
+  const ToolRun run = RunTool("--data " + folder.path().string() +
+                              " --pattern 3 --palette 4 --gif " + gifPath + " --delay 7");
+  ASSERT_EQ(run.status, 0) << run.output;
+  int error = 0;
+  GifFileType* gif = DGifOpenFileName(gifPath.c_str(), &error);
+  ASSERT_NE(gif, nullptr);
+  ASSERT_EQ(DGifSlurp(gif), GIF_OK);
+  ASSERT_EQ(gif->ImageCount, kFrameCount);
+  EXPECT_EQ(gif->SWidth, 256);
+  EXPECT_EQ(gif->SHeight, 256);
+  bool loops = false;
+  // The looping block comes before the first frame, so it is stored with that frame.
+  const SavedImage& first = gif->SavedImages[0];
+  for (int i = 0; i < first.ExtensionBlockCount; ++i) {
+    const ExtensionBlock& block = first.ExtensionBlocks[i];
+    if (block.Function == APPLICATION_EXT_FUNC_CODE && block.ByteCount == 11 &&
+        std::string(reinterpret_cast<const char*>(block.Bytes), 11) == "NETSCAPE2.0")
+      loops = true;
+  }
+  EXPECT_TRUE(loops);
+  const bool bottomUp = GetParam().templateHeight > 0;
+  for (int a = 0; a < kFrameCount; ++a) {
+    const std::string bmp = ReadText(FrameFileName('A', a));
+    const SavedImage& image = gif->SavedImages[a];
+    ASSERT_NE(image.ImageDesc.ColorMap, nullptr);
+    GraphicsControlBlock control{};
+    DGifSavedExtensionToGCB(gif, a, &control);
+    EXPECT_EQ(control.DelayTime, 7);
+    for (int r = 0; r < 256; ++r) {
+      const int bmpRow = bottomUp ? 255 - r : r;  // the picture row that is shown at the top
+      for (int u = 0; u < 256; ++u) {
+        const uint8_t byte = static_cast<uint8_t>(bmp[118 + bmpRow * 128 + u / 2]);
+        const int index = u % 2 == 0 ? byte >> 4 : byte & 15;
+        const GifByteType gifIndex = image.RasterBits[r * 256 + u];
+        ASSERT_EQ(gifIndex, index);
+        const GifColorType colour = image.ImageDesc.ColorMap->Colors[gifIndex];
+        ASSERT_EQ(colour.Blue, static_cast<uint8_t>(bmp[54 + 4 * index]));
+        ASSERT_EQ(colour.Green, static_cast<uint8_t>(bmp[55 + 4 * index]));
+        ASSERT_EQ(colour.Red, static_cast<uint8_t>(bmp[56 + 4 * index]));
+      }
+    }
+  }
+  DGifCloseFile(gif, &error);
+}
+
+INSTANTIATE_TEST_SUITE_P(Tool, ToolGif,
+                         ::testing::Values(GifCase{"BottomUpTemplate", 256},
+                                           GifCase{"TopDownTemplate", -256}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
