@@ -19,7 +19,10 @@ import sys
 import tempfile
 import time
 
-SCREEN_W, SCREEN_H = 1024, 768
+SCREEN_W, SCREEN_H = 1920, 1080
+# Full screen shows the 640 x 480 picture at the largest whole multiple that fits.
+SCALE = min(SCREEN_W // 640, SCREEN_H // 480)
+PIC_W, PIC_H = 640 * SCALE, 480 * SCALE
 WAIT_S = 30  # upper bound for start-up steps; never asserted on
 
 
@@ -181,6 +184,17 @@ def picture_shown(xlib, x, y, w, h):
     return len(set(xlib.pixels(xlib.root(), x, y, w, h))) >= 8
 
 
+def whole_pixel_blocks(pixels, width, scale):
+    """True when every scale x scale block holds one colour (nearest-neighbour scaling)."""
+    height = len(pixels) // width
+    for y in range(height):
+        row = pixels[y * width:(y + 1) * width]
+        source = pixels[(y - y % scale) * width:(y - y % scale + 1) * width]
+        if any(row[x] != source[x - x % scale] for x in range(width)):
+            return False
+    return True
+
+
 def wait_for_frames(display, xlib, process, full_screen):
     """The window and its geometry once frames are presented in it, or None. SDL may
     replace its first X window when the renderer needs another visual, so the window is
@@ -190,9 +204,10 @@ def wait_for_frames(display, xlib, process, full_screen):
         window = find_window(display, process)
         if window is not None:
             x, y, w, h = geometry(display, window)
+            pw, ph = (PIC_W, PIC_H) if full_screen else (640, 480)
             if full_screen:
-                x, y = x + (w - 640) // 2, y + (h - 480) // 2
-            if picture_shown(xlib, x, y, 640, 480):
+                x, y = x + (w - pw) // 2, y + (h - ph) // 2
+            if picture_shown(xlib, x, y, pw, ph):
                 return window, geometry(display, window)
         time.sleep(0.2)
     return None
@@ -207,10 +222,14 @@ def wait_exit(process):
         return None
 
 
-def run_and_close(program, display, xlib, args, full_screen, close_with):
+def run_and_close(program, display, xlib, args, full_screen, close_with, extra_env=None):
     label = "full screen %r" % args if full_screen else "windowed"
+    if extra_env:
+        label += " " + " ".join("%s=%s" % item for item in extra_env.items())
     with tempfile.TemporaryDirectory() as elsewhere:
-        process = subprocess.Popen([program] + args, cwd=elsewhere, env=program_env(display),
+        env = program_env(display)
+        env.update(extra_env or {})
+        process = subprocess.Popen([program] + args, cwd=elsewhere, env=env,
                                    stdout=subprocess.PIPE, stderr=subprocess.PIPE)
         try:
             found = wait_for_frames(display, xlib, process, full_screen)
@@ -222,9 +241,12 @@ def run_and_close(program, display, xlib, args, full_screen, close_with):
                 check((x, y, w, h) == (0, 0, SCREEN_W, SCREEN_H),
                       label + ": window covers the %dx%d screen (got %dx%d at %d,%d)"
                       % (SCREEN_W, SCREEN_H, w, h, x, y))
-                bar = (w - 640) // 2
+                bar = (w - PIC_W) // 2
                 check(bar > 0 and set(xlib.pixels(xlib.root(), 0, 0, bar, h)) == {0},
                       label + ": the bars beside the picture are black")
+                picture = xlib.pixels(xlib.root(), bar, (h - PIC_H) // 2, PIC_W, PIC_H)
+                check(whole_pixel_blocks(picture, PIC_W, SCALE),
+                      label + ": every back-buffer pixel is a sharp %dx%d block" % (SCALE, SCALE))
             else:
                 check((w, h) == (640, 480), label + ": client area is 640x480 (got %dx%d)" % (w, h))
             if close_with == "wm":
@@ -310,6 +332,9 @@ def main():
         run_and_close(program, display, xlib, [], False, "wm")
         run_and_close(program, display, xlib, ["x"], True, "wm")
         run_and_close(program, display, xlib, [], False, "SIGTERM")
+        # The software renderer, the one used where no accelerated renderer can be had.
+        run_and_close(program, display, xlib, [], False, "wm", {"SDL_RENDER_DRIVER": "software"})
+        run_and_close(program, display, xlib, ["x"], True, "wm", {"SDL_RENDER_DRIVER": "software"})
         run_export_by_key(program, display, xlib)
         with tempfile.TemporaryDirectory() as bare:
             copy = os.path.join(bare, "quilmorante")
