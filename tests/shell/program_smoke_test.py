@@ -195,6 +195,27 @@ def whole_pixel_blocks(pixels, width, scale):
     return True
 
 
+def check_resized(display, xlib, window, label):
+    """Resized to 1300 x 1000 the window shows the picture doubled, centred, sharp."""
+    subprocess.run(["xdotool", "windowsize", str(window), "1300", "1000"],
+                   env=dict(os.environ, DISPLAY=display))
+    x, y, _, _ = geometry(display, window)
+    if x < 0 or x + 1300 > SCREEN_W or y + 1000 > SCREEN_H:
+        subprocess.run(["xdotool", "windowmove", str(window), "0", "0"],
+                       env=dict(os.environ, DISPLAY=display))
+    deadline = time.monotonic() + WAIT_S
+    doubled = False
+    while time.monotonic() < deadline and not doubled:
+        x, y, w, h = geometry(display, window)
+        if (w, h) == (1300, 1000) and picture_shown(xlib, x + 10, y + 20, 1280, 960):
+            picture = xlib.pixels(xlib.root(), x + 10, y + 20, 1280, 960)
+            bars = xlib.pixels(xlib.root(), x, y, 1300, 20)
+            doubled = whole_pixel_blocks(picture, 1280, 2) and set(bars) == {0}
+        if not doubled:
+            time.sleep(0.3)
+    check(doubled, label + ": resized to 1300x1000 it shows the picture doubled and centred")
+
+
 def wait_for_frames(display, xlib, process, full_screen):
     """The window and its geometry once frames are presented in it, or None. SDL may
     replace its first X window when the renderer needs another visual, so the window is
@@ -249,6 +270,8 @@ def run_and_close(program, display, xlib, args, full_screen, close_with, extra_e
                       label + ": every back-buffer pixel is a sharp %dx%d block" % (SCALE, SCALE))
             else:
                 check((w, h) == (640, 480), label + ": client area is 640x480 (got %dx%d)" % (w, h))
+                if close_with == "wm":
+                    check_resized(display, xlib, window, label)
             if close_with == "wm":
                 xlib.close_window(window)
             else:
