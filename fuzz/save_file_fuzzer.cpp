@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <string>
 
 #include "pattern_generator.h"
 
@@ -23,8 +24,10 @@ void Write(const char* name, const uint8_t* data, size_t size) {
 
 const std::filesystem::path& Folder() {
   static const std::filesystem::path folder = [] {
-    char pattern[] = "/tmp/quilmorante-fuzz-XXXXXX";
-    const char* made = ::mkdtemp(pattern);
+    // Memory-backed when there is one: every run saves files, and each save waits for the disk.
+    std::string pattern = std::filesystem::is_directory("/dev/shm") ? "/dev/shm" : "/tmp";
+    pattern += "/quilmorante-fuzz-XXXXXX";
+    const char* made = ::mkdtemp(pattern.data());
     if (made == nullptr) std::abort();
     std::filesystem::current_path(made);
     std::filesystem::create_directory("savedata");
