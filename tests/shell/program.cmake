@@ -3,6 +3,7 @@ add_executable(shell_program_tests
   key_triggered_test.cpp
   key_code_table_test.cpp
   present_rect_test.cpp
+  display_device_test.cpp
   display_mode_test.cpp)
 target_link_libraries(shell_program_tests PRIVATE shell_program GTest::gtest_main)
 gtest_discover_tests(shell_program_tests)
