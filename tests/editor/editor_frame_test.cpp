@@ -101,17 +101,30 @@ TEST_F(EditorFrameTest, TextsInOrderWithPositionsFontsAndExactBytes) {
   g->points[3] = {64, 0, 1, 1, 1000};
   Frame();
   const std::vector<RecordedText> expected = {
-      {320, 6, "\x92\x86\x90S\x93_\x81@\x8F" "c\x89\xA1\x94{\x97\xA6", 2},
+      {320, 6,
+       "\x92\x86\x90S\x93_\x81@\x8F"
+       "c\x89\xA1\x94{\x97\xA6",
+       2},
       {400, 360, kHelpLine1, 3},
       {400, 378, kHelpLine2, 3},
       {400, 396, kHelpLine3, 3},
       {400, 414, kHelpLine4, 3},
       {320, 132, "X\x8Bt:  1[Q] Y\x8Bt:  0[W]", 2},
-      {320, 156, "X\x98" "c: -1[A] Y\x98" "c:  1[S]", 2},
+      {320, 156,
+       "X\x98"
+       "c: -1[A] Y\x98"
+       "c:  1[S]",
+       2},
       {320, 200, "\x83p\x83^\x81[\x83\x93:   7", 2},
-      {320, 224, "\x83p\x83\x8C\x83" "b\x83g:    42", 2},
+      {320, 224,
+       "\x83p\x83\x8C\x83"
+       "b\x83g:    42",
+       2},
       {320, 248, "\x8E\xAF\x95\xCA\x94\xD4\x8D\x86: Q", 2},
-      {320, 272, "\x83\x82\x83U\x83" "C\x83N\x83\x8C\x83x\x83\x8B:    3", 2},
+      {320, 272,
+       "\x83\x82\x83U\x83"
+       "C\x83N\x83\x8C\x83x\x83\x8B:    3",
+       2},
       {320, 296, "\x82w\x94{\x97\xA6: 0.250000", 2},
       {320, 320, "\x82x\x94{\x97\xA6: 4.000000", 2},
       {320, 30, "(  1,  2) (x  3,x  4)x  5", 2},
@@ -222,8 +235,8 @@ TEST_F(EditorFrameTest, TiledPreviewMirrorsEveryOtherTile) {
   EXPECT_EQ(expectedColumn(128), 0);
   for (int u = 0; u < 256; ++u) {
     const int k = expectedColumn(u) & 15;
-    const uint32_t colour = 0xFF000000u | (uint32_t(k) << 16) | (uint32_t(2 * k) << 8) |
-                            uint32_t(255 - k);
+    const uint32_t colour =
+        0xFF000000u | (uint32_t(k) << 16) | (uint32_t(2 * k) << 8) | uint32_t(255 - k);
     ASSERT_EQ(rec.rects[u * 256 + 5].colour, colour) << "screen column " << u;
   }
 }
@@ -239,7 +252,8 @@ class PreviewPhaseTest : public EditorFrameTest, public ::testing::WithParamInte
 TEST_P(PreviewPhaseTest, ColourIndexOfCellPlusPhase) {
   const PhaseCase c = GetParam();
   for (int i = 0; i < kMapCells; ++i) g->map[i] = c.cell;
-  for (int k = 0; k < kPaletteEntries; ++k) g->palette[k][0] = g->palette[k][1] = g->palette[k][2] = k;
+  for (int k = 0; k < kPaletteEntries; ++k)
+    g->palette[k][0] = g->palette[k][1] = g->palette[k][2] = k;
   g->cyclePhase = c.phaseBefore;
   Frame();
   const uint32_t k = static_cast<uint32_t>(c.expectedEntry);
@@ -250,14 +264,13 @@ TEST_P(PreviewPhaseTest, ColourIndexOfCellPlusPhase) {
 
 INSTANTIATE_TEST_SUITE_P(
     Phases, PreviewPhaseTest,
-    ::testing::Values(PhaseCase{5, 11, 1},            // 5 at phase 12
-                      PhaseCase{0, -1, 0},             // phase 0
-                      PhaseCase{-3, 0, 14},            // -3 + 1 = -2
-                      PhaseCase{-20, 2, 15},           // -17 mod 16
-                      PhaseCase{INT32_MAX, 0, 0},      // sum past INT32_MAX
-                      PhaseCase{INT32_MAX, INT32_MAX - 1, 14},
-                      PhaseCase{INT32_MIN, INT32_MIN, 1},
-                      PhaseCase{7, INT32_MAX, 7}));    // phase wraps to INT32_MIN
+    ::testing::Values(PhaseCase{5, 11, 1},         // 5 at phase 12
+                      PhaseCase{0, -1, 0},         // phase 0
+                      PhaseCase{-3, 0, 14},        // -3 + 1 = -2
+                      PhaseCase{-20, 2, 15},       // -17 mod 16
+                      PhaseCase{INT32_MAX, 0, 0},  // sum past INT32_MAX
+                      PhaseCase{INT32_MAX, INT32_MAX - 1, 14}, PhaseCase{INT32_MIN, INT32_MIN, 1},
+                      PhaseCase{7, INT32_MAX, 7}));  // phase wraps to INT32_MIN
 
 TEST_F(EditorFrameTest, PhaseKeepsGrowingPastItsLimitWithoutOverflow) {
   g->cyclePhase = INT32_MAX;
@@ -284,10 +297,10 @@ TEST_F(EditorFrameTest, SwatchesAndKeyCells) {
   EXPECT_TRUE(rec.Has({40, 400, 16, 16, 0xFF00FF00, 1.0f}));
   EXPECT_TRUE(rec.Has({64, 424, 16, 16, 0xFF000080, 1.0f}));
   EXPECT_TRUE(rec.Has({88, 376, 16, 16, 0xFF000000u | ((uint32_t(-1600) & 0xFF) << 16), 1.0f}));
-  EXPECT_TRUE(rec.Has({18, 402, 12, 12, 0xFF808080, 1.0f}));    // entry 0 green: empty
-  EXPECT_TRUE(rec.Has({378, 426, 12, 12, 0xFF808080, 1.0f}));   // entry 15 blue: empty
-  EXPECT_FALSE(rec.Has({18, 378, 12, 12, 0xFF808080, 1.0f}));   // entry 0 red has a key
-  EXPECT_TRUE(rec.Has({112, 448, 16, 16, 0xFFFFFF10, 1.0f}));   // swatch 4
+  EXPECT_TRUE(rec.Has({18, 402, 12, 12, 0xFF808080, 1.0f}));   // entry 0 green: empty
+  EXPECT_TRUE(rec.Has({378, 426, 12, 12, 0xFF808080, 1.0f}));  // entry 15 blue: empty
+  EXPECT_FALSE(rec.Has({18, 378, 12, 12, 0xFF808080, 1.0f}));  // entry 0 red has a key
+  EXPECT_TRUE(rec.Has({112, 448, 16, 16, 0xFFFFFF10, 1.0f}));  // swatch 4
   EXPECT_EQ(rec.CountSized(16, 16), 16u + 4);
   EXPECT_EQ(rec.CountSized(12, 12), 48u - 4);
 }
@@ -533,81 +546,171 @@ TEST_P(SettingsTest, StepOnTheSelectedRow) {
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, SettingsTest,
-    ::testing::Values(
-        SettingCase{"LetterZToA", 2, {DIK_RIGHT}, [](PatternGenerator& g) { g.idLetter = 'Z'; },
-                    [](const PatternGenerator& g) { EXPECT_EQ(g.idLetter, 'A'); }, false, false, 2},
-        SettingCase{"LetterAToZ", 2, {DIK_LEFT}, [](PatternGenerator& g) { g.idLetter = 'A'; },
-                    [](const PatternGenerator& g) { EXPECT_EQ(g.idLetter, 'Z'); }, false, false, 2},
-        SettingCase{"LetterMToN", 2, {DIK_RIGHT}, [](PatternGenerator& g) { g.idLetter = 'M'; },
-                    [](const PatternGenerator& g) { EXPECT_EQ(g.idLetter, 'N'); }, false, false, 2},
-        SettingCase{"NonLetterBecomesCapital", 2, {DIK_LEFT},
-                    [](PatternGenerator& g) { g.idLetter = '\x80'; },
-                    [](const PatternGenerator& g) {
-                      EXPECT_GE(g.idLetter, 'A');
-                      EXPECT_LE(g.idLetter, 'Z');
-                    },
-                    false, false, 2},
-        SettingCase{"MosaicUp", 3, {DIK_RIGHT}, nullptr,
-                    [](const PatternGenerator& g) { EXPECT_EQ(g.mosaicLevel, 1); }, true, false, 3},
-        SettingCase{"MosaicClampedAtFour", 3, {DIK_RIGHT},
-                    [](PatternGenerator& g) { g.mosaicLevel = 4; },
-                    [](const PatternGenerator& g) { EXPECT_EQ(g.mosaicLevel, 4); }, true, false, 3},
-        SettingCase{"MosaicClampedAtZero", 3, {DIK_LEFT}, nullptr,
-                    [](const PatternGenerator& g) { EXPECT_EQ(g.mosaicLevel, 0); }, true, false, 3},
-        SettingCase{"LeftAndRightStepPlusOne", 3, {DIK_LEFT, DIK_RIGHT},
-                    [](PatternGenerator& g) { g.mosaicLevel = 2; },
-                    [](const PatternGenerator& g) { EXPECT_EQ(g.mosaicLevel, 3); }, true, false, 3},
-        SettingCase{"WidthClampedAtEight", 4, {DIK_RIGHT},
-                    [](PatternGenerator& g) { g.sizeExpX = 8; },
-                    [](const PatternGenerator& g) {
-                      EXPECT_EQ(g.sizeExpX, 8);
-                      EXPECT_EQ(g.width, 256);
-                    },
-                    true, false, 4},
-        SettingCase{"WidthDown", 4, {DIK_LEFT}, nullptr,
-                    [](const PatternGenerator& g) {
-                      EXPECT_EQ(g.sizeExpX, 5);
-                      EXPECT_EQ(g.width, 32);
-                    },
-                    true, false, 4},
-        SettingCase{"HeightClampedAtFour", 5, {DIK_LEFT},
-                    [](PatternGenerator& g) { g.sizeExpY = 4; },
-                    [](const PatternGenerator& g) {
-                      EXPECT_EQ(g.sizeExpY, 4);
-                      EXPECT_EQ(g.height, 16);
-                    },
-                    true, false, 5},
-        SettingCase{"HeightUp", 5, {DIK_RIGHT}, nullptr,
-                    [](const PatternGenerator& g) {
-                      EXPECT_EQ(g.sizeExpY, 7);
-                      EXPECT_EQ(g.height, 128);
-                    },
-                    true, false, 5},
-        SettingCase{"RowLeftByUpDoesNothing", 0, {DIK_UP, DIK_RIGHT}, nullptr,
-                    [](const PatternGenerator& g) {
-                      EXPECT_EQ(g.patternNumber, 0);
-                      EXPECT_EQ(g.sizeExpY, 6);
-                    },
-                    false, false, 5},
-        SettingCase{"RowLeftByDownDoesNothing", 5, {DIK_DOWN, DIK_LEFT}, nullptr,
-                    [](const PatternGenerator& g) {
-                      EXPECT_EQ(g.sizeExpY, 6);
-                      EXPECT_EQ(g.patternNumber, 0);
-                    },
-                    false, false, 0},
-        SettingCase{"PaletteNumberUp", 1, {DIK_RIGHT}, nullptr,
-                    [](const PatternGenerator& g) { EXPECT_EQ(g.paletteNumber, 1); }, false, true,
-                    1},
-        SettingCase{"PaletteNumberDownFromZero", 1, {DIK_LEFT}, nullptr,
-                    [](const PatternGenerator& g) { EXPECT_EQ(g.paletteNumber, 99); }, false,
-                    true, 1},
-        SettingCase{"PatternNumberDownFromZero", 0, {DIK_LEFT}, nullptr,
-                    [](const PatternGenerator& g) { EXPECT_EQ(g.patternNumber, 99); }, true,
-                    false, 0},
-        SettingCase{"PatternNumberUpFrom99", 0, {DIK_RIGHT},
-                    [](PatternGenerator& g) { g.patternNumber = 99; },
-                    [](const PatternGenerator& g) { EXPECT_EQ(g.patternNumber, 0); }, true, false,
-                    0}),
+    ::testing::Values(SettingCase{"LetterZToA",
+                                  2,
+                                  {DIK_RIGHT},
+                                  [](PatternGenerator& g) { g.idLetter = 'Z'; },
+                                  [](const PatternGenerator& g) { EXPECT_EQ(g.idLetter, 'A'); },
+                                  false,
+                                  false,
+                                  2},
+                      SettingCase{"LetterAToZ",
+                                  2,
+                                  {DIK_LEFT},
+                                  [](PatternGenerator& g) { g.idLetter = 'A'; },
+                                  [](const PatternGenerator& g) { EXPECT_EQ(g.idLetter, 'Z'); },
+                                  false,
+                                  false,
+                                  2},
+                      SettingCase{"LetterMToN",
+                                  2,
+                                  {DIK_RIGHT},
+                                  [](PatternGenerator& g) { g.idLetter = 'M'; },
+                                  [](const PatternGenerator& g) { EXPECT_EQ(g.idLetter, 'N'); },
+                                  false,
+                                  false,
+                                  2},
+                      SettingCase{"NonLetterBecomesCapital",
+                                  2,
+                                  {DIK_LEFT},
+                                  [](PatternGenerator& g) { g.idLetter = '\x80'; },
+                                  [](const PatternGenerator& g) {
+                                    EXPECT_GE(g.idLetter, 'A');
+                                    EXPECT_LE(g.idLetter, 'Z');
+                                  },
+                                  false,
+                                  false,
+                                  2},
+                      SettingCase{"MosaicUp",
+                                  3,
+                                  {DIK_RIGHT},
+                                  nullptr,
+                                  [](const PatternGenerator& g) { EXPECT_EQ(g.mosaicLevel, 1); },
+                                  true,
+                                  false,
+                                  3},
+                      SettingCase{"MosaicClampedAtFour",
+                                  3,
+                                  {DIK_RIGHT},
+                                  [](PatternGenerator& g) { g.mosaicLevel = 4; },
+                                  [](const PatternGenerator& g) { EXPECT_EQ(g.mosaicLevel, 4); },
+                                  true,
+                                  false,
+                                  3},
+                      SettingCase{"MosaicClampedAtZero",
+                                  3,
+                                  {DIK_LEFT},
+                                  nullptr,
+                                  [](const PatternGenerator& g) { EXPECT_EQ(g.mosaicLevel, 0); },
+                                  true,
+                                  false,
+                                  3},
+                      SettingCase{"LeftAndRightStepPlusOne",
+                                  3,
+                                  {DIK_LEFT, DIK_RIGHT},
+                                  [](PatternGenerator& g) { g.mosaicLevel = 2; },
+                                  [](const PatternGenerator& g) { EXPECT_EQ(g.mosaicLevel, 3); },
+                                  true,
+                                  false,
+                                  3},
+                      SettingCase{"WidthClampedAtEight",
+                                  4,
+                                  {DIK_RIGHT},
+                                  [](PatternGenerator& g) { g.sizeExpX = 8; },
+                                  [](const PatternGenerator& g) {
+                                    EXPECT_EQ(g.sizeExpX, 8);
+                                    EXPECT_EQ(g.width, 256);
+                                  },
+                                  true,
+                                  false,
+                                  4},
+                      SettingCase{"WidthDown",
+                                  4,
+                                  {DIK_LEFT},
+                                  nullptr,
+                                  [](const PatternGenerator& g) {
+                                    EXPECT_EQ(g.sizeExpX, 5);
+                                    EXPECT_EQ(g.width, 32);
+                                  },
+                                  true,
+                                  false,
+                                  4},
+                      SettingCase{"HeightClampedAtFour",
+                                  5,
+                                  {DIK_LEFT},
+                                  [](PatternGenerator& g) { g.sizeExpY = 4; },
+                                  [](const PatternGenerator& g) {
+                                    EXPECT_EQ(g.sizeExpY, 4);
+                                    EXPECT_EQ(g.height, 16);
+                                  },
+                                  true,
+                                  false,
+                                  5},
+                      SettingCase{"HeightUp",
+                                  5,
+                                  {DIK_RIGHT},
+                                  nullptr,
+                                  [](const PatternGenerator& g) {
+                                    EXPECT_EQ(g.sizeExpY, 7);
+                                    EXPECT_EQ(g.height, 128);
+                                  },
+                                  true,
+                                  false,
+                                  5},
+                      SettingCase{"RowLeftByUpDoesNothing",
+                                  0,
+                                  {DIK_UP, DIK_RIGHT},
+                                  nullptr,
+                                  [](const PatternGenerator& g) {
+                                    EXPECT_EQ(g.patternNumber, 0);
+                                    EXPECT_EQ(g.sizeExpY, 6);
+                                  },
+                                  false,
+                                  false,
+                                  5},
+                      SettingCase{"RowLeftByDownDoesNothing",
+                                  5,
+                                  {DIK_DOWN, DIK_LEFT},
+                                  nullptr,
+                                  [](const PatternGenerator& g) {
+                                    EXPECT_EQ(g.sizeExpY, 6);
+                                    EXPECT_EQ(g.patternNumber, 0);
+                                  },
+                                  false,
+                                  false,
+                                  0},
+                      SettingCase{"PaletteNumberUp",
+                                  1,
+                                  {DIK_RIGHT},
+                                  nullptr,
+                                  [](const PatternGenerator& g) { EXPECT_EQ(g.paletteNumber, 1); },
+                                  false,
+                                  true,
+                                  1},
+                      SettingCase{"PaletteNumberDownFromZero",
+                                  1,
+                                  {DIK_LEFT},
+                                  nullptr,
+                                  [](const PatternGenerator& g) { EXPECT_EQ(g.paletteNumber, 99); },
+                                  false,
+                                  true,
+                                  1},
+                      SettingCase{"PatternNumberDownFromZero",
+                                  0,
+                                  {DIK_LEFT},
+                                  nullptr,
+                                  [](const PatternGenerator& g) { EXPECT_EQ(g.patternNumber, 99); },
+                                  true,
+                                  false,
+                                  0},
+                      SettingCase{"PatternNumberUpFrom99",
+                                  0,
+                                  {DIK_RIGHT},
+                                  [](PatternGenerator& g) { g.patternNumber = 99; },
+                                  [](const PatternGenerator& g) { EXPECT_EQ(g.patternNumber, 0); },
+                                  true,
+                                  false,
+                                  0}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(EditorFrameTest, PatternSwitchSavesTheOldNumberThenLoadsTheNew) {
@@ -644,8 +747,7 @@ TEST_F(EditorFrameTest, PaletteSwitchSavesTheOldNumberThenLoadsTheNew) {
   for (int k = 0; k < kPaletteEntries; ++k)
     for (int ch = 0; ch < kChannels; ++ch) g->keys[k][ch] = (k + ch) % 10;
   g->cursorRow = 1;
-  std::ofstream("savedata/pal5.txt", std::ios::binary)
-      << "1" << std::string(47, '0');
+  std::ofstream("savedata/pal5.txt", std::ios::binary) << "1" << std::string(47, '0');
   g->paletteNumber = 4;
   Frame();
   Frame({DIK_RIGHT});
@@ -751,15 +853,13 @@ TEST_P(ShapeKeyTest, ShapeKeysInAnyPanel) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Keys, ShapeKeyTest,
-                         ::testing::Values(ShapeCase{"A", {DIK_A}, 1, 0, 0, 0},
-                                           ShapeCase{"S", {DIK_S}, 0, 1, 0, 0},
-                                           ShapeCase{"Q", {DIK_Q}, 0, 0, 1, 0},
-                                           ShapeCase{"W", {DIK_W}, 0, 0, 0, 1},
-                                           ShapeCase{"AAndQ", {DIK_A, DIK_Q}, 1, 0, 1, 0},
-                                           ShapeCase{"All", {DIK_A, DIK_S, DIK_Q, DIK_W}, 1, 1,
-                                                     1, 1}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Keys, ShapeKeyTest,
+    ::testing::Values(ShapeCase{"A", {DIK_A}, 1, 0, 0, 0}, ShapeCase{"S", {DIK_S}, 0, 1, 0, 0},
+                      ShapeCase{"Q", {DIK_Q}, 0, 0, 1, 0}, ShapeCase{"W", {DIK_W}, 0, 0, 0, 1},
+                      ShapeCase{"AAndQ", {DIK_A, DIK_Q}, 1, 0, 1, 0},
+                      ShapeCase{"All", {DIK_A, DIK_S, DIK_Q, DIK_W}, 1, 1, 1, 1}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(EditorFrameTest, ShapeFieldsOutOfRangeStepWithoutOverflow) {
   g->distortX = INT32_MAX;

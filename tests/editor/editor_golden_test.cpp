@@ -203,8 +203,9 @@ TEST_F(EditorGoldenTest, FirstFramePixelsOfPreviewCursorAndKeyGrid) {
   for (int k = 0; k < kPaletteEntries; ++k) {
     for (int ch = 0; ch < kChannels; ++ch) {
       const int32_t d = g->keys[k][ch];
-      const uint32_t c = d != 0 ? 0xFF000000u | ((uint32_t(KeyIntensity(d)) & 0xFF) << (16 - 8 * ch))
-                                : 0xFF808080u;
+      const uint32_t c = d != 0
+                             ? 0xFF000000u | ((uint32_t(KeyIntensity(d)) & 0xFF) << (16 - 8 * ch))
+                             : 0xFF808080u;
       EXPECT_EQ(px[(384 + 24 * ch) * kW + 24 + 24 * k], c) << k << "," << ch;
       // Only a keyed cell reaches its 16 x 16 corner.
       EXPECT_EQ(px[(376 + 24 * ch) * kW + 16 + 24 * k], d != 0 ? c : 0xFF000000u);

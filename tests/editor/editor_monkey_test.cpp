@@ -14,11 +14,11 @@
 
 namespace {
 
-constexpr int kFrames = 120000;
+constexpr int kFrames = 100000;
 
 // The editor's keys and a few it ignores; M (sixteen files) is pressed only rarely.
-constexpr int kKeys[] = {DIK_P,  DIK_SPACE, DIK_LEFT, DIK_RIGHT, DIK_UP, DIK_DOWN, DIK_Z,
-                         DIK_X,  DIK_A,     DIK_S,    DIK_Q,     DIK_W,  DIK_RETURN, DIK_1};
+constexpr int kKeys[] = {DIK_P, DIK_SPACE, DIK_LEFT, DIK_RIGHT, DIK_UP, DIK_DOWN,   DIK_Z,
+                         DIK_X, DIK_A,     DIK_S,    DIK_Q,     DIK_W,  DIK_RETURN, DIK_1};
 
 void CheckRanges(const PatternGenerator& g, int32_t columnBefore, int32_t panelBefore,
                  uint64_t frame) {
@@ -114,8 +114,10 @@ TEST(EditorMonkeyTest, RandomKeyboardStatesKeepEveryFieldInRange) {
     // Preview on for long stretches would cost most of the run; P comes more often.
     if (percent(random) < 3) clock.keyState[DIK_P] = 0x80;
     if (percent(random) < 2) clock.keyState[anyKey(random)] |= 0x80 | (random() & 0x7F);
-    if (rare(random) == 0) clock.keyState[DIK_M] = 0x80;
-    else clock.keyState[DIK_M] = 0;
+    if (rare(random) == 0)
+      clock.keyState[DIK_M] = 0x80;
+    else
+      clock.keyState[DIK_M] = 0;
 
     const int32_t columnBefore = g->cursorColumn;
     const int32_t panelBefore = g->panel;

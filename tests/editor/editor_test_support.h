@@ -49,8 +49,7 @@ struct RecordingCanvas {
   EditorCanvas Bind() {
     EditorCanvas c;
     c.target = this;
-    c.fillRect = [](void* t, int32_t x, int32_t y, int32_t w, int32_t h, uint32_t colour,
-                    float z) {
+    c.fillRect = [](void* t, int32_t x, int32_t y, int32_t w, int32_t h, uint32_t colour, float z) {
       static_cast<RecordingCanvas*>(t)->rects.push_back({x, y, w, h, colour, z});
     };
     c.endSprites = [](void* t) {
@@ -111,8 +110,7 @@ class ScratchDir {
     std::filesystem::create_directories(path_ / "result", ec);
     if (std::filesystem::exists(data / "savedata")) {
       for (const auto& entry : std::filesystem::directory_iterator(data / "savedata"))
-        std::filesystem::copy_file(entry.path(), path_ / "savedata" / entry.path().filename(),
-                                   ec);
+        std::filesystem::copy_file(entry.path(), path_ / "savedata" / entry.path().filename(), ec);
     }
     std::filesystem::current_path(path_);
   }
@@ -137,7 +135,9 @@ inline void SetKeys(FrameClock& clock, std::initializer_list<int> down) {
 }
 
 // Every key counts as seen released, so the first press of a test fires.
-inline void ArmAllKeys() { std::memset(KeyLatch, 1, sizeof KeyLatch); }
+inline void ArmAllKeys() {
+  std::memset(KeyLatch, 1, sizeof KeyLatch);
+}
 
 // Fills the tile's cells with a value no synthesis produces, to tell whether it ran.
 constexpr int32_t kMapSentinel = 0x5A5A5A5A;

@@ -31,8 +31,7 @@ std::string Directives(const std::string& format) {
   for (size_t i = 0; i < format.size(); ++i) {
     if (format[i] != '%') continue;
     size_t j = i + 1;
-    while (j < format.size() && std::string("0123456789").find(format[j]) != std::string::npos)
-      ++j;
+    while (j < format.size() && std::string("0123456789").find(format[j]) != std::string::npos) ++j;
     if (j < format.size()) found += format.substr(i, j - i + 1) + " ";
     i = j;
   }
@@ -56,21 +55,21 @@ TEST_P(EditorTextsTest, DecodesToTheScreenText) {
 
 INSTANTIATE_TEST_SUITE_P(
     Texts, EditorTextsTest,
-    ::testing::Values(
-        TextCase{"Heading", kHeading, "中心点\u3000縦横倍率", ""},
-        TextCase{"Help1", kHelpLine1, "カーソルキー[SPACE]で移動", ""},
-        TextCase{"Help2", kHelpLine2, "[Z][X][A][S][Q][W]でパラメータ変動", ""},
-        TextCase{"Help3", kHelpLine3, "[P]でプレビュー[M]で出力", ""},
-        TextCase{"Help4", kHelpLine4, "後はもうフィーリングで!!", ""},
-        TextCase{"Reverse", kReverseFormat, "X逆:%3d[Q] Y逆:%3d[W]", "%3d %3d "},
-        TextCase{"Distortion", kDistortFormat, "X歪:%3d[A] Y歪:%3d[S]", "%3d %3d "},
-        TextCase{"Pattern", kPatternFormat, "パターン:   %d", "%d "},
-        TextCase{"Palette", kPaletteFormat, "パレット:    %d", "%d "},
-        TextCase{"IdLetter", kIdLetterFormat, "識別番号: %c", "%c "},
-        TextCase{"Mosaic", kMosaicFormat, "モザイクレベル:    %d", "%d "},
-        TextCase{"ScaleX", kScaleXFormat, "\uFF38倍率: %f", "%f "},
-        TextCase{"ScaleY", kScaleYFormat, "\uFF39倍率: %f", "%f "},
-        TextCase{"Point", kPointFormat, "(%3d,%3d) (x%3d,x%3d)x%3d", "%3d %3d %3d %3d %3d "}),
+    ::testing::Values(TextCase{"Heading", kHeading, "中心点\u3000縦横倍率", ""},
+                      TextCase{"Help1", kHelpLine1, "カーソルキー[SPACE]で移動", ""},
+                      TextCase{"Help2", kHelpLine2, "[Z][X][A][S][Q][W]でパラメータ変動", ""},
+                      TextCase{"Help3", kHelpLine3, "[P]でプレビュー[M]で出力", ""},
+                      TextCase{"Help4", kHelpLine4, "後はもうフィーリングで!!", ""},
+                      TextCase{"Reverse", kReverseFormat, "X逆:%3d[Q] Y逆:%3d[W]", "%3d %3d "},
+                      TextCase{"Distortion", kDistortFormat, "X歪:%3d[A] Y歪:%3d[S]", "%3d %3d "},
+                      TextCase{"Pattern", kPatternFormat, "パターン:   %d", "%d "},
+                      TextCase{"Palette", kPaletteFormat, "パレット:    %d", "%d "},
+                      TextCase{"IdLetter", kIdLetterFormat, "識別番号: %c", "%c "},
+                      TextCase{"Mosaic", kMosaicFormat, "モザイクレベル:    %d", "%d "},
+                      TextCase{"ScaleX", kScaleXFormat, "\uFF38倍率: %f", "%f "},
+                      TextCase{"ScaleY", kScaleYFormat, "\uFF39倍率: %f", "%f "},
+                      TextCase{"Point", kPointFormat, "(%3d,%3d) (x%3d,x%3d)x%3d",
+                               "%3d %3d %3d %3d %3d "}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

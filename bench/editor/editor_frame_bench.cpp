@@ -1,0 +1,108 @@
+// Whole editor frames into the display-free canvas: the tiled preview frame, and a frame with
+// X held on a control point's x, which synthesises a 256 x 256 tile in the frame.
+
+#include <benchmark/benchmark.h>
+#include <stdlib.h>
+
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "canvas.h"
+#include "editor_frame.h"
+#include "key_codes.h"
+#include "pattern_generator.h"
+#include "rasterizer.h"
+
+namespace {
+
+// A scratch working directory with the shipped data, for the generator and the canvas.
+class Workspace {
+ public:
+  Workspace() {
+    char pattern[] = "/tmp/quilmorante-bench-XXXXXX";
+    const char* made = mkdtemp(pattern);
+    if (made == nullptr) std::abort();
+    path_ = made;
+    previous_ = std::filesystem::current_path();
+    const std::filesystem::path data = QUILMORANTE_DATA_DIR;
+    std::filesystem::copy(data, path_, std::filesystem::copy_options::recursive);
+    std::filesystem::create_directories(path_ / "result");
+    std::filesystem::current_path(path_);
+  }
+  ~Workspace() {
+    std::error_code ec;
+    std::filesystem::current_path(previous_, ec);
+    std::filesystem::remove_all(path_, ec);
+  }
+
+ private:
+  std::filesystem::path path_, previous_;
+};
+
+struct Screen {
+  std::unique_ptr<Rasterizer> device = std::make_unique<Rasterizer>();
+  Canvas canvas;
+  EditorCanvas view;
+  Screen() {
+    SetupCanvas(canvas, device.get());
+    BeginSprites(canvas, device.get());
+    const int heights[kFontSlots] = {30, 54, 18, 14};
+    for (int i = 0; i < kFontSlots; ++i) MakeFont(canvas, i, heights[i]);
+    EndSprites(canvas);
+    view = BindEditorCanvas(canvas);
+  }
+  ~Screen() { ReleaseCanvas(canvas); }
+  void Frame(PatternGenerator& g, FrameClock& clock) {
+    BeginSprites(canvas, device.get());
+    EditorFrame(g, view, clock);
+    EndSprites(canvas);
+  }
+};
+
+void RunFrames(benchmark::State& state, PatternGenerator& g, FrameClock& clock) {
+  Screen screen;
+  screen.Frame(g, clock);  // glyphs are rendered on first use
+  for (auto _ : state) {
+    state.PauseTiming();
+    ClearRasterizer(*screen.device, 0xFF000000, 1.0f);
+    state.ResumeTiming();
+    screen.Frame(g, clock);
+    benchmark::DoNotOptimize(screen.device->color[0]);
+  }
+}
+
+void BM_EditorFrame(benchmark::State& state) {
+  Workspace workspace;
+  auto g = std::make_unique<PatternGenerator>();
+  FrameClock clock;
+  RunFrames(state, *g, clock);
+}
+
+void BM_EditorFrameHeld(benchmark::State& state) {
+  Workspace workspace;
+  auto g = std::make_unique<PatternGenerator>();
+  g->panel = 1;
+  g->cursorColumn = 0;
+  g->cursorRow = 0;
+  g->sizeExpX = 8;
+  g->sizeExpY = 8;
+  FrameClock clock;
+  clock.keyState[DIK_X] = 0x80;
+  RunFrames(state, *g, clock);
+  state.counters["x"] = g->points[0].x;
+}
+
+BENCHMARK(BM_EditorFrame)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(9)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_EditorFrameHeld)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(9)
+    ->ReportAggregatesOnly(true);
+
+}  // namespace
+
+BENCHMARK_MAIN();

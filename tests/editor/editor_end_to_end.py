@@ -1,0 +1,332 @@
+#!/usr/bin/env python3
+"""The real editor under its own Xvfb, driven with real key presses.
+
+In a temporary copy of its folder: the first frame shows the settings cursor box at
+(400, 200); SPACE opens the key panel, Z changes a key digit, SPACE opens the point panel,
+X changes a weight, stepping the pattern and palette numbers away and back saves both, M
+exports, and the sixteen exported files are byte-identical to what quilmorante-export
+writes from the saved files. Closing the window as a window manager does exits with 0.
+
+Usage: editor_end_to_end.py QUILMORANTE QUILMORANTE_EXPORT DATA_DIR [SCREENSHOT.png]
+"""
+
+import ctypes
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+SCREEN_W, SCREEN_H = 1024, 768
+WAIT_S = 30  # upper bound for waits; never asserted on
+HOLD_S = 0.1  # a key must be down across at least one frame to be seen
+
+
+class XClientMessageEvent(ctypes.Structure):
+    _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong),
+                ("send_event", ctypes.c_int), ("display", ctypes.c_void_p),
+                ("window", ctypes.c_ulong), ("message_type", ctypes.c_ulong),
+                ("format", ctypes.c_int), ("data", ctypes.c_long * 5)]
+
+
+class XEvent(ctypes.Union):
+    _fields_ = [("xclient", XClientMessageEvent), ("pad", ctypes.c_long * 24)]
+
+
+class XImage(ctypes.Structure):
+    _fields_ = [("width", ctypes.c_int), ("height", ctypes.c_int),
+                ("xoffset", ctypes.c_int), ("format", ctypes.c_int),
+                ("data", ctypes.c_void_p), ("byte_order", ctypes.c_int),
+                ("bitmap_unit", ctypes.c_int), ("bitmap_bit_order", ctypes.c_int),
+                ("bitmap_pad", ctypes.c_int), ("depth", ctypes.c_int),
+                ("bytes_per_line", ctypes.c_int), ("bits_per_pixel", ctypes.c_int)]
+
+
+class Xlib:
+    """Just enough Xlib to read screen pixels and ask a window to close."""
+
+    def __init__(self, display_name):
+        x = ctypes.cdll.LoadLibrary("libX11.so.6")
+        x.XOpenDisplay.restype = ctypes.c_void_p
+        x.XOpenDisplay.argtypes = [ctypes.c_char_p]
+        x.XInternAtom.restype = ctypes.c_ulong
+        x.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+        x.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long,
+                                 ctypes.POINTER(XEvent)]
+        x.XFlush.argtypes = [ctypes.c_void_p]
+        x.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
+        x.XGetImage.restype = ctypes.POINTER(XImage)
+        x.XGetImage.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_int,
+                                ctypes.c_uint, ctypes.c_uint, ctypes.c_ulong, ctypes.c_int]
+        x.XDefaultRootWindow.restype = ctypes.c_ulong
+        x.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
+        x.XCloseDisplay.argtypes = [ctypes.c_void_p]
+        self.x = x
+        self.display = x.XOpenDisplay(display_name.encode())
+        if not self.display:
+            raise RuntimeError("cannot open X display " + display_name)
+
+    def close(self):
+        self.x.XCloseDisplay(self.display)
+
+    def pixels(self, x, y, w, h):
+        """0xRRGGBB values of a screen area, row by row."""
+        self.x.XSync(self.display, 0)
+        root = self.x.XDefaultRootWindow(self.display)
+        image = self.x.XGetImage(self.display, root, x, y, w, h, 0xFFFFFFFF, 2)  # ZPixmap
+        if not image:
+            raise RuntimeError("XGetImage failed")
+        im = image.contents
+        if im.bits_per_pixel != 32:
+            raise RuntimeError("unexpected %d bits per pixel" % im.bits_per_pixel)
+        raw = ctypes.string_at(im.data, im.bytes_per_line * im.height)
+        values = []
+        for row in range(im.height):
+            line = raw[row * im.bytes_per_line: row * im.bytes_per_line + 4 * im.width]
+            values.extend(int.from_bytes(line[i:i + 4], "little") & 0xFFFFFF
+                          for i in range(0, len(line), 4))
+        return values
+
+    def close_window(self, window):
+        """What a window manager's close button sends: WM_PROTOCOLS / WM_DELETE_WINDOW."""
+        event = XEvent()
+        event.xclient.type = 33  # ClientMessage
+        event.xclient.window = window
+        event.xclient.message_type = self.x.XInternAtom(self.display, b"WM_PROTOCOLS", 0)
+        event.xclient.format = 32
+        event.xclient.data[0] = self.x.XInternAtom(self.display, b"WM_DELETE_WINDOW", 0)
+        self.x.XSendEvent(self.display, window, 0, 0, ctypes.byref(event))
+        self.x.XFlush(self.display)
+
+
+passes, failures = [], []
+
+
+def check(condition, what):
+    print(("ok   " if condition else "FAIL ") + what, flush=True)
+    (passes if condition else failures).append(what)
+    return condition
+
+
+def start_xvfb():
+    read_fd, write_fd = os.pipe()
+    xvfb = subprocess.Popen(
+        ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "%dx%dx24" % (SCREEN_W, SCREEN_H),
+         "-nolisten", "tcp"],
+        pass_fds=(write_fd,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    os.close(write_fd)
+    number = b""
+    with os.fdopen(read_fd, "rb") as pipe:
+        while not number.endswith(b"\n"):
+            chunk = pipe.read(1)
+            if not chunk:
+                break
+            number += chunk
+    if not number.strip():
+        xvfb.kill()
+        raise RuntimeError("Xvfb did not report a display number")
+    return xvfb, ":" + number.decode().strip()
+
+
+class Session:
+    def __init__(self, display, xlib, process):
+        self.env = dict(os.environ, DISPLAY=display)
+        self.xlib = xlib
+        self.process = process
+        self.window = None
+        self.origin = (0, 0)
+
+    def xdotool(self, *args):
+        return subprocess.run(["xdotool"] + list(args), env=self.env, capture_output=True,
+                              text=True).stdout
+
+    def find_window(self):
+        deadline = time.monotonic() + WAIT_S
+        while time.monotonic() < deadline and self.process.poll() is None:
+            ids = self.xdotool("search", "--onlyvisible", "--name", "^QUILMORANTE$").split()
+            if ids:
+                window = int(ids[0])
+                info = subprocess.run(["xwininfo", "-id", str(window)], env=self.env,
+                                      capture_output=True, text=True).stdout
+                fields = dict(line.strip().split(":", 1) for line in info.splitlines()
+                              if ":" in line)
+                x = int(fields.get("Absolute upper-left X", "-1").strip())
+                y = int(fields.get("Absolute upper-left Y", "-1").strip())
+                if x >= 0 and y >= 0 and len(set(self.xlib.pixels(x, y, 256, 256))) >= 8:
+                    self.window, self.origin = window, (x, y)
+                    return True
+            time.sleep(0.2)
+        return False
+
+    def pixel(self, x, y):
+        return self.xlib.pixels(self.origin[0] + x, self.origin[1] + y, 1, 1)[0]
+
+    def wait_pixel(self, x, y, colour):
+        """Polls until the screen shows the colour at (x, y); returns what it last showed."""
+        deadline = time.monotonic() + 5
+        shown = self.pixel(x, y)
+        while shown != colour and time.monotonic() < deadline:
+            time.sleep(0.05)
+            shown = self.pixel(x, y)
+        return shown
+
+    def press(self, key):
+        self.xdotool("keydown", key)
+        time.sleep(HOLD_S)
+        self.xdotool("keyup", key)
+        time.sleep(HOLD_S)
+
+
+def read(path):
+    with open(path, "rb") as f:
+        return f.read()
+
+
+def frame_names(letter):
+    return ["%s%s.bmp" % (letter, chr(ord("A") + k)) for k in range(16)]
+
+
+def wait_files(folder, names, size):
+    deadline = time.monotonic() + WAIT_S
+    while time.monotonic() < deadline:
+        if all(os.path.isfile(os.path.join(folder, n)) and
+               os.path.getsize(os.path.join(folder, n)) == size for n in names):
+            return True
+        time.sleep(0.1)
+    return False
+
+
+def drive(session, folder, exporter, screenshot):
+    s = session
+    if not check(s.find_window(), "the editor window shows frames"):
+        return
+    s.xdotool("windowfocus", "--sync", str(s.window))
+    got = s.wait_pixel(400, 200, 0x403020)
+    check(got == 0x403020, "first frame: settings cursor box at (400, 200) is 0x403020 (got %06X)"
+          % got)
+    check(s.pixel(429, 217) == 0x403020 and s.pixel(430, 217) == 0x202020,
+          "the settings cursor box is 30 x 18 over the settings background")
+    if screenshot:
+        subprocess.run(["import", "-window", "root", "-crop", "640x480+%d+%d" % s.origin,
+                        "+repage", screenshot], env=s.env)
+
+    s.press("space")  # settings -> key panel
+    got = s.wait_pixel(10, 370, 0x181818)
+    check(got == 0x181818, "SPACE opens the key panel (background at (10, 370), got %06X)" % got)
+    # Entry 1, red: no key in the shipped palette 0. Z gives digit 1, a black 16 x 16 cell.
+    s.press("Right")
+    s.press("z")
+    got = s.wait_pixel(40, 376, 0x000000)
+    check(got == 0x000000, "Z puts key digit 1 on entry 1 red (cell corner (40, 376), got %06X)"
+          % got)
+
+    s.press("space")  # key panel -> point panel, cursor on y of point 0
+    got = s.wait_pixel(314, 2, 0x202020)
+    check(got == 0x202020, "SPACE opens the control-point panel (got %06X)" % got)
+    for _ in range(3):
+        s.press("Right")  # to weight
+    got = s.wait_pixel(326 + 30 * 4, 30, 0x403020)
+    check(got == 0x403020, "the point cursor stands on the weight (got %06X)" % got)
+    s.press("x")  # weight 3 -> 4
+
+    s.press("space")  # point panel -> settings, row 0
+    check(s.wait_pixel(400, 200, 0x403020) == 0x403020, "SPACE opens the settings panel")
+    s.press("Right")  # saves pattern 0, loads 1
+    s.press("Left")  # saves pattern 1, loads 0 again
+    s.press("Down")
+    got = s.wait_pixel(400, 224, 0x403020)
+    check(got == 0x403020, "DOWN moves the settings cursor to the palette line (got %06X)" % got)
+    s.press("Right")  # saves palette 0, loads 1
+    s.press("Left")  # saves palette 1, loads 0 again
+
+    pattern = os.path.join(folder, "savedata", "pat0.txt")
+    palette = os.path.join(folder, "savedata", "pal0.txt")
+    deadline = time.monotonic() + 5
+    while time.monotonic() < deadline and not (
+            os.path.isfile(palette) and read(palette)[1:2] == b"1"):
+        time.sleep(0.05)
+    check(read(pattern).split(b"\n")[0] == b"16,16,1,1,4",
+          "pattern 0 was saved with the raised weight (%r)" % read(pattern).split(b"\n")[0])
+    check(read(palette)[1:2] == b"1", "palette 0 was saved with the new key digit")
+
+    s.press("m")
+    names = frame_names("A")
+    result = os.path.join(folder, "result")
+    check(wait_files(result, names, 32886), "M exports sixteen 32886-byte frames")
+
+    reference = tempfile.mkdtemp(prefix="quilmorante-e2e-ref-")
+    try:
+        shutil.copy2(os.path.join(folder, "a.bmp"), reference)
+        shutil.copytree(os.path.join(folder, "savedata"), os.path.join(reference, "savedata"))
+        run = subprocess.run([exporter, "--data", reference, "--pattern", "0", "--palette", "0",
+                              "--id", "A", "--size", "64x64", "--mosaic", "0"],
+                             capture_output=True, text=True)
+        check(run.returncode == 0, "quilmorante-export runs (%s)" % run.stderr.strip())
+        same = [n for n in names if os.path.isfile(os.path.join(reference, "result", n)) and
+                read(os.path.join(reference, "result", n)) == read(os.path.join(result, n))]
+        check(len(same) == 16, "the editor's export equals quilmorante-export's byte for byte "
+              "(%d of 16 equal)" % len(same))
+    finally:
+        shutil.rmtree(reference, ignore_errors=True)
+
+    s.xlib.close_window(s.window)
+    try:
+        code = s.process.wait(timeout=WAIT_S)
+    except subprocess.TimeoutExpired:
+        code = None
+    check(code == 0, "closing the window exits with 0 (got %s)" % code)
+
+
+def main():
+    if len(sys.argv) not in (4, 5):
+        print(__doc__)
+        return 2
+    program, exporter, data = (os.path.abspath(a) for a in sys.argv[1:4])
+    screenshot = os.path.abspath(sys.argv[4]) if len(sys.argv) == 5 else None
+    for tool in ("Xvfb", "xdotool", "xwininfo"):
+        if shutil.which(tool) is None:
+            print("missing %s: install the Debian packages xvfb, xdotool and x11-utils" % tool)
+            return 1
+
+    folder = tempfile.mkdtemp(prefix="quilmorante-e2e-")
+    xvfb, display = start_xvfb()
+    xlib = None
+    process = None
+    try:
+        shutil.copy2(program, os.path.join(folder, "quilmorante"))
+        for name in ("siro.bmp", "a.bmp"):
+            shutil.copy2(os.path.join(data, name), folder)
+        shutil.copytree(os.path.join(data, "savedata"), os.path.join(folder, "savedata"))
+        os.mkdir(os.path.join(folder, "result"))
+        xlib = Xlib(display)
+        env = dict(os.environ, DISPLAY=display)
+        env.pop("SDL_VIDEODRIVER", None)
+        env["ASAN_OPTIONS"] = (env.get("ASAN_OPTIONS", "") + ":detect_leaks=0").lstrip(":")
+        process = subprocess.Popen([os.path.join(folder, "quilmorante")], cwd=tempfile.gettempdir(),
+                                   env=env, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+        drive(Session(display, xlib, process), folder, exporter, screenshot)
+    finally:
+        if process is not None:
+            if process.poll() is None:
+                process.kill()
+                process.wait()
+            err = process.stderr.read().decode(errors="replace").strip()
+            if err:
+                print("     stderr: " + err.replace("\n", "\n     stderr: "))
+        if xlib is not None:
+            xlib.close()
+        xvfb.terminate()
+        try:
+            xvfb.wait(timeout=10)
+        except subprocess.TimeoutExpired:
+            xvfb.kill()
+            xvfb.wait()
+        shutil.rmtree(folder, ignore_errors=True)
+
+    print("editor_end_to_end: %d passed, %d failed" % (len(passes), len(failures)))
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
