@@ -93,6 +93,7 @@ enum KeyCode : int {
   DIK_F14 = 0x65,
   DIK_F15 = 0x66,
   DIK_KANA = 0x70,
+  DIK_ABNT_C1 = 0x73,
   DIK_CONVERT = 0x79,
   DIK_NOCONVERT = 0x7B,
   DIK_YEN = 0x7D,
