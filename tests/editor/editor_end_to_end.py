@@ -10,7 +10,6 @@ writes from the saved files. Closing the window as a window manager does exits w
 Usage: editor_end_to_end.py QUILMORANTE QUILMORANTE_EXPORT DATA_DIR [SCREENSHOT.png]
 """
 
-import ctypes
 import os
 import shutil
 import subprocess
@@ -18,115 +17,12 @@ import sys
 import tempfile
 import time
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from x_session import Xlib, check, failures, passes, start_xvfb  # noqa: E402
+
 SCREEN_W, SCREEN_H = 1024, 768
 WAIT_S = 30  # upper bound for waits; never asserted on
 HOLD_S = 0.1  # a key must be down across at least one frame to be seen
-
-
-class XClientMessageEvent(ctypes.Structure):
-    _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong),
-                ("send_event", ctypes.c_int), ("display", ctypes.c_void_p),
-                ("window", ctypes.c_ulong), ("message_type", ctypes.c_ulong),
-                ("format", ctypes.c_int), ("data", ctypes.c_long * 5)]
-
-
-class XEvent(ctypes.Union):
-    _fields_ = [("xclient", XClientMessageEvent), ("pad", ctypes.c_long * 24)]
-
-
-class XImage(ctypes.Structure):
-    _fields_ = [("width", ctypes.c_int), ("height", ctypes.c_int),
-                ("xoffset", ctypes.c_int), ("format", ctypes.c_int),
-                ("data", ctypes.c_void_p), ("byte_order", ctypes.c_int),
-                ("bitmap_unit", ctypes.c_int), ("bitmap_bit_order", ctypes.c_int),
-                ("bitmap_pad", ctypes.c_int), ("depth", ctypes.c_int),
-                ("bytes_per_line", ctypes.c_int), ("bits_per_pixel", ctypes.c_int)]
-
-
-class Xlib:
-    """Just enough Xlib to read screen pixels and ask a window to close."""
-
-    def __init__(self, display_name):
-        x = ctypes.cdll.LoadLibrary("libX11.so.6")
-        x.XOpenDisplay.restype = ctypes.c_void_p
-        x.XOpenDisplay.argtypes = [ctypes.c_char_p]
-        x.XInternAtom.restype = ctypes.c_ulong
-        x.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
-        x.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long,
-                                 ctypes.POINTER(XEvent)]
-        x.XFlush.argtypes = [ctypes.c_void_p]
-        x.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
-        x.XGetImage.restype = ctypes.POINTER(XImage)
-        x.XGetImage.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_int,
-                                ctypes.c_uint, ctypes.c_uint, ctypes.c_ulong, ctypes.c_int]
-        x.XDefaultRootWindow.restype = ctypes.c_ulong
-        x.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
-        x.XCloseDisplay.argtypes = [ctypes.c_void_p]
-        self.x = x
-        self.display = x.XOpenDisplay(display_name.encode())
-        if not self.display:
-            raise RuntimeError("cannot open X display " + display_name)
-
-    def close(self):
-        self.x.XCloseDisplay(self.display)
-
-    def pixels(self, x, y, w, h):
-        """0xRRGGBB values of a screen area, row by row."""
-        self.x.XSync(self.display, 0)
-        root = self.x.XDefaultRootWindow(self.display)
-        image = self.x.XGetImage(self.display, root, x, y, w, h, 0xFFFFFFFF, 2)  # ZPixmap
-        if not image:
-            raise RuntimeError("XGetImage failed")
-        im = image.contents
-        if im.bits_per_pixel != 32:
-            raise RuntimeError("unexpected %d bits per pixel" % im.bits_per_pixel)
-        raw = ctypes.string_at(im.data, im.bytes_per_line * im.height)
-        values = []
-        for row in range(im.height):
-            line = raw[row * im.bytes_per_line: row * im.bytes_per_line + 4 * im.width]
-            values.extend(int.from_bytes(line[i:i + 4], "little") & 0xFFFFFF
-                          for i in range(0, len(line), 4))
-        return values
-
-    def close_window(self, window):
-        """What a window manager's close button sends: WM_PROTOCOLS / WM_DELETE_WINDOW."""
-        event = XEvent()
-        event.xclient.type = 33  # ClientMessage
-        event.xclient.window = window
-        event.xclient.message_type = self.x.XInternAtom(self.display, b"WM_PROTOCOLS", 0)
-        event.xclient.format = 32
-        event.xclient.data[0] = self.x.XInternAtom(self.display, b"WM_DELETE_WINDOW", 0)
-        self.x.XSendEvent(self.display, window, 0, 0, ctypes.byref(event))
-        self.x.XFlush(self.display)
-
-
-passes, failures = [], []
-
-
-def check(condition, what):
-    print(("ok   " if condition else "FAIL ") + what, flush=True)
-    (passes if condition else failures).append(what)
-    return condition
-
-
-def start_xvfb():
-    read_fd, write_fd = os.pipe()
-    xvfb = subprocess.Popen(
-        ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "%dx%dx24" % (SCREEN_W, SCREEN_H),
-         "-nolisten", "tcp"],
-        pass_fds=(write_fd,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    os.close(write_fd)
-    number = b""
-    with os.fdopen(read_fd, "rb") as pipe:
-        while not number.endswith(b"\n"):
-            chunk = pipe.read(1)
-            if not chunk:
-                break
-            number += chunk
-    if not number.strip():
-        xvfb.kill()
-        raise RuntimeError("Xvfb did not report a display number")
-    return xvfb, ":" + number.decode().strip()
 
 
 class Session:
@@ -153,14 +49,14 @@ class Session:
                               if ":" in line)
                 x = int(fields.get("Absolute upper-left X", "-1").strip())
                 y = int(fields.get("Absolute upper-left Y", "-1").strip())
-                if x >= 0 and y >= 0 and len(set(self.xlib.pixels(x, y, 256, 256))) >= 8:
+                if x >= 0 and y >= 0 and len(set(self.xlib.pixels(self.xlib.root(), x, y, 256, 256))) >= 8:
                     self.window, self.origin = window, (x, y)
                     return True
             time.sleep(0.2)
         return False
 
     def pixel(self, x, y):
-        return self.xlib.pixels(self.origin[0] + x, self.origin[1] + y, 1, 1)[0]
+        return self.xlib.pixels(self.xlib.root(), self.origin[0] + x, self.origin[1] + y, 1, 1)[0]
 
     def wait_pixel(self, x, y, colour):
         """Polls until the screen shows the colour at (x, y); returns what it last showed."""
@@ -290,7 +186,7 @@ def main():
             return 1
 
     folder = tempfile.mkdtemp(prefix="quilmorante-e2e-")
-    xvfb, display = start_xvfb()
+    xvfb, display = start_xvfb(SCREEN_W, SCREEN_H)
     xlib = None
     process = None
     try:

@@ -10,7 +10,6 @@ without a display, or without "siro.bmp" beside it, it exits 1 with a message on
 Usage: program_smoke_test.py PATH_TO_QUILMORANTE
 """
 
-import ctypes
 import os
 import shutil
 import signal
@@ -19,6 +18,9 @@ import sys
 import tempfile
 import time
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from x_session import Xlib, check, failures, passes, start_xvfb  # noqa: E402
+
 SCREEN_W, SCREEN_H = 1920, 1080
 # Full screen shows the 640 x 480 picture at the largest whole multiple that fits.
 SCALE = min(SCREEN_W // 640, SCREEN_H // 480)
@@ -26,97 +28,7 @@ PIC_W, PIC_H = 640 * SCALE, 480 * SCALE
 WAIT_S = 30  # upper bound for start-up steps; never asserted on
 
 
-# --- a minimal Xlib binding: enough to read pixels and send a client message -------------
-
-class XClientMessageEvent(ctypes.Structure):
-    _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong),
-                ("send_event", ctypes.c_int), ("display", ctypes.c_void_p),
-                ("window", ctypes.c_ulong), ("message_type", ctypes.c_ulong),
-                ("format", ctypes.c_int), ("data", ctypes.c_long * 5)]
-
-
-class XEvent(ctypes.Union):
-    _fields_ = [("xclient", XClientMessageEvent), ("pad", ctypes.c_long * 24)]
-
-
-class XImage(ctypes.Structure):
-    _fields_ = [("width", ctypes.c_int), ("height", ctypes.c_int),
-                ("xoffset", ctypes.c_int), ("format", ctypes.c_int),
-                ("data", ctypes.c_void_p), ("byte_order", ctypes.c_int),
-                ("bitmap_unit", ctypes.c_int), ("bitmap_bit_order", ctypes.c_int),
-                ("bitmap_pad", ctypes.c_int), ("depth", ctypes.c_int),
-                ("bytes_per_line", ctypes.c_int), ("bits_per_pixel", ctypes.c_int)]
-
-
-class Xlib:
-    def __init__(self, display_name):
-        self.x = ctypes.cdll.LoadLibrary("libX11.so.6")
-        self.x.XOpenDisplay.restype = ctypes.c_void_p
-        self.x.XOpenDisplay.argtypes = [ctypes.c_char_p]
-        self.x.XInternAtom.restype = ctypes.c_ulong
-        self.x.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
-        self.x.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int,
-                                      ctypes.c_long, ctypes.POINTER(XEvent)]
-        self.x.XFlush.argtypes = [ctypes.c_void_p]
-        self.x.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
-        self.x.XGetImage.restype = ctypes.POINTER(XImage)
-        self.x.XGetImage.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int,
-                                     ctypes.c_int, ctypes.c_uint, ctypes.c_uint,
-                                     ctypes.c_ulong, ctypes.c_int]
-        self.x.XDefaultRootWindow.restype = ctypes.c_ulong
-        self.x.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
-        self.x.XCloseDisplay.argtypes = [ctypes.c_void_p]
-        self.display = self.x.XOpenDisplay(display_name.encode())
-        if not self.display:
-            raise RuntimeError("cannot open X display " + display_name)
-
-    def close(self):
-        self.x.XCloseDisplay(self.display)
-
-    def root(self):
-        return self.x.XDefaultRootWindow(self.display)
-
-    def pixels(self, window, x, y, w, h):
-        """The 0xRRGGBB values of a w x h area, row by row."""
-        self.x.XSync(self.display, 0)
-        image = self.x.XGetImage(self.display, window, x, y, w, h, 0xFFFFFFFF, 2)  # ZPixmap
-        if not image:
-            raise RuntimeError("XGetImage failed")
-        im = image.contents
-        if im.bits_per_pixel != 32:
-            raise RuntimeError("unexpected %d bits per pixel" % im.bits_per_pixel)
-        raw = ctypes.string_at(im.data, im.bytes_per_line * im.height)
-        values = []
-        for row in range(im.height):
-            line = raw[row * im.bytes_per_line: row * im.bytes_per_line + 4 * im.width]
-            values.extend(int.from_bytes(line[i:i + 4], "little") & 0xFFFFFF
-                          for i in range(0, len(line), 4))
-        return values
-
-    def close_window(self, window):
-        """What a window manager does on the close button: WM_PROTOCOLS/WM_DELETE_WINDOW."""
-        event = XEvent()
-        event.xclient.type = 33  # ClientMessage
-        event.xclient.window = window
-        event.xclient.message_type = self.x.XInternAtom(self.display, b"WM_PROTOCOLS", 0)
-        event.xclient.format = 32
-        event.xclient.data[0] = self.x.XInternAtom(self.display, b"WM_DELETE_WINDOW", 0)
-        event.xclient.data[1] = 0  # CurrentTime
-        self.x.XSendEvent(self.display, window, 0, 0, ctypes.byref(event))
-        self.x.XFlush(self.display)
-
-
 # --- helpers ---------------------------------------------------------------------------
-
-failures = []
-passes = []
-
-
-def check(condition, what):
-    print(("ok   " if condition else "FAIL ") + what, flush=True)
-    (passes if condition else failures).append(what)
-    return condition
-
 
 def program_env(display):
     env = dict(os.environ)
@@ -128,26 +40,6 @@ def program_env(display):
     # of the program's own code.
     env["ASAN_OPTIONS"] = (env.get("ASAN_OPTIONS", "") + ":detect_leaks=0").lstrip(":")
     return env
-
-
-def start_xvfb():
-    read_fd, write_fd = os.pipe()
-    xvfb = subprocess.Popen(
-        ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "%dx%dx24" % (SCREEN_W, SCREEN_H),
-         "-nolisten", "tcp", "-retro"],
-        pass_fds=(write_fd,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    os.close(write_fd)
-    number = b""
-    with os.fdopen(read_fd, "rb") as pipe:
-        while not number.endswith(b"\n"):
-            chunk = pipe.read(1)
-            if not chunk:
-                break
-            number += chunk
-    if not number.strip():
-        xvfb.kill()
-        raise RuntimeError("Xvfb did not report a display number")
-    return xvfb, ":" + number.decode().strip()
 
 
 def find_window(display, process):
@@ -348,7 +240,7 @@ def main():
 
     run_expecting_failure(program, None, "display", "without a display")
 
-    xvfb, display = start_xvfb()
+    xvfb, display = start_xvfb(SCREEN_W, SCREEN_H, ["-retro"])
     xlib = None
     try:
         xlib = Xlib(display)
