@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets up a Debian 12 machine for QUILMORANTE, builds it, then runs the editor or the tests.
 #   ./quickstart.sh run    install what is missing, build, start the editor
+#   ./quickstart.sh packages   print the Debian packages the project needs
 #   ./quickstart.sh test   install what is missing, build, run every test: the unit and
 #                          program tests, the same under AddressSanitizer and
 #                          UndefinedBehaviorSanitizer, and the fuzz target for a minute
@@ -14,6 +15,12 @@ packages=(
   libsdl2-dev libfreetype-dev libfontconfig-dev fonts-ipafont-gothic libgif-dev
   xvfb xdotool x11-utils
 )
+# `./quickstart.sh packages` lists what the project needs, for CI's own install step.
+if [ "$job" = packages ]; then
+  echo "${packages[@]}"
+  exit 0
+fi
+
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

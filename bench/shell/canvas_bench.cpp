@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "canvas.h"
+#include "editor_texts.h"
 #include "texture.h"
 
 namespace {
@@ -97,17 +98,11 @@ void BM_DrawText_EditorLines(benchmark::State& state) {
     int font;
   };
   const Line lines[] = {
-      {320, 6,
-       "\x92\x86\x90S\x93_\x81@\x8F"
-       "c\x89\xA1\x94{\x97\xA6",
-       2},
-      {400, 360, "\x83J\x81[\x83\x5C\x83\x8B\x83L\x81[[SPACE]\x82\xC5\x88\xDA\x93\xAE", 3},
-      {400, 378, "[Z][X][A][S][Q][W]\x82\xC5\x83p\x83\x89\x83\x81\x81[\x83^\x95\xCF\x93\xAE", 3},
-      {400, 396, "[P]\x82\xC5\x83v\x83\x8C\x83r\x83\x85\x81[[M]\x82\xC5\x8Fo\x97\xCD", 3},
-      {400, 414,
-       "\x8C\xE3\x82\xCD\x82\xE0\x82\xA4\x83t\x83"
-       "B\x81[\x83\x8A\x83\x93\x83O\x82\xC5!!",
-       3},
+      {320, 6, kHeading, 2},
+      {400, 360, kHelpLine1, 3},
+      {400, 378, kHelpLine2, 3},
+      {400, 396, kHelpLine3, 3},
+      {400, 414, kHelpLine4, 3},
       {320, 132, "X\x8Bt:  0[Q] Y\x8Bt:  1[W]", 2},
       {320, 156,
        "X\x98"
