@@ -18,7 +18,7 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from x_session import Xlib, check, failures, passes, start_xvfb  # noqa: E402
+from x_session import Xlib, check, failures, passes, start_xvfb, stop_xvfb  # noqa: E402
 
 SCREEN_W, SCREEN_H = 1024, 768
 WAIT_S = 30  # upper bound for waits; never asserted on
@@ -210,14 +210,7 @@ def main():
             err = process.stderr.read().decode(errors="replace").strip()
             if err:
                 print("     stderr: " + err.replace("\n", "\n     stderr: "))
-        if xlib is not None:
-            xlib.close()
-        xvfb.terminate()
-        try:
-            xvfb.wait(timeout=10)
-        except subprocess.TimeoutExpired:
-            xvfb.kill()
-            xvfb.wait()
+        stop_xvfb(xvfb, xlib)
         shutil.rmtree(folder, ignore_errors=True)
 
     print("editor_end_to_end: %d passed, %d failed" % (len(passes), len(failures)))

@@ -19,7 +19,7 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from x_session import Xlib, check, failures, passes, start_xvfb  # noqa: E402
+from x_session import Xlib, check, failures, passes, start_xvfb, stop_xvfb  # noqa: E402
 
 SCREEN_W, SCREEN_H = 1920, 1080
 # Full screen shows the 640 x 480 picture at the largest whole multiple that fits.
@@ -256,14 +256,7 @@ def main():
             shutil.copy2(program, copy)
             run_expecting_failure(copy, display, "siro.bmp", "without siro.bmp beside it")
     finally:
-        if xlib is not None:
-            xlib.close()
-        xvfb.terminate()
-        try:
-            xvfb.wait(timeout=10)
-        except subprocess.TimeoutExpired:
-            xvfb.kill()
-            xvfb.wait()
+        stop_xvfb(xvfb, xlib)
 
     print("smoke: %d passed, %d failed" % (len(passes), len(failures)))
     return 1 if failures else 0

@@ -111,3 +111,15 @@ def start_xvfb(width, height, extra=()):
         xvfb.kill()
         raise RuntimeError("Xvfb did not report a display number")
     return xvfb, ":" + number.decode().strip()
+
+
+def stop_xvfb(xvfb, xlib=None):
+    """Closes the Xlib connection, if any, then ends the Xvfb process."""
+    if xlib is not None:
+        xlib.close()
+    xvfb.terminate()
+    try:
+        xvfb.wait(timeout=10)
+    except subprocess.TimeoutExpired:
+        xvfb.kill()
+        xvfb.wait()
