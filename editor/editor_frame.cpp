@@ -71,7 +71,7 @@ int32_t ClampStep(int32_t value, int32_t a, int32_t lo, int32_t hi) {
   return static_cast<int32_t>(std::clamp<int64_t>(static_cast<int64_t>(value) + a, lo, hi));
 }
 
-void ReportFailure(const IoResult& result, const char* consequence) {
+void ReportFailure(const Result& result, const char* consequence) {
   std::fprintf(stderr, "quilmorante: %s%s\n", result.message.c_str(), consequence);
 }
 
@@ -185,7 +185,7 @@ uint8_t StepFileNumber(uint8_t number, int32_t a) {
 void StepSetting(PatternGenerator& g, int32_t row, int32_t a) {
   switch (row) {
     case 0: {
-      const IoResult saved = g.SavePattern(g.patternNumber);
+      const Result saved = g.SavePattern(g.patternNumber);
       if (!saved) {
         ReportFailure(saved, "; pattern not switched, the edited pattern is kept");
         return;
@@ -196,7 +196,7 @@ void StepSetting(PatternGenerator& g, int32_t row, int32_t a) {
       return;
     }
     case 1: {
-      const IoResult saved = g.SavePalette(g.paletteNumber);
+      const Result saved = g.SavePalette(g.paletteNumber);
       if (!saved) {
         ReportFailure(saved, "; palette not switched, the edited palette is kept");
         return;
@@ -317,7 +317,7 @@ void EditorFrame(PatternGenerator& g, const EditorCanvas& canvas, FrameClock& cl
   g.height = 1 << g.sizeExpY;
 
   if (KeyTriggered(DIK_M, keys, false)) {
-    const IoResult exported = g.ExportFrames();
+    const Result exported = g.ExportFrames();
     if (!exported) ReportFailure(exported, "");
   }
 

@@ -7,16 +7,16 @@
 
 #include "safe_file.h"
 
-IoResult ReadFrameTemplate(uint8_t header[kHeaderBytes]) {
+Result ReadFrameTemplate(uint8_t header[kHeaderBytes]) {
   std::FILE* file = std::fopen("a.bmp", "rb");
   if (file == nullptr)
-    return IoResult::Fail(std::string("a.bmp: cannot open: ") + std::strerror(errno));
+    return Result::Fail(std::string("a.bmp: cannot open: ") + std::strerror(errno));
   const std::size_t got = std::fread(header, 1, kHeaderBytes, file);
   std::fclose(file);
   // A short template would give frames with made-up header bytes: refuse it instead.
   if (got != kHeaderBytes)
-    return IoResult::Fail("a.bmp: shorter than " + std::to_string(kHeaderBytes) +
-                          " bytes, not a BMP header template");
+    return Result::Fail("a.bmp: shorter than " + std::to_string(kHeaderBytes) +
+                        " bytes, not a BMP header template");
   return {};
 }
 
@@ -58,19 +58,19 @@ bool TemplateIsBottomUp(const uint8_t header[kHeaderBytes]) {
   return static_cast<int32_t>(raw) >= 0;
 }
 
-IoResult PatternGenerator::ExportFrames() {
+Result PatternGenerator::ExportFrames() {
   Synthesize();
   RebuildPalette();
   uint8_t file[kFrameBytes];
   // The template is checked before any frame is written, so a bad one leaves result/ alone.
-  if (IoResult header = ReadFrameTemplate(file); !header) return header;
+  if (Result header = ReadFrameTemplate(file); !header) return header;
   BuildFramePixels(*this, file + kHeaderBytes + kColourTableBytes);
-  if (IoResult folder = EnsureDirectory("result"); !folder) return folder;
+  if (Result folder = EnsureDirectory("result"); !folder) return folder;
   // All sixteen frames are replaced together or not at all.
   AtomicWriteBatch batch;
   for (int a = 0; a < kFrameCount; ++a) {
     BuildColourTable(palette, a, file + kHeaderBytes);
-    if (IoResult written = batch.Add(FrameFileName(idLetter, a), file, sizeof file); !written)
+    if (Result written = batch.Add(FrameFileName(idLetter, a), file, sizeof file); !written)
       return written;
   }
   return batch.Commit();

@@ -13,7 +13,7 @@ constexpr int kPixelBytes = kMapEdge * kMapEdge / 2;
 constexpr int kFrameBytes = kHeaderBytes + kColourTableBytes + kPixelBytes;  // 32886
 
 // Reads the first 54 bytes of "a.bmp"; a missing or shorter template fails.
-IoResult ReadFrameTemplate(uint8_t header[kHeaderBytes]);
+Result ReadFrameTemplate(uint8_t header[kHeaderBytes]);
 
 // Colour table of frame a: entry n holds palette entry (a + n) mod 16 as blue, green, red, 0,
 // each the low 8 bits of the palette value.

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "frame_clock.h"
+#include "result.h"
 
 struct Canvas;      // the shell's drawing context; a frame input only
 struct Rasterizer;  // the shell's display device; a frame input only
@@ -30,14 +31,6 @@ struct ControlPoint {
   int32_t scaleX;
   int32_t scaleY;
   int32_t weight;
-};
-
-// Outcome of a file operation the user must hear about: a message naming the file.
-struct IoResult {
-  bool ok = true;
-  std::string message;
-  explicit operator bool() const { return ok; }
-  static IoResult Fail(std::string text) { return IoResult{false, std::move(text)}; }
 };
 
 // Palette index of a cell value, negative values included: the value modulo 16 in the
@@ -90,10 +83,10 @@ struct PatternGenerator {
   // Pattern file n: savedata/pat<n>.txt. Missing file: points and shape flags become 0.
   // Unreadable or malformed numbers leave their fields as they were.
   void LoadPattern(int n);
-  IoResult SavePattern(int n) const;
+  Result SavePattern(int n) const;
   // Palette file n: savedata/pal<n>.txt, 48 digit characters, channel-major.
   void LoadPalette(int n);
-  IoResult SavePalette(int n) const;
+  Result SavePalette(int n) const;
 
   // The map read as a 256 x 256 plane of tiles, every other tile mirrored; u, v in 0..255.
   int32_t TiledCell(int u, int v) const {
@@ -107,7 +100,7 @@ struct PatternGenerator {
   void Synthesize();
   void RebuildPalette();
   // Writes result/<id>A.bmp .. result/<id>P.bmp from the template a.bmp.
-  IoResult ExportFrames();
+  Result ExportFrames();
 };
 
 // File names, relative to the working directory.

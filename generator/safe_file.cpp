@@ -47,25 +47,25 @@ void AtomicWriteBatch::Abandon() {
   pending_.clear();
 }
 
-IoResult AtomicWriteBatch::Add(const std::string& path, const void* data, std::size_t size) {
+Result AtomicWriteBatch::Add(const std::string& path, const void* data, std::size_t size) {
   // The process id keeps two programs writing the same file from sharing a temporary.
   const std::string temp = path + ".tmp" + std::to_string(::getpid());
   const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   if (fd < 0) {
     const int error = errno;
     Abandon();
-    return IoResult::Fail(Describe(path, "cannot create", error));
+    return Result::Fail(Describe(path, "cannot create", error));
   }
   pending_.push_back(Pending{path, temp, fd});
   if (!WriteAll(fd, static_cast<const unsigned char*>(data), size)) {
     const int error = errno;
     Abandon();
-    return IoResult::Fail(Describe(path, "cannot write", error));
+    return Result::Fail(Describe(path, "cannot write", error));
   }
   return {};
 }
 
-IoResult AtomicWriteBatch::Commit() {
+Result AtomicWriteBatch::Commit() {
   for (Pending& p : pending_) {
     const bool synced = ::fdatasync(p.fd) == 0;
     const int error = errno;
@@ -74,7 +74,7 @@ IoResult AtomicWriteBatch::Commit() {
     if (!synced || !closed) {
       const std::string path = p.path;
       Abandon();
-      return IoResult::Fail(Describe(path, "cannot write", synced ? errno : error));
+      return Result::Fail(Describe(path, "cannot write", synced ? errno : error));
     }
   }
   std::vector<std::string> folders;
@@ -85,7 +85,7 @@ IoResult AtomicWriteBatch::Commit() {
       pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(i));
       const std::string path = pending_.front().path;
       Abandon();
-      return IoResult::Fail(Describe(path, "cannot replace", error));
+      return Result::Fail(Describe(path, "cannot replace", error));
     }
     const std::string folder = FolderOf(p.path);
     if (folders.empty() || folders.back() != folder) folders.push_back(folder);
@@ -102,16 +102,16 @@ IoResult AtomicWriteBatch::Commit() {
   return {};
 }
 
-IoResult WriteFileAtomically(const std::string& path, const void* data, std::size_t size) {
+Result WriteFileAtomically(const std::string& path, const void* data, std::size_t size) {
   AtomicWriteBatch batch;
-  if (IoResult added = batch.Add(path, data, size); !added) return added;
+  if (Result added = batch.Add(path, data, size); !added) return added;
   return batch.Commit();
 }
 
-IoResult EnsureDirectory(const std::string& path) {
+Result EnsureDirectory(const std::string& path) {
   if (::mkdir(path.c_str(), 0777) == 0) return {};
   const int error = errno;
   struct stat info {};
   if (error == EEXIST && ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) return {};
-  return IoResult::Fail(Describe(path, "cannot create folder", error == EEXIST ? ENOTDIR : error));
+  return Result::Fail(Describe(path, "cannot create folder", error == EEXIST ? ENOTDIR : error));
 }

@@ -19,8 +19,8 @@ class AtomicWriteBatch {
   AtomicWriteBatch& operator=(const AtomicWriteBatch&) = delete;
   ~AtomicWriteBatch();
 
-  IoResult Add(const std::string& path, const void* data, std::size_t size);
-  IoResult Commit();
+  Result Add(const std::string& path, const void* data, std::size_t size);
+  Result Commit();
 
  private:
   struct Pending {
@@ -32,7 +32,7 @@ class AtomicWriteBatch {
   std::vector<Pending> pending_;
 };
 
-IoResult WriteFileAtomically(const std::string& path, const void* data, std::size_t size);
+Result WriteFileAtomically(const std::string& path, const void* data, std::size_t size);
 
 // Creates the folder when it is missing; fails when the name is taken by something else.
-IoResult EnsureDirectory(const std::string& path);
+Result EnsureDirectory(const std::string& path);

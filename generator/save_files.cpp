@@ -106,7 +106,7 @@ void PatternGenerator::LoadPattern(int n) {
   std::fclose(file);
 }
 
-IoResult PatternGenerator::SavePattern(int n) const {
+Result PatternGenerator::SavePattern(int n) const {
   std::string text;
   char line[96];
   for (const auto& p : points) {
@@ -115,7 +115,7 @@ IoResult PatternGenerator::SavePattern(int n) const {
   }
   std::snprintf(line, sizeof line, "%d,%d,%d,%d", reverseX, reverseY, distortX, distortY);
   text += line;
-  if (IoResult folder = EnsureDirectory("savedata"); !folder) return folder;
+  if (Result folder = EnsureDirectory("savedata"); !folder) return folder;
   return WriteFileAtomically(PatternFileName(n), text.data(), text.size());
 }
 
@@ -134,7 +134,7 @@ void PatternGenerator::LoadPalette(int n) {
   std::fclose(file);
 }
 
-IoResult PatternGenerator::SavePalette(int n) const {
+Result PatternGenerator::SavePalette(int n) const {
   char text[kChannels * kPaletteEntries];
   int i = 0;
   for (int channel = 0; channel < kChannels; ++channel)
@@ -142,6 +142,6 @@ IoResult PatternGenerator::SavePalette(int n) const {
       // Only the low 8 bits of an out-of-range digit reach the file.
       text[i++] = static_cast<char>(static_cast<uint32_t>('0') +
                                     static_cast<uint32_t>(keys[entry][channel]));
-  if (IoResult folder = EnsureDirectory("savedata"); !folder) return folder;
+  if (Result folder = EnsureDirectory("savedata"); !folder) return folder;
   return WriteFileAtomically(PaletteFileName(n), text, sizeof text);
 }

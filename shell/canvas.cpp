@@ -29,15 +29,15 @@ void ForwardDrawText(void* target, int32_t x, int32_t y, const char* text, int f
 
 }  // namespace
 
-Status SetupCanvas(Canvas& canvas, Rasterizer* device) {
-  if (device == nullptr) return Status::kFail;
+Result SetupCanvas(Canvas& canvas, Rasterizer* device) {
+  if (device == nullptr) return Result::Fail("cannot set up the canvas: no back buffer");
   // Setting up again replaces what an earlier set-up made rather than leaking it.
   ReleaseTexture(canvas.textures[0]);
   ReleaseSpriteBatch(canvas.sprite);
-  canvas.textures[0] = LoadTexture(kWhiteTextureFile);
-  if (canvas.textures[0] == nullptr) return Status::kFail;
+  if (Result loaded = LoadTexture(kWhiteTextureFile, canvas.textures[0]); !loaded) return loaded;
   canvas.sprite = CreateSpriteBatch(device);
-  return canvas.sprite != nullptr ? Status::kOk : Status::kFail;
+  if (canvas.sprite == nullptr) return Result::Fail("cannot set up the canvas: no sprite batch");
+  return Result::Ok();
 }
 
 bool MakeFont(Canvas& canvas, int index, int height) {
@@ -56,15 +56,13 @@ bool FontAvailable(const Canvas& canvas, int index) {
   return FontAt(canvas, index) != nullptr;
 }
 
-Status BeginSprites(Canvas& canvas, Rasterizer* device) {
+bool BeginSprites(Canvas& canvas, Rasterizer* device) {
   if (device != nullptr) canvas.device = device;
-  if (canvas.sprite == nullptr) return Status::kFail;
-  return BeginBatch(*canvas.sprite) ? Status::kOk : Status::kFail;
+  return canvas.sprite != nullptr && BeginBatch(*canvas.sprite);
 }
 
-Status EndSprites(Canvas& canvas) {
-  if (canvas.sprite == nullptr) return Status::kFail;
-  return EndBatch(*canvas.sprite) ? Status::kOk : Status::kFail;
+bool EndSprites(Canvas& canvas) {
+  return canvas.sprite != nullptr && EndBatch(*canvas.sprite);
 }
 
 void FillRect(Canvas& canvas, int32_t x, int32_t y, int32_t w, int32_t h, uint32_t colour,

@@ -6,6 +6,7 @@
 
 #include "editor_canvas.h"
 #include "rasterizer.h"
+#include "result.h"
 
 constexpr int kFontSlots = 4;
 constexpr int kTextureSlots = 1350;
@@ -13,9 +14,6 @@ constexpr int kTextureSlots = 1350;
 struct Font;         // font.h
 struct Texture;      // texture.h
 struct SpriteBatch;  // sprite_batch.h
-
-// Set-up outcome of the shell's operations.
-enum class Status { kOk, kFail };
 
 struct Canvas {
   Rasterizer* device = nullptr;  // not owned; known from the first BeginSprites
@@ -25,13 +23,13 @@ struct Canvas {
 };
 
 // Loads "siro.bmp" (working directory) into slot 0 and creates the sprite batch.
-Status SetupCanvas(Canvas& canvas, Rasterizer* device);
+Result SetupCanvas(Canvas& canvas, Rasterizer* device);
 // (Re)creates font slot index with the given cell height; always true.
 bool MakeFont(Canvas& canvas, int index, int height);
 // Whether font slot index holds a font (no Japanese face installed leaves the slots empty).
 bool FontAvailable(const Canvas& canvas, int index);
-Status BeginSprites(Canvas& canvas, Rasterizer* device);
-Status EndSprites(Canvas& canvas);
+bool BeginSprites(Canvas& canvas, Rasterizer* device);
+bool EndSprites(Canvas& canvas);
 void FillRect(Canvas& canvas, int32_t x, int32_t y, int32_t w, int32_t h, uint32_t colour, float z);
 void DrawText(Canvas& canvas, int32_t x, int32_t y, const char* text, int fontIndex);
 void ReleaseCanvas(Canvas& canvas);

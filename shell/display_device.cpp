@@ -3,10 +3,11 @@
 #include <SDL2/SDL.h>
 
 #include <cstdint>
+#include <string>
 
 namespace {
 
-Status CreateRendererAndTexture(DisplayDevice& display) {
+Result CreateRendererAndTexture(DisplayDevice& display) {
   // Pixel art is shown with hard pixel edges, never blurred.
   SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "0");
   PresentParams& params = display.presentParams;
@@ -18,17 +19,19 @@ Status CreateRendererAndTexture(DisplayDevice& display) {
     params.software = true;
     display.renderer = SDL_CreateRenderer(display.window, -1, SDL_RENDERER_SOFTWARE);
   }
-  if (display.renderer == nullptr) return Status::kFail;
+  if (display.renderer == nullptr)
+    return Result::Fail(std::string("cannot create a renderer: ") + SDL_GetError());
   SDL_RendererInfo info{};
   params.vsync = SDL_GetRendererInfo(display.renderer, &info) == 0 &&
                  (info.flags & SDL_RENDERER_PRESENTVSYNC) != 0;
   display.texture = SDL_CreateTexture(display.renderer, SDL_PIXELFORMAT_ARGB8888,
                                       SDL_TEXTUREACCESS_STREAMING, kScreenWidth, kScreenHeight);
-  if (display.texture == nullptr) return Status::kFail;
+  if (display.texture == nullptr)
+    return Result::Fail(std::string("cannot create the screen texture: ") + SDL_GetError());
   SDL_SetTextureScaleMode(display.texture, SDL_ScaleModeNearest);
   // The back buffer is a finished picture: its alpha channel must not blend it away.
   SDL_SetTextureBlendMode(display.texture, SDL_BLENDMODE_NONE);
-  return Status::kOk;
+  return Result::Ok();
 }
 
 void DestroyRendererAndTexture(DisplayDevice& display) {
@@ -40,18 +43,18 @@ void DestroyRendererAndTexture(DisplayDevice& display) {
 
 }  // namespace
 
-Status CreateDisplay(DisplayDevice& display, SDL_Window* window, bool fullScreen) {
-  if (window == nullptr) return Status::kFail;
+Result CreateDisplay(DisplayDevice& display, SDL_Window* window, bool fullScreen) {
+  if (window == nullptr) return Result::Fail("no window to present to");
   display.window = window;
   display.presentParams = PresentParams{};
   display.presentParams.fullScreen = fullScreen;
-  if (CreateRendererAndTexture(display) != Status::kOk) {
+  if (Result made = CreateRendererAndTexture(display); !made) {
     DestroyRendererAndTexture(display);
-    return Status::kFail;
+    return made;
   }
   display.device = new Rasterizer;
   ClearRasterizer(*display.device, 0xFF000000u, 1.0f);
-  return Status::kOk;
+  return Result::Ok();
 }
 
 void ReleaseDisplay(DisplayDevice& display) {
@@ -61,34 +64,35 @@ void ReleaseDisplay(DisplayDevice& display) {
   display.window = nullptr;
 }
 
-Status PresentDisplay(DisplayDevice& display) {
+Result PresentDisplay(DisplayDevice& display) {
   if (display.renderer == nullptr || display.texture == nullptr || display.device == nullptr)
-    return Status::kFail;
+    return Result::Fail("the display device is not set up");
   if (SDL_UpdateTexture(display.texture, nullptr, display.device->color,
                         kScreenWidth * static_cast<int>(sizeof(uint32_t))) != 0)
-    return Status::kFail;
+    return Result::Fail(std::string("cannot present: ") + SDL_GetError());
   int outputWidth = 0;
   int outputHeight = 0;
   if (SDL_GetRendererOutputSize(display.renderer, &outputWidth, &outputHeight) != 0)
-    return Status::kFail;
+    return Result::Fail(std::string("cannot present: ") + SDL_GetError());
   const SDL_Rect target = PresentRect(outputWidth, outputHeight);
   SDL_SetRenderDrawColor(display.renderer, 0, 0, 0, 255);
-  if (SDL_RenderClear(display.renderer) != 0) return Status::kFail;
+  if (SDL_RenderClear(display.renderer) != 0)
+    return Result::Fail(std::string("cannot present: ") + SDL_GetError());
   if (target.w > 0 && target.h > 0 &&
       SDL_RenderCopy(display.renderer, display.texture, nullptr, &target) != 0)
-    return Status::kFail;
+    return Result::Fail(std::string("cannot present: ") + SDL_GetError());
   SDL_RenderPresent(display.renderer);
-  return Status::kOk;
+  return Result::Ok();
 }
 
-Status ResetDisplay(DisplayDevice& display) {
-  if (display.window == nullptr) return Status::kFail;
+Result ResetDisplay(DisplayDevice& display) {
+  if (display.window == nullptr) return Result::Fail("no window to present to");
   DestroyRendererAndTexture(display);
-  if (CreateRendererAndTexture(display) != Status::kOk) {
+  if (Result made = CreateRendererAndTexture(display); !made) {
     DestroyRendererAndTexture(display);
-    return Status::kFail;
+    return made;
   }
-  return Status::kOk;
+  return Result::Ok();
 }
 
 SDL_Rect PresentRect(int outputWidth, int outputHeight) {

@@ -7,8 +7,8 @@
 #include <SDL2/SDL_render.h>
 #include <SDL2/SDL_video.h>
 
-#include "canvas.h"  // Status
 #include "rasterizer.h"
+#include "result.h"
 
 // What is needed to build the renderer again after a lost device.
 struct PresentParams {
@@ -26,15 +26,15 @@ struct DisplayDevice {
 };
 
 // Accelerated renderer with vertical sync first, software renderer otherwise.
-Status CreateDisplay(DisplayDevice& display, SDL_Window* window, bool fullScreen);
+Result CreateDisplay(DisplayDevice& display, SDL_Window* window, bool fullScreen);
 // Destroys the texture, the renderer and the back buffer, and empties the fields.
 void ReleaseDisplay(DisplayDevice& display);
 
 // Copies the back buffer to the window. kFail when it could not be shown.
-Status PresentDisplay(DisplayDevice& display);
+Result PresentDisplay(DisplayDevice& display);
 // Rebuilds the renderer and texture from presentParams after a failed present or a lost
 // device; the back buffer is kept.
-Status ResetDisplay(DisplayDevice& display);
+Result ResetDisplay(DisplayDevice& display);
 
 // Where the 640 x 480 back buffer goes on an output of the given size: the largest whole
 // multiple that fits, centred; an output smaller than the back buffer gets it scaled down

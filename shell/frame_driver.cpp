@@ -57,14 +57,15 @@ void RunFrame(Canvas& canvas, DisplayDevice& display, SDL_Window* window) {
   generator.deviceRef = &display.device;
   generator.canvas = &canvas;
   FrameBody(generator, window);
-  if (PresentDisplay(display) != Status::kOk) ResetDisplay(display);
+  if (!PresentDisplay(display)) static_cast<void>(ResetDisplay(display));
 }
 
 void FrameBody(PatternGenerator& generator, SDL_Window* window) {
   Canvas& canvas = *generator.canvas;
   BeginSprites(canvas, *generator.deviceRef);
   if (!firstFrameBodyDone) {
-    SetupKeyboard(*generator.clock, window);
+    if (Result keyboard = SetupKeyboard(*generator.clock, window); !keyboard)
+      std::fprintf(stderr, "quilmorante: %s\n", keyboard.message.c_str());
     MakeFonts(canvas);
     firstFrameBodyDone = true;
   }

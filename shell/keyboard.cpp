@@ -3,6 +3,7 @@
 #include <SDL2/SDL.h>
 
 #include <cstring>
+#include <string>
 
 #include "key_code_table.h"
 
@@ -23,16 +24,17 @@ void ReleaseKeyboardSource(void* input) {
 
 }  // namespace
 
-Status SetupKeyboard(FrameClock& clock, SDL_Window* window) {
+Result SetupKeyboard(FrameClock& clock, SDL_Window* window) {
   ReleaseClockInput(clock);
   auto* source = new KeyboardSource;
   clock.input = source;
   clock.releaseInput = ReleaseKeyboardSource;
-  if (SDL_InitSubSystem(SDL_INIT_EVENTS) != 0) return Status::kFail;
+  if (SDL_InitSubSystem(SDL_INIT_EVENTS) != 0)
+    return Result::Fail(std::string("cannot read the keyboard: ") + SDL_GetError());
   source->holdsEvents = true;
-  if (window == nullptr) return Status::kFail;
+  if (window == nullptr) return Result::Fail("cannot read the keyboard: no window");
   clock.keyboard = window;
-  return Status::kOk;
+  return Result::Ok();
 }
 
 void UpdateClock(FrameClock& clock) {

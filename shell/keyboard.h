@@ -6,12 +6,12 @@
 
 #include <cstdint>
 
-#include "canvas.h"  // Status
 #include "frame_clock.h"
+#include "result.h"
 
 // Takes a reference on SDL's event subsystem as the clock's `input` (released with the
 // clock) and binds `keyboard` to the window whose focus gates the reads.
-Status SetupKeyboard(FrameClock& clock, SDL_Window* window);
+Result SetupKeyboard(FrameClock& clock, SDL_Window* window);
 
 // Once per frame, before the editor frame.
 void UpdateClock(FrameClock& clock);

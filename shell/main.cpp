@@ -2,9 +2,7 @@
 
 #include <SDL2/SDL.h>
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <string>
 
 #include "canvas.h"
@@ -20,15 +18,6 @@ int Fail(const std::string& message) {
   std::fprintf(stderr, "quilmorante: %s\n", message.c_str());
   SDL_Quit();
   return 1;
-}
-
-// Why SetupCanvas failed: most often the white texture is not beside the program.
-std::string CanvasFailure() {
-  if (std::FILE* file = std::fopen("siro.bmp", "rb")) {
-    std::fclose(file);
-    return "cannot set up the canvas: \"siro.bmp\" is not a readable BMP image";
-  }
-  return std::string("cannot load \"siro.bmp\" beside the program: ") + std::strerror(errno);
 }
 
 }  // namespace
@@ -51,14 +40,13 @@ int main(int argc, char** argv) {
   if (window == nullptr) return Fail(std::string("cannot open a window: ") + SDL_GetError());
 
   DisplayDevice display;
-  if (CreateDisplay(display, window, fullScreen) != Status::kOk)
-    return Fail(std::string("cannot create the display device: ") + SDL_GetError());
+  if (Result created = CreateDisplay(display, window, fullScreen); !created)
+    return Fail("cannot create the display device: " + created.message);
   Canvas canvas;
-  if (SetupCanvas(canvas, display.device) != Status::kOk) {
-    const std::string message = CanvasFailure();
+  if (Result ready = SetupCanvas(canvas, display.device); !ready) {
     ReleaseCanvas(canvas);
     ReleaseDisplay(display);
-    return Fail(message);
+    return Fail(ready.message);
   }
 
   RunMainLoop(canvas, display, window);

@@ -22,7 +22,7 @@ bool HandleEvent(const SDL_Event& event, DisplayDevice& display) {
       return event.window.event == SDL_WINDOWEVENT_CLOSE;
     case SDL_RENDER_TARGETS_RESET:
     case SDL_RENDER_DEVICE_RESET:
-      ResetDisplay(display);
+      static_cast<void>(ResetDisplay(display));  // tried again on the next failed present
       return false;
     default:
       return false;

@@ -3,7 +3,10 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <string>
 
 uint32_t ReduceTexel(uint32_t rgb) {
   const uint32_t r = (rgb >> 21) & 0x7;
@@ -21,13 +24,21 @@ bool AllOpaqueWhite(const Texture& texture) {
                                                 [](uint32_t t) { return t == 0xFFFFFFFFu; });
 }
 
-Texture* LoadTexture(const char* path) {
+Result LoadTexture(const char* path, Texture*& texture) {
+  ReleaseTexture(texture);
+  if (std::FILE* probe = std::fopen(path, "rb")) {
+    std::fclose(probe);
+  } else {
+    return Result::Fail(std::string("cannot load \"") + path + "\": " + std::strerror(errno));
+  }
   SDL_Surface* file = SDL_LoadBMP(path);
-  if (file == nullptr) return nullptr;
+  if (file == nullptr)
+    return Result::Fail(std::string("\"") + path +
+                        "\" is not a readable BMP image: " + SDL_GetError());
   SDL_Surface* argb = SDL_ConvertSurfaceFormat(file, SDL_PIXELFORMAT_ARGB8888, 0);
   SDL_FreeSurface(file);
-  if (argb == nullptr) return nullptr;
-  Texture* texture = nullptr;
+  if (argb == nullptr)
+    return Result::Fail(std::string("\"") + path + "\": cannot convert: " + SDL_GetError());
   if (argb->w > 0 && argb->h > 0 && SDL_LockSurface(argb) == 0) {
     texture = new Texture;
     texture->width = argb->w;
@@ -46,7 +57,9 @@ Texture* LoadTexture(const char* path) {
     SDL_UnlockSurface(argb);
   }
   SDL_FreeSurface(argb);
-  return texture;
+  if (texture == nullptr)
+    return Result::Fail(std::string("\"") + path + "\" holds no pixels that can be read");
+  return Result::Ok();
 }
 
 void ReleaseTexture(Texture*& texture) {

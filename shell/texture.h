@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "result.h"
+
 struct Texture {
   int width = 0;
   int height = 0;
@@ -22,6 +24,7 @@ uint32_t ReduceTexel(uint32_t rgb);
 // Whether every texel of the texture is opaque white.
 bool AllOpaqueWhite(const Texture& texture);
 
-// Reads a BMP file of any size; nullptr when it is missing or unreadable.
-Texture* LoadTexture(const char* path);
+// Reads a BMP file of any size into `texture` (replacing what it held); fails, naming the
+// file and the reason, when it is missing or not a readable BMP image.
+Result LoadTexture(const char* path, Texture*& texture);
 void ReleaseTexture(Texture*& texture);

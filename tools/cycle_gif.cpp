@@ -14,16 +14,15 @@ int AppendBytes(GifFileType* gif, const GifByteType* data, int size) {
   return size;
 }
 
-IoResult GifFailure(const std::string& path, int error) {
+Result GifFailure(const std::string& path, int error) {
   const char* text = GifErrorString(error);
-  return IoResult::Fail(path +
-                        ": cannot encode GIF: " + (text != nullptr ? text : "unknown error"));
+  return Result::Fail(path + ": cannot encode GIF: " + (text != nullptr ? text : "unknown error"));
 }
 
 }  // namespace
 
-IoResult WriteCycleGif(const std::string& path, const PatternGenerator& g,
-                       const uint8_t header[kHeaderBytes], int delayCentiseconds) {
+Result WriteCycleGif(const std::string& path, const PatternGenerator& g,
+                     const uint8_t header[kHeaderBytes], int delayCentiseconds) {
   uint8_t packed[kPixelBytes];
   BuildFramePixels(g, packed);
   // GIF rows run top-down; a bottom-up BMP shows plane row 255 at the top.

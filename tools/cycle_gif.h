@@ -8,5 +8,5 @@
 #include "pattern_generator.h"
 
 // delayCentiseconds: 1..100. header: the BMP template, which decides the row order.
-IoResult WriteCycleGif(const std::string& path, const PatternGenerator& g,
-                       const uint8_t header[kHeaderBytes], int delayCentiseconds);
+Result WriteCycleGif(const std::string& path, const PatternGenerator& g,
+                     const uint8_t header[kHeaderBytes], int delayCentiseconds);

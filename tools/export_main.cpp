@@ -178,7 +178,7 @@ int main(int argc, char** argv) {
   g.height = static_cast<int32_t>(IntPow(2, g.sizeExpY));
   g.mosaicLevel = options.mosaic;
 
-  if (IoResult result = g.ExportFrames(); !result) {
+  if (Result result = g.ExportFrames(); !result) {
     std::fprintf(stderr, "quilmorante-export: %s/%s\n", options.dataDir.c_str(),
                  result.message.c_str());
     return 1;
@@ -189,7 +189,7 @@ int main(int argc, char** argv) {
 
   if (!gifPath.empty()) {
     uint8_t header[kHeaderBytes];
-    IoResult result = ReadFrameTemplate(header);
+    Result result = ReadFrameTemplate(header);
     if (result) result = WriteCycleGif(gifPath, g, header, options.delay);
     if (!result) {
       std::fprintf(stderr, "quilmorante-export: %s\n", result.message.c_str());

@@ -4,6 +4,7 @@
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <memory>
@@ -46,7 +47,7 @@ struct Screen {
   Canvas canvas;
   EditorCanvas view;
   Screen() {
-    SetupCanvas(canvas, device.get());
+    if (!SetupCanvas(canvas, device.get())) std::abort();  // the benchmark needs its canvas
     BeginSprites(canvas, device.get());
     const int heights[kFontSlots] = {30, 54, 18, 14};
     for (int i = 0; i < kFontSlots; ++i) MakeFont(canvas, i, heights[i]);

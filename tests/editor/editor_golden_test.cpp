@@ -73,7 +73,7 @@ struct Screen {
   std::unique_ptr<Rasterizer> device = std::make_unique<Rasterizer>();
   Canvas canvas;
   Screen() {
-    EXPECT_EQ(SetupCanvas(canvas, device.get()), Status::kOk);
+    EXPECT_TRUE(SetupCanvas(canvas, device.get()));
     BeginSprites(canvas, device.get());
     const int heights[kFontSlots] = {30, 54, 18, 14};
     for (int i = 0; i < kFontSlots; ++i) MakeFont(canvas, i, heights[i]);

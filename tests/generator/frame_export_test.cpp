@@ -152,7 +152,7 @@ TEST_P(BadTemplate, WritesNothingAndReports) {
   TempFolder folder;
   if (GetParam().present) WriteText("a.bmp", GetParam().bytes);
   auto g = std::make_unique<PatternGenerator>();
-  const IoResult result = g->ExportFrames();
+  const Result result = g->ExportFrames();
   EXPECT_FALSE(result);
   EXPECT_NE(result.message.find("a.bmp"), std::string::npos) << result.message;
   EXPECT_FALSE(fs::exists("result/AA.bmp"));
@@ -188,7 +188,7 @@ TEST_F(ExportFixture, FailedWriteKeepsEarlierFramesWhole) {
     rlimit limit = previous;
     limit.rlim_cur = 1000;
     setrlimit(RLIMIT_FSIZE, &limit);
-    const IoResult result = g->ExportFrames();
+    const Result result = g->ExportFrames();
     setrlimit(RLIMIT_FSIZE, &previous);
     std::signal(SIGXFSZ, SIG_DFL);
     EXPECT_FALSE(result);
@@ -206,7 +206,7 @@ TEST_F(ExportFixture, FailedWriteKeepsEarlierFramesWhole) {
 
 TEST_F(ExportFixture, ResultTakenByAFileFails) {
   WriteText("result", "a file, not a folder");
-  const IoResult result = g->ExportFrames();
+  const Result result = g->ExportFrames();
   EXPECT_FALSE(result);
   EXPECT_NE(result.message.find("result"), std::string::npos);
 }

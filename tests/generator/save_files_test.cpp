@@ -237,7 +237,7 @@ TEST(SaveFailures, FailedWriteKeepsTheOldFileAndReports) {
   g->points[0] = {123456789, 123456789, 123456789, 123456789, 123456789};
   {
     FileSizeLimit limit(16);
-    const IoResult result = g->SavePattern(0);
+    const Result result = g->SavePattern(0);
     EXPECT_FALSE(result);
     EXPECT_NE(result.message.find("savedata/pat0.txt"), std::string::npos) << result.message;
   }
@@ -250,8 +250,8 @@ TEST(SaveFailures, SaveFolderTakenByAFile) {
   TempFolder folder;
   WriteText("savedata", "not a folder");
   auto g = std::make_unique<PatternGenerator>();
-  const IoResult pattern = g->SavePattern(1);
-  const IoResult palette = g->SavePalette(1);
+  const Result pattern = g->SavePattern(1);
+  const Result palette = g->SavePalette(1);
   EXPECT_FALSE(pattern);
   EXPECT_FALSE(palette);
   EXPECT_NE(pattern.message.find("savedata"), std::string::npos);

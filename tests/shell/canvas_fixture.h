@@ -56,17 +56,17 @@ class CanvasTest : public ::testing::Test {
   }
 
   // Writes siro.bmp into the private folder and sets the Canvas up from there.
-  Status SetUpCanvas(int width, int height,
+  Result SetUpCanvas(int width, int height,
                      const std::function<uint32_t(int, int)>& pixel = White) {
     EXPECT_TRUE(WriteBmp(folder_ / "siro.bmp", width, height, pixel));
     return SetUpCanvasHere();
   }
 
   // Sets the Canvas up with the private folder as working directory.
-  Status SetUpCanvasHere() {
+  Result SetUpCanvasHere() {
     const std::filesystem::path previous = std::filesystem::current_path();
     std::filesystem::current_path(folder_);
-    const Status status = SetupCanvas(canvas, device.get());
+    Result status = SetupCanvas(canvas, device.get());
     std::filesystem::current_path(previous);
     return status;
   }

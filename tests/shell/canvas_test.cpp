@@ -27,8 +27,8 @@ bool Covers(const Rect& r, int px, int py) {
 class FillRectTest : public CanvasTest {
  protected:
   void Open(int textureWidth = 8, int textureHeight = 8) {
-    ASSERT_EQ(SetUpCanvas(textureWidth, textureHeight), Status::kOk);
-    ASSERT_EQ(BeginSprites(canvas, device.get()), Status::kOk);
+    ASSERT_TRUE(SetUpCanvas(textureWidth, textureHeight));
+    ASSERT_TRUE(BeginSprites(canvas, device.get()));
   }
 
   // Every pixel inside r (on screen) is inside, every other one outside.
@@ -162,8 +162,8 @@ TEST_F(FillRectTest, ColourKeyedTexelsAreTransparentAndTheTextureWraps) {
     if (x == 2 && y == 1) return 0xFF0000;
     return 0xFFFFFF;
   };
-  ASSERT_EQ(SetUpCanvas(4, 2, pixel), Status::kOk);
-  ASSERT_EQ(BeginSprites(canvas, device.get()), Status::kOk);
+  ASSERT_TRUE(SetUpCanvas(4, 2, pixel));
+  ASSERT_TRUE(BeginSprites(canvas, device.get()));
   constexpr uint32_t kBelow = 0xFF0000FF;
   ClearRasterizer(*device, kBelow, 1.0f);
   // Off the texture's own grid, so the texture must repeat from the rectangle's corner.
@@ -190,37 +190,37 @@ TEST_F(FillRectTest, ColourKeyedTexelsAreTransparentAndTheTextureWraps) {
 }
 
 TEST_F(FillRectTest, DrawsOnlyInsideAnOpenBatchWithTheWhiteTexture) {
-  ASSERT_EQ(SetUpCanvas(8, 8), Status::kOk);
+  ASSERT_TRUE(SetUpCanvas(8, 8));
   FillRect(canvas, 0, 0, 10, 10, 0xFFFFFFFF, 0.0f);  // before Begin
   EXPECT_EQ(At(0, 0), kBlack);
-  EXPECT_EQ(EndSprites(canvas), Status::kFail);  // not open
-  ASSERT_EQ(BeginSprites(canvas, device.get()), Status::kOk);
-  EXPECT_EQ(BeginSprites(canvas, nullptr), Status::kFail);  // already open
-  EXPECT_EQ(canvas.device, device.get());                   // an empty device keeps the old one
+  EXPECT_FALSE(EndSprites(canvas));  // not open
+  ASSERT_TRUE(BeginSprites(canvas, device.get()));
+  EXPECT_FALSE(BeginSprites(canvas, nullptr));  // already open
+  EXPECT_EQ(canvas.device, device.get());       // an empty device keeps the old one
   FillRect(canvas, 0, 0, 10, 10, 0xFFFFFFFF, 0.0f);
   EXPECT_EQ(At(0, 0), 0xFFFFFFFFu);
-  EXPECT_EQ(EndSprites(canvas), Status::kOk);
-  EXPECT_EQ(EndSprites(canvas), Status::kFail);
+  EXPECT_TRUE(EndSprites(canvas));
+  EXPECT_FALSE(EndSprites(canvas));
   FillRect(canvas, 20, 20, 10, 10, 0xFFFFFFFF, 0.0f);  // after End
   EXPECT_EQ(At(20, 20), kBlack);
 
-  ASSERT_EQ(BeginSprites(canvas, device.get()), Status::kOk);
+  ASSERT_TRUE(BeginSprites(canvas, device.get()));
   ReleaseTexture(canvas.textures[0]);
   FillRect(canvas, 40, 40, 10, 10, 0xFFFFFFFF, 0.0f);  // no white texture
   EXPECT_EQ(At(40, 40), kBlack);
 }
 
 TEST_F(FillRectTest, SetupFailsWithoutDeviceOrTexture) {
-  EXPECT_EQ(SetupCanvas(canvas, nullptr), Status::kFail);
-  EXPECT_EQ(SetUpCanvasHere(), Status::kFail);  // no siro.bmp in the folder
+  EXPECT_FALSE(SetupCanvas(canvas, nullptr));
+  EXPECT_FALSE(SetUpCanvasHere());  // no siro.bmp in the folder
   EXPECT_EQ(canvas.textures[0], nullptr);
   EXPECT_EQ(canvas.sprite, nullptr);
-  EXPECT_EQ(BeginSprites(canvas, device.get()), Status::kFail);
+  EXPECT_FALSE(BeginSprites(canvas, device.get()));
   FillRect(canvas, 0, 0, 10, 10, 0xFFFFFFFF, 0.0f);
   EXPECT_EQ(At(0, 0), kBlack);
   // A second set-up replaces the first one's texture and sprite.
-  ASSERT_EQ(SetUpCanvas(2, 2), Status::kOk);
-  ASSERT_EQ(SetUpCanvas(4, 4), Status::kOk);
+  ASSERT_TRUE(SetUpCanvas(2, 2));
+  ASSERT_TRUE(SetUpCanvas(4, 4));
   EXPECT_EQ(canvas.textures[0]->width, 4);
   ReleaseCanvas(canvas);
   EXPECT_EQ(canvas.textures[0], nullptr);
@@ -282,8 +282,8 @@ TEST(DrawSprite, DepthOutsideTheRangeDrawsNothing) {
 }
 
 TEST_F(CanvasTest, EditorViewForwardsToTheCanvas) {
-  ASSERT_EQ(SetUpCanvas(1, 1), Status::kOk);
-  ASSERT_EQ(BeginSprites(canvas, device.get()), Status::kOk);
+  ASSERT_TRUE(SetUpCanvas(1, 1));
+  ASSERT_TRUE(BeginSprites(canvas, device.get()));
   const EditorCanvas view = BindEditorCanvas(canvas);
   EXPECT_EQ(view.target, &canvas);
   view.fillRect(view.target, 5, 5, 2, 2, 0xFF00FF00, 0.0f);

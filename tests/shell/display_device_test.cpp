@@ -17,7 +17,7 @@ class DisplayDeviceTest : public ::testing::Test {
     ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
     window = SDL_CreateWindow("QUILMORANTE", 0, 0, kScreenWidth, kScreenHeight, 0);
     ASSERT_NE(window, nullptr) << SDL_GetError();
-    ASSERT_EQ(CreateDisplay(display, window, false), Status::kOk) << SDL_GetError();
+    ASSERT_TRUE(CreateDisplay(display, window, false)) << SDL_GetError();
   }
   void TearDown() override {
     ReleaseDisplay(display);
@@ -69,7 +69,7 @@ TEST_F(DisplayDeviceTest, CreatesBlackBackBufferAndTexture) {
 
 TEST_F(DisplayDeviceTest, BackBufferReachesTheWindowPixelForPixel) {
   PaintMarkers(*display.device);
-  ASSERT_EQ(PresentDisplay(display), Status::kOk) << SDL_GetError();
+  ASSERT_TRUE(PresentDisplay(display)) << SDL_GetError();
   for (const Marker& m : kMarkers) EXPECT_EQ(Shown(m.x, m.y), m.colour) << m.x << "," << m.y;
   EXPECT_EQ(Shown(1, 0), 0u);
   EXPECT_EQ(Shown(638, 479), 0u);
@@ -79,9 +79,9 @@ TEST_F(DisplayDeviceTest, LostRendererFailsPresentAndResetRecovers) {
   PaintMarkers(*display.device);
   SDL_DestroyTexture(display.texture);
   display.texture = nullptr;
-  EXPECT_EQ(PresentDisplay(display), Status::kFail);
-  ASSERT_EQ(ResetDisplay(display), Status::kOk) << SDL_GetError();
-  ASSERT_EQ(PresentDisplay(display), Status::kOk) << SDL_GetError();
+  EXPECT_FALSE(PresentDisplay(display));
+  ASSERT_TRUE(ResetDisplay(display)) << SDL_GetError();
+  ASSERT_TRUE(PresentDisplay(display)) << SDL_GetError();
   for (const Marker& m : kMarkers) EXPECT_EQ(Shown(m.x, m.y), m.colour) << m.x << "," << m.y;
 }
 
@@ -90,15 +90,15 @@ TEST_F(DisplayDeviceTest, ReleaseEmptiesEveryField) {
   EXPECT_EQ(display.device, nullptr);
   EXPECT_EQ(display.renderer, nullptr);
   EXPECT_EQ(display.texture, nullptr);
-  EXPECT_EQ(PresentDisplay(display), Status::kFail);
+  EXPECT_FALSE(PresentDisplay(display));
   ReleaseDisplay(display);  // twice is harmless
 }
 
 TEST(CreateDisplay, FailsWithoutAWindow) {
   DisplayDevice display;
-  EXPECT_EQ(CreateDisplay(display, nullptr, false), Status::kFail);
+  EXPECT_FALSE(CreateDisplay(display, nullptr, false));
   EXPECT_EQ(display.device, nullptr);
-  EXPECT_EQ(ResetDisplay(display), Status::kFail);
+  EXPECT_FALSE(ResetDisplay(display));
 }
 
 }  // namespace

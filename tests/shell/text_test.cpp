@@ -20,12 +20,12 @@ class DrawTextTest : public CanvasTest {
  protected:
   void SetUp() override {
     CanvasTest::SetUp();
-    ASSERT_EQ(SetUpCanvas(1, 1), Status::kOk);
-    ASSERT_EQ(BeginSprites(canvas, device.get()), Status::kOk);
+    ASSERT_TRUE(SetUpCanvas(1, 1));
+    ASSERT_TRUE(BeginSprites(canvas, device.get()));
     const int heights[kFontSlots] = {30, 54, 18, 14};
     for (int i = 0; i < kFontSlots; ++i) MakeFont(canvas, i, heights[i]);
     ASSERT_TRUE(FontAvailable(canvas, 2)) << "no Japanese gothic font (fonts-ipafont-gothic)";
-    ASSERT_EQ(EndSprites(canvas), Status::kOk);
+    ASSERT_TRUE(EndSprites(canvas));
   }
 
   // Counts changed pixels inside and outside the box [left, right) x [top, bottom).
@@ -152,9 +152,9 @@ TEST_F(DrawTextTest, NothingToDrawChangesNothing) {
 }
 
 TEST_F(DrawTextTest, DrawsOverRectanglesWithoutTheDepthBuffer) {
-  ASSERT_EQ(BeginSprites(canvas, device.get()), Status::kOk);
+  ASSERT_TRUE(BeginSprites(canvas, device.get()));
   FillRect(canvas, 0, 0, 200, 40, 0xFF403020, 0.0f);
-  ASSERT_EQ(EndSprites(canvas), Status::kOk);
+  ASSERT_TRUE(EndSprites(canvas));
   DrawText(canvas, 4, 4, "WWWW", 2);
   EXPECT_GT(Changed(0, 0, 0, 0).white, 0);
   EXPECT_EQ(DepthAt(10, 10), 0.0f);
