@@ -4,6 +4,10 @@
 
 #include <cstdint>
 
+// The four font slots and their cell heights in pixels; the editor draws with slots 2 and 3.
+constexpr int kFontSlots = 4;
+inline constexpr int kFontHeights[kFontSlots] = {30, 54, 18, 14};
+
 struct EditorCanvas {
   void* target = nullptr;
   // Solid w x h rectangle with its top-left corner at (x, y), ARGB colour, depth z

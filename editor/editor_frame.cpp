@@ -19,8 +19,6 @@ constexpr int kFontHelp = 3;   // 14 pixels high
 constexpr float kFront = 0.0f;
 constexpr float kBack = 1.0f;
 
-constexpr int32_t kMinTileExp = 4;
-constexpr int32_t kMaxTileExp = 8;
 constexpr int32_t kMaxMosaic = 4;
 
 // Thin wrappers so a canvas without one of its functions simply draws nothing.
@@ -80,24 +78,20 @@ void DrawPreview(const PatternGenerator& g, const Screen& screen) {
   uint32_t colours[kPaletteEntries];
   for (int k = 0; k < kPaletteEntries; ++k) colours[k] = EntryColour(g.palette[k]);
 
-  const int columns = g.previewMode == 2 ? kMapEdge / (1 << (8 - g.sizeExpX)) : kMapEdge;
-  const int rows = g.previewMode == 2 ? kMapEdge / (1 << (8 - g.sizeExpY)) : kMapEdge;
+  // The single-tile mode shows one tile; the tiled mode the whole plane.
+  const int columns = g.previewMode == 2 ? g.width : kMapEdge;
+  const int rows = g.previewMode == 2 ? g.height : kMapEdge;
 
   // The mirrored row of every screen row, the same for every column (as TiledCell reads it).
   int rowOf[kMapEdge];
-  for (int j = 0; j < rows; ++j) {
-    const int b = j / g.height, s = j % g.height;
-    rowOf[j] = (b % 2 == 0) ? s : g.height - 1 - s;
-  }
+  for (int j = 0; j < rows; ++j) rowOf[j] = MirroredTileIndex(j, g.height);
   // The phase only shifts the low 4 bits of the sum, so unsigned addition gives the colour
   // index of v + cyclePhase exactly, without overflow however long the preview runs.
   const uint32_t phase = static_cast<uint32_t>(g.cyclePhase);
   const auto fill = screen.canvas.fillRect;
   void* const target = screen.canvas.target;
   for (int i = 0; i < columns; ++i) {
-    const int a = i / g.width, r = i % g.width;
-    const int column = (a % 2 == 0) ? r : g.width - 1 - r;
-    const int32_t* cells = &g.map[column * kMapEdge];
+    const int32_t* cells = &g.map[MirroredTileIndex(i, g.width) * kMapEdge];
     for (int j = 0; j < rows; ++j) {
       const uint32_t sum = static_cast<uint32_t>(cells[rowOf[j]]) + phase;
       const int index = ColourIndex(static_cast<int32_t>(sum & 15u));
@@ -220,12 +214,12 @@ void StepSetting(PatternGenerator& g, int32_t row, int32_t a) {
       return;
     case 4:
       g.sizeExpX = ClampStep(g.sizeExpX, a, kMinTileExp, kMaxTileExp);
-      g.width = 1 << g.sizeExpX;
+      g.UpdateTileSize();
       g.Synthesize();
       return;
     case 5:
       g.sizeExpY = ClampStep(g.sizeExpY, a, kMinTileExp, kMaxTileExp);
-      g.height = 1 << g.sizeExpY;
+      g.UpdateTileSize();
       g.Synthesize();
       return;
     default:
@@ -309,12 +303,9 @@ void EditorFrame(PatternGenerator& g, const EditorCanvas& canvas, FrameClock& cl
   const uint8_t* const keys = clock.keyState;
   char line[kTextBufferSize];
 
-  // Only the editor changes the exponents, within 4..8; held there so the map reads of the
-  // preview and of synthesis stay inside the 256 x 256 map whatever the fields were set to.
-  g.sizeExpX = std::clamp(g.sizeExpX, kMinTileExp, kMaxTileExp);
-  g.sizeExpY = std::clamp(g.sizeExpY, kMinTileExp, kMaxTileExp);
-  g.width = 1 << g.sizeExpX;
-  g.height = 1 << g.sizeExpY;
+  // Whatever the fields were set to, the map reads of the preview and of synthesis stay
+  // inside the 256 x 256 map.
+  g.UpdateTileSize();
 
   if (KeyTriggered(DIK_M, keys, false)) {
     const Result exported = g.ExportFrames();

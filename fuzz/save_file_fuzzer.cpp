@@ -55,8 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   g.LoadPalette(1);
   g.sizeExpX = 4 + shape % 5;
   g.sizeExpY = 4 + (shape / 5) % 5;
-  g.width = static_cast<int32_t>(IntPow(2, g.sizeExpX));
-  g.height = static_cast<int32_t>(IntPow(2, g.sizeExpY));
+  g.UpdateTileSize();
   g.mosaicLevel = (shape / 25) % 5;
   g.Synthesize();
   g.RebuildPalette();

@@ -35,10 +35,8 @@ void BuildFramePixels(const PatternGenerator& g, uint8_t pixels[kPixelBytes]) {
   int column[kMapEdge];
   int row[kMapEdge];
   for (int u = 0; u < kMapEdge; ++u) {
-    const int a = u / g.width, r = u % g.width;
-    column[u] = (a % 2 == 0) ? r : g.width - 1 - r;
-    const int b = u / g.height, s = u % g.height;
-    row[u] = (b % 2 == 0) ? s : g.height - 1 - s;
+    column[u] = MirroredTileIndex(u, g.width);
+    row[u] = MirroredTileIndex(u, g.height);
   }
   for (int v = 0; v < kMapEdge; ++v) {
     uint8_t* out = pixels + v * (kMapEdge / 2);

@@ -1,5 +1,6 @@
 #include "pattern_generator.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -42,8 +43,7 @@ PatternGenerator::PatternGenerator()
   for (auto& entry : keys)
     for (auto& digit : entry) digit = 0;
   idLetter = 'A';
-  width = static_cast<int32_t>(IntPow(2, sizeExpX));
-  height = static_cast<int32_t>(IntPow(2, sizeExpY));
+  UpdateTileSize();
   LoadPattern(0);
   LoadPalette(0);
   mosaicLevel = 0;
@@ -52,6 +52,13 @@ PatternGenerator::PatternGenerator()
   Synthesize();
   previewMode = 1;
   clock.reset(new FrameClock{});
+}
+
+void PatternGenerator::UpdateTileSize() {
+  sizeExpX = std::clamp(sizeExpX, kMinTileExp, kMaxTileExp);
+  sizeExpY = std::clamp(sizeExpY, kMinTileExp, kMaxTileExp);
+  width = int32_t{1} << sizeExpX;
+  height = int32_t{1} << sizeExpY;
 }
 
 std::string PatternFileName(int n) {

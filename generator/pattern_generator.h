@@ -45,6 +45,17 @@ constexpr int32_t KeyIntensity(int32_t digit) {
   return static_cast<int32_t>(32 * static_cast<int64_t>(digit) - 32 - (digit == 9 ? 1 : 0));
 }
 
+// Tile exponents: the tile edge is 2^exponent cells, 16..256.
+constexpr int32_t kMinTileExp = 4;
+constexpr int32_t kMaxTileExp = 8;
+
+// Where plane coordinate t (0..255) falls inside a tile `edge` cells long when every other
+// tile along the axis is mirrored: the one rule by which every reader tiles the map.
+constexpr int MirroredTileIndex(int t, int edge) {
+  const int tile = t / edge, inside = t % edge;
+  return tile % 2 == 0 ? inside : edge - 1 - inside;
+}
+
 // base raised to an integer exponent by repeated squaring.
 double IntPow(double base, int32_t exponent);
 
@@ -90,12 +101,12 @@ struct PatternGenerator {
 
   // The map read as a 256 x 256 plane of tiles, every other tile mirrored; u, v in 0..255.
   int32_t TiledCell(int u, int v) const {
-    const int a = u / width, r = u % width;
-    const int b = v / height, s = v % height;
-    const int column = (a % 2 == 0) ? r : width - 1 - r;
-    const int row = (b % 2 == 0) ? s : height - 1 - s;
-    return map[column * kMapEdge + row];
+    return map[MirroredTileIndex(u, width) * kMapEdge + MirroredTileIndex(v, height)];
   }
+
+  // Holds sizeExpX and sizeExpY in 4..8 and sets width and height to 2^exponent: the one
+  // place the tile edges follow from the exponents, so no map read can leave the map.
+  void UpdateTileSize();
 
   void Synthesize();
   void RebuildPalette();

@@ -52,6 +52,15 @@ bool MakeFont(Canvas& canvas, int index, int height) {
   return true;
 }
 
+int MakeFonts(Canvas& canvas) {
+  int made = 0;
+  for (int index = 0; index < kFontSlots; ++index) {
+    MakeFont(canvas, index, kFontHeights[index]);
+    if (canvas.fonts[index] != nullptr) ++made;
+  }
+  return made;
+}
+
 bool FontAvailable(const Canvas& canvas, int index) {
   return FontAt(canvas, index) != nullptr;
 }

@@ -8,7 +8,6 @@
 #include "rasterizer.h"
 #include "result.h"
 
-constexpr int kFontSlots = 4;
 constexpr int kTextureSlots = 1350;
 
 struct Font;         // font.h
@@ -26,6 +25,8 @@ struct Canvas {
 Result SetupCanvas(Canvas& canvas, Rasterizer* device);
 // (Re)creates font slot index with the given cell height; always true.
 bool MakeFont(Canvas& canvas, int index, int height);
+// MakeFont for slots 0..3 in order at their heights (kFontHeights); how many hold a font.
+int MakeFonts(Canvas& canvas);
 // Whether font slot index holds a font (no Japanese face installed leaves the slots empty).
 bool FontAvailable(const Canvas& canvas, int index);
 bool BeginSprites(Canvas& canvas, Rasterizer* device);

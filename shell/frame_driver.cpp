@@ -28,18 +28,8 @@ PatternGenerator& TheGenerator() {
 // Set by the first frame body, whatever its set-up calls returned.
 bool firstFrameBodyDone = false;
 
-struct FontSlot {
-  int index;
-  int height;
-};
-constexpr FontSlot kFontSlotsToMake[] = {{0, 30}, {1, 54}, {2, 18}, {3, 14}};
-
-void MakeFonts(Canvas& canvas) {
-  int made = 0;
-  for (const FontSlot& slot : kFontSlotsToMake) {
-    MakeFont(canvas, slot.index, slot.height);
-    if (canvas.fonts[slot.index] != nullptr) ++made;
-  }
+void MakeFontsOrWarn(Canvas& canvas) {
+  const int made = MakeFonts(canvas);
   if (made == 0)
     std::fprintf(stderr, "quilmorante: no font could be made; the screen is drawn without text\n");
   else if (made < kFontSlots)
@@ -66,7 +56,7 @@ void FrameBody(PatternGenerator& generator, SDL_Window* window) {
   if (!firstFrameBodyDone) {
     if (Result keyboard = SetupKeyboard(*generator.clock, window); !keyboard)
       std::fprintf(stderr, "quilmorante: %s\n", keyboard.message.c_str());
-    MakeFonts(canvas);
+    MakeFontsOrWarn(canvas);
     firstFrameBodyDone = true;
   }
   UpdateClock(*generator.clock);

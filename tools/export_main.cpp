@@ -63,7 +63,7 @@ std::optional<int> ParseInt(const std::string& text, int low, int high) {
 std::optional<int> ParseEdgeExponent(const std::string& text) {
   const std::optional<int> edge = ParseInt(text, 16, 256);
   if (!edge) return std::nullopt;
-  for (int e = 4; e <= 8; ++e)
+  for (int e = kMinTileExp; e <= kMaxTileExp; ++e)
     if (*edge == (1 << e)) return e;
   return std::nullopt;
 }
@@ -174,8 +174,7 @@ int main(int argc, char** argv) {
   g.idLetter = options.id;
   g.sizeExpX = options.sizeExpX;
   g.sizeExpY = options.sizeExpY;
-  g.width = static_cast<int32_t>(IntPow(2, g.sizeExpX));
-  g.height = static_cast<int32_t>(IntPow(2, g.sizeExpY));
+  g.UpdateTileSize();
   g.mosaicLevel = options.mosaic;
 
   if (Result result = g.ExportFrames(); !result) {

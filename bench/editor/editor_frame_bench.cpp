@@ -49,8 +49,7 @@ struct Screen {
   Screen() {
     if (!SetupCanvas(canvas, device.get())) std::abort();  // the benchmark needs its canvas
     BeginSprites(canvas, device.get());
-    const int heights[kFontSlots] = {30, 54, 18, 14};
-    for (int i = 0; i < kFontSlots; ++i) MakeFont(canvas, i, heights[i]);
+    MakeFonts(canvas);
     EndSprites(canvas);
     view = BindEditorCanvas(canvas);
   }

@@ -28,8 +28,7 @@ struct Bench {
     if (!SetupCanvas(canvas, device.get())) std::abort();  // the benchmark needs its canvas
     std::filesystem::current_path(previous);
     BeginSprites(canvas, device.get());
-    const int heights[kFontSlots] = {30, 54, 18, 14};
-    for (int i = 0; i < kFontSlots; ++i) MakeFont(canvas, i, heights[i]);
+    MakeFonts(canvas);
     EndSprites(canvas);
     ClearRasterizer(*device, 0xFF000000, 1.0f);
   }

@@ -75,8 +75,7 @@ struct Screen {
   Screen() {
     EXPECT_TRUE(SetupCanvas(canvas, device.get()));
     BeginSprites(canvas, device.get());
-    const int heights[kFontSlots] = {30, 54, 18, 14};
-    for (int i = 0; i < kFontSlots; ++i) MakeFont(canvas, i, heights[i]);
+    MakeFonts(canvas);
     EndSprites(canvas);
   }
   ~Screen() { ReleaseCanvas(canvas); }

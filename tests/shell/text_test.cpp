@@ -22,8 +22,7 @@ class DrawTextTest : public CanvasTest {
     CanvasTest::SetUp();
     ASSERT_TRUE(SetUpCanvas(1, 1));
     ASSERT_TRUE(BeginSprites(canvas, device.get()));
-    const int heights[kFontSlots] = {30, 54, 18, 14};
-    for (int i = 0; i < kFontSlots; ++i) MakeFont(canvas, i, heights[i]);
+    MakeFonts(canvas);
     ASSERT_TRUE(FontAvailable(canvas, 2)) << "no Japanese gothic font (fonts-ipafont-gothic)";
     ASSERT_TRUE(EndSprites(canvas));
   }
