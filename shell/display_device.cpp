@@ -3,9 +3,31 @@
 #include <SDL2/SDL.h>
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 
 namespace {
+
+// Whether the renderer draws through an OpenGL that is itself emulated on the processor
+// (Mesa's llvmpipe and softpipe, as under Xvfb or without a graphics driver). Presenting
+// through it costs several times what SDL's own software renderer does for the same
+// picture, and its retrace wait is simulated anyway.
+bool RendersThroughSoftwareGl(SDL_Renderer* renderer) {
+  SDL_RendererInfo info{};
+  if (SDL_GetRendererInfo(renderer, &info) != 0 || info.name == nullptr ||
+      std::strncmp(info.name, "opengl", 6) != 0)
+    return false;
+  using GetString = const unsigned char* (*)(unsigned int);
+  constexpr unsigned int kGlRenderer = 0x1F01;
+  auto getString = reinterpret_cast<GetString>(SDL_GL_GetProcAddress("glGetString"));
+  if (getString == nullptr) return false;
+  const unsigned char* name = getString(kGlRenderer);
+  if (name == nullptr) return false;
+  const char* text = reinterpret_cast<const char*>(name);
+  for (const char* software : {"llvmpipe", "softpipe", "Software Rasterizer", "swrast"})
+    if (std::strstr(text, software) != nullptr) return true;
+  return false;
+}
 
 Result CreateRendererAndTexture(DisplayDevice& display) {
   // Pixel art is shown with hard pixel edges, never blurred.
@@ -15,6 +37,11 @@ Result CreateRendererAndTexture(DisplayDevice& display) {
       SDL_CreateRenderer(display.window, -1,
                          params.software ? SDL_RENDERER_SOFTWARE
                                          : SDL_RENDERER_ACCELERATED | SDL_RENDERER_PRESENTVSYNC);
+  if (display.renderer != nullptr && !params.software &&
+      RendersThroughSoftwareGl(display.renderer)) {
+    SDL_DestroyRenderer(display.renderer);
+    display.renderer = nullptr;
+  }
   if (display.renderer == nullptr && !params.software) {
     params.software = true;
     display.renderer = SDL_CreateRenderer(display.window, -1, SDL_RENDERER_SOFTWARE);
@@ -24,8 +51,11 @@ Result CreateRendererAndTexture(DisplayDevice& display) {
   SDL_RendererInfo info{};
   params.vsync = SDL_GetRendererInfo(display.renderer, &info) == 0 &&
                  (info.flags & SDL_RENDERER_PRESENTVSYNC) != 0;
-  display.texture = SDL_CreateTexture(display.renderer, SDL_PIXELFORMAT_ARGB8888,
-                                      SDL_TEXTUREACCESS_STREAMING, kScreenWidth, kScreenHeight);
+  // The back buffer's bytes, alpha ignored, are also XRGB8888, the usual window surface
+  // format: the software renderer then copies rows instead of converting every pixel.
+  const Uint32 format = params.software ? SDL_PIXELFORMAT_RGB888 : SDL_PIXELFORMAT_ARGB8888;
+  display.texture = SDL_CreateTexture(display.renderer, format, SDL_TEXTUREACCESS_STREAMING,
+                                      kScreenWidth, kScreenHeight);
   if (display.texture == nullptr)
     return Result::Fail(std::string("cannot create the screen texture: ") + SDL_GetError());
   SDL_SetTextureScaleMode(display.texture, SDL_ScaleModeNearest);

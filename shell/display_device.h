@@ -25,7 +25,8 @@ struct DisplayDevice {
   PresentParams presentParams;
 };
 
-// Accelerated renderer with vertical sync first, software renderer otherwise.
+// Accelerated renderer with vertical sync first; SDL's software renderer where that fails or where
+// the "accelerated" one is OpenGL emulated on the processor.
 Result CreateDisplay(DisplayDevice& display, SDL_Window* window, bool fullScreen);
 // Destroys the texture, the renderer and the back buffer, and empties the fields.
 void ReleaseDisplay(DisplayDevice& display);

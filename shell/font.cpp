@@ -92,6 +92,10 @@ int Pixels(FT_Pos value26dot6) {
 
 }  // namespace
 
+bool FindFontFace() {
+  return FindFace().has_value();
+}
+
 Font* CreateFont(int height) {
   if (height <= 0) return nullptr;
   const std::optional<FaceFile>& file = FindFace();

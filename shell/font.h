@@ -37,6 +37,11 @@ struct Font {
 Font* CreateFont(int height);
 void ReleaseFont(Font*& font);
 
+// Looks the face up now, once per process, and says whether there is one. Fontconfig's
+// first look-up can take most of a second with a cold cache: the program does it before
+// its window opens, so the window never stands there blank.
+bool FindFontFace();
+
 // The glyph of a code point, rendered on first use.
 const Glyph& FindGlyph(Font& font, char32_t codePoint);
 

@@ -8,6 +8,7 @@
 #include "canvas.h"
 #include "display_device.h"
 #include "display_mode.h"
+#include "font.h"
 #include "main_loop.h"
 #include "program_window.h"
 #include "working_directory.h"
@@ -36,6 +37,7 @@ int main(int argc, char** argv) {
     return Fail(
         "cannot open a window, no display available (DISPLAY and WAYLAND_DISPLAY "
         "name no display that could be reached)");
+  FindFontFace();  // before the window opens; the first frame's fonts then come at once
   SDL_Window* window = OpenProgramWindow(fullScreen);
   if (window == nullptr) return Fail(std::string("cannot open a window: ") + SDL_GetError());
 

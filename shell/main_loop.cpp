@@ -2,7 +2,11 @@
 
 #include <SDL2/SDL.h>
 
+#include <chrono>
+#include <thread>
+
 #include "frame_driver.h"
+#include "frame_pacer.h"
 #include "program_window.h"
 
 namespace {
@@ -11,18 +15,37 @@ namespace {
 constexpr SDL_AudioDeviceID kAudioDeviceIdLimit = 64;
 
 // How long a hidden or minimised window waits for the next event before looking again.
-constexpr int kAwayWaitMs = 10;
+// Events wake it at once; the timeout only bounds how long a missed wake-up could last.
+constexpr int kAwayWaitMs = 250;
 
-// Handles one event; true when it closes the program.
-bool HandleEvent(const SDL_Event& event, DisplayDevice& display) {
+int64_t NowNs() {
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
+// The frame interval for the display the window is on and the way it presents.
+int64_t CurrentFrameInterval(SDL_Window* window, const DisplayDevice& display) {
+  SDL_DisplayMode mode{};
+  const int index = SDL_GetWindowDisplayIndex(window);
+  const int refresh =
+      index >= 0 && SDL_GetCurrentDisplayMode(index, &mode) == 0 ? mode.refresh_rate : 0;
+  return FrameIntervalNs(refresh, display.presentParams.vsync);
+}
+
+// Handles one event; true when it closes the program. `displayChanged` is set when the frame
+// interval may have to follow a new display or renderer.
+bool HandleEvent(const SDL_Event& event, DisplayDevice& display, bool& displayChanged) {
   switch (event.type) {
     case SDL_QUIT:  // last window closed, or SIGINT / SIGTERM
       return true;
     case SDL_WINDOWEVENT:
+      if (event.window.event == SDL_WINDOWEVENT_DISPLAY_CHANGED) displayChanged = true;
       return event.window.event == SDL_WINDOWEVENT_CLOSE;
     case SDL_RENDER_TARGETS_RESET:
     case SDL_RENDER_DEVICE_RESET:
       static_cast<void>(ResetDisplay(display));  // tried again on the next failed present
+      displayChanged = true;
       return false;
     default:
       return false;
@@ -39,10 +62,12 @@ void CloseAllAudio() {
 
 void RunMainLoop(Canvas& canvas, DisplayDevice& display, SDL_Window* window) {
   bool closing = false;
+  FramePacer pacer(CurrentFrameInterval(window, display));
   for (;;) {
     SDL_Event event;
+    bool displayChanged = false;
     while (SDL_PollEvent(&event) != 0) {
-      if (HandleEvent(event, display) && !closing) {
+      if (HandleEvent(event, display, displayChanged) && !closing) {
         CloseAllAudio();
         closing = true;
       }
@@ -53,7 +78,14 @@ void RunMainLoop(Canvas& canvas, DisplayDevice& display, SDL_Window* window) {
       SDL_WaitEventTimeout(nullptr, kAwayWaitMs);
       continue;
     }
+    if (displayChanged) pacer = FramePacer(CurrentFrameInterval(window, display));
+    pacer.FrameStarted(NowNs());
     RunFrame(canvas, display, window);
     SDL_Delay(1);
+    // The rest of this frame's time: frames never come faster than the display's refresh or
+    // 60 per second, whether or not presentation waited for the retrace. The next frame
+    // still drains its events first, so keys are read as late as possible.
+    if (const int64_t rest = pacer.SleepBeforeNextFrame(NowNs()); rest > 0)
+      std::this_thread::sleep_for(std::chrono::nanoseconds(rest));
   }
 }

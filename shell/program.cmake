@@ -10,6 +10,7 @@ add_library(shell_program STATIC
   display_device.cpp
   display_mode.cpp
   frame_driver.cpp
+  frame_pacer.cpp
   main_loop.cpp
   program_window.cpp
   window_icon.cpp
