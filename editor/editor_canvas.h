@@ -18,4 +18,7 @@ struct EditorCanvas {
   void (*endSprites)(void* target) = nullptr;
   // White code page 932 text at (x, y) in font slot 0..3.
   void (*drawText)(void* target, int32_t x, int32_t y, const char* text, int fontIndex) = nullptr;
+  // Optional: how many pixels wide drawText would draw the (single-line) text. Without it
+  // the editor assumes the widest glyphs a 14 or 18 pixel gothic font has.
+  int32_t (*textWidth)(void* target, const char* text, int fontIndex) = nullptr;
 };

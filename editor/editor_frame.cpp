@@ -7,6 +7,7 @@
 
 #include "editor_texts.h"
 #include "key_codes.h"
+#include "status_line.h"
 
 namespace {
 
@@ -176,14 +177,16 @@ uint8_t StepFileNumber(uint8_t number, int32_t a) {
 // One LEFT/RIGHT step on a settings row. A switch of pattern or palette number saves the
 // current one first; when that save fails the switch is not made, so the unsaved work stays
 // in memory under its own number instead of being replaced by the next file.
-void StepSetting(PatternGenerator& g, int32_t row, int32_t a) {
+void StepSetting(PatternGenerator& g, int32_t row, int32_t a, uint64_t nowMs) {
   switch (row) {
     case 0: {
       const Result saved = g.SavePattern(g.patternNumber);
       if (!saved) {
         ReportFailure(saved, "; pattern not switched, the edited pattern is kept");
+        ShowSaveFailure(g.status, saved);
         return;
       }
+      ShowSaved(g.status, PatternFileName(g.patternNumber), nowMs);
       g.patternNumber = StepFileNumber(g.patternNumber, a);
       g.LoadPattern(g.patternNumber);
       g.Synthesize();
@@ -193,8 +196,10 @@ void StepSetting(PatternGenerator& g, int32_t row, int32_t a) {
       const Result saved = g.SavePalette(g.paletteNumber);
       if (!saved) {
         ReportFailure(saved, "; palette not switched, the edited palette is kept");
+        ShowSaveFailure(g.status, saved);
         return;
       }
+      ShowSaved(g.status, PaletteFileName(g.paletteNumber), nowMs);
       g.paletteNumber = StepFileNumber(g.paletteNumber, a);
       g.LoadPalette(g.paletteNumber);
       g.RebuildPalette();
@@ -227,14 +232,14 @@ void StepSetting(PatternGenerator& g, int32_t row, int32_t a) {
   }
 }
 
-void SettingsPanel(PatternGenerator& g, const Screen& screen, const uint8_t* keys) {
+void SettingsPanel(PatternGenerator& g, const Screen& screen, const uint8_t* keys, uint64_t nowMs) {
   screen.Rect(312, 192, 224, 160, 0xFF202020, kBack);
   StepRow(g.cursorRow, keys);
   int32_t a = 0;
   if (KeyTriggered(DIK_LEFT, keys, false)) a = -1;
   if (KeyTriggered(DIK_RIGHT, keys, false)) a = 1;
   // A row just moved out of range this frame (-1 or 6) takes no step.
-  if (a != 0 && g.cursorRow >= 0 && g.cursorRow <= 5) StepSetting(g, g.cursorRow, a);
+  if (a != 0 && g.cursorRow >= 0 && g.cursorRow <= 5) StepSetting(g, g.cursorRow, a, nowMs);
   g.cursorRow = Wrap(g.cursorRow, 6);
   screen.Rect(400, 200 + 24 * g.cursorRow, 30, 18, 0xFF403020, kFront);
 }
@@ -307,9 +312,16 @@ void EditorFrame(PatternGenerator& g, const EditorCanvas& canvas, FrameClock& cl
   // inside the 256 x 256 map.
   g.UpdateTileSize();
 
+  AgeStatus(g.status, keys, clock.nowMs);
+
   if (KeyTriggered(DIK_M, keys, false)) {
     const Result exported = g.ExportFrames();
-    if (!exported) ReportFailure(exported, "");
+    if (exported) {
+      ShowExported(g.status, g.idLetter, clock.nowMs);
+    } else {
+      ReportFailure(exported, "");
+      ShowExportFailure(g.status, exported);
+    }
   }
 
   if (KeyTriggered(DIK_P, keys, false)) {
@@ -334,7 +346,7 @@ void EditorFrame(PatternGenerator& g, const EditorCanvas& canvas, FrameClock& cl
       ControlPointPanel(g, screen, keys);
       break;
     case 2:
-      SettingsPanel(g, screen, keys);
+      SettingsPanel(g, screen, keys, clock.nowMs);
       break;
     default:
       break;

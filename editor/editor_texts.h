@@ -44,5 +44,29 @@ inline constexpr char kMosaicFormat[] =
 inline constexpr char kScaleXFormat[] = "\x82w\x94{\x97\xA6: %f";
 // Ｙ倍率: %f
 inline constexpr char kScaleYFormat[] = "\x82x\x94{\x97\xA6: %f";
+// Status line messages.
+// 出力: (written: the first and the last exported frame follow)
+inline constexpr char kStatusExported[] = "\x8Fo\x97\xCD: ";
+// 〜 (from one file to another)
+inline constexpr char kStatusRange[] = " \x81` ";
+// 保存: (saved: the slot file follows)
+inline constexpr char kStatusSaved[] = "\x95\xDB\x91\xB6: ";
+// 保存できません: (cannot save: the file and the reason follow)
+inline constexpr char kStatusSaveFailed[] =
+    "\x95\xDB\x91\xB6\x82\xC5\x82\xAB\x82\xDC\x82\xB9\x82\xF1: ";
+// 出力できません: (cannot export: the file and the reason follow)
+inline constexpr char kStatusExportFailed[] =
+    "\x8Fo\x97\xCD\x82\xC5\x82\xAB\x82\xDC\x82\xB9\x82\xF1: ";
+// 復元ファイルがあります: (recovery files exist: the first one follows)
+inline constexpr char kStatusRecovery[] =
+    "\x95\x9C\x8C\xB3\x83t\x83@\x83"
+    "C\x83\x8B\x82\xAA\x82\xA0\x82\xE8\x82\xDC\x82\xB7: ";
+// ほか %d 件 (and %d more)
+inline constexpr char kStatusMoreFormat[] = " \x82\xD9\x82\xA9 %d \x8C\x8F";
+// … (a text shortened to fit)
+inline constexpr char kEllipsis[] =
+    "\x81"
+    "c";
+
 // (%3d,%3d) (x%3d,x%3d)x%3d
 inline constexpr char kPointFormat[] = "(%3d,%3d) (x%3d,x%3d)x%3d";

@@ -14,6 +14,9 @@ struct FrameClock {
   void* keyboard = nullptr;
   // How to release `input`; set together with it.
   void (*releaseInput)(void* input) = nullptr;
+  // A steady clock in milliseconds, read once per frame with the keyboard; times the status
+  // line's messages.
+  uint64_t nowMs = 0;
 };
 
 // Releases the clock's keyboard source, if any, and empties the field.

@@ -17,7 +17,47 @@ Result ReadFrameTemplate(uint8_t header[kHeaderBytes]) {
   if (got != kHeaderBytes)
     return Result::Fail("a.bmp: shorter than " + std::to_string(kHeaderBytes) +
                         " bytes, not a BMP header template");
-  return {};
+  return CheckFrameTemplate(header);
+}
+
+namespace {
+
+// A 2-byte field unsigned, a 4-byte one as the signed 32-bit value BMP readers take.
+int64_t LittleEndian(const uint8_t* bytes, int size) {
+  uint32_t value = 0;
+  for (int i = size - 1; i >= 0; --i) value = value << 8 | bytes[i];
+  return size == 4 ? static_cast<int64_t>(static_cast<int32_t>(value)) : value;
+}
+
+}  // namespace
+
+Result CheckFrameTemplate(const uint8_t header[kHeaderBytes]) {
+  // The fields that make the sixteen files uncompressed 256 x 256 4-bit BMPs with their
+  // pixels at 118; sizes, resolution and colour counts are left as the template has them.
+  struct Field {
+    const char* name;
+    int offset;
+    int size;
+    int64_t expected;
+  };
+  constexpr Field kFixed[] = {
+      {"bfType", 0, 2, 0x4D42}, {"bfOffBits", 10, 4, 118},   {"biSize", 14, 4, 40},
+      {"biWidth", 18, 4, 256},  {"biHeight", 22, 4, 256},    {"biPlanes", 26, 2, 1},
+      {"biBitCount", 28, 2, 4}, {"biCompression", 30, 4, 0},
+  };
+  for (const Field& field : kFixed) {
+    int64_t value = LittleEndian(header + field.offset, field.size);
+    // A negative height stores the rows top-down, which is as good.
+    if (field.offset == 22 && value == -256) value = 256;
+    if (value == field.expected) continue;
+    if (field.offset == 0)
+      return Result::Fail("a.bmp: not a BMP header template: it does not start with 'BM'");
+    return Result::Fail(
+        "a.bmp: not a 256 x 256 4-bit BMP header template: " + std::string(field.name) + " is " +
+        std::to_string(value) + ", must be " +
+        (field.offset == 22 ? std::string("256 or -256") : std::to_string(field.expected)));
+  }
+  return Result::Ok();
 }
 
 void BuildColourTable(const Palette& palette, int frame, uint8_t table[kColourTableBytes]) {
@@ -64,7 +104,9 @@ Result PatternGenerator::ExportFrames() {
   if (Result header = ReadFrameTemplate(file); !header) return header;
   BuildFramePixels(*this, file + kHeaderBytes + kColourTableBytes);
   if (Result folder = EnsureDirectory("result"); !folder) return folder;
-  // All sixteen frames are replaced together or not at all.
+  RemoveStaleTemporaries("result");
+  // Each frame file is always whole, old or new. A failed write replaces none of them; a crash
+  // while the sixteen renames run can leave the first frames new and the rest old.
   AtomicWriteBatch batch;
   for (int a = 0; a < kFrameCount; ++a) {
     BuildColourTable(palette, a, file + kHeaderBytes);

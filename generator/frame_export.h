@@ -12,8 +12,14 @@ constexpr int kColourTableBytes = 16 * 4;
 constexpr int kPixelBytes = kMapEdge * kMapEdge / 2;
 constexpr int kFrameBytes = kHeaderBytes + kColourTableBytes + kPixelBytes;  // 32886
 
-// Reads the first 54 bytes of "a.bmp"; a missing or shorter template fails.
+// Reads the first 54 bytes of "a.bmp"; a missing or shorter template fails, and so does one
+// that CheckFrameTemplate refuses.
 Result ReadFrameTemplate(uint8_t header[kHeaderBytes]);
+
+// Fails, naming a.bmp and the first wrong field, unless the header makes the frames
+// uncompressed 256 x 256 BMPs of 4 bits per pixel with one plane and their pixels at 118
+// (bottom-up or top-down).
+Result CheckFrameTemplate(const uint8_t header[kHeaderBytes]);
 
 // Colour table of frame a: entry n holds palette entry (a + n) mod 16 as blue, green, red, 0,
 // each the low 8 bits of the palette value.

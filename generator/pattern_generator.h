@@ -8,6 +8,7 @@
 
 #include "frame_clock.h"
 #include "result.h"
+#include "status_line.h"
 
 struct Canvas;      // the shell's drawing context; a frame input only
 struct Rasterizer;  // the shell's display device; a frame input only
@@ -84,6 +85,8 @@ struct PatternGenerator {
   std::unique_ptr<FrameClock, void (*)(FrameClock*)> clock;
   Rasterizer* const* deviceRef;
   Canvas* canvas;
+  // What the editor's status line shows; empty at start.
+  StatusLine status;
 
   // Zeroes every field, then initialises: 64 x 64 tile, pattern 0 and palette 0 loaded from
   // the working directory, palette rebuilt, map synthesised, preview running.

@@ -1,6 +1,8 @@
 #include "safe_file.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -27,6 +29,30 @@ bool WriteAll(int fd, const unsigned char* data, std::size_t size) {
   return true;
 }
 
+constexpr const char* kTemporaryMark = ".tmp";
+
+// The writer's process id when the name is one of our temporaries, else 0.
+pid_t TemporaryOwner(const char* name) {
+  const char* mark = std::strstr(name, kTemporaryMark);
+  if (mark == nullptr || mark == name) return 0;
+  // The last ".tmp" counts: a saved file's own name may contain the mark.
+  for (const char* next = mark; (next = std::strstr(next + 1, kTemporaryMark)) != nullptr;)
+    mark = next;
+  const char* digits = mark + std::strlen(kTemporaryMark);
+  if (*digits < '1' || *digits > '9' || std::strlen(digits) > 9) return 0;
+  long pid = 0;
+  for (const char* d = digits; *d != '\0'; ++d) {
+    if (*d < '0' || *d > '9') return 0;
+    pid = pid * 10 + (*d - '0');
+  }
+  return static_cast<pid_t>(pid);
+}
+
+bool ProcessRuns(pid_t pid) {
+  // EPERM: it runs under another user.
+  return ::kill(pid, 0) == 0 || errno != ESRCH;
+}
+
 std::string FolderOf(const std::string& path) {
   const std::size_t slash = path.rfind('/');
   if (slash == std::string::npos) return ".";
@@ -48,8 +74,9 @@ void AtomicWriteBatch::Abandon() {
 }
 
 Result AtomicWriteBatch::Add(const std::string& path, const void* data, std::size_t size) {
-  // The process id keeps two programs writing the same file from sharing a temporary.
-  const std::string temp = path + ".tmp" + std::to_string(::getpid());
+  // The process id keeps two programs writing the same file from sharing a temporary, and
+  // tells a later start whether the writer still runs.
+  const std::string temp = path + kTemporaryMark + std::to_string(::getpid());
   const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   if (fd < 0) {
     const int error = errno;
@@ -106,6 +133,20 @@ Result WriteFileAtomically(const std::string& path, const void* data, std::size_
   AtomicWriteBatch batch;
   if (Result added = batch.Add(path, data, size); !added) return added;
   return batch.Commit();
+}
+
+int RemoveStaleTemporaries(const std::string& folder) {
+  DIR* dir = ::opendir(folder.c_str());
+  if (dir == nullptr) return 0;
+  int removed = 0;
+  const pid_t self = ::getpid();
+  while (const dirent* entry = ::readdir(dir)) {
+    const pid_t owner = TemporaryOwner(entry->d_name);
+    if (owner == 0 || owner == self || ProcessRuns(owner)) continue;
+    if (::unlinkat(::dirfd(dir), entry->d_name, 0) == 0) ++removed;
+  }
+  ::closedir(dir);
+  return removed;
 }
 
 Result EnsureDirectory(const std::string& path) {

@@ -34,5 +34,10 @@ class AtomicWriteBatch {
 
 Result WriteFileAtomically(const std::string& path, const void* data, std::size_t size);
 
+// Removes from the folder the temporaries ("<name>.tmp<pid>") that a process which no longer
+// runs left behind when it was killed mid-write; those of running processes stay. Returns
+// how many were removed.
+int RemoveStaleTemporaries(const std::string& folder);
+
 // Creates the folder when it is missing; fails when the name is taken by something else.
 Result EnsureDirectory(const std::string& path);

@@ -3,6 +3,8 @@
 // fit in 32 bits stops the scan and leaves its field (and the rest of that line's fields)
 // as they were.
 
+#include "save_files.h"
+
 #include <cstdio>
 #include <limits>
 #include <string>
@@ -87,6 +89,23 @@ class TextReader {
   int pushed_ = kNone;
 };
 
+// The fields a pattern file holds, scanned in file order; a field whose number is missing
+// or malformed keeps the value it had.
+void ScanPattern(TextReader& reader, ControlPoint (&points)[kPointCount], int32_t* const shape[4]) {
+  for (auto& p : points) {
+    int32_t* const fields[] = {&p.x, &p.y, &p.scaleX, &p.scaleY, &p.weight};
+    reader.ScanList(fields, 5);
+  }
+  reader.ScanList(shape, 4);
+}
+
+// Unvalidated, as the file format has always been read: past the end each digit is
+// EOF - '0' = -49, any other character its code minus '0'.
+void ScanPalette(TextReader& reader, PaletteKeys& keys) {
+  for (int channel = 0; channel < kChannels; ++channel)
+    for (int entry = 0; entry < kPaletteEntries; ++entry) keys[entry][channel] = reader.Get() - '0';
+}
+
 }  // namespace
 
 void PatternGenerator::LoadPattern(int n) {
@@ -97,26 +116,45 @@ void PatternGenerator::LoadPattern(int n) {
     return;
   }
   TextReader reader(file);
-  for (auto& p : points) {
-    int32_t* const fields[] = {&p.x, &p.y, &p.scaleX, &p.scaleY, &p.weight};
-    reader.ScanList(fields, 5);
-  }
   int32_t* const shape[] = {&reverseX, &reverseY, &distortX, &distortY};
-  reader.ScanList(shape, 4);
+  ScanPattern(reader, points, shape);
   std::fclose(file);
 }
 
-Result PatternGenerator::SavePattern(int n) const {
+std::string PatternText(const PatternGenerator& g) {
   std::string text;
   char line[96];
-  for (const auto& p : points) {
+  for (const auto& p : g.points) {
     std::snprintf(line, sizeof line, "%d,%d,%d,%d,%d\n", p.x, p.y, p.scaleX, p.scaleY, p.weight);
     text += line;
   }
-  std::snprintf(line, sizeof line, "%d,%d,%d,%d", reverseX, reverseY, distortX, distortY);
-  text += line;
+  std::snprintf(line, sizeof line, "%d,%d,%d,%d", g.reverseX, g.reverseY, g.distortX, g.distortY);
+  return text + line;
+}
+
+Result PatternGenerator::SavePattern(int n) const {
+  const std::string text = PatternText(*this);
   if (Result folder = EnsureDirectory("savedata"); !folder) return folder;
   return WriteFileAtomically(PatternFileName(n), text.data(), text.size());
+}
+
+bool PatternFileMatches(const PatternGenerator& g, const std::string& path) {
+  ControlPoint points[kPointCount] = {};
+  int32_t flags[4] = {};
+  if (std::FILE* file = std::fopen(path.c_str(), "rb")) {
+    TextReader reader(file);
+    int32_t* const shape[] = {&flags[0], &flags[1], &flags[2], &flags[3]};
+    ScanPattern(reader, points, shape);
+    std::fclose(file);
+  }
+  for (int k = 0; k < kPointCount; ++k) {
+    const ControlPoint &a = points[k], &b = g.points[k];
+    if (a.x != b.x || a.y != b.y || a.scaleX != b.scaleX || a.scaleY != b.scaleY ||
+        a.weight != b.weight)
+      return false;
+  }
+  return flags[0] == g.reverseX && flags[1] == g.reverseY && flags[2] == g.distortX &&
+         flags[3] == g.distortY;
 }
 
 void PatternGenerator::LoadPalette(int n) {
@@ -127,21 +165,35 @@ void PatternGenerator::LoadPalette(int n) {
     return;
   }
   TextReader reader(file);
-  // Unvalidated, as the file format has always been read: past the end each digit is
-  // EOF - '0' = -49, any other character its code minus '0'.
-  for (int channel = 0; channel < kChannels; ++channel)
-    for (int entry = 0; entry < kPaletteEntries; ++entry) keys[entry][channel] = reader.Get() - '0';
+  ScanPalette(reader, keys);
   std::fclose(file);
 }
 
-Result PatternGenerator::SavePalette(int n) const {
-  char text[kChannels * kPaletteEntries];
-  int i = 0;
+std::string PaletteText(const PatternGenerator& g) {
+  std::string text;
   for (int channel = 0; channel < kChannels; ++channel)
     for (int entry = 0; entry < kPaletteEntries; ++entry)
       // Only the low 8 bits of an out-of-range digit reach the file.
-      text[i++] = static_cast<char>(static_cast<uint32_t>('0') +
-                                    static_cast<uint32_t>(keys[entry][channel]));
+      text += static_cast<char>(static_cast<uint32_t>('0') +
+                                static_cast<uint32_t>(g.keys[entry][channel]));
+  return text;
+}
+
+Result PatternGenerator::SavePalette(int n) const {
+  const std::string text = PaletteText(*this);
   if (Result folder = EnsureDirectory("savedata"); !folder) return folder;
-  return WriteFileAtomically(PaletteFileName(n), text, sizeof text);
+  return WriteFileAtomically(PaletteFileName(n), text.data(), text.size());
+}
+
+bool PaletteFileMatches(const PatternGenerator& g, const std::string& path) {
+  PaletteKeys keys = {};
+  if (std::FILE* file = std::fopen(path.c_str(), "rb")) {
+    TextReader reader(file);
+    ScanPalette(reader, keys);
+    std::fclose(file);
+  }
+  for (int entry = 0; entry < kPaletteEntries; ++entry)
+    for (int channel = 0; channel < kChannels; ++channel)
+      if (keys[entry][channel] != g.keys[entry][channel]) return false;
+  return true;
 }

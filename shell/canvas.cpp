@@ -27,6 +27,10 @@ void ForwardDrawText(void* target, int32_t x, int32_t y, const char* text, int f
   DrawText(*static_cast<Canvas*>(target), x, y, text, fontIndex);
 }
 
+int32_t ForwardTextWidth(void* target, const char* text, int fontIndex) {
+  return TextWidth(*static_cast<Canvas*>(target), text, fontIndex);
+}
+
 }  // namespace
 
 Result SetupCanvas(Canvas& canvas, Rasterizer* device) {
@@ -93,6 +97,12 @@ void DrawText(Canvas& canvas, int32_t x, int32_t y, const char* text, int fontIn
   DrawFontText(*font, *canvas.device, x, y, text);
 }
 
+int32_t TextWidth(Canvas& canvas, const char* text, int fontIndex) {
+  Font* font = FontAt(canvas, fontIndex);
+  if (font == nullptr || text == nullptr) return 0;
+  return FontTextWidth(*font, text);
+}
+
 void ReleaseCanvas(Canvas& canvas) {
   for (Texture*& texture : canvas.textures) ReleaseTexture(texture);
   ReleaseSpriteBatch(canvas.sprite);
@@ -106,5 +116,6 @@ EditorCanvas BindEditorCanvas(Canvas& canvas) {
   view.fillRect = ForwardFillRect;
   view.endSprites = ForwardEndSprites;
   view.drawText = ForwardDrawText;
+  view.textWidth = ForwardTextWidth;
   return view;
 }

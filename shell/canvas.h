@@ -33,6 +33,8 @@ bool BeginSprites(Canvas& canvas, Rasterizer* device);
 bool EndSprites(Canvas& canvas);
 void FillRect(Canvas& canvas, int32_t x, int32_t y, int32_t w, int32_t h, uint32_t colour, float z);
 void DrawText(Canvas& canvas, int32_t x, int32_t y, const char* text, int fontIndex);
+// How far DrawText's pen moves for one line of text; 0 without that font.
+int32_t TextWidth(Canvas& canvas, const char* text, int fontIndex);
 void ReleaseCanvas(Canvas& canvas);
 
 // The editor's view of this Canvas.

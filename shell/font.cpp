@@ -169,6 +169,21 @@ const Glyph& FindGlyph(Font& font, char32_t codePoint) {
   return font.glyphs.emplace(codePoint, glyph).first->second;
 }
 
+int32_t FontTextWidth(Font& font, const char* text) {
+  int64_t width = 0;
+  const size_t length = std::strlen(text);
+  size_t done = 0;
+  char32_t codePoints[128];
+  while (done < length) {
+    const Cp932Chunk chunk = DecodeCp932(text + done, length - done, codePoints, 128);
+    if (chunk.bytesRead == 0) break;
+    done += chunk.bytesRead;
+    for (size_t i = 0; i < chunk.codePoints; ++i)
+      if (codePoints[i] >= 0x20) width += FindGlyph(font, codePoints[i]).advance;
+  }
+  return static_cast<int32_t>(std::min<int64_t>(width, INT32_MAX));
+}
+
 void DrawFontText(Font& font, Rasterizer& device, int32_t x, int32_t y, const char* text) {
   if (text == nullptr) return;
   const ClipBox clip = {x, y, static_cast<int64_t>(x) + kTextBoxWidth,

@@ -45,6 +45,9 @@ bool FindFontFace();
 // The glyph of a code point, rendered on first use.
 const Glyph& FindGlyph(Font& font, char32_t codePoint);
 
+// How far the pen moves drawing one line of code page 932 text (glyph advances summed).
+int32_t FontTextWidth(Font& font, const char* text);
+
 // Draws code page 932 text in white with its line box's top-left corner at (x, y), clipped
 // to the box (x, y)-(x + 640, y + 128) and the screen. "\n", "\r" and "\r\n" each start a new
 // line. Depth is neither tested nor written.

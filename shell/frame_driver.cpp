@@ -5,6 +5,7 @@
 
 #include "editor_frame.h"
 #include "keyboard.h"
+#include "status_line.h"
 
 namespace {
 
@@ -60,6 +61,10 @@ void FrameBody(PatternGenerator& generator, SDL_Window* window) {
     firstFrameBodyDone = true;
   }
   UpdateClock(*generator.clock);
-  EditorFrame(generator, BindEditorCanvas(canvas), *generator.clock);
+  const EditorCanvas editorCanvas = BindEditorCanvas(canvas);
+  EditorFrame(generator, editorCanvas, *generator.clock);
+  // After every text of the editor frame, and outside it: the frame itself draws what it
+  // always drew.
+  DrawStatus(generator.status, editorCanvas);
   EndSprites(canvas);
 }

@@ -38,6 +38,7 @@ Result SetupKeyboard(FrameClock& clock, SDL_Window* window) {
 }
 
 void UpdateClock(FrameClock& clock) {
+  clock.nowMs = SDL_GetTicks64();
   PollKeyboard(clock);
 }
 

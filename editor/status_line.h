@@ -1,0 +1,33 @@
+#pragma once
+// The status line under the preview: what M wrote, which slot a switch saved, why a save or
+// an export failed, and whether recovery files wait in savedata/. A success shows for about
+// three seconds; a failure or the recovery notice until the next key press.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "editor_canvas.h"
+#include "pattern_generator.h"
+
+constexpr uint64_t kStatusSuccessMs = 3000;
+
+// Where the line stands: left of the settings panel (which begins at x 304), under the
+// preview, in font slot 3.
+constexpr int32_t kStatusX = 8;
+constexpr int32_t kStatusY = 336;
+constexpr int32_t kStatusRight = 304;
+constexpr int kStatusFont = 3;
+
+void ShowExported(StatusLine& status, char idLetter, uint64_t nowMs);
+void ShowSaved(StatusLine& status, const std::string& file, uint64_t nowMs);
+void ShowSaveFailure(StatusLine& status, const Result& failure);
+void ShowExportFailure(StatusLine& status, const Result& failure);
+void ShowRecoveryFiles(StatusLine& status, const std::vector<std::string>& files);
+
+// At the start of every editor frame: ends a success whose time is over, and a failure or
+// notice once a key goes down that was not already down when it was posted.
+void AgeStatus(StatusLine& status, const uint8_t* keys, uint64_t nowMs);
+
+// Draws the message, shortened with "…" so that it ends before x 304.
+void DrawStatus(const StatusLine& status, const EditorCanvas& canvas);

@@ -1,0 +1,19 @@
+#pragma once
+// The two save-file formats beyond loading and saving a slot: their text, and whether a file
+// holds what the generator has in memory.
+
+#include <string>
+
+#include "pattern_generator.h"
+
+// What SavePattern writes: four lines "x,y,scaleX,scaleY,weight" and the line
+// "reverseX,reverseY,distortX,distortY" without a line end.
+std::string PatternText(const PatternGenerator& g);
+// What SavePalette writes: the 48 key digits, channel-major, each the low 8 bits of '0' + d.
+std::string PaletteText(const PatternGenerator& g);
+
+// Whether loading the file would give the pattern (palette) in memory. A missing file
+// loads as zeros; a malformed number counts as 0, so a file that states less than memory
+// holds does not match.
+bool PatternFileMatches(const PatternGenerator& g, const std::string& path);
+bool PaletteFileMatches(const PatternGenerator& g, const std::string& path);

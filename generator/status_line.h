@@ -1,0 +1,16 @@
+#pragma once
+// The editor's status line: the one message the screen shows about what a key did (a save,
+// an export, a failure) or what the start found. Plain data kept with the generator, so it
+// lives across frames; the editor writes and draws it.
+
+#include <cstdint>
+#include <string>
+
+struct StatusLine {
+  std::string text;  // code page 932; empty when nothing is shown
+  // A failure stays until the next key press; anything else until shownUntilMs.
+  bool untilKeyPress = false;
+  uint64_t shownUntilMs = 0;
+  // Keys still down from the press that posted the message do not count as the next press.
+  bool keysUpSincePosted = false;
+};
