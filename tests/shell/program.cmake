@@ -6,7 +6,7 @@ add_executable(shell_program_tests
   display_device_test.cpp
   display_mode_test.cpp)
 target_link_libraries(shell_program_tests PRIVATE shell_program GTest::gtest_main)
-gtest_discover_tests(shell_program_tests)
+gtest_discover_tests(shell_program_tests NO_PRETTY_VALUES)
 
 # The real program under its own Xvfb: window, frames, full screen, closing, failure exits.
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
