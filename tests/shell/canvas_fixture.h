@@ -4,7 +4,6 @@
 
 #include <SDL.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdint>
 #include <filesystem>
@@ -14,6 +13,7 @@
 
 #include "canvas.h"
 #include "rasterizer.h"
+#include "temp_folder.h"
 
 namespace canvas_test {
 
@@ -41,31 +41,24 @@ inline uint32_t White(int, int) {
 
 class CanvasTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/quilmorante-shell-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    folder_ = pattern;
-    ClearRasterizer(*device, kBlack, 1.0f);
-  }
+  void SetUp() override { ClearRasterizer(*device, kBlack, 1.0f); }
 
   void TearDown() override {
     if (HasFailure()) SaveBackBuffer();
     ReleaseCanvas(canvas);
-    std::error_code ignored;
-    std::filesystem::remove_all(folder_, ignored);
   }
 
   // Writes siro.bmp into the private folder and sets the Canvas up from there.
   Result SetUpCanvas(int width, int height,
                      const std::function<uint32_t(int, int)>& pixel = White) {
-    EXPECT_TRUE(WriteBmp(folder_ / "siro.bmp", width, height, pixel));
+    EXPECT_TRUE(WriteBmp(folder_.path() / "siro.bmp", width, height, pixel));
     return SetUpCanvasHere();
   }
 
   // Sets the Canvas up with the private folder as working directory.
   Result SetUpCanvasHere() {
     const std::filesystem::path previous = std::filesystem::current_path();
-    std::filesystem::current_path(folder_);
+    std::filesystem::current_path(folder_.path());
     Result status = SetupCanvas(canvas, device.get());
     std::filesystem::current_path(previous);
     return status;
@@ -91,7 +84,7 @@ class CanvasTest : public ::testing::Test {
 
   std::unique_ptr<Rasterizer> device = std::make_unique<Rasterizer>();
   Canvas canvas;
-  std::filesystem::path folder_;
+  TempFolder folder_{{.label = "shell", .enter = false}};
 };
 
 }  // namespace canvas_test
