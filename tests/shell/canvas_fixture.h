@@ -1,6 +1,7 @@
 #pragma once
 // A Canvas over a fresh back buffer with a white texture of chosen size, made in a private
-// temporary folder. On failure the back buffer is written as a BMP and its path printed.
+// temporary folder. On failure the back buffer is written as <Suite>.<Test>.actual.bmp into
+// the build tree and its path printed.
 
 #include <SDL.h>
 #include <gtest/gtest.h>
@@ -12,6 +13,7 @@
 #include <string>
 
 #include "canvas.h"
+#include "failure_images.h"
 #include "rasterizer.h"
 #include "temp_folder.h"
 
@@ -68,18 +70,8 @@ class CanvasTest : public ::testing::Test {
   float DepthAt(int x, int y) const { return device->depth[y * kScreenWidth + x]; }
 
   void SaveBackBuffer() const {
-    std::filesystem::path out = SHELL_TEST_OUTPUT_DIR;
-    std::filesystem::create_directories(out);
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string name = std::string(info->test_suite_name()) + "." + info->name();
-    for (char& c : name) {
-      if (c == '/') c = '_';
-    }
-    out /= name + ".bmp";
-    const bool saved =
-        WriteBmp(out, kScreenWidth, kScreenHeight, [this](int x, int y) { return At(x, y); });
-    std::printf("back buffer %s: %s\n", saved ? "written to" : "could not be written to",
-                out.c_str());
+    SaveTestImage(SHELL_TEST_OUTPUT_DIR, "actual", kScreenWidth, kScreenHeight,
+                  [this](int x, int y) { return At(x, y) & 0xFFFFFFu; });
   }
 
   std::unique_ptr<Rasterizer> device = std::make_unique<Rasterizer>();
