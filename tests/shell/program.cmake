@@ -13,4 +13,5 @@ find_package(Python3 REQUIRED COMPONENTS Interpreter)
 add_test(NAME quilmorante_smoke
          COMMAND Python3::Interpreter ${CMAKE_CURRENT_SOURCE_DIR}/program_smoke_test.py
                  $<TARGET_FILE:quilmorante>)
-set_tests_properties(quilmorante_smoke PROPERTIES TIMEOUT 180 RUN_SERIAL TRUE)
+set_tests_properties(quilmorante_smoke PROPERTIES TIMEOUT 180 RUN_SERIAL TRUE
+    SKIP_RETURN_CODE 77)
