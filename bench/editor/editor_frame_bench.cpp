@@ -2,7 +2,6 @@
 // X held on a control point's x, which synthesises a 256 x 256 tile in the frame.
 
 #include <benchmark/benchmark.h>
-#include <stdlib.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -15,6 +14,7 @@
 #include "key_codes.h"
 #include "pattern_generator.h"
 #include "rasterizer.h"
+#include "temp_folder.h"
 
 namespace {
 
@@ -22,24 +22,13 @@ namespace {
 class Workspace {
  public:
   Workspace() {
-    char pattern[] = "/tmp/quilmorante-bench-XXXXXX";
-    const char* made = mkdtemp(pattern);
-    if (made == nullptr) std::abort();
-    path_ = made;
-    previous_ = std::filesystem::current_path();
     const std::filesystem::path data = QUILMORANTE_DATA_DIR;
-    std::filesystem::copy(data, path_, std::filesystem::copy_options::recursive);
-    std::filesystem::create_directories(path_ / "result");
-    std::filesystem::current_path(path_);
-  }
-  ~Workspace() {
-    std::error_code ec;
-    std::filesystem::current_path(previous_, ec);
-    std::filesystem::remove_all(path_, ec);
+    std::filesystem::copy(data, folder_.path(), std::filesystem::copy_options::recursive);
+    std::filesystem::create_directories(folder_.path() / "result");
   }
 
  private:
-  std::filesystem::path path_, previous_;
+  TempFolder folder_{{.label = "bench"}};
 };
 
 struct Screen {

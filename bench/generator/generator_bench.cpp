@@ -3,7 +3,6 @@
 // one run.
 
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
 #include <cmath>
 #include <cstdio>
@@ -15,6 +14,7 @@
 #include <vector>
 
 #include "pattern_generator.h"
+#include "temp_folder.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -24,23 +24,17 @@ namespace {
 
 // A working folder with a template, so the generator and the export have their files.
 struct BenchFolder {
-  std::filesystem::path path;
-  BenchFolder() {
-    // QUILMORANTE_BENCH_DIR picks the disk the export is timed on (default /tmp).
+  // QUILMORANTE_BENCH_DIR picks the disk the export is timed on (default the temporary folder).
+  static std::filesystem::path Base() {
     const char* base = std::getenv("QUILMORANTE_BENCH_DIR");
-    std::string pattern =
-        std::string(base != nullptr ? base : "/tmp") + "/quilmorante-bench-XXXXXX";
-    path = ::mkdtemp(pattern.data());
-    std::filesystem::current_path(path);
+    return base != nullptr ? base : "";
+  }
+  TempFolder folder{{.label = "bench", .base = Base()}};
+  BenchFolder() {
     std::string header(54, '\0');
     header[0] = 'B';
     header[1] = 'M';
     std::ofstream("a.bmp", std::ios::binary) << header;
-  }
-  ~BenchFolder() {
-    std::error_code ignored;
-    std::filesystem::current_path("/", ignored);
-    std::filesystem::remove_all(path, ignored);
   }
 };
 

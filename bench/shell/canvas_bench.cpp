@@ -2,7 +2,6 @@
 // the seventeen text lines.
 
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -11,6 +10,7 @@
 
 #include "canvas.h"
 #include "editor_texts.h"
+#include "temp_folder.h"
 #include "texture.h"
 
 namespace {
@@ -19,11 +19,8 @@ namespace {
 // working directory.
 struct Bench {
   Bench() {
-    char pattern[] = "/tmp/quilmorante-bench-XXXXXX";
-    if (mkdtemp(pattern) == nullptr) return;
-    folder = pattern;
     const std::filesystem::path previous = std::filesystem::current_path();
-    std::filesystem::current_path(folder);
+    std::filesystem::current_path(folder.path());
     WriteWhiteBmp("siro.bmp");
     if (!SetupCanvas(canvas, device.get())) std::abort();  // the benchmark needs its canvas
     std::filesystem::current_path(previous);
@@ -32,11 +29,7 @@ struct Bench {
     EndSprites(canvas);
     ClearRasterizer(*device, 0xFF000000, 1.0f);
   }
-  ~Bench() {
-    ReleaseCanvas(canvas);
-    std::error_code ignored;
-    std::filesystem::remove_all(folder, ignored);
-  }
+  ~Bench() { ReleaseCanvas(canvas); }
   static void WriteWhiteBmp(const char* path) {
     // 8 x 8, 24 bits, bottom-up rows of 24 bytes.
     unsigned char header[54] = {'B', 'M'};
@@ -60,7 +53,7 @@ struct Bench {
   }
   std::unique_ptr<Rasterizer> device = std::make_unique<Rasterizer>();
   Canvas canvas;
-  std::filesystem::path folder;
+  TempFolder folder{{.label = "bench", .enter = false}};
 };
 
 void BM_FillRect_TiledPreview(benchmark::State& state) {

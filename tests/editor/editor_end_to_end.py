@@ -18,7 +18,8 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from x_session import Xlib, check, failures, passes, start_xvfb, stop_xvfb  # noqa: E402
+from x_session import (Program, Xlib, check, failures, passes, require_tools,  # noqa: E402
+                       start_xvfb, stop_xvfb)
 
 SCREEN_W, SCREEN_H = 1024, 768
 WAIT_S = 30  # upper bound for waits; never asserted on
@@ -180,15 +181,12 @@ def main():
         return 2
     program, exporter, data = (os.path.abspath(a) for a in sys.argv[1:4])
     screenshot = os.path.abspath(sys.argv[4]) if len(sys.argv) == 5 else None
-    for tool in ("Xvfb", "xdotool", "xwininfo"):
-        if shutil.which(tool) is None:
-            print("missing %s: install the Debian packages xvfb, xdotool and x11-utils" % tool)
-            return 1
+    require_tools()
 
     folder = tempfile.mkdtemp(prefix="quilmorante-e2e-")
     xvfb, display = start_xvfb(SCREEN_W, SCREEN_H)
     xlib = None
-    process = None
+    running = None
     try:
         shutil.copy2(program, os.path.join(folder, "quilmorante"))
         for name in ("siro.bmp", "a.bmp"):
@@ -199,17 +197,12 @@ def main():
         env = dict(os.environ, DISPLAY=display)
         env.pop("SDL_VIDEODRIVER", None)
         env["ASAN_OPTIONS"] = (env.get("ASAN_OPTIONS", "") + ":detect_leaks=0").lstrip(":")
-        process = subprocess.Popen([os.path.join(folder, "quilmorante")], cwd=tempfile.gettempdir(),
-                                   env=env, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
-        drive(Session(display, xlib, process), folder, exporter, screenshot)
+        running = Program([os.path.join(folder, "quilmorante")], cwd=tempfile.gettempdir(),
+                          env=env)
+        drive(Session(display, xlib, running.process), folder, exporter, screenshot)
     finally:
-        if process is not None:
-            if process.poll() is None:
-                process.kill()
-                process.wait()
-            err = process.stderr.read().decode(errors="replace").strip()
-            if err:
-                print("     stderr: " + err.replace("\n", "\n     stderr: "))
+        if running is not None:
+            running.report()
         stop_xvfb(xvfb, xlib)
         shutil.rmtree(folder, ignore_errors=True)
 

@@ -179,6 +179,7 @@ TEST_F(EditorFrameTest, PreviewModeCycle) {
 }
 
 struct ExtentCase {
+  const char* name;
   int8_t mode;
   int32_t expX, expY;
   int32_t columns, rows;
@@ -207,11 +208,12 @@ TEST_P(PreviewExtentTest, CellsCoverTheExtentInColumnMajorOrder) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, PreviewExtentTest,
-                         ::testing::Values(ExtentCase{1, 6, 6, 256, 256},
-                                           ExtentCase{1, 4, 8, 256, 256},
-                                           ExtentCase{2, 4, 8, 16, 256},
-                                           ExtentCase{2, 8, 4, 256, 16},
-                                           ExtentCase{2, 6, 5, 64, 32}));
+                         ::testing::Values(ExtentCase{"Mode1Tile64x64", 1, 6, 6, 256, 256},
+                                           ExtentCase{"Mode1Tile16x256", 1, 4, 8, 256, 256},
+                                           ExtentCase{"Mode2Tile16x256", 2, 4, 8, 16, 256},
+                                           ExtentCase{"Mode2Tile256x16", 2, 8, 4, 256, 16},
+                                           ExtentCase{"Mode2Tile64x32", 2, 6, 5, 64, 32}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(EditorFrameTest, TiledPreviewMirrorsEveryOtherTile) {
   // Column c of the tile holds c, row r adds 16 * r (no effect on the index): the colour
@@ -242,6 +244,7 @@ TEST_F(EditorFrameTest, TiledPreviewMirrorsEveryOtherTile) {
 }
 
 struct PhaseCase {
+  const char* name;
   int32_t cell;
   int32_t phaseBefore;  // the frame adds one
   int expectedEntry;
@@ -264,13 +267,16 @@ TEST_P(PreviewPhaseTest, ColourIndexOfCellPlusPhase) {
 
 INSTANTIATE_TEST_SUITE_P(
     Phases, PreviewPhaseTest,
-    ::testing::Values(PhaseCase{5, 11, 1},         // 5 at phase 12
-                      PhaseCase{0, -1, 0},         // phase 0
-                      PhaseCase{-3, 0, 14},        // -3 + 1 = -2
-                      PhaseCase{-20, 2, 15},       // -17 mod 16
-                      PhaseCase{INT32_MAX, 0, 0},  // sum past INT32_MAX
-                      PhaseCase{INT32_MAX, INT32_MAX - 1, 14}, PhaseCase{INT32_MIN, INT32_MIN, 1},
-                      PhaseCase{7, INT32_MAX, 7}));  // phase wraps to INT32_MIN
+    ::testing::Values(PhaseCase{"Cell5Phase11", 5, 11, 1},               // 5 at phase 12
+                      PhaseCase{"Cell0PhaseMinus1", 0, -1, 0},           // phase 0
+                      PhaseCase{"CellMinus3Phase0", -3, 0, 14},          // -3 + 1 = -2
+                      PhaseCase{"CellMinus20Phase2", -20, 2, 15},        // -17 mod 16
+                      PhaseCase{"CellInt32MaxPhase0", INT32_MAX, 0, 0},  // sum past INT32_MAX
+                      PhaseCase{"CellInt32MaxPhaseInt32MaxMinus1", INT32_MAX, INT32_MAX - 1, 14},
+                      PhaseCase{"CellInt32MinPhaseInt32Min", INT32_MIN, INT32_MIN, 1},
+                      PhaseCase{"Cell7PhaseInt32Max", 7, INT32_MAX,
+                                7}),  // phase wraps to INT32_MIN
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(EditorFrameTest, PhaseKeepsGrowingPastItsLimitWithoutOverflow) {
   g->cyclePhase = INT32_MAX;
@@ -395,6 +401,7 @@ TEST_F(EditorFrameTest, PointAndSettingsCursorsAreDrawnAfterTheMove) {
 // ---- value keys ---------------------------------------------------------------------------
 
 struct DigitCase {
+  const char* name;
   int32_t before;
   int key;
   int32_t after;
@@ -416,11 +423,15 @@ TEST_P(DigitTest, ValueKeysOnTheSelectedDigitRebuildThePalette) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Digits, DigitTest,
-                         ::testing::Values(DigitCase{0, DIK_Z, 1}, DigitCase{8, DIK_Z, 9},
-                                           DigitCase{9, DIK_Z, 0}, DigitCase{5, DIK_X, 0},
-                                           DigitCase{-49, DIK_Z, -8}, DigitCase{-1, DIK_Z, 0},
-                                           DigitCase{INT32_MAX, DIK_Z, 8},
-                                           DigitCase{INT32_MIN, DIK_X, 0}));
+                         ::testing::Values(DigitCase{"ZFrom0To1", 0, DIK_Z, 1},
+                                           DigitCase{"ZFrom8To9", 8, DIK_Z, 9},
+                                           DigitCase{"ZFrom9To0", 9, DIK_Z, 0},
+                                           DigitCase{"XFrom5To0", 5, DIK_X, 0},
+                                           DigitCase{"ZFromMinus49ToMinus8", -49, DIK_Z, -8},
+                                           DigitCase{"ZFromMinus1To0", -1, DIK_Z, 0},
+                                           DigitCase{"ZFromInt32MaxTo8", INT32_MAX, DIK_Z, 8},
+                                           DigitCase{"XFromInt32MinTo0", INT32_MIN, DIK_X, 0}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(EditorFrameTest, DigitNineWrapsToTheGreyEmptyCell) {
   g->panel = 0;

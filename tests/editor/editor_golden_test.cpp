@@ -1,5 +1,7 @@
 // The first frame with the shipped default data on the display-free canvas: pixel for pixel
-// against a reviewed image outside the text boxes, glyphs only inside them.
+// against a reviewed image outside the text boxes, glyphs only inside them. On a mismatch the
+// actual frame and a difference image go to the build tree, with the command that makes the
+// actual frame the new reference.
 
 #include <gtest/gtest.h>
 
@@ -15,43 +17,13 @@
 #include "canvas.h"
 #include "editor_frame.h"
 #include "editor_test_support.h"
+#include "failure_images.h"
 #include "rasterizer.h"
 
 namespace {
 
 constexpr int kW = kScreenWidth;
 constexpr int kH = kScreenHeight;
-
-// 24-bit bottom-up BMP: enough to store and view a screen.
-bool WriteBmp(const std::filesystem::path& path, const uint32_t* pixels) {
-  const uint32_t rowBytes = kW * 3;
-  const uint32_t size = 54 + rowBytes * kH;
-  uint8_t header[54] = {'B', 'M'};
-  auto put32 = [&](int at, uint32_t v) {
-    for (int b = 0; b < 4; ++b) header[at + b] = static_cast<uint8_t>(v >> (8 * b));
-  };
-  put32(2, size);
-  put32(10, 54);
-  put32(14, 40);
-  put32(18, kW);
-  put32(22, kH);
-  header[26] = 1;
-  header[28] = 24;
-  put32(34, rowBytes * kH);
-  std::ofstream out(path, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(header), sizeof header);
-  std::vector<uint8_t> row(rowBytes);
-  for (int y = kH - 1; y >= 0; --y) {
-    for (int x = 0; x < kW; ++x) {
-      const uint32_t c = pixels[y * kW + x];
-      row[3 * x] = static_cast<uint8_t>(c);
-      row[3 * x + 1] = static_cast<uint8_t>(c >> 8);
-      row[3 * x + 2] = static_cast<uint8_t>(c >> 16);
-    }
-    out.write(reinterpret_cast<const char*>(row.data()), rowBytes);
-  }
-  return static_cast<bool>(out);
-}
 
 bool ReadBmp(const std::filesystem::path& path, std::vector<uint32_t>& pixels) {
   std::ifstream in(path, std::ios::binary);
@@ -134,12 +106,21 @@ TEST_F(EditorGoldenTest, FirstFrameMatchesTheReviewedImageOutsideTheTexts) {
 
   const std::filesystem::path golden =
       std::filesystem::path(QUILMORANTE_GOLDEN_DIR) / "first_frame.bmp";
-  const std::filesystem::path actual =
-      std::filesystem::temp_directory_path() / "quilmorante-editor-first-frame.bmp";
+  const std::filesystem::path outputs = EDITOR_TEST_OUTPUT_DIR;
+  auto saveActual = [&] {
+    return SaveTestImage(outputs, "actual", kW, kH,
+                         [&](int x, int y) { return shown[y * kW + x] & 0xFFFFFFu; });
+  };
+  // Copying the actual frame over the reference is how it is re-recorded; the frame is stored
+  // whole, texts included, though only the pixels outside the text boxes are compared.
+  auto rerecord = [&](const std::filesystem::path& actual) {
+    return "to make this frame the reference, look at it, then run:\n  cp '" + actual.string() +
+           "' '" + golden.string() + "'";
+  };
   std::vector<uint32_t> expected;
   if (!ReadBmp(golden, expected)) {
-    WriteBmp(actual, shown);
-    FAIL() << "golden image " << golden << " missing or unreadable; this run wrote " << actual;
+    const std::filesystem::path actual = saveActual();
+    FAIL() << "golden image " << golden << " missing or unreadable\n" << rerecord(actual);
   }
 
   auto inText = [&](int x, int y) {
@@ -148,16 +129,31 @@ TEST_F(EditorGoldenTest, FirstFrameMatchesTheReviewedImageOutsideTheTexts) {
     return false;
   };
   int mismatches = 0, glyphPixelsOutside = 0;
+  std::vector<bool> differs(kW * kH, false);
   for (int y = 0; y < kH; ++y) {
     for (int x = 0; x < kW; ++x) {
       const uint32_t s = shown[y * kW + x] & 0xFFFFFFu;
       if (inText(x, y)) continue;
-      if (s != (expected[y * kW + x] & 0xFFFFFFu)) ++mismatches;
+      if (s != (expected[y * kW + x] & 0xFFFFFFu)) {
+        ++mismatches;
+        differs[y * kW + x] = true;
+      }
       if (s != (bare[y * kW + x] & 0xFFFFFFu)) ++glyphPixelsOutside;
     }
   }
-  if (mismatches != 0) WriteBmp(actual, shown);
-  EXPECT_EQ(mismatches, 0) << "pixels differ from " << golden << "; actual image: " << actual;
+  if (mismatches != 0) {
+    const std::filesystem::path actual = saveActual();
+    // Differing pixels red over the reference at a quarter of its brightness.
+    const std::filesystem::path diff =
+        SaveTestImage(outputs, "diff", kW, kH, [&](int x, int y) -> uint32_t {
+          if (differs[y * kW + x]) return 0xFF0000u;
+          return (expected[y * kW + x] >> 2) & 0x3F3F3Fu;
+        });
+    ADD_FAILURE() << mismatches << " pixels outside the text boxes differ from " << golden
+                  << "\nactual frame: " << actual
+                  << "\ndifference (red over the dimmed reference): " << diff << "\n"
+                  << rerecord(actual);
+  }
   EXPECT_EQ(glyphPixelsOutside, 0);
 
   // Each text puts white glyph pixels into its own box, where fonts are installed.

@@ -2,8 +2,6 @@
 // Shared by the editor tests: a canvas that records what a frame draws, a canvas that draws
 // nothing, a scratch working directory holding a copy of data/, and scripted key frames.
 
-#include <stdlib.h>
-
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
@@ -16,6 +14,7 @@
 #include "editor_frame.h"
 #include "frame_clock.h"
 #include "pattern_generator.h"
+#include "temp_folder.h"
 
 struct RecordedRect {
   int32_t x, y, w, h;
@@ -91,41 +90,28 @@ inline EditorCanvas NullCanvas() {
   return c;
 }
 
-// A fresh temporary directory with a copy of data/, made the working directory while alive.
+// A fresh temporary working directory with a copy of data/, so a test may save and export.
 class ScratchDir {
  public:
-  ScratchDir() : previous_(std::filesystem::current_path()) {
-    std::string pattern = (std::filesystem::temp_directory_path() / "quilmorante-editor-XXXXXX");
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    const char* made = mkdtemp(buffer.data());
-    path_ = made != nullptr ? std::filesystem::path(made) : std::filesystem::path();
+  ScratchDir() {
     const std::filesystem::path data = QUILMORANTE_DATA_DIR;
+    const std::filesystem::path& here = folder_.path();
     std::error_code ec;
     for (const char* name : {"siro.bmp", "a.bmp"}) {
       if (std::filesystem::exists(data / name))
-        std::filesystem::copy_file(data / name, path_ / name, ec);
+        std::filesystem::copy_file(data / name, here / name, ec);
     }
-    std::filesystem::create_directories(path_ / "savedata", ec);
-    std::filesystem::create_directories(path_ / "result", ec);
+    std::filesystem::create_directories(here / "savedata", ec);
+    std::filesystem::create_directories(here / "result", ec);
     if (std::filesystem::exists(data / "savedata")) {
       for (const auto& entry : std::filesystem::directory_iterator(data / "savedata"))
-        std::filesystem::copy_file(entry.path(), path_ / "savedata" / entry.path().filename(), ec);
+        std::filesystem::copy_file(entry.path(), here / "savedata" / entry.path().filename(), ec);
     }
-    std::filesystem::current_path(path_);
   }
-  ~ScratchDir() {
-    std::error_code ec;
-    std::filesystem::current_path(previous_, ec);
-    std::filesystem::remove_all(path_, ec);
-  }
-  ScratchDir(const ScratchDir&) = delete;
-  ScratchDir& operator=(const ScratchDir&) = delete;
-  const std::filesystem::path& path() const { return path_; }
+  const std::filesystem::path& path() const { return folder_.path(); }
 
  private:
-  std::filesystem::path previous_;
-  std::filesystem::path path_;
+  TempFolder folder_{{.label = "editor"}};
 };
 
 // Keyboard state of one frame: the listed keys down, every other key up.

@@ -1,10 +1,10 @@
 #pragma once
 // A Canvas over a fresh back buffer with a white texture of chosen size, made in a private
-// temporary folder. On failure the back buffer is written as a BMP and its path printed.
+// temporary folder. On failure the back buffer is written as <Suite>.<Test>.actual.bmp into
+// the build tree and its path printed.
 
 #include <SDL.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdint>
 #include <filesystem>
@@ -13,7 +13,9 @@
 #include <string>
 
 #include "canvas.h"
+#include "failure_images.h"
 #include "rasterizer.h"
+#include "temp_folder.h"
 
 namespace canvas_test {
 
@@ -41,31 +43,24 @@ inline uint32_t White(int, int) {
 
 class CanvasTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/quilmorante-shell-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    folder_ = pattern;
-    ClearRasterizer(*device, kBlack, 1.0f);
-  }
+  void SetUp() override { ClearRasterizer(*device, kBlack, 1.0f); }
 
   void TearDown() override {
     if (HasFailure()) SaveBackBuffer();
     ReleaseCanvas(canvas);
-    std::error_code ignored;
-    std::filesystem::remove_all(folder_, ignored);
   }
 
   // Writes siro.bmp into the private folder and sets the Canvas up from there.
   Result SetUpCanvas(int width, int height,
                      const std::function<uint32_t(int, int)>& pixel = White) {
-    EXPECT_TRUE(WriteBmp(folder_ / "siro.bmp", width, height, pixel));
+    EXPECT_TRUE(WriteBmp(folder_.path() / "siro.bmp", width, height, pixel));
     return SetUpCanvasHere();
   }
 
   // Sets the Canvas up with the private folder as working directory.
   Result SetUpCanvasHere() {
     const std::filesystem::path previous = std::filesystem::current_path();
-    std::filesystem::current_path(folder_);
+    std::filesystem::current_path(folder_.path());
     Result status = SetupCanvas(canvas, device.get());
     std::filesystem::current_path(previous);
     return status;
@@ -75,23 +70,13 @@ class CanvasTest : public ::testing::Test {
   float DepthAt(int x, int y) const { return device->depth[y * kScreenWidth + x]; }
 
   void SaveBackBuffer() const {
-    std::filesystem::path out = SHELL_TEST_OUTPUT_DIR;
-    std::filesystem::create_directories(out);
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string name = std::string(info->test_suite_name()) + "." + info->name();
-    for (char& c : name) {
-      if (c == '/') c = '_';
-    }
-    out /= name + ".bmp";
-    const bool saved =
-        WriteBmp(out, kScreenWidth, kScreenHeight, [this](int x, int y) { return At(x, y); });
-    std::printf("back buffer %s: %s\n", saved ? "written to" : "could not be written to",
-                out.c_str());
+    SaveTestImage(SHELL_TEST_OUTPUT_DIR, "actual", kScreenWidth, kScreenHeight,
+                  [this](int x, int y) { return At(x, y) & 0xFFFFFFu; });
   }
 
   std::unique_ptr<Rasterizer> device = std::make_unique<Rasterizer>();
   Canvas canvas;
-  std::filesystem::path folder_;
+  TempFolder folder_{{.label = "shell", .enter = false}};
 };
 
 }  // namespace canvas_test

@@ -19,7 +19,8 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from x_session import Xlib, check, failures, passes, start_xvfb, stop_xvfb  # noqa: E402
+from x_session import (Program, Xlib, check, failures, passes, require_tools,  # noqa: E402
+                       start_xvfb, stop_xvfb)
 
 SCREEN_W, SCREEN_H = 1920, 1080
 # Full screen shows the 640 x 480 picture at the largest whole multiple that fits.
@@ -142,8 +143,8 @@ def run_and_close(program, display, xlib, args, full_screen, close_with, extra_e
     with tempfile.TemporaryDirectory() as elsewhere:
         env = program_env(display)
         env.update(extra_env or {})
-        process = subprocess.Popen([program] + args, cwd=elsewhere, env=env,
-                                   stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+        running = Program([program] + args, cwd=elsewhere, env=env)
+        process = running.process
         try:
             found = wait_for_frames(display, xlib, process, full_screen)
             if not check(found is not None, label + ": window titled QUILMORANTE presents frames"
@@ -172,14 +173,7 @@ def run_and_close(program, display, xlib, args, full_screen, close_with, extra_e
             check(code == 0, label + ": closing by %s exits with 0 (got %s)" % (close_with, code))
             check(os.listdir(elsewhere) == [], label + ": nothing written to the start folder")
         finally:
-            if process.poll() is None:
-                process.kill()
-                process.wait()
-            err = process.stderr.read().decode(errors="replace")
-            process.stdout.close()
-            process.stderr.close()
-            if err.strip():
-                print("     stderr: " + err.strip().replace("\n", "\n     stderr: "))
+            running.report()
 
 
 def run_export_by_key(program, display, xlib):
@@ -233,10 +227,7 @@ def main():
         print(__doc__)
         return 2
     program = os.path.abspath(sys.argv[1])
-    for tool in ("Xvfb", "xdotool", "xwininfo"):
-        if shutil.which(tool) is None:
-            print("missing %s: install the Debian packages xvfb, xdotool and x11-utils" % tool)
-            return 1
+    require_tools()
 
     run_expecting_failure(program, None, "display", "without a display")
 

@@ -1,29 +1,52 @@
 #pragma once
-// A fresh temporary folder that becomes the working directory for one test, since the
-// generator reads and writes its files relative to the working directory.
+// The tests' and benchmarks' one kind of temporary folder: private, fresh, and removed with
+// everything in it when the object goes. By default it is also the working directory while it
+// lives, since the generator reads and writes its files relative to the working directory.
 
-#include <unistd.h>
+#include <stdlib.h>
 
-#include <cstdio>
-#include <cstdlib>
+#include <cerrno>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <system_error>
+#include <vector>
+
+struct TempFolderOptions {
+  // Goes into the folder's name, quilmorante-<label>-XXXXXX, to tell leftovers apart.
+  const char* label = "test";
+  // Where the folder is made; empty means the system's temporary folder ($TMPDIR or /tmp).
+  std::filesystem::path base = {};
+  // Whether the folder is the working directory while it lives.
+  bool enter = true;
+};
 
 class TempFolder {
  public:
-  TempFolder() {
-    char pattern[] = "/tmp/quilmorante-test-XXXXXX";
-    const char* made = ::mkdtemp(pattern);
-    if (made == nullptr) std::abort();
-    path_ = made;
-    previous_ = std::filesystem::current_path();
-    std::filesystem::current_path(path_);
+  TempFolder() : TempFolder(TempFolderOptions{}) {}
+  explicit TempFolder(const TempFolderOptions& options) {
+    const std::filesystem::path base =
+        options.base.empty() ? std::filesystem::temp_directory_path() : options.base;
+    const std::string pattern =
+        (base / (std::string("quilmorante-") + options.label + "-XXXXXX")).string();
+    std::vector<char> buffer(pattern.begin(), pattern.end());
+    buffer.push_back('\0');
+    // Thrown rather than aborted: a test reports it as its failure, with the reason.
+    if (::mkdtemp(buffer.data()) == nullptr)
+      throw std::filesystem::filesystem_error("cannot make a temporary folder", base,
+                                              std::error_code(errno, std::generic_category()));
+    path_ = buffer.data();
+    if (options.enter) {
+      previous_ = std::filesystem::current_path();
+      std::filesystem::current_path(path_);
+    }
   }
   ~TempFolder() {
     std::error_code ignored;
-    std::filesystem::current_path(previous_, ignored);
+    if (!previous_.empty()) std::filesystem::current_path(previous_, ignored);
+    // Tests take permissions away to make writes fail; removal needs them back.
     std::filesystem::permissions(path_, std::filesystem::perms::all, ignored);
     std::filesystem::remove_all(path_, ignored);
   }
@@ -34,7 +57,7 @@ class TempFolder {
 
  private:
   std::filesystem::path path_;
-  std::filesystem::path previous_;
+  std::filesystem::path previous_;  // empty when the folder was not entered
 };
 
 inline void WriteText(const std::filesystem::path& path, const std::string& text) {

@@ -1,9 +1,63 @@
-"""What the program tests under Xvfb share: an Xvfb of their own, just enough Xlib to read
-screen pixels and close a window as a window manager does, and a pass/fail tally."""
+"""What the program tests under Xvfb share: a skip when the X tools are missing, an Xvfb of
+their own, the program's output read while it runs, just enough Xlib to read screen pixels and
+close a window as a window manager does, and a pass/fail tally."""
 
 import ctypes
 import os
+import shutil
 import subprocess
+import sys
+import threading
+
+# CTest counts this exit status as a skipped test (the SKIP_RETURN_CODE property).
+SKIP = 77
+
+
+def require_tools(tools=("Xvfb", "xdotool", "xwininfo")):
+    """Ends the test as skipped, saying why, when a tool it drives is not on PATH."""
+    missing = [tool for tool in tools if shutil.which(tool) is None]
+    if missing:
+        print("skipped: %s not found on PATH (Debian packages xvfb, xdotool, x11-utils)"
+              % ", ".join(missing), flush=True)
+        sys.exit(SKIP)
+
+
+class Program:
+    """A started program whose stdout and stderr are read as they come, one thread each, so
+    a long report can not fill a pipe and stall the program while the test waits on it."""
+
+    def __init__(self, args, **popen_args):
+        self.process = subprocess.Popen(args, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                                        **popen_args)
+        self._chunks = {"stdout": [], "stderr": []}
+        self._readers = [threading.Thread(target=self._drain, args=(pipe, self._chunks[name]),
+                                          daemon=True)
+                         for name, pipe in (("stdout", self.process.stdout),
+                                            ("stderr", self.process.stderr))]
+        for reader in self._readers:
+            reader.start()
+
+    @staticmethod
+    def _drain(pipe, chunks):
+        with pipe:
+            for chunk in iter(lambda: pipe.read1(65536), b""):
+                chunks.append(chunk)
+
+    def finish(self):
+        """Kills the program if it still runs, waits for it, and returns (stdout, stderr)."""
+        if self.process.poll() is None:
+            self.process.kill()
+        self.process.wait()
+        for reader in self._readers:
+            reader.join(timeout=10)  # a child the program left behind may hold the pipes
+        return tuple(b"".join(self._chunks[name]).decode(errors="replace")
+                     for name in ("stdout", "stderr"))
+
+    def report(self):
+        """finish(), then shows what the program wrote, each line marked with its stream."""
+        for name, text in zip(("stdout", "stderr"), self.finish()):
+            if text.strip():
+                print("     %s: " % name + text.strip().replace("\n", "\n     %s: " % name))
 
 class XClientMessageEvent(ctypes.Structure):
     _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong),
