@@ -57,12 +57,10 @@ inline constexpr char kStatusSaveFailed[] =
 // 出力できません: (cannot export: the file and the reason follow)
 inline constexpr char kStatusExportFailed[] =
     "\x8Fo\x97\xCD\x82\xC5\x82\xAB\x82\xDC\x82\xB9\x82\xF1: ";
-// 復元ファイルがあります: (recovery files exist: the first one follows)
-inline constexpr char kStatusRecovery[] =
-    "\x95\x9C\x8C\xB3\x83t\x83@\x83"
-    "C\x83\x8B\x82\xAA\x82\xA0\x82\xE8\x82\xDC\x82\xB7: ";
-// ほか %d 件 (and %d more)
-inline constexpr char kStatusMoreFormat[] = " \x82\xD9\x82\xA9 %d \x8C\x8F";
+// 未保存: (unsaved edits kept from an earlier run: the first recovery file follows)
+inline constexpr char kStatusRecovery[] = "\x96\xA2\x95\xDB\x91\xB6: ";
+// 他%d件 (and %d more)
+inline constexpr char kStatusMoreFormat[] = " \x91\xBC%d\x8C\x8F";
 // … (a text shortened to fit)
 inline constexpr char kEllipsis[] =
     "\x81"

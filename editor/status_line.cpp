@@ -19,8 +19,9 @@ bool IsLeadByte(unsigned char c) {
   return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
 }
 
-// Without the canvas's own measure: the widest a gothic face draws at this height, a
-// half-width character at most 3/4 of it and a full-width one the whole cell.
+// Without the canvas's own measure: a full-width character fills the cell, a half-width one
+// takes about 5/8 of it in a proportional gothic face (file names and reasons are mostly
+// lower-case letters, narrower still).
 int32_t EstimatedWidth(const std::string& text, int font) {
   const int32_t cell = kFontHeights[font];
   int32_t width = 0;
@@ -29,7 +30,7 @@ int32_t EstimatedWidth(const std::string& text, int font) {
       width += cell;
       ++i;
     } else {
-      width += cell * 3 / 4;
+      width += cell * 5 / 8;
     }
   }
   return width;

@@ -6,6 +6,7 @@
 #include "editor_frame.h"
 #include "keyboard.h"
 #include "status_line.h"
+#include "unsaved_work.h"
 
 namespace {
 
@@ -40,14 +41,21 @@ void MakeFontsOrWarn(Canvas& canvas) {
 
 }  // namespace
 
+PatternGenerator* ExistingGenerator() {
+  return theGenerator;
+}
+
 void RunFrame(Canvas& canvas, DisplayDevice& display, SDL_Window* window) {
   // Without a back buffer there is nothing to clear: no scene and no presentation.
   if (display.device == nullptr) return;
   ClearRasterizer(*display.device, 0xFF000000u, 1.0f);
+  const bool firstFrame = theGenerator == nullptr;
   PatternGenerator& generator = TheGenerator();
   generator.deviceRef = &display.device;
   generator.canvas = &canvas;
   FrameBody(generator, window);
+  // From the second frame on, so the first frame is always the bare editor.
+  if (firstFrame) ShowRecoveryFiles(generator.status, FindRecoveryFiles());
   if (!PresentDisplay(display)) static_cast<void>(ResetDisplay(display));
 }
 

@@ -12,6 +12,9 @@
 // rebuilds the renderer.
 void RunFrame(Canvas& canvas, DisplayDevice& display, SDL_Window* window);
 
+// The generator, once the first frame has made it; nullptr before.
+PatternGenerator* ExistingGenerator();
+
 // Opens the sprite batch, sets the keyboard and fonts up on the first call, reads the
 // keyboard, runs the editor frame and closes the batch.
 void FrameBody(PatternGenerator& generator, SDL_Window* window);

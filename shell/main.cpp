@@ -4,13 +4,17 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "canvas.h"
 #include "display_device.h"
 #include "display_mode.h"
 #include "font.h"
+#include "frame_driver.h"
 #include "main_loop.h"
 #include "program_window.h"
+#include "safe_file.h"
+#include "unsaved_work.h"
 #include "working_directory.h"
 
 namespace {
@@ -21,6 +25,28 @@ int Fail(const std::string& message) {
   return 1;
 }
 
+// Killed exports and saves leave temporaries that no later write would ever clear.
+void RemoveStaleTemporariesAtStart() {
+  for (const char* folder : {"result", "savedata"}) RemoveStaleTemporaries(folder);
+  const std::vector<std::string> recovery = FindRecoveryFiles();
+  for (const std::string& file : recovery)
+    std::fprintf(stderr, "quilmorante: %s holds edits an earlier run did not save to a slot\n",
+                 file.c_str());
+}
+
+// Slots are written only when the editor switches numbers: edits made since then go to
+// recovery files beside the slots, never over them.
+void KeepUnsavedWorkAtExit() {
+  PatternGenerator* generator = ExistingGenerator();
+  if (generator == nullptr) return;
+  std::vector<std::string> written;
+  const Result kept = KeepUnsavedWork(*generator, written);
+  for (const std::string& file : written)
+    std::fprintf(stderr, "quilmorante: edits not saved to a slot are kept in %s\n", file.c_str());
+  if (!kept)
+    std::fprintf(stderr, "quilmorante: cannot keep the unsaved edits: %s\n", kept.message.c_str());
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -28,6 +54,7 @@ int main(int argc, char** argv) {
   if (!EnterExecutableDirectory(error))
     std::fprintf(stderr, "quilmorante: %s; data files are looked for here\n", error.c_str());
   const bool fullScreen = FullScreenRequested(argc, argv);
+  RemoveStaleTemporariesAtStart();
 
   // SIGINT and SIGTERM arrive as SDL_QUIT and take the same path as closing the window.
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "0");
@@ -52,6 +79,7 @@ int main(int argc, char** argv) {
   }
 
   RunMainLoop(canvas, display, window);
+  KeepUnsavedWorkAtExit();
 
   ReleaseCanvas(canvas);
   ReleaseDisplay(display);

@@ -4,7 +4,8 @@ add_executable(shell_program_tests
   key_code_table_test.cpp
   present_rect_test.cpp
   display_device_test.cpp
-  display_mode_test.cpp)
+  display_mode_test.cpp
+  frame_pacer_test.cpp)
 target_link_libraries(shell_program_tests PRIVATE shell_program GTest::gtest_main)
 gtest_discover_tests(shell_program_tests NO_PRETTY_VALUES)
 

@@ -1,0 +1,133 @@
+// The status line, drawn after an editor frame on a recording canvas: what M and a slot
+// switch report, how long a message stays, and that it always ends before the settings panel.
+
+#include "status_line.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+
+#include "editor_test_support.h"
+#include "editor_texts.h"
+#include "key_codes.h"
+
+namespace {
+
+// Widths close to the real 14 pixel face: 7 per byte, so 14 per double-byte character.
+EditorCanvas MeasuringCanvas(EditorCanvas canvas) {
+  canvas.textWidth = [](void*, const char* text, int) {
+    return static_cast<int32_t>(7 * std::strlen(text));
+  };
+  return canvas;
+}
+
+class StatusLineTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ArmAllKeys();
+    g = std::make_unique<PatternGenerator>();
+  }
+  void TearDown() override { ArmAllKeys(); }
+
+  // One frame at the given time, then the status line as the frame driver draws it.
+  void Frame(std::initializer_list<int> down = {}, uint64_t atMs = 0) {
+    rec.Clear();
+    SetKeys(clock, down);
+    clock.nowMs = atMs;
+    EditorFrame(*g, rec.Bind(), clock);
+    DrawStatus(g->status, canvas);
+  }
+  // The status text of the last frame, or "" when none was drawn there.
+  std::string Shown() const {
+    const RecordedText* t = rec.TextAt(kStatusX, kStatusY);
+    if (t == nullptr) return "";
+    EXPECT_EQ(t->font, kStatusFont);
+    EXPECT_EQ(&rec.texts.back(), t) << "drawn after every other text";
+    return t->text;
+  }
+
+  ScratchDir dir;
+  std::unique_ptr<PatternGenerator> g;
+  FrameClock clock;
+  RecordingCanvas rec;
+  EditorCanvas canvas = MeasuringCanvas(rec.Bind());
+};
+
+TEST_F(StatusLineTest, NothingUntilSomethingHappens) {
+  Frame();
+  EXPECT_EQ(Shown(), "");
+  EXPECT_EQ(rec.texts.size(), 17u);
+}
+
+TEST_F(StatusLineTest, ExportNamesItsFilesAndFadesAfterThreeSeconds) {
+  g->idLetter = 'C';
+  Frame({DIK_M}, 1000);
+  EXPECT_EQ(Shown(), std::string(kStatusExported) + "result/CA.bmp" + kStatusRange + "CP.bmp");
+  Frame({}, 1000 + kStatusSuccessMs - 1);
+  EXPECT_NE(Shown(), "");
+  Frame({}, 1000 + kStatusSuccessMs);
+  EXPECT_EQ(Shown(), "");
+}
+
+TEST_F(StatusLineTest, SwitchNamesTheSlotItSaved) {
+  g->cursorRow = 1;  // palette number
+  g->paletteNumber = 2;
+  Frame({DIK_RIGHT});
+  EXPECT_EQ(Shown(), std::string(kStatusSaved) + "savedata/pal2.txt");
+  Frame();
+  g->cursorRow = 0;
+  Frame({DIK_LEFT});
+  EXPECT_EQ(Shown(), std::string(kStatusSaved) + "savedata/pat0.txt");
+}
+
+TEST_F(StatusLineTest, FailureStaysUntilTheNextKeyPress) {
+  std::filesystem::remove_all("result");
+  std::ofstream("result") << "not a folder";
+  ::testing::internal::CaptureStderr();
+  Frame({DIK_M});
+  ::testing::internal::GetCapturedStderr();
+  const std::string failure = Shown();
+  EXPECT_EQ(failure.rfind(kStatusExportFailed, 0), 0u) << failure;
+  EXPECT_NE(failure.find("result"), std::string::npos) << failure;
+  Frame({DIK_M}, 60'000);  // still the same press
+  Frame({}, 120'000);
+  EXPECT_EQ(Shown(), failure);
+  Frame({DIK_P}, 120'001);
+  EXPECT_EQ(Shown(), "");
+}
+
+TEST_F(StatusLineTest, RecoveryNoticeNamesTheFirstFileAndCountsTheRest) {
+  ShowRecoveryFiles(g->status, {"savedata/pal1.unsaved.txt", "savedata/pat4.unsaved.txt"});
+  Frame({}, 50'000);
+  EXPECT_EQ(Shown(), std::string(kStatusRecovery) + "savedata/pal1.unsaved.txt" +
+                         " \x91\xBC"
+                         "1\x8C\x8F");
+  Frame({DIK_SPACE});
+  EXPECT_EQ(Shown(), "");
+}
+
+// Long reasons are shortened with an ellipsis to end before the settings panel, measured by
+// the canvas when it can and estimated when it cannot.
+TEST_F(StatusLineTest, LongTextsEndBeforeTheSettingsPanel) {
+  const std::string reason(200, 'W');
+  for (const bool measured : {true, false}) {
+    canvas = measured ? MeasuringCanvas(rec.Bind()) : rec.Bind();
+    ShowSaveFailure(g->status, Result::Fail("savedata/pat1.txt: " + reason));
+    Frame();
+    const std::string shown = Shown();
+    const std::string ellipsis = kEllipsis;
+    ASSERT_GT(shown.size(), ellipsis.size());
+    EXPECT_EQ(shown.substr(shown.size() - ellipsis.size()), ellipsis);
+    EXPECT_EQ(shown.rfind(std::string(kStatusSaveFailed) + "savedata/pat", 0), 0u);
+    if (measured) {
+      EXPECT_LE(7 * shown.size(), size_t{kStatusRight - kStatusX});
+      EXPECT_GT(7 * (shown.size() + 1), size_t{kStatusRight - kStatusX});
+    }
+  }
+}
+
+}  // namespace
