@@ -44,6 +44,9 @@ Result CreateRendererAndTexture(DisplayDevice& display) {
   }
   if (display.renderer == nullptr && !params.software) {
     params.software = true;
+    // The software renderer draws into the window surface, which SDL would otherwise back
+    // with an OpenGL texture again: plain X shared memory is what is cheap here.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     display.renderer = SDL_CreateRenderer(display.window, -1, SDL_RENDERER_SOFTWARE);
   }
   if (display.renderer == nullptr)
