@@ -2,8 +2,10 @@
 
 #include <gif_lib.h>
 
+#include <memory>
 #include <vector>
 
+#include "cycle.h"
 #include "safe_file.h"
 
 namespace {
@@ -23,18 +25,10 @@ Result GifFailure(const std::string& path, int error) {
 
 Result WriteCycleGif(const std::string& path, const PatternGenerator& g,
                      const uint8_t header[kHeaderBytes], int delayCentiseconds) {
-  uint8_t packed[kPixelBytes];
-  BuildFramePixels(g, packed);
-  // GIF rows run top-down; a bottom-up BMP shows plane row 255 at the top.
-  const bool bottomUp = TemplateIsBottomUp(header);
-  std::vector<GifByteType> rows(kMapEdge * kMapEdge);
-  for (int r = 0; r < kMapEdge; ++r) {
-    const uint8_t* source = packed + (bottomUp ? kMapEdge - 1 - r : r) * (kMapEdge / 2);
-    for (int m = 0; m < kMapEdge / 2; ++m) {
-      rows[r * kMapEdge + 2 * m] = source[m] >> 4;
-      rows[r * kMapEdge + 2 * m + 1] = source[m] & 15;
-    }
-  }
+  // GIF rows run top-down, as the cycle's picture does.
+  auto cycle = std::make_unique<Cycle>();
+  MakeCycle(g, TemplateIsBottomUp(header), delayCentiseconds, *cycle);
+  GifByteType* const rows = cycle->pixels;
 
   std::vector<uint8_t> bytes;
   int error = 0;
@@ -67,18 +61,18 @@ Result WriteCycleGif(const std::string& path, const PatternGenerator& g,
         GIF_OK)
       return fail(gif->Error);
 
-    uint8_t table[kColourTableBytes];
-    BuildColourTable(g.palette, a, table);
     GifColorType colours[kPaletteEntries];
-    for (int n = 0; n < kPaletteEntries; ++n)
-      colours[n] = GifColorType{table[4 * n + 2], table[4 * n + 1], table[4 * n + 0]};
+    for (int n = 0; n < kPaletteEntries; ++n) {
+      const uint8_t* rgb = cycle->FrameColour(a, n);
+      colours[n] = GifColorType{rgb[0], rgb[1], rgb[2]};
+    }
     ColorMapObject* map = GifMakeMapObject(kPaletteEntries, colours);
     if (map == nullptr) return fail(E_GIF_ERR_NOT_ENOUGH_MEM);
     const int put = EGifPutImageDesc(gif, 0, 0, kMapEdge, kMapEdge, false, map);
     GifFreeMapObject(map);
     if (put != GIF_OK) return fail(gif->Error);
     for (int r = 0; r < kMapEdge; ++r)
-      if (EGifPutLine(gif, rows.data() + r * kMapEdge, kMapEdge) != GIF_OK) return fail(gif->Error);
+      if (EGifPutLine(gif, rows + r * kMapEdge, kMapEdge) != GIF_OK) return fail(gif->Error);
   }
   if (EGifCloseFile(gif, &error) != GIF_OK) return GifFailure(path, error);
   return WriteFileAtomically(path, bytes.data(), bytes.size());

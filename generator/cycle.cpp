@@ -1,0 +1,18 @@
+#include "cycle.h"
+
+void MakeCycle(const PatternGenerator& g, bool bottomUp, int delayCentiseconds, Cycle& cycle) {
+  // The BMP pixel array is the one source of the indices, so every format agrees with it.
+  uint8_t packed[kPixelBytes];
+  BuildFramePixels(g, packed);
+  for (int row = 0; row < Cycle::kEdge; ++row) {
+    const uint8_t* source = packed + (bottomUp ? Cycle::kEdge - 1 - row : row) * (kMapEdge / 2);
+    uint8_t* out = cycle.pixels + row * Cycle::kEdge;
+    for (int m = 0; m < kMapEdge / 2; ++m) {
+      out[2 * m] = source[m] >> 4;
+      out[2 * m + 1] = source[m] & 15;
+    }
+  }
+  for (int k = 0; k < kPaletteEntries; ++k)
+    for (int c = 0; c < kChannels; ++c) cycle.palette[k][c] = static_cast<uint8_t>(g.palette[k][c]);
+  cycle.delayCentiseconds = delayCentiseconds;
+}
