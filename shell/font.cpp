@@ -86,6 +86,22 @@ const std::optional<FaceFile>& FindFace() {
   return face;
 }
 
+// Calls visit with every code point of the code page 932 text, in order, while it returns
+// true.
+template <typename Visit>
+void ForEachCodePoint(const char* text, Visit&& visit) {
+  const size_t length = std::strlen(text);
+  size_t done = 0;
+  char32_t codePoints[128];
+  while (done < length) {
+    const Cp932Chunk chunk = DecodeCp932(text + done, length - done, codePoints, 128);
+    if (chunk.bytesRead == 0) return;
+    done += chunk.bytesRead;
+    for (size_t i = 0; i < chunk.codePoints; ++i)
+      if (!visit(codePoints[i])) return;
+  }
+}
+
 int Pixels(FT_Pos value26dot6) {
   return static_cast<int>((value26dot6 + 32) >> 6);
 }
@@ -171,16 +187,10 @@ const Glyph& FindGlyph(Font& font, char32_t codePoint) {
 
 int32_t FontTextWidth(Font& font, const char* text) {
   int64_t width = 0;
-  const size_t length = std::strlen(text);
-  size_t done = 0;
-  char32_t codePoints[128];
-  while (done < length) {
-    const Cp932Chunk chunk = DecodeCp932(text + done, length - done, codePoints, 128);
-    if (chunk.bytesRead == 0) break;
-    done += chunk.bytesRead;
-    for (size_t i = 0; i < chunk.codePoints; ++i)
-      if (codePoints[i] >= 0x20) width += FindGlyph(font, codePoints[i]).advance;
-  }
+  ForEachCodePoint(text, [&](char32_t c) {
+    if (c >= 0x20) width += FindGlyph(font, c).advance;
+    return true;
+  });
   return static_cast<int32_t>(std::min<int64_t>(width, INT32_MAX));
 }
 
@@ -193,33 +203,24 @@ void DrawFontText(Font& font, Rasterizer& device, int32_t x, int32_t y, const ch
   int64_t penX = x;
   int64_t lineTop = y;
   bool afterCarriageReturn = false;
-  const size_t length = std::strlen(text);
-  size_t done = 0;
-  char32_t codePoints[128];
-  while (done < length) {
-    const Cp932Chunk chunk = DecodeCp932(text + done, length - done, codePoints, 128);
-    if (chunk.bytesRead == 0) break;
-    done += chunk.bytesRead;
-    for (size_t i = 0; i < chunk.codePoints; ++i) {
-      const char32_t c = codePoints[i];
-      if (c == U'\n' || c == U'\r') {
-        const bool secondHalf = c == U'\n' && afterCarriageReturn;
-        afterCarriageReturn = c == U'\r';
-        if (secondHalf) continue;
-        penX = x;
-        lineTop += font.lineSpacing;
-        // Every further line lies below the box.
-        if (lineTop >= screenBottom) return;
-        continue;
-      }
-      afterCarriageReturn = false;
-      if (c < 0x20 || penX >= screenRight) continue;  // past the right edge until the next line
-      const Glyph& glyph = FindGlyph(font, c);
-      if (glyph.rows > 0) {
-        DrawCoverage(device, penX + glyph.left, lineTop + font.ascender - glyph.top, glyph.width,
-                     glyph.rows, glyph.width, font.coverage.data() + glyph.offset, clip);
-      }
-      penX += glyph.advance;
+  ForEachCodePoint(text, [&](char32_t c) {
+    if (c == U'\n' || c == U'\r') {
+      const bool secondHalf = c == U'\n' && afterCarriageReturn;
+      afterCarriageReturn = c == U'\r';
+      if (secondHalf) return true;
+      penX = x;
+      lineTop += font.lineSpacing;
+      // Every further line lies below the box.
+      return lineTop < screenBottom;
     }
-  }
+    afterCarriageReturn = false;
+    if (c < 0x20 || penX >= screenRight) return true;  // past the right edge until the next line
+    const Glyph& glyph = FindGlyph(font, c);
+    if (glyph.rows > 0) {
+      DrawCoverage(device, penX + glyph.left, lineTop + font.ascender - glyph.top, glyph.width,
+                   glyph.rows, glyph.width, font.coverage.data() + glyph.offset, clip);
+    }
+    penX += glyph.advance;
+    return true;
+  });
 }
