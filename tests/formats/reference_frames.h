@@ -1,0 +1,78 @@
+#pragma once
+// What every export format is checked against: the BMP frames themselves, exported by the
+// generator and read back here the way an image viewer reads them (rows top-down, whatever
+// the template's row order), as 0xRRGGBB pictures.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "cycle.h"
+#include "frame_export.h"
+#include "pattern_generator.h"
+#include "temp_folder.h"
+
+// The settings a format test runs under.
+struct CycleCase {
+  const char* name;
+  int sizeExpX;
+  int sizeExpY;
+  bool bottomUp;  // the template's row order
+  int reverseX;
+  int reverseY;
+};
+
+inline const CycleCase kCycleCases[] = {
+    {"Tile64x64BottomUp", 6, 6, true, 0, 0},
+    {"Tile256x256BottomUp", 8, 8, true, 1, 0},
+    {"Tile256x256TopDown", 8, 8, false, 0, 1},
+    {"Tile16x256Mirrored", 4, 8, true, 1, 1},
+};
+
+// A picture as an image viewer shows it: 0xRRGGBB, row-major, top row first.
+using Picture = std::vector<uint32_t>;
+
+struct ReferenceFrames {
+  std::unique_ptr<PatternGenerator> g;
+  std::string header;            // the template used
+  Picture frames[kFrameCount];   // BMP frame a as shown
+  std::unique_ptr<Cycle> cycle;  // what the writers take
+};
+
+// Exports the sixteen BMP frames in the current working directory (a TempFolder) for the
+// case and reads them back.
+inline ReferenceFrames MakeReferenceFrames(const CycleCase& c, int delayCentiseconds = 2) {
+  ReferenceFrames r;
+  r.header = FrameTemplate(c.bottomUp ? 256 : -256);
+  WriteText("a.bmp", r.header);
+  WriteText("savedata/pat0.txt", "32,32,1,1,4\n10,50,2,1,-3\n60,8,1,2,2\n0,0,0,0,0\n0,0,1,0");
+  WriteText("savedata/pal0.txt", "900000001000000000000900000001000010000000900000");
+  r.g = std::make_unique<PatternGenerator>();
+  PatternGenerator& g = *r.g;
+  g.sizeExpX = c.sizeExpX;
+  g.sizeExpY = c.sizeExpY;
+  g.reverseX = c.reverseX;
+  g.reverseY = c.reverseY;
+  g.UpdateTileSize();
+  if (!g.ExportFrames()) return r;  // frames stay empty: the test's comparison fails
+  for (int a = 0; a < kFrameCount; ++a) {
+    const std::string file = ReadText(FrameFileName(g.idLetter, a));
+    if (file.size() != static_cast<size_t>(kFrameBytes)) continue;
+    const auto* bytes = reinterpret_cast<const uint8_t*>(file.data());
+    Picture& picture = r.frames[a];
+    picture.resize(256 * 256);
+    for (int stored = 0; stored < 256; ++stored) {
+      const int shown = c.bottomUp ? 255 - stored : stored;
+      for (int x = 0; x < 256; ++x) {
+        const uint8_t byte = bytes[118 + stored * 128 + x / 2];
+        const int index = x % 2 == 0 ? byte >> 4 : byte & 15;
+        const uint8_t* quad = bytes + 54 + 4 * index;  // blue, green, red, 0
+        picture[shown * 256 + x] = uint32_t{quad[2]} << 16 | uint32_t{quad[1]} << 8 | quad[0];
+      }
+    }
+  }
+  r.cycle = std::make_unique<Cycle>();
+  MakeCycle(g, c.bottomUp, delayCentiseconds, *r.cycle);
+  return r;
+}
