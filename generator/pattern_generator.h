@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "data_folder.h"
 #include "frame_clock.h"
 #include "result.h"
 
@@ -73,6 +74,8 @@ struct PatternGenerator {
   std::unique_ptr<FrameClock, void (*)(FrameClock*)> clock;
   Rasterizer* const* deviceRef;
   Canvas* canvas;
+  // The BMP header template of the export, relative to the working directory or absolute.
+  std::string templatePath = kFrameTemplateFile;
 
   // Zeroes every field, then initialises: 64 x 64 tile, pattern 0 and palette 0 loaded from
   // the working directory, palette rebuilt, map synthesised, preview running.
@@ -99,7 +102,7 @@ struct PatternGenerator {
 
   void Synthesize();
   void RebuildPalette();
-  // Writes result/<id>A.bmp .. result/<id>P.bmp from the template a.bmp.
+  // Writes result/<id>A.bmp .. result/<id>P.bmp from the template at templatePath.
   Result ExportFrames();
 };
 

@@ -3,7 +3,9 @@
 // white texture. FillRect and DrawText are the only ways anything reaches the screen.
 
 #include <cstdint>
+#include <string>
 
+#include "data_folder.h"
 #include "editor_canvas.h"
 #include "rasterizer.h"
 #include "result.h"
@@ -22,8 +24,10 @@ struct Canvas {
   Texture* textures[kTextureSlots] = {};
 };
 
-// Loads "siro.bmp" (working directory) into slot 0 and creates the sprite batch.
-Result SetupCanvas(Canvas& canvas, Rasterizer* device);
+// Loads the white texture (by default "siro.bmp" in the working directory) into slot 0 and
+// creates the sprite batch.
+Result SetupCanvas(Canvas& canvas, Rasterizer* device,
+                   const std::string& whiteTexturePath = kWhiteTextureFile);
 // (Re)creates font slot index with the given cell height; always true.
 bool MakeFont(Canvas& canvas, int index, int height);
 // Whether font slot index holds a font (no Japanese face installed leaves the slots empty).

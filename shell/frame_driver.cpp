@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 #include "editor_frame.h"
 #include "keyboard.h"
@@ -11,6 +12,7 @@ namespace {
 // The one generator: made on the first frame (it is far too big for the stack) and
 // destroyed at process exit, which also releases the keyboard through its clock.
 PatternGenerator* theGenerator = nullptr;
+std::string frameTemplate = kFrameTemplateFile;
 
 void DestroyGenerator() {
   delete theGenerator;
@@ -20,6 +22,7 @@ void DestroyGenerator() {
 PatternGenerator& TheGenerator() {
   if (theGenerator == nullptr) {
     theGenerator = new PatternGenerator();
+    theGenerator->templatePath = frameTemplate;
     std::atexit(DestroyGenerator);
   }
   return *theGenerator;
@@ -48,6 +51,11 @@ void MakeFonts(Canvas& canvas) {
 }
 
 }  // namespace
+
+void UseFrameTemplate(std::string path) {
+  frameTemplate = std::move(path);
+  if (theGenerator != nullptr) theGenerator->templatePath = frameTemplate;
+}
 
 void RunFrame(Canvas& canvas, DisplayDevice& display, SDL_Window* window) {
   // Without a back buffer there is nothing to clear: no scene and no presentation.

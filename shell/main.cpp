@@ -9,8 +9,8 @@
 #include "display_device.h"
 #include "display_mode.h"
 #include "main_loop.h"
+#include "program_data.h"
 #include "program_window.h"
-#include "working_directory.h"
 
 namespace {
 
@@ -23,9 +23,8 @@ int Fail(const std::string& message) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string error;
-  if (!EnterExecutableDirectory(error))
-    std::fprintf(stderr, "quilmorante: %s; data files are looked for here\n", error.c_str());
+  const DataLayout layout = ProcessDataLayout();
+  if (Result entered = EnterProgramData(layout); !entered) return Fail(entered.message);
   const bool fullScreen = FullScreenRequested(argc, argv);
 
   // SIGINT and SIGTERM arrive as SDL_QUIT and take the same path as closing the window.
@@ -43,7 +42,8 @@ int main(int argc, char** argv) {
   if (Result created = CreateDisplay(display, window, fullScreen); !created)
     return Fail("cannot create the display device: " + created.message);
   Canvas canvas;
-  if (Result ready = SetupCanvas(canvas, display.device); !ready) {
+  if (Result ready = SetupCanvas(canvas, display.device, ResourcePath(layout, kWhiteTextureFile));
+      !ready) {
     ReleaseCanvas(canvas);
     ReleaseDisplay(display);
     return Fail(ready.message);
