@@ -6,9 +6,12 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 
+#include "frame_export.h"
+#include "pattern_generator.h"
 #include "temp_folder.h"
 
 namespace fs = std::filesystem;
@@ -220,6 +223,23 @@ TEST_F(FirstStart, EnterMakesTheDataFolderTheWorkingDirectory) {
   ASSERT_TRUE(EnterWorkFolder(layout));
   EXPECT_EQ(fs::current_path(), fs::canonical(Work()));
   EXPECT_EQ(ReadText("savedata/pat1.txt"), "example pattern 1");
+}
+
+// The installed export: slots and frames in the user's data folder, a.bmp from share.
+TEST_F(FirstStart, ExportReadsTheInstalledTemplate) {
+  WriteText("usr/share/quilmorante/a.bmp", FrameTemplate());
+  ASSERT_TRUE(EnterWorkFolder(layout));
+  auto g = std::make_unique<PatternGenerator>();
+  g->templatePath = ResourcePath(layout, kFrameTemplateFile);
+  ASSERT_TRUE(g->ExportFrames());
+  EXPECT_FALSE(fs::exists(Work() / "a.bmp"));
+  for (int a = 0; a < kFrameCount; ++a)
+    EXPECT_EQ(fs::file_size(Work() / FrameFileName('A', a)), static_cast<uintmax_t>(kFrameBytes));
+  // A missing installed template is named with its full path.
+  fs::remove(folder.path() / "usr/share/quilmorante/a.bmp");
+  const Result result = g->ExportFrames();
+  EXPECT_FALSE(result);
+  EXPECT_NE(result.message.find(g->templatePath), std::string::npos) << result.message;
 }
 
 TEST_F(FirstStart, ADataFolderThatIsAFileFails) {
