@@ -1,28 +1,47 @@
 #!/usr/bin/env bash
 # Sets up a Debian 12 machine for QUILMORANTE, builds it, then runs the editor or the tests.
-#   ./quickstart.sh run    install what is missing, build, start the editor
-#   ./quickstart.sh packages   print the Debian packages the project needs
-#   ./quickstart.sh test   install what is missing, build, run every test: the unit and
-#                          program tests, the same under AddressSanitizer and
-#                          UndefinedBehaviorSanitizer, and the fuzz target for a minute
+#   ./quickstart.sh run        install what the program needs, build it, start the editor
+#   ./quickstart.sh test       install what the tests need as well, build, check formatting,
+#                              run every test: the unit and program tests, the same under
+#                              AddressSanitizer and UndefinedBehaviorSanitizer, and the fuzz
+#                              target for a minute
+#   ./quickstart.sh packages   print the Debian packages CI needs (everything `test` uses and
+#                              the .deb check, tests/install/deb_check.py)
+# The build trees are the presets of CMakePresets.json: build/, build-sanitize/, build-fuzz/.
 set -euo pipefail
 cd "$(dirname "$0")"
 job=${1:-run}
 
-packages=(
-  cmake make g++ clang libclang-rt-14-dev pkg-config clang-format python3
-  libgtest-dev libgmock-dev googletest libbenchmark-dev
+# What building and running the editor and the export tool needs.
+run_packages=(
+  cmake make g++ pkg-config
   libsdl2-dev libfreetype-dev libfontconfig-dev fonts-ipafont-gothic libgif-dev
-  xvfb xdotool x11-utils
 )
-# `./quickstart.sh packages` lists what the project needs, for CI's own install step.
-if [ "$job" = packages ]; then
-  echo "${packages[@]}"
-  exit 0
-fi
+# What the tests, benchmarks, sanitizer and fuzz builds, the format check and the .deb check
+# need on top.
+test_packages=(
+  "${run_packages[@]}"
+  clang libclang-rt-14-dev clang-format python3
+  libgtest-dev libgmock-dev googletest libbenchmark-dev
+  xvfb xdotool x11-utils
+  dpkg-dev file
+)
+
+case "$job" in
+  packages)
+    echo "${test_packages[@]}"
+    exit 0
+    ;;
+  run) needed=("${run_packages[@]}") ;;
+  test) needed=("${test_packages[@]}") ;;
+  *)
+    echo "usage: $0 [run|test|packages]" >&2
+    exit 2
+    ;;
+esac
 
 missing=()
-for p in "${packages[@]}"; do
+for p in "${needed[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
 if [ ${#missing[@]} -gt 0 ]; then
@@ -34,37 +53,43 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 jobs=$(nproc)
-cmake -S . -B build -DCMAKE_BUILD_TYPE=Release
-cmake --build build -j"$jobs"
 
 case "$job" in
   run)
+    # Neither GoogleTest nor Google Benchmark: only the programs are built.
+    cmake --preset default -DBUILD_TESTING=OFF -DQUILMORANTE_BENCH=OFF
+    cmake --build --preset default -j"$jobs"
     exec ./build/quilmorante
     ;;
   test)
+    # Every tracked C++ file must already be formatted as .clang-format says.
+    if git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
+      mapfile -d '' sources < <(git ls-files -z -- '*.cpp' '*.h')
+    else
+      mapfile -d '' sources < <(find . -path './build*' -prune -o \( -name '*.cpp' -o -name '*.h' \) -print0)
+    fi
+    clang-format --dry-run -Werror "${sources[@]}"
+    echo "format: ${#sources[@]} files formatted"
+
+    cmake --preset default -DBUILD_TESTING=ON -DQUILMORANTE_BENCH=ON
+    cmake --build --preset default -j"$jobs"
     ctest --test-dir build --output-on-failure -j"$jobs"
 
     # The same tests under the sanitizers; any report fails the run.
-    cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILMORANTE_SANITIZE=ON \
-      -DQUILMORANTE_BENCH=OFF
-    cmake --build build-sanitize -j"$jobs"
+    cmake --preset sanitize
+    cmake --build --preset sanitize -j"$jobs"
     ASAN_OPTIONS=abort_on_error=1:detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
       LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp \
       ctest --test-dir build-sanitize --output-on-failure -j"$jobs"
 
     # Arbitrary save files through loading, synthesis, palette and export, for a minute.
-    CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-      -DQUILMORANTE_FUZZ=ON -DQUILMORANTE_BENCH=OFF
-    cmake --build build-fuzz -j"$jobs" --target save_file_fuzzer
+    cmake --preset fuzz
+    cmake --build --preset fuzz -j"$jobs"
     mkdir -p build-fuzz/corpus
     cp data/savedata/*.txt build-fuzz/corpus/
     # Absolute paths: the target works inside a folder of its own.
     ./build-fuzz/save_file_fuzzer -max_total_time=60 -rss_limit_mb=2048 \
       -artifact_prefix="$PWD/build-fuzz/" "$PWD/build-fuzz/corpus"
     echo "fuzz: no findings in 60 s"
-    ;;
-  *)
-    echo "usage: $0 [run|test]" >&2
-    exit 2
     ;;
 esac

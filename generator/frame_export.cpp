@@ -7,10 +7,9 @@
 
 #include "safe_file.h"
 
-Result ReadFrameTemplate(uint8_t header[kHeaderBytes]) {
-  std::FILE* file = std::fopen("a.bmp", "rb");
-  if (file == nullptr)
-    return Result::Fail(std::string("a.bmp: cannot open: ") + std::strerror(errno));
+Result ReadFrameTemplate(uint8_t header[kHeaderBytes], const std::string& path) {
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) return Result::Fail(path + ": cannot open: " + std::strerror(errno));
   const std::size_t got = std::fread(header, 1, kHeaderBytes, file);
   std::fclose(file);
   // A short template would give frames with made-up header bytes: refuse it instead.
@@ -101,7 +100,7 @@ Result PatternGenerator::ExportFrames() {
   RebuildPalette();
   uint8_t file[kFrameBytes];
   // The template is checked before any frame is written, so a bad one leaves result/ alone.
-  if (Result header = ReadFrameTemplate(file); !header) return header;
+  if (Result header = ReadFrameTemplate(file, templatePath); !header) return header;
   BuildFramePixels(*this, file + kHeaderBytes + kColourTableBytes);
   if (Result folder = EnsureDirectory("result"); !folder) return folder;
   RemoveStaleTemporaries("result");

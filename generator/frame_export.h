@@ -3,7 +3,9 @@
 // and the pixel array and differ only in their colour tables, each rotated one entry on.
 
 #include <cstdint>
+#include <string>
 
+#include "data_folder.h"
 #include "pattern_generator.h"
 
 constexpr int kFrameCount = 16;
@@ -12,9 +14,10 @@ constexpr int kColourTableBytes = 16 * 4;
 constexpr int kPixelBytes = kMapEdge * kMapEdge / 2;
 constexpr int kFrameBytes = kHeaderBytes + kColourTableBytes + kPixelBytes;  // 32886
 
-// Reads the first 54 bytes of "a.bmp"; a missing or shorter template fails, and so does one
-// that CheckFrameTemplate refuses.
-Result ReadFrameTemplate(uint8_t header[kHeaderBytes]);
+// Reads the first 54 bytes of the template (by default "a.bmp" in the working directory); a
+// missing or shorter template fails, and so does one that CheckFrameTemplate refuses.
+Result ReadFrameTemplate(uint8_t header[kHeaderBytes],
+                         const std::string& path = kFrameTemplateFile);
 
 // Fails, naming a.bmp and the first wrong field, unless the header makes the frames
 // uncompressed 256 x 256 BMPs of 4 bits per pixel with one plane and their pixels at 118

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "data_folder.h"
 #include "frame_clock.h"
 #include "result.h"
 #include "status_line.h"
@@ -85,6 +86,8 @@ struct PatternGenerator {
   std::unique_ptr<FrameClock, void (*)(FrameClock*)> clock;
   Rasterizer* const* deviceRef;
   Canvas* canvas;
+  // The BMP header template of the export, relative to the working directory or absolute.
+  std::string templatePath = kFrameTemplateFile;
   // What the editor's status line shows; empty at start.
   StatusLine status;
 
@@ -113,7 +116,7 @@ struct PatternGenerator {
 
   void Synthesize();
   void RebuildPalette();
-  // Writes result/<id>A.bmp .. result/<id>P.bmp from the template a.bmp.
+  // Writes result/<id>A.bmp .. result/<id>P.bmp from the template at templatePath.
   Result ExportFrames();
 };
 

@@ -8,8 +8,6 @@
 
 namespace {
 
-constexpr const char* kWhiteTextureFile = "siro.bmp";
-
 Font* FontAt(const Canvas& canvas, int index) {
   return index >= 0 && index < kFontSlots ? canvas.fonts[index] : nullptr;
 }
@@ -33,12 +31,13 @@ int32_t ForwardTextWidth(void* target, const char* text, int fontIndex) {
 
 }  // namespace
 
-Result SetupCanvas(Canvas& canvas, Rasterizer* device) {
+Result SetupCanvas(Canvas& canvas, Rasterizer* device, const std::string& whiteTexturePath) {
   if (device == nullptr) return Result::Fail("cannot set up the canvas: no back buffer");
   // Setting up again replaces what an earlier set-up made rather than leaking it.
   ReleaseTexture(canvas.textures[0]);
   ReleaseSpriteBatch(canvas.sprite);
-  if (Result loaded = LoadTexture(kWhiteTextureFile, canvas.textures[0]); !loaded) return loaded;
+  if (Result loaded = LoadTexture(whiteTexturePath.c_str(), canvas.textures[0]); !loaded)
+    return loaded;
   canvas.sprite = CreateSpriteBatch(device);
   if (canvas.sprite == nullptr) return Result::Fail("cannot set up the canvas: no sprite batch");
   return Result::Ok();

@@ -3,7 +3,9 @@
 // white texture. FillRect and DrawText are the only ways anything reaches the screen.
 
 #include <cstdint>
+#include <string>
 
+#include "data_folder.h"
 #include "editor_canvas.h"
 #include "rasterizer.h"
 #include "result.h"
@@ -21,8 +23,10 @@ struct Canvas {
   Texture* textures[kTextureSlots] = {};
 };
 
-// Loads "siro.bmp" (working directory) into slot 0 and creates the sprite batch.
-Result SetupCanvas(Canvas& canvas, Rasterizer* device);
+// Loads the white texture (by default "siro.bmp" in the working directory) into slot 0 and
+// creates the sprite batch.
+Result SetupCanvas(Canvas& canvas, Rasterizer* device,
+                   const std::string& whiteTexturePath = kWhiteTextureFile);
 // (Re)creates font slot index with the given cell height; always true.
 bool MakeFont(Canvas& canvas, int index, int height);
 // MakeFont for slots 0..3 in order at their heights (kFontHeights); how many hold a font.

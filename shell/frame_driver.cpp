@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 #include "editor_frame.h"
 #include "keyboard.h"
@@ -13,6 +14,7 @@ namespace {
 // The one generator: made on the first frame (it is far too big for the stack) and
 // destroyed at process exit, which also releases the keyboard through its clock.
 PatternGenerator* theGenerator = nullptr;
+std::string frameTemplate = kFrameTemplateFile;
 
 void DestroyGenerator() {
   delete theGenerator;
@@ -22,6 +24,7 @@ void DestroyGenerator() {
 PatternGenerator& TheGenerator() {
   if (theGenerator == nullptr) {
     theGenerator = new PatternGenerator();
+    theGenerator->templatePath = frameTemplate;
     std::atexit(DestroyGenerator);
   }
   return *theGenerator;
@@ -43,6 +46,11 @@ void MakeFontsOrWarn(Canvas& canvas) {
 
 PatternGenerator* ExistingGenerator() {
   return theGenerator;
+}
+
+void UseFrameTemplate(std::string path) {
+  frameTemplate = std::move(path);
+  if (theGenerator != nullptr) theGenerator->templatePath = frameTemplate;
 }
 
 void RunFrame(Canvas& canvas, DisplayDevice& display, SDL_Window* window) {

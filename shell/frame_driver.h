@@ -3,9 +3,15 @@
 
 #include <SDL2/SDL_video.h>
 
+#include <string>
+
 #include "canvas.h"
 #include "display_device.h"
 #include "pattern_generator.h"
+
+// The export template the generator made by the first frame reads (default "a.bmp" in the
+// working directory); call before the first frame.
+void UseFrameTemplate(std::string path);
 
 // Clears the back buffer to opaque black and the depth to 1.0, creates the one
 // PatternGenerator on the first frame, runs FrameBody and presents; a failed presentation

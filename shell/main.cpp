@@ -12,10 +12,10 @@
 #include "font.h"
 #include "frame_driver.h"
 #include "main_loop.h"
+#include "program_data.h"
 #include "program_window.h"
 #include "safe_file.h"
 #include "unsaved_work.h"
-#include "working_directory.h"
 
 namespace {
 
@@ -50,9 +50,8 @@ void KeepUnsavedWorkAtExit() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string error;
-  if (!EnterExecutableDirectory(error))
-    std::fprintf(stderr, "quilmorante: %s; data files are looked for here\n", error.c_str());
+  const DataLayout layout = ProcessDataLayout();
+  if (Result entered = EnterProgramData(layout); !entered) return Fail(entered.message);
   const bool fullScreen = FullScreenRequested(argc, argv);
   RemoveStaleTemporariesAtStart();
 
@@ -72,7 +71,8 @@ int main(int argc, char** argv) {
   if (Result created = CreateDisplay(display, window, fullScreen); !created)
     return Fail("cannot create the display device: " + created.message);
   Canvas canvas;
-  if (Result ready = SetupCanvas(canvas, display.device); !ready) {
+  if (Result ready = SetupCanvas(canvas, display.device, ResourcePath(layout, kWhiteTextureFile));
+      !ready) {
     ReleaseCanvas(canvas);
     ReleaseDisplay(display);
     return Fail(ready.message);

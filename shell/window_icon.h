@@ -1,5 +1,5 @@
 #pragma once
-// The window's icon: a 32 x 32 picture in 16 colours, made in code so nothing has to ship.
+// The window's icon: the 32 x 32 picture in 16 colours of window_icon_pixels.h.
 
 #include <SDL2/SDL_surface.h>
 

@@ -14,6 +14,7 @@
 #include <string>
 
 #include "cycle_gif.h"
+#include "data_folder.h"
 #include "frame_export.h"
 #include "pattern_generator.h"
 
@@ -23,7 +24,8 @@ constexpr const char* kUsage =
     "usage: quilmorante-export [options]\n"
     "Writes the sixteen colour-cycle frames result/<id>A.bmp .. result/<id>P.bmp.\n"
     "  --data DIR     folder with savedata/ and a.bmp; receives result/\n"
-    "                 (default: the folder of this program)\n"
+    "                 (default: the folder of this program, or when installed\n"
+    "                 $XDG_DATA_HOME/quilmorante, ~/.local/share/quilmorante)\n"
     "  --pattern N    pattern file savedata/patN.txt, 0..99 (default 0)\n"
     "  --palette N    palette file savedata/palN.txt, 0..99 (default 0)\n"
     "  --id L         identification letter A..Z, first letter of the file names (default A)\n"
@@ -66,16 +68,6 @@ std::optional<int> ParseEdgeExponent(const std::string& text) {
   for (int e = kMinTileExp; e <= kMaxTileExp; ++e)
     if (*edge == (1 << e)) return e;
   return std::nullopt;
-}
-
-std::string ExecutableFolder() {
-  char path[PATH_MAX];
-  const ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
-  if (n <= 0) return ".";
-  path[n] = '\0';
-  std::string text(path);
-  const std::size_t slash = text.rfind('/');
-  return slash == std::string::npos ? "." : (slash == 0 ? "/" : text.substr(0, slash));
 }
 
 std::string Absolute(const std::string& path) {
@@ -157,7 +149,23 @@ Options Parse(int argc, char** argv) {
 
 int main(int argc, char** argv) {
   Options options = Parse(argc, argv);
-  if (options.dataDir.empty()) options.dataDir = ExecutableFolder();
+  // The same layout rule as the editor's (data_folder.h); --data names the folder instead.
+  const DataLayout layout = ProcessDataLayout();
+  std::string templatePath;
+  if (options.dataDir.empty()) {
+    if (Result prepared = PrepareWorkFolder(layout); !prepared) {
+      std::fprintf(stderr, "quilmorante-export: %s\n", prepared.message.c_str());
+      return 1;
+    }
+    if (layout.installed)
+      std::fprintf(stderr,
+                   "quilmorante-export: slots (savedata/) and exports (result/) are in %s\n",
+                   layout.workFolder.c_str());
+    options.dataDir = layout.workFolder.empty() ? "." : layout.workFolder;
+    templatePath = ResourcePath(layout, kFrameTemplateFile);
+  } else {
+    templatePath = FrameTemplateForDataFolder(layout, options.dataDir);
+  }
   const std::string gifPath = Absolute(options.gif);
   if (::chdir(options.dataDir.c_str()) != 0) {
     std::fprintf(stderr, "quilmorante-export: %s: cannot enter folder: %s\n",
@@ -176,9 +184,12 @@ int main(int argc, char** argv) {
   g.sizeExpY = options.sizeExpY;
   g.UpdateTileSize();
   g.mosaicLevel = options.mosaic;
+  g.templatePath = templatePath;
 
   if (Result result = g.ExportFrames(); !result) {
-    std::fprintf(stderr, "quilmorante-export: %s/%s\n", options.dataDir.c_str(),
+    // Messages name paths relative to the data folder, or absolute ones.
+    const char* folder = result.message.rfind('/', 0) == 0 ? "" : options.dataDir.c_str();
+    std::fprintf(stderr, "quilmorante-export: %s%s%s\n", folder, *folder != '\0' ? "/" : "",
                  result.message.c_str());
     return 1;
   }
@@ -188,7 +199,7 @@ int main(int argc, char** argv) {
 
   if (!gifPath.empty()) {
     uint8_t header[kHeaderBytes];
-    Result result = ReadFrameTemplate(header);
+    Result result = ReadFrameTemplate(header, templatePath);
     if (result) result = WriteCycleGif(gifPath, g, header, options.delay);
     if (!result) {
       std::fprintf(stderr, "quilmorante-export: %s\n", result.message.c_str());

@@ -1,0 +1,204 @@
+#include "data_folder.h"
+
+#include <dirent.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "safe_file.h"
+
+namespace {
+
+constexpr const char* kProgramFolder = "quilmorante";
+// Relative to the executable's folder in the installed layout (P/bin -> P/share/quilmorante).
+constexpr const char* kInstalledData = "share/quilmorante";
+constexpr const char* kSlotFolder = "savedata";
+// The example slots in the installed data folder.
+constexpr const char* kExampleFolder = "examples";
+constexpr const char* kResultFolder = "result";
+
+std::string Join(const std::string& folder, const std::string& name) {
+  if (folder.empty()) return name;
+  return folder.back() == '/' ? folder + name : folder + "/" + name;
+}
+
+// The folder that holds `folder`: "/usr/bin" -> "/usr", "/bin" -> "/".
+std::string Parent(const std::string& folder) {
+  std::string path = folder;
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
+  const std::size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+bool IsFile(const std::string& path) {
+  struct stat info {};
+  return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+bool IsFolder(const std::string& path) {
+  struct stat info {};
+  return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+std::string Describe(const std::string& path, const char* what, int error) {
+  return path + ": " + what + ": " + std::strerror(error);
+}
+
+// Creates the folder and every missing parent. New folders are private to the user, as the
+// XDG specification asks for the folders it names.
+Result MakeFolders(const std::string& path) {
+  std::size_t at = 0;
+  while (at != std::string::npos) {
+    at = path.find('/', at + 1);
+    const std::string prefix = path.substr(0, at);
+    if (prefix.empty() || IsFolder(prefix)) continue;
+    if (::mkdir(prefix.c_str(), 0700) != 0 && !(errno == EEXIST && IsFolder(prefix)))
+      return Result::Fail(
+          Describe(prefix, "cannot create folder", errno == EEXIST ? ENOTDIR : errno));
+  }
+  return {};
+}
+
+Result ReadWholeFile(const std::string& path, std::vector<unsigned char>& bytes) {
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) return Result::Fail(Describe(path, "cannot open", errno));
+  bytes.clear();
+  unsigned char buffer[4096];
+  std::size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+    bytes.insert(bytes.end(), buffer, buffer + n);
+  const bool failed = std::ferror(file) != 0;
+  const int error = errno;
+  std::fclose(file);
+  if (failed) return Result::Fail(Describe(path, "cannot read", error));
+  return {};
+}
+
+// The example slots shipped in `folder`, sorted; none when the folder is missing.
+Result ExampleSlots(const std::string& folder, std::vector<std::string>& names) {
+  names.clear();
+  DIR* dir = ::opendir(folder.c_str());
+  if (dir == nullptr) {
+    if (errno == ENOENT) return {};
+    return Result::Fail(Describe(folder, "cannot list", errno));
+  }
+  while (const dirent* entry = ::readdir(dir)) {
+    const std::string name = entry->d_name;
+    if (name.size() > 4 && name.compare(name.size() - 4, 4, ".txt") == 0 &&
+        IsFile(Join(folder, name)))
+      names.push_back(name);
+  }
+  ::closedir(dir);
+  std::sort(names.begin(), names.end());
+  return {};
+}
+
+}  // namespace
+
+LayoutEnvironment LayoutEnvironment::FromProcess() {
+  LayoutEnvironment environment;
+  if (const char* value = std::getenv("XDG_DATA_HOME")) environment.xdgDataHome = value;
+  if (const char* value = std::getenv("HOME")) environment.home = value;
+  if (environment.home.empty()) {
+    std::vector<char> buffer(16384);
+    passwd entry{};
+    passwd* found = nullptr;
+    if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 &&
+        found != nullptr && found->pw_dir != nullptr)
+      environment.home = found->pw_dir;
+  }
+  return environment;
+}
+
+std::string ExecutableFolder() {
+  std::vector<char> buffer(256);
+  for (;;) {
+    const ssize_t length = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
+    if (length <= 0) return {};
+    if (static_cast<std::size_t>(length) < buffer.size()) {
+      const std::string path(buffer.data(), static_cast<std::size_t>(length));
+      if (path.find('/') == std::string::npos) return {};
+      return Parent(path);
+    }
+    // The link may have been cut off: try again with room to spare.
+    if (buffer.size() >= 65536) return {};
+    buffer.resize(buffer.size() * 2);
+  }
+}
+
+std::string UserDataFolder(const LayoutEnvironment& environment) {
+  if (!environment.xdgDataHome.empty() && environment.xdgDataHome[0] == '/')
+    return Join(environment.xdgDataHome, kProgramFolder);
+  if (!environment.home.empty() && environment.home[0] == '/')
+    return Join(Join(environment.home, ".local/share"), kProgramFolder);
+  return {};
+}
+
+DataLayout DecideDataLayout(const std::string& executableFolder,
+                            const LayoutEnvironment& environment) {
+  const DataLayout beside{executableFolder, executableFolder, false};
+  if (executableFolder.empty()) return beside;
+  if (IsFile(Join(executableFolder, kWhiteTextureFile))) return beside;
+  const std::string installed = Join(Parent(executableFolder), kInstalledData);
+  if (IsFile(Join(installed, kWhiteTextureFile)))
+    return DataLayout{UserDataFolder(environment), installed, true};
+  return beside;
+}
+
+DataLayout ProcessDataLayout() {
+  return DecideDataLayout(ExecutableFolder(), LayoutEnvironment::FromProcess());
+}
+
+std::string ResourcePath(const DataLayout& layout, const char* name) {
+  return Join(layout.resourceFolder, name);
+}
+
+std::string FrameTemplateForDataFolder(const DataLayout& layout, const std::string& dataFolder) {
+  if (layout.installed && !IsFile(Join(dataFolder, kFrameTemplateFile)))
+    return ResourcePath(layout, kFrameTemplateFile);
+  return kFrameTemplateFile;
+}
+
+Result PrepareWorkFolder(const DataLayout& layout) {
+  if (!layout.installed) return {};
+  if (layout.workFolder.empty())
+    return Result::Fail(
+        "cannot find your data folder: neither XDG_DATA_HOME nor HOME names an absolute "
+        "folder");
+  const std::string slots = Join(layout.workFolder, kSlotFolder);
+  if (Result made = MakeFolders(layout.workFolder); !made) return made;
+  if (Result made = EnsureDirectory(slots); !made) return made;
+  if (Result made = EnsureDirectory(Join(layout.workFolder, kResultFolder)); !made) return made;
+
+  const std::string examples = Join(layout.resourceFolder, kExampleFolder);
+  std::vector<std::string> names;
+  if (Result listed = ExampleSlots(examples, names); !listed) return listed;
+  std::vector<unsigned char> bytes;
+  for (const std::string& name : names) {
+    const std::string target = Join(slots, name);
+    struct stat info {};
+    if (::lstat(target.c_str(), &info) == 0) continue;  // the user's slot stays as it is
+    if (errno != ENOENT) return Result::Fail(Describe(target, "cannot look at", errno));
+    if (Result read = ReadWholeFile(Join(examples, name), bytes); !read) return read;
+    if (Result written = WriteFileAtomically(target, bytes.data(), bytes.size()); !written)
+      return written;
+  }
+  return {};
+}
+
+Result EnterWorkFolder(const DataLayout& layout) {
+  if (Result prepared = PrepareWorkFolder(layout); !prepared) return prepared;
+  if (layout.workFolder.empty())
+    return Result::Fail("cannot find the program's own folder: /proc/self/exe cannot be read");
+  if (::chdir(layout.workFolder.c_str()) != 0)
+    return Result::Fail(Describe(layout.workFolder, "cannot enter folder", errno));
+  return {};
+}

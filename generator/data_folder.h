@@ -1,0 +1,70 @@
+#pragma once
+// Where the programs find their files: the one rule for both the editor and the export tool.
+//
+// Beside the executable (the build folder, an unpacked folder): siro.bmp lies in the
+// executable's folder, which holds everything: siro.bmp, a.bmp, savedata/ and result/.
+// Installed (executable in P/bin, data in P/share/quilmorante): siro.bmp and a.bmp are read
+// from P/share/quilmorante; savedata/ and result/ live in the user's data folder,
+// $XDG_DATA_HOME/quilmorante (default ~/.local/share/quilmorante), which is created on the
+// first start and receives the example slots from P/share/quilmorante/examples.
+// Neither: treated as beside the executable, so the programs fail as they always did, naming
+// the file they miss.
+
+#include <string>
+
+#include "result.h"
+
+constexpr const char* kWhiteTextureFile = "siro.bmp";
+constexpr const char* kFrameTemplateFile = "a.bmp";
+
+struct DataLayout {
+  // The working directory: savedata/ and result/ are relative to it. Empty when the
+  // executable's folder could not be found (the current folder is used).
+  std::string workFolder;
+  // Where siro.bmp and a.bmp are read from; empty means the working directory.
+  std::string resourceFolder;
+  // The installed layout: the work folder is the user's data folder.
+  bool installed = false;
+};
+
+// What the rule reads from the environment, passed in so tests can choose it.
+struct LayoutEnvironment {
+  std::string xdgDataHome;  // $XDG_DATA_HOME; empty when unset
+  std::string home;         // $HOME, else the home folder of the user's password entry
+
+  static LayoutEnvironment FromProcess();
+};
+
+// The folder of the running executable, from /proc/self/exe; empty when it cannot be read.
+std::string ExecutableFolder();
+
+// The user's data folder for QUILMORANTE: $XDG_DATA_HOME/quilmorante when XDG_DATA_HOME is an
+// absolute path (a relative one is ignored, as the XDG specification says), otherwise
+// $HOME/.local/share/quilmorante. Empty when neither gives a folder.
+std::string UserDataFolder(const LayoutEnvironment& environment);
+
+// Decides the layout from the executable's folder and the environment; looks at the files
+// <executableFolder>/siro.bmp and <executableFolder>/../share/quilmorante/siro.bmp.
+DataLayout DecideDataLayout(const std::string& executableFolder,
+                            const LayoutEnvironment& environment);
+
+// The layout of this process: DecideDataLayout(ExecutableFolder(), FromProcess()).
+DataLayout ProcessDataLayout();
+
+// resourceFolder/name, or name alone when the resource folder is the working directory.
+std::string ResourcePath(const DataLayout& layout, const char* name);
+
+// For an explicitly named data folder (quilmorante-export --data): the frame template as a
+// path to open with that folder as the working directory. Its own a.bmp when it has one,
+// otherwise the installed a.bmp in the installed layout, otherwise "a.bmp" (which then
+// fails, naming it).
+std::string FrameTemplateForDataFolder(const DataLayout& layout, const std::string& dataFolder);
+
+// In the installed layout: creates the work folder (and its parents, private to the user),
+// savedata/ and result/ in it, and copies every example slot of resourceFolder/examples that
+// the work folder does not have yet; a slot that exists is never overwritten. Each copy is
+// written crash-safe. Does nothing in the other layouts.
+Result PrepareWorkFolder(const DataLayout& layout);
+
+// PrepareWorkFolder, then makes the work folder the working directory.
+Result EnterWorkFolder(const DataLayout& layout);

@@ -1,0 +1,265 @@
+#include "data_folder.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "frame_export.h"
+#include "pattern_generator.h"
+#include "temp_folder.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Replace(std::string text, const std::string& root) {
+  const std::string marker = "$ROOT";
+  for (std::size_t at; (at = text.find(marker)) != std::string::npos;)
+    text.replace(at, marker.size(), root);
+  return text;
+}
+
+// Prefixes the layout rule is tried on, each a folder tree in a fresh temporary folder:
+//   beside/siro.bmp                                        an unpacked or build folder
+//   both/bin/siro.bmp + both/share/quilmorante/siro.bmp    beside wins over installed
+//   usr/bin/ + usr/share/quilmorante/siro.bmp              installed
+//   empty/bin/                                             neither
+//   partial/bin/ + partial/share/quilmorante/a.bmp         neither: siro.bmp decides
+struct LayoutTree : ::testing::Test {
+  TempFolder folder;
+  std::string root;
+  void SetUp() override {
+    root = folder.path().string();
+    WriteText("beside/siro.bmp", "BM");
+    WriteText("both/bin/siro.bmp", "BM");
+    WriteText("both/share/quilmorante/siro.bmp", "BM");
+    fs::create_directories("usr/bin");
+    WriteText("usr/share/quilmorante/siro.bmp", "BM");
+    WriteText("usr/share/quilmorante/a.bmp", "BM");
+    fs::create_directories("empty/bin");
+    fs::create_directories("partial/bin");
+    WriteText("partial/share/quilmorante/a.bmp", "BM");
+  }
+};
+
+struct LayoutCase {
+  const char* name;
+  const char* executableFolder;  // $ROOT is the temporary folder
+  const char* xdgDataHome;       // "" is unset
+  const char* home;
+  bool installed;
+  const char* workFolder;
+  const char* resourceFolder;
+};
+
+class LayoutRule : public LayoutTree, public ::testing::WithParamInterface<LayoutCase> {};
+
+TEST_P(LayoutRule, DecidesFoldersFromExecutableAndEnvironment) {
+  const LayoutCase& c = GetParam();
+  const LayoutEnvironment environment{c.xdgDataHome, c.home};
+  const DataLayout layout = DecideDataLayout(Replace(c.executableFolder, root), environment);
+  EXPECT_EQ(layout.installed, c.installed);
+  EXPECT_EQ(layout.workFolder, Replace(c.workFolder, root));
+  EXPECT_EQ(layout.resourceFolder, Replace(c.resourceFolder, root));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    DataFolder, LayoutRule,
+    ::testing::Values(LayoutCase{"BesideExecutable", "$ROOT/beside", "/xdg", "/home/u", false,
+                                 "$ROOT/beside", "$ROOT/beside"},
+                      LayoutCase{"BesideWinsOverInstalled", "$ROOT/both/bin", "/xdg", "/home/u",
+                                 false, "$ROOT/both/bin", "$ROOT/both/bin"},
+                      LayoutCase{"InstalledXdgDataHomeSet", "$ROOT/usr/bin", "/xdg", "/home/u",
+                                 true, "/xdg/quilmorante", "$ROOT/usr/share/quilmorante"},
+                      LayoutCase{"InstalledXdgDataHomeTrailingSlash", "$ROOT/usr/bin", "/xdg/",
+                                 "/home/u", true, "/xdg/quilmorante",
+                                 "$ROOT/usr/share/quilmorante"},
+                      LayoutCase{"InstalledXdgDataHomeUnset", "$ROOT/usr/bin", "", "/home/u", true,
+                                 "/home/u/.local/share/quilmorante", "$ROOT/usr/share/quilmorante"},
+                      LayoutCase{"InstalledXdgDataHomeRelativeIsIgnored", "$ROOT/usr/bin",
+                                 "relative/data", "/home/u", true,
+                                 "/home/u/.local/share/quilmorante", "$ROOT/usr/share/quilmorante"},
+                      LayoutCase{"InstalledExecutableFolderWithTrailingSlash", "$ROOT/usr/bin/", "",
+                                 "/home/u", true, "/home/u/.local/share/quilmorante",
+                                 "$ROOT/usr/share/quilmorante"},
+                      LayoutCase{"InstalledWithoutAnyHome", "$ROOT/usr/bin", "", "", true, "",
+                                 "$ROOT/usr/share/quilmorante"},
+                      LayoutCase{"InstalledRelativeHomeIsIgnored", "$ROOT/usr/bin", "", "home/u",
+                                 true, "", "$ROOT/usr/share/quilmorante"},
+                      LayoutCase{"NeitherPresent", "$ROOT/empty/bin", "/xdg", "/home/u", false,
+                                 "$ROOT/empty/bin", "$ROOT/empty/bin"},
+                      LayoutCase{"InstalledWithoutSiroIsNeither", "$ROOT/partial/bin", "/xdg",
+                                 "/home/u", false, "$ROOT/partial/bin", "$ROOT/partial/bin"},
+                      LayoutCase{"ExecutableFolderUnknown", "", "/xdg", "/home/u", false, "", ""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(DataFolder, ResourcePathJoinsTheFolder) {
+  EXPECT_EQ(ResourcePath(DataLayout{"/w", "/usr/share/quilmorante", true}, kWhiteTextureFile),
+            "/usr/share/quilmorante/siro.bmp");
+  EXPECT_EQ(ResourcePath(DataLayout{"", "", false}, kFrameTemplateFile), "a.bmp");
+}
+
+TEST_F(LayoutTree, NamedDataFolderUsesItsOwnTemplateOrTheInstalledOne) {
+  WriteText("mine/a.bmp", "BM");
+  fs::create_directories("bare");
+  const DataLayout installed = DecideDataLayout(root + "/usr/bin", {"/xdg", "/home/u"});
+  ASSERT_TRUE(installed.installed);
+  EXPECT_EQ(FrameTemplateForDataFolder(installed, "mine"), "a.bmp");
+  EXPECT_EQ(FrameTemplateForDataFolder(installed, root + "/mine"), "a.bmp");
+  EXPECT_EQ(FrameTemplateForDataFolder(installed, "bare"), root + "/usr/share/quilmorante/a.bmp");
+  // Beside the executable there is no installed template to fall back on.
+  const DataLayout beside = DecideDataLayout(root + "/beside", {"/xdg", "/home/u"});
+  EXPECT_EQ(FrameTemplateForDataFolder(beside, "bare"), "a.bmp");
+}
+
+TEST(DataFolder, ExecutableFolderIsTheFolderOfThisTest) {
+  EXPECT_EQ(ExecutableFolder(), fs::canonical("/proc/self/exe").parent_path().string());
+}
+
+// Sets or unsets one environment variable for the lifetime of the object.
+class ScopedVariable {
+ public:
+  ScopedVariable(const char* name, const char* value) : name_(name) {
+    if (const char* old = std::getenv(name)) old_ = old;
+    if (value != nullptr)
+      ::setenv(name, value, 1);
+    else
+      ::unsetenv(name);
+  }
+  ~ScopedVariable() {
+    if (old_)
+      ::setenv(name_, old_->c_str(), 1);
+    else
+      ::unsetenv(name_);
+  }
+
+ private:
+  const char* name_;
+  std::optional<std::string> old_;
+};
+
+TEST(DataFolder, EnvironmentComesFromTheProcess) {
+  {
+    ScopedVariable xdg("XDG_DATA_HOME", "/some/data");
+    ScopedVariable home("HOME", "/some/home");
+    const LayoutEnvironment environment = LayoutEnvironment::FromProcess();
+    EXPECT_EQ(environment.xdgDataHome, "/some/data");
+    EXPECT_EQ(environment.home, "/some/home");
+  }
+  {
+    // Without HOME the password database still names the user's home folder.
+    ScopedVariable xdg("XDG_DATA_HOME", nullptr);
+    ScopedVariable home("HOME", nullptr);
+    const LayoutEnvironment environment = LayoutEnvironment::FromProcess();
+    EXPECT_EQ(environment.xdgDataHome, "");
+    EXPECT_FALSE(environment.home.empty());
+  }
+}
+
+// The installed layout's first start: share/quilmorante holds the example slots, the user's
+// data folder (and its parents) do not exist yet.
+struct FirstStart : ::testing::Test {
+  TempFolder folder;
+  DataLayout layout;
+  void SetUp() override {
+    const std::string root = folder.path().string();
+    WriteText("usr/share/quilmorante/siro.bmp", "BM");
+    WriteText("usr/share/quilmorante/examples/pat0.txt", "example pattern 0");
+    WriteText("usr/share/quilmorante/examples/pal0.txt", "example palette 0");
+    WriteText("usr/share/quilmorante/examples/pat1.txt", "example pattern 1");
+    WriteText("usr/share/quilmorante/examples/notes.md", "not a slot");
+    fs::create_directories("usr/bin");
+    layout = DecideDataLayout(root + "/usr/bin", {"", root + "/home"});
+    ASSERT_TRUE(layout.installed);
+    ASSERT_EQ(layout.workFolder, root + "/home/.local/share/quilmorante");
+  }
+  fs::path Work() const { return layout.workFolder; }
+  static int Mode(const fs::path& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 ? static_cast<int>(info.st_mode & 0777) : -1;
+  }
+};
+
+TEST_F(FirstStart, CreatesTheFolderAndCopiesTheExampleSlots) {
+  ASSERT_TRUE(PrepareWorkFolder(layout));
+  EXPECT_TRUE(fs::is_directory(Work() / "savedata"));
+  EXPECT_TRUE(fs::is_directory(Work() / "result"));
+  EXPECT_EQ(ReadText(Work() / "savedata/pat0.txt"), "example pattern 0");
+  EXPECT_EQ(ReadText(Work() / "savedata/pal0.txt"), "example palette 0");
+  EXPECT_EQ(ReadText(Work() / "savedata/pat1.txt"), "example pattern 1");
+  EXPECT_FALSE(fs::exists(Work() / "savedata/notes.md"));
+  // Folders the XDG specification names are made private to the user.
+  EXPECT_EQ(Mode(folder.path() / "home/.local"), 0700);
+  EXPECT_EQ(Mode(Work()), 0700);
+  int entries = 0;
+  for (const auto& entry : fs::directory_iterator(Work() / "savedata")) {
+    ++entries;
+    EXPECT_EQ(entry.path().extension(), ".txt") << entry.path() << " left behind";
+  }
+  EXPECT_EQ(entries, 3);
+}
+
+TEST_F(FirstStart, NeverOverwritesASlot) {
+  WriteText(Work() / "savedata/pat0.txt", "my own pattern");
+  ASSERT_TRUE(PrepareWorkFolder(layout));
+  EXPECT_EQ(ReadText(Work() / "savedata/pat0.txt"), "my own pattern");
+  EXPECT_EQ(ReadText(Work() / "savedata/pal0.txt"), "example palette 0");
+
+  // Later starts keep what the user saved over the examples, too.
+  WriteText(Work() / "savedata/pal0.txt", "my own palette");
+  ASSERT_TRUE(PrepareWorkFolder(layout));
+  EXPECT_EQ(ReadText(Work() / "savedata/pat0.txt"), "my own pattern");
+  EXPECT_EQ(ReadText(Work() / "savedata/pal0.txt"), "my own palette");
+  EXPECT_EQ(ReadText(Work() / "savedata/pat1.txt"), "example pattern 1");
+}
+
+TEST_F(FirstStart, EnterMakesTheDataFolderTheWorkingDirectory) {
+  ASSERT_TRUE(EnterWorkFolder(layout));
+  EXPECT_EQ(fs::current_path(), fs::canonical(Work()));
+  EXPECT_EQ(ReadText("savedata/pat1.txt"), "example pattern 1");
+}
+
+// The installed export: slots and frames in the user's data folder, a.bmp from share.
+TEST_F(FirstStart, ExportReadsTheInstalledTemplate) {
+  WriteText("usr/share/quilmorante/a.bmp", FrameTemplate());
+  ASSERT_TRUE(EnterWorkFolder(layout));
+  auto g = std::make_unique<PatternGenerator>();
+  g->templatePath = ResourcePath(layout, kFrameTemplateFile);
+  ASSERT_TRUE(g->ExportFrames());
+  EXPECT_FALSE(fs::exists(Work() / "a.bmp"));
+  for (int a = 0; a < kFrameCount; ++a)
+    EXPECT_EQ(fs::file_size(Work() / FrameFileName('A', a)), static_cast<uintmax_t>(kFrameBytes));
+  // A missing installed template is named with its full path.
+  fs::remove(folder.path() / "usr/share/quilmorante/a.bmp");
+  const Result result = g->ExportFrames();
+  EXPECT_FALSE(result);
+  EXPECT_NE(result.message.find(g->templatePath), std::string::npos) << result.message;
+}
+
+TEST_F(FirstStart, ADataFolderThatIsAFileFails) {
+  WriteText(Work(), "in the way");
+  const Result result = PrepareWorkFolder(layout);
+  EXPECT_FALSE(result);
+  EXPECT_NE(result.message.find(layout.workFolder), std::string::npos) << result.message;
+}
+
+TEST_F(FirstStart, WithoutAHomeItSaysSo) {
+  layout.workFolder.clear();
+  const Result result = PrepareWorkFolder(layout);
+  EXPECT_FALSE(result);
+  EXPECT_NE(result.message.find("HOME"), std::string::npos) << result.message;
+}
+
+TEST_F(FirstStart, BesideTheExecutableNothingIsCreated) {
+  layout.installed = false;
+  ASSERT_TRUE(PrepareWorkFolder(layout));
+  EXPECT_FALSE(fs::exists(folder.path() / "home"));
+}
+
+}  // namespace
