@@ -1,0 +1,50 @@
+#pragma once
+// The one place the PNG writers meet libpng: an image described by its layout and a row
+// source, encoded into memory. Only the chunks a reader needs (IHDR, PLTE, IDAT, IEND), so
+// the bytes depend on nothing but the image: no time, gamma, colour space or text.
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "result.h"
+
+// zlib level of every PNG written; the export benchmark's floor compresses at the same one.
+// Level 1: on these pictures a tenth larger than level 6 and several times faster.
+constexpr int kPngCompressionLevel = 1;
+
+enum class PngLayout {
+  kPalette4,  // two indices a byte, high nibble first, with a PLTE
+  kGrey8,     // one grey byte a pixel
+  kRgb8,      // red, green, blue bytes a pixel
+};
+
+// The one prediction filter every row uses (a fixed one keeps the encoder at zlib's speed).
+enum class PngFilter {
+  kNone,
+  kSub,  // each byte less its left neighbour
+  kUp,   // each byte less the one above
+};
+
+struct PngImage {
+  int width = 0;
+  int height = 0;
+  PngLayout layout = PngLayout::kGrey8;
+  PngFilter filter = PngFilter::kNone;
+  // kPalette4 only: red, green, blue of each entry.
+  const uint8_t (*palette)[3] = nullptr;
+  int paletteEntries = 0;
+  // Row y (top row 0) as the file stores it: either a pointer into the caller's data or
+  // scratch, filled; scratch holds one row. Must not throw.
+  const uint8_t* (*row)(const void* context, int y, uint8_t* scratch) = nullptr;
+  const void* context = nullptr;
+};
+
+// Bytes per stored row of the image.
+size_t PngRowBytes(const PngImage& image);
+
+// bytes becomes the whole file. what names the image in a failure message.
+Result EncodePng(const PngImage& image, const char* what, std::vector<uint8_t>& bytes);
+
+// Packs count indices (count even) two a byte, high nibble first, as 4-bit rows store them.
+void PackNibbles(const uint8_t* indices, size_t count, uint8_t* packed);

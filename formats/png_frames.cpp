@@ -1,0 +1,96 @@
+#include "png_frames.h"
+
+#include <zlib.h>
+
+#include <cstring>
+#include <string>
+
+#include "png_encoder.h"
+#include "scale.h"
+
+namespace {
+
+struct PackedPlane {
+  const uint8_t* rows;
+  size_t rowBytes;
+};
+
+const uint8_t* PlaneRow(const void* context, int y, uint8_t*) {
+  const auto* plane = static_cast<const PackedPlane*>(context);
+  return plane->rows + static_cast<size_t>(y) * plane->rowBytes;
+}
+
+uint32_t BigEndian32(const uint8_t* at) {
+  return uint32_t{at[0]} << 24 | uint32_t{at[1]} << 16 | uint32_t{at[2]} << 8 | at[3];
+}
+
+// Where the PLTE chunk's data starts in a PNG, or 0 if it has no 16-entry PLTE.
+size_t FindPalette(const std::vector<uint8_t>& png) {
+  size_t at = 8;  // past the signature
+  while (at + 12 <= png.size()) {
+    const size_t length = BigEndian32(png.data() + at);
+    if (std::memcmp(png.data() + at + 4, "PLTE", 4) == 0)
+      return length == 3 * kPaletteEntries && at + 12 + length <= png.size() ? at + 8 : 0;
+    at += 12 + length;
+  }
+  return 0;
+}
+
+}  // namespace
+
+Result EncodePngFrame(const Cycle& cycle, int frame, int scale, std::vector<uint8_t>& bytes) {
+  bytes.clear();
+  if (frame < 0 || frame >= kFrameCount)
+    return Result::Fail("PNG frame: frame " + std::to_string(frame) + " is not one of 0..15");
+  if (!ValidScale(scale))
+    return Result::Fail("PNG frame: scale " + std::to_string(scale) +
+                        " is not one of 1, 2, 3, 4, 8");
+  // Every frame stores the same indices; only the PLTE turns with the frame.
+  std::vector<uint8_t> indices;
+  const uint8_t* source = cycle.pixels;
+  if (scale > 1) {
+    ScalePixels(cycle.pixels, Cycle::kEdge, scale, indices);
+    source = indices.data();
+  }
+  const size_t count = static_cast<size_t>(Cycle::kEdge * scale) * (Cycle::kEdge * scale);
+  std::vector<uint8_t> packed(count / 2);
+  PackNibbles(source, count, packed.data());
+
+  uint8_t table[kPaletteEntries][3];
+  for (int n = 0; n < kPaletteEntries; ++n) std::memcpy(table[n], cycle.FrameColour(frame, n), 3);
+  const int edge = Cycle::kEdge * scale;
+  const PackedPlane plane{packed.data(), static_cast<size_t>(edge) / 2};
+  PngImage image;
+  image.width = edge;
+  image.height = edge;
+  image.layout = PngLayout::kPalette4;
+  // Neighbouring indices mostly differ by a small step: the smallest files of the filters.
+  image.filter = PngFilter::kSub;
+  image.palette = table;
+  image.paletteEntries = kPaletteEntries;
+  image.row = PlaneRow;
+  image.context = &plane;
+  return EncodePng(image, "PNG frame", bytes);
+}
+
+Result EncodePngFrames(const Cycle& cycle, int scale,
+                       std::array<std::vector<uint8_t>, kFrameCount>& frames) {
+  for (auto& bytes : frames) bytes.clear();
+  if (Result first = EncodePngFrame(cycle, 0, scale, frames[0]); !first) return first;
+  const size_t palette = FindPalette(frames[0]);
+  if (palette == 0) {
+    frames[0].clear();
+    return Result::Fail("PNG frame: libpng wrote no 16-entry PLTE");
+  }
+  for (int a = 1; a < kFrameCount; ++a) {
+    std::vector<uint8_t>& bytes = frames[a];
+    bytes = frames[0];
+    uint8_t* data = bytes.data() + palette;
+    for (int n = 0; n < kPaletteEntries; ++n) std::memcpy(data + 3 * n, cycle.FrameColour(a, n), 3);
+    // The chunk's CRC covers its type and data.
+    const uLong crc = crc32(0, data - 4, 4 + 3 * kPaletteEntries);
+    uint8_t* end = data + 3 * kPaletteEntries;
+    for (int i = 0; i < 4; ++i) end[i] = static_cast<uint8_t>(crc >> (24 - 8 * i));
+  }
+  return Result::Ok();
+}
