@@ -13,6 +13,7 @@ packages=(
   cmake make g++ clang libclang-rt-14-dev pkg-config clang-format python3
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   libsdl2-dev libfreetype-dev libfontconfig-dev fonts-ipafont-gothic libgif-dev
+  libpng-dev zlib1g-dev libwebp-dev netpbm
   xvfb xdotool x11-utils
 )
 # `./quickstart.sh packages` lists what the project needs, for CI's own install step.
