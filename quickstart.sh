@@ -16,7 +16,7 @@ job=${1:-run}
 run_packages=(
   cmake make g++ pkg-config
   libsdl2-dev libfreetype-dev libfontconfig-dev fonts-ipafont-gothic libgif-dev
-  libpng-dev zlib1g-dev
+  libpng-dev zlib1g-dev libwebp-dev
 )
 # What the tests, benchmarks, sanitizer and fuzz builds, the format check and the .deb check
 # need on top.
@@ -26,7 +26,7 @@ test_packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   xvfb xdotool x11-utils
   dpkg-dev file
-  glslang-tools
+  glslang-tools netpbm
 )
 
 case "$job" in

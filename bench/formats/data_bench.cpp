@@ -1,0 +1,111 @@
+// Export format timings on one busy cycle, with the zlib floor the APNG is held to: the
+// same sixteen frames of rows compressed at the same level by compress2 alone.
+
+#include <benchmark/benchmark.h>
+#include <zlib.h>
+
+#include <memory>
+#include <vector>
+
+#include "cycle.h"
+#include "cycle_apng.h"
+#include "cycle_ilbm.h"
+#include "cycle_json.h"
+#include "cycle_webp.h"
+#include "palette_file.h"
+#include "pattern_generator.h"
+#include "temp_folder.h"
+
+namespace {
+
+// A cycle with every index in use over a 64 x 64 tile, in 16 distinct colours.
+std::unique_ptr<Cycle> BusyCycle() {
+  TempFolder folder{{.label = "bench"}};
+  auto g = std::make_unique<PatternGenerator>();
+  g->points[0] = {16, 16, 1, 1, 3};
+  g->points[1] = {48, 40, 2, 1, -2};
+  g->points[2] = {32, 56, 1, 3, 2};
+  g->points[3] = {8, 48, 1, 1, 1};
+  for (int e = 0; e < kPaletteEntries; ++e)
+    for (int c = 0; c < kChannels; ++c) g->keys[e][c] = 1 + (e * 3 + c * 5) % 9;
+  g->Synthesize();
+  g->RebuildPalette();
+  auto cycle = std::make_unique<Cycle>();
+  MakeCycle(*g, true, kDefaultDelayCentiseconds, *cycle);
+  return cycle;
+}
+
+template <typename Encode>
+void Run(benchmark::State& state, Encode encode) {
+  const auto cycle = BusyCycle();
+  std::vector<uint8_t> bytes;
+  for (auto _ : state) {
+    if (!encode(*cycle, bytes)) state.SkipWithError("encoding failed");
+    benchmark::DoNotOptimize(bytes.data());
+  }
+  state.counters["bytes"] = static_cast<double>(bytes.size());
+}
+
+void BM_EncodeIlbm(benchmark::State& state) {
+  Run(state, [](const Cycle& c, std::vector<uint8_t>& b) { return EncodeIlbm(c, b).ok; });
+}
+BENCHMARK(BM_EncodeIlbm)->Unit(benchmark::kMillisecond);
+
+void BM_EncodeCycleJson(benchmark::State& state) {
+  Run(state,
+      [](const Cycle& c, std::vector<uint8_t>& b) { return EncodeCycleJson(c, "a.json", b).ok; });
+}
+BENCHMARK(BM_EncodeCycleJson)->Unit(benchmark::kMillisecond);
+
+// All four formats each time.
+void BM_EncodePaletteFile(benchmark::State& state) {
+  Run(state, [](const Cycle& c, std::vector<uint8_t>& b) {
+    bool ok = true;
+    for (const char* extension : {"gpl", "pal", "hex", "act"})
+      ok = EncodePaletteFile(c, extension, "bench", b).ok && ok;
+    return ok;
+  });
+}
+BENCHMARK(BM_EncodePaletteFile)->Unit(benchmark::kMicrosecond);
+
+void BM_EncodeApng(benchmark::State& state) {
+  const int scale = static_cast<int>(state.range(0));
+  Run(state,
+      [scale](const Cycle& c, std::vector<uint8_t>& b) { return EncodeApng(c, scale, b).ok; });
+}
+BENCHMARK(BM_EncodeApng)->Arg(1)->Arg(4)->Unit(benchmark::kMillisecond);
+
+// compress2 of the rows the APNG deflates (filter byte, two indices a byte; frame a's
+// indices turned by a) at the APNG's level.
+void BM_ApngFloor(benchmark::State& state) {
+  const int scale = static_cast<int>(state.range(0));
+  const auto cycle = BusyCycle();
+  const size_t edge = 256 * static_cast<size_t>(scale), rowBytes = 1 + edge / 2;
+  std::vector<std::vector<uint8_t>> frames(kFrameCount, std::vector<uint8_t>(rowBytes * edge));
+  for (int a = 0; a < kFrameCount; ++a)
+    for (size_t y = 0; y < edge; ++y)
+      for (size_t m = 1; m < rowBytes; ++m) {
+        const uint8_t* p = cycle->pixels + y / scale * 256 + (2 * m - 2) / scale;
+        const uint8_t* q = cycle->pixels + y / scale * 256 + (2 * m - 1) / scale;
+        frames[a][y * rowBytes + m] = static_cast<uint8_t>((*p + a) % 16 << 4 | (*q + a) % 16);
+      }
+  std::vector<uint8_t> out(compressBound(static_cast<uLong>(rowBytes * edge)));
+  for (auto _ : state) {
+    for (const auto& frame : frames) {
+      uLongf length = out.size();
+      if (compress2(out.data(), &length, frame.data(), frame.size(), Z_DEFAULT_COMPRESSION) != Z_OK)
+        state.SkipWithError("compress2 failed");
+      benchmark::DoNotOptimize(out.data());
+    }
+  }
+}
+BENCHMARK(BM_ApngFloor)->Arg(1)->Arg(4)->Unit(benchmark::kMillisecond);
+
+void BM_EncodeWebp(benchmark::State& state) {
+  const int scale = static_cast<int>(state.range(0));
+  Run(state,
+      [scale](const Cycle& c, std::vector<uint8_t>& b) { return EncodeWebp(c, scale, b).ok; });
+}
+BENCHMARK(BM_EncodeWebp)->Arg(1)->Unit(benchmark::kMillisecond);
+
+}  // namespace

@@ -1,0 +1,119 @@
+#include "cycle_json.h"
+
+#include <charconv>
+#include <cstddef>
+#include <string_view>
+#include <system_error>
+
+namespace {
+
+void Append(std::vector<uint8_t>& out, std::string_view text) {
+  out.insert(out.end(), text.begin(), text.end());
+}
+
+void AppendNumber(std::vector<uint8_t>& out, int value) {
+  char text[16];
+  const auto end = std::to_chars(text, text + sizeof text, value).ptr;
+  out.insert(out.end(), text, end);
+}
+
+// Length of the well-formed UTF-8 sequence at s[i], or 0 when the bytes there are not one
+// (overlong forms, surrogates and values past U+10FFFF included).
+size_t Utf8Length(const std::string& s, size_t i) {
+  const unsigned char lead = static_cast<unsigned char>(s[i]);
+  size_t length;
+  unsigned low = 0x80, high = 0xBF;  // allowed range of the second byte
+  if (lead < 0x80) return 1;
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    if (lead == 0xE0) low = 0xA0;
+    if (lead == 0xED) high = 0x9F;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    if (lead == 0xF0) low = 0x90;
+    if (lead == 0xF4) high = 0x8F;
+  } else {
+    return 0;
+  }
+  if (s.size() - i < length) return 0;
+  for (size_t k = 1; k < length; ++k) {
+    const unsigned char c = static_cast<unsigned char>(s[i + k]);
+    if (c < (k == 1 ? low : 0x80) || c > (k == 1 ? high : 0xBF)) return 0;
+  }
+  return length;
+}
+
+void AppendString(std::vector<uint8_t>& out, const std::string& text) {
+  static const char kHex[] = "0123456789abcdef";
+  out.push_back('"');
+  for (size_t i = 0; i < text.size();) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    if (c == '"' || c == '\\') {
+      out.push_back('\\');
+      out.push_back(c);
+      ++i;
+    } else if (c < 0x20) {
+      Append(out, "\\u00");
+      out.push_back(static_cast<uint8_t>(kHex[c >> 4]));
+      out.push_back(static_cast<uint8_t>(kHex[c & 15]));
+      ++i;
+    } else if (const size_t length = Utf8Length(text, i); length == 0) {
+      Append(out, "\\ufffd");
+      ++i;
+    } else {
+      out.insert(out.end(), text.begin() + static_cast<std::ptrdiff_t>(i),
+                 text.begin() + static_cast<std::ptrdiff_t>(i + length));
+      i += length;
+    }
+  }
+  out.push_back('"');
+}
+
+}  // namespace
+
+Result EncodeCycleJson(const Cycle& cycle, const std::string& filename,
+                       std::vector<uint8_t>& bytes) {
+  if (cycle.delayCentiseconds < 1 || cycle.delayCentiseconds > 100)
+    return Result::Fail("JSON: the delay must be 1..100 hundredths of a second, not " +
+                        std::to_string(cycle.delayCentiseconds));
+  bytes.clear();
+  // Up to three characters an index, a little for the rest.
+  bytes.reserve(3 * Cycle::kEdge * Cycle::kEdge + 1024 + filename.size() * 6);
+  Append(bytes, "{\"filename\":");
+  AppendString(bytes, filename);
+  Append(bytes, ",\"width\":");
+  AppendNumber(bytes, Cycle::kEdge);
+  Append(bytes, ",\"height\":");
+  AppendNumber(bytes, Cycle::kEdge);
+  Append(bytes, ",\"colors\":[");
+  for (int k = 0; k < kPaletteEntries; ++k) {
+    if (k > 0) bytes.push_back(',');
+    bytes.push_back('[');
+    for (int c = 0; c < kChannels; ++c) {
+      if (c > 0) bytes.push_back(',');
+      AppendNumber(bytes, cycle.palette[k][c]);
+    }
+    bytes.push_back(']');
+  }
+  // The players count 280 units for one step a second; "reverse": 2 runs entry k + 1 into
+  // register k, as our frames do. 28000 / delay is exact whenever it is whole, and fixed
+  // notation keeps it a plain decimal (shortest that reads back the same) otherwise.
+  Append(bytes, "],\"cycles\":[{\"reverse\":2,\"rate\":");
+  const double rate = 280.0 * 100.0 / cycle.delayCentiseconds;
+  char text[64];
+  const auto written = std::to_chars(text, text + sizeof text, rate, std::chars_format::fixed);
+  if (written.ec != std::errc()) return Result::Fail("JSON: cannot write the rate");
+  bytes.insert(bytes.end(), text, written.ptr);
+  Append(bytes, ",\"low\":0,\"high\":15}],\"pixels\":[");
+  for (int i = 0; i < Cycle::kEdge * Cycle::kEdge; ++i) {
+    const unsigned index = cycle.pixels[i];
+    if (index >= 10) bytes.push_back('1');
+    bytes.push_back(static_cast<uint8_t>('0' + index % 10));
+    bytes.push_back(',');
+  }
+  bytes.back() = ']';
+  Append(bytes, "}\n");
+  return Result::Ok();
+}

@@ -1,0 +1,16 @@
+#pragma once
+// The colour cycle as the JSON picture that browser colour-cycling players read: the
+// picture's indices, frame A's 16 colours, and one cycle over all of them at the cycle's speed.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "cycle.h"
+#include "result.h"
+
+// filename: the text of the "filename" field (any bytes; escaped, and bytes that are not
+// UTF-8 become U+FFFD). bytes becomes the whole file, strict JSON ending in a newline.
+// Fails only for a delay outside 1..100.
+Result EncodeCycleJson(const Cycle& cycle, const std::string& filename,
+                       std::vector<uint8_t>& bytes);
