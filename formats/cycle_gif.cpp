@@ -2,11 +2,10 @@
 
 #include <gif_lib.h>
 
-#include <memory>
+#include <string>
 #include <vector>
 
-#include "cycle.h"
-#include "safe_file.h"
+#include "scale.h"
 
 namespace {
 
@@ -16,31 +15,33 @@ int AppendBytes(GifFileType* gif, const GifByteType* data, int size) {
   return size;
 }
 
-Result GifFailure(const std::string& path, int error) {
+Result GifFailure(int error) {
   const char* text = GifErrorString(error);
-  return Result::Fail(path + ": cannot encode GIF: " + (text != nullptr ? text : "unknown error"));
+  return Result::Fail(std::string("GIF: cannot encode: ") +
+                      (text != nullptr ? text : "unknown error"));
 }
 
 }  // namespace
 
-Result WriteCycleGif(const std::string& path, const PatternGenerator& g,
-                     const uint8_t header[kHeaderBytes], int delayCentiseconds) {
+Result EncodeCycleGif(const Cycle& cycle, int scale, std::vector<uint8_t>& bytes) {
+  if (!ValidScale(scale))
+    return Result::Fail("GIF: the scale must be 1, 2, 3, 4 or 8, not " + std::to_string(scale));
   // GIF rows run top-down, as the cycle's picture does.
-  auto cycle = std::make_unique<Cycle>();
-  MakeCycle(g, TemplateIsBottomUp(header), delayCentiseconds, *cycle);
-  GifByteType* const rows = cycle->pixels;
+  std::vector<uint8_t> rows;
+  ScalePixels(cycle.pixels, Cycle::kEdge, scale, rows);
+  const int edge = Cycle::kEdge * scale;
 
-  std::vector<uint8_t> bytes;
+  bytes.clear();
   int error = 0;
   GifFileType* gif = EGifOpen(&bytes, AppendBytes, &error);
-  if (gif == nullptr) return GifFailure(path, error);
+  if (gif == nullptr) return GifFailure(error);
   EGifSetGifVersion(gif, true);
   auto fail = [&](int code) {
     int ignored = 0;
     EGifCloseFile(gif, &ignored);
-    return GifFailure(path, code);
+    return GifFailure(code);
   };
-  if (EGifPutScreenDesc(gif, kMapEdge, kMapEdge, 8, 0, nullptr) != GIF_OK) return fail(gif->Error);
+  if (EGifPutScreenDesc(gif, edge, edge, 8, 0, nullptr) != GIF_OK) return fail(gif->Error);
   // Loop forever.
   static const GifByteType kNetscape[] = "NETSCAPE2.0";
   static const GifByteType kLoop[] = {1, 0, 0};
@@ -53,7 +54,7 @@ Result WriteCycleGif(const std::string& path, const PatternGenerator& g,
     GraphicsControlBlock control{};
     control.DisposalMode = DISPOSE_DO_NOT;
     control.UserInputFlag = false;
-    control.DelayTime = delayCentiseconds;
+    control.DelayTime = cycle.delayCentiseconds;
     control.TransparentColor = NO_TRANSPARENT_COLOR;
     GifByteType extension[4];
     const size_t length = EGifGCBToExtension(&control, extension);
@@ -63,17 +64,18 @@ Result WriteCycleGif(const std::string& path, const PatternGenerator& g,
 
     GifColorType colours[kPaletteEntries];
     for (int n = 0; n < kPaletteEntries; ++n) {
-      const uint8_t* rgb = cycle->FrameColour(a, n);
+      const uint8_t* rgb = cycle.FrameColour(a, n);
       colours[n] = GifColorType{rgb[0], rgb[1], rgb[2]};
     }
     ColorMapObject* map = GifMakeMapObject(kPaletteEntries, colours);
     if (map == nullptr) return fail(E_GIF_ERR_NOT_ENOUGH_MEM);
-    const int put = EGifPutImageDesc(gif, 0, 0, kMapEdge, kMapEdge, false, map);
+    const int put = EGifPutImageDesc(gif, 0, 0, edge, edge, false, map);
     GifFreeMapObject(map);
     if (put != GIF_OK) return fail(gif->Error);
-    for (int r = 0; r < kMapEdge; ++r)
-      if (EGifPutLine(gif, rows + r * kMapEdge, kMapEdge) != GIF_OK) return fail(gif->Error);
+    for (int r = 0; r < edge; ++r)
+      if (EGifPutLine(gif, rows.data() + static_cast<size_t>(r) * edge, edge) != GIF_OK)
+        return fail(gif->Error);
   }
-  if (EGifCloseFile(gif, &error) != GIF_OK) return GifFailure(path, error);
-  return WriteFileAtomically(path, bytes.data(), bytes.size());
+  if (EGifCloseFile(gif, &error) != GIF_OK) return GifFailure(error);
+  return Result::Ok();
 }

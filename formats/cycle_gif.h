@@ -1,12 +1,12 @@
 #pragma once
-// The colour cycle as one looping animated GIF: sixteen 256 x 256 frames with the same
-// pixels, each with its own 16-entry colour table, so frame k looks exactly like BMP frame k.
+// The colour cycle as one looping animated GIF: sixteen frames with the same pixels, each
+// with its own 16-entry colour table, so frame a looks exactly like BMP frame a.
 
-#include <string>
+#include <cstdint>
+#include <vector>
 
-#include "frame_export.h"
-#include "pattern_generator.h"
+#include "cycle.h"
 
-// delayCentiseconds: 1..100. header: the BMP template, which decides the row order.
-Result WriteCycleGif(const std::string& path, const PatternGenerator& g,
-                     const uint8_t header[kHeaderBytes], int delayCentiseconds);
+// scale: 1, 2, 3, 4 or 8, each pixel enlarged to scale x scale. Each frame shows for the
+// cycle's delay. bytes becomes the GIF file.
+Result EncodeCycleGif(const Cycle& cycle, int scale, std::vector<uint8_t>& bytes);

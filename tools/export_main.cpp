@@ -1,10 +1,11 @@
-// quilmorante-export: the editor's export (its M key) without a screen. Loads a pattern and
-// a palette slot, sets the tile size and mosaic, and writes the sixteen colour-cycle frames,
-// optionally also as one animated GIF.
+// quilmorante-export: the editor's export (its M and E keys) without a screen. Loads a
+// pattern and a palette slot, sets the tile size and mosaic, and writes the sixteen
+// colour-cycle frames, and whichever other formats the options ask for.
 
 #include <limits.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -12,11 +13,13 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
-#include "cycle_gif.h"
 #include "data_folder.h"
+#include "export_set.h"
 #include "frame_export.h"
 #include "pattern_generator.h"
+#include "scale.h"
 
 namespace {
 
@@ -31,8 +34,22 @@ constexpr const char* kUsage =
     "  --id L         identification letter A..Z, first letter of the file names (default A)\n"
     "  --size WxH     tile size, each a power of two 16..256 (default 64x64)\n"
     "  --mosaic L     mosaic level 0..4 (default 0)\n"
-    "  --gif FILE     also write the cycle as one looping animated GIF\n"
-    "  --delay CS     GIF frame delay in hundredths of a second, 1..100 (default 2)\n"
+    "Also, in any combination (paths relative to the current folder):\n"
+    "  --png DIR      sixteen 4-bit PNG frames DIR/<id>A.png .. <id>P.png\n"
+    "  --sheet FILE   one PNG sprite sheet of the sixteen frames\n"
+    "  --sheet-columns N  frames per row of the sheet: 1, 2, 4, 8 or 16 (default 16)\n"
+    "  --shader DIR   index.png, palette.png, cycle.glsl and cycle.gdshader in DIR\n"
+    "  --ilbm FILE    IFF ILBM with a colour-cycling range (DPaint, GrafX2)\n"
+    "  --json FILE    colour-cycling JSON for web players\n"
+    "  --palette-file FILE  the 16 colours as .gpl, .pal (JASC), .hex or .act, by extension\n"
+    "  --gif FILE     one looping animated GIF\n"
+    "  --apng FILE    one looping animated PNG\n"
+    "  --webp FILE    one looping animated WebP (lossless)\n"
+    "  --all DIR      every format above into DIR, named after the id letter\n"
+    "  --delay CS     hundredths of a second per palette step, 1..100 (default 2):\n"
+    "                 the speed of every animated format\n"
+    "  --scale N      enlarge the PNG frames, sheet, GIF, APNG and WebP N times:\n"
+    "                 1, 2, 3, 4 or 8 (default 1)\n"
     "  --help         show this text\n"
     "  --version      show the version\n";
 
@@ -44,8 +61,11 @@ struct Options {
   int sizeExpX = 6;
   int sizeExpY = 6;
   int mosaic = 0;
-  std::string gif;
-  int delay = 2;
+  int delay = kDefaultDelayCentiseconds;
+  int scale = 1;
+  int sheetColumns = 16;
+  // Output paths as given, empty when not asked for.
+  std::string png, sheet, shader, ilbm, json, paletteFile, gif, apng, webp, all;
 };
 
 [[noreturn]] void UsageError(const std::string& message) {
@@ -75,6 +95,21 @@ std::string Absolute(const std::string& path) {
   char cwd[PATH_MAX];
   if (::getcwd(cwd, sizeof cwd) == nullptr) return path;
   return std::string(cwd) + "/" + path;
+}
+
+// Where an output option's path goes; nullptr for any other flag.
+std::string* OutputOption(Options& options, const std::string& flag) {
+  if (flag == "--png") return &options.png;
+  if (flag == "--sheet") return &options.sheet;
+  if (flag == "--shader") return &options.shader;
+  if (flag == "--ilbm") return &options.ilbm;
+  if (flag == "--json") return &options.json;
+  if (flag == "--palette-file") return &options.paletteFile;
+  if (flag == "--gif") return &options.gif;
+  if (flag == "--apng") return &options.apng;
+  if (flag == "--webp") return &options.webp;
+  if (flag == "--all") return &options.all;
+  return nullptr;
 }
 
 Options Parse(int argc, char** argv) {
@@ -130,9 +165,20 @@ Options Parse(int argc, char** argv) {
       const std::optional<int> n = ParseInt(text, 0, 4);
       if (!n) UsageError("--mosaic must be a level 0..4, not '" + text + "'");
       options.mosaic = *n;
-    } else if (flag == "--gif") {
-      options.gif = value();
-      if (options.gif.empty()) UsageError("--gif needs a file name");
+    } else if (std::string* path = OutputOption(options, flag)) {
+      *path = value();
+      if (path->empty()) UsageError(flag + " needs a file or folder name");
+    } else if (flag == "--scale") {
+      const std::string text = value();
+      const std::optional<int> n = ParseInt(text, 1, 8);
+      if (!n || !ValidScale(*n)) UsageError("--scale must be 1, 2, 3, 4 or 8, not '" + text + "'");
+      options.scale = *n;
+    } else if (flag == "--sheet-columns") {
+      const std::string text = value();
+      const std::optional<int> n = ParseInt(text, 1, 16);
+      if (!n || (*n & (*n - 1)) != 0)
+        UsageError("--sheet-columns must be 1, 2, 4, 8 or 16, not '" + text + "'");
+      options.sheetColumns = *n;
     } else if (flag == "--delay") {
       const std::string text = value();
       const std::optional<int> n = ParseInt(text, 1, 100);
@@ -142,7 +188,36 @@ Options Parse(int argc, char** argv) {
       UsageError("unknown option '" + std::string(argv[i]) + "'");
     }
   }
+  if (!options.paletteFile.empty()) {
+    const std::string& path = options.paletteFile;
+    const std::size_t dot = path.rfind('.');
+    std::string extension = dot == std::string::npos ? "" : path.substr(dot);
+    for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (extension != ".gpl" && extension != ".pal" && extension != ".hex" && extension != ".act")
+      UsageError("--palette-file must end in .gpl, .pal, .hex or .act, not '" + path + "'");
+  }
   return options;
+}
+
+// Every format the options ask for.
+Result CollectFormats(const Options& options, const Cycle& cycle, std::vector<ExportFile>& files) {
+  const int scale = options.scale;
+  Result r = Result::Ok();
+  if (r && !options.png.empty()) r = AddPngFrames(cycle, options.id, scale, options.png, files);
+  if (r && !options.sheet.empty())
+    r = AddSpriteSheet(cycle, options.sheetColumns, scale, options.sheet, files);
+  if (r && !options.shader.empty()) r = AddShaderPair(cycle, options.shader, files);
+  if (r && !options.ilbm.empty()) r = AddIlbm(cycle, options.ilbm, files);
+  if (r && !options.json.empty()) r = AddCycleJson(cycle, options.json, files);
+  if (r && !options.paletteFile.empty()) r = AddPaletteFile(cycle, options.paletteFile, files);
+  if (r && !options.gif.empty()) r = AddGif(cycle, scale, options.gif, files);
+  if (r && !options.apng.empty()) r = AddApng(cycle, scale, options.apng, files);
+  if (r && !options.webp.empty()) r = AddWebp(cycle, scale, options.webp, files);
+  if (r && !options.all.empty()) {
+    const ExportSettings settings{scale, options.sheetColumns};
+    r = AddAllFormats(cycle, options.id, settings, options.all, files);
+  }
+  return r;
 }
 
 }  // namespace
@@ -166,7 +241,12 @@ int main(int argc, char** argv) {
   } else {
     templatePath = FrameTemplateForDataFolder(layout, options.dataDir);
   }
-  const std::string gifPath = Absolute(options.gif);
+  // Output paths name places relative to where the tool was started; it works in the data
+  // folder.
+  for (std::string* path :
+       {&options.png, &options.sheet, &options.shader, &options.ilbm, &options.json,
+        &options.paletteFile, &options.gif, &options.apng, &options.webp, &options.all})
+    *path = Absolute(*path);
   if (::chdir(options.dataDir.c_str()) != 0) {
     std::fprintf(stderr, "quilmorante-export: %s: cannot enter folder: %s\n",
                  options.dataDir.c_str(), std::strerror(errno));
@@ -197,16 +277,21 @@ int main(int argc, char** argv) {
               FrameFileName(g.idLetter, 0).c_str(),
               FrameFileName(g.idLetter, kFrameCount - 1).c_str(), kFrameCount, kFrameBytes);
 
-  if (!gifPath.empty()) {
-    uint8_t header[kHeaderBytes];
-    Result result = ReadFrameTemplate(header, templatePath);
-    if (result) result = WriteCycleGif(gifPath, g, header, options.delay);
-    if (!result) {
-      std::fprintf(stderr, "quilmorante-export: %s\n", result.message.c_str());
-      return 1;
-    }
-    std::printf("wrote %s (%d frames, %d/100 s each)\n", gifPath.c_str(), kFrameCount,
-                options.delay);
+  // The other formats are encoded whole before any is written, then written as one batch.
+  std::vector<ExportFile> files;
+  auto cycle = std::make_unique<Cycle>();
+  Result result = CycleOf(g, options.delay, *cycle);
+  if (result) result = CollectFormats(options, *cycle, files);
+  std::vector<std::string> folders;
+  for (const std::string* folder : {&options.png, &options.shader, &options.all})
+    if (!folder->empty()) folders.push_back(*folder);
+  if (!options.all.empty()) folders.push_back(AllShaderFolder(options.all, options.id));
+  if (result && !files.empty()) result = WriteExportFiles(folders, files);
+  if (!result) {
+    std::fprintf(stderr, "quilmorante-export: %s\n", result.message.c_str());
+    return 1;
   }
+  for (const ExportFile& file : files)
+    std::printf("wrote %s (%zu bytes)\n", file.path.c_str(), file.bytes.size());
   return 0;
 }
