@@ -4,8 +4,12 @@
 #include <cstdint>
 #include <cstdio>
 #include <limits>
+#include <memory>
+#include <string>
+#include <vector>
 
 #include "editor_texts.h"
+#include "export_set.h"
 #include "key_codes.h"
 #include "status_line.h"
 
@@ -72,6 +76,24 @@ int32_t ClampStep(int32_t value, int32_t a, int32_t lo, int32_t hi) {
 
 void ReportFailure(const Result& result, const char* consequence) {
   std::fprintf(stderr, "quilmorante: %s%s\n", result.message.c_str(), consequence);
+}
+
+// E: the BMP frames as M writes them, and every other format into result/ beside them, the
+// same files `quilmorante-export --all result` writes at its default speed and scale.
+void ExportEveryFormat(PatternGenerator& g, uint64_t nowMs) {
+  const std::string folder = "result";
+  Result result = g.ExportFrames();
+  std::vector<ExportFile> files;
+  auto cycle = std::make_unique<Cycle>();
+  if (result) result = CycleOf(g, kDefaultDelayCentiseconds, *cycle);
+  if (result) result = AddAllFormats(*cycle, g.idLetter, ExportSettings{}, folder, files);
+  if (result) result = WriteExportFiles({folder, AllShaderFolder(folder, g.idLetter)}, files);
+  if (result) {
+    ShowExportedAll(g.status, g.idLetter, kFrameCount + static_cast<int>(files.size()), nowMs);
+  } else {
+    ReportFailure(result, "");
+    ShowExportFailure(g.status, result);
+  }
 }
 
 void DrawPreview(const PatternGenerator& g, const Screen& screen) {
@@ -323,6 +345,8 @@ void EditorFrame(PatternGenerator& g, const EditorCanvas& canvas, FrameClock& cl
       ShowExportFailure(g.status, exported);
     }
   }
+
+  if (KeyTriggered(DIK_E, keys, false)) ExportEveryFormat(g, clock.nowMs);
 
   if (KeyTriggered(DIK_P, keys, false)) {
     g.previewMode = static_cast<int8_t>((g.previewMode + 1) % 3);

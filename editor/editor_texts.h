@@ -49,6 +49,10 @@ inline constexpr char kScaleYFormat[] = "\x82x\x94{\x97\xA6: %f";
 inline constexpr char kStatusExported[] = "\x8Fo\x97\xCD: ";
 // 〜 (from one file to another)
 inline constexpr char kStatusRange[] = " \x81` ";
+// 全%dファイル (all %d files: after E, which wrote every format)
+inline constexpr char kStatusAllFilesFormat[] =
+    " \x91S%d\x83t\x83@\x83"
+    "C\x83\x8B";
 // 保存: (saved: the slot file follows)
 inline constexpr char kStatusSaved[] = "\x95\xDB\x91\xB6: ";
 // 保存できません: (cannot save: the file and the reason follow)

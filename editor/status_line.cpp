@@ -52,6 +52,13 @@ void ShowExported(StatusLine& status, char idLetter, uint64_t nowMs) {
        nowMs, false);
 }
 
+void ShowExportedAll(StatusLine& status, char idLetter, int count, uint64_t nowMs) {
+  char files[64];
+  std::snprintf(files, sizeof files, kStatusAllFilesFormat, count);
+  Post(status, kStatusExported + std::string("result/") + idLetter + "*" + files, false, nowMs,
+       false);
+}
+
 void ShowSaved(StatusLine& status, const std::string& file, uint64_t nowMs) {
   Post(status, kStatusSaved + file, false, nowMs, false);
 }

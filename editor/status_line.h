@@ -20,6 +20,8 @@ constexpr int32_t kStatusRight = 304;
 constexpr int kStatusFont = 3;
 
 void ShowExported(StatusLine& status, char idLetter, uint64_t nowMs);
+// After E: every format, count files in all.
+void ShowExportedAll(StatusLine& status, char idLetter, int count, uint64_t nowMs);
 void ShowSaved(StatusLine& status, const std::string& file, uint64_t nowMs);
 void ShowSaveFailure(StatusLine& status, const Result& failure);
 void ShowExportFailure(StatusLine& status, const Result& failure);

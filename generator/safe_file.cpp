@@ -104,6 +104,16 @@ Result AtomicWriteBatch::Commit() {
       return Result::Fail(Describe(path, "cannot write", synced ? errno : error));
     }
   }
+  // A folder standing where a file goes would stop its rename halfway through the set: look
+  // for one before anything is replaced.
+  for (const Pending& p : pending_) {
+    struct stat info {};
+    if (::lstat(p.path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+      const std::string path = p.path;
+      Abandon();
+      return Result::Fail(Describe(path, "cannot replace", EISDIR));
+    }
+  }
   std::vector<std::string> folders;
   for (std::size_t i = 0; i < pending_.size(); ++i) {
     const Pending& p = pending_[i];

@@ -5,7 +5,8 @@ In a temporary copy of its folder: the first frame shows the settings cursor box
 (400, 200); SPACE opens the key panel, Z changes a key digit, SPACE opens the point panel,
 X changes a weight, stepping the pattern and palette numbers away and back saves both, M
 exports, and the sixteen exported files are byte-identical to what quilmorante-export
-writes from the saved files. Closing the window as a window manager does exits with 0.
+writes from the saved files; E writes every other format too, byte-identical to
+quilmorante-export --all. Closing the window as a window manager does exits with 0.
 
 Usage: editor_end_to_end.py QUILMORANTE QUILMORANTE_EXPORT DATA_DIR [SCREENSHOT.png]
 """
@@ -94,6 +95,23 @@ def wait_files(folder, names, size):
     return False
 
 
+def wait_any(path):
+    deadline = time.monotonic() + WAIT_S
+    while time.monotonic() < deadline and not os.path.isfile(path):
+        time.sleep(0.1)
+    return os.path.isfile(path)
+
+
+def tree(folder):
+    """Every file below folder: relative name -> bytes."""
+    files = {}
+    for root, _, names in os.walk(folder):
+        for n in names:
+            path = os.path.join(root, n)
+            files[os.path.relpath(path, folder)] = read(path)
+    return files
+
+
 def drive(session, folder, exporter, screenshot):
     s = session
     if not check(s.find_window(), "the editor window shows frames"):
@@ -164,6 +182,19 @@ def drive(session, folder, exporter, screenshot):
                 read(os.path.join(reference, "result", n)) == read(os.path.join(result, n))]
         check(len(same) == 16, "the editor's export equals quilmorante-export's byte for byte "
               "(%d of 16 equal)" % len(same))
+
+        # E: every format beside the frames, the same bytes as the tool's --all.
+        s.press("e")
+        check(wait_any(os.path.join(result, "A.webp")), "E writes every format into result/")
+        run = subprocess.run([exporter, "--data", reference, "--all",
+                              os.path.join(reference, "result")], capture_output=True, text=True)
+        check(run.returncode == 0, "quilmorante-export --all runs (%s)" % run.stderr.strip())
+        expected = tree(os.path.join(reference, "result"))
+        got = tree(result)
+        check(len(expected) > 40 and got == expected,
+              "E's files equal quilmorante-export --all's byte for byte (%d files; differing: %s)"
+              % (len(expected), sorted(set(expected) ^ set(got)) or
+                 [n for n in expected if expected[n] != got.get(n)]))
     finally:
         shutil.rmtree(reference, ignore_errors=True)
 

@@ -84,7 +84,15 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{"DelayZero", "--delay 0", 2, "--delay"},
         UsageCase{"MissingValue", "--id", 2, "--id"},
         UsageCase{"GifIntoMissingFolder", "--gif /nonexistent/folder/x.gif", 1,
-                  "/nonexistent/folder/x.gif"}),
+                  "/nonexistent/folder/x.gif"},
+        UsageCase{"EveryFormat",
+                  "--png p --sheet s.png --sheet-columns 4 --shader sh --ilbm c.iff --json c.json "
+                  "--palette-file c.gpl --apng c.png --webp c.webp --scale 2 --delay 3",
+                  0, "c.webp"},
+        UsageCase{"SheetColumnsThree", "--sheet s.png --sheet-columns 3", 2, "--sheet-columns"},
+        UsageCase{"ScaleFive", "--gif c.gif --scale 5", 2, "--scale"},
+        UsageCase{"PaletteExtension", "--palette-file colours.txt", 2, "colours.txt"},
+        UsageCase{"AllIntoMissingFolder", "--all /nonexistent/folder", 1, "/nonexistent/folder"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ToolFixture, MissingTemplateIsAnIoFailure) {
