@@ -9,6 +9,7 @@
 
 #include "cycle.h"
 #include "cycle_apng.h"
+#include "cycle_gif.h"
 #include "cycle_ilbm.h"
 #include "cycle_json.h"
 #include "cycle_webp.h"
@@ -107,5 +108,10 @@ void BM_EncodeWebp(benchmark::State& state) {
       [scale](const Cycle& c, std::vector<uint8_t>& b) { return EncodeWebp(c, scale, b).ok; });
 }
 BENCHMARK(BM_EncodeWebp)->Arg(1)->Unit(benchmark::kMillisecond);
+
+void BM_EncodeCycleGif(benchmark::State& state) {
+  Run(state, [](const Cycle& c, std::vector<uint8_t>& b) { return EncodeCycleGif(c, 1, b).ok; });
+}
+BENCHMARK(BM_EncodeCycleGif)->Unit(benchmark::kMillisecond);
 
 }  // namespace

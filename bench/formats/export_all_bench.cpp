@@ -1,0 +1,39 @@
+// The whole --all set: every format encoded and written as one crash-safe batch, on the disk
+// QUILMORANTE_BENCH_DIR names (a memory disk such as /dev/shm separates the program's own
+// work from the disk's sync).
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <vector>
+
+#include "export_set.h"
+#include "pattern_generator.h"
+#include "temp_folder.h"
+
+namespace {
+
+void BM_ExportAll(benchmark::State& state) {
+  const char* base = std::getenv("QUILMORANTE_BENCH_DIR");
+  TempFolder folder{{.label = "bench", .base = base != nullptr ? base : ""}};
+  auto g = std::make_unique<PatternGenerator>();
+  for (int e = 0; e < kPaletteEntries; ++e)
+    for (int c = 0; c < kChannels; ++c) g->keys[e][c] = 1 + (e * 3 + c * 5) % 9;
+  g->points[0] = ControlPoint{20, 30, 1, 2, 5};
+  g->points[1] = ControlPoint{50, 10, 2, 1, -3};
+  g->Synthesize();
+  g->RebuildPalette();
+  auto cycle = std::make_unique<Cycle>();
+  MakeCycle(*g, true, kDefaultDelayCentiseconds, *cycle);
+  for (auto _ : state) {
+    std::vector<ExportFile> files;
+    if (!AddAllFormats(*cycle, 'A', ExportSettings{}, "out", files) ||
+        !WriteExportFiles({"out", AllShaderFolder("out", 'A')}, files))
+      state.SkipWithError("export failed");
+  }
+}
+BENCHMARK(BM_ExportAll)->Unit(benchmark::kMillisecond);
+
+}  // namespace
