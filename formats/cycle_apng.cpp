@@ -66,11 +66,8 @@ bool Deflate(Deflater& deflater, const std::vector<uint8_t>& raw, std::vector<ui
 }  // namespace
 
 Result EncodeApng(const Cycle& cycle, int scale, std::vector<uint8_t>& bytes) {
-  if (!ValidScale(scale))
-    return Result::Fail("APNG: the scale must be 1, 2, 3, 4 or 8, not " + std::to_string(scale));
-  if (cycle.delayCentiseconds < 1 || cycle.delayCentiseconds > 100)
-    return Result::Fail("APNG: the delay must be 1..100 hundredths of a second, not " +
-                        std::to_string(cycle.delayCentiseconds));
+  if (Result scaled = CheckScale("APNG", scale); !scaled) return scaled;
+  if (Result timed = CheckDelay("APNG", cycle); !timed) return timed;
   const uint32_t edge = static_cast<uint32_t>(Cycle::kEdge * scale);
   const size_t rowBytes = 1 + edge / 2;  // filter byte, two pixels a byte
 

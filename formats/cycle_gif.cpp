@@ -24,8 +24,7 @@ Result GifFailure(int error) {
 }  // namespace
 
 Result EncodeCycleGif(const Cycle& cycle, int scale, std::vector<uint8_t>& bytes) {
-  if (!ValidScale(scale))
-    return Result::Fail("GIF: the scale must be 1, 2, 3, 4 or 8, not " + std::to_string(scale));
+  if (Result scaled = CheckScale("GIF", scale); !scaled) return scaled;
   // GIF rows run top-down, as the cycle's picture does.
   std::vector<uint8_t> rows;
   ScalePixels(cycle.pixels, Cycle::kEdge, scale, rows);

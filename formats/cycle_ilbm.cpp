@@ -60,9 +60,7 @@ void PackByteRun1(const uint8_t* row, int size, std::vector<uint8_t>& out) {
 }  // namespace
 
 Result EncodeIlbm(const Cycle& cycle, std::vector<uint8_t>& bytes) {
-  if (cycle.delayCentiseconds < 1 || cycle.delayCentiseconds > 100)
-    return Result::Fail("ILBM: the delay must be 1..100 hundredths of a second, not " +
-                        std::to_string(cycle.delayCentiseconds));
+  if (Result timed = CheckDelay("ILBM", cycle); !timed) return timed;
   bytes.clear();
   // The packed BODY of this kind of picture is a few kilobytes.
   bytes.reserve(16384);

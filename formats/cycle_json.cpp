@@ -75,9 +75,7 @@ void AppendString(std::vector<uint8_t>& out, const std::string& text) {
 
 Result EncodeCycleJson(const Cycle& cycle, const std::string& filename,
                        std::vector<uint8_t>& bytes) {
-  if (cycle.delayCentiseconds < 1 || cycle.delayCentiseconds > 100)
-    return Result::Fail("JSON: the delay must be 1..100 hundredths of a second, not " +
-                        std::to_string(cycle.delayCentiseconds));
+  if (Result timed = CheckDelay("JSON", cycle); !timed) return timed;
   bytes.clear();
   // Up to three characters an index, a little for the rest.
   bytes.reserve(3 * Cycle::kEdge * Cycle::kEdge + 1024 + filename.size() * 6);

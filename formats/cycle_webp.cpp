@@ -33,11 +33,8 @@ Result Failure(const char* what, WebPAnimEncoder* encoder) {
 }  // namespace
 
 Result EncodeWebp(const Cycle& cycle, int scale, std::vector<uint8_t>& bytes) {
-  if (!ValidScale(scale))
-    return Result::Fail("WebP: the scale must be 1, 2, 3, 4 or 8, not " + std::to_string(scale));
-  if (cycle.delayCentiseconds < 1 || cycle.delayCentiseconds > 100)
-    return Result::Fail("WebP: the delay must be 1..100 hundredths of a second, not " +
-                        std::to_string(cycle.delayCentiseconds));
+  if (Result scaled = CheckScale("WebP", scale); !scaled) return scaled;
+  if (Result timed = CheckDelay("WebP", cycle); !timed) return timed;
   const int edge = Cycle::kEdge * scale;
   std::vector<uint8_t> scaled;
   ScalePixels(cycle.pixels, Cycle::kEdge, scale, scaled);

@@ -6,6 +6,8 @@
 #include <cstring>
 #include <string>
 
+#include "scale.h"
+
 namespace {
 
 // Everything the libpng callbacks touch. Trivially destructible: libpng's errors longjmp
@@ -127,4 +129,17 @@ void PackNibbles(const uint8_t* indices, size_t count, uint8_t* packed) {
   }
   for (; i + 1 < count; i += 2)
     packed[i / 2] = static_cast<uint8_t>(indices[i] << 4 | (indices[i + 1] & 15));
+}
+
+std::vector<uint8_t> PackedPicture(const Cycle& cycle, int scale) {
+  std::vector<uint8_t> indices;
+  const uint8_t* source = cycle.pixels;
+  if (scale > 1) {
+    ScalePixels(cycle.pixels, Cycle::kEdge, scale, indices);
+    source = indices.data();
+  }
+  const size_t count = static_cast<size_t>(Cycle::kEdge * scale) * (Cycle::kEdge * scale);
+  std::vector<uint8_t> packed(count / 2);
+  PackNibbles(source, count, packed.data());
+  return packed;
 }

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "cycle.h"
 #include "result.h"
 
 // zlib level of every PNG written; the export benchmark's floor compresses at the same one.
@@ -48,3 +49,6 @@ Result EncodePng(const PngImage& image, const char* what, std::vector<uint8_t>& 
 
 // Packs count indices (count even) two a byte, high nibble first, as 4-bit rows store them.
 void PackNibbles(const uint8_t* indices, size_t count, uint8_t* packed);
+
+// The cycle's picture enlarged scale times and packed two pixels a byte, row by row.
+std::vector<uint8_t> PackedPicture(const Cycle& cycle, int scale);

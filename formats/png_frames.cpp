@@ -42,19 +42,9 @@ Result EncodePngFrame(const Cycle& cycle, int frame, int scale, std::vector<uint
   bytes.clear();
   if (frame < 0 || frame >= kFrameCount)
     return Result::Fail("PNG frame: frame " + std::to_string(frame) + " is not one of 0..15");
-  if (!ValidScale(scale))
-    return Result::Fail("PNG frame: scale " + std::to_string(scale) +
-                        " is not one of 1, 2, 3, 4, 8");
+  if (Result scaled = CheckScale("PNG frame", scale); !scaled) return scaled;
   // Every frame stores the same indices; only the PLTE turns with the frame.
-  std::vector<uint8_t> indices;
-  const uint8_t* source = cycle.pixels;
-  if (scale > 1) {
-    ScalePixels(cycle.pixels, Cycle::kEdge, scale, indices);
-    source = indices.data();
-  }
-  const size_t count = static_cast<size_t>(Cycle::kEdge * scale) * (Cycle::kEdge * scale);
-  std::vector<uint8_t> packed(count / 2);
-  PackNibbles(source, count, packed.data());
+  const std::vector<uint8_t> packed = PackedPicture(cycle, scale);
 
   uint8_t table[kPaletteEntries][3];
   for (int n = 0; n < kPaletteEntries; ++n) std::memcpy(table[n], cycle.FrameColour(frame, n), 3);

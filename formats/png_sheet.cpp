@@ -37,18 +37,8 @@ Result EncodeSpriteSheet(const Cycle& cycle, int columns, int scale, std::vector
   if (columns != 1 && columns != 2 && columns != 4 && columns != 8 && columns != 16)
     return Result::Fail("sprite sheet: " + std::to_string(columns) +
                         " columns is not one of 1, 2, 4, 8, 16");
-  if (!ValidScale(scale))
-    return Result::Fail("sprite sheet: scale " + std::to_string(scale) +
-                        " is not one of 1, 2, 3, 4, 8");
-  std::vector<uint8_t> indices;
-  const uint8_t* source = cycle.pixels;
-  if (scale > 1) {
-    ScalePixels(cycle.pixels, Cycle::kEdge, scale, indices);
-    source = indices.data();
-  }
-  const size_t count = static_cast<size_t>(Cycle::kEdge * scale) * (Cycle::kEdge * scale);
-  std::vector<uint8_t> packed(count / 2);
-  PackNibbles(source, count, packed.data());
+  if (Result scaled = CheckScale("sprite sheet", scale); !scaled) return scaled;
+  const std::vector<uint8_t> packed = PackedPicture(cycle, scale);
 
   Sheet sheet{};
   sheet.packed = packed.data();

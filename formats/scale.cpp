@@ -2,9 +2,16 @@
 
 #include <cstddef>
 #include <cstring>
+#include <string>
 
 bool ValidScale(int scale) {
   return scale == 1 || scale == 2 || scale == 3 || scale == 4 || scale == 8;
+}
+
+Result CheckScale(const char* format, int scale) {
+  if (ValidScale(scale)) return Result::Ok();
+  return Result::Fail(std::string(format) + ": the scale must be 1, 2, 3, 4 or 8, not " +
+                      std::to_string(scale));
 }
 
 void ScalePixels(const uint8_t* pixels, int edge, int scale, std::vector<uint8_t>& out) {

@@ -5,8 +5,12 @@
 #include <cstdint>
 #include <vector>
 
+#include "result.h"
+
 // The scales the exports offer: 1, 2, 3, 4 and 8.
 bool ValidScale(int scale);
+// Fails, naming the format and the value, for any other scale.
+Result CheckScale(const char* format, int scale);
 
 // pixels: edge x edge indices, row-major. out becomes (edge * scale)^2 indices, row-major,
 // each source pixel a scale x scale block. scale must be at least 1.

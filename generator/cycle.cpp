@@ -1,5 +1,14 @@
 #include "cycle.h"
 
+#include <string>
+
+Result CheckDelay(const char* format, const Cycle& cycle) {
+  if (cycle.delayCentiseconds >= 1 && cycle.delayCentiseconds <= 100) return Result::Ok();
+  return Result::Fail(std::string(format) +
+                      ": the delay must be 1..100 hundredths of a second, not " +
+                      std::to_string(cycle.delayCentiseconds));
+}
+
 void MakeCycle(const PatternGenerator& g, bool bottomUp, int delayCentiseconds, Cycle& cycle) {
   // The BMP pixel array is the one source of the indices, so every format agrees with it.
   uint8_t packed[kPixelBytes];

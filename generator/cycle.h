@@ -26,6 +26,9 @@ struct Cycle {
   double StepsPerSecond() const { return 100.0 / delayCentiseconds; }
 };
 
+// Fails, naming the format and the value, for a delay outside 1..100.
+Result CheckDelay(const char* format, const Cycle& cycle);
+
 // The default speed, 50 steps per second.
 constexpr int kDefaultDelayCentiseconds = 2;
 

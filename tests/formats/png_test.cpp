@@ -189,8 +189,8 @@ TEST(PngRefusals, NameTheRefusedValue) {
   const std::pair<Result, const char*> refusals[] = {
       {EncodeSpriteSheet(*cycle, 3, 1, bytes), "3 columns"},
       {EncodeSpriteSheet(*cycle, 32, 1, bytes), "32 columns"},
-      {EncodeSpriteSheet(*cycle, 16, 5, bytes), "scale 5"},
-      {EncodePngFrame(*cycle, 0, 0, bytes), "scale 0"},
+      {EncodeSpriteSheet(*cycle, 16, 5, bytes), "scale must be 1, 2, 3, 4 or 8, not 5"},
+      {EncodePngFrame(*cycle, 0, 0, bytes), "scale must be 1, 2, 3, 4 or 8, not 0"},
       {EncodePngFrame(*cycle, 16, 1, bytes), "frame 16"},
   };
   for (const auto& [result, named] : refusals) {
