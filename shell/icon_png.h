@@ -1,10 +1,11 @@
 #pragma once
-// The icon picture as a PNG file: indexed colour, 4 bits per pixel, the 16 colours as its
-// palette, the image data in stored (uncompressed) deflate blocks, so no library is needed.
+// The icon picture as a PNG file: indexed colour, 4 bits per pixel, its 16 colours as the
+// palette, through the export formats' one PNG encoder.
 
 #include <cstdint>
 #include <vector>
 
+#include "result.h"
 #include "window_icon_pixels.h"
 
-std::vector<uint8_t> EncodeIconPng(const IconPicture& picture);
+Result EncodeIconPng(const IconPicture& picture, std::vector<uint8_t>& bytes);

@@ -13,7 +13,11 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: window_icon_png OUTPUT.png\n");
     return 2;
   }
-  const std::vector<uint8_t> png = EncodeIconPng(WindowIconPicture());
+  std::vector<uint8_t> png;
+  if (Result encoded = EncodeIconPng(WindowIconPicture(), png); !encoded) {
+    std::fprintf(stderr, "window_icon_png: %s\n", encoded.message.c_str());
+    return 1;
+  }
   std::FILE* file = std::fopen(argv[1], "wb");
   if (file == nullptr) {
     std::fprintf(stderr, "window_icon_png: %s: cannot create: %s\n", argv[1], std::strerror(errno));
