@@ -7,7 +7,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
-#include <optional>
 #include <string>
 
 #include "frame_export.h"
@@ -99,12 +98,6 @@ INSTANTIATE_TEST_SUITE_P(
                       LayoutCase{"ExecutableFolderUnknown", "", "/xdg", "/home/u", false, "", ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(DataFolder, ResourcePathJoinsTheFolder) {
-  EXPECT_EQ(ResourcePath(DataLayout{"/w", "/usr/share/quilmorante", true}, kWhiteTextureFile),
-            "/usr/share/quilmorante/siro.bmp");
-  EXPECT_EQ(ResourcePath(DataLayout{"", "", false}, kFrameTemplateFile), "a.bmp");
-}
-
 TEST_F(LayoutTree, NamedDataFolderUsesItsOwnTemplateOrTheInstalledOne) {
   WriteText("mine/a.bmp", "BM");
   fs::create_directories("bare");
@@ -116,50 +109,6 @@ TEST_F(LayoutTree, NamedDataFolderUsesItsOwnTemplateOrTheInstalledOne) {
   // Beside the executable there is no installed template to fall back on.
   const DataLayout beside = DecideDataLayout(root + "/beside", {"/xdg", "/home/u"});
   EXPECT_EQ(FrameTemplateForDataFolder(beside, "bare"), "a.bmp");
-}
-
-TEST(DataFolder, ExecutableFolderIsTheFolderOfThisTest) {
-  EXPECT_EQ(ExecutableFolder(), fs::canonical("/proc/self/exe").parent_path().string());
-}
-
-// Sets or unsets one environment variable for the lifetime of the object.
-class ScopedVariable {
- public:
-  ScopedVariable(const char* name, const char* value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
-    if (value != nullptr)
-      ::setenv(name, value, 1);
-    else
-      ::unsetenv(name);
-  }
-  ~ScopedVariable() {
-    if (old_)
-      ::setenv(name_, old_->c_str(), 1);
-    else
-      ::unsetenv(name_);
-  }
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
-};
-
-TEST(DataFolder, EnvironmentComesFromTheProcess) {
-  {
-    ScopedVariable xdg("XDG_DATA_HOME", "/some/data");
-    ScopedVariable home("HOME", "/some/home");
-    const LayoutEnvironment environment = LayoutEnvironment::FromProcess();
-    EXPECT_EQ(environment.xdgDataHome, "/some/data");
-    EXPECT_EQ(environment.home, "/some/home");
-  }
-  {
-    // Without HOME the password database still names the user's home folder.
-    ScopedVariable xdg("XDG_DATA_HOME", nullptr);
-    ScopedVariable home("HOME", nullptr);
-    const LayoutEnvironment environment = LayoutEnvironment::FromProcess();
-    EXPECT_EQ(environment.xdgDataHome, "");
-    EXPECT_FALSE(environment.home.empty());
-  }
 }
 
 // The installed layout's first start: share/quilmorante holds the example slots, the user's
@@ -219,12 +168,6 @@ TEST_F(FirstStart, NeverOverwritesASlot) {
   EXPECT_EQ(ReadText(Work() / "savedata/pat1.txt"), "example pattern 1");
 }
 
-TEST_F(FirstStart, EnterMakesTheDataFolderTheWorkingDirectory) {
-  ASSERT_TRUE(EnterWorkFolder(layout));
-  EXPECT_EQ(fs::current_path(), fs::canonical(Work()));
-  EXPECT_EQ(ReadText("savedata/pat1.txt"), "example pattern 1");
-}
-
 // The installed export: slots and frames in the user's data folder, a.bmp from share.
 TEST_F(FirstStart, ExportReadsTheInstalledTemplate) {
   WriteText("usr/share/quilmorante/a.bmp", FrameTemplate());
@@ -254,12 +197,6 @@ TEST_F(FirstStart, WithoutAHomeItSaysSo) {
   const Result result = PrepareWorkFolder(layout);
   EXPECT_FALSE(result);
   EXPECT_NE(result.message.find("HOME"), std::string::npos) << result.message;
-}
-
-TEST_F(FirstStart, BesideTheExecutableNothingIsCreated) {
-  layout.installed = false;
-  ASSERT_TRUE(PrepareWorkFolder(layout));
-  EXPECT_FALSE(fs::exists(folder.path() / "home"));
 }
 
 }  // namespace
