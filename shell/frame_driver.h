@@ -1,26 +1,22 @@
 #pragma once
-// One frame of the program: clear, the frame body (keyboard, editor), present.
+// One frame of the program on the desktop: the keyboard read from SDL, the frame itself
+// (Tick) and the presentation.
 
 #include <SDL2/SDL_video.h>
 
-#include <string>
+#include <cstdint>
 
-#include "canvas.h"
+#include "app.h"
 #include "display_device.h"
-#include "pattern_generator.h"
 
-// The export template the generator made by the first frame reads (default "a.bmp" in the
-// working directory); call before the first frame.
-void UseFrameTemplate(std::string path);
+// The keys the desktop hands each frame: SDL's state while the window has the keyboard
+// focus, otherwise what the last read left. Every key reads as up until the first read.
+struct DesktopKeys {
+  uint8_t state[256] = {};
+  // Cleared when the keyboard could not be set up: nothing is read from then on.
+  bool readable = true;
+};
 
-// Clears the back buffer to opaque black and the depth to 1.0, creates the one
-// PatternGenerator on the first frame, runs FrameBody and presents; a failed presentation
-// rebuilds the renderer.
-void RunFrame(Canvas& canvas, DisplayDevice& display, SDL_Window* window);
-
-// The generator, once the first frame has made it; nullptr before.
-PatternGenerator* ExistingGenerator();
-
-// Opens the sprite batch, sets the keyboard and fonts up on the first call, reads the
-// keyboard, runs the editor frame and closes the batch.
-void FrameBody(PatternGenerator& generator, SDL_Window* window);
+// Reads the keyboard into keys, runs Tick and presents; a failed presentation rebuilds the
+// renderer. The first frame sets the keyboard up on window through the generator's clock.
+void RunFrame(App& app, DesktopKeys& keys, DisplayDevice& display, SDL_Window* window);

@@ -44,11 +44,16 @@ void UpdateClock(FrameClock& clock) {
 
 void PollKeyboard(FrameClock& clock) {
   if (clock.input == nullptr || clock.keyboard == nullptr) return;
-  if (SDL_GetKeyboardFocus() != static_cast<SDL_Window*>(clock.keyboard)) return;
+  static_cast<void>(ReadFocusedKeyboard(static_cast<SDL_Window*>(clock.keyboard), clock.keyState));
+}
+
+bool ReadFocusedKeyboard(SDL_Window* window, uint8_t keyState[256]) {
+  if (window == nullptr || SDL_GetKeyboardFocus() != window) return false;
   int count = 0;
   const Uint8* pressed = SDL_GetKeyboardState(&count);
-  if (pressed == nullptr) return;
-  TranslateKeyboardState(pressed, count, clock.keyState);
+  if (pressed == nullptr) return false;
+  TranslateKeyboardState(pressed, count, keyState);
+  return true;
 }
 
 void TranslateKeyboardState(const uint8_t* pressed, int count, uint8_t keyState[256]) {

@@ -20,5 +20,9 @@ void UpdateClock(FrameClock& clock);
 // a set-up keyboard, keyState keeps what the last read put there.
 void PollKeyboard(FrameClock& clock);
 
+// Refreshes keyState from SDL when window has the keyboard focus; otherwise leaves it as it
+// is and returns false.
+bool ReadFocusedKeyboard(SDL_Window* window, uint8_t keyState[256]);
+
 // SDL's scancode-indexed pressed flags (count entries) as key codes with bit 7 set.
 void TranslateKeyboardState(const uint8_t* pressed, int count, uint8_t keyState[256]);

@@ -6,11 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "canvas.h"
+#include "app.h"
 #include "display_device.h"
 #include "display_mode.h"
 #include "font.h"
-#include "frame_driver.h"
 #include "main_loop.h"
 #include "program_data.h"
 #include "program_window.h"
@@ -36,8 +35,8 @@ void RemoveStaleTemporariesAtStart() {
 
 // Slots are written only when the editor switches numbers: edits made since then go to
 // recovery files beside the slots, never over them.
-void KeepUnsavedWorkAtExit() {
-  PatternGenerator* generator = ExistingGenerator();
+void KeepUnsavedWorkAtExit(const App& app) {
+  PatternGenerator* generator = app.generator.get();
   if (generator == nullptr) return;
   std::vector<std::string> written;
   const Result kept = KeepUnsavedWork(*generator, written);
@@ -50,8 +49,11 @@ void KeepUnsavedWorkAtExit() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Lives until main returns, after SDL_Quit: the generator, and with its clock the keyboard
+  // source, go last, as they always have.
+  App app;
   const DataLayout layout = ProcessDataLayout();
-  if (Result entered = EnterProgramData(layout); !entered) return Fail(entered.message);
+  if (Result entered = EnterProgramData(layout, app); !entered) return Fail(entered.message);
   const bool fullScreen = FullScreenRequested(argc, argv);
   RemoveStaleTemporariesAtStart();
 
@@ -70,18 +72,18 @@ int main(int argc, char** argv) {
   DisplayDevice display;
   if (Result created = CreateDisplay(display, window, fullScreen); !created)
     return Fail("cannot create the display device: " + created.message);
-  Canvas canvas;
-  if (Result ready = SetupCanvas(canvas, display.device, ResourcePath(layout, kWhiteTextureFile));
+  if (Result ready =
+          SetupCanvas(app.canvas, display.device, ResourcePath(layout, kWhiteTextureFile));
       !ready) {
-    ReleaseCanvas(canvas);
+    ReleaseCanvas(app.canvas);
     ReleaseDisplay(display);
     return Fail(ready.message);
   }
 
-  RunMainLoop(canvas, display, window);
-  KeepUnsavedWorkAtExit();
+  RunMainLoop(app, display, window);
+  KeepUnsavedWorkAtExit(app);
 
-  ReleaseCanvas(canvas);
+  ReleaseCanvas(app.canvas);
   ReleaseDisplay(display);
   SDL_DestroyWindow(window);
   SDL_Quit();

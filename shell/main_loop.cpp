@@ -60,8 +60,9 @@ void CloseAllAudio() {
   for (SDL_AudioDeviceID id = 1; id <= kAudioDeviceIdLimit; ++id) SDL_CloseAudioDevice(id);
 }
 
-void RunMainLoop(Canvas& canvas, DisplayDevice& display, SDL_Window* window) {
+void RunMainLoop(App& app, DisplayDevice& display, SDL_Window* window) {
   bool closing = false;
+  DesktopKeys keys;
   FramePacer pacer(CurrentFrameInterval(window, display));
   for (;;) {
     SDL_Event event;
@@ -80,7 +81,7 @@ void RunMainLoop(Canvas& canvas, DisplayDevice& display, SDL_Window* window) {
     }
     if (displayChanged) pacer = FramePacer(CurrentFrameInterval(window, display));
     pacer.FrameStarted(NowNs());
-    RunFrame(canvas, display, window);
+    RunFrame(app, keys, display, window);
     SDL_Delay(1);
     // The rest of this frame's time: frames never come faster than the display's refresh or
     // 60 per second, whether or not presentation waited for the retrace. The next frame

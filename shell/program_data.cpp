@@ -2,9 +2,7 @@
 
 #include <cstdio>
 
-#include "frame_driver.h"
-
-Result EnterProgramData(const DataLayout& layout) {
+Result EnterProgramData(const DataLayout& layout, App& app) {
   if (Result entered = EnterWorkFolder(layout); !entered) {
     if (layout.installed) return entered;
     std::fprintf(stderr, "quilmorante: %s; data files are looked for here\n",
@@ -13,6 +11,6 @@ Result EnterProgramData(const DataLayout& layout) {
   if (layout.installed)
     std::fprintf(stderr, "quilmorante: your slots (savedata/) and exports (result/) are in %s\n",
                  layout.workFolder.c_str());
-  UseFrameTemplate(ResourcePath(layout, kFrameTemplateFile));
+  app.templatePath = ResourcePath(layout, kFrameTemplateFile);
   return Result::Ok();
 }

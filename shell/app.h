@@ -1,0 +1,44 @@
+#pragma once
+// The program without its platform: the back buffer, the canvas and the generator, and the
+// one call that draws a frame into plain memory. The desktop loop drives it with SDL's
+// keyboard and presents the picture; anything else (a headless run, a web page) may too.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "canvas.h"
+#include "data_folder.h"
+#include "frame_clock.h"
+#include "pattern_generator.h"
+#include "rasterizer.h"
+#include "result.h"
+
+struct App {
+  // Not owned; the 640 x 480 ARGB picture each tick leaves behind. Without it a tick does
+  // nothing at all.
+  Rasterizer* device = nullptr;
+  Canvas canvas;
+  // Made by the first tick (it is far too big for the stack); its clock owns the front-end's
+  // keyboard source, so releasing the generator releases that too.
+  std::unique_ptr<PatternGenerator> generator;
+  // Set by the first frame body, whatever its set-up calls returned.
+  bool firstFrameBodyDone = false;
+  // The export template the generator reads, relative to the working directory or absolute;
+  // set before the first tick.
+  std::string templatePath = kFrameTemplateFile;
+  // The front-end's keyboard set-up, called once by the first frame body with the
+  // generator's clock; a failure is reported and the frame goes on. May be empty.
+  std::function<Result(FrameClock&)> setUpKeyboard;
+};
+
+// One frame of the main loop, everything between two presentations: clears the back buffer to
+// opaque black and the depth to 1.0, makes the generator on the first tick, runs FrameBody
+// with this frame's keys (key codes, bit 7 while down) and steady milliseconds, and after
+// the first tick posts the recovery notice.
+void Tick(App& app, const uint8_t keyState[256], uint64_t nowMs);
+
+// Opens the sprite batch, sets the keyboard and fonts up on the first call, hands the keys
+// and time to the clock, runs the editor frame and the status line and closes the batch.
+void FrameBody(App& app, const uint8_t keyState[256], uint64_t nowMs);
