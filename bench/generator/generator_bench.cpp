@@ -30,12 +30,7 @@ struct BenchFolder {
     return base != nullptr ? base : "";
   }
   TempFolder folder{{.label = "bench", .base = Base()}};
-  BenchFolder() {
-    std::string header(54, '\0');
-    header[0] = 'B';
-    header[1] = 'M';
-    std::ofstream("a.bmp", std::ios::binary) << header;
-  }
+  BenchFolder() { WriteText("a.bmp", FrameTemplate()); }
 };
 
 std::unique_ptr<PatternGenerator> Busy(int edge, bool shaped) {
