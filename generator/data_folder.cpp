@@ -53,7 +53,7 @@ std::string Describe(const std::string& path, const char* what, int error) {
 }
 
 // Creates the folder and every missing parent. New folders are private to the user, as the
-// XDG specification asks for the folders it names.
+// XDG Base Directory rules ask for the folders they name.
 Result MakeFolders(const std::string& path) {
   std::size_t at = 0;
   while (at != std::string::npos) {

@@ -39,7 +39,7 @@ struct LayoutEnvironment {
 std::string ExecutableFolder();
 
 // The user's data folder for QUILMORANTE: $XDG_DATA_HOME/quilmorante when XDG_DATA_HOME is an
-// absolute path (a relative one is ignored, as the XDG specification says), otherwise
+// absolute path (a relative one is ignored, as the XDG Base Directory rules say), otherwise
 // $HOME/.local/share/quilmorante. Empty when neither gives a folder.
 std::string UserDataFolder(const LayoutEnvironment& environment);
 

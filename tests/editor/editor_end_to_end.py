@@ -85,16 +85,6 @@ def frame_names(letter):
     return ["%s%s.bmp" % (letter, chr(ord("A") + k)) for k in range(16)]
 
 
-def wait_files(folder, names, size):
-    deadline = time.monotonic() + WAIT_S
-    while time.monotonic() < deadline:
-        if all(os.path.isfile(os.path.join(folder, n)) and
-               os.path.getsize(os.path.join(folder, n)) == size for n in names):
-            return True
-        time.sleep(0.1)
-    return False
-
-
 def wait_any(path):
     deadline = time.monotonic() + WAIT_S
     while time.monotonic() < deadline and not os.path.isfile(path):
@@ -168,7 +158,7 @@ def drive(session, folder, exporter, screenshot):
     s.press("m")
     names = frame_names("A")
     result = os.path.join(folder, "result")
-    check(wait_files(result, names, 32886), "M exports sixteen 32886-byte frames")
+    check(wait_files(result, names, 32886, WAIT_S), "M exports sixteen 32886-byte frames")
 
     reference = tempfile.mkdtemp(prefix="quilmorante-e2e-ref-")
     try:

@@ -143,7 +143,7 @@ TEST_F(FirstStart, CreatesTheFolderAndCopiesTheExampleSlots) {
   EXPECT_EQ(ReadText(Work() / "savedata/pal0.txt"), "example palette 0");
   EXPECT_EQ(ReadText(Work() / "savedata/pat1.txt"), "example pattern 1");
   EXPECT_FALSE(fs::exists(Work() / "savedata/notes.md"));
-  // Folders the XDG specification names are made private to the user.
+  // Folders the XDG Base Directory rules name are made private to the user.
   EXPECT_EQ(Mode(folder.path() / "home/.local"), 0700);
   EXPECT_EQ(Mode(Work()), 0700);
   int entries = 0;

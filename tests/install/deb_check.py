@@ -27,7 +27,8 @@ import time
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "support"))
 sys.path.insert(0, os.path.join(HERE, "..", "editor"))
-from x_session import Xlib, check, failures, passes, start_xvfb, stop_xvfb  # noqa: E402
+from x_session import (Xlib, check, failures, passes, start_xvfb, stop_xvfb,  # noqa: E402
+                       wait_files)
 from editor_end_to_end import Session, frame_names, read  # noqa: E402
 
 PREFIX = "/usr"
@@ -78,16 +79,6 @@ def check_files():
     head = read(icon)[:26] if os.path.isfile(icon) else b""
     check(head[:8] == b"\x89PNG\r\n\x1a\n" and head[16:24] == bytes([0, 0, 0, 32, 0, 0, 0, 32]),
           icon + " is a 32 x 32 PNG")
-
-
-def wait_files(folder, names, size, seconds):
-    deadline = time.monotonic() + seconds
-    while time.monotonic() < deadline:
-        if all(os.path.isfile(os.path.join(folder, n)) and
-               os.path.getsize(os.path.join(folder, n)) == size for n in names):
-            return True
-        time.sleep(0.1)
-    return False
 
 
 def frames_written(folder, letter):

@@ -8,6 +8,7 @@ import shutil
 import subprocess
 import sys
 import threading
+import time
 
 # CTest counts this exit status as a skipped test (the SKIP_RETURN_CODE property).
 SKIP = 77
@@ -138,6 +139,17 @@ class Xlib:
 
 
 passes, failures = [], []
+
+
+def wait_files(folder, names, size, seconds):
+    """Waits up to seconds for every named file in folder to exist with the given size."""
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        if all(os.path.isfile(os.path.join(folder, n)) and
+               os.path.getsize(os.path.join(folder, n)) == size for n in names):
+            return True
+        time.sleep(0.1)
+    return False
 
 
 def check(condition, what):
