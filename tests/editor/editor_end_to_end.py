@@ -20,7 +20,7 @@ import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
 from x_session import (Program, Xlib, check, failures, passes, require_tools,  # noqa: E402
-                       start_xvfb, stop_xvfb)
+                       start_xvfb, stop_xvfb, wait_files)
 
 SCREEN_W, SCREEN_H = 1024, 768
 WAIT_S = 30  # upper bound for waits; never asserted on
