@@ -2,10 +2,25 @@
 
 #include <charconv>
 #include <cstddef>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
 #include <string_view>
-#include <system_error>
 
 namespace {
+
+// The fewest digits after the point that read back as the same double, in plain decimal:
+// what std::to_chars(fixed) gives, spelled with printf's correctly rounded digits because
+// not every C++ library has floating-point to_chars. Empty for values printf cannot hold.
+std::string ShortestFixed(double value) {
+  char text[400];
+  for (int digits = 0; digits <= 17; ++digits) {
+    const int length = std::snprintf(text, sizeof text, "%.*f", digits, value);
+    if (length <= 0 || length >= static_cast<int>(sizeof text)) return {};
+    if (std::strtod(text, nullptr) == value) return std::string(text, static_cast<size_t>(length));
+  }
+  return {};
+}
 
 void Append(std::vector<uint8_t>& out, std::string_view text) {
   out.insert(out.end(), text.begin(), text.end());
@@ -100,10 +115,9 @@ Result EncodeCycleJson(const Cycle& cycle, const std::string& filename,
   // notation keeps it a plain decimal (shortest that reads back the same) otherwise.
   Append(bytes, "],\"cycles\":[{\"reverse\":2,\"rate\":");
   const double rate = 280.0 * 100.0 / cycle.delayCentiseconds;
-  char text[64];
-  const auto written = std::to_chars(text, text + sizeof text, rate, std::chars_format::fixed);
-  if (written.ec != std::errc()) return Result::Fail("JSON: cannot write the rate");
-  bytes.insert(bytes.end(), text, written.ptr);
+  const std::string text = ShortestFixed(rate);
+  if (text.empty()) return Result::Fail("JSON: cannot write the rate");
+  bytes.insert(bytes.end(), text.begin(), text.end());
   Append(bytes, ",\"low\":0,\"high\":15}],\"pixels\":[");
   for (int i = 0; i < Cycle::kEdge * Cycle::kEdge; ++i) {
     const unsigned index = cycle.pixels[i];

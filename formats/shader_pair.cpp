@@ -1,6 +1,7 @@
 #include "shader_pair.h"
 
-#include <charconv>
+#include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 #include "cycle_gdshader.h"
@@ -26,9 +27,11 @@ const uint8_t* PaletteRow(const void* context, int frame, uint8_t* scratch) {
 // digits for 100 / 3.
 std::string FloatLiteral(double value) {
   char text[32];
-  const auto written =
-      std::to_chars(text, text + sizeof text, value, std::chars_format::general, 9);
-  std::string literal(text, written.ptr);
+  const int length = std::snprintf(text, sizeof text, "%.9g", value);
+  std::string literal(text, length > 0 ? std::min<size_t>(length, sizeof text - 1) : 0);
+  // printf writes the locale's decimal separator; the literal needs a point.
+  for (char& c : literal)
+    if (std::strchr("0123456789+-e", c) == nullptr) c = '.';
   if (literal.find_first_of(".e") == std::string::npos) literal += ".0";
   return literal;
 }

@@ -1,0 +1,83 @@
+// The editor's working folder in the module's file system: siro.bmp and a.bmp from the
+// site, savedata/ kept in the browser's IndexedDB so slots survive a reload, and result/
+// whose files are handed to the user as downloads.
+
+export const WORK = "/work";
+const SAVEDATA = `${WORK}/savedata`;
+const RESULT = `${WORK}/result`;
+// Put beside the example slots on the first visit; later visits leave savedata/ as it is.
+const PLACED = `${SAVEDATA}/.examples-placed`;
+const EXAMPLES = ["pat0.txt", "pat1.txt", "pat2.txt", "pal0.txt", "pal1.txt", "pal2.txt"];
+
+async function fetchBytes(url) {
+  const response = await fetch(url);
+  if (!response.ok) throw new Error(`cannot load ${url}: ${response.status}`);
+  return new Uint8Array(await response.arrayBuffer());
+}
+
+function sync(FS, populate) {
+  return new Promise((resolve, reject) =>
+    FS.syncfs(populate, (error) => (error ? reject(error) : resolve())),
+  );
+}
+
+function exists(FS, path) {
+  return FS.analyzePath(path).exists;
+}
+
+// Sets the working folder up and enters it.
+export async function prepareFiles(module, dataUrl) {
+  const { FS } = module;
+  const [white, template] = await Promise.all(
+    ["siro.bmp", "a.bmp"].map((name) => fetchBytes(`${dataUrl}/${name}`)),
+  );
+  FS.mkdir(WORK);
+  FS.writeFile(`${WORK}/siro.bmp`, white);
+  FS.writeFile(`${WORK}/a.bmp`, template);
+  FS.mkdir(SAVEDATA);
+  FS.mkdir(RESULT);
+  FS.mount(module.IDBFS, {}, SAVEDATA);
+  await sync(FS, true);
+  if (!exists(FS, PLACED)) {
+    const slots = await Promise.all(EXAMPLES.map((name) => fetchBytes(`${dataUrl}/savedata/${name}`)));
+    EXAMPLES.forEach((name, i) => {
+      if (!exists(FS, `${SAVEDATA}/${name}`)) FS.writeFile(`${SAVEDATA}/${name}`, slots[i]);
+    });
+    FS.writeFile(PLACED, new Uint8Array(0));
+    await sync(FS, false);
+  }
+  FS.chdir(WORK);
+}
+
+// Names and modification times of savedata/: what changed since the last look is stored.
+export function savedataStamp(FS) {
+  return FS.readdir(SAVEDATA)
+    .filter((name) => name !== "." && name !== "..")
+    .map((name) => `${name}:${FS.stat(`${SAVEDATA}/${name}`).mtime.getTime()}`)
+    .join("/");
+}
+
+export function persistSavedata(FS) {
+  return sync(FS, false);
+}
+
+// Every file now below result/ as {name, bytes}, sorted by name, and removed from it: an
+// export's files, taken as it wrote them.
+export function takeResults(FS) {
+  const files = [];
+  const walk = (folder, prefix) => {
+    for (const name of FS.readdir(folder).sort()) {
+      if (name === "." || name === "..") continue;
+      const path = `${folder}/${name}`;
+      if (FS.isDir(FS.stat(path).mode)) {
+        walk(path, `${prefix}${name}/`);
+        FS.rmdir(path);
+      } else {
+        files.push({ name: `${prefix}${name}`, bytes: FS.readFile(path) });
+        FS.unlink(path);
+      }
+    }
+  };
+  walk(RESULT, "");
+  return files;
+}

@@ -1,0 +1,44 @@
+# zlib, libpng, giflib and libwebp compiled for WebAssembly from their Debian 12 sources
+# (web/debian_sources.sh), under the imported-target names the desktop build finds, so
+# formats/ links them unchanged. Plain C, no SIMD: the encoders' C paths give the same bytes.
+set(src ${QUILMORANTE_LIBRARY_SOURCES})
+foreach(library zlib libpng giflib libwebp)
+  if(NOT EXISTS ${src}/${library})
+    message(FATAL_ERROR "${src}/${library} is missing: run web/debian_sources.sh ${src}")
+  endif()
+endforeach()
+
+set(zlib_files adler32 compress crc32 deflate infback inffast inflate inftrees trees uncompr zutil)
+list(TRANSFORM zlib_files PREPEND ${src}/zlib/)
+list(TRANSFORM zlib_files APPEND .c)
+add_library(web_zlib STATIC ${zlib_files})
+target_include_directories(web_zlib SYSTEM PUBLIC ${src}/zlib)
+add_library(ZLIB::ZLIB ALIAS web_zlib)
+
+# The configuration Debian's build derives from pnglibconf.dfa with no options changed.
+configure_file(${src}/libpng/scripts/pnglibconf.h.prebuilt
+               ${CMAKE_CURRENT_BINARY_DIR}/libpng/pnglibconf.h COPYONLY)
+set(png_files png pngerror pngget pngmem pngpread pngread pngrio pngrtran pngrutil pngset
+    pngtrans pngwio pngwrite pngwtran pngwutil)
+list(TRANSFORM png_files PREPEND ${src}/libpng/)
+list(TRANSFORM png_files APPEND .c)
+add_library(web_png STATIC ${png_files})
+target_include_directories(web_png SYSTEM
+  PUBLIC ${src}/libpng ${CMAKE_CURRENT_BINARY_DIR}/libpng)
+target_link_libraries(web_png PUBLIC web_zlib)
+add_library(PNG::PNG ALIAS web_png)
+
+set(gif_files dgif_lib egif_lib gifalloc gif_err gif_font gif_hash openbsd-reallocarray quantize)
+list(TRANSFORM gif_files PREPEND ${src}/giflib/)
+list(TRANSFORM gif_files APPEND .c)
+add_library(web_gif STATIC ${gif_files})
+target_include_directories(web_gif SYSTEM PUBLIC ${src}/giflib)
+add_library(GIF::GIF ALIAS web_gif)
+
+file(GLOB webp_files ${src}/libwebp/src/dec/*.c ${src}/libwebp/src/dsp/*.c
+     ${src}/libwebp/src/enc/*.c ${src}/libwebp/src/utils/*.c ${src}/libwebp/src/mux/*.c)
+add_library(web_webp STATIC ${webp_files})
+target_include_directories(web_webp SYSTEM
+  PRIVATE ${src}/libwebp
+  PUBLIC ${src}/libwebp/src)
+add_library(PkgConfig::WEBP ALIAS web_webp)

@@ -1,0 +1,161 @@
+// The page: one Tick per animation frame (at most 60 a second), the picture put on the
+// canvas, the editor's texts drawn over it, keys in, slots kept, exports downloaded.
+import createQuilmorante from "./quilmorante.js";
+import { Keys } from "./keys.js";
+import { prepareFiles, savedataStamp, persistSavedata, takeResults } from "./files.js";
+import { zipStored } from "./zip.js";
+
+const WIDTH = 640;
+const HEIGHT = 480;
+const FRAME_MS = 1000 / 60;
+// The cell heights of the font slots, and where the text box clips each text.
+const FONT_HEIGHTS = [30, 54, 18, 14];
+const TEXT_BOX = { width: 640, height: 128 };
+// IPA P Gothic: ascender 1802 of 2048 units, line height one cell.
+const ASCENDER = 1802 / 2048;
+
+const canvas = document.getElementById("screen");
+const context = canvas.getContext("2d", { alpha: false });
+const statusLine = document.getElementById("downloaded");
+const shiftJis = new TextDecoder("shift_jis");
+const keys = new Keys();
+const fontName = "QuilmoranteGothic";
+
+function fontOf(slot) {
+  return `${FONT_HEIGHTS[slot] ?? FONT_HEIGHTS[2]}px ${fontName}`;
+}
+
+function cString(module, pointer) {
+  const heap = module.HEAPU8;
+  let end = pointer;
+  while (heap[end] !== 0) end++;
+  return shiftJis.decode(heap.subarray(pointer, end));
+}
+
+function measureText(module, slot, pointer) {
+  context.font = fontOf(slot);
+  return Math.round(context.measureText(cString(module, pointer)).width);
+}
+
+function drawTexts(module) {
+  const count = module._quilmorante_text_count();
+  context.fillStyle = "#ffffff";
+  context.textBaseline = "alphabetic";
+  for (let i = 0; i < count; i++) {
+    const slot = module._quilmorante_text_slot(i);
+    const x = module._quilmorante_text_x(i);
+    const y = module._quilmorante_text_y(i);
+    const height = FONT_HEIGHTS[slot];
+    if (height === undefined) continue;
+    context.font = fontOf(slot);
+    context.save();
+    context.beginPath();
+    context.rect(x, y, TEXT_BOX.width, TEXT_BOX.height);
+    context.clip();
+    const lines = cString(module, module._quilmorante_text_bytes(i)).split(/\r\n|\r|\n/);
+    const baseline = Math.round(height * ASCENDER);
+    lines.forEach((line, n) => context.fillText(line, x, y + n * height + baseline));
+    context.restore();
+  }
+}
+
+function fitCanvas() {
+  const room = document.getElementById("stage").getBoundingClientRect();
+  const scale = Math.max(1, Math.floor(Math.min(room.width / WIDTH, window.innerHeight * 0.8 / HEIGHT)));
+  canvas.style.width = `${WIDTH * scale}px`;
+  canvas.style.height = `${HEIGHT * scale}px`;
+}
+
+function download(name, blob) {
+  const link = document.createElement("a");
+  link.href = URL.createObjectURL(blob);
+  link.download = name;
+  document.body.append(link);
+  link.click();
+  link.remove();
+  setTimeout(() => URL.revokeObjectURL(link.href), 60_000);
+}
+
+// An export's files, as one ZIP: "A-frames.zip" after M, "A-all.zip" after E.
+function offerResults(module) {
+  const files = takeResults(module.FS);
+  if (files.length === 0) return;
+  const frames = files.every((f) => /^[A-Z][A-P]\.bmp$/.test(f.name));
+  const id = files[0].name[0];
+  const name = `${id}-${frames ? "frames" : "all"}.zip`;
+  const blob = zipStored(files);
+  page.downloads.push({ name, files });
+  download(name, blob);
+  statusLine.textContent = `Downloaded ${name}: ${files.length} files (${files[0].name} … ${files[files.length - 1].name})`;
+}
+
+const page = { frames: 0, downloads: [], ready: false, frameTimes: [] };
+window.quilmorante = page;
+
+async function start() {
+  const font = new FontFace(fontName, "url(gothic.woff2)");
+  const [module] = await Promise.all([
+    createQuilmorante({ measureText: (slot, pointer) => measureText(module, slot, pointer) }),
+    font.load().then((face) => document.fonts.add(face)),
+  ]);
+  page.module = module;
+  await prepareFiles(module, "data");
+  const failure = module._quilmorante_start();
+  if (failure !== 0) throw new Error(module.UTF8ToString(failure));
+  let stamp = savedataStamp(module.FS);
+  let saving = Promise.resolve();
+
+  const onKey = (event) => {
+    if (event.ctrlKey || event.altKey || event.metaKey) return;
+    if (keys.handle(event)) event.preventDefault();
+  };
+  canvas.addEventListener("keydown", onKey);
+  canvas.addEventListener("keyup", onKey);
+  canvas.addEventListener("blur", () => keys.releaseAll());
+  document.addEventListener("visibilitychange", () => keys.releaseAll());
+  window.addEventListener("resize", fitCanvas);
+  fitCanvas();
+  canvas.focus();
+
+  // One tick: keys, the frame, the picture, the texts; then what the frame saved or wrote.
+  page.tick = (now) => {
+    const at = module._quilmorante_keys();
+    keys.fill(module.HEAPU8.subarray(at, at + 256));
+    const begin = performance.now();
+    module._quilmorante_tick(now);
+    const pixels = new Uint8ClampedArray(module.HEAPU8.buffer, module._quilmorante_pixels(), WIDTH * HEIGHT * 4);
+    context.putImageData(new ImageData(pixels, WIDTH, HEIGHT), 0, 0);
+    drawTexts(module);
+    page.frameTimes.push(performance.now() - begin);
+    if (page.frameTimes.length > 600) page.frameTimes.shift();
+    page.frames++;
+    if (page.frames === 1) page.firstFrameMs = performance.now();
+    const fresh = savedataStamp(module.FS);
+    if (fresh !== stamp) {
+      stamp = fresh;
+      saving = saving.then(() => persistSavedata(module.FS)).catch((error) => {
+        statusLine.textContent = `Cannot keep the slots in this browser: ${error}`;
+      });
+    }
+    offerResults(module);
+  };
+  page.saved = () => saving;
+
+  let next = performance.now();
+  const loop = (now) => {
+    // At most 60 ticks a second whatever the display's rate; a stall restarts the schedule.
+    if (now >= next - 2) {
+      page.tick(now);
+      next += FRAME_MS;
+      if (now - next > 100) next = now + FRAME_MS;
+    }
+    requestAnimationFrame(loop);
+  };
+  requestAnimationFrame(loop);
+  page.ready = true;
+}
+
+start().catch((error) => {
+  statusLine.textContent = `QUILMORANTE cannot start: ${error.message ?? error}`;
+  page.error = String(error.message ?? error);
+});

@@ -1,0 +1,79 @@
+// What the page calls: one App over a back buffer in the module's memory. Each animation
+// frame the page fills the key state, ticks, and reads the picture and the texts back. The
+// working folder is the module's file system: siro.bmp, a.bmp, savedata/ and result/.
+
+#include <emscripten/emscripten.h>
+
+#include <string>
+
+#include "app.h"
+#include "page_text.h"
+
+namespace {
+
+Rasterizer* device = nullptr;
+App* app = nullptr;
+uint8_t keyState[256] = {};
+// The picture as the page's ImageData wants it: R, G, B, A bytes.
+uint8_t rgba[kScreenWidth * kScreenHeight * 4] = {};
+std::string failure;
+
+}  // namespace
+
+extern "C" {
+
+// Sets the canvas up; null when ready, otherwise why not.
+EMSCRIPTEN_KEEPALIVE const char* quilmorante_start() {
+  if (app != nullptr) return nullptr;
+  device = new Rasterizer;
+  app = new App;
+  app->device = device;
+  app->canvas.text = PageTextFaces();
+  if (Result ready = SetupCanvas(app->canvas, device); !ready) {
+    failure = ready.message;
+    return failure.c_str();
+  }
+  return nullptr;
+}
+
+// The 256 key codes the next tick reads, bit 7 while down.
+EMSCRIPTEN_KEEPALIVE uint8_t* quilmorante_keys() {
+  return keyState;
+}
+
+EMSCRIPTEN_KEEPALIVE void quilmorante_tick(double nowMs) {
+  if (app == nullptr) return;
+  PageTexts().clear();
+  Tick(*app, keyState, static_cast<uint64_t>(nowMs));
+  const uint32_t* color = device->color;
+  for (int i = 0; i < kScreenWidth * kScreenHeight; ++i) {
+    const uint32_t argb = color[i];
+    uint8_t* out = rgba + i * 4;
+    out[0] = static_cast<uint8_t>(argb >> 16);
+    out[1] = static_cast<uint8_t>(argb >> 8);
+    out[2] = static_cast<uint8_t>(argb);
+    out[3] = 0xFF;
+  }
+}
+
+EMSCRIPTEN_KEEPALIVE const uint8_t* quilmorante_pixels() {
+  return rgba;
+}
+
+EMSCRIPTEN_KEEPALIVE int quilmorante_text_count() {
+  return static_cast<int>(PageTexts().size());
+}
+EMSCRIPTEN_KEEPALIVE int32_t quilmorante_text_x(int i) {
+  return PageTexts().at(i).x;
+}
+EMSCRIPTEN_KEEPALIVE int32_t quilmorante_text_y(int i) {
+  return PageTexts().at(i).y;
+}
+EMSCRIPTEN_KEEPALIVE int quilmorante_text_slot(int i) {
+  return PageTexts().at(i).slot;
+}
+EMSCRIPTEN_KEEPALIVE const char* quilmorante_text_bytes(int i) {
+  return PageTexts().at(i).bytes.c_str();
+}
+
+}  // extern "C"
