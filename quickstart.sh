@@ -5,9 +5,13 @@
 #                              run every test: the unit and program tests, the same under
 #                              AddressSanitizer and UndefinedBehaviorSanitizer, and the fuzz
 #                              target for a minute
+#   ./quickstart.sh web        install what the page needs, build it into build-web/site/ and
+#                              serve it on http://127.0.0.1:8000 (the folder is static: publish
+#                              it as it is)
 #   ./quickstart.sh packages   print the Debian packages CI needs (everything `test` uses and
 #                              the .deb check, tests/install/deb_check.py)
-# The build trees are the presets of CMakePresets.json: build/, build-sanitize/, build-fuzz/.
+# The build trees are the presets of CMakePresets.json: build/, build-sanitize/, build-fuzz/;
+# the page is built in build-web/ from the Debian sources fetched into build-web-sources/.
 set -euo pipefail
 cd "$(dirname "$0")"
 job=${1:-run}
@@ -18,6 +22,11 @@ run_packages=(
   libsdl2-dev libfreetype-dev libfontconfig-dev fonts-ipafont-gothic libgif-dev
   libpng-dev zlib1g-dev libwebp-dev
 )
+# What building the page needs: emscripten, Debian's sources of the format libraries (unpacked
+# with dpkg-source), and the font cut down with fontTools.
+web_packages=(
+  cmake make git emscripten dpkg-dev python3-fonttools python3-brotli fonts-ipafont-gothic
+)
 # What the tests, benchmarks, sanitizer and fuzz builds, the format check and the .deb check
 # need on top.
 test_packages=(
@@ -27,6 +36,7 @@ test_packages=(
   xvfb xdotool x11-utils
   dpkg-dev file
   glslang-tools netpbm
+  "${web_packages[@]}" chromium chromium-driver python3-selenium
 )
 
 case "$job" in
@@ -35,9 +45,10 @@ case "$job" in
     exit 0
     ;;
   run) needed=("${run_packages[@]}") ;;
+  web) needed=("${web_packages[@]}") ;;
   test) needed=("${test_packages[@]}") ;;
   *)
-    echo "usage: $0 [run|test|packages]" >&2
+    echo "usage: $0 [run|test|web|packages]" >&2
     exit 2
     ;;
 esac
@@ -56,12 +67,24 @@ fi
 
 jobs=$(nproc)
 
+# The page: the format libraries' Debian sources, then everything with emscripten.
+build_web() {
+  web/debian_sources.sh build-web-sources
+  NODE_PATH=/usr/share/nodejs emcmake cmake -S web -B build-web \
+    -DQUILMORANTE_LIBRARY_SOURCES="$PWD/build-web-sources"
+  NODE_PATH=/usr/share/nodejs cmake --build build-web -j"$jobs"
+}
+
 case "$job" in
   run)
     # Neither GoogleTest nor Google Benchmark: only the programs are built.
     cmake --preset default -DBUILD_TESTING=OFF -DQUILMORANTE_BENCH=OFF
     cmake --build --preset default -j"$jobs"
     exec ./build/quilmorante
+    ;;
+  web)
+    build_web
+    exec /usr/bin/python3 web/serve.py build-web/site 8000
     ;;
   test)
     # Every tracked C++ file must already be formatted as .clang-format says.
@@ -73,6 +96,8 @@ case "$job" in
     clang-format --dry-run -Werror "${sources[@]}"
     echo "format: ${#sources[@]} files formatted"
 
+    # The page first: the browser test (tests/web) opens build-web/site.
+    build_web
     cmake --preset default -DBUILD_TESTING=ON -DQUILMORANTE_BENCH=ON
     cmake --build --preset default -j"$jobs"
     ctest --test-dir build --output-on-failure -j"$jobs"

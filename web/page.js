@@ -20,6 +20,7 @@ const statusLine = document.getElementById("downloaded");
 const shiftJis = new TextDecoder("shift_jis");
 const keys = new Keys();
 const fontName = "QuilmoranteGothic";
+const keepFirstFrame = new URLSearchParams(location.search).has("keepFirstFrame");
 
 function fontOf(slot) {
   return `${FONT_HEIGHTS[slot] ?? FONT_HEIGHTS[2]}px ${fontName}`;
@@ -129,7 +130,18 @@ async function start() {
     page.frameTimes.push(performance.now() - begin);
     if (page.frameTimes.length > 600) page.frameTimes.shift();
     page.frames++;
-    if (page.frames === 1) page.firstFrameMs = performance.now();
+    if (page.frames === 1) {
+      page.firstFrameMs = performance.now();
+      // For the tests: the first frame as shown, and where its texts went.
+      if (keepFirstFrame) {
+        page.firstFrame = context.getImageData(0, 0, WIDTH, HEIGHT).data;
+        page.firstTexts = Array.from({ length: module._quilmorante_text_count() }, (_, i) => ({
+          x: module._quilmorante_text_x(i),
+          y: module._quilmorante_text_y(i),
+          slot: module._quilmorante_text_slot(i),
+        }));
+      }
+    }
     const fresh = savedataStamp(module.FS);
     if (fresh !== stamp) {
       stamp = fresh;

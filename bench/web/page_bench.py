@@ -1,0 +1,82 @@
+#!/usr/bin/python3
+"""The page's figures in headless Chromium, beside the native editor frame measured in the
+same run.
+
+- frame: median of the last 600 frames' Tick + putImageData + texts, tiled preview shown
+  (the first frame's state); target at most 2 ms and at most 2 x native BM_EditorFrame;
+- transfer: the bytes the page loads (HTML, CSS, JS, wasm, font, data), uncompressed;
+  target at most 400 KB;
+- load: navigation start to the first frame on the canvas; target at most 1 s (median of
+  five loads with a warm HTTP cache off: each load is a fresh profile).
+
+Usage: page_bench.py SITE_FOLDER EDITOR_FRAME_BENCH
+"""
+
+import json
+import os
+import shutil
+import statistics
+import subprocess
+import sys
+import tempfile
+import threading
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", "..", "web"))
+sys.path.insert(0, os.path.join(HERE, "..", "..", "tests", "web"))
+from page_test import start_browser, wait_for  # noqa: E402
+from serve import make_server  # noqa: E402
+
+
+def native_editor_frame_ms(bench):
+    run = subprocess.run([bench, "--benchmark_filter=BM_EditorFrame$",
+                          "--benchmark_repetitions=5", "--benchmark_format=json"],
+                         capture_output=True, text=True, check=True)
+    runs = json.loads(run.stdout)["benchmarks"]
+    times = [r["real_time"] for r in runs if r.get("run_type") == "iteration"]
+    unit = {"ns": 1e-6, "us": 1e-3, "ms": 1.0}[runs[0]["time_unit"]]
+    return statistics.median(times) * unit
+
+
+def main():
+    if len(sys.argv) != 3:
+        sys.exit(__doc__)
+    site, bench = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
+    server = make_server(site)
+    threading.Thread(target=server.serve_forever, daemon=True).start()
+    url = "http://127.0.0.1:%d/index.html" % server.server_port
+    loads, transfer, frame = [], None, None
+    for attempt in range(5):
+        work = tempfile.mkdtemp(prefix="quilmorante-bench-")
+        driver = start_browser(work, os.path.join(work, "profile"))
+        try:
+            driver.get(url)
+            wait_for(driver, "return window.quilmorante && window.quilmorante.frames > 0",
+                     "the first frame")
+            loads.append(driver.execute_script("return window.quilmorante.firstFrameMs"))
+            if attempt == 0:
+                transfer = driver.execute_script("""
+                    const entries = performance.getEntriesByType('navigation')
+                        .concat(performance.getEntriesByType('resource'));
+                    return entries.map((e) => [e.name.split('/').pop(), e.decodedBodySize]);""")
+                wait_for(driver, "return window.quilmorante.frames >= 660", "660 frames", 60)
+                times = driver.execute_script("return window.quilmorante.frameTimes.slice(-600)")
+                frame = statistics.median(times)
+        finally:
+            driver.quit()
+            shutil.rmtree(work, ignore_errors=True)
+    server.shutdown()
+    native = native_editor_frame_ms(bench)
+    total = sum(size for _, size in transfer)
+    print("page frame (Tick + putImageData + texts), median of 600: %.3f ms "
+          "(target <= 2 ms and <= 2 x native = %.3f ms)" % (frame, 2 * native))
+    print("native BM_EditorFrame, median of 5: %.3f ms; ratio %.2f" % (native, frame / native))
+    print("transfer, uncompressed: %.1f KB (target <= 400 KB)" % (total / 1000))
+    for name, size in sorted(transfer, key=lambda e: -e[1]):
+        print("  %-24s %8d bytes" % (name or "index.html", size))
+    print("load to first frame, median of 5 fresh profiles: %.0f ms (target <= 1000 ms); "
+          "all: %s" % (statistics.median(loads), ", ".join("%.0f" % t for t in loads)))
+
+
+if __name__ == "__main__":
+    main()

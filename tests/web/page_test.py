@@ -1,0 +1,293 @@
+#!/usr/bin/python3
+"""The page in headless Chromium, against the desktop's frame core.
+
+- The first frame equals the desktop's golden first frame outside the text boxes, pixel for
+  pixel; inside each box the page's white glyph pixels lie where the golden frame's do (both
+  masks widened by two pixels, since the two text renderers antialias differently).
+- The desktop end-to-end key sequence (key digit, weight, pattern and palette stepped away
+  and back, M, E) gives ZIP downloads whose files are byte-identical to what the frame core
+  writes for the same keys (replay_keys), and the same slot files.
+- A reload keeps the saved slots; a slot holding garbage loads as the desktop loads it.
+
+Usage: page_test.py SITE_FOLDER REPLAY_KEYS DATA_DIR GOLDEN_BMP
+"""
+
+import base64
+import io
+import os
+import re
+import shutil
+import struct
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+import zipfile
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", "..", "web"))
+sys.path.insert(0, os.path.join(HERE, "..", "support"))
+from x_session import check, failures, passes  # noqa: E402
+
+SKIP = 77
+W, H = 640, 480
+WAIT_S = 30
+# The desktop end-to-end sequence, as KeyboardEvent codes.
+SEQUENCE = (["Space", "ArrowRight", "KeyZ", "Space"] + ["ArrowRight"] * 3 +
+            ["KeyX", "Space", "ArrowRight", "ArrowLeft", "ArrowDown", "ArrowRight",
+             "ArrowLeft", "KeyM", "KeyE"])
+SLOTS = ["pat0.txt", "pat1.txt", "pal0.txt", "pal1.txt"]
+GARBAGE = bytes(range(256)) + b"\n-99999999999,,\xff\xfe\r\n" * 3
+
+
+def start_browser(download_dir, profile):
+    try:
+        from selenium import webdriver
+        from selenium.webdriver.chrome.service import Service
+    except ImportError:
+        print("skipped: python3-selenium is not installed", flush=True)
+        sys.exit(SKIP)
+    for tool in ("/usr/bin/chromium", "/usr/bin/chromedriver"):
+        if not os.path.exists(tool):
+            print("skipped: %s not found (Debian packages chromium, chromium-driver)" % tool)
+            sys.exit(SKIP)
+    options = webdriver.ChromeOptions()
+    options.binary_location = "/usr/bin/chromium"
+    for flag in ("--headless=new", "--no-sandbox", "--disable-gpu", "--disable-quic",
+                 "--no-first-run", "--disable-background-networking",
+                 "--disable-component-update", "--disable-sync", "--window-size=1000,1000",
+                 "--user-data-dir=" + profile):
+        options.add_argument(flag)
+    options.add_experimental_option("prefs", {"download.default_directory": download_dir,
+                                              "download.prompt_for_download": False})
+    driver = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
+    driver.execute_cdp_cmd("Browser.setDownloadBehavior",
+                           {"behavior": "allow", "downloadPath": download_dir})
+    return driver
+
+
+def wait_for(driver, script, what, seconds=WAIT_S):
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        value = driver.execute_script(script)
+        if value:
+            return value
+        time.sleep(0.05)
+    error = driver.execute_script("return window.quilmorante && window.quilmorante.error")
+    raise AssertionError("timed out waiting for %s%s" % (what, " (%s)" % error if error else ""))
+
+
+def open_page(driver, url):
+    driver.get(url)
+    wait_for(driver, "return window.quilmorante && window.quilmorante.frames > 0", "a frame")
+
+
+def frames_pass(driver, count=2):
+    """Waits until `count` more frames have been ticked."""
+    start = driver.execute_script("return window.quilmorante.frames")
+    wait_for(driver, "return window.quilmorante.frames >= %d" % (start + count), "frames")
+
+
+def press(driver, code):
+    from selenium.webdriver.common.action_chains import ActionChains
+    from selenium.webdriver.common.keys import Keys
+    key = {"Space": Keys.SPACE, "ArrowRight": Keys.ARROW_RIGHT, "ArrowLeft": Keys.ARROW_LEFT,
+           "ArrowDown": Keys.ARROW_DOWN, "ArrowUp": Keys.ARROW_UP}.get(code)
+    key = key or code[len("Key"):].lower()
+    ActionChains(driver).key_down(key).key_up(key).perform()
+    frames_pass(driver)
+
+
+def read_slots(driver):
+    found = driver.execute_script("""
+        const FS = window.quilmorante.module.FS;
+        return arguments[0].map((n) => {
+          const path = '/work/savedata/' + n;
+          return FS.analyzePath(path).exists ? Array.from(FS.readFile(path)) : null;
+        });""", SLOTS)
+    return {n: bytes(b) if b is not None else None for n, b in zip(SLOTS, found)}
+
+
+def saved(driver):
+    driver.execute_async_script("window.quilmorante.saved().then(arguments[0])")
+
+
+def read_bmp24(path):
+    with open(path, "rb") as f:
+        data = f.read()
+    offset, width, height, bits = (struct.unpack_from("<I", data, 10)[0],
+                                   *struct.unpack_from("<iiHH", data, 18)[:2],
+                                   struct.unpack_from("<H", data, 28)[0])
+    assert (width, abs(height), bits) == (W, H, 24), "golden frame must be 640x480x24"
+    pitch = (W * 3 + 3) & ~3
+    pixels = []
+    for y in range(H):
+        row = offset + (H - 1 - y if height > 0 else y) * pitch
+        pixels.extend(data[row + 3 * x + 2] << 16 | data[row + 3 * x + 1] << 8 | data[row + 3 * x]
+                      for x in range(W))
+    return pixels
+
+
+def ink(pixels, box):
+    """The near-white pixels of a box, widened by two pixels."""
+    x0, y0, x1, y1 = box
+    found = set()
+    for y in range(y0, y1):
+        for x in range(x0, x1):
+            p = pixels[y * W + x]
+            if (p >> 16) >= 0xC0 and (p >> 8 & 0xFF) >= 0xC0 and (p & 0xFF) >= 0xC0:
+                found.add((x, y))
+    return {(x + dx, y + dy) for x, y in found for dx in range(-2, 3) for dy in range(-2, 3)}, found
+
+
+def check_first_frame(driver, golden_path):
+    rgba = base64.b64decode(driver.execute_script("""
+        const d = window.quilmorante.firstFrame; let s = '';
+        for (let i = 0; i < d.length; i += 0x8000) s += String.fromCharCode(...d.subarray(i, i + 0x8000));
+        return btoa(s);"""))
+    texts = driver.execute_script("return window.quilmorante.firstTexts")
+    page = [rgba[4 * i] << 16 | rgba[4 * i + 1] << 8 | rgba[4 * i + 2] for i in range(W * H)]
+    golden = read_bmp24(golden_path)
+    boxes = [(t["x"], t["y"], W, min(H, t["y"] + (14 if t["slot"] == 3 else 18) + 6))
+             for t in texts]
+    check(len(boxes) == 17, "the first frame draws the editor's 17 texts (%d)" % len(boxes))
+    inside = [[False] * W for _ in range(H)]
+    for x0, y0, x1, y1 in boxes:
+        for y in range(y0, y1):
+            inside[y][x0:x1] = [True] * (x1 - x0)
+    differing = sum(1 for y in range(H) for x in range(W)
+                    if not inside[y][x] and page[y * W + x] != golden[y * W + x])
+    check(differing == 0, "outside the text boxes the first frame equals the golden frame "
+          "(%d pixels differ)" % differing)
+    for n, box in enumerate(boxes):
+        page_wide, page_ink = ink(page, box)
+        golden_wide, golden_ink = ink(golden, box)
+        covered = len(golden_ink & page_wide) / max(1, len(golden_ink))
+        covering = len(page_ink & golden_wide) / max(1, len(page_ink))
+        check(page_ink and covered >= 0.9 and covering >= 0.9,
+              "text %d at (%d, %d): glyph pixels where the desktop's are (%.0f%% / %.0f%%)"
+              % (n, box[0], box[1], 100 * covered, 100 * covering))
+
+
+def wait_downloads(folder, names):
+    deadline = time.monotonic() + WAIT_S
+    while time.monotonic() < deadline:
+        if all(os.path.isfile(os.path.join(folder, n)) for n in names):
+            return True
+        time.sleep(0.1)
+    return False
+
+
+def unzip(path):
+    with zipfile.ZipFile(path) as archive:
+        check(archive.testzip() is None, "%s reads back with its CRCs" % os.path.basename(path))
+        return {n: archive.read(n) for n in archive.namelist()}
+
+
+def tree(folder):
+    files = {}
+    for root, _, names in os.walk(folder):
+        for n in names:
+            with open(os.path.join(root, n), "rb") as f:
+                files[os.path.relpath(os.path.join(root, n), folder)] = f.read()
+    return files
+
+
+def replay(tool, data, codes, slots=None):
+    """The frame core's files for the key codes, in a fresh copy of the data folder."""
+    folder = tempfile.mkdtemp(prefix="quilmorante-replay-")
+    for name in ("siro.bmp", "a.bmp"):
+        shutil.copy2(os.path.join(data, name), folder)
+    shutil.copytree(os.path.join(data, "savedata"), os.path.join(folder, "savedata"))
+    for name, content in (slots or {}).items():
+        with open(os.path.join(folder, "savedata", name), "wb") as f:
+            f.write(content)
+    os.mkdir(os.path.join(folder, "result"))
+    run = subprocess.run([tool, folder] + [str(c) for c in codes], capture_output=True, text=True)
+    check(run.returncode == 0, "replay_keys runs (%s)" % run.stderr.strip())
+    return folder
+
+
+def main():
+    if len(sys.argv) != 5:
+        sys.exit(__doc__)
+    site, tool, data, golden = (os.path.abspath(a) for a in sys.argv[1:])
+    if not os.path.isfile(os.path.join(site, "quilmorante.wasm")):
+        print("skipped: no page in %s (./quickstart.sh web builds it)" % site, flush=True)
+        return SKIP
+    with open(os.path.join(site, "keys.js")) as f:
+        codes = {k: int(v, 16) for k, v in re.findall(r"(\w+): 0x([0-9a-f]+)", f.read())}
+    with open(os.path.join(HERE, "..", "..", "generator", "key_codes.h")) as f:
+        desktop = {k: int(v, 16) for k, v in re.findall(r"DIK_(\w+) = 0x([0-9A-F]+)", f.read())}
+    names = {"Space": "SPACE", "ArrowUp": "UP", "ArrowDown": "DOWN", "ArrowLeft": "LEFT",
+             "ArrowRight": "RIGHT"}
+    check(all(desktop.get(names.get(k, k[len("Key"):])) == v for k, v in codes.items()),
+          "the page's key codes are the desktop's for all %d keys it maps" % len(codes))
+    from serve import make_server
+    server = make_server(site)
+    threading.Thread(target=server.serve_forever, daemon=True).start()
+    url = "http://127.0.0.1:%d/index.html" % server.server_port
+    work = tempfile.mkdtemp(prefix="quilmorante-web-")
+    downloads = os.path.join(work, "downloads")
+    os.mkdir(downloads)
+    driver = start_browser(downloads, os.path.join(work, "profile"))
+    folders = []
+    try:
+        open_page(driver, url + "?keepFirstFrame")
+        check_first_frame(driver, golden)
+
+        for code in SEQUENCE:
+            press(driver, code)
+        got = wait_downloads(downloads, ["A-frames.zip", "A-all.zip"])
+        check(got, "M and E download A-frames.zip and A-all.zip")
+        saved(driver)
+        slots = read_slots(driver)
+        folders.append(replay(tool, data, [codes[c] for c in SEQUENCE]))
+        expected = tree(os.path.join(folders[-1], "result"))
+        if got:
+            frames = unzip(os.path.join(downloads, "A-frames.zip"))
+            everything = unzip(os.path.join(downloads, "A-all.zip"))
+            check(sorted(frames) == ["A%s.bmp" % chr(65 + k) for k in range(16)] and
+                  all(frames[n] == expected.get(n) for n in frames),
+                  "M's sixteen frames equal the desktop's byte for byte")
+            check(len(everything) == len(expected) > 40 and everything == expected,
+                  "E's %d files equal the desktop's byte for byte (differing: %s)"
+                  % (len(expected), sorted(n for n in set(expected) | set(everything)
+                                           if expected.get(n) != everything.get(n))[:5]))
+        desktop_slots = {n: tree(os.path.join(folders[-1], "savedata")).get(n) for n in SLOTS}
+        check(slots == desktop_slots, "the slot files equal the desktop's (%s)"
+              % [n for n in SLOTS if slots[n] != desktop_slots[n]])
+
+        open_page(driver, url)
+        check(read_slots(driver) == slots, "a reload keeps the saved slots")
+
+        driver.execute_script("""
+            const FS = window.quilmorante.module.FS;
+            FS.writeFile('/work/savedata/pat1.txt', new Uint8Array(arguments[0]));""",
+                              list(GARBAGE))
+        frames_pass(driver)
+        saved(driver)
+        open_page(driver, url)
+        for code in ("ArrowRight", "ArrowLeft"):
+            press(driver, code)
+        saved(driver)
+        error = driver.execute_script("return window.quilmorante.error || null")
+        check(error is None, "a garbage slot loads without a failure (%s)" % error)
+        folders.append(replay(tool, data, [codes["ArrowRight"], codes["ArrowLeft"]],
+                              {"pat1.txt": GARBAGE, **{n: slots[n] for n in SLOTS if n != "pat1.txt"}}))
+        desktop = tree(os.path.join(folders[-1], "savedata")).get("pat1.txt")
+        check(read_slots(driver)["pat1.txt"] == desktop,
+              "the garbage slot loads as on the desktop: saved again, it holds the same values")
+    finally:
+        driver.quit()
+        server.shutdown()
+        for folder in folders + [work]:
+            shutil.rmtree(folder, ignore_errors=True)
+
+    print("page_test: %d passed, %d failed" % (len(passes), len(failures)))
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,49 @@
+// The desktop's frame core driven by a list of key presses, headless, in a copy of the data
+// folder: what the desktop editor saves and exports for a key sequence, for comparison with
+// the page. Each key is down for one frame and up for the next; no texts are drawn.
+//
+// Usage: replay_keys FOLDER KEY_CODE...   (codes in decimal or 0x hex)
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+#include "app.h"
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: replay_keys FOLDER KEY_CODE...\n");
+    return 2;
+  }
+  if (::chdir(argv[1]) != 0) {
+    std::perror(argv[1]);
+    return 1;
+  }
+  auto device = std::make_unique<Rasterizer>();
+  App app;
+  app.device = device.get();
+  if (Result ready = SetupCanvas(app.canvas, device.get()); !ready) {
+    std::fprintf(stderr, "replay_keys: %s\n", ready.message.c_str());
+    return 1;
+  }
+  uint8_t keys[256] = {};
+  uint64_t now = 0;
+  auto tick = [&] { Tick(app, keys, now += 16); };
+  tick();
+  for (int i = 2; i < argc; ++i) {
+    char* end = nullptr;
+    const long code = std::strtol(argv[i], &end, 0);
+    if (*end != '\0' || code <= 0 || code > 255) {
+      std::fprintf(stderr, "replay_keys: not a key code: %s\n", argv[i]);
+      return 2;
+    }
+    keys[code] = 0x80;
+    tick();
+    keys[code] = 0;
+    tick();
+  }
+  ReleaseCanvas(app.canvas);
+  return 0;
+}
