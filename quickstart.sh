@@ -25,7 +25,8 @@ run_packages=(
 # What building the page needs: emscripten, Debian's sources of the format libraries (unpacked
 # with dpkg-source), and the font cut down with fontTools.
 web_packages=(
-  cmake make git emscripten dpkg-dev python3-fonttools python3-brotli fonts-ipafont-gothic
+  cmake make git emscripten node-terser dpkg-dev python3-fonttools python3-brotli
+  fonts-ipafont-gothic
 )
 # What the tests, benchmarks, sanitizer and fuzz builds, the format check and the .deb check
 # need on top.

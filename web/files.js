@@ -36,7 +36,7 @@ export async function prepareFiles(module, dataUrl) {
   FS.writeFile(`${WORK}/a.bmp`, template);
   FS.mkdir(SAVEDATA);
   FS.mkdir(RESULT);
-  FS.mount(module.IDBFS, {}, SAVEDATA);
+  FS.mount(FS.filesystems.IDBFS, {}, SAVEDATA);
   await sync(FS, true);
   if (!exists(FS, PLACED)) {
     const slots = await Promise.all(EXAMPLES.map((name) => fetchBytes(`${dataUrl}/savedata/${name}`)));

@@ -1,6 +1,7 @@
 # zlib, libpng, giflib and libwebp compiled for WebAssembly from their Debian 12 sources
 # (web/debian_sources.sh), under the imported-target names the desktop build finds, so
-# formats/ links them unchanged. Plain C, no SIMD: the encoders' C paths give the same bytes.
+# formats/ links them unchanged. Plain C, no SIMD: the encoders' C paths give the same bytes
+# (the browser test compares every export with the desktop's). Compiled for size.
 set(src ${QUILMORANTE_LIBRARY_SOURCES})
 foreach(library zlib libpng giflib libwebp)
   if(NOT EXISTS ${src}/${library})
@@ -36,8 +37,14 @@ target_include_directories(web_gif SYSTEM PUBLIC ${src}/giflib)
 add_library(GIF::GIF ALIAS web_gif)
 
 file(GLOB webp_files ${src}/libwebp/src/dec/*.c ${src}/libwebp/src/dsp/*.c
-     ${src}/libwebp/src/enc/*.c ${src}/libwebp/src/utils/*.c ${src}/libwebp/src/mux/*.c)
-add_library(web_webp STATIC ${webp_files})
+     ${src}/libwebp/src/enc/*.c ${src}/libwebp/src/utils/*.c ${src}/libwebp/src/mux/*.c
+     ${src}/libwebp/sharpyuv/*.c)
+# The lossy encoder, which the lossless WebP never runs: webp_lossless_only.c stands in.
+foreach(lossy enc/alpha_enc enc/analysis_enc enc/cost_enc enc/filter_enc enc/frame_enc
+        enc/iterator_enc enc/quant_enc enc/syntax_enc enc/token_enc enc/tree_enc dsp/enc dsp/cost)
+  list(REMOVE_ITEM webp_files ${src}/libwebp/src/${lossy}.c)
+endforeach()
+add_library(web_webp STATIC ${webp_files} ${CMAKE_CURRENT_SOURCE_DIR}/webp_lossless_only.c)
 target_include_directories(web_webp SYSTEM
   PRIVATE ${src}/libwebp
   PUBLIC ${src}/libwebp/src)

@@ -33,9 +33,27 @@ function cString(module, pointer) {
   return shiftJis.decode(heap.subarray(pointer, end));
 }
 
+// Whole-pixel advances per glyph, as the desktop's renderer steps its pen; measured once.
+const advances = new Map();
+function advance(slot, character) {
+  const key = `${slot}:${character}`;
+  let width = advances.get(key);
+  if (width === undefined) {
+    context.font = fontOf(slot);
+    width = Math.round(context.measureText(character).width);
+    advances.set(key, width);
+  }
+  return width;
+}
+
+function lineWidth(slot, line) {
+  let width = 0;
+  for (const character of line) width += advance(slot, character);
+  return width;
+}
+
 function measureText(module, slot, pointer) {
-  context.font = fontOf(slot);
-  return Math.round(context.measureText(cString(module, pointer)).width);
+  return lineWidth(slot, cString(module, pointer));
 }
 
 function drawTexts(module) {
@@ -55,7 +73,13 @@ function drawTexts(module) {
     context.clip();
     const lines = cString(module, module._quilmorante_text_bytes(i)).split(/\r\n|\r|\n/);
     const baseline = Math.round(height * ASCENDER);
-    lines.forEach((line, n) => context.fillText(line, x, y + n * height + baseline));
+    lines.forEach((line, n) => {
+      let pen = x;
+      for (const character of line) {
+        if (character !== " ") context.fillText(character, pen, y + n * height + baseline);
+        pen += advance(slot, character);
+      }
+    });
     context.restore();
   }
 }
