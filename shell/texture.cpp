@@ -1,12 +1,25 @@
 #include "texture.h"
 
-#include <SDL.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
+
+#include "bmp_image.h"
+
+namespace {
+
+// Reads the rest of the file; false, with errno saying why, when reading fails.
+bool ReadWholeFile(std::FILE* file, std::vector<uint8_t>& bytes) {
+  uint8_t chunk[1 << 16];
+  size_t got = 0;
+  while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
+    bytes.insert(bytes.end(), chunk, chunk + got);
+  return std::ferror(file) == 0;
+}
+
+}  // namespace
 
 uint32_t ReduceTexel(uint32_t rgb) {
   const uint32_t r = (rgb >> 21) & 0x7;
@@ -26,39 +39,26 @@ bool AllOpaqueWhite(const Texture& texture) {
 
 Result LoadTexture(const char* path, Texture*& texture) {
   ReleaseTexture(texture);
-  if (std::FILE* probe = std::fopen(path, "rb")) {
-    std::fclose(probe);
-  } else {
-    return Result::Fail(std::string("cannot load \"") + path + "\": " + std::strerror(errno));
-  }
-  SDL_Surface* file = SDL_LoadBMP(path);
+  std::FILE* file = std::fopen(path, "rb");
   if (file == nullptr)
-    return Result::Fail(std::string("\"") + path +
-                        "\" is not a readable BMP image: " + SDL_GetError());
-  SDL_Surface* argb = SDL_ConvertSurfaceFormat(file, SDL_PIXELFORMAT_ARGB8888, 0);
-  SDL_FreeSurface(file);
-  if (argb == nullptr)
-    return Result::Fail(std::string("\"") + path + "\": cannot convert: " + SDL_GetError());
-  if (argb->w > 0 && argb->h > 0 && SDL_LockSurface(argb) == 0) {
-    texture = new Texture;
-    texture->width = argb->w;
-    texture->height = argb->h;
-    texture->texels.resize(static_cast<size_t>(argb->w) * static_cast<size_t>(argb->h));
-    const auto* rows = static_cast<const unsigned char*>(argb->pixels);
-    for (int y = 0; y < argb->h; ++y) {
-      const unsigned char* row = rows + static_cast<ptrdiff_t>(y) * argb->pitch;
-      for (int x = 0; x < argb->w; ++x) {
-        uint32_t pixel;
-        std::memcpy(&pixel, row + static_cast<ptrdiff_t>(x) * 4, sizeof pixel);
-        texture->texels[static_cast<size_t>(y) * argb->w + x] = ReduceTexel(pixel & 0xFFFFFF);
-      }
-    }
-    texture->opaqueWhite = AllOpaqueWhite(*texture);
-    SDL_UnlockSurface(argb);
-  }
-  SDL_FreeSurface(argb);
-  if (texture == nullptr)
+    return Result::Fail(std::string("cannot load \"") + path + "\": " + std::strerror(errno));
+  std::vector<uint8_t> bytes;
+  const bool read = ReadWholeFile(file, bytes);
+  const int readError = errno;
+  std::fclose(file);
+  const std::string unreadable = std::string("\"") + path + "\" is not a readable BMP image: ";
+  if (!read) return Result::Fail(unreadable + std::strerror(readError));
+  BmpImage image;
+  if (Result decoded = DecodeBmp(bytes.data(), bytes.size(), image); !decoded)
+    return Result::Fail(unreadable + decoded.message);
+  if (image.pixels.empty())
     return Result::Fail(std::string("\"") + path + "\" holds no pixels that can be read");
+  texture = new Texture;
+  texture->width = image.width;
+  texture->height = image.height;
+  texture->texels.resize(image.pixels.size());
+  std::transform(image.pixels.begin(), image.pixels.end(), texture->texels.begin(), ReduceTexel);
+  texture->opaqueWhite = AllOpaqueWhite(*texture);
   return Result::Ok();
 }
 
