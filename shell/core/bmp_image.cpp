@@ -86,8 +86,8 @@ Result DecodeBmp(const uint8_t* data, size_t size, BmpImage& image) {
   const bool topDown = height < 0;
   if (topDown) height = -height;
   if (width < 0) return Result::Fail("negative width");
-  if (bitCount != 1 && bitCount != 4 && bitCount != 8 && bitCount != 16 && bitCount != 24 &&
-      bitCount != 32)
+  if (bitCount != 1 && bitCount != 2 && bitCount != 4 && bitCount != 8 && bitCount != 16 &&
+      bitCount != 24 && bitCount != 32)
     return Result::Fail("unsupported bits per pixel");
   const bool bitFields = compression == kBitFields || compression == kAlphaBitFields;
   if (bitFields ? bitCount != 16 && bitCount != 32 : compression != kRgb)

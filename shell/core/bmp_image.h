@@ -1,6 +1,6 @@
 #pragma once
 // The pixels of a Windows or OS/2 BMP file held in memory: core, info and V4/V5 headers; 1-,
-// 4- and 8-bit palettes; 16- and 32-bit with or without bit fields; 24-bit; bottom-up or
+// 2-, 4- and 8-bit palettes; 16- and 32-bit with or without bit fields; 24-bit; bottom-up or
 // top-down rows. Compressed (RLE, JPEG, PNG) files are refused.
 
 #include <cstddef>
