@@ -1,7 +1,7 @@
 #pragma once
 // The pixels of a Windows or OS/2 BMP file held in memory: core, info and V4/V5 headers; 1-,
-// 2-, 4- and 8-bit palettes; 16- and 32-bit with or without bit fields; 24-bit; bottom-up or
-// top-down rows. Compressed (RLE, JPEG, PNG) files are refused.
+// 2-, 4- and 8-bit palettes, also run-length coded; 16- and 32-bit with or without bit fields;
+// 24-bit; bottom-up or top-down rows. JPEG or PNG inside a BMP is refused.
 
 #include <cstddef>
 #include <cstdint>
