@@ -11,6 +11,7 @@
 
 #include "canvas.h"
 #include "editor_frame.h"
+#include "freetype_faces.h"
 #include "key_codes.h"
 #include "pattern_generator.h"
 #include "rasterizer.h"
@@ -38,6 +39,7 @@ struct Screen {
   Screen() {
     if (!SetupCanvas(canvas, device.get())) std::abort();  // the benchmark needs its canvas
     BeginSprites(canvas, device.get());
+    canvas.text = FreeTypeFaces();
     MakeFonts(canvas);
     EndSprites(canvas);
     view = BindEditorCanvas(canvas);

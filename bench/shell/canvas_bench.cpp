@@ -10,6 +10,7 @@
 
 #include "canvas.h"
 #include "editor_texts.h"
+#include "freetype_faces.h"
 #include "temp_folder.h"
 #include "texture.h"
 
@@ -25,6 +26,7 @@ struct Bench {
     if (!SetupCanvas(canvas, device.get())) std::abort();  // the benchmark needs its canvas
     std::filesystem::current_path(previous);
     BeginSprites(canvas, device.get());
+    canvas.text = FreeTypeFaces();
     MakeFonts(canvas);
     EndSprites(canvas);
     ClearRasterizer(*device, 0xFF000000, 1.0f);

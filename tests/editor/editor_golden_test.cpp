@@ -18,6 +18,7 @@
 #include "editor_frame.h"
 #include "editor_test_support.h"
 #include "failure_images.h"
+#include "freetype_faces.h"
 #include "rasterizer.h"
 
 namespace {
@@ -47,6 +48,7 @@ struct Screen {
   Screen() {
     EXPECT_TRUE(SetupCanvas(canvas, device.get()));
     BeginSprites(canvas, device.get());
+    canvas.text = FreeTypeFaces();
     MakeFonts(canvas);
     EndSprites(canvas);
   }

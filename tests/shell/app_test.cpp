@@ -12,6 +12,7 @@
 
 #include "editor_frame.h"
 #include "editor_test_support.h"
+#include "freetype_faces.h"
 #include "key_codes.h"
 
 namespace {
@@ -25,6 +26,7 @@ class AppTest : public ::testing::Test {
     if (!std::filesystem::exists("siro.bmp")) GTEST_SKIP() << "no siro.bmp in data/";
     app->device = device.get();
     ASSERT_TRUE(SetupCanvas(app->canvas, app->device));
+    app->canvas.text = FreeTypeFaces();
   }
   void TearDown() override { ReleaseCanvas(app->canvas); }
 
@@ -42,6 +44,7 @@ TEST_F(AppTest, FirstTickLeavesTheFrameTheGoldenTestDraws) {
   Canvas canvas;
   ASSERT_TRUE(SetupCanvas(canvas, reference.get()));
   BeginSprites(canvas, reference.get());
+  canvas.text = FreeTypeFaces();
   MakeFonts(canvas);
   EndSprites(canvas);
   ClearRasterizer(*reference, 0xFF000000u, 1.0f);

@@ -7,6 +7,7 @@
 
 #include "canvas_fixture.h"
 #include "font.h"
+#include "freetype_faces.h"
 
 namespace canvas_test {
 namespace {
@@ -22,6 +23,7 @@ class DrawTextTest : public CanvasTest {
     CanvasTest::SetUp();
     ASSERT_TRUE(SetUpCanvas(1, 1));
     ASSERT_TRUE(BeginSprites(canvas, device.get()));
+    canvas.text = FreeTypeFaces();
     MakeFonts(canvas);
     ASSERT_TRUE(FontAvailable(canvas, 2)) << "no Japanese gothic font (fonts-ipafont-gothic)";
     ASSERT_TRUE(EndSprites(canvas));
@@ -56,19 +58,19 @@ class DrawTextTest : public CanvasTest {
 };
 
 TEST_F(DrawTextTest, FontsAreAJapaneseGothicAtTheirCellHeight) {
-  const Font* font = canvas.fonts[2];
+  const Font* font = FreeTypeFont(canvas, 2);
   EXPECT_NE(font->family.find("Gothic"), std::string::npos) << font->family;
   EXPECT_EQ(font->height, 18);
   EXPECT_GT(font->ascender, 9);
   EXPECT_LE(font->ascender, 18);
   EXPECT_GE(font->lineSpacing, 14);
   EXPECT_LE(font->lineSpacing, 24);
-  EXPECT_GT(canvas.fonts[1]->lineSpacing, canvas.fonts[0]->lineSpacing);
+  EXPECT_GT(FreeTypeFont(canvas, 1)->lineSpacing, FreeTypeFont(canvas, 0)->lineSpacing);
 }
 
 TEST_F(DrawTextTest, HeadingIsWhiteAntiAliasedInsideItsLine) {
   DrawText(canvas, 320, 6, kHeading, 2);
-  const Font& font = *canvas.fonts[2];
+  const Font& font = *FreeTypeFont(canvas, 2);
   const Count count = Changed(320, 6, 320 + 8 * 18 + 4, 6 + font.lineSpacing + 2);
   EXPECT_GT(count.white, 50);
   EXPECT_GT(count.inside, count.white);  // anti-aliased edges in between
@@ -112,7 +114,7 @@ TEST_F(DrawTextTest, LongTextIsCutAtTheRightScreenEdge) {
 }
 
 TEST_F(DrawTextTest, LineBreaksStartTheNextLineOneLineSpacingDown) {
-  const int spacing = canvas.fonts[2]->lineSpacing;
+  const int spacing = FreeTypeFont(canvas, 2)->lineSpacing;
   DrawText(canvas, 40, 40, "\x83J", 2);
   DrawText(canvas, 40, 40 + spacing, "W", 2);
   DrawText(canvas, 40, 40 + 2 * spacing, "\x83J", 2);
@@ -161,20 +163,20 @@ TEST_F(DrawTextTest, DrawsOverRectanglesWithoutTheDepthBuffer) {
 }
 
 TEST_F(DrawTextTest, MakeFontAgainReplacesTheSlotsFont) {
-  const int before = canvas.fonts[3]->lineSpacing;
+  const int before = FreeTypeFont(canvas, 3)->lineSpacing;
   EXPECT_TRUE(MakeFont(canvas, 3, 40));
   ASSERT_TRUE(FontAvailable(canvas, 3));
-  EXPECT_EQ(canvas.fonts[3]->height, 40);
-  EXPECT_GT(canvas.fonts[3]->lineSpacing, before);
+  EXPECT_EQ(FreeTypeFont(canvas, 3)->height, 40);
+  EXPECT_GT(FreeTypeFont(canvas, 3)->lineSpacing, before);
   EXPECT_TRUE(MakeFont(canvas, 3, 14));
-  EXPECT_EQ(canvas.fonts[3]->lineSpacing, before);
+  EXPECT_EQ(FreeTypeFont(canvas, 3)->lineSpacing, before);
   EXPECT_TRUE(MakeFont(canvas, 9, 14));  // no such slot
   EXPECT_FALSE(FontAvailable(canvas, 9));
 }
 
 TEST_F(DrawTextTest, RepeatedTextRendersNoNewGlyphs) {
   DrawText(canvas, 0, 0, kHeading, 2);
-  Font& font = *canvas.fonts[2];
+  Font& font = *FreeTypeFont(canvas, 2);
   const size_t glyphs = font.glyphs.size();
   const size_t bytes = font.coverage.size();
   const std::vector<uint32_t> first = Snapshot();

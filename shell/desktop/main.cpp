@@ -10,6 +10,7 @@
 #include "display_device.h"
 #include "display_mode.h"
 #include "font.h"
+#include "freetype_faces.h"
 #include "main_loop.h"
 #include "program_data.h"
 #include "program_window.h"
@@ -80,6 +81,7 @@ int main(int argc, char** argv) {
     return Fail(ready.message);
   }
 
+  app.canvas.text = FreeTypeFaces();  // the first frame makes the fonts from these
   RunMainLoop(app, display, window);
   KeepUnsavedWorkAtExit(app);
 

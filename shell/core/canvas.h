@@ -1,6 +1,6 @@
 #pragma once
-// What the editor draws with: four fonts, one sprite batch and the texture slots, slot 0 the
-// white texture. FillRect and DrawText are the only ways anything reaches the screen.
+// What the editor draws with: four font slots, one sprite batch and the texture slots, slot 0
+// the white texture. FillRect and DrawText are the only ways anything reaches the screen.
 
 #include <cstdint>
 #include <string>
@@ -9,16 +9,18 @@
 #include "editor_canvas.h"
 #include "rasterizer.h"
 #include "result.h"
+#include "text_faces.h"
 
 constexpr int kTextureSlots = 1350;
 
-struct Font;         // font.h
 struct Texture;      // texture.h
 struct SpriteBatch;  // sprite_batch.h
 
 struct Canvas {
   Rasterizer* device = nullptr;  // not owned; known from the first BeginSprites
-  Font* fonts[kFontSlots] = {};
+  // Set by the front-end before the fonts are made; empty, the canvas draws no texts.
+  TextFaces text;
+  bool faceMade[kFontSlots] = {};  // the slot's last make found a face
   SpriteBatch* sprite = nullptr;
   Texture* textures[kTextureSlots] = {};
 };
@@ -27,7 +29,7 @@ struct Canvas {
 // creates the sprite batch.
 Result SetupCanvas(Canvas& canvas, Rasterizer* device,
                    const std::string& whiteTexturePath = kWhiteTextureFile);
-// (Re)creates font slot index with the given cell height; always true.
+// (Re)makes font slot index with the given cell height through `text`; always true.
 bool MakeFont(Canvas& canvas, int index, int height);
 // MakeFont for slots 0..3 in order at their heights (kFontHeights); how many hold a font.
 int MakeFonts(Canvas& canvas);
@@ -39,6 +41,7 @@ void FillRect(Canvas& canvas, int32_t x, int32_t y, int32_t w, int32_t h, uint32
 void DrawText(Canvas& canvas, int32_t x, int32_t y, const char* text, int fontIndex);
 // How far DrawText's pen moves for one line of text; 0 without that font.
 int32_t TextWidth(Canvas& canvas, const char* text, int fontIndex);
+// Releases the textures, the sprite batch and the faces, and forgets `text`.
 void ReleaseCanvas(Canvas& canvas);
 
 // The editor's view of this Canvas.

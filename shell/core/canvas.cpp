@@ -2,14 +2,13 @@
 
 #include <cstdio>
 
-#include "font.h"
 #include "sprite_batch.h"
 #include "texture.h"
 
 namespace {
 
-Font* FontAt(const Canvas& canvas, int index) {
-  return index >= 0 && index < kFontSlots ? canvas.fonts[index] : nullptr;
+bool HasFace(const Canvas& canvas, int index) {
+  return index >= 0 && index < kFontSlots && canvas.faceMade[index];
 }
 
 void ForwardFillRect(void* target, int32_t x, int32_t y, int32_t w, int32_t h, uint32_t colour,
@@ -45,10 +44,10 @@ Result SetupCanvas(Canvas& canvas, Rasterizer* device, const std::string& whiteT
 
 bool MakeFont(Canvas& canvas, int index, int height) {
   if (index < 0 || index >= kFontSlots) return true;
-  ReleaseFont(canvas.fonts[index]);
-  canvas.fonts[index] = CreateFont(height);
+  const TextFaces& text = canvas.text;
+  canvas.faceMade[index] = text.make != nullptr && text.make(text.context, index, height);
   static bool warned = false;
-  if (canvas.fonts[index] == nullptr && !warned) {
+  if (!canvas.faceMade[index] && !warned) {
     warned = true;
     std::fprintf(stderr, "quilmorante: no Japanese gothic font found; texts are not drawn\n");
   }
@@ -59,13 +58,13 @@ int MakeFonts(Canvas& canvas) {
   int made = 0;
   for (int index = 0; index < kFontSlots; ++index) {
     MakeFont(canvas, index, kFontHeights[index]);
-    if (canvas.fonts[index] != nullptr) ++made;
+    if (canvas.faceMade[index]) ++made;
   }
   return made;
 }
 
 bool FontAvailable(const Canvas& canvas, int index) {
-  return FontAt(canvas, index) != nullptr;
+  return HasFace(canvas, index);
 }
 
 bool BeginSprites(Canvas& canvas, Rasterizer* device) {
@@ -91,21 +90,23 @@ void FillRect(Canvas& canvas, int32_t x, int32_t y, int32_t w, int32_t h, uint32
 }
 
 void DrawText(Canvas& canvas, int32_t x, int32_t y, const char* text, int fontIndex) {
-  Font* font = FontAt(canvas, fontIndex);
-  if (font == nullptr || text == nullptr || canvas.device == nullptr) return;
-  DrawFontText(*font, *canvas.device, x, y, text);
+  if (!HasFace(canvas, fontIndex) || canvas.text.draw == nullptr || text == nullptr ||
+      canvas.device == nullptr)
+    return;
+  canvas.text.draw(canvas.text.context, fontIndex, *canvas.device, x, y, text);
 }
 
 int32_t TextWidth(Canvas& canvas, const char* text, int fontIndex) {
-  Font* font = FontAt(canvas, fontIndex);
-  if (font == nullptr || text == nullptr) return 0;
-  return FontTextWidth(*font, text);
+  if (!HasFace(canvas, fontIndex) || canvas.text.width == nullptr || text == nullptr) return 0;
+  return canvas.text.width(canvas.text.context, fontIndex, text);
 }
 
 void ReleaseCanvas(Canvas& canvas) {
   for (Texture*& texture : canvas.textures) ReleaseTexture(texture);
   ReleaseSpriteBatch(canvas.sprite);
-  for (Font*& font : canvas.fonts) ReleaseFont(font);
+  if (canvas.text.release != nullptr) canvas.text.release(canvas.text.context);
+  canvas.text = TextFaces{};
+  for (bool& made : canvas.faceMade) made = false;
   canvas.device = nullptr;
 }
 
