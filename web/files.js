@@ -25,12 +25,17 @@ function exists(FS, path) {
   return FS.analyzePath(path).exists;
 }
 
-// Sets the working folder up and enters it.
-export async function prepareFiles(module, dataUrl) {
+// Starts every download the working folder needs, at once: the page calls it before the
+// module is ready, so the files arrive while the code compiles.
+export function fetchData(dataUrl) {
+  const names = ["siro.bmp", "a.bmp", ...EXAMPLES.map((name) => `savedata/${name}`)];
+  return Promise.all(names.map((name) => fetchBytes(`${dataUrl}/${name}`)));
+}
+
+// Sets the working folder up from fetchData's files and enters it.
+export async function prepareFiles(module, data) {
   const { FS } = module;
-  const [white, template] = await Promise.all(
-    ["siro.bmp", "a.bmp"].map((name) => fetchBytes(`${dataUrl}/${name}`)),
-  );
+  const [white, template, ...slots] = await data;
   FS.mkdir(WORK);
   FS.writeFile(`${WORK}/siro.bmp`, white);
   FS.writeFile(`${WORK}/a.bmp`, template);
@@ -39,7 +44,6 @@ export async function prepareFiles(module, dataUrl) {
   FS.mount(FS.filesystems.IDBFS, {}, SAVEDATA);
   await sync(FS, true);
   if (!exists(FS, PLACED)) {
-    const slots = await Promise.all(EXAMPLES.map((name) => fetchBytes(`${dataUrl}/savedata/${name}`)));
     EXAMPLES.forEach((name, i) => {
       if (!exists(FS, `${SAVEDATA}/${name}`)) FS.writeFile(`${SAVEDATA}/${name}`, slots[i]);
     });

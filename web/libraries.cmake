@@ -39,12 +39,16 @@ add_library(GIF::GIF ALIAS web_gif)
 file(GLOB webp_files ${src}/libwebp/src/dec/*.c ${src}/libwebp/src/dsp/*.c
      ${src}/libwebp/src/enc/*.c ${src}/libwebp/src/utils/*.c ${src}/libwebp/src/mux/*.c
      ${src}/libwebp/sharpyuv/*.c)
-# The lossy encoder, which the lossless WebP never runs: webp_lossless_only.c stands in.
+# The lossy encoder and decoder, which the lossless WebP never runs: webp_lossless_*.c stand
+# in for their entry points.
 foreach(lossy enc/alpha_enc enc/analysis_enc enc/cost_enc enc/filter_enc enc/frame_enc
-        enc/iterator_enc enc/quant_enc enc/syntax_enc enc/token_enc enc/tree_enc dsp/enc dsp/cost)
+        enc/iterator_enc enc/quant_enc enc/syntax_enc enc/token_enc enc/tree_enc dsp/enc dsp/cost
+        dec/vp8_dec dec/frame_dec dec/tree_dec dec/quant_dec dec/alpha_dec dec/idec_dec dsp/dec
+        dsp/dec_clip_tables)
   list(REMOVE_ITEM webp_files ${src}/libwebp/src/${lossy}.c)
 endforeach()
-add_library(web_webp STATIC ${webp_files} ${CMAKE_CURRENT_SOURCE_DIR}/webp_lossless_only.c)
+add_library(web_webp STATIC ${webp_files} ${CMAKE_CURRENT_SOURCE_DIR}/webp_lossless_encode.c
+            ${CMAKE_CURRENT_SOURCE_DIR}/webp_lossless_decode.c)
 target_include_directories(web_webp SYSTEM
   PRIVATE ${src}/libwebp
   PUBLIC ${src}/libwebp/src)
@@ -52,5 +56,5 @@ add_library(PkgConfig::WEBP ALIAS web_webp)
 
 # Run only on an export: small matters more than fast.
 foreach(library web_zlib web_png web_gif web_webp)
-  target_compile_options(${library} PRIVATE -Oz -flto)
+  target_compile_options(${library} PRIVATE -Oz)
 endforeach()

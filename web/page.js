@@ -2,7 +2,7 @@
 // canvas, the editor's texts drawn over it, keys in, slots kept, exports downloaded.
 import createQuilmorante from "./quilmorante.js";
 import { Keys } from "./keys.js";
-import { prepareFiles, savedataStamp, persistSavedata, takeResults } from "./files.js";
+import { fetchData, prepareFiles, savedataStamp, persistSavedata, takeResults } from "./files.js";
 import { zipStored } from "./zip.js";
 
 const WIDTH = 640;
@@ -56,31 +56,40 @@ function measureText(module, slot, pointer) {
   return lineWidth(slot, cString(module, pointer));
 }
 
+// Each distinct text drawn once into a bitmap of its own, clipped to its text box; a frame
+// then only copies bitmaps. The editor's texts change only when a value does.
+const textBitmaps = new Map();
+function textBitmap(slot, text) {
+  const key = `${slot}\n${text}`;
+  let bitmap = textBitmaps.get(key);
+  if (bitmap !== undefined) return bitmap;
+  if (textBitmaps.size > 1024) textBitmaps.clear();
+  const height = FONT_HEIGHTS[slot];
+  const lines = text.split(/\r\n|\r|\n/);
+  const width = Math.min(TEXT_BOX.width, Math.max(1, ...lines.map((line) => lineWidth(slot, line) + height)));
+  bitmap = new OffscreenCanvas(width, Math.min(TEXT_BOX.height, lines.length * height + height));
+  const pen = bitmap.getContext("2d");
+  pen.font = fontOf(slot);
+  pen.fillStyle = "#ffffff";
+  const baseline = Math.round(height * ASCENDER);
+  lines.forEach((line, n) => {
+    let x = 0;
+    for (const character of line) {
+      if (character !== " ") pen.fillText(character, x, n * height + baseline);
+      x += advance(slot, character);
+    }
+  });
+  textBitmaps.set(key, bitmap);
+  return bitmap;
+}
+
 function drawTexts(module) {
   const count = module._quilmorante_text_count();
-  context.fillStyle = "#ffffff";
-  context.textBaseline = "alphabetic";
   for (let i = 0; i < count; i++) {
     const slot = module._quilmorante_text_slot(i);
-    const x = module._quilmorante_text_x(i);
-    const y = module._quilmorante_text_y(i);
-    const height = FONT_HEIGHTS[slot];
-    if (height === undefined) continue;
-    context.font = fontOf(slot);
-    context.save();
-    context.beginPath();
-    context.rect(x, y, TEXT_BOX.width, TEXT_BOX.height);
-    context.clip();
-    const lines = cString(module, module._quilmorante_text_bytes(i)).split(/\r\n|\r|\n/);
-    const baseline = Math.round(height * ASCENDER);
-    lines.forEach((line, n) => {
-      let pen = x;
-      for (const character of line) {
-        if (character !== " ") context.fillText(character, pen, y + n * height + baseline);
-        pen += advance(slot, character);
-      }
-    });
-    context.restore();
+    if (FONT_HEIGHTS[slot] === undefined) continue;
+    const text = cString(module, module._quilmorante_text_bytes(i));
+    context.drawImage(textBitmap(slot, text), module._quilmorante_text_x(i), module._quilmorante_text_y(i));
   }
 }
 
@@ -118,13 +127,14 @@ const page = { frames: 0, downloads: [], ready: false, frameTimes: [] };
 window.quilmorante = page;
 
 async function start() {
+  const data = fetchData("data");
   const font = new FontFace(fontName, "url(gothic.woff2)");
   const [module] = await Promise.all([
     createQuilmorante({ measureText: (slot, pointer) => measureText(module, slot, pointer) }),
     font.load().then((face) => document.fonts.add(face)),
   ]);
   page.module = module;
-  await prepareFiles(module, "data");
+  await prepareFiles(module, data);
   const failure = module._quilmorante_start();
   if (failure !== 0) throw new Error(module.UTF8ToString(failure));
   let stamp = savedataStamp(module.FS);
@@ -145,7 +155,8 @@ async function start() {
   // One tick: keys, the frame, the picture, the texts; then what the frame saved or wrote.
   page.tick = (now) => {
     const at = module._quilmorante_keys();
-    keys.fill(module.HEAPU8.subarray(at, at + 256));
+    const state = module.HEAPU8.subarray(at, at + 256);
+    keys.fill(state);
     const begin = performance.now();
     module._quilmorante_tick(now);
     const pixels = new Uint8ClampedArray(module.HEAPU8.buffer, module._quilmorante_pixels(), WIDTH * HEIGHT * 4);
@@ -166,14 +177,22 @@ async function start() {
         }));
       }
     }
-    const fresh = savedataStamp(module.FS);
-    if (fresh !== stamp) {
-      stamp = fresh;
-      saving = saving.then(() => persistSavedata(module.FS)).catch((error) => {
-        statusLine.textContent = `Cannot keep the slots in this browser: ${error}`;
-      });
+    // Slots are saved and exports written only in a frame with a key down.
+    if (state.some((bit) => bit !== 0)) {
+      const fresh = savedataStamp(module.FS);
+      if (fresh !== stamp) {
+        stamp = fresh;
+        page.persist();
+      }
+      offerResults(module);
     }
-    offerResults(module);
+  };
+  // Copies savedata/ into the browser's storage, after any copy still under way.
+  page.persist = () => {
+    saving = saving.then(() => persistSavedata(module.FS)).catch((error) => {
+      statusLine.textContent = `Cannot keep the slots in this browser: ${error}`;
+    });
+    return saving;
   };
   page.saved = () => saving;
 

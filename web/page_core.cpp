@@ -15,7 +15,7 @@ Rasterizer* device = nullptr;
 App* app = nullptr;
 uint8_t keyState[256] = {};
 // The picture as the page's ImageData wants it: R, G, B, A bytes.
-uint8_t rgba[kScreenWidth * kScreenHeight * 4] = {};
+uint32_t rgba[kScreenWidth * kScreenHeight] = {};
 std::string failure;
 
 }  // namespace
@@ -45,19 +45,16 @@ EMSCRIPTEN_KEEPALIVE void quilmorante_tick(double nowMs) {
   if (app == nullptr) return;
   PageTexts().clear();
   Tick(*app, keyState, static_cast<uint64_t>(nowMs));
+  // ARGB words to the R, G, B, A bytes of a little-endian word, opaque.
   const uint32_t* color = device->color;
   for (int i = 0; i < kScreenWidth * kScreenHeight; ++i) {
     const uint32_t argb = color[i];
-    uint8_t* out = rgba + i * 4;
-    out[0] = static_cast<uint8_t>(argb >> 16);
-    out[1] = static_cast<uint8_t>(argb >> 8);
-    out[2] = static_cast<uint8_t>(argb);
-    out[3] = 0xFF;
+    rgba[i] = 0xFF000000u | ((argb & 0xFFu) << 16) | (argb & 0xFF00u) | ((argb >> 16) & 0xFFu);
   }
 }
 
 EMSCRIPTEN_KEEPALIVE const uint8_t* quilmorante_pixels() {
-  return rgba;
+  return reinterpret_cast<const uint8_t*>(rgba);
 }
 
 EMSCRIPTEN_KEEPALIVE int quilmorante_text_count() {

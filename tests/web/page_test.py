@@ -268,8 +268,7 @@ def main():
             const FS = window.quilmorante.module.FS;
             FS.writeFile('/work/savedata/pat1.txt', new Uint8Array(arguments[0]));""",
                               list(GARBAGE))
-        frames_pass(driver)
-        saved(driver)
+        driver.execute_async_script("window.quilmorante.persist().then(arguments[0])")
         open_page(driver, url)
         for code in ("ArrowRight", "ArrowLeft"):
             press(driver, code)
