@@ -2,8 +2,10 @@
 """The page's figures in headless Chromium, beside the native editor frame measured in the
 same run.
 
-- frame: median of the last 600 frames' Tick + putImageData + texts, tiled preview shown
-  (the first frame's state); target at most 2 ms and at most 2 x native BM_EditorFrame;
+- frame: Tick + putImageData + texts with the tiled preview (the first frame's state), median
+  of 600 frames, twice: as the page runs them, one per animation frame (caches cold from the
+  browser's own work in between), and back to back, as BM_EditorFrame runs its frames;
+  target at most 2 ms and at most 2 x native BM_EditorFrame;
 - transfer: the bytes the page loads (HTML, CSS, JS, wasm, font, data), uncompressed;
   target at most 400 KB;
 - load: navigation start to the first frame on the canvas; target at most 1 s (median of
@@ -45,7 +47,7 @@ def main():
     server = make_server(site)
     threading.Thread(target=server.serve_forever, daemon=True).start()
     url = "http://127.0.0.1:%d/index.html" % server.server_port
-    loads, transfer, frame = [], None, None
+    loads, transfer, frame, back_to_back = [], None, None, None
     for attempt in range(5):
         work = tempfile.mkdtemp(prefix="quilmorante-bench-")
         driver = start_browser(work, os.path.join(work, "profile"))
@@ -62,15 +64,22 @@ def main():
                 wait_for(driver, "return window.quilmorante.frames >= 660", "660 frames", 60)
                 times = driver.execute_script("return window.quilmorante.frameTimes.slice(-600)")
                 frame = statistics.median(times)
+                times = driver.execute_script("""
+                    const page = window.quilmorante;
+                    for (let i = 0; i < 600; i++) page.tick(performance.now());
+                    return page.frameTimes.slice(-600);""")
+                back_to_back = statistics.median(times)
         finally:
             driver.quit()
             shutil.rmtree(work, ignore_errors=True)
     server.shutdown()
     native = native_editor_frame_ms(bench)
     total = sum(size for _, size in transfer)
-    print("page frame (Tick + putImageData + texts), median of 600: %.3f ms "
-          "(target <= 2 ms and <= 2 x native = %.3f ms)" % (frame, 2 * native))
-    print("native BM_EditorFrame, median: %.3f ms; ratio %.2f" % (native, frame / native))
+    print("page frame (Tick + putImageData + texts), median of 600: %.3f ms one per animation "
+          "frame, %.3f ms back to back (target <= 2 ms and <= 2 x native = %.3f ms)"
+          % (frame, back_to_back, 2 * native))
+    print("native BM_EditorFrame, median: %.3f ms; ratios %.2f and %.2f"
+          % (native, frame / native, back_to_back / native))
     print("transfer, uncompressed: %.1f KB (target <= 400 KB)" % (total / 1000))
     for name, size in sorted(transfer, key=lambda e: -e[1]):
         print("  %-24s %8d bytes" % (name or "index.html", size))
