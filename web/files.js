@@ -32,7 +32,9 @@ export function fetchData(dataUrl) {
   return Promise.all(names.map((name) => fetchBytes(`${dataUrl}/${name}`)));
 }
 
-// Sets the working folder up from fetchData's files and enters it.
+// Sets the working folder up from fetchData's files and enters it. Resolves to the promise
+// of storing the example slots placed on a first visit, which need not hold up the first
+// frame.
 export async function prepareFiles(module, data) {
   const { FS } = module;
   const [white, template, ...slots] = await data;
@@ -43,14 +45,15 @@ export async function prepareFiles(module, data) {
   FS.mkdir(RESULT);
   FS.mount(FS.filesystems.IDBFS, {}, SAVEDATA);
   await sync(FS, true);
-  if (!exists(FS, PLACED)) {
+  const placed = !exists(FS, PLACED);
+  if (placed) {
     EXAMPLES.forEach((name, i) => {
       if (!exists(FS, `${SAVEDATA}/${name}`)) FS.writeFile(`${SAVEDATA}/${name}`, slots[i]);
     });
     FS.writeFile(PLACED, new Uint8Array(0));
-    await sync(FS, false);
   }
   FS.chdir(WORK);
+  return { stored: placed ? sync(FS, false) : Promise.resolve() };
 }
 
 // Names and modification times of savedata/: what changed since the last look is stored.

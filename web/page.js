@@ -129,16 +129,22 @@ window.quilmorante = page;
 async function start() {
   const data = fetchData("data");
   const font = new FontFace(fontName, "url(gothic.woff2)");
+  // Marks for the start-up figures (bench/web/page_bench.py).
   const [module] = await Promise.all([
-    createQuilmorante({ measureText: (slot, pointer) => measureText(module, slot, pointer) }),
-    font.load().then((face) => document.fonts.add(face)),
+    createQuilmorante({ measureText: (slot, pointer) => measureText(module, slot, pointer) }).then(
+      (ready) => (performance.mark("module ready"), ready),
+    ),
+    font.load().then((face) => (document.fonts.add(face), performance.mark("font ready"))),
   ]);
   page.module = module;
-  await prepareFiles(module, data);
+  const { stored } = await prepareFiles(module, data);
+  performance.mark("files ready");
   const failure = module._quilmorante_start();
   if (failure !== 0) throw new Error(module.UTF8ToString(failure));
   let stamp = savedataStamp(module.FS);
-  let saving = Promise.resolve();
+  let saving = stored.catch((error) => {
+    statusLine.textContent = `Cannot keep the slots in this browser: ${error}`;
+  });
 
   const onKey = (event) => {
     if (event.ctrlKey || event.altKey || event.metaKey) return;

@@ -14,8 +14,6 @@ namespace {
 Rasterizer* device = nullptr;
 App* app = nullptr;
 uint8_t keyState[256] = {};
-// The picture as the page's ImageData wants it: R, G, B, A bytes.
-uint32_t rgba[kScreenWidth * kScreenHeight] = {};
 std::string failure;
 
 }  // namespace
@@ -45,16 +43,18 @@ EMSCRIPTEN_KEEPALIVE void quilmorante_tick(double nowMs) {
   if (app == nullptr) return;
   PageTexts().clear();
   Tick(*app, keyState, static_cast<uint64_t>(nowMs));
-  // ARGB words to the R, G, B, A bytes of a little-endian word, opaque.
-  const uint32_t* color = device->color;
+  // The picture as the page's ImageData wants it, R, G, B, A bytes, in place: every tick
+  // starts by clearing the back buffer, so nothing reads its ARGB words after the frame, and
+  // one buffer less stays in the caches.
+  uint32_t* color = device->color;
   for (int i = 0; i < kScreenWidth * kScreenHeight; ++i) {
     const uint32_t argb = color[i];
-    rgba[i] = 0xFF000000u | ((argb & 0xFFu) << 16) | (argb & 0xFF00u) | ((argb >> 16) & 0xFFu);
+    color[i] = 0xFF000000u | ((argb & 0xFFu) << 16) | (argb & 0xFF00u) | ((argb >> 16) & 0xFFu);
   }
 }
 
 EMSCRIPTEN_KEEPALIVE const uint8_t* quilmorante_pixels() {
-  return reinterpret_cast<const uint8_t*>(rgba);
+  return reinterpret_cast<const uint8_t*>(device->color);
 }
 
 EMSCRIPTEN_KEEPALIVE int quilmorante_text_count() {

@@ -12,14 +12,20 @@ int VP8InitIoInternal(VP8Io* const io, int version) {
   return 1;
 }
 
-VP8Decoder* VP8New(void) { return NULL; }
-void VP8Delete(VP8Decoder* const dec) { (void)dec; }
+VP8Decoder* VP8New(void) {
+  return NULL;
+}
+void VP8Delete(VP8Decoder* const dec) {
+  (void)dec;
+}
 int VP8GetHeaders(VP8Decoder* const dec, VP8Io* const io) {
   (void)dec;
   (void)io;
   return 0;
 }
-int VP8Decode(VP8Decoder* const dec, VP8Io* const io) { return VP8GetHeaders(dec, io); }
+int VP8Decode(VP8Decoder* const dec, VP8Io* const io) {
+  return VP8GetHeaders(dec, io);
+}
 int VP8GetInfo(const uint8_t* data, size_t data_size, size_t chunk_size, int* const width,
                int* const height) {
   (void)data;

@@ -47,7 +47,7 @@ def main():
     server = make_server(site)
     threading.Thread(target=server.serve_forever, daemon=True).start()
     url = "http://127.0.0.1:%d/index.html" % server.server_port
-    loads, transfer, frame, back_to_back = [], None, None, None
+    loads, marks, transfer, frame, back_to_back = [], [], None, None, None
     for attempt in range(5):
         work = tempfile.mkdtemp(prefix="quilmorante-bench-")
         driver = start_browser(work, os.path.join(work, "profile"))
@@ -56,6 +56,8 @@ def main():
             wait_for(driver, "return window.quilmorante && window.quilmorante.frames > 0",
                      "the first frame")
             loads.append(driver.execute_script("return window.quilmorante.firstFrameMs"))
+            marks.append(driver.execute_script(
+                "return performance.getEntriesByType('mark').map((m) => [m.name, m.startTime])"))
             if attempt == 0:
                 transfer = driver.execute_script("""
                     const entries = performance.getEntriesByType('navigation')
@@ -85,6 +87,9 @@ def main():
         print("  %-24s %8d bytes" % (name or "index.html", size))
     print("load to first frame, median of 5 fresh profiles: %.0f ms (target <= 1000 ms); "
           "all: %s" % (statistics.median(loads), ", ".join("%.0f" % t for t in loads)))
+    for name in [name for name, _ in marks[0]]:
+        print("  %-12s at %4.0f ms (median)" % (name, statistics.median(
+            dict(load)[name] for load in marks)))
 
 
 if __name__ == "__main__":
