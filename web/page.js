@@ -163,6 +163,8 @@ async function start() {
     const at = module._quilmorante_keys();
     const state = module.HEAPU8.subarray(at, at + 256);
     keys.fill(state);
+    // Read now: a tick that grows the module's memory detaches this view.
+    const anyKeyDown = state.some((bit) => bit !== 0);
     const begin = performance.now();
     module._quilmorante_tick(now);
     const pixels = new Uint8ClampedArray(module.HEAPU8.buffer, module._quilmorante_pixels(), WIDTH * HEIGHT * 4);
@@ -184,7 +186,7 @@ async function start() {
       }
     }
     // Slots are saved and exports written only in a frame with a key down.
-    if (state.some((bit) => bit !== 0)) {
+    if (anyKeyDown) {
       const fresh = savedataStamp(module.FS);
       if (fresh !== stamp) {
         stamp = fresh;
