@@ -1,4 +1,4 @@
-#include "editor_frame.h"
+#include "editor/editor_frame.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "editor_texts.h"
-#include "export_set.h"
-#include "key_codes.h"
-#include "status_line.h"
+#include "editor/editor_texts.h"
+#include "editor/status_line.h"
+#include "formats/export_set.h"
+#include "generator/key_codes.h"
 
 namespace {
 
@@ -102,8 +102,9 @@ void DrawPreview(const PatternGenerator& g, const Screen& screen) {
   for (int k = 0; k < kPaletteEntries; ++k) colours[k] = EntryColour(g.palette[k]);
 
   // The single-tile mode shows one tile; the tiled mode the whole plane.
-  const int columns = g.previewMode == 2 ? g.width : kMapEdge;
-  const int rows = g.previewMode == 2 ? g.height : kMapEdge;
+  const bool single = g.previewMode == kPreviewSingleTile;
+  const int columns = single ? g.width : kMapEdge;
+  const int rows = single ? g.height : kMapEdge;
 
   // The mirrored row of every screen row, the same for every column (as TiledCell reads it).
   int rowOf[kMapEdge];
@@ -349,27 +350,27 @@ void EditorFrame(PatternGenerator& g, const EditorCanvas& canvas, FrameClock& cl
   if (KeyTriggered(DIK_E, keys, false)) ExportEveryFormat(g, clock.nowMs);
 
   if (KeyTriggered(DIK_P, keys, false)) {
-    g.previewMode = static_cast<int8_t>((g.previewMode + 1) % 3);
-    if (g.previewMode != 0) g.Synthesize();
+    g.previewMode = static_cast<int8_t>((g.previewMode + 1) % kPreviewModeCount);
+    if (g.previewMode != kPreviewOff) g.Synthesize();
     g.cyclePhase = 0;
   }
-  if (g.previewMode != 0) {
+  if (g.previewMode != kPreviewOff) {
     g.cyclePhase = static_cast<int32_t>(static_cast<uint32_t>(g.cyclePhase) + 1u);
     DrawPreview(g, screen);
   }
 
   if (KeyTriggered(DIK_SPACE, keys, false)) {
-    g.panel = static_cast<int32_t>((static_cast<int64_t>(g.panel) + 1) % 3);
+    g.panel = static_cast<int32_t>((static_cast<int64_t>(g.panel) + 1) % kPanelCount);
   }
 
   switch (g.panel) {
-    case 0:
+    case kKeyPanel:
       PaletteKeyPanel(g, screen, keys);
       break;
-    case 1:
+    case kPointPanel:
       ControlPointPanel(g, screen, keys);
       break;
-    case 2:
+    case kSettingsPanel:
       SettingsPanel(g, screen, keys, clock.nowMs);
       break;
     default:

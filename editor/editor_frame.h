@@ -1,9 +1,9 @@
 #pragma once
 // One frame of the editor: reads the keys, changes the generator, draws the whole screen.
 
-#include "editor_canvas.h"
-#include "frame_clock.h"
-#include "pattern_generator.h"
+#include "editor/editor_canvas.h"
+#include "generator/frame_clock.h"
+#include "generator/pattern_generator.h"
 
 // The status line it posts to (generator.status) is drawn by the caller after the frame, with
 // DrawStatus (status_line.h).

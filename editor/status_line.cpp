@@ -1,9 +1,9 @@
-#include "status_line.h"
+#include "editor/status_line.h"
 
 #include <cstdio>
 
-#include "editor_texts.h"
-#include "frame_export.h"
+#include "editor/editor_texts.h"
+#include "generator/frame_export.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "editor_canvas.h"
-#include "pattern_generator.h"
+#include "editor/editor_canvas.h"
+#include "generator/pattern_generator.h"
 
 constexpr uint64_t kStatusSuccessMs = 3000;
 

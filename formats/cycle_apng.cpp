@@ -1,12 +1,12 @@
-#include "cycle_apng.h"
+#include "formats/cycle_apng.h"
 
 #include <zlib.h>
 
 #include <cstddef>
 #include <string>
 
-#include "frame_export.h"
-#include "scale.h"
+#include "formats/scale.h"
+#include "generator/frame_export.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "cycle.h"
-#include "result.h"
+#include "generator/cycle.h"
+#include "generator/result.h"
 
 // scale: 1, 2, 3, 4 or 8, each pixel a scale x scale block. bytes becomes the whole file.
 // Fails for any other scale, a delay outside 1..100, or a zlib failure.

@@ -1,11 +1,11 @@
-#include "cycle_gif.h"
+#include "formats/cycle_gif.h"
 
 #include <gif_lib.h>
 
 #include <string>
 #include <vector>
 
-#include "scale.h"
+#include "formats/scale.h"
 
 namespace {
 

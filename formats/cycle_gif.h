@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "cycle.h"
+#include "generator/cycle.h"
 
 // scale: 1, 2, 3, 4 or 8, each pixel enlarged to scale x scale. Each frame shows for the
 // cycle's delay. bytes becomes the GIF file.

@@ -1,4 +1,4 @@
-#include "cycle_ilbm.h"
+#include "formats/cycle_ilbm.h"
 
 #include <cmath>
 #include <cstddef>

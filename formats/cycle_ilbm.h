@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "cycle.h"
-#include "result.h"
+#include "generator/cycle.h"
+#include "generator/result.h"
 
 // bytes becomes the whole FORM ILBM file. Fails only for a delay outside 1..100.
 Result EncodeIlbm(const Cycle& cycle, std::vector<uint8_t>& bytes);

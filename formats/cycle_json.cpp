@@ -1,4 +1,4 @@
-#include "cycle_json.h"
+#include "formats/cycle_json.h"
 
 #include <charconv>
 #include <cstddef>

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "cycle.h"
-#include "result.h"
+#include "generator/cycle.h"
+#include "generator/result.h"
 
 // filename: the text of the "filename" field (any bytes; escaped, and bytes that are not
 // UTF-8 become U+FFFD). bytes becomes the whole file, strict JSON ending in a newline.

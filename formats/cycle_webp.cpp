@@ -1,4 +1,4 @@
-#include "cycle_webp.h"
+#include "formats/cycle_webp.h"
 
 #include <webp/encode.h>
 #include <webp/mux.h>
@@ -6,8 +6,8 @@
 #include <memory>
 #include <string>
 
-#include "frame_export.h"
-#include "scale.h"
+#include "formats/scale.h"
+#include "generator/frame_export.h"
 
 namespace {
 

@@ -1,18 +1,18 @@
-#include "export_set.h"
+#include "formats/export_set.h"
 
 #include <array>
 
-#include "cycle_apng.h"
-#include "cycle_gif.h"
-#include "cycle_ilbm.h"
-#include "cycle_json.h"
-#include "cycle_webp.h"
-#include "frame_export.h"
-#include "palette_file.h"
-#include "png_frames.h"
-#include "png_sheet.h"
-#include "safe_file.h"
-#include "shader_pair.h"
+#include "formats/cycle_apng.h"
+#include "formats/cycle_gif.h"
+#include "formats/cycle_ilbm.h"
+#include "formats/cycle_json.h"
+#include "formats/cycle_webp.h"
+#include "formats/palette_file.h"
+#include "formats/png_frames.h"
+#include "formats/png_sheet.h"
+#include "formats/shader_pair.h"
+#include "generator/frame_export.h"
+#include "generator/safe_file.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "cycle.h"
+#include "generator/cycle.h"
 
 // One file of an export: where it goes (a path, relative to the working directory or
 // absolute) and its contents.

@@ -1,4 +1,4 @@
-#include "palette_file.h"
+#include "formats/palette_file.h"
 
 #include <cstdio>
 

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "cycle.h"
-#include "result.h"
+#include "generator/cycle.h"
+#include "generator/result.h"
 
 // pathOrExtension: a file name or path ("out/sunset.gpl") or just the extension ("gpl" or
 // ".gpl"), matched without regard to case. name: the palette's name in a .gpl file (line

@@ -1,4 +1,4 @@
-#include "png_encoder.h"
+#include "formats/png_encoder.h"
 
 #include <png.h>
 
@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "scale.h"
+#include "formats/scale.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "cycle.h"
-#include "result.h"
+#include "generator/cycle.h"
+#include "generator/result.h"
 
 // zlib level of every PNG written; the export benchmark's floor compresses at the same one.
 // Level 1: on these pictures a tenth larger than level 6 and several times faster.

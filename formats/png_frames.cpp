@@ -1,12 +1,12 @@
-#include "png_frames.h"
+#include "formats/png_frames.h"
 
 #include <zlib.h>
 
 #include <cstring>
 #include <string>
 
-#include "png_encoder.h"
-#include "scale.h"
+#include "formats/png_encoder.h"
+#include "formats/scale.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "cycle.h"
-#include "frame_export.h"
-#include "result.h"
+#include "generator/cycle.h"
+#include "generator/frame_export.h"
+#include "generator/result.h"
 
 // frame: 0..15 (A..P). scale: 1, 2, 3, 4 or 8, each pixel enlarged to scale x scale.
 // bytes becomes the PNG file; on failure it is empty and the message says why.

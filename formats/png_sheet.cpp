@@ -1,9 +1,9 @@
-#include "png_sheet.h"
+#include "formats/png_sheet.h"
 
 #include <string>
 
-#include "png_encoder.h"
-#include "scale.h"
+#include "formats/png_encoder.h"
+#include "formats/scale.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "cycle.h"
-#include "result.h"
+#include "generator/cycle.h"
+#include "generator/result.h"
 
 // columns: 1, 2, 4, 8 or 16 frames a row (16: one row, 4096 x 256 at scale 1).
 // scale: 1, 2, 3, 4 or 8. bytes becomes the PNG file; on failure it is empty and the message

@@ -1,4 +1,4 @@
-#include "scale.h"
+#include "formats/scale.h"
 
 #include <cstddef>
 #include <cstring>

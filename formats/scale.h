@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "result.h"
+#include "generator/result.h"
 
 // The scales the exports offer: 1, 2, 3, 4 and 8.
 bool ValidScale(int scale);

@@ -1,4 +1,4 @@
-#include "shader_pair.h"
+#include "formats/shader_pair.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -6,7 +6,7 @@
 
 #include "cycle_gdshader.h"
 #include "cycle_glsl.h"
-#include "png_encoder.h"
+#include "formats/png_encoder.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "cycle.h"
-#include "result.h"
+#include "generator/cycle.h"
+#include "generator/result.h"
 
 // index.png: 256 x 256 8-bit greyscale, grey = 17 x index (0, 17, .., 255), with no gamma or
 // colour-space chunk, so engines load the values unconverted.

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "bmp_image.h"
+#include "shell/core/bmp_image.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   BmpImage image;

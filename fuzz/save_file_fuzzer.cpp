@@ -11,7 +11,7 @@
 #include <memory>
 #include <string>
 
-#include "pattern_generator.h"
+#include "generator/pattern_generator.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "cycle.h"
+#include "generator/cycle.h"
 
 #include <string>
 

@@ -7,8 +7,8 @@
 
 #include <cstdint>
 
-#include "frame_export.h"
-#include "pattern_generator.h"
+#include "generator/frame_export.h"
+#include "generator/pattern_generator.h"
 
 struct Cycle {
   static constexpr int kEdge = kMapEdge;

@@ -1,4 +1,4 @@
-#include "data_folder.h"
+#include "generator/data_folder.h"
 
 #include <dirent.h>
 #include <pwd.h>
@@ -12,7 +12,7 @@
 #include <cstring>
 #include <vector>
 
-#include "safe_file.h"
+#include "generator/safe_file.h"
 
 namespace {
 

@@ -7,12 +7,12 @@
 // from P/share/quilmorante; savedata/ and result/ live in the user's data folder,
 // $XDG_DATA_HOME/quilmorante (default ~/.local/share/quilmorante), which is created on the
 // first start and receives the example slots from P/share/quilmorante/examples.
-// Neither: treated as beside the executable, so the programs fail as they always did, naming
-// the file they miss.
+// Neither: treated as beside the executable, so the programs fail there, naming the file
+// they miss.
 
 #include <string>
 
-#include "result.h"
+#include "generator/result.h"
 
 constexpr const char* kWhiteTextureFile = "siro.bmp";
 constexpr const char* kFrameTemplateFile = "a.bmp";

@@ -1,6 +1,6 @@
-#include "frame_clock.h"
+#include "generator/frame_clock.h"
 
-#include "key_codes.h"
+#include "generator/key_codes.h"
 
 uint8_t KeyLatch[256] = {};
 

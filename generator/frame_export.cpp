@@ -1,11 +1,11 @@
-#include "frame_export.h"
+#include "generator/frame_export.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
 
-#include "safe_file.h"
+#include "generator/safe_file.h"
 
 Result ReadFrameTemplate(uint8_t header[kHeaderBytes], const std::string& path) {
   std::FILE* file = std::fopen(path.c_str(), "rb");

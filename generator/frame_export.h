@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string>
 
-#include "data_folder.h"
-#include "pattern_generator.h"
+#include "generator/data_folder.h"
+#include "generator/pattern_generator.h"
 
 constexpr int kFrameCount = 16;
 constexpr int kHeaderBytes = 54;

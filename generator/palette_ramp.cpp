@@ -1,7 +1,7 @@
 // Expands the key digits into the 16-entry palette: per channel, a linear ramp around the
 // ring of entries from each key to the next, the last key ramping back to the first.
 
-#include "pattern_generator.h"
+#include "generator/pattern_generator.h"
 
 void PatternGenerator::RebuildPalette() {
   for (auto& entry : palette)

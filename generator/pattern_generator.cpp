@@ -1,4 +1,4 @@
-#include "pattern_generator.h"
+#include "generator/pattern_generator.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -47,10 +47,10 @@ PatternGenerator::PatternGenerator()
   LoadPattern(0);
   LoadPalette(0);
   mosaicLevel = 0;
-  panel = 2;
+  panel = kSettingsPanel;
   RebuildPalette();
   Synthesize();
-  previewMode = 1;
+  previewMode = kPreviewTiled;
   clock.reset(new FrameClock{});
 }
 

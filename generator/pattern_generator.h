@@ -6,13 +6,13 @@
 #include <memory>
 #include <string>
 
-#include "data_folder.h"
-#include "frame_clock.h"
-#include "result.h"
-#include "status_line.h"
+#include "generator/data_folder.h"
+#include "generator/frame_clock.h"
+#include "generator/result.h"
+#include "generator/status_message.h"
 
 struct Canvas;      // the shell's drawing context; a frame input only
-struct Rasterizer;  // the shell's display device; a frame input only
+struct BackBuffer;  // the shell's back buffer, its display device; a frame input only
 
 constexpr int kMapEdge = 256;
 constexpr int kMapCells = kMapEdge * kMapEdge;
@@ -58,6 +58,17 @@ constexpr int MirroredTileIndex(int t, int edge) {
   return tile % 2 == 0 ? inside : edge - 1 - inside;
 }
 
+// The editing panels SPACE steps through, the values of `panel`.
+enum Panel : int32_t { kKeyPanel = 0, kPointPanel = 1, kSettingsPanel = 2, kPanelCount = 3 };
+
+// What the preview shows, the values of `previewMode`.
+enum PreviewMode : int8_t {
+  kPreviewOff = 0,
+  kPreviewTiled = 1,       // the 256 x 256 plane of mirrored tiles
+  kPreviewSingleTile = 2,  // one width x height tile
+  kPreviewModeCount = 3
+};
+
 // base raised to an integer exponent by repeated squaring.
 double IntPow(double base, int32_t exponent);
 
@@ -84,7 +95,7 @@ struct PatternGenerator {
   uint8_t patternNumber;
   uint8_t paletteNumber;
   std::unique_ptr<FrameClock, void (*)(FrameClock*)> clock;
-  Rasterizer* const* deviceRef;
+  BackBuffer* const* deviceRef;
   Canvas* canvas;
   // The BMP header template of the export, relative to the working directory or absolute.
   std::string templatePath = kFrameTemplateFile;

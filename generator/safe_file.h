@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "pattern_generator.h"
+#include "generator/pattern_generator.h"
 
 // Several files replaced together: every temporary is written first, then all are synced
 // (one wait for the disk instead of one per file), then renamed. Should any write fail,
@@ -34,8 +34,8 @@ class AtomicWriteBatch {
 
 Result WriteFileAtomically(const std::string& path, const void* data, std::size_t size);
 
-// Removes from the folder the temporaries ("<name>.tmp<pid>") that a process which no longer
-// runs left behind when it was killed mid-write; those of running processes stay. Returns
+// Removes from the folder the temporaries ("<name>.tmp<pid>") that a process which has ended
+// left behind when it was killed mid-write; those of running processes stay. Returns
 // how many were removed.
 int RemoveStaleTemporaries(const std::string& folder);
 

@@ -3,14 +3,14 @@
 // fit in 32 bits stops the scan and leaves its field (and the rest of that line's fields)
 // as they were.
 
-#include "save_files.h"
+#include "generator/save_files.h"
 
 #include <cstdio>
 #include <limits>
 #include <string>
 
-#include "pattern_generator.h"
-#include "safe_file.h"
+#include "generator/pattern_generator.h"
+#include "generator/safe_file.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "pattern_generator.h"
+#include "generator/pattern_generator.h"
 
 // What SavePattern writes: four lines "x,y,scaleX,scaleY,weight" and the line
 // "reverseX,reverseY,distortX,distortY" without a line end.

@@ -19,8 +19,8 @@
 #include <cstring>
 #include <limits>
 
-#include "pattern_generator.h"
-#include "synthesis_detail.h"
+#include "generator/pattern_generator.h"
+#include "generator/synthesis_detail.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>

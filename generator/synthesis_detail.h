@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "pattern_generator.h"
+#include "generator/pattern_generator.h"
 
 namespace synthesis_detail {
 

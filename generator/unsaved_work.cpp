@@ -1,12 +1,12 @@
-#include "unsaved_work.h"
+#include "generator/unsaved_work.h"
 
 #include <dirent.h>
 
 #include <algorithm>
 #include <cstring>
 
-#include "safe_file.h"
-#include "save_files.h"
+#include "generator/safe_file.h"
+#include "generator/save_files.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "pattern_generator.h"
+#include "generator/pattern_generator.h"
 
 // "savedata/pat3.txt" -> "savedata/pat3.unsaved.txt".
 std::string RecoveryFileName(const std::string& slotFile);

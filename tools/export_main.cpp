@@ -15,11 +15,11 @@
 #include <string>
 #include <vector>
 
-#include "data_folder.h"
-#include "export_set.h"
-#include "frame_export.h"
-#include "pattern_generator.h"
-#include "scale.h"
+#include "formats/export_set.h"
+#include "formats/scale.h"
+#include "generator/data_folder.h"
+#include "generator/frame_export.h"
+#include "generator/pattern_generator.h"
 
 namespace {
 

@@ -6,12 +6,12 @@
 
 #include <string>
 
-#include "app.h"
-#include "page_text.h"
+#include "shell/core/app.h"
+#include "web/page_text.h"
 
 namespace {
 
-Rasterizer* device = nullptr;
+BackBuffer* device = nullptr;
 App* app = nullptr;
 uint8_t keyState[256] = {};
 std::string failure;
@@ -23,9 +23,9 @@ extern "C" {
 // Sets the canvas up; null when ready, otherwise why not.
 EMSCRIPTEN_KEEPALIVE const char* quilmorante_start() {
   if (app != nullptr) return nullptr;
-  device = new Rasterizer;
+  device = new BackBuffer;
   app = new App;
-  app->device = device;
+  app->backBuffer = device;
   app->canvas.text = PageTextFaces();
   if (Result ready = SetupCanvas(app->canvas, device); !ready) {
     failure = ready.message;

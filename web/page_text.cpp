@@ -1,4 +1,4 @@
-#include "page_text.h"
+#include "web/page_text.h"
 
 #include <emscripten/emscripten.h>
 
@@ -12,7 +12,7 @@ bool MakeFace(void*, int, int) {
   return true;  // the page's font has every glyph the editor shows, at any size
 }
 
-void RecordText(void*, int slot, Rasterizer&, int32_t x, int32_t y, const char* text) {
+void RecordText(void*, int slot, BackBuffer&, int32_t x, int32_t y, const char* text) {
   PageTexts().push_back({x, y, slot, text});
 }
 

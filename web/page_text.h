@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "text_faces.h"
+#include "shell/core/text_faces.h"
 
 struct PageText {
   int32_t x = 0;

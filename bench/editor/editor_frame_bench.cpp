@@ -9,13 +9,13 @@
 #include <memory>
 #include <string>
 
-#include "canvas.h"
-#include "editor_frame.h"
-#include "freetype_faces.h"
-#include "key_codes.h"
-#include "pattern_generator.h"
-#include "rasterizer.h"
-#include "temp_folder.h"
+#include "editor/editor_frame.h"
+#include "generator/key_codes.h"
+#include "generator/pattern_generator.h"
+#include "shell/core/canvas.h"
+#include "shell/core/rasterizer.h"
+#include "shell/desktop/freetype_faces.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
@@ -33,7 +33,7 @@ class Workspace {
 };
 
 struct Screen {
-  std::unique_ptr<Rasterizer> device = std::make_unique<Rasterizer>();
+  std::unique_ptr<BackBuffer> device = std::make_unique<BackBuffer>();
   Canvas canvas;
   EditorCanvas view;
   Screen() {
@@ -57,7 +57,7 @@ void RunFrames(benchmark::State& state, PatternGenerator& g, FrameClock& clock) 
   screen.Frame(g, clock);  // glyphs are rendered on first use
   for (auto _ : state) {
     state.PauseTiming();
-    ClearRasterizer(*screen.device, 0xFF000000, 1.0f);
+    ClearBackBuffer(*screen.device, 0xFF000000, 1.0f);
     state.ResumeTiming();
     screen.Frame(g, clock);
     benchmark::DoNotOptimize(screen.device->color[0]);

@@ -7,15 +7,15 @@
 #include <memory>
 #include <vector>
 
-#include "cycle.h"
-#include "cycle_apng.h"
-#include "cycle_gif.h"
-#include "cycle_ilbm.h"
-#include "cycle_json.h"
-#include "cycle_webp.h"
-#include "palette_file.h"
-#include "pattern_generator.h"
-#include "temp_folder.h"
+#include "formats/cycle_apng.h"
+#include "formats/cycle_gif.h"
+#include "formats/cycle_ilbm.h"
+#include "formats/cycle_json.h"
+#include "formats/cycle_webp.h"
+#include "formats/palette_file.h"
+#include "generator/cycle.h"
+#include "generator/pattern_generator.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 

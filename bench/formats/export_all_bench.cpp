@@ -9,9 +9,9 @@
 #include <memory>
 #include <vector>
 
-#include "export_set.h"
-#include "pattern_generator.h"
-#include "temp_folder.h"
+#include "formats/export_set.h"
+#include "generator/pattern_generator.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 

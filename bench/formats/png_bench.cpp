@@ -10,13 +10,13 @@
 #include <memory>
 #include <vector>
 
-#include "cycle.h"
-#include "frame_export.h"
-#include "pattern_generator.h"
-#include "png_encoder.h"
-#include "png_frames.h"
-#include "png_sheet.h"
-#include "shader_pair.h"
+#include "formats/png_encoder.h"
+#include "formats/png_frames.h"
+#include "formats/png_sheet.h"
+#include "formats/shader_pair.h"
+#include "generator/cycle.h"
+#include "generator/frame_export.h"
+#include "generator/pattern_generator.h"
 
 namespace {
 

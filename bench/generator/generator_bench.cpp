@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "pattern_generator.h"
-#include "temp_folder.h"
+#include "generator/pattern_generator.h"
+#include "tests/support/temp_folder.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>

@@ -8,11 +8,11 @@
 #include <filesystem>
 #include <memory>
 
-#include "canvas.h"
-#include "editor_texts.h"
-#include "freetype_faces.h"
-#include "temp_folder.h"
-#include "texture.h"
+#include "editor/editor_texts.h"
+#include "shell/core/canvas.h"
+#include "shell/core/texture.h"
+#include "shell/desktop/freetype_faces.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
@@ -29,7 +29,7 @@ struct Bench {
     canvas.text = FreeTypeFaces();
     MakeFonts(canvas);
     EndSprites(canvas);
-    ClearRasterizer(*device, 0xFF000000, 1.0f);
+    ClearBackBuffer(*device, 0xFF000000, 1.0f);
   }
   ~Bench() { ReleaseCanvas(canvas); }
   static void WriteWhiteBmp(const char* path) {
@@ -53,7 +53,7 @@ struct Bench {
     for (int y = 0; y < 8; ++y) std::fwrite(row, 1, sizeof row, file);
     std::fclose(file);
   }
-  std::unique_ptr<Rasterizer> device = std::make_unique<Rasterizer>();
+  std::unique_ptr<BackBuffer> device = std::make_unique<BackBuffer>();
   Canvas canvas;
   TempFolder folder{{.label = "bench", .enter = false}};
 };
@@ -67,7 +67,7 @@ void BM_FillRect_TiledPreview(benchmark::State& state) {
   BeginSprites(bench.canvas, bench.device.get());
   for (auto _ : state) {
     state.PauseTiming();
-    ClearRasterizer(*bench.device, 0xFF000000, 1.0f);
+    ClearBackBuffer(*bench.device, 0xFF000000, 1.0f);
     state.ResumeTiming();
     for (int i = 0; i < 256; ++i) {
       for (int j = 0; j < 256; ++j) {

@@ -1,11 +1,11 @@
-#include "app.h"
+#include "shell/core/app.h"
 
 #include <cstdio>
 #include <cstring>
 
-#include "editor_frame.h"
-#include "status_line.h"
-#include "unsaved_work.h"
+#include "editor/editor_frame.h"
+#include "editor/status_line.h"
+#include "generator/unsaved_work.h"
 
 namespace {
 
@@ -22,15 +22,15 @@ void MakeFontsOrWarn(Canvas& canvas) {
 
 void Tick(App& app, const uint8_t keyState[256], uint64_t nowMs) {
   // Without a back buffer there is nothing to clear: no scene.
-  if (app.device == nullptr) return;
-  ClearRasterizer(*app.device, 0xFF000000u, 1.0f);
+  if (app.backBuffer == nullptr) return;
+  ClearBackBuffer(*app.backBuffer, 0xFF000000u, 1.0f);
   const bool firstFrame = app.generator == nullptr;
   if (firstFrame) {
     app.generator = std::make_unique<PatternGenerator>();
     app.generator->templatePath = app.templatePath;
   }
   PatternGenerator& generator = *app.generator;
-  generator.deviceRef = &app.device;
+  generator.deviceRef = &app.backBuffer;
   generator.canvas = &app.canvas;
   FrameBody(app, keyState, nowMs);
   // From the second frame on, so the first frame is always the bare editor.

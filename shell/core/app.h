@@ -8,17 +8,17 @@
 #include <memory>
 #include <string>
 
-#include "canvas.h"
-#include "data_folder.h"
-#include "frame_clock.h"
-#include "pattern_generator.h"
-#include "rasterizer.h"
-#include "result.h"
+#include "generator/data_folder.h"
+#include "generator/frame_clock.h"
+#include "generator/pattern_generator.h"
+#include "generator/result.h"
+#include "shell/core/canvas.h"
+#include "shell/core/rasterizer.h"
 
 struct App {
   // Not owned; the 640 x 480 ARGB picture each tick leaves behind. Without it a tick does
   // nothing at all.
-  Rasterizer* device = nullptr;
+  BackBuffer* backBuffer = nullptr;
   Canvas canvas;
   // Made by the first tick (it is far too big for the stack); its clock owns the front-end's
   // keyboard source, so releasing the generator releases that too.

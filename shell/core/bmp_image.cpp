@@ -1,4 +1,4 @@
-#include "bmp_image.h"
+#include "shell/core/bmp_image.h"
 
 #include <algorithm>
 #include <bit>

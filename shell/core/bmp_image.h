@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "result.h"
+#include "generator/result.h"
 
 struct BmpImage {
   int width = 0;

@@ -1,9 +1,9 @@
-#include "canvas.h"
+#include "shell/core/canvas.h"
 
 #include <cstdio>
 
-#include "sprite_batch.h"
-#include "texture.h"
+#include "shell/core/sprite_batch.h"
+#include "shell/core/texture.h"
 
 namespace {
 
@@ -30,7 +30,7 @@ int32_t ForwardTextWidth(void* target, const char* text, int fontIndex) {
 
 }  // namespace
 
-Result SetupCanvas(Canvas& canvas, Rasterizer* device, const std::string& whiteTexturePath) {
+Result SetupCanvas(Canvas& canvas, BackBuffer* device, const std::string& whiteTexturePath) {
   if (device == nullptr) return Result::Fail("cannot set up the canvas: no back buffer");
   // Setting up again replaces what an earlier set-up made rather than leaking it.
   ReleaseTexture(canvas.textures[0]);
@@ -67,7 +67,7 @@ bool FontAvailable(const Canvas& canvas, int index) {
   return HasFace(canvas, index);
 }
 
-bool BeginSprites(Canvas& canvas, Rasterizer* device) {
+bool BeginSprites(Canvas& canvas, BackBuffer* device) {
   if (device != nullptr) canvas.device = device;
   return canvas.sprite != nullptr && BeginBatch(*canvas.sprite);
 }

@@ -5,19 +5,20 @@
 #include <cstdint>
 #include <string>
 
-#include "data_folder.h"
-#include "editor_canvas.h"
-#include "rasterizer.h"
-#include "result.h"
-#include "text_faces.h"
+#include "editor/editor_canvas.h"
+#include "generator/data_folder.h"
+#include "generator/result.h"
+#include "shell/core/rasterizer.h"
+#include "shell/core/text_faces.h"
 
-constexpr int kTextureSlots = 1350;
+// Slot 0, the white texture, is the only texture anything draws with.
+constexpr int kTextureSlots = 1;
 
 struct Texture;      // texture.h
 struct SpriteBatch;  // sprite_batch.h
 
 struct Canvas {
-  Rasterizer* device = nullptr;  // not owned; known from the first BeginSprites
+  BackBuffer* device = nullptr;  // not owned; known from the first BeginSprites
   // Set by the front-end before the fonts are made; empty, the canvas draws no texts.
   TextFaces text;
   bool faceMade[kFontSlots] = {};  // the slot's last make found a face
@@ -27,7 +28,7 @@ struct Canvas {
 
 // Loads the white texture (by default "siro.bmp" in the working directory) into slot 0 and
 // creates the sprite batch.
-Result SetupCanvas(Canvas& canvas, Rasterizer* device,
+Result SetupCanvas(Canvas& canvas, BackBuffer* device,
                    const std::string& whiteTexturePath = kWhiteTextureFile);
 // (Re)makes font slot index with the given cell height through `text`; always true.
 bool MakeFont(Canvas& canvas, int index, int height);
@@ -35,7 +36,7 @@ bool MakeFont(Canvas& canvas, int index, int height);
 int MakeFonts(Canvas& canvas);
 // Whether font slot index holds a font (no Japanese face installed leaves the slots empty).
 bool FontAvailable(const Canvas& canvas, int index);
-bool BeginSprites(Canvas& canvas, Rasterizer* device);
+bool BeginSprites(Canvas& canvas, BackBuffer* device);
 bool EndSprites(Canvas& canvas);
 void FillRect(Canvas& canvas, int32_t x, int32_t y, int32_t w, int32_t h, uint32_t colour, float z);
 void DrawText(Canvas& canvas, int32_t x, int32_t y, const char* text, int fontIndex);

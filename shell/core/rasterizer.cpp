@@ -1,8 +1,8 @@
-#include "rasterizer.h"
+#include "shell/core/rasterizer.h"
 
 #include <algorithm>
 
-#include "texture.h"
+#include "shell/core/texture.h"
 
 namespace {
 
@@ -44,10 +44,10 @@ Span ClipToScreen(int64_t left, int64_t top, int64_t right, int64_t bottom) {
   return span;
 }
 
-void DrawBlended(Rasterizer& device, const Span& s, uint32_t source, float z) {
+void DrawBlended(BackBuffer& buffer, const Span& s, uint32_t source, float z) {
   for (int py = s.top; py < s.bottom; ++py) {
-    uint32_t* color = device.color + py * kScreenWidth;
-    float* depth = device.depth + py * kScreenWidth;
+    uint32_t* color = buffer.color + py * kScreenWidth;
+    float* depth = buffer.depth + py * kScreenWidth;
     for (int px = s.left; px < s.right; ++px) {
       if (z <= depth[px]) {
         depth[px] = z;
@@ -57,13 +57,13 @@ void DrawBlended(Rasterizer& device, const Span& s, uint32_t source, float z) {
   }
 }
 
-void DrawTextured(Rasterizer& device, const Span& s, const Texture& texture, int32_t x, int32_t y,
+void DrawTextured(BackBuffer& buffer, const Span& s, const Texture& texture, int32_t x, int32_t y,
                   uint32_t colour, float z) {
   const int firstColumn = static_cast<int>((s.left - static_cast<int64_t>(x)) % texture.width);
   int row = static_cast<int>((s.top - static_cast<int64_t>(y)) % texture.height);
   for (int py = s.top; py < s.bottom; ++py) {
-    uint32_t* color = device.color + py * kScreenWidth;
-    float* depth = device.depth + py * kScreenWidth;
+    uint32_t* color = buffer.color + py * kScreenWidth;
+    float* depth = buffer.depth + py * kScreenWidth;
     const uint32_t* texels = texture.texels.data() + static_cast<size_t>(row) * texture.width;
     int column = firstColumn;
     for (int px = s.left; px < s.right; ++px) {
@@ -81,12 +81,12 @@ void DrawTextured(Rasterizer& device, const Span& s, const Texture& texture, int
 
 }  // namespace
 
-void ClearRasterizer(Rasterizer& device, uint32_t colour, float depth) {
-  std::fill_n(device.color, kScreenWidth * kScreenHeight, colour);
-  std::fill_n(device.depth, kScreenWidth * kScreenHeight, depth);
+void ClearBackBuffer(BackBuffer& buffer, uint32_t colour, float depth) {
+  std::fill_n(buffer.color, kScreenWidth * kScreenHeight, colour);
+  std::fill_n(buffer.depth, kScreenWidth * kScreenHeight, depth);
 }
 
-void DrawSprite(Rasterizer& device, const Texture& texture, int32_t x, int32_t y, int32_t w,
+void DrawSprite(BackBuffer& buffer, const Texture& texture, int32_t x, int32_t y, int32_t w,
                 int32_t h, uint32_t colour, float z) {
   if (w <= 0 || h <= 0 || !(z >= 0.0f && z <= 1.0f)) return;
   const int64_t right = static_cast<int64_t>(x) + w;
@@ -99,9 +99,9 @@ void DrawSprite(Rasterizer& device, const Texture& texture, int32_t x, int32_t y
     // White texels leave the colour unchanged, so every pixel gets the same source.
     const uint32_t alpha = colour >> 24;
     if (alpha == 255) {
-      DrawOpaqueSprite(device, x, y, w, h, colour, z);
+      DrawOpaqueSprite(buffer, x, y, w, h, colour, z);
     } else if (alpha != 0) {
-      DrawBlended(device, s, colour, z);
+      DrawBlended(buffer, s, colour, z);
     }
     return;
   }
@@ -109,10 +109,10 @@ void DrawSprite(Rasterizer& device, const Texture& texture, int32_t x, int32_t y
       texture.texels.size() != static_cast<size_t>(texture.width) * texture.height) {
     return;
   }
-  DrawTextured(device, s, texture, x, y, colour, z);
+  DrawTextured(buffer, s, texture, x, y, colour, z);
 }
 
-void DrawCoverage(Rasterizer& device, int64_t left, int64_t top, int width, int rows, int pitch,
+void DrawCoverage(BackBuffer& buffer, int64_t left, int64_t top, int width, int rows, int pitch,
                   const uint8_t* coverage, const ClipBox& clip) {
   if (width <= 0 || rows <= 0) return;
   const Span s =
@@ -121,7 +121,7 @@ void DrawCoverage(Rasterizer& device, int64_t left, int64_t top, int width, int 
   if (s.left >= s.right || s.top >= s.bottom) return;
   for (int py = s.top; py < s.bottom; ++py) {
     const uint8_t* cover = coverage + (py - top) * pitch + (s.left - left);
-    uint32_t* color = device.color + py * kScreenWidth;
+    uint32_t* color = buffer.color + py * kScreenWidth;
     for (int px = s.left; px < s.right; ++px) {
       const uint32_t a = *cover++;
       if (a == 0) continue;

@@ -1,5 +1,5 @@
 #pragma once
-// The display device's drawing core: a 640 x 480 ARGB back buffer with a depth buffer,
+// The display device's drawing core: the 640 x 480 ARGB back buffer with its depth buffer,
 // plain memory, usable with no window and no display server.
 
 #include <cstdint>
@@ -8,13 +8,13 @@
 constexpr int kScreenWidth = 640;
 constexpr int kScreenHeight = 480;
 
-struct Rasterizer {
+struct BackBuffer {
   uint32_t color[kScreenWidth * kScreenHeight];  // 0xAARRGGBB, row-major, origin top-left
   float depth[kScreenWidth * kScreenHeight];     // 0.0 front, 1.0 back
 };
 
 // Sets every pixel to colour and every depth to depth.
-void ClearRasterizer(Rasterizer& device, uint32_t colour, float depth);
+void ClearBackBuffer(BackBuffer& buffer, uint32_t colour, float depth);
 
 struct Texture;  // texture.h
 
@@ -25,20 +25,20 @@ struct Texture;  // texture.h
 // skipped entirely: it neither changes the colour nor writes depth. z outside [0, 1] lies
 // outside the depth range and draws nothing; so do w <= 0 and h <= 0. Clipped to the screen
 // for every x, y, w, h.
-void DrawSprite(Rasterizer& device, const Texture& texture, int32_t x, int32_t y, int32_t w,
+void DrawSprite(BackBuffer& buffer, const Texture& texture, int32_t x, int32_t y, int32_t w,
                 int32_t h, uint32_t colour, float z);
 
 // DrawSprite for an opaque colour over an all-white texture, the case of nearly every
 // rectangle: a depth-tested store, inline so that tiny rectangles cost little more than their
 // pixels. Gives exactly what DrawSprite gives.
-inline void DrawOpaqueSprite(Rasterizer& device, int32_t x, int32_t y, int32_t w, int32_t h,
+inline void DrawOpaqueSprite(BackBuffer& buffer, int32_t x, int32_t y, int32_t w, int32_t h,
                              uint32_t colour, float z) {
   if (w <= 0 || h <= 0 || !(z >= 0.0f && z <= 1.0f)) return;
   // The preview's 2 x 2 cells, wholly on the screen: the same test and stores, unrolled.
   if (w == 2 && h == 2 && x >= 0 && y >= 0 && x < kScreenWidth - 1 && y < kScreenHeight - 1) {
     const int at = y * kScreenWidth + x;
-    uint32_t* color = device.color + at;
-    float* depth = device.depth + at;
+    uint32_t* color = buffer.color + at;
+    float* depth = buffer.depth + at;
     for (int i : {0, 1, kScreenWidth, kScreenWidth + 1}) {
       if (z <= depth[i]) {
         depth[i] = z;
@@ -55,8 +55,8 @@ inline void DrawOpaqueSprite(Rasterizer& device, int32_t x, int32_t y, int32_t w
   const int end = right > kScreenWidth ? kScreenWidth : static_cast<int>(right);
   const int last = bottom > kScreenHeight ? kScreenHeight : static_cast<int>(bottom);
   for (int py = top; py < last; ++py) {
-    uint32_t* color = device.color + py * kScreenWidth;
-    float* depth = device.depth + py * kScreenWidth;
+    uint32_t* color = buffer.color + py * kScreenWidth;
+    float* depth = buffer.depth + py * kScreenWidth;
     for (int px = left; px < end; ++px) {
       if (z <= depth[px]) {
         depth[px] = z;
@@ -77,5 +77,5 @@ struct ClipBox {
 // Blends opaque white over the back buffer through an 8-bit coverage bitmap (width x rows,
 // rows pitch bytes apart) whose top-left pixel lands on (left, top); clipped to clip and the
 // screen. Depth is neither tested nor written.
-void DrawCoverage(Rasterizer& device, int64_t left, int64_t top, int width, int rows, int pitch,
+void DrawCoverage(BackBuffer& buffer, int64_t left, int64_t top, int width, int rows, int pitch,
                   const uint8_t* coverage, const ClipBox& clip);

@@ -1,9 +1,9 @@
-#include "sprite_batch.h"
+#include "shell/core/sprite_batch.h"
 
-SpriteBatch* CreateSpriteBatch(Rasterizer* device) {
-  if (device == nullptr) return nullptr;
+SpriteBatch* CreateSpriteBatch(BackBuffer* backBuffer) {
+  if (backBuffer == nullptr) return nullptr;
   auto* batch = new SpriteBatch;
-  batch->device = device;
+  batch->backBuffer = backBuffer;
   return batch;
 }
 

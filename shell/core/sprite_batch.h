@@ -4,15 +4,15 @@
 
 #include <cstdint>
 
-#include "rasterizer.h"
-#include "texture.h"
+#include "shell/core/rasterizer.h"
+#include "shell/core/texture.h"
 
 struct SpriteBatch {
-  Rasterizer* device = nullptr;  // not owned: the device the batch was created on
-  bool open = false;             // between Begin and End
+  BackBuffer* backBuffer = nullptr;  // not owned: what the batch was created on
+  bool open = false;                 // between Begin and End
 };
 
-SpriteBatch* CreateSpriteBatch(Rasterizer* device);
+SpriteBatch* CreateSpriteBatch(BackBuffer* backBuffer);
 void ReleaseSpriteBatch(SpriteBatch*& batch);
 // False, changing nothing, when the batch is already open.
 bool BeginBatch(SpriteBatch& batch);
@@ -21,10 +21,10 @@ bool EndBatch(SpriteBatch& batch);
 // Draws only while the batch is open.
 inline void DrawBatchSprite(SpriteBatch& batch, const Texture& texture, int32_t x, int32_t y,
                             int32_t w, int32_t h, uint32_t colour, float z) {
-  if (!batch.open || batch.device == nullptr) return;
+  if (!batch.open || batch.backBuffer == nullptr) return;
   if (texture.opaqueWhite && (colour >> 24) == 255) {
-    DrawOpaqueSprite(*batch.device, x, y, w, h, colour, z);
+    DrawOpaqueSprite(*batch.backBuffer, x, y, w, h, colour, z);
   } else {
-    DrawSprite(*batch.device, texture, x, y, w, h, colour, z);
+    DrawSprite(*batch.backBuffer, texture, x, y, w, h, colour, z);
   }
 }

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "rasterizer.h"
+#include "shell/core/rasterizer.h"
 
 struct TextFaces {
   void* context = nullptr;
@@ -12,7 +12,7 @@ struct TextFaces {
   // there is none.
   bool (*make)(void* context, int slot, int height) = nullptr;
   // Draws one code page 932 text in white with its line box's top-left corner at (x, y).
-  void (*draw)(void* context, int slot, Rasterizer& device, int32_t x, int32_t y,
+  void (*draw)(void* context, int slot, BackBuffer& buffer, int32_t x, int32_t y,
                const char* text) = nullptr;
   // How far the pen moves drawing one line of the text; 0 without that face.
   int32_t (*width)(void* context, int slot, const char* text) = nullptr;

@@ -1,4 +1,4 @@
-#include "texture.h"
+#include "shell/core/texture.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "bmp_image.h"
+#include "shell/core/bmp_image.h"
 
 namespace {
 

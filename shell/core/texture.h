@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "result.h"
+#include "generator/result.h"
 
 struct Texture {
   int width = 0;

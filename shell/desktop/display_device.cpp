@@ -1,4 +1,4 @@
-#include "display_device.h"
+#include "shell/desktop/display_device.h"
 
 #include <SDL2/SDL.h>
 
@@ -24,7 +24,7 @@ bool RendersThroughSoftwareGl(SDL_Renderer* renderer) {
   const unsigned char* name = getString(kGlRenderer);
   if (name == nullptr) return false;
   const char* text = reinterpret_cast<const char*>(name);
-  for (const char* software : {"llvmpipe", "softpipe", "Software Rasterizer", "swrast"})
+  for (const char* software : {"llvmpipe", "softpipe", "Software BackBuffer", "swrast"})
     if (std::strstr(text, software) != nullptr) return true;
   return false;
 }
@@ -85,8 +85,8 @@ Result CreateDisplay(DisplayDevice& display, SDL_Window* window, bool fullScreen
     DestroyRendererAndTexture(display);
     return made;
   }
-  display.device = new Rasterizer;
-  ClearRasterizer(*display.device, 0xFF000000u, 1.0f);
+  display.device = new BackBuffer;
+  ClearBackBuffer(*display.device, 0xFF000000u, 1.0f);
   return Result::Ok();
 }
 

@@ -7,8 +7,8 @@
 #include <SDL2/SDL_render.h>
 #include <SDL2/SDL_video.h>
 
-#include "rasterizer.h"
-#include "result.h"
+#include "generator/result.h"
+#include "shell/core/rasterizer.h"
 
 // What is needed to build the renderer again after a lost device.
 struct PresentParams {
@@ -19,7 +19,7 @@ struct PresentParams {
 
 struct DisplayDevice {
   SDL_Window* window = nullptr;      // not owned; the program's window
-  Rasterizer* device = nullptr;      // owned; the back buffer and depth buffer
+  BackBuffer* device = nullptr;      // owned; the back buffer and depth buffer
   SDL_Renderer* renderer = nullptr;  // owned
   SDL_Texture* texture = nullptr;    // owned; ARGB8888, streaming, 640 x 480
   PresentParams presentParams;
@@ -31,7 +31,7 @@ Result CreateDisplay(DisplayDevice& display, SDL_Window* window, bool fullScreen
 // Destroys the texture, the renderer and the back buffer, and empties the fields.
 void ReleaseDisplay(DisplayDevice& display);
 
-// Copies the back buffer to the window. kFail when it could not be shown.
+// Copies the back buffer to the window; fails, saying why, when it could not be shown.
 Result PresentDisplay(DisplayDevice& display);
 // Rebuilds the renderer and texture from presentParams after a failed present or a lost
 // device; the back buffer is kept.

@@ -1,4 +1,14 @@
-#include "display_mode.h"
+#include "shell/desktop/display_mode.h"
+
+#include <cstring>
+#include <vector>
+
+const char kEditorUsage[] =
+    "usage: quilmorante [--help | --version | ANYTHING]\n"
+    "Opens the QUILMORANTE editor in a 640 x 480 window; any other argument, whatever its\n"
+    "text, starts it full screen.\n"
+    "  --help     show this text\n"
+    "  --version  show the version\n";
 
 bool FullScreenRequested(int argc, const char* const* argv) {
   // The joined text is non-empty after stripping exactly when some argument holds a
@@ -12,4 +22,24 @@ bool FullScreenRequested(int argc, const char* const* argv) {
     }
   }
   return false;
+}
+
+EditorOptions ParseEditorOptions(int argc, const char* const* argv) {
+  EditorOptions options;
+  std::vector<const char*> rest = {argc > 0 ? argv[0] : ""};
+  for (int i = 1; i < argc; ++i) {
+    const char* argument = argv[i];
+    if (argument == nullptr) continue;
+    if (std::strcmp(argument, "--help") == 0) {
+      options.action = EditorOptions::Action::kHelp;
+      return options;
+    }
+    if (std::strcmp(argument, "--version") == 0) {
+      options.action = EditorOptions::Action::kVersion;
+      return options;
+    }
+    rest.push_back(argument);
+  }
+  options.fullScreen = FullScreenRequested(static_cast<int>(rest.size()), rest.data());
+  return options;
 }

@@ -1,6 +1,21 @@
 #pragma once
-// The one run-time choice from outside: any command-line text at all asks for full screen.
+// The editor's command line. Its own options (--help, --version) act and end the program;
+// any other text at all asks for full screen, nothing a window.
+
+#include <string>
 
 // The arguments after the program name, joined with blanks and stripped of leading blanks
 // and control characters: anything left means full screen, nothing means a window.
 bool FullScreenRequested(int argc, const char* const* argv);
+
+struct EditorOptions {
+  enum class Action { kRun, kHelp, kVersion };
+  Action action = Action::kRun;
+  // From the arguments that are not the editor's own options, by FullScreenRequested's rule.
+  bool fullScreen = false;
+};
+
+EditorOptions ParseEditorOptions(int argc, const char* const* argv);
+
+// What --help prints.
+extern const char kEditorUsage[];

@@ -1,4 +1,4 @@
-#include "font.h"
+#include "shell/desktop/font.h"
 
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
@@ -8,7 +8,7 @@
 #include <cstring>
 #include <optional>
 
-#include "cp932.h"
+#include "shell/desktop/cp932.h"
 
 namespace {
 
@@ -194,7 +194,7 @@ int32_t FontTextWidth(Font& font, const char* text) {
   return static_cast<int32_t>(std::min<int64_t>(width, INT32_MAX));
 }
 
-void DrawFontText(Font& font, Rasterizer& device, int32_t x, int32_t y, const char* text) {
+void DrawFontText(Font& font, BackBuffer& buffer, int32_t x, int32_t y, const char* text) {
   if (text == nullptr) return;
   const ClipBox clip = {x, y, static_cast<int64_t>(x) + kTextBoxWidth,
                         static_cast<int64_t>(y) + kTextBoxHeight};
@@ -217,7 +217,7 @@ void DrawFontText(Font& font, Rasterizer& device, int32_t x, int32_t y, const ch
     if (c < 0x20 || penX >= screenRight) return true;  // past the right edge until the next line
     const Glyph& glyph = FindGlyph(font, c);
     if (glyph.rows > 0) {
-      DrawCoverage(device, penX + glyph.left, lineTop + font.ascender - glyph.top, glyph.width,
+      DrawCoverage(buffer, penX + glyph.left, lineTop + font.ascender - glyph.top, glyph.width,
                    glyph.rows, glyph.width, font.coverage.data() + glyph.offset, clip);
     }
     penX += glyph.advance;

@@ -7,7 +7,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "rasterizer.h"
+#include "shell/core/rasterizer.h"
 
 struct FT_LibraryRec_;
 struct FT_FaceRec_;
@@ -51,4 +51,4 @@ int32_t FontTextWidth(Font& font, const char* text);
 // Draws code page 932 text in white with its line box's top-left corner at (x, y), clipped
 // to the box (x, y)-(x + 640, y + 128) and the screen. "\n", "\r" and "\r\n" each start a new
 // line. Depth is neither tested nor written.
-void DrawFontText(Font& font, Rasterizer& device, int32_t x, int32_t y, const char* text);
+void DrawFontText(Font& font, BackBuffer& buffer, int32_t x, int32_t y, const char* text);

@@ -1,15 +1,15 @@
-#include "frame_driver.h"
+#include "shell/desktop/frame_driver.h"
 
 #include <SDL2/SDL_timer.h>
 
 #include <cstring>
 
-#include "keyboard.h"
+#include "shell/desktop/keyboard.h"
 
 void RunFrame(App& app, DesktopKeys& keys, DisplayDevice& display, SDL_Window* window) {
   // Without a back buffer there is nothing to clear: no scene and no presentation.
   if (display.device == nullptr) return;
-  app.device = display.device;
+  app.backBuffer = display.device;
   if (!app.firstFrameBodyDone && !app.setUpKeyboard) {
     app.setUpKeyboard = [&keys, window](FrameClock& clock) {
       Result set = SetupKeyboard(clock, window);

@@ -6,8 +6,8 @@
 
 #include <cstdint>
 
-#include "app.h"
-#include "display_device.h"
+#include "shell/core/app.h"
+#include "shell/desktop/display_device.h"
 
 // The keys the desktop hands each frame: SDL's state while the window has the keyboard
 // focus, otherwise what the last read left. Every key reads as up until the first read.

@@ -1,4 +1,4 @@
-#include "frame_pacer.h"
+#include "shell/desktop/frame_pacer.h"
 
 #include <algorithm>
 

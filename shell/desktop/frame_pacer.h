@@ -12,8 +12,8 @@ constexpr int kFrameRateCeiling = 60;
 // second (0 when unknown) that does (or does not) wait for the vertical retrace. At most 60
 // frames per second, fewer where the display refreshes more slowly. Where presentation
 // already waits for a retrace of 60 Hz or slower, the interval keeps a little slack so the
-// retrace sets the pace, as it always did, and the pacer only stands in for a retrace wait
-// that does not happen.
+// retrace sets the pace and the pacer only stands in for a retrace wait that does not
+// happen.
 int64_t FrameIntervalNs(int refreshHz, bool vsync);
 
 class FramePacer {

@@ -1,4 +1,4 @@
-#include "freetype_faces.h"
+#include "shell/desktop/freetype_faces.h"
 
 namespace {
 
@@ -17,8 +17,8 @@ bool Make(void* context, int slot, int height) {
   return font != nullptr;
 }
 
-void Draw(void* context, int slot, Rasterizer& device, int32_t x, int32_t y, const char* text) {
-  if (Font* font = Fonts(context).fonts[slot]) DrawFontText(*font, device, x, y, text);
+void Draw(void* context, int slot, BackBuffer& buffer, int32_t x, int32_t y, const char* text) {
+  if (Font* font = Fonts(context).fonts[slot]) DrawFontText(*font, buffer, x, y, text);
 }
 
 int32_t Width(void* context, int slot, const char* text) {

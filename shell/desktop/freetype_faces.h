@@ -2,8 +2,8 @@
 // The canvas's text faces on the desktop: one FreeType font per slot, found through
 // fontconfig.
 
-#include "canvas.h"
-#include "font.h"
+#include "shell/core/canvas.h"
+#include "shell/desktop/font.h"
 
 // A fresh set of empty slots; the canvas makes the fonts and releases the set.
 TextFaces FreeTypeFaces();

@@ -1,6 +1,6 @@
-#include "icon_png.h"
+#include "shell/desktop/icon_png.h"
 
-#include "png_encoder.h"
+#include "formats/png_encoder.h"
 
 namespace {
 

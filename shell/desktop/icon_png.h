@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "result.h"
-#include "window_icon_pixels.h"
+#include "generator/result.h"
+#include "shell/desktop/window_icon_pixels.h"
 
 Result EncodeIconPng(const IconPicture& picture, std::vector<uint8_t>& bytes);

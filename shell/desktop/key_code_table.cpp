@@ -1,8 +1,8 @@
-#include "key_code_table.h"
+#include "shell/desktop/key_code_table.h"
 
 #include <array>
 
-#include "key_codes.h"
+#include "generator/key_codes.h"
 
 namespace {
 

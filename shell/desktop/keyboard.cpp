@@ -1,11 +1,11 @@
-#include "keyboard.h"
+#include "shell/desktop/keyboard.h"
 
 #include <SDL2/SDL.h>
 
 #include <cstring>
 #include <string>
 
-#include "key_code_table.h"
+#include "shell/desktop/key_code_table.h"
 
 namespace {
 
@@ -35,16 +35,6 @@ Result SetupKeyboard(FrameClock& clock, SDL_Window* window) {
   if (window == nullptr) return Result::Fail("cannot read the keyboard: no window");
   clock.keyboard = window;
   return Result::Ok();
-}
-
-void UpdateClock(FrameClock& clock) {
-  clock.nowMs = SDL_GetTicks64();
-  PollKeyboard(clock);
-}
-
-void PollKeyboard(FrameClock& clock) {
-  if (clock.input == nullptr || clock.keyboard == nullptr) return;
-  static_cast<void>(ReadFocusedKeyboard(static_cast<SDL_Window*>(clock.keyboard), clock.keyState));
 }
 
 bool ReadFocusedKeyboard(SDL_Window* window, uint8_t keyState[256]) {

@@ -6,19 +6,12 @@
 
 #include <cstdint>
 
-#include "frame_clock.h"
-#include "result.h"
+#include "generator/frame_clock.h"
+#include "generator/result.h"
 
 // Takes a reference on SDL's event subsystem as the clock's `input` (released with the
 // clock) and binds `keyboard` to the window whose focus gates the reads.
 Result SetupKeyboard(FrameClock& clock, SDL_Window* window);
-
-// Once per frame, before the editor frame.
-void UpdateClock(FrameClock& clock);
-
-// Refreshes keyState from SDL while the window has the keyboard focus; otherwise, or without
-// a set-up keyboard, keyState keeps what the last read put there.
-void PollKeyboard(FrameClock& clock);
 
 // Refreshes keyState from SDL when window has the keyboard focus; otherwise leaves it as it
 // is and returns false.

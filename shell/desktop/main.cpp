@@ -6,16 +6,16 @@
 #include <string>
 #include <vector>
 
-#include "app.h"
-#include "display_device.h"
-#include "display_mode.h"
-#include "font.h"
-#include "freetype_faces.h"
-#include "main_loop.h"
-#include "program_data.h"
-#include "program_window.h"
-#include "safe_file.h"
-#include "unsaved_work.h"
+#include "generator/safe_file.h"
+#include "generator/unsaved_work.h"
+#include "shell/core/app.h"
+#include "shell/desktop/display_device.h"
+#include "shell/desktop/display_mode.h"
+#include "shell/desktop/font.h"
+#include "shell/desktop/freetype_faces.h"
+#include "shell/desktop/main_loop.h"
+#include "shell/desktop/program_data.h"
+#include "shell/desktop/program_window.h"
 
 namespace {
 
@@ -51,11 +51,19 @@ void KeepUnsavedWorkAtExit(const App& app) {
 
 int main(int argc, char** argv) {
   // Lives until main returns, after SDL_Quit: the generator, and with its clock the keyboard
-  // source, go last, as they always have.
+  // source, go last, at process exit.
+  const EditorOptions options = ParseEditorOptions(argc, argv);
+  if (options.action == EditorOptions::Action::kHelp) {
+    std::fputs(kEditorUsage, stdout);
+    return 0;
+  }
+  if (options.action == EditorOptions::Action::kVersion) {
+    std::printf("quilmorante %s\n", QUILMORANTE_VERSION);
+    return 0;
+  }
   App app;
   const DataLayout layout = ProcessDataLayout();
   if (Result entered = EnterProgramData(layout, app); !entered) return Fail(entered.message);
-  const bool fullScreen = FullScreenRequested(argc, argv);
   RemoveStaleTemporariesAtStart();
 
   // SIGINT and SIGTERM arrive as SDL_QUIT and take the same path as closing the window.
@@ -67,11 +75,11 @@ int main(int argc, char** argv) {
         "cannot open a window, no display available (DISPLAY and WAYLAND_DISPLAY "
         "name no display that could be reached)");
   FindFontFace();  // before the window opens; the first frame's fonts then come at once
-  SDL_Window* window = OpenProgramWindow(fullScreen);
+  SDL_Window* window = OpenProgramWindow(options.fullScreen);
   if (window == nullptr) return Fail(std::string("cannot open a window: ") + SDL_GetError());
 
   DisplayDevice display;
-  if (Result created = CreateDisplay(display, window, fullScreen); !created)
+  if (Result created = CreateDisplay(display, window, options.fullScreen); !created)
     return Fail("cannot create the display device: " + created.message);
   if (Result ready =
           SetupCanvas(app.canvas, display.device, ResourcePath(layout, kWhiteTextureFile));

@@ -1,18 +1,15 @@
-#include "main_loop.h"
+#include "shell/desktop/main_loop.h"
 
 #include <SDL2/SDL.h>
 
 #include <chrono>
 #include <thread>
 
-#include "frame_driver.h"
-#include "frame_pacer.h"
-#include "program_window.h"
+#include "shell/desktop/frame_driver.h"
+#include "shell/desktop/frame_pacer.h"
+#include "shell/desktop/program_window.h"
 
 namespace {
-
-// SDL numbers open audio devices from 1; this bound is well above what it hands out.
-constexpr SDL_AudioDeviceID kAudioDeviceIdLimit = 64;
 
 // How long a hidden or minimised window waits for the next event before looking again.
 // Events wake it at once; the timeout only bounds how long a missed wake-up could last.
@@ -54,12 +51,6 @@ bool HandleEvent(const SDL_Event& event, DisplayDevice& display, bool& displayCh
 
 }  // namespace
 
-void CloseAllAudio() {
-  if (SDL_WasInit(SDL_INIT_AUDIO) == 0) return;
-  // Closing an id that is not open is a no-op, so every possible id is simply closed.
-  for (SDL_AudioDeviceID id = 1; id <= kAudioDeviceIdLimit; ++id) SDL_CloseAudioDevice(id);
-}
-
 void RunMainLoop(App& app, DisplayDevice& display, SDL_Window* window) {
   bool closing = false;
   DesktopKeys keys;
@@ -68,10 +59,7 @@ void RunMainLoop(App& app, DisplayDevice& display, SDL_Window* window) {
     SDL_Event event;
     bool displayChanged = false;
     while (SDL_PollEvent(&event) != 0) {
-      if (HandleEvent(event, display, displayChanged) && !closing) {
-        CloseAllAudio();
-        closing = true;
-      }
+      if (HandleEvent(event, display, displayChanged)) closing = true;
     }
     if (closing) return;
     if (WindowIsAway(window)) {

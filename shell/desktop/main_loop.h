@@ -4,11 +4,8 @@
 
 #include <SDL2/SDL_video.h>
 
-#include "app.h"
-#include "display_device.h"
+#include "shell/core/app.h"
+#include "shell/desktop/display_device.h"
 
 // Returns when the window was closed (close button, the window manager, SIGINT or SIGTERM).
 void RunMainLoop(App& app, DisplayDevice& display, SDL_Window* window);
-
-// Closes every audio device the process has open, as closing the window requires.
-void CloseAllAudio();

@@ -1,4 +1,4 @@
-#include "program_data.h"
+#include "shell/desktop/program_data.h"
 
 #include <cstdio>
 

@@ -1,13 +1,13 @@
 #pragma once
 // The program's files at start-up: the layout rule of data_folder.h applied to the editor.
 
-#include "app.h"
-#include "data_folder.h"
-#include "result.h"
+#include "generator/data_folder.h"
+#include "generator/result.h"
+#include "shell/core/app.h"
 
 // Makes the layout's work folder the working directory (creating and seeding the user's data
 // folder in the installed layout, which it names on standard error) and points the export at
 // the layout's a.bmp (app.templatePath). Fails only when the program cannot go on: in the installed
 // layout, without a usable data folder. Beside the executable a folder that cannot be entered is
-// reported and the current folder is used, as before.
+// reported and the current folder is used.
 Result EnterProgramData(const DataLayout& layout, App& app);

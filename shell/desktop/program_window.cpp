@@ -1,12 +1,12 @@
-#include "program_window.h"
+#include "shell/desktop/program_window.h"
 
 #include <SDL2/SDL.h>
 
 #include <cstdlib>
 #include <cstring>
 
-#include "rasterizer.h"
-#include "window_icon.h"
+#include "shell/core/rasterizer.h"
+#include "shell/desktop/window_icon.h"
 
 bool VideoDriverShowsWindows() {
   const char* driver = SDL_GetCurrentVideoDriver();

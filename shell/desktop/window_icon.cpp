@@ -1,10 +1,10 @@
-#include "window_icon.h"
+#include "shell/desktop/window_icon.h"
 
 #include <SDL2/SDL.h>
 
 #include <cstdint>
 
-#include "window_icon_pixels.h"
+#include "shell/desktop/window_icon_pixels.h"
 
 SDL_Surface* MakeWindowIcon() {
   SDL_Surface* icon =

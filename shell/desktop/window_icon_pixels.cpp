@@ -1,4 +1,4 @@
-#include "window_icon_pixels.h"
+#include "shell/desktop/window_icon_pixels.h"
 
 IconPicture WindowIconPicture() {
   IconPicture picture{};

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <vector>
 
-#include "icon_png.h"
+#include "shell/desktop/icon_png.h"
 
 int main(int argc, char** argv) {
   if (argc != 2) {

@@ -1,7 +1,7 @@
 // Scripted key frames through EditorFrame on a recording canvas: generator fields, the
 // rectangles and texts of each frame, and the files written.
 
-#include "editor_frame.h"
+#include "editor/editor_frame.h"
 
 #include <gtest/gtest.h>
 
@@ -14,9 +14,9 @@
 #include <string>
 #include <vector>
 
-#include "editor_test_support.h"
-#include "editor_texts.h"
-#include "key_codes.h"
+#include "editor/editor_texts.h"
+#include "generator/key_codes.h"
+#include "tests/editor/editor_test_support.h"
 
 namespace {
 

@@ -14,12 +14,12 @@
 #include <string>
 #include <vector>
 
-#include "canvas.h"
-#include "editor_frame.h"
-#include "editor_test_support.h"
-#include "failure_images.h"
-#include "freetype_faces.h"
-#include "rasterizer.h"
+#include "editor/editor_frame.h"
+#include "shell/core/canvas.h"
+#include "shell/core/rasterizer.h"
+#include "shell/desktop/freetype_faces.h"
+#include "tests/editor/editor_test_support.h"
+#include "tests/support/failure_images.h"
 
 namespace {
 
@@ -43,7 +43,7 @@ bool ReadBmp(const std::filesystem::path& path, std::vector<uint32_t>& pixels) {
 
 // The back buffer and canvas of the program, set up as the frame driver does.
 struct Screen {
-  std::unique_ptr<Rasterizer> device = std::make_unique<Rasterizer>();
+  std::unique_ptr<BackBuffer> device = std::make_unique<BackBuffer>();
   Canvas canvas;
   Screen() {
     EXPECT_TRUE(SetupCanvas(canvas, device.get()));
@@ -54,7 +54,7 @@ struct Screen {
   }
   ~Screen() { ReleaseCanvas(canvas); }
   void Run(PatternGenerator& g, FrameClock& clock, bool texts) {
-    ClearRasterizer(*device, 0xFF000000, 1.0f);
+    ClearBackBuffer(*device, 0xFF000000, 1.0f);
     BeginSprites(canvas, device.get());
     EditorCanvas view = BindEditorCanvas(canvas);
     if (!texts) view.drawText = nullptr;

@@ -8,9 +8,9 @@
 #include <memory>
 #include <random>
 
-#include "editor_frame.h"
-#include "editor_test_support.h"
-#include "key_codes.h"
+#include "editor/editor_frame.h"
+#include "generator/key_codes.h"
+#include "tests/editor/editor_test_support.h"
 
 namespace {
 

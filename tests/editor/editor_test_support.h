@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "editor_canvas.h"
-#include "editor_frame.h"
-#include "frame_clock.h"
-#include "pattern_generator.h"
-#include "temp_folder.h"
+#include "editor/editor_canvas.h"
+#include "editor/editor_frame.h"
+#include "generator/frame_clock.h"
+#include "generator/pattern_generator.h"
+#include "tests/support/temp_folder.h"
 
 struct RecordedRect {
   int32_t x, y, w, h;

@@ -1,7 +1,7 @@
 // The screen texts decode from code page 932 to exactly the intended characters, and their
 // only printf directives are the intended ones.
 
-#include "editor_texts.h"
+#include "editor/editor_texts.h"
 
 #include <gtest/gtest.h>
 #include <iconv.h>

@@ -1,7 +1,7 @@
 // The status line, drawn after an editor frame on a recording canvas: what M and a slot
 // switch report, how long a message stays, and that it always ends before the settings panel.
 
-#include "status_line.h"
+#include "editor/status_line.h"
 
 #include <gtest/gtest.h>
 
@@ -11,9 +11,9 @@
 #include <memory>
 #include <string>
 
-#include "editor_test_support.h"
-#include "editor_texts.h"
-#include "key_codes.h"
+#include "editor/editor_texts.h"
+#include "generator/key_codes.h"
+#include "tests/editor/editor_test_support.h"
 
 namespace {
 

@@ -1,12 +1,12 @@
 // The cycle the writers take shows exactly the BMP frames: frame a's colour of every pixel.
 
-#include "cycle.h"
+#include "generator/cycle.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "reference_frames.h"
+#include "tests/formats/reference_frames.h"
 
 namespace {
 

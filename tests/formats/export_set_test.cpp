@@ -1,7 +1,7 @@
 // Writing a set of formats is all or nothing: whichever file cannot be written, no file of the
 // set is replaced and no temporary is left.
 
-#include "export_set.h"
+#include "formats/export_set.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "reference_frames.h"
+#include "tests/formats/reference_frames.h"
 
 namespace fs = std::filesystem;
 

@@ -1,7 +1,7 @@
 // Palette files by extension: each begins and ends as its editors expect and has exactly
 // the size its format gives 16 entries; other extensions are refused by name.
 
-#include "palette_file.h"
+#include "formats/palette_file.h"
 
 #include <gtest/gtest.h>
 

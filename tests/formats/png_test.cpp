@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "png_frames.h"
-#include "png_sheet.h"
-#include "reference_frames.h"
-#include "shader_pair.h"
+#include "formats/png_frames.h"
+#include "formats/png_sheet.h"
+#include "formats/shader_pair.h"
+#include "tests/formats/reference_frames.h"
 
 namespace {
 

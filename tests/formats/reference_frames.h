@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "cycle.h"
-#include "frame_export.h"
-#include "pattern_generator.h"
-#include "temp_folder.h"
+#include "generator/cycle.h"
+#include "generator/frame_export.h"
+#include "generator/pattern_generator.h"
+#include "tests/support/temp_folder.h"
 
 // The settings a format test runs under.
 struct CycleCase {

@@ -11,11 +11,11 @@
 #include <memory>
 #include <string>
 
-#include "cycle_apng.h"
-#include "cycle_ilbm.h"
-#include "cycle_json.h"
-#include "cycle_webp.h"
-#include "reference_frames.h"
+#include "formats/cycle_apng.h"
+#include "formats/cycle_ilbm.h"
+#include "formats/cycle_json.h"
+#include "formats/cycle_webp.h"
+#include "tests/formats/reference_frames.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "data_folder.h"
+#include "generator/data_folder.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -9,9 +9,9 @@
 #include <memory>
 #include <string>
 
-#include "frame_export.h"
-#include "pattern_generator.h"
-#include "temp_folder.h"
+#include "generator/frame_export.h"
+#include "generator/pattern_generator.h"
+#include "tests/support/temp_folder.h"
 
 namespace fs = std::filesystem;
 

@@ -1,4 +1,4 @@
-#include "frame_export.h"
+#include "generator/frame_export.h"
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -8,8 +8,8 @@
 #include <memory>
 #include <vector>
 
-#include "pattern_generator.h"
-#include "temp_folder.h"
+#include "generator/pattern_generator.h"
+#include "tests/support/temp_folder.h"
 
 namespace fs = std::filesystem;
 

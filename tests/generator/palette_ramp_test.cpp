@@ -4,8 +4,8 @@
 #include <memory>
 #include <vector>
 
-#include "pattern_generator.h"
-#include "temp_folder.h"
+#include "generator/pattern_generator.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 

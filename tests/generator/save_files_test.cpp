@@ -5,8 +5,8 @@
 #include <filesystem>
 #include <memory>
 
-#include "pattern_generator.h"
-#include "temp_folder.h"
+#include "generator/pattern_generator.h"
+#include "tests/support/temp_folder.h"
 
 namespace fs = std::filesystem;
 

@@ -5,9 +5,9 @@
 #include <memory>
 #include <random>
 
-#include "pattern_generator.h"
-#include "synthesis_detail.h"
-#include "temp_folder.h"
+#include "generator/pattern_generator.h"
+#include "generator/synthesis_detail.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 

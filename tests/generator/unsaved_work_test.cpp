@@ -1,7 +1,7 @@
 // What is kept at exit and what is cleaned at start: recovery files for edits that no slot
 // holds, stale temporaries of killed writers, and the template check before an export.
 
-#include "unsaved_work.h"
+#include "generator/unsaved_work.h"
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -14,10 +14,10 @@
 #include <string>
 #include <vector>
 
-#include "frame_export.h"
-#include "safe_file.h"
-#include "save_files.h"
-#include "temp_folder.h"
+#include "generator/frame_export.h"
+#include "generator/safe_file.h"
+#include "generator/save_files.h"
+#include "tests/support/temp_folder.h"
 
 namespace fs = std::filesystem;
 

@@ -1,7 +1,7 @@
 // The frame core with no window: ticks on a plain back buffer over a copy of data/, as a
 // headless or web front-end drives it.
 
-#include "app.h"
+#include "shell/core/app.h"
 
 #include <gtest/gtest.h>
 
@@ -10,10 +10,10 @@
 #include <filesystem>
 #include <memory>
 
-#include "editor_frame.h"
-#include "editor_test_support.h"
-#include "freetype_faces.h"
-#include "key_codes.h"
+#include "editor/editor_frame.h"
+#include "generator/key_codes.h"
+#include "shell/desktop/freetype_faces.h"
+#include "tests/editor/editor_test_support.h"
 
 namespace {
 
@@ -24,14 +24,14 @@ class AppTest : public ::testing::Test {
  protected:
   void SetUp() override {
     if (!std::filesystem::exists("siro.bmp")) GTEST_SKIP() << "no siro.bmp in data/";
-    app->device = device.get();
-    ASSERT_TRUE(SetupCanvas(app->canvas, app->device));
+    app->backBuffer = device.get();
+    ASSERT_TRUE(SetupCanvas(app->canvas, app->backBuffer));
     app->canvas.text = FreeTypeFaces();
   }
   void TearDown() override { ReleaseCanvas(app->canvas); }
 
   ScratchDir dir;
-  std::unique_ptr<Rasterizer> device = std::make_unique<Rasterizer>();
+  std::unique_ptr<BackBuffer> device = std::make_unique<BackBuffer>();
   std::unique_ptr<App> app = std::make_unique<App>();
 };
 
@@ -40,14 +40,14 @@ TEST_F(AppTest, FirstTickLeavesTheFrameTheGoldenTestDraws) {
 
   // The golden test's way to the first frame: fonts made in a batch of their own, then one
   // editor frame on a cleared buffer.
-  auto reference = std::make_unique<Rasterizer>();
+  auto reference = std::make_unique<BackBuffer>();
   Canvas canvas;
   ASSERT_TRUE(SetupCanvas(canvas, reference.get()));
   BeginSprites(canvas, reference.get());
   canvas.text = FreeTypeFaces();
   MakeFonts(canvas);
   EndSprites(canvas);
-  ClearRasterizer(*reference, 0xFF000000u, 1.0f);
+  ClearBackBuffer(*reference, 0xFF000000u, 1.0f);
   BeginSprites(canvas, reference.get());
   auto generator = std::make_unique<PatternGenerator>();
   FrameClock clock;

@@ -1,4 +1,4 @@
-#include "bmp_image.h"
+#include "shell/core/bmp_image.h"
 
 #include <gtest/gtest.h>
 
@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "temp_folder.h"
-#include "texture.h"
+#include "shell/core/texture.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 

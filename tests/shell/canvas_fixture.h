@@ -12,10 +12,10 @@
 #include <memory>
 #include <string>
 
-#include "canvas.h"
-#include "failure_images.h"
-#include "rasterizer.h"
-#include "temp_folder.h"
+#include "shell/core/canvas.h"
+#include "shell/core/rasterizer.h"
+#include "tests/support/failure_images.h"
+#include "tests/support/temp_folder.h"
 
 namespace canvas_test {
 
@@ -43,7 +43,7 @@ inline uint32_t White(int, int) {
 
 class CanvasTest : public ::testing::Test {
  protected:
-  void SetUp() override { ClearRasterizer(*device, kBlack, 1.0f); }
+  void SetUp() override { ClearBackBuffer(*device, kBlack, 1.0f); }
 
   void TearDown() override {
     if (HasFailure()) SaveBackBuffer();
@@ -74,7 +74,7 @@ class CanvasTest : public ::testing::Test {
                   [this](int x, int y) { return At(x, y) & 0xFFFFFFu; });
   }
 
-  std::unique_ptr<Rasterizer> device = std::make_unique<Rasterizer>();
+  std::unique_ptr<BackBuffer> device = std::make_unique<BackBuffer>();
   Canvas canvas;
   TempFolder folder_{{.label = "shell", .enter = false}};
 };

@@ -5,9 +5,9 @@
 #include <random>
 #include <vector>
 
-#include "canvas_fixture.h"
-#include "sprite_batch.h"
-#include "texture.h"
+#include "shell/core/sprite_batch.h"
+#include "shell/core/texture.h"
+#include "tests/shell/canvas_fixture.h"
 
 namespace canvas_test {
 namespace {
@@ -47,7 +47,7 @@ TEST_F(FillRectTest, TakesTheExactColourOverWhite) {
   Open();
   for (uint32_t colour : {0xFF181818u, 0xFF202020u, 0xFF403020u, 0xFF808080u, 0xFFFFFFFFu,
                           0xFF010203u, 0xFFE0C040u}) {
-    ClearRasterizer(*device, kBlack, 1.0f);
+    ClearBackBuffer(*device, kBlack, 1.0f);
     FillRect(canvas, 100, 50, 30, 18, colour, 1.0f);
     ExpectOnly({100, 50, 30, 18}, colour, kBlack);
   }
@@ -59,7 +59,7 @@ TEST_F(FillRectTest, KeyPanelBackgroundIsExactWhateverTheTextureSize) {
   } sizes[] = {{1, 1}, {8, 8}, {3, 5}, {7, 104}, {392, 1}, {500, 300}};
   for (const auto& size : sizes) {
     ReleaseCanvas(canvas);
-    ClearRasterizer(*device, kBlack, 1.0f);
+    ClearBackBuffer(*device, kBlack, 1.0f);
     Open(size.width, size.height);
     FillRect(canvas, 8, 368, 392, 104, kGrey, 1.0f);
     SCOPED_TRACE(testing::Message() << "siro.bmp " << size.width << "x" << size.height);
@@ -106,7 +106,7 @@ TEST_F(FillRectTest, ClipsAndRejectsAtEveryEdge) {
       {INT32_MAX, INT32_MAX, INT32_MAX, INT32_MAX},
   };
   for (const Rect& r : cases) {
-    ClearRasterizer(*device, kBlack, 1.0f);
+    ClearBackBuffer(*device, kBlack, 1.0f);
     FillRect(canvas, r.x, r.y, r.w, r.h, 0xFF00FF00, 0.5f);
     ExpectOnly(r, 0xFF00FF00, kBlack);
   }
@@ -117,7 +117,7 @@ TEST_F(FillRectTest, NearerRectangleStaysInFrontWhateverTheOrder) {
   const Rect backdrop = {312, 192, 224, 160};
   const Rect mark = {400, 200, 30, 18};
   for (bool markFirst : {true, false}) {
-    ClearRasterizer(*device, kBlack, 1.0f);
+    ClearBackBuffer(*device, kBlack, 1.0f);
     if (markFirst) FillRect(canvas, mark.x, mark.y, mark.w, mark.h, 0xFF403020, 0.0f);
     FillRect(canvas, backdrop.x, backdrop.y, backdrop.w, backdrop.h, 0xFF202020, 1.0f);
     if (!markFirst) FillRect(canvas, mark.x, mark.y, mark.w, mark.h, 0xFF403020, 0.0f);
@@ -145,7 +145,7 @@ TEST_F(FillRectTest, BlendsByTheColoursAlpha) {
       {0xFF204060, 0x00FFFFFF, 0xFF204060, 1.0f},
   };
   for (const auto& c : cases) {
-    ClearRasterizer(*device, c.below, 1.0f);
+    ClearBackBuffer(*device, c.below, 1.0f);
     FillRect(canvas, 10, 10, 4, 4, c.colour, 0.0f);
     EXPECT_EQ(At(11, 11), c.expected) << std::hex << c.colour << " over " << c.below;
     EXPECT_EQ(DepthAt(11, 11), c.depthAfter);
@@ -165,7 +165,7 @@ TEST_F(FillRectTest, ColourKeyedTexelsAreTransparentAndTheTextureWraps) {
   ASSERT_TRUE(SetUpCanvas(4, 2, pixel));
   ASSERT_TRUE(BeginSprites(canvas, device.get()));
   constexpr uint32_t kBelow = 0xFF0000FF;
-  ClearRasterizer(*device, kBelow, 1.0f);
+  ClearBackBuffer(*device, kBelow, 1.0f);
   // Off the texture's own grid, so the texture must repeat from the rectangle's corner.
   const Rect r = {9, 367, 392, 104};
   FillRect(canvas, r.x, r.y, r.w, r.h, 0xFF808080, 0.0f);
@@ -247,10 +247,10 @@ TEST(DrawSprite, WhiteShortcutMatchesTheGeneralPath) {
   shortcut.opaqueWhite = true;
   Texture general = shortcut;
   general.opaqueWhite = false;
-  auto a = std::make_unique<Rasterizer>();
-  auto b = std::make_unique<Rasterizer>();
-  ClearRasterizer(*a, 0xFF102030, 1.0f);
-  ClearRasterizer(*b, 0xFF102030, 1.0f);
+  auto a = std::make_unique<BackBuffer>();
+  auto b = std::make_unique<BackBuffer>();
+  ClearBackBuffer(*a, 0xFF102030, 1.0f);
+  ClearBackBuffer(*b, 0xFF102030, 1.0f);
   std::mt19937 random(7);
   const uint32_t alphas[] = {0, 1, 127, 128, 254, 255};
   const float depths[] = {0.0f, 0.5f, 1.0f};
@@ -273,8 +273,8 @@ TEST(DrawSprite, DepthOutsideTheRangeDrawsNothing) {
   white.width = white.height = 1;
   white.texels = {0xFFFFFFFF};
   white.opaqueWhite = true;
-  auto device = std::make_unique<Rasterizer>();
-  ClearRasterizer(*device, kBlack, 1.0f);
+  auto device = std::make_unique<BackBuffer>();
+  ClearBackBuffer(*device, kBlack, 1.0f);
   for (float z : {-0.5f, 1.5f, std::numeric_limits<float>::quiet_NaN()}) {
     DrawSprite(*device, white, 0, 0, 4, 4, 0xFFFFFFFF, z);
   }

@@ -1,4 +1,4 @@
-#include "cp932.h"
+#include "shell/desktop/cp932.h"
 
 #include <gtest/gtest.h>
 

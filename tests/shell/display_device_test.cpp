@@ -1,7 +1,7 @@
 // The display device on SDL's dummy video driver: the back buffer reaches the window pixel
 // for pixel, and a lost renderer is rebuilt without losing the back buffer.
 
-#include "display_device.h"
+#include "shell/desktop/display_device.h"
 
 #include <SDL2/SDL.h>
 #include <gtest/gtest.h>
@@ -50,9 +50,9 @@ const Marker kMarkers[] = {{0, 0, 0xFF0000},
                            {639, 479, 0xFFFF00},
                            {320, 240, 0x123456}};
 
-void PaintMarkers(Rasterizer& device) {
+void PaintMarkers(BackBuffer& device) {
   // Alpha below opaque must not matter: the back buffer is shown as it is.
-  ClearRasterizer(device, 0x00000000u, 1.0f);
+  ClearBackBuffer(device, 0x00000000u, 1.0f);
   for (const Marker& m : kMarkers) device.color[m.y * kScreenWidth + m.x] = 0x80000000u | m.colour;
 }
 

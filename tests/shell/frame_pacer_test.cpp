@@ -1,7 +1,7 @@
 // The frame pacer against simulated displays: ten seconds of frames, each taking its work,
 // the wait for the retrace when there is one, the loop's 1 ms pause and the pacer's sleep.
 
-#include "frame_pacer.h"
+#include "shell/desktop/frame_pacer.h"
 
 #include <gtest/gtest.h>
 

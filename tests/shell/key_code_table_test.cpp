@@ -1,6 +1,6 @@
 // The SDL scancode -> key code table and the translation of SDL's keyboard state.
 
-#include "key_code_table.h"
+#include "shell/desktop/key_code_table.h"
 
 #include <SDL2/SDL_keyboard.h>
 #include <SDL2/SDL_scancode.h>
@@ -13,9 +13,9 @@
 #include <utility>
 #include <vector>
 
-#include "frame_clock.h"
-#include "key_codes.h"
-#include "keyboard.h"
+#include "generator/frame_clock.h"
+#include "generator/key_codes.h"
+#include "shell/desktop/keyboard.h"
 
 namespace {
 
@@ -184,11 +184,10 @@ TEST(Translation, ShortStateArrayIsReadOnlyToItsEnd) {
   EXPECT_EQ(keyState[DIK_A], 0x80);
 }
 
-TEST(PollKeyboard, WithoutSetUpKeyboardLeavesStateUntouched) {
+TEST(ReadFocusedKeyboard, WithoutAFocusedWindowLeavesStateUntouched) {
   FrameClock clock;
   clock.keyState[DIK_M] = 0x80;
-  PollKeyboard(clock);
-  UpdateClock(clock);
+  EXPECT_FALSE(ReadFocusedKeyboard(nullptr, clock.keyState));
   EXPECT_EQ(clock.keyState[DIK_M], 0x80);
   for (int code = 0; code < 256; ++code) {
     if (code != DIK_M) {

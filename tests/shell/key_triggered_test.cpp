@@ -5,8 +5,8 @@
 #include <cstring>
 #include <vector>
 
-#include "frame_clock.h"
-#include "key_codes.h"
+#include "generator/frame_clock.h"
+#include "generator/key_codes.h"
 
 namespace {
 

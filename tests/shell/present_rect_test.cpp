@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "display_device.h"
+#include "shell/desktop/display_device.h"
 
 namespace {
 

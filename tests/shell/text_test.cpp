@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "canvas_fixture.h"
-#include "font.h"
-#include "freetype_faces.h"
+#include "shell/desktop/font.h"
+#include "shell/desktop/freetype_faces.h"
+#include "tests/shell/canvas_fixture.h"
 
 namespace canvas_test {
 namespace {
@@ -90,7 +90,7 @@ TEST_F(DrawTextTest, StaysInsideItsClipBox) {
       {10, 300, Repeat("W\r\n", 40)},
   };
   for (const auto& c : cases) {
-    ClearRasterizer(*device, kBlack, 1.0f);
+    ClearBackBuffer(*device, kBlack, 1.0f);
     DrawText(canvas, c.x, c.y, c.text.c_str(), 2);
     const Count count = Changed(c.x, c.y, int64_t{c.x} + 640, int64_t{c.y} + 128);
     EXPECT_GT(count.inside, 0) << c.x << "," << c.y;
@@ -100,7 +100,7 @@ TEST_F(DrawTextTest, StaysInsideItsClipBox) {
 
 TEST_F(DrawTextTest, LongTextIsCutAtTheRightScreenEdge) {
   for (int32_t x : {320, 328}) {
-    ClearRasterizer(*device, kBlack, 1.0f);
+    ClearBackBuffer(*device, kBlack, 1.0f);
     DrawText(canvas, x, 200, Repeat(kKa, 100).c_str(), 2);
     const Count count = Changed(x, 200, 640, 200 + 30);
     EXPECT_GT(count.inside, 0);
@@ -120,7 +120,7 @@ TEST_F(DrawTextTest, LineBreaksStartTheNextLineOneLineSpacingDown) {
   DrawText(canvas, 40, 40 + 2 * spacing, "\x83J", 2);
   const std::vector<uint32_t> expected = Snapshot();
   for (const char* text : {"\x83J\nW\n\x83J", "\x83J\r\nW\r\n\x83J", "\x83J\rW\r\x83J"}) {
-    ClearRasterizer(*device, kBlack, 1.0f);
+    ClearBackBuffer(*device, kBlack, 1.0f);
     DrawText(canvas, 40, 40, text, 2);
     EXPECT_TRUE(Snapshot() == expected) << "break in " << std::strlen(text) << "-byte text";
   }
@@ -180,7 +180,7 @@ TEST_F(DrawTextTest, RepeatedTextRendersNoNewGlyphs) {
   const size_t glyphs = font.glyphs.size();
   const size_t bytes = font.coverage.size();
   const std::vector<uint32_t> first = Snapshot();
-  ClearRasterizer(*device, kBlack, 1.0f);
+  ClearBackBuffer(*device, kBlack, 1.0f);
   DrawText(canvas, 0, 0, kHeading, 2);
   EXPECT_EQ(font.glyphs.size(), glyphs);
   EXPECT_EQ(font.coverage.size(), bytes);

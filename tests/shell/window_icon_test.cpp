@@ -1,7 +1,7 @@
 // The installed PNG icon shows exactly the window icon: same size, same 16 colours, same
 // pixels, as libpng reads it. The PNG is the one the build wrote (ICON_PNG).
 
-#include "window_icon.h"
+#include "shell/desktop/window_icon.h"
 
 #include <SDL2/SDL.h>
 #include <gtest/gtest.h>
@@ -12,8 +12,8 @@
 #include <iterator>
 #include <vector>
 
-#include "icon_png.h"
-#include "window_icon_pixels.h"
+#include "shell/desktop/icon_png.h"
+#include "shell/desktop/window_icon_pixels.h"
 
 namespace {
 

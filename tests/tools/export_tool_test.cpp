@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "frame_export.h"
-#include "pattern_generator.h"
-#include "temp_folder.h"
+#include "generator/frame_export.h"
+#include "generator/pattern_generator.h"
+#include "tests/support/temp_folder.h"
 
 namespace fs = std::filesystem;
 

@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <memory>
 
-#include "app.h"
+#include "shell/core/app.h"
 
 int main(int argc, char** argv) {
   if (argc < 2) {
@@ -21,12 +21,12 @@ int main(int argc, char** argv) {
     std::perror(argv[1]);
     return 1;
   }
-  auto device = std::make_unique<Rasterizer>();
+  auto device = std::make_unique<BackBuffer>();
   App app;
-  app.device = device.get();
+  app.backBuffer = device.get();
   // Faces that draw nothing: the files do not depend on texts.
   app.canvas.text.make = [](void*, int, int) { return true; };
-  app.canvas.text.draw = [](void*, int, Rasterizer&, int32_t, int32_t, const char*) {};
+  app.canvas.text.draw = [](void*, int, BackBuffer&, int32_t, int32_t, const char*) {};
   if (Result ready = SetupCanvas(app.canvas, device.get()); !ready) {
     std::fprintf(stderr, "replay_keys: %s\n", ready.message.c_str());
     return 1;
