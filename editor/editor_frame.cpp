@@ -78,18 +78,13 @@ void ReportFailure(const Result& result, const char* consequence) {
   std::fprintf(stderr, "quilmorante: %s%s\n", result.message.c_str(), consequence);
 }
 
-// E: the BMP frames as M writes them, and every other format into result/ beside them, the
-// same files `quilmorante-export --all result` writes at its default speed and scale.
-void ExportEveryFormat(PatternGenerator& g, uint64_t nowMs) {
-  const std::string folder = "result";
-  Result result = g.ExportFrames();
-  std::vector<ExportFile> files;
-  auto cycle = std::make_unique<Cycle>();
-  if (result) result = CycleOf(g, kDefaultDelayCentiseconds, *cycle);
-  if (result) result = AddAllFormats(*cycle, g.idLetter, ExportSettings{}, folder, files);
-  if (result) result = WriteExportFiles({folder, AllShaderFolder(folder, g.idLetter)}, files);
+// E: the BMP frames as M writes them and every other format beside them in result/, one
+// batch.
+void ExportEverything(PatternGenerator& g, uint64_t nowMs) {
+  int count = 0;
+  const Result result = ExportEveryFormat(g, count);
   if (result) {
-    ShowExportedAll(g.status, g.idLetter, kFrameCount + static_cast<int>(files.size()), nowMs);
+    ShowExportedAll(g.status, g.idLetter, count, nowMs);
   } else {
     ReportFailure(result, "");
     ShowExportFailure(g.status, result);
@@ -209,7 +204,7 @@ void StepSetting(PatternGenerator& g, int32_t row, int32_t a, uint64_t nowMs) {
         ShowSaveFailure(g.status, saved);
         return;
       }
-      ShowSaved(g.status, PatternFileName(g.patternNumber), nowMs);
+      ShowSaved(g.status, g.folder.PatternFile(g.patternNumber), nowMs);
       g.patternNumber = StepFileNumber(g.patternNumber, a);
       g.LoadPattern(g.patternNumber);
       g.Synthesize();
@@ -222,7 +217,7 @@ void StepSetting(PatternGenerator& g, int32_t row, int32_t a, uint64_t nowMs) {
         ShowSaveFailure(g.status, saved);
         return;
       }
-      ShowSaved(g.status, PaletteFileName(g.paletteNumber), nowMs);
+      ShowSaved(g.status, g.folder.PaletteFile(g.paletteNumber), nowMs);
       g.paletteNumber = StepFileNumber(g.paletteNumber, a);
       g.LoadPalette(g.paletteNumber);
       g.RebuildPalette();
@@ -347,7 +342,7 @@ void EditorFrame(PatternGenerator& g, const EditorCanvas& canvas, FrameClock& cl
     }
   }
 
-  if (KeyTriggered(DIK_E, keys, false)) ExportEveryFormat(g, clock.nowMs);
+  if (KeyTriggered(DIK_E, keys, false)) ExportEverything(g, clock.nowMs);
 
   if (KeyTriggered(DIK_P, keys, false)) {
     g.previewMode = static_cast<int8_t>((g.previewMode + 1) % kPreviewModeCount);

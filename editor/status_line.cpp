@@ -45,8 +45,8 @@ int32_t Width(const EditorCanvas& canvas, const std::string& text) {
 }  // namespace
 
 void ShowExported(StatusLine& status, char idLetter, uint64_t nowMs) {
-  const std::string first = FrameFileName(idLetter, 0);
-  const std::string last = FrameFileName(idLetter, kFrameCount - 1);
+  const std::string first = DataFolder::FrameFile(idLetter, 0);
+  const std::string last = DataFolder::FrameFile(idLetter, kFrameCount - 1);
   // The second name without its folder: "result/AA.bmp 〜 AP.bmp".
   Post(status, kStatusExported + first + kStatusRange + last.substr(last.rfind('/') + 1), false,
        nowMs, false);
@@ -55,8 +55,8 @@ void ShowExported(StatusLine& status, char idLetter, uint64_t nowMs) {
 void ShowExportedAll(StatusLine& status, char idLetter, int count, uint64_t nowMs) {
   char files[64];
   std::snprintf(files, sizeof files, kStatusAllFilesFormat, count);
-  Post(status, kStatusExported + std::string("result/") + idLetter + "*" + files, false, nowMs,
-       false);
+  Post(status, kStatusExported + std::string(DataFolder::kResults) + "/" + idLetter + "*" + files,
+       false, nowMs, false);
 }
 
 void ShowSaved(StatusLine& status, const std::string& file, uint64_t nowMs) {

@@ -1,65 +1,40 @@
 #pragma once
-// The export formats as files: which files each format makes for a cycle, under which names,
-// and writing a set of them together. The export tool's options and the editor's E key both
-// come through here, so the same settings give the same bytes.
+// An export as one set of files: the formats asked for (from the format table) encoded whole
+// from one cycle, then written together as one crash-safe batch. The export tool, the
+// editor's E and the page all export through here, so the same settings give the same bytes.
 
-#include <cstdint>
 #include <string>
 #include <vector>
 
+#include "formats/format_table.h"
 #include "generator/cycle.h"
+#include "generator/pattern_generator.h"
+#include "generator/safe_file.h"
 
-// One file of an export: where it goes (a path, relative to the working directory or
-// absolute) and its contents.
-struct ExportFile {
+// One format to write, at a path (a file, or the folder of a folder format).
+struct ExportRequest {
+  const ExportFormat* format;
   std::string path;
-  std::vector<uint8_t> bytes;
 };
 
-struct ExportSettings {
-  int scale = 1;          // 1, 2, 3, 4 or 8: PNG frames, sheet, GIF, APNG and WebP
-  int sheetColumns = 16;  // 1, 2, 4, 8 or 16
+// Every format of --all into dir, named after the id letter.
+void RequestAllFormats(const std::string& dir, char id, std::vector<ExportRequest>& requests);
+
+// What an export writes: the folders to make (parents first) and every file's bytes.
+struct ExportPlan {
+  std::vector<std::string> folders;
+  std::vector<ExportFile> files;
 };
 
-// "dir" + "/" + name, or just name when dir is empty.
-std::string InFolder(const std::string& dir, const std::string& name);
+// Encodes every request; on failure the plan holds nothing and the message names the path.
+Result PlanExport(const Cycle& cycle, char id, const FormatSettings& settings,
+                  const std::vector<ExportRequest>& requests, ExportPlan& plan);
 
-// Each adds its files to `files`; on failure nothing is added and the message says why.
-Result AddPngFrames(const Cycle& cycle, char id, int scale, const std::string& dir,
-                    std::vector<ExportFile>& files);
-Result AddSpriteSheet(const Cycle& cycle, int columns, int scale, const std::string& path,
-                      std::vector<ExportFile>& files);
-// index.png, palette.png, cycle.glsl and cycle.gdshader in dir.
-Result AddShaderPair(const Cycle& cycle, const std::string& dir, std::vector<ExportFile>& files);
-Result AddIlbm(const Cycle& cycle, const std::string& path, std::vector<ExportFile>& files);
-// The JSON's "filename" is the file's own name.
-Result AddCycleJson(const Cycle& cycle, const std::string& path, std::vector<ExportFile>& files);
-// The format follows the extension (.gpl, .pal, .hex or .act); the palette is named after the
-// file.
-Result AddPaletteFile(const Cycle& cycle, const std::string& path, std::vector<ExportFile>& files);
-Result AddGif(const Cycle& cycle, int scale, const std::string& path,
-              std::vector<ExportFile>& files);
-Result AddApng(const Cycle& cycle, int scale, const std::string& path,
-               std::vector<ExportFile>& files);
-Result AddWebp(const Cycle& cycle, int scale, const std::string& path,
-               std::vector<ExportFile>& files);
+// Writes the plan as one batch: each file whole, old or new, and a failed write replaces
+// none of them.
+Result WriteExport(const ExportPlan& plan);
 
-// Every format into dir, named after the id letter: <id>A.png .. <id>P.png, <id>-sheet.png,
-// <id>-shader/ (the shader pair), <id>.iff, <id>.json, <id>.gpl, <id>.pal, <id>.hex, <id>.act,
-// <id>.gif, <id>-anim.png (APNG) and <id>.webp.
-Result AddAllFormats(const Cycle& cycle, char id, const ExportSettings& settings,
-                     const std::string& dir, std::vector<ExportFile>& files);
-
-// Creates the folders (one level each, in order: a --png, --shader or --all folder, and the
-// shader folder inside --all's; a single file's missing folder is a mistake to report, not to
-// make), then writes the files as one crash-safe batch: each file is whole, old
-// or new, and a failed write replaces none of them.
-Result WriteExportFiles(const std::vector<std::string>& folders,
-                        const std::vector<ExportFile>& files);
-
-// The folder of the shader pair inside an --all folder.
-std::string AllShaderFolder(const std::string& dir, char id);
-
-// The generator's current cycle (its map and palette as they are) in the orientation of its
-// frame template, read from templatePath and checked as the BMP export checks it.
-Result CycleOf(const PatternGenerator& g, int delayCentiseconds, Cycle& cycle);
+// The editor's E: synthesises and rebuilds as M does, then writes the BMP frames and every
+// format of --all into result/ at the default speed and scale, as one batch: the files
+// `quilmorante-export --all result` writes. fileCount receives how many files were written.
+Result ExportEveryFormat(PatternGenerator& g, int& fileCount);

@@ -1,6 +1,7 @@
 #include "formats/palette_file.h"
 
 #include <cstdio>
+#include <iterator>
 
 namespace {
 
@@ -56,7 +57,29 @@ void Act(const Cycle& cycle, std::string& out) {
   out += {'\x00', static_cast<char>(kPaletteEntries), '\xFF', '\xFF'};
 }
 
+// ".gpl, .pal, .hex or .act"
+std::string ExtensionList() {
+  std::string list;
+  const size_t count = std::size(kPaletteExtensions);
+  for (size_t i = 0; i < count; ++i) {
+    if (i > 0) list += i + 1 == count ? " or " : ", ";
+    list += kPaletteExtensions[i];
+  }
+  return list;
+}
+
 }  // namespace
+
+Result CheckPaletteFileName(const std::string& path) {
+  std::string lower = path;
+  for (char& c : lower)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  for (const std::string known : kPaletteExtensions)
+    if (lower.size() >= known.size() &&
+        lower.compare(lower.size() - known.size(), known.size(), known) == 0)
+      return Result::Ok();
+  return Result::Fail("must end in " + ExtensionList() + ", not '" + path + "'");
+}
 
 Result EncodePaletteFile(const Cycle& cycle, const std::string& pathOrExtension,
                          const std::string& name, std::vector<uint8_t>& bytes) {
@@ -72,7 +95,7 @@ Result EncodePaletteFile(const Cycle& cycle, const std::string& pathOrExtension,
     Act(cycle, text);
   } else {
     return Result::Fail("palette file: unknown extension \"" + extension + "\" in \"" +
-                        pathOrExtension + "\"; use .gpl, .pal, .hex or .act");
+                        pathOrExtension + "\"; use " + ExtensionList());
   }
   bytes.assign(text.begin(), text.end());
   return Result::Ok();

@@ -13,6 +13,13 @@
 #include "generator/cycle.h"
 #include "generator/result.h"
 
+// The extensions EncodePaletteFile knows, in the order --all writes them.
+inline constexpr const char* kPaletteExtensions[] = {".gpl", ".pal", ".hex", ".act"};
+
+// Succeeds when the path ends in one of kPaletteExtensions (any case); otherwise the message
+// names the path and lists them.
+Result CheckPaletteFileName(const std::string& path);
+
 // pathOrExtension: a file name or path ("out/sunset.gpl") or just the extension ("gpl" or
 // ".gpl"), matched without regard to case. name: the palette's name in a .gpl file (line
 // breaks become spaces); the other formats have no place for it. Fails, naming the

@@ -1,5 +1,6 @@
 #include "generator/cycle.h"
 
+#include <cstring>
 #include <string>
 
 Result CheckDelay(const char* format, const Cycle& cycle) {
@@ -9,7 +10,11 @@ Result CheckDelay(const char* format, const Cycle& cycle) {
                       std::to_string(cycle.delayCentiseconds));
 }
 
-void MakeCycle(const PatternGenerator& g, bool bottomUp, int delayCentiseconds, Cycle& cycle) {
+void MakeCycle(const PatternGenerator& g, const uint8_t header[kHeaderBytes], int delayCentiseconds,
+               Cycle& cycle) {
+  std::memcpy(cycle.bmpHeader, header, kHeaderBytes);
+  const bool bottomUp = TemplateIsBottomUp(header);
+  cycle.bottomUp = bottomUp;
   // The BMP pixel array is the one source of the indices, so every format agrees with it.
   uint8_t packed[kPixelBytes];
   BuildFramePixels(g, packed);
@@ -24,4 +29,11 @@ void MakeCycle(const PatternGenerator& g, bool bottomUp, int delayCentiseconds, 
   for (int k = 0; k < kPaletteEntries; ++k)
     for (int c = 0; c < kChannels; ++c) cycle.palette[k][c] = static_cast<uint8_t>(g.palette[k][c]);
   cycle.delayCentiseconds = delayCentiseconds;
+}
+
+Result CycleOf(const PatternGenerator& g, int delayCentiseconds, Cycle& cycle) {
+  uint8_t header[kHeaderBytes];
+  if (Result read = ReadFrameTemplate(header, g.folder.frameTemplate); !read) return read;
+  MakeCycle(g, header, delayCentiseconds, cycle);
+  return Result::Ok();
 }

@@ -18,6 +18,10 @@ struct Cycle {
   uint8_t palette[kPaletteEntries][kChannels];
   // Hundredths of a second per palette step, 1..100.
   int delayCentiseconds;
+  // The frame template's bytes, which head every BMP frame as they are; the sign of its
+  // height gives the picture's row order.
+  uint8_t bmpHeader[kHeaderBytes];
+  bool bottomUp;
 
   // The colour of palette entry (entry + frame) mod 16: frame a's colour table.
   const uint8_t* FrameColour(int frame, int entry) const {
@@ -32,6 +36,10 @@ Result CheckDelay(const char* format, const Cycle& cycle);
 // The default speed, 50 steps per second.
 constexpr int kDefaultDelayCentiseconds = 2;
 
-// From the generator's current map and palette (neither is recomputed) and the template's
-// row order.
-void MakeCycle(const PatternGenerator& g, bool bottomUp, int delayCentiseconds, Cycle& cycle);
+// From the generator's current map and palette (neither is recomputed) and a frame template.
+void MakeCycle(const PatternGenerator& g, const uint8_t header[kHeaderBytes], int delayCentiseconds,
+               Cycle& cycle);
+
+// The generator's current cycle with its folder's frame template, read and checked as
+// ReadFrameTemplate does.
+Result CycleOf(const PatternGenerator& g, int delayCentiseconds, Cycle& cycle);

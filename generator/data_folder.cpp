@@ -19,10 +19,8 @@ namespace {
 constexpr const char* kProgramFolder = "quilmorante";
 // Relative to the executable's folder in the installed layout (P/bin -> P/share/quilmorante).
 constexpr const char* kInstalledData = "share/quilmorante";
-constexpr const char* kSlotFolder = "savedata";
 // The example slots in the installed data folder.
 constexpr const char* kExampleFolder = "examples";
-constexpr const char* kResultFolder = "result";
 
 std::string Join(const std::string& folder, const std::string& name) {
   if (folder.empty()) return name;
@@ -161,10 +159,35 @@ std::string ResourcePath(const DataLayout& layout, const char* name) {
   return Join(layout.resourceFolder, name);
 }
 
-std::string FrameTemplateForDataFolder(const DataLayout& layout, const std::string& dataFolder) {
+std::string DataFolder::PatternFile(int n) {
+  return Join(kSlots, "pat" + std::to_string(n) + ".txt");
+}
+
+std::string DataFolder::PaletteFile(int n) {
+  return Join(kSlots, "pal" + std::to_string(n) + ".txt");
+}
+
+std::string DataFolder::FrameName(char idLetter, int frame) {
+  const char name[] = {idLetter, static_cast<char>('A' + frame), '.', 'b', 'm', 'p', '\0'};
+  return name;
+}
+
+std::string DataFolder::FrameFile(char idLetter, int frame) {
+  return Join(kResults, FrameName(idLetter, frame));
+}
+
+DataFolder LayoutDataFolder(const DataLayout& layout) {
+  DataFolder folder;
+  folder.frameTemplate = ResourcePath(layout, kFrameTemplateFile);
+  folder.whiteTexture = ResourcePath(layout, kWhiteTextureFile);
+  return folder;
+}
+
+DataFolder NamedDataFolder(const DataLayout& layout, const std::string& dataFolder) {
+  DataFolder folder;
   if (layout.installed && !IsFile(Join(dataFolder, kFrameTemplateFile)))
-    return ResourcePath(layout, kFrameTemplateFile);
-  return kFrameTemplateFile;
+    folder.frameTemplate = ResourcePath(layout, kFrameTemplateFile);
+  return folder;
 }
 
 Result PrepareWorkFolder(const DataLayout& layout) {
@@ -173,10 +196,11 @@ Result PrepareWorkFolder(const DataLayout& layout) {
     return Result::Fail(
         "cannot find your data folder: neither XDG_DATA_HOME nor HOME names an absolute "
         "folder");
-  const std::string slots = Join(layout.workFolder, kSlotFolder);
+  const std::string slots = Join(layout.workFolder, DataFolder::kSlots);
   if (Result made = MakeFolders(layout.workFolder); !made) return made;
   if (Result made = EnsureDirectory(slots); !made) return made;
-  if (Result made = EnsureDirectory(Join(layout.workFolder, kResultFolder)); !made) return made;
+  if (Result made = EnsureDirectory(Join(layout.workFolder, DataFolder::kResults)); !made)
+    return made;
 
   const std::string examples = Join(layout.resourceFolder, kExampleFolder);
   std::vector<std::string> names;

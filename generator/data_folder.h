@@ -17,6 +17,25 @@
 constexpr const char* kWhiteTextureFile = "siro.bmp";
 constexpr const char* kFrameTemplateFile = "a.bmp";
 
+// The files of the data folder the programs work in: the slots and the recovery files in
+// savedata/, the exports in result/, both relative to the working directory (the programs
+// enter the data folder at start), and the frame template and the white texture wherever
+// the layout keeps them. The one place these names are made.
+struct DataFolder {
+  std::string frameTemplate = kFrameTemplateFile;
+  std::string whiteTexture = kWhiteTextureFile;
+
+  static constexpr const char* kSlots = "savedata";
+  static constexpr const char* kResults = "result";
+
+  // savedata/pat<n>.txt and savedata/pal<n>.txt, n in decimal.
+  static std::string PatternFile(int n);
+  static std::string PaletteFile(int n);
+  // <id><'A' + frame>.bmp, the BMP frames' names, and the frames in result/.
+  static std::string FrameName(char idLetter, int frame);
+  static std::string FrameFile(char idLetter, int frame);
+};
+
 struct DataLayout {
   // The working directory: savedata/ and result/ are relative to it. Empty when the
   // executable's folder could not be found (the current folder is used).
@@ -54,11 +73,13 @@ DataLayout ProcessDataLayout();
 // resourceFolder/name, or name alone when the resource folder is the working directory.
 std::string ResourcePath(const DataLayout& layout, const char* name);
 
-// For an explicitly named data folder (quilmorante-export --data): the frame template as a
-// path to open with that folder as the working directory. Its own a.bmp when it has one,
-// otherwise the installed a.bmp in the installed layout, otherwise "a.bmp" (which then
-// fails, naming it).
-std::string FrameTemplateForDataFolder(const DataLayout& layout, const std::string& dataFolder);
+// The data folder of the layout, once its work folder is the working directory.
+DataFolder LayoutDataFolder(const DataLayout& layout);
+
+// An explicitly named data folder (quilmorante-export --data), once it is the working
+// directory. Its frame template is its own a.bmp when it has one, otherwise the installed
+// a.bmp in the installed layout, otherwise "a.bmp" (which then fails, naming it).
+DataFolder NamedDataFolder(const DataLayout& layout, const std::string& dataFolder);
 
 // In the installed layout: creates the work folder (and its parents, private to the user),
 // savedata/ and result/ in it, and copies every example slot of resourceFolder/examples that

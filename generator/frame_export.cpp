@@ -3,8 +3,10 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 
+#include "generator/cycle.h"
 #include "generator/safe_file.h"
 
 Result ReadFrameTemplate(uint8_t header[kHeaderBytes], const std::string& path) {
@@ -14,8 +16,8 @@ Result ReadFrameTemplate(uint8_t header[kHeaderBytes], const std::string& path) 
   std::fclose(file);
   // A short template would give frames with made-up header bytes: refuse it instead.
   if (got != kHeaderBytes)
-    return Result::Fail("a.bmp: shorter than " + std::to_string(kHeaderBytes) +
-                        " bytes, not a BMP header template");
+    return Result::Fail(std::string(kFrameTemplateFile) + ": shorter than " +
+                        std::to_string(kHeaderBytes) + " bytes, not a BMP header template");
   return CheckFrameTemplate(header);
 }
 
@@ -50,23 +52,14 @@ Result CheckFrameTemplate(const uint8_t header[kHeaderBytes]) {
     if (field.offset == 22 && value == -256) value = 256;
     if (value == field.expected) continue;
     if (field.offset == 0)
-      return Result::Fail("a.bmp: not a BMP header template: it does not start with 'BM'");
+      return Result::Fail(std::string(kFrameTemplateFile) +
+                          ": not a BMP header template: it does not start with 'BM'");
     return Result::Fail(
-        "a.bmp: not a 256 x 256 4-bit BMP header template: " + std::string(field.name) + " is " +
-        std::to_string(value) + ", must be " +
+        std::string(kFrameTemplateFile) + ": not a 256 x 256 4-bit BMP header template: " +
+        std::string(field.name) + " is " + std::to_string(value) + ", must be " +
         (field.offset == 22 ? std::string("256 or -256") : std::to_string(field.expected)));
   }
   return Result::Ok();
-}
-
-void BuildColourTable(const Palette& palette, int frame, uint8_t table[kColourTableBytes]) {
-  for (int n = 0; n < kPaletteEntries; ++n) {
-    const int32_t* entry = palette[(frame + n) % kPaletteEntries];
-    table[4 * n + 0] = static_cast<uint8_t>(entry[2]);
-    table[4 * n + 1] = static_cast<uint8_t>(entry[1]);
-    table[4 * n + 2] = static_cast<uint8_t>(entry[0]);
-    table[4 * n + 3] = 0;
-  }
 }
 
 void BuildFramePixels(const PatternGenerator& g, uint8_t pixels[kPixelBytes]) {
@@ -95,22 +88,42 @@ bool TemplateIsBottomUp(const uint8_t header[kHeaderBytes]) {
   return static_cast<int32_t>(raw) >= 0;
 }
 
+void AddBmpFrames(const Cycle& cycle, char idLetter, const std::string& dir,
+                  std::vector<ExportFile>& files) {
+  // The file's rows run from plane row 0, whichever way the picture stands.
+  uint8_t pixels[kPixelBytes];
+  for (int v = 0; v < Cycle::kEdge; ++v) {
+    const uint8_t* row = cycle.pixels + (cycle.bottomUp ? Cycle::kEdge - 1 - v : v) * Cycle::kEdge;
+    uint8_t* out = pixels + v * (Cycle::kEdge / 2);
+    for (int m = 0; m < Cycle::kEdge / 2; ++m)
+      out[m] = static_cast<uint8_t>(row[2 * m] << 4 | row[2 * m + 1]);
+  }
+  for (int a = 0; a < kFrameCount; ++a) {
+    const std::string name = DataFolder::FrameName(idLetter, a);
+    ExportFile file{dir.empty() ? name : dir + "/" + name, std::vector<uint8_t>(kFrameBytes)};
+    uint8_t* bytes = file.bytes.data();
+    std::memcpy(bytes, cycle.bmpHeader, kHeaderBytes);
+    for (int n = 0; n < kPaletteEntries; ++n) {
+      const uint8_t* rgb = cycle.FrameColour(a, n);
+      uint8_t* quad = bytes + kHeaderBytes + 4 * n;
+      quad[0] = rgb[2];
+      quad[1] = rgb[1];
+      quad[2] = rgb[0];
+      quad[3] = 0;
+    }
+    std::memcpy(bytes + kHeaderBytes + kColourTableBytes, pixels, kPixelBytes);
+    files.push_back(std::move(file));
+  }
+}
+
 Result PatternGenerator::ExportFrames() {
   Synthesize();
   RebuildPalette();
-  uint8_t file[kFrameBytes];
-  // The template is checked before any frame is written, so a bad one leaves result/ alone.
-  if (Result header = ReadFrameTemplate(file, templatePath); !header) return header;
-  BuildFramePixels(*this, file + kHeaderBytes + kColourTableBytes);
-  if (Result folder = EnsureDirectory("result"); !folder) return folder;
-  RemoveStaleTemporaries("result");
-  // Each frame file is always whole, old or new. A failed write replaces none of them; a crash
-  // while the sixteen renames run can leave the first frames new and the rest old.
-  AtomicWriteBatch batch;
-  for (int a = 0; a < kFrameCount; ++a) {
-    BuildColourTable(palette, a, file + kHeaderBytes);
-    if (Result written = batch.Add(FrameFileName(idLetter, a), file, sizeof file); !written)
-      return written;
-  }
-  return batch.Commit();
+  // The template is read once and checked before any frame is written, so a bad one leaves
+  // result/ alone.
+  auto cycle = std::make_unique<Cycle>();
+  if (Result made = CycleOf(*this, kDefaultDelayCentiseconds, *cycle); !made) return made;
+  std::vector<ExportFile> files;
+  AddBmpFrames(*cycle, idLetter, DataFolder::kResults, files);
+  return WriteFileSet({DataFolder::kResults}, files);
 }

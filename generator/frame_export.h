@@ -4,9 +4,13 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "generator/data_folder.h"
 #include "generator/pattern_generator.h"
+#include "generator/safe_file.h"
+
+struct Cycle;  // cycle.h
 
 constexpr int kFrameCount = 16;
 constexpr int kHeaderBytes = 54;
@@ -24,13 +28,14 @@ Result ReadFrameTemplate(uint8_t header[kHeaderBytes],
 // (bottom-up or top-down).
 Result CheckFrameTemplate(const uint8_t header[kHeaderBytes]);
 
-// Colour table of frame a: entry n holds palette entry (a + n) mod 16 as blue, green, red, 0,
-// each the low 8 bits of the palette value.
-void BuildColourTable(const Palette& palette, int frame, uint8_t table[kColourTableBytes]);
-
 // The pixel array: row k holds plane row v = k; byte m has the colour index of
 // TiledCell(2m, v) in its high nibble and of TiledCell(2m + 1, v) in its low nibble.
 void BuildFramePixels(const PatternGenerator& g, uint8_t pixels[kPixelBytes]);
 
 // Whether the template stores rows bottom-up (positive height), as BMP files usually do.
 bool TemplateIsBottomUp(const uint8_t header[kHeaderBytes]);
+
+// The sixteen BMP frames of the cycle, dir/<id>A.bmp .. dir/<id>P.bmp: each the cycle's
+// template header, frame a's colour table and the pixel array with plane row 0 first.
+void AddBmpFrames(const Cycle& cycle, char idLetter, const std::string& dir,
+                  std::vector<ExportFile>& files);

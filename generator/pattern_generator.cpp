@@ -13,7 +13,7 @@ void DestroyClock(FrameClock* clock) {
 
 }  // namespace
 
-PatternGenerator::PatternGenerator()
+PatternGenerator::PatternGenerator(int patternSlot, int paletteSlot)
     : map{},
       palette{},
       keys{},
@@ -33,8 +33,8 @@ PatternGenerator::PatternGenerator()
       mosaicLevel(0),
       points{},
       idLetter(0),
-      patternNumber(0),
-      paletteNumber(0),
+      patternNumber(static_cast<uint8_t>(patternSlot)),
+      paletteNumber(static_cast<uint8_t>(paletteSlot)),
       clock(nullptr, &DestroyClock),
       deviceRef(nullptr),
       canvas(nullptr) {
@@ -44,8 +44,8 @@ PatternGenerator::PatternGenerator()
     for (auto& digit : entry) digit = 0;
   idLetter = 'A';
   UpdateTileSize();
-  LoadPattern(0);
-  LoadPalette(0);
+  LoadPattern(patternSlot);
+  LoadPalette(paletteSlot);
   mosaicLevel = 0;
   panel = kSettingsPanel;
   RebuildPalette();
@@ -59,18 +59,4 @@ void PatternGenerator::UpdateTileSize() {
   sizeExpY = std::clamp(sizeExpY, kMinTileExp, kMaxTileExp);
   width = int32_t{1} << sizeExpX;
   height = int32_t{1} << sizeExpY;
-}
-
-std::string PatternFileName(int n) {
-  return "savedata/pat" + std::to_string(n) + ".txt";
-}
-
-std::string PaletteFileName(int n) {
-  return "savedata/pal" + std::to_string(n) + ".txt";
-}
-
-std::string FrameFileName(char idLetter, int frame) {
-  char name[32];
-  std::snprintf(name, sizeof name, "result/%c%c.bmp", idLetter, static_cast<char>('A' + frame));
-  return name;
 }

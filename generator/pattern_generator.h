@@ -97,14 +97,17 @@ struct PatternGenerator {
   std::unique_ptr<FrameClock, void (*)(FrameClock*)> clock;
   BackBuffer* const* deviceRef;
   Canvas* canvas;
-  // The BMP header template of the export, relative to the working directory or absolute.
-  std::string templatePath = kFrameTemplateFile;
+  // Where the slots, the exports and the frame template are.
+  DataFolder folder;
   // What the editor's status line shows; empty at start.
   StatusLine status;
 
   // Zeroes every field, then initialises: 64 x 64 tile, pattern 0 and palette 0 loaded from
   // the working directory, palette rebuilt, map synthesised, preview running.
-  PatternGenerator();
+  PatternGenerator() : PatternGenerator(0, 0) {}
+  // The same with the given slots loaded instead of slot 0, so nothing of slot 0 shows
+  // through fields the given slot files do not hold.
+  PatternGenerator(int patternSlot, int paletteSlot);
   PatternGenerator(const PatternGenerator&) = delete;
   PatternGenerator& operator=(const PatternGenerator&) = delete;
 
@@ -127,11 +130,6 @@ struct PatternGenerator {
 
   void Synthesize();
   void RebuildPalette();
-  // Writes result/<id>A.bmp .. result/<id>P.bmp from the template at templatePath.
+  // Writes result/<id>A.bmp .. result/<id>P.bmp from the folder's frame template.
   Result ExportFrames();
 };
-
-// File names, relative to the working directory.
-std::string PatternFileName(int n);
-std::string PaletteFileName(int n);
-std::string FrameFileName(char idLetter, int frame);

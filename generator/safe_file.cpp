@@ -145,6 +145,24 @@ Result WriteFileAtomically(const std::string& path, const void* data, std::size_
   return batch.Commit();
 }
 
+Result WriteFileSet(const std::vector<std::string>& folders, const std::vector<ExportFile>& files) {
+  for (const std::string& folder : folders)
+    if (Result made = EnsureDirectory(folder); !made) return made;
+  std::vector<std::string> cleaned;
+  for (const ExportFile& file : files) {
+    const std::string folder = FolderOf(file.path);
+    if (cleaned.empty() || cleaned.back() != folder) {
+      RemoveStaleTemporaries(folder);
+      cleaned.push_back(folder);
+    }
+  }
+  AtomicWriteBatch batch;
+  for (const ExportFile& file : files)
+    if (Result added = batch.Add(file.path, file.bytes.data(), file.bytes.size()); !added)
+      return added;
+  return batch.Commit();
+}
+
 int RemoveStaleTemporaries(const std::string& folder) {
   DIR* dir = ::opendir(folder.c_str());
   if (dir == nullptr) return 0;

@@ -109,7 +109,7 @@ void ScanPalette(TextReader& reader, PaletteKeys& keys) {
 }  // namespace
 
 void PatternGenerator::LoadPattern(int n) {
-  std::FILE* file = std::fopen(PatternFileName(n).c_str(), "rb");
+  std::FILE* file = std::fopen(DataFolder::PatternFile(n).c_str(), "rb");
   if (file == nullptr) {
     for (auto& p : points) p = ControlPoint{};
     reverseX = reverseY = distortX = distortY = 0;
@@ -134,8 +134,8 @@ std::string PatternText(const PatternGenerator& g) {
 
 Result PatternGenerator::SavePattern(int n) const {
   const std::string text = PatternText(*this);
-  if (Result folder = EnsureDirectory("savedata"); !folder) return folder;
-  return WriteFileAtomically(PatternFileName(n), text.data(), text.size());
+  if (Result folder = EnsureDirectory(DataFolder::kSlots); !folder) return folder;
+  return WriteFileAtomically(DataFolder::PatternFile(n), text.data(), text.size());
 }
 
 bool PatternFileMatches(const PatternGenerator& g, const std::string& path) {
@@ -158,7 +158,7 @@ bool PatternFileMatches(const PatternGenerator& g, const std::string& path) {
 }
 
 void PatternGenerator::LoadPalette(int n) {
-  std::FILE* file = std::fopen(PaletteFileName(n).c_str(), "rb");
+  std::FILE* file = std::fopen(DataFolder::PaletteFile(n).c_str(), "rb");
   if (file == nullptr) {
     for (auto& entry : keys)
       for (auto& digit : entry) digit = 0;
@@ -181,8 +181,8 @@ std::string PaletteText(const PatternGenerator& g) {
 
 Result PatternGenerator::SavePalette(int n) const {
   const std::string text = PaletteText(*this);
-  if (Result folder = EnsureDirectory("savedata"); !folder) return folder;
-  return WriteFileAtomically(PaletteFileName(n), text.data(), text.size());
+  if (Result folder = EnsureDirectory(DataFolder::kSlots); !folder) return folder;
+  return WriteFileAtomically(DataFolder::PaletteFile(n), text.data(), text.size());
 }
 
 bool PaletteFileMatches(const PatternGenerator& g, const std::string& path) {

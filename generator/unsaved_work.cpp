@@ -10,13 +10,12 @@
 
 namespace {
 
-constexpr const char* kSaveFolder = "savedata";
 constexpr const char* kRecoverySuffix = ".unsaved.txt";
 
 Result Keep(const std::string& slotFile, const std::string& text,
             std::vector<std::string>& written) {
   const std::string name = RecoveryFileName(slotFile);
-  if (Result folder = EnsureDirectory(kSaveFolder); !folder) return folder;
+  if (Result folder = EnsureDirectory(DataFolder::kSlots); !folder) return folder;
   if (Result saved = WriteFileAtomically(name, text.data(), text.size()); !saved) return saved;
   written.push_back(name);
   return Result::Ok();
@@ -33,9 +32,9 @@ std::string RecoveryFileName(const std::string& slotFile) {
 
 Result KeepUnsavedWork(const PatternGenerator& g, std::vector<std::string>& written) {
   Result result = Result::Ok();
-  const std::string pattern = PatternFileName(g.patternNumber);
+  const std::string pattern = DataFolder::PatternFile(g.patternNumber);
   if (!PatternFileMatches(g, pattern)) result = Keep(pattern, PatternText(g), written);
-  const std::string palette = PaletteFileName(g.paletteNumber);
+  const std::string palette = DataFolder::PaletteFile(g.paletteNumber);
   if (!PaletteFileMatches(g, palette)) {
     // Still tried when the pattern failed: whatever can be kept is kept.
     Result kept = Keep(palette, PaletteText(g), written);
@@ -46,13 +45,13 @@ Result KeepUnsavedWork(const PatternGenerator& g, std::vector<std::string>& writ
 
 std::vector<std::string> FindRecoveryFiles() {
   std::vector<std::string> found;
-  DIR* dir = ::opendir(kSaveFolder);
+  DIR* dir = ::opendir(DataFolder::kSlots);
   if (dir == nullptr) return found;
   const std::size_t suffix = std::strlen(kRecoverySuffix);
   while (const dirent* entry = ::readdir(dir)) {
     const std::size_t length = std::strlen(entry->d_name);
     if (length > suffix && std::strcmp(entry->d_name + length - suffix, kRecoverySuffix) == 0)
-      found.push_back(std::string(kSaveFolder) + "/" + entry->d_name);
+      found.push_back(std::string(DataFolder::kSlots) + "/" + entry->d_name);
   }
   ::closedir(dir);
   std::sort(found.begin(), found.end());

@@ -5,6 +5,7 @@
 #include <limits.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
@@ -23,7 +24,8 @@
 
 namespace {
 
-constexpr const char* kUsage =
+// The options that are not formats; the formats' lines come from the format table.
+constexpr const char* kUsageHead =
     "usage: quilmorante-export [options]\n"
     "Writes the sixteen colour-cycle frames result/<id>A.bmp .. result/<id>P.bmp.\n"
     "  --data DIR     folder with savedata/ and a.bmp; receives result/\n"
@@ -34,24 +36,31 @@ constexpr const char* kUsage =
     "  --id L         identification letter A..Z, first letter of the file names (default A)\n"
     "  --size WxH     tile size, each a power of two 16..256 (default 64x64)\n"
     "  --mosaic L     mosaic level 0..4 (default 0)\n"
-    "Also, in any combination (paths relative to the current folder):\n"
-    "  --png DIR      sixteen 4-bit PNG frames DIR/<id>A.png .. <id>P.png\n"
-    "  --sheet FILE   one PNG sprite sheet of the sixteen frames\n"
-    "  --sheet-columns N  frames per row of the sheet: 1, 2, 4, 8 or 16 (default 16)\n"
-    "  --shader DIR   index.png, palette.png, cycle.glsl and cycle.gdshader in DIR\n"
-    "  --ilbm FILE    IFF ILBM with a colour-cycling range (DPaint, GrafX2)\n"
-    "  --json FILE    colour-cycling JSON for web players\n"
-    "  --palette-file FILE  the 16 colours as .gpl, .pal (JASC), .hex or .act, by extension\n"
-    "  --gif FILE     one looping animated GIF\n"
-    "  --apng FILE    one looping animated PNG\n"
-    "  --webp FILE    one looping animated WebP (lossless)\n"
+    "Also, in any combination (paths relative to the current folder):\n";
+constexpr const char* kUsageTail =
     "  --all DIR      every format above into DIR, named after the id letter\n"
     "  --delay CS     hundredths of a second per palette step, 1..100 (default 2):\n"
-    "                 the speed of every animated format\n"
-    "  --scale N      enlarge the PNG frames, sheet, GIF, APNG and WebP N times:\n"
-    "                 1, 2, 3, 4 or 8 (default 1)\n"
+    "                 the speed of the formats marked delay\n"
+    "  --scale N      enlarge the formats marked scale N times: 1, 2, 3, 4 or 8 (default 1)\n"
+    "  --sheet-columns N  frames per row of the sheet: 1, 2, 4, 8 or 16 (default 16)\n"
     "  --help         show this text\n"
     "  --version      show the version\n";
+
+std::string Usage() {
+  std::string text = kUsageHead;
+  for (const ExportFormat& format : ExportFormats()) {
+    if (*format.option == '\0') continue;
+    std::string line = std::string("  ") + format.option + " " + format.argument;
+    line.resize(std::max<size_t>(line.size() + 1, 17), ' ');
+    line += format.summary;
+    if (format.takesScale || format.takesDelay)
+      line += format.takesScale && format.takesDelay ? " [scale, delay]"
+              : format.takesScale                    ? " [scale]"
+                                                     : " [delay]";
+    text += line + "\n";
+  }
+  return text + kUsageTail;
+}
 
 struct Options {
   std::string dataDir;
@@ -62,14 +71,14 @@ struct Options {
   int sizeExpY = 6;
   int mosaic = 0;
   int delay = kDefaultDelayCentiseconds;
-  int scale = 1;
-  int sheetColumns = 16;
-  // Output paths as given, empty when not asked for.
-  std::string png, sheet, shader, ilbm, json, paletteFile, gif, apng, webp, all;
+  FormatSettings settings;
+  // The formats asked for, by their options, with their paths as given.
+  std::vector<ExportRequest> requests;
+  std::string all;  // --all's folder; empty when not asked for
 };
 
 [[noreturn]] void UsageError(const std::string& message) {
-  std::fprintf(stderr, "quilmorante-export: %s\n%s", message.c_str(), kUsage);
+  std::fprintf(stderr, "quilmorante-export: %s\n%s", message.c_str(), Usage().c_str());
   std::exit(2);
 }
 
@@ -97,21 +106,6 @@ std::string Absolute(const std::string& path) {
   return std::string(cwd) + "/" + path;
 }
 
-// Where an output option's path goes; nullptr for any other flag.
-std::string* OutputOption(Options& options, const std::string& flag) {
-  if (flag == "--png") return &options.png;
-  if (flag == "--sheet") return &options.sheet;
-  if (flag == "--shader") return &options.shader;
-  if (flag == "--ilbm") return &options.ilbm;
-  if (flag == "--json") return &options.json;
-  if (flag == "--palette-file") return &options.paletteFile;
-  if (flag == "--gif") return &options.gif;
-  if (flag == "--apng") return &options.apng;
-  if (flag == "--webp") return &options.webp;
-  if (flag == "--all") return &options.all;
-  return nullptr;
-}
-
 Options Parse(int argc, char** argv) {
   Options options;
   for (int i = 1; i < argc; ++i) {
@@ -125,7 +119,7 @@ Options Parse(int argc, char** argv) {
     if (flag == "--help" || flag == "--version") {
       if (inlineValue) UsageError("option " + flag + " takes no value");
       if (flag == "--help")
-        std::fputs(kUsage, stdout);
+        std::fputs(Usage().c_str(), stdout);
       else
         std::printf("quilmorante-export %s\n", QUILMORANTE_VERSION);
       std::exit(0);
@@ -165,20 +159,27 @@ Options Parse(int argc, char** argv) {
       const std::optional<int> n = ParseInt(text, 0, 4);
       if (!n) UsageError("--mosaic must be a level 0..4, not '" + text + "'");
       options.mosaic = *n;
-    } else if (std::string* path = OutputOption(options, flag)) {
-      *path = value();
-      if (path->empty()) UsageError(flag + " needs a file or folder name");
+    } else if (const ExportFormat* format = FindExportFormat(flag)) {
+      const std::string path = value();
+      if (path.empty()) UsageError(flag + " needs a file or folder name");
+      if (format->checkPath != nullptr)
+        if (Result checked = format->checkPath(path); !checked)
+          UsageError(flag + " " + checked.message);
+      options.requests.push_back(ExportRequest{format, path});
+    } else if (flag == "--all") {
+      options.all = value();
+      if (options.all.empty()) UsageError(flag + " needs a file or folder name");
     } else if (flag == "--scale") {
       const std::string text = value();
       const std::optional<int> n = ParseInt(text, 1, 8);
       if (!n || !ValidScale(*n)) UsageError("--scale must be 1, 2, 3, 4 or 8, not '" + text + "'");
-      options.scale = *n;
+      options.settings.scale = *n;
     } else if (flag == "--sheet-columns") {
       const std::string text = value();
       const std::optional<int> n = ParseInt(text, 1, 16);
       if (!n || (*n & (*n - 1)) != 0)
         UsageError("--sheet-columns must be 1, 2, 4, 8 or 16, not '" + text + "'");
-      options.sheetColumns = *n;
+      options.settings.sheetColumns = *n;
     } else if (flag == "--delay") {
       const std::string text = value();
       const std::optional<int> n = ParseInt(text, 1, 100);
@@ -188,45 +189,24 @@ Options Parse(int argc, char** argv) {
       UsageError("unknown option '" + std::string(argv[i]) + "'");
     }
   }
-  if (!options.paletteFile.empty()) {
-    const std::string& path = options.paletteFile;
-    const std::size_t dot = path.rfind('.');
-    std::string extension = dot == std::string::npos ? "" : path.substr(dot);
-    for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    if (extension != ".gpl" && extension != ".pal" && extension != ".hex" && extension != ".act")
-      UsageError("--palette-file must end in .gpl, .pal, .hex or .act, not '" + path + "'");
-  }
   return options;
 }
 
-// Every format the options ask for.
-Result CollectFormats(const Options& options, const Cycle& cycle, std::vector<ExportFile>& files) {
-  const int scale = options.scale;
-  Result r = Result::Ok();
-  if (r && !options.png.empty()) r = AddPngFrames(cycle, options.id, scale, options.png, files);
-  if (r && !options.sheet.empty())
-    r = AddSpriteSheet(cycle, options.sheetColumns, scale, options.sheet, files);
-  if (r && !options.shader.empty()) r = AddShaderPair(cycle, options.shader, files);
-  if (r && !options.ilbm.empty()) r = AddIlbm(cycle, options.ilbm, files);
-  if (r && !options.json.empty()) r = AddCycleJson(cycle, options.json, files);
-  if (r && !options.paletteFile.empty()) r = AddPaletteFile(cycle, options.paletteFile, files);
-  if (r && !options.gif.empty()) r = AddGif(cycle, scale, options.gif, files);
-  if (r && !options.apng.empty()) r = AddApng(cycle, scale, options.apng, files);
-  if (r && !options.webp.empty()) r = AddWebp(cycle, scale, options.webp, files);
-  if (r && !options.all.empty()) {
-    const ExportSettings settings{scale, options.sheetColumns};
-    r = AddAllFormats(cycle, options.id, settings, options.all, files);
-  }
-  return r;
-}
-
 }  // namespace
+
+// Messages name paths relative to the data folder, or absolute ones.
+int Failed(const Options& options, const Result& result) {
+  const char* folder = result.message.rfind('/', 0) == 0 ? "" : options.dataDir.c_str();
+  std::fprintf(stderr, "quilmorante-export: %s%s%s\n", folder, *folder != '\0' ? "/" : "",
+               result.message.c_str());
+  return 1;
+}
 
 int main(int argc, char** argv) {
   Options options = Parse(argc, argv);
   // The same layout rule as the editor's (data_folder.h); --data names the folder instead.
   const DataLayout layout = ProcessDataLayout();
-  std::string templatePath;
+  DataFolder dataFolder;
   if (options.dataDir.empty()) {
     if (Result prepared = PrepareWorkFolder(layout); !prepared) {
       std::fprintf(stderr, "quilmorante-export: %s\n", prepared.message.c_str());
@@ -237,61 +217,52 @@ int main(int argc, char** argv) {
                    "quilmorante-export: slots (savedata/) and exports (result/) are in %s\n",
                    layout.workFolder.c_str());
     options.dataDir = layout.workFolder.empty() ? "." : layout.workFolder;
-    templatePath = ResourcePath(layout, kFrameTemplateFile);
+    dataFolder = LayoutDataFolder(layout);
   } else {
-    templatePath = FrameTemplateForDataFolder(layout, options.dataDir);
+    dataFolder = NamedDataFolder(layout, options.dataDir);
   }
   // Output paths name places relative to where the tool was started; it works in the data
   // folder.
-  for (std::string* path :
-       {&options.png, &options.sheet, &options.shader, &options.ilbm, &options.json,
-        &options.paletteFile, &options.gif, &options.apng, &options.webp, &options.all})
-    *path = Absolute(*path);
+  for (ExportRequest& request : options.requests) request.path = Absolute(request.path);
+  if (!options.all.empty()) options.all = Absolute(options.all);
   if (::chdir(options.dataDir.c_str()) != 0) {
     std::fprintf(stderr, "quilmorante-export: %s: cannot enter folder: %s\n",
                  options.dataDir.c_str(), std::strerror(errno));
     return 1;
   }
 
-  auto generator = std::make_unique<PatternGenerator>();
+  auto generator = std::make_unique<PatternGenerator>(options.pattern, options.palette);
   PatternGenerator& g = *generator;
-  g.patternNumber = static_cast<uint8_t>(options.pattern);
-  g.paletteNumber = static_cast<uint8_t>(options.palette);
-  g.LoadPattern(options.pattern);
-  g.LoadPalette(options.palette);
+  g.folder = dataFolder;
   g.idLetter = options.id;
   g.sizeExpX = options.sizeExpX;
   g.sizeExpY = options.sizeExpY;
   g.UpdateTileSize();
   g.mosaicLevel = options.mosaic;
-  g.templatePath = templatePath;
+  g.Synthesize();
+  g.RebuildPalette();
 
-  if (Result result = g.ExportFrames(); !result) {
-    // Messages name paths relative to the data folder, or absolute ones.
-    const char* folder = result.message.rfind('/', 0) == 0 ? "" : options.dataDir.c_str();
-    std::fprintf(stderr, "quilmorante-export: %s%s%s\n", folder, *folder != '\0' ? "/" : "",
-                 result.message.c_str());
-    return 1;
-  }
-  std::printf("wrote %s/%s .. %s (%d frames of %d bytes)\n", options.dataDir.c_str(),
-              FrameFileName(g.idLetter, 0).c_str(),
-              FrameFileName(g.idLetter, kFrameCount - 1).c_str(), kFrameCount, kFrameBytes);
-
-  // The other formats are encoded whole before any is written, then written as one batch.
-  std::vector<ExportFile> files;
+  // The frames and every format asked for, in the table's order, encoded whole before any
+  // is written, then written as one batch.
   auto cycle = std::make_unique<Cycle>();
-  Result result = CycleOf(g, options.delay, *cycle);
-  if (result) result = CollectFormats(options, *cycle, files);
-  std::vector<std::string> folders;
-  for (const std::string* folder : {&options.png, &options.shader, &options.all})
-    if (!folder->empty()) folders.push_back(*folder);
-  if (!options.all.empty()) folders.push_back(AllShaderFolder(options.all, options.id));
-  if (result && !files.empty()) result = WriteExportFiles(folders, files);
-  if (!result) {
-    std::fprintf(stderr, "quilmorante-export: %s\n", result.message.c_str());
-    return 1;
-  }
-  for (const ExportFile& file : files)
-    std::printf("wrote %s (%zu bytes)\n", file.path.c_str(), file.bytes.size());
+  if (Result made = CycleOf(g, options.delay, *cycle); !made) return Failed(options, made);
+  const auto formats = ExportFormats();
+  std::stable_sort(options.requests.begin(), options.requests.end(),
+                   [&](const ExportRequest& a, const ExportRequest& b) {
+                     return a.format - formats.data() < b.format - formats.data();
+                   });
+  std::vector<ExportRequest> requests = {{&BmpFrames(), DataFolder::kResults}};
+  requests.insert(requests.end(), options.requests.begin(), options.requests.end());
+  if (!options.all.empty()) RequestAllFormats(options.all, options.id, requests);
+  ExportPlan plan;
+  Result result = PlanExport(*cycle, options.id, options.settings, requests, plan);
+  if (result) result = WriteExport(plan);
+  if (!result) return Failed(options, result);
+  std::printf("wrote %s/%s .. %s (%d frames of %d bytes)\n", options.dataDir.c_str(),
+              DataFolder::FrameFile(g.idLetter, 0).c_str(),
+              DataFolder::FrameFile(g.idLetter, kFrameCount - 1).c_str(), kFrameCount, kFrameBytes);
+  // The frames come first in the plan.
+  for (size_t i = kFrameCount; i < plan.files.size(); ++i)
+    std::printf("wrote %s (%zu bytes)\n", plan.files[i].path.c_str(), plan.files[i].bytes.size());
   return 0;
 }

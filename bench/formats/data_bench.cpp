@@ -32,7 +32,8 @@ std::unique_ptr<Cycle> BusyCycle() {
   g->Synthesize();
   g->RebuildPalette();
   auto cycle = std::make_unique<Cycle>();
-  MakeCycle(*g, true, kDefaultDelayCentiseconds, *cycle);
+  MakeCycle(*g, reinterpret_cast<const uint8_t*>(FrameTemplate().data()), kDefaultDelayCentiseconds,
+            *cycle);
   return cycle;
 }
 

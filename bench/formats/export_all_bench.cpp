@@ -26,11 +26,13 @@ void BM_ExportAll(benchmark::State& state) {
   g->Synthesize();
   g->RebuildPalette();
   auto cycle = std::make_unique<Cycle>();
-  MakeCycle(*g, true, kDefaultDelayCentiseconds, *cycle);
+  MakeCycle(*g, reinterpret_cast<const uint8_t*>(FrameTemplate().data()), kDefaultDelayCentiseconds,
+            *cycle);
   for (auto _ : state) {
-    std::vector<ExportFile> files;
-    if (!AddAllFormats(*cycle, 'A', ExportSettings{}, "out", files) ||
-        !WriteExportFiles({"out", AllShaderFolder("out", 'A')}, files))
+    std::vector<ExportRequest> requests;
+    RequestAllFormats("out", 'A', requests);
+    ExportPlan plan;
+    if (!PlanExport(*cycle, 'A', FormatSettings{}, requests, plan) || !WriteExport(plan))
       state.SkipWithError("export failed");
   }
 }

@@ -17,6 +17,7 @@
 #include "generator/cycle.h"
 #include "generator/frame_export.h"
 #include "generator/pattern_generator.h"
+#include "tests/support/temp_folder.h"
 
 namespace {
 
@@ -35,7 +36,8 @@ std::unique_ptr<PatternGenerator> Busy(int edge) {
 
 std::unique_ptr<Cycle> BusyCycle(int edge) {
   auto cycle = std::make_unique<Cycle>();
-  MakeCycle(*Busy(edge), true, kDefaultDelayCentiseconds, *cycle);
+  MakeCycle(*Busy(edge), reinterpret_cast<const uint8_t*>(FrameTemplate().data()),
+            kDefaultDelayCentiseconds, *cycle);
   return cycle;
 }
 

@@ -27,7 +27,7 @@ void Tick(App& app, const uint8_t keyState[256], uint64_t nowMs) {
   const bool firstFrame = app.generator == nullptr;
   if (firstFrame) {
     app.generator = std::make_unique<PatternGenerator>();
-    app.generator->templatePath = app.templatePath;
+    app.generator->folder = app.folder;
   }
   PatternGenerator& generator = *app.generator;
   generator.deviceRef = &app.backBuffer;

@@ -25,9 +25,8 @@ struct App {
   std::unique_ptr<PatternGenerator> generator;
   // Set by the first frame body, whatever its set-up calls returned.
   bool firstFrameBodyDone = false;
-  // The export template the generator reads, relative to the working directory or absolute;
-  // set before the first tick.
-  std::string templatePath = kFrameTemplateFile;
+  // Where the generator finds its files; set before the first tick.
+  DataFolder folder;
   // The front-end's keyboard set-up, called once by the first frame body with the
   // generator's clock; a failure is reported and the frame goes on. May be empty.
   std::function<Result(FrameClock&)> setUpKeyboard;

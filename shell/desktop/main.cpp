@@ -27,7 +27,8 @@ int Fail(const std::string& message) {
 
 // Killed exports and saves leave temporaries that no later write would ever clear.
 void RemoveStaleTemporariesAtStart() {
-  for (const char* folder : {"result", "savedata"}) RemoveStaleTemporaries(folder);
+  for (const char* folder : {DataFolder::kResults, DataFolder::kSlots})
+    RemoveStaleTemporaries(folder);
   const std::vector<std::string> recovery = FindRecoveryFiles();
   for (const std::string& file : recovery)
     std::fprintf(stderr, "quilmorante: %s holds edits an earlier run did not save to a slot\n",
@@ -81,9 +82,7 @@ int main(int argc, char** argv) {
   DisplayDevice display;
   if (Result created = CreateDisplay(display, window, options.fullScreen); !created)
     return Fail("cannot create the display device: " + created.message);
-  if (Result ready =
-          SetupCanvas(app.canvas, display.device, ResourcePath(layout, kWhiteTextureFile));
-      !ready) {
+  if (Result ready = SetupCanvas(app.canvas, display.device, app.folder.whiteTexture); !ready) {
     ReleaseCanvas(app.canvas);
     ReleaseDisplay(display);
     return Fail(ready.message);

@@ -11,6 +11,6 @@ Result EnterProgramData(const DataLayout& layout, App& app) {
   if (layout.installed)
     std::fprintf(stderr, "quilmorante: your slots (savedata/) and exports (result/) are in %s\n",
                  layout.workFolder.c_str());
-  app.templatePath = ResourcePath(layout, kFrameTemplateFile);
+  app.folder = LayoutDataFolder(layout);
   return Result::Ok();
 }

@@ -905,7 +905,7 @@ TEST_F(EditorFrameTest, ExportWritesSixteenFramesInAnyPanel) {
     Frame({DIK_M});
     Frame();
     for (int f = 0; f < 16; ++f) {
-      const std::string name = FrameFileName(g->idLetter, f);
+      const std::string name = DataFolder::FrameFile(g->idLetter, f);
       ASSERT_TRUE(std::filesystem::exists(name)) << name;
       EXPECT_EQ(std::filesystem::file_size(name), 32886u) << name;
     }

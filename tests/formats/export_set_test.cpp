@@ -22,11 +22,13 @@ class FailedWriteTest : public ::testing::TestWithParam<const char*> {
 
 TEST_P(FailedWriteTest, NothingOfTheSetIsWritten) {
   const ReferenceFrames r = MakeReferenceFrames(kCycleCases[0]);
-  std::vector<ExportFile> files;
-  ASSERT_TRUE(AddAllFormats(*r.cycle, 'A', ExportSettings{}, "out", files));
+  std::vector<ExportRequest> requests;
+  RequestAllFormats("out", 'A', requests);
+  ExportPlan plan;
+  ASSERT_TRUE(PlanExport(*r.cycle, 'A', FormatSettings{}, requests, plan));
   // The one file that cannot be written: a folder stands where it goes.
   fs::create_directories(fs::path("out") / GetParam() / "in the way");
-  const Result written = WriteExportFiles({"out", AllShaderFolder("out", 'A')}, files);
+  const Result written = WriteExport(plan);
   ASSERT_FALSE(written);
   EXPECT_NE(written.message.find(GetParam()), std::string::npos) << written.message;
   for (const auto& entry : fs::recursive_directory_iterator("out"))

@@ -57,7 +57,7 @@ inline ReferenceFrames MakeReferenceFrames(const CycleCase& c, int delayCentisec
   g.UpdateTileSize();
   if (!g.ExportFrames()) return r;  // frames stay empty: the test's comparison fails
   for (int a = 0; a < kFrameCount; ++a) {
-    const std::string file = ReadText(FrameFileName(g.idLetter, a));
+    const std::string file = ReadText(DataFolder::FrameFile(g.idLetter, a));
     if (file.size() != static_cast<size_t>(kFrameBytes)) continue;
     const auto* bytes = reinterpret_cast<const uint8_t*>(file.data());
     Picture& picture = r.frames[a];
@@ -73,6 +73,6 @@ inline ReferenceFrames MakeReferenceFrames(const CycleCase& c, int delayCentisec
     }
   }
   r.cycle = std::make_unique<Cycle>();
-  MakeCycle(g, c.bottomUp, delayCentiseconds, *r.cycle);
+  MakeCycle(g, reinterpret_cast<const uint8_t*>(r.header.data()), delayCentiseconds, *r.cycle);
   return r;
 }

@@ -103,12 +103,13 @@ TEST_F(LayoutTree, NamedDataFolderUsesItsOwnTemplateOrTheInstalledOne) {
   fs::create_directories("bare");
   const DataLayout installed = DecideDataLayout(root + "/usr/bin", {"/xdg", "/home/u"});
   ASSERT_TRUE(installed.installed);
-  EXPECT_EQ(FrameTemplateForDataFolder(installed, "mine"), "a.bmp");
-  EXPECT_EQ(FrameTemplateForDataFolder(installed, root + "/mine"), "a.bmp");
-  EXPECT_EQ(FrameTemplateForDataFolder(installed, "bare"), root + "/usr/share/quilmorante/a.bmp");
+  EXPECT_EQ(NamedDataFolder(installed, "mine").frameTemplate, "a.bmp");
+  EXPECT_EQ(NamedDataFolder(installed, root + "/mine").frameTemplate, "a.bmp");
+  EXPECT_EQ(NamedDataFolder(installed, "bare").frameTemplate,
+            root + "/usr/share/quilmorante/a.bmp");
   // Beside the executable there is no installed template to fall back on.
   const DataLayout beside = DecideDataLayout(root + "/beside", {"/xdg", "/home/u"});
-  EXPECT_EQ(FrameTemplateForDataFolder(beside, "bare"), "a.bmp");
+  EXPECT_EQ(NamedDataFolder(beside, "bare").frameTemplate, "a.bmp");
 }
 
 // The installed layout's first start: share/quilmorante holds the example slots, the user's
@@ -173,16 +174,17 @@ TEST_F(FirstStart, ExportReadsTheInstalledTemplate) {
   WriteText("usr/share/quilmorante/a.bmp", FrameTemplate());
   ASSERT_TRUE(EnterWorkFolder(layout));
   auto g = std::make_unique<PatternGenerator>();
-  g->templatePath = ResourcePath(layout, kFrameTemplateFile);
+  g->folder = LayoutDataFolder(layout);
   ASSERT_TRUE(g->ExportFrames());
   EXPECT_FALSE(fs::exists(Work() / "a.bmp"));
   for (int a = 0; a < kFrameCount; ++a)
-    EXPECT_EQ(fs::file_size(Work() / FrameFileName('A', a)), static_cast<uintmax_t>(kFrameBytes));
+    EXPECT_EQ(fs::file_size(Work() / DataFolder::FrameFile('A', a)),
+              static_cast<uintmax_t>(kFrameBytes));
   // A missing installed template is named with its full path.
   fs::remove(folder.path() / "usr/share/quilmorante/a.bmp");
   const Result result = g->ExportFrames();
   EXPECT_FALSE(result);
-  EXPECT_NE(result.message.find(g->templatePath), std::string::npos) << result.message;
+  EXPECT_NE(result.message.find(g->folder.frameTemplate), std::string::npos) << result.message;
 }
 
 TEST_F(FirstStart, ADataFolderThatIsAFileFails) {

@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "generator/cycle.h"
 #include "generator/pattern_generator.h"
 #include "tests/support/temp_folder.h"
 
@@ -27,7 +28,7 @@ struct ExportFixture : ::testing::Test {
               "0010000000900000");
     g = std::make_unique<PatternGenerator>();
   }
-  std::string Frame(char id, int a) { return ReadText(FrameFileName(id, a)); }
+  std::string Frame(char id, int a) { return ReadText(DataFolder::FrameFile(id, a)); }
   static int Nibble(const std::string& file, int u, int v) {
     const uint8_t byte = static_cast<uint8_t>(file[118 + v * 128 + u / 2]);
     return u % 2 == 0 ? byte >> 4 : byte & 15;
@@ -99,21 +100,26 @@ TEST(FrameBytes, NibbleOrderColourTableAndLowBits) {
   EXPECT_EQ(pixels[0], 0x31);
   EXPECT_EQ(pixels[1], 0xF0);
 
-  Palette palette{};
-  palette[0][0] = 255;
-  palette[0][1] = 128;
-  palette[0][2] = 0;
-  palette[1][0] = 288;
-  palette[1][1] = -64;
-  uint8_t table[kColourTableBytes];
-  BuildColourTable(palette, 0, table);
+  for (auto& entry : g->palette)
+    for (auto& c : entry) c = 0;
+  g->palette[0][0] = 255;
+  g->palette[0][1] = 128;
+  g->palette[0][2] = 0;
+  g->palette[1][0] = 288;
+  g->palette[1][1] = -64;
+  auto cycle = std::make_unique<Cycle>();
+  MakeCycle(*g, reinterpret_cast<const uint8_t*>(FrameTemplate().data()), 2, *cycle);
+  std::vector<ExportFile> files;
+  AddBmpFrames(*cycle, 'A', "result", files);
+  ASSERT_EQ(files.size(), 16u);
+  const uint8_t* table = files[0].bytes.data() + kHeaderBytes;
   EXPECT_EQ(table[0], 0x00);
   EXPECT_EQ(table[1], 0x80);
   EXPECT_EQ(table[2], 0xFF);
   EXPECT_EQ(table[3], 0x00);
   EXPECT_EQ(table[6], 0x20);
   EXPECT_EQ(table[5], 0xC0);
-  BuildColourTable(palette, 15, table);  // frame P: entry 15 first, then 0..14
+  table = files[15].bytes.data() + kHeaderBytes;  // frame P: entry 15 first, then 0..14
   EXPECT_EQ(table[4 + 2], 0xFF);
 }
 

@@ -65,7 +65,7 @@ TEST_F(AppTest, MAfterAReleaseFrameWritesTheSixteenFrames) {
   keys[DIK_M] = 0x80;
   Tick(*app, keys, 16);
   for (int frame = 0; frame < 16; ++frame) {
-    const std::string file = FrameFileName(app->generator->idLetter, frame);
+    const std::string file = DataFolder::FrameFile(app->generator->idLetter, frame);
     EXPECT_TRUE(std::filesystem::exists(file)) << file;
   }
 }

@@ -115,7 +115,7 @@ TEST_F(ToolFixture, FramesMatchTheGeneratorsExport) {
                               " --pattern 3 --palette 4 --id K --size 32x128 --mosaic 1");
   ASSERT_EQ(run.status, 0) << run.output;
   std::vector<std::string> fromTool;
-  for (int a = 0; a < kFrameCount; ++a) fromTool.push_back(ReadText(FrameFileName('K', a)));
+  for (int a = 0; a < kFrameCount; ++a) fromTool.push_back(ReadText(DataFolder::FrameFile('K', a)));
   fs::remove_all("result");
   auto g = std::make_unique<PatternGenerator>();
   g->LoadPattern(3);
@@ -126,7 +126,7 @@ TEST_F(ToolFixture, FramesMatchTheGeneratorsExport) {
   g->mosaicLevel = 1;
   ASSERT_TRUE(g->ExportFrames());
   for (int a = 0; a < kFrameCount; ++a) {
-    EXPECT_EQ(ReadText(FrameFileName('K', a)), fromTool[a]) << "frame " << a;
+    EXPECT_EQ(ReadText(DataFolder::FrameFile('K', a)), fromTool[a]) << "frame " << a;
     EXPECT_EQ(fromTool[a].size(), 32886u);
   }
 }
@@ -164,7 +164,7 @@ TEST_P(ToolGif, FramesLookLikeTheBmpFrames) {
   EXPECT_TRUE(loops);
   const bool bottomUp = GetParam().templateHeight > 0;
   for (int a = 0; a < kFrameCount; ++a) {
-    const std::string bmp = ReadText(FrameFileName('A', a));
+    const std::string bmp = ReadText(DataFolder::FrameFile('A', a));
     const SavedImage& image = gif->SavedImages[a];
     ASSERT_NE(image.ImageDesc.ColorMap, nullptr);
     GraphicsControlBlock control{};

@@ -1,0 +1,52 @@
+#pragma once
+// Every export format, once: the export tool's options and usage text, its --all, the
+// editor's E (and with it the page's E download) are all made from this table.
+
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "generator/cycle.h"
+#include "generator/result.h"
+#include "generator/safe_file.h"
+
+// What the formats take beyond the cycle (which carries the delay).
+struct FormatSettings {
+  int scale = 1;          // 1, 2, 3, 4 or 8
+  int sheetColumns = 16;  // 1, 2, 4, 8 or 16
+};
+
+struct ExportFormat {
+  // The tool's option ("--gif"); empty for the BMP frames, which every export writes into
+  // result/.
+  const char* option;
+  const char* argument;  // what the option names: "FILE" or "DIR"
+  const char* summary;   // its line of the usage text
+  // The names --all gives, as the README's table shows them.
+  const char* allNames;
+  // The paths --all writes inside its folder dir for the id letter; null for a format --all
+  // does not write.
+  void (*allPaths)(const std::string& dir, char id, std::vector<std::string>& paths);
+  bool makesFolder;  // the path is a folder, made when missing (one level)
+  // The settings the format uses.
+  bool takesScale;
+  bool takesDelay;
+  bool takesColumns;
+  // Checks an option's path before anything is encoded; null when any path serves.
+  Result (*checkPath)(const std::string& path);
+  // Encodes the format's files for one path; on failure adds nothing.
+  Result (*add)(const Cycle& cycle, char id, const FormatSettings& settings,
+                const std::string& path, std::vector<ExportFile>& files);
+};
+
+std::span<const ExportFormat> ExportFormats();
+
+// The entry of a tool option ("--gif"), or null.
+const ExportFormat* FindExportFormat(std::string_view option);
+
+// The BMP frames' entry.
+const ExportFormat& BmpFrames();
+
+// "dir" + "/" + name, or just name when dir is empty.
+std::string InFolder(const std::string& dir, const std::string& name);
