@@ -28,21 +28,25 @@ web_packages=(
   cmake make git emscripten node-terser dpkg-dev python3-fonttools python3-brotli
   fonts-ipafont-gothic
 )
-# What the tests, benchmarks, sanitizer and fuzz builds, the format check and the .deb check
-# need on top.
+# What the tests, benchmarks (strace: bench/program/frame_rate_bench.py), sanitizer and fuzz
+# builds, the format check and the .deb check need on top.
 test_packages=(
   "${run_packages[@]}"
   clang libclang-rt-14-dev clang-format python3
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  xvfb xdotool x11-utils
-  dpkg-dev file
+  xvfb xdotool x11-utils strace
+  file
   glslang-tools netpbm
   "${web_packages[@]}" chromium chromium-driver python3-selenium
 )
 
+# Each package once, in the order first named.
+unique() { printf '%s\n' "$@" | awk '!seen[$0]++'; }
+
 case "$job" in
   packages)
-    echo "${test_packages[@]}"
+    unique "${test_packages[@]}" | tr '\n' ' '
+    echo
     exit 0
     ;;
   run) needed=("${run_packages[@]}") ;;
@@ -55,7 +59,7 @@ case "$job" in
 esac
 
 missing=()
-for p in "${needed[@]}"; do
+for p in $(unique "${needed[@]}"); do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
 if [ ${#missing[@]} -gt 0 ]; then
@@ -76,11 +80,37 @@ build_web() {
   NODE_PATH=/usr/share/nodejs cmake --build build-web -j"$jobs"
 }
 
+# The test job's stages, their results and times, printed at the end however it ends.
+summary=()
+stage_name=""
+stage_start=0
+stage() {
+  stage_name=$1
+  stage_start=$SECONDS
+  echo "== $stage_name"
+}
+stage_done() {
+  summary+=("$(printf '%-34s %-6s %5d s' "$stage_name" "$1" $((SECONDS - stage_start)))")
+  stage_name=""
+}
+print_summary() {
+  local status=$?
+  [ -n "$stage_name" ] && stage_done failed
+  [ ${#summary[@]} -gt 0 ] || return 0
+  echo
+  echo "quickstart.sh test: $([ $status -eq 0 ] && echo passed || echo FAILED) in $SECONDS s"
+  printf '  %s\n' "${summary[@]}"
+}
+
 case "$job" in
   run)
     # Neither GoogleTest nor Google Benchmark: only the programs are built.
     cmake --preset default -DBUILD_TESTING=OFF -DQUILMORANTE_BENCH=OFF
     cmake --build --preset default -j"$jobs"
+    if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+      echo "built; start build/quilmorante on a display (neither DISPLAY nor WAYLAND_DISPLAY is set here)" >&2
+      exit 1
+    fi
     exec ./build/quilmorante
     ;;
   web)
@@ -88,7 +118,9 @@ case "$job" in
     exec /usr/bin/python3 web/serve.py build-web/site 8000
     ;;
   test)
+    trap print_summary EXIT
     # Every tracked C++ file must already be formatted as .clang-format says.
+    stage "format check"
     if git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
       mapfile -d '' sources < <(git ls-files -z -- '*.cpp' '*.h')
     else
@@ -96,28 +128,43 @@ case "$job" in
     fi
     clang-format --dry-run -Werror "${sources[@]}"
     echo "format: ${#sources[@]} files formatted"
+    stage_done passed
 
     # The page first: the browser test (tests/web) opens build-web/site.
+    stage "page build (emscripten)"
     build_web
+    stage_done passed
+    stage "build"
     cmake --preset default -DBUILD_TESTING=ON -DQUILMORANTE_BENCH=ON
     cmake --build --preset default -j"$jobs"
+    stage_done passed
+    stage "tests (unit, program, page)"
     ctest --test-dir build --output-on-failure -j"$jobs"
+    stage_done passed
 
     # The same tests under the sanitizers; any report fails the run.
+    stage "sanitizer build"
     cmake --preset sanitize
     cmake --build --preset sanitize -j"$jobs"
+    stage_done passed
+    stage "tests under ASan + UBSan"
     ASAN_OPTIONS=abort_on_error=1:detect_leaks=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
       LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp \
       ctest --test-dir build-sanitize --output-on-failure -j"$jobs"
+    stage_done passed
 
     # Arbitrary save files through loading, synthesis, palette and export, for a minute.
+    stage "fuzz build"
     cmake --preset fuzz
     cmake --build --preset fuzz -j"$jobs"
+    stage_done passed
+    stage "save-file fuzzing, 60 s"
     mkdir -p build-fuzz/corpus
     cp data/savedata/*.txt build-fuzz/corpus/
     # Absolute paths: the target works inside a folder of its own.
     ./build-fuzz/save_file_fuzzer -max_total_time=60 -rss_limit_mb=2048 \
       -artifact_prefix="$PWD/build-fuzz/" "$PWD/build-fuzz/corpus"
     echo "fuzz: no findings in 60 s"
+    stage_done passed
     ;;
 esac

@@ -68,6 +68,10 @@ int main(int argc, char** argv) {
   RemoveStaleTemporariesAtStart();
 
   // SIGINT and SIGTERM arrive as SDL_QUIT and take the same path as closing the window.
+  if (!DisplayNamed())
+    return Fail(
+        "cannot open a window, no display available: neither DISPLAY nor WAYLAND_DISPLAY is "
+        "set; start it on a desktop (or under Xvfb)");
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "0");
   if (SDL_Init(SDL_INIT_VIDEO) != 0)
     return Fail(std::string("cannot open a window, no display available: ") + SDL_GetError());

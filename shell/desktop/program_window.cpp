@@ -8,6 +8,18 @@
 #include "shell/core/rasterizer.h"
 #include "shell/desktop/window_icon.h"
 
+bool DisplayNamed() {
+#ifdef _WIN32
+  return true;
+#else
+  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "SDL_VIDEODRIVER"}) {
+    const char* value = std::getenv(name);
+    if (value != nullptr && *value != '\0') return true;
+  }
+  return false;
+#endif
+}
+
 bool VideoDriverShowsWindows() {
   const char* driver = SDL_GetCurrentVideoDriver();
   if (driver == nullptr) return false;

@@ -4,6 +4,11 @@
 
 #include <SDL2/SDL_video.h>
 
+// False when nothing in the environment names a display SDL could open (no DISPLAY, no
+// WAYLAND_DISPLAY, no SDL_VIDEODRIVER), so the program can say so before SDL's own attempts
+// print messages of their own.
+bool DisplayNamed();
+
 // False when SDL fell back to a video driver that draws nowhere (offscreen, dummy) without
 // being asked to through SDL_VIDEODRIVER: such a window could never be seen.
 bool VideoDriverShowsWindows();

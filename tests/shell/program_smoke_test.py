@@ -220,6 +220,10 @@ def run_expecting_failure(program, display, needle, label):
                             timeout=WAIT_S, cwd=tempfile.gettempdir())
     check(result.returncode == 1, label + ": exits with 1 (got %d)" % result.returncode)
     check(needle in result.stderr, label + ": stderr names %r (got %r)" % (needle, result.stderr.strip()))
+    # Every line is the program's own: no library's message reaches the user.
+    lines = result.stderr.strip().splitlines()
+    check(all(line.startswith("quilmorante: ") for line in lines),
+          label + ": only the program's own lines on stderr (got %r)" % lines)
 
 
 def main():
