@@ -61,6 +61,10 @@ inline constexpr char kStatusSaveFailed[] =
 // 出力できません: (cannot export: the file and the reason follow)
 inline constexpr char kStatusExportFailed[] =
     "\x8Fo\x97\xCD\x82\xC5\x82\xAB\x82\xDC\x82\xB9\x82\xF1: ";
+// 終了できません: (cannot quit: the edits could not be kept; the reason and the file follow)
+inline constexpr char kStatusCloseRefused[] =
+    "\x8F"
+    "I\x97\xB9\x82\xC5\x82\xAB\x82\xDC\x82\xB9\x82\xF1: ";
 // 未保存: (unsaved edits kept from an earlier run: the first recovery file follows)
 inline constexpr char kStatusRecovery[] = "\x96\xA2\x95\xDB\x91\xB6: ";
 // 他%d件 (and %d more)

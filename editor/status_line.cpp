@@ -7,8 +7,10 @@
 
 namespace {
 
-void Post(StatusLine& status, std::string text, bool untilKeyPress, uint64_t nowMs, bool keysUp) {
+void Post(StatusLine& status, std::string text, bool untilKeyPress, uint64_t nowMs, bool keysUp,
+          std::string file = {}) {
   status.text = std::move(text);
+  status.file = std::move(file);
   status.untilKeyPress = untilKeyPress;
   status.shownUntilMs = nowMs + kStatusSuccessMs;
   status.keysUpSincePosted = keysUp;
@@ -63,12 +65,25 @@ void ShowSaved(StatusLine& status, const std::string& file, uint64_t nowMs) {
   Post(status, kStatusSaved + file, false, nowMs, false);
 }
 
+// The reason first, then the file it concerns.
+void PostFailure(StatusLine& status, const char* prefix, const Result& failure) {
+  if (failure.file.empty()) {
+    Post(status, prefix + failure.message, true, 0, false);
+  } else {
+    Post(status, prefix + failure.reason + ": ", true, 0, false, failure.file);
+  }
+}
+
 void ShowSaveFailure(StatusLine& status, const Result& failure) {
-  Post(status, kStatusSaveFailed + failure.message, true, 0, false);
+  PostFailure(status, kStatusSaveFailed, failure);
 }
 
 void ShowExportFailure(StatusLine& status, const Result& failure) {
-  Post(status, kStatusExportFailed + failure.message, true, 0, false);
+  PostFailure(status, kStatusExportFailed, failure);
+}
+
+void ShowCloseRefused(StatusLine& status, const Result& failure) {
+  PostFailure(status, kStatusCloseRefused, failure);
 }
 
 void ShowRecoveryFiles(StatusLine& status, const std::vector<std::string>& files) {
@@ -97,28 +112,63 @@ void AgeStatus(StatusLine& status, const uint8_t* keys, uint64_t nowMs) {
   }
 }
 
+namespace {
+
+// Character ends in a code page 932 text: after each whole character.
+std::vector<std::size_t> CharacterEnds(const std::string& text) {
+  std::vector<std::size_t> ends;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (IsLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size()) ++i;
+    ends.push_back(i + 1);
+  }
+  return ends;
+}
+
+// The longest run of whole characters that fits, found by halving: widths grow with the
+// run. fitsWith(k) says whether the run of k characters fits.
+template <typename Fits>
+std::size_t LongestFitting(std::size_t characters, Fits fitsWith) {
+  std::size_t fits = 0;  // characters known to fit
+  std::size_t tooMany = characters + 1;
+  while (tooMany - fits > 1) {
+    const std::size_t middle = (fits + tooMany) / 2;
+    if (fitsWith(middle))
+      fits = middle;
+    else
+      tooMany = middle;
+  }
+  return fits;
+}
+
+}  // namespace
+
 void DrawStatus(const StatusLine& status, const EditorCanvas& canvas) {
   if (status.text.empty() || canvas.drawText == nullptr) return;
   constexpr int32_t room = kStatusRight - kStatusX;
-  std::string shown = status.text;
+  std::string shown = status.text + status.file;
   if (Width(canvas, shown) > room) {
-    // Whole characters come off the end until the rest and the ellipsis fit.
-    std::vector<std::size_t> ends;
-    for (std::size_t i = 0; i < status.text.size(); ++i) {
-      if (IsLeadByte(static_cast<unsigned char>(status.text[i])) && i + 1 < status.text.size()) ++i;
-      ends.push_back(i + 1);
+    const std::string& text = status.text;
+    const std::vector<std::size_t> textEnds = CharacterEnds(text);
+    if (!status.file.empty() && Width(canvas, text + kEllipsis) <= room) {
+      // The file loses its beginning: "…ata/pat0.txt".
+      const std::string& file = status.file;
+      const std::vector<std::size_t> fileEnds = CharacterEnds(file);
+      const std::size_t n = fileEnds.size();
+      // The file's last k characters.
+      const auto tail = [&](std::size_t k) {
+        return file.substr(k == n ? 0 : fileEnds[n - k - 1]);
+      };
+      const std::size_t keep = LongestFitting(fileEnds.size(), [&](std::size_t k) {
+        return Width(canvas, text + kEllipsis + tail(k)) <= room;
+      });
+      shown = text + kEllipsis + tail(keep);
+    } else {
+      // Whole characters come off the end until the rest and the ellipsis fit.
+      const std::size_t keep = LongestFitting(textEnds.size(), [&](std::size_t k) {
+        return Width(canvas, text.substr(0, k > 0 ? textEnds[k - 1] : 0) + kEllipsis) <= room;
+      });
+      shown = text.substr(0, keep > 0 ? textEnds[keep - 1] : 0) + kEllipsis;
     }
-    // The longest prefix that fits, found by halving: widths grow with the prefix.
-    std::size_t fits = 0;  // characters known to fit
-    std::size_t tooMany = ends.size();
-    while (tooMany - fits > 1) {
-      const std::size_t middle = (fits + tooMany) / 2;
-      if (Width(canvas, status.text.substr(0, ends[middle - 1]) + kEllipsis) <= room)
-        fits = middle;
-      else
-        tooMany = middle;
-    }
-    shown = (fits > 0 ? status.text.substr(0, ends[fits - 1]) : std::string()) + kEllipsis;
   }
   canvas.drawText(canvas.target, kStatusX, kStatusY, shown.c_str(), kStatusFont);
 }

@@ -23,8 +23,11 @@ void ShowExported(StatusLine& status, char idLetter, uint64_t nowMs);
 // After E: every format, count files in all.
 void ShowExportedAll(StatusLine& status, char idLetter, int count, uint64_t nowMs);
 void ShowSaved(StatusLine& status, const std::string& file, uint64_t nowMs);
+// Failures show their reason first, then the file they concern.
 void ShowSaveFailure(StatusLine& status, const Result& failure);
 void ShowExportFailure(StatusLine& status, const Result& failure);
+// A window close refused because the unsaved edits could not be kept.
+void ShowCloseRefused(StatusLine& status, const Result& failure);
 void ShowRecoveryFiles(StatusLine& status, const std::vector<std::string>& files);
 
 // At the start of every editor frame: ends a success whose time is over, and a failure or

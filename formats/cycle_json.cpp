@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -23,7 +24,11 @@ std::string ShortestFixed(double value) {
 }
 
 void Append(std::vector<uint8_t>& out, std::string_view text) {
-  out.insert(out.end(), text.begin(), text.end());
+  if (text.empty()) return;
+  // Sized first and copied: GCC 12 sees an overflow that is not there in an insert here.
+  const size_t at = out.size();
+  out.resize(at + text.size());
+  std::memcpy(out.data() + at, text.data(), text.size());
 }
 
 void AppendNumber(std::vector<uint8_t>& out, int value) {

@@ -27,6 +27,8 @@ struct DataFolder {
 
   static constexpr const char* kSlots = "savedata";
   static constexpr const char* kResults = "result";
+  // Held by the editor for its whole run: one editor per data folder.
+  static constexpr const char* kEditorLock = "savedata/.quilmorante-editor.lock";
 
   // savedata/pat<n>.txt and savedata/pal<n>.txt, n in decimal.
   static std::string PatternFile(int n);

@@ -101,6 +101,11 @@ struct PatternGenerator {
   DataFolder folder;
   // What the editor's status line shows; empty at start.
   StatusLine status;
+  // The pattern and the palette keys as their slot files held them when last loaded or
+  // saved: an edit is a difference from these.
+  ControlPoint savedPoints[kPointCount] = {};
+  int32_t savedShape[4] = {};  // reverseX, reverseY, distortX, distortY
+  PaletteKeys savedKeys = {};
 
   // Zeroes every field, then initialises: 64 x 64 tile, pattern 0 and palette 0 loaded from
   // the working directory, palette rebuilt, map synthesised, preview running.
@@ -114,10 +119,13 @@ struct PatternGenerator {
   // Pattern file n: savedata/pat<n>.txt. Missing file: points and shape flags become 0.
   // Unreadable or malformed numbers leave their fields as they were.
   void LoadPattern(int n);
-  Result SavePattern(int n) const;
+  Result SavePattern(int n);
   // Palette file n: savedata/pal<n>.txt, 48 digit characters, channel-major.
   void LoadPalette(int n);
-  Result SavePalette(int n) const;
+  Result SavePalette(int n);
+  // Whether the pattern (the palette keys) changed since the slot was last loaded or saved.
+  bool PatternEdited() const;
+  bool PaletteEdited() const;
 
   // The map read as a 256 x 256 plane of tiles, every other tile mirrored; u, v in 0..255.
   int32_t TiledCell(int u, int v) const {

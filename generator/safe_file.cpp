@@ -2,19 +2,20 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <limits.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <thread>
 
 namespace {
-
-std::string Describe(const std::string& path, const char* what, int error) {
-  return path + ": " + what + ": " + std::strerror(error);
-}
 
 bool WriteAll(int fd, const unsigned char* data, std::size_t size) {
   while (size > 0) {
@@ -30,6 +31,23 @@ bool WriteAll(int fd, const unsigned char* data, std::size_t size) {
 }
 
 constexpr const char* kTemporaryMark = ".tmp";
+// A batch's journal: "<kJournalPrefix><pid>" in the folder of its first renamed file.
+constexpr const char* kJournalPrefix = ".quilmorante-journal-";
+constexpr const char* kJournalHead = "QUILMORANTE journal 1";
+constexpr const char* kJournalEnd = "end";
+// How deep a chain of symbolic links is followed.
+constexpr int kMaxLinkHops = 40;
+
+// Decimal digits to a process id; 0 for anything else.
+pid_t ParsePid(const char* digits) {
+  if (*digits < '1' || *digits > '9' || std::strlen(digits) > 9) return 0;
+  long pid = 0;
+  for (const char* d = digits; *d != '\0'; ++d) {
+    if (*d < '0' || *d > '9') return 0;
+    pid = pid * 10 + (*d - '0');
+  }
+  return static_cast<pid_t>(pid);
+}
 
 // The writer's process id when the name is one of our temporaries, else 0.
 pid_t TemporaryOwner(const char* name) {
@@ -38,14 +56,14 @@ pid_t TemporaryOwner(const char* name) {
   // The last ".tmp" counts: a saved file's own name may contain the mark.
   for (const char* next = mark; (next = std::strstr(next + 1, kTemporaryMark)) != nullptr;)
     mark = next;
-  const char* digits = mark + std::strlen(kTemporaryMark);
-  if (*digits < '1' || *digits > '9' || std::strlen(digits) > 9) return 0;
-  long pid = 0;
-  for (const char* d = digits; *d != '\0'; ++d) {
-    if (*d < '0' || *d > '9') return 0;
-    pid = pid * 10 + (*d - '0');
-  }
-  return static_cast<pid_t>(pid);
+  return ParsePid(mark + std::strlen(kTemporaryMark));
+}
+
+// The writer's process id when the name is a journal, else 0.
+pid_t JournalOwner(const char* name) {
+  const size_t prefix = std::strlen(kJournalPrefix);
+  if (std::strncmp(name, kJournalPrefix, prefix) != 0) return 0;
+  return ParsePid(name + prefix);
 }
 
 bool ProcessRuns(pid_t pid) {
@@ -59,6 +77,137 @@ std::string FolderOf(const std::string& path) {
   return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+std::string Absolute(const std::string& path) {
+  if (!path.empty() && path[0] == '/') return path;
+  char cwd[PATH_MAX];
+  if (::getcwd(cwd, sizeof cwd) == nullptr) return path;
+  return std::string(cwd) + "/" + path;
+}
+
+// Follows symbolic links at the end of the path: the absolute path of the file a write
+// reaches, and whether something is there (info then describes it).
+Result ResolveTarget(const std::string& path, std::string& target, bool& exists,
+                     struct stat& info) {
+  std::string current = Absolute(path);
+  for (int hop = 0; hop < kMaxLinkHops; ++hop) {
+    if (::lstat(current.c_str(), &info) != 0) {
+      if (errno != ENOENT) return Result::FileFailure(path, "cannot look at", errno);
+      exists = false;
+      target = current;
+      return Result::Ok();
+    }
+    if (!S_ISLNK(info.st_mode)) {
+      exists = true;
+      target = current;
+      return Result::Ok();
+    }
+    char link[PATH_MAX];
+    const ssize_t length = ::readlink(current.c_str(), link, sizeof link - 1);
+    if (length < 0) return Result::FileFailure(path, "cannot read link", errno);
+    link[length] = '\0';
+    current = link[0] == '/' ? std::string(link) : FolderOf(current) + "/" + link;
+  }
+  return Result::FileFailure(path, "cannot follow link", ELOOP);
+}
+
+void SyncFolder(const std::string& folder) {
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd >= 0) {
+    ::fsync(fd);
+    ::close(fd);
+  }
+}
+
+void SyncFolders(std::vector<std::string> folders) {
+  std::sort(folders.begin(), folders.end());
+  folders.erase(std::unique(folders.begin(), folders.end()), folders.end());
+  for (const std::string& folder : folders) SyncFolder(folder);
+}
+
+bool ReadWhole(const std::string& path, std::string& text) {
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) return false;
+  char buffer[4096];
+  std::size_t n;
+  text.clear();
+  while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, n);
+  const bool read = std::ferror(file) == 0;
+  std::fclose(file);
+  return read;
+}
+
+// A journal: its head line, then NUL-terminated pairs of temporary and file, then the end
+// mark. Only pairs whose temporary is "<file>.tmp<owner>" count, so a damaged journal can
+// rename nothing else.
+struct Journal {
+  std::vector<std::pair<std::string, std::string>> renames;
+  bool whole = false;
+};
+
+Journal ParseJournal(const std::string& text, pid_t owner) {
+  Journal journal;
+  const std::string head = std::string(kJournalHead) + '\n';
+  if (text.compare(0, head.size(), head) != 0) return journal;
+  const std::string suffix = kTemporaryMark + std::to_string(owner);
+  std::size_t at = head.size();
+  auto next = [&](std::string& field) {
+    const std::size_t end = text.find('\0', at);
+    if (end == std::string::npos) return false;
+    field = text.substr(at, end - at);
+    at = end + 1;
+    return true;
+  };
+  std::string temp, target;
+  while (next(temp)) {
+    if (temp == kJournalEnd) {
+      journal.whole = at == text.size();
+      return journal;
+    }
+    if (!next(target)) return journal;
+    if (temp == target + suffix && !target.empty() && target[0] == '/')
+      journal.renames.emplace_back(temp, target);
+  }
+  return journal;
+}
+
+// Rolls a whole journal forward, undoes a torn one, and removes it.
+void FinishJournal(const std::string& path, pid_t owner) {
+  std::string text;
+  if (!ReadWhole(path, text)) return;
+  const Journal journal = ParseJournal(text, owner);
+  std::vector<std::string> folders;
+  for (const auto& [temp, target] : journal.renames) {
+    struct stat info {};
+    if (::lstat(temp.c_str(), &info) != 0) continue;  // renamed before the writer died
+    if (journal.whole) {
+      if (::rename(temp.c_str(), target.c_str()) != 0)
+        std::fprintf(stderr, "quilmorante: %s: cannot finish an interrupted export: %s\n",
+                     target.c_str(), std::strerror(errno));
+    } else {
+      ::unlink(temp.c_str());
+    }
+    folders.push_back(FolderOf(target));
+  }
+  SyncFolders(folders);
+  ::unlink(path.c_str());
+  SyncFolder(FolderOf(path));
+}
+
+int FinishJournals(const std::string& folder) {
+  DIR* dir = ::opendir(folder.c_str());
+  if (dir == nullptr) return 0;
+  std::vector<std::pair<std::string, pid_t>> journals;
+  const pid_t self = ::getpid();
+  while (const dirent* entry = ::readdir(dir)) {
+    const pid_t owner = JournalOwner(entry->d_name);
+    if (owner == 0 || (owner != self && ProcessRuns(owner))) continue;
+    journals.emplace_back(folder + "/" + entry->d_name, owner);
+  }
+  ::closedir(dir);
+  for (const auto& [path, owner] : journals) FinishJournal(path, owner);
+  return static_cast<int>(journals.size());
+}
+
 }  // namespace
 
 AtomicWriteBatch::~AtomicWriteBatch() {
@@ -68,75 +217,142 @@ AtomicWriteBatch::~AtomicWriteBatch() {
 void AtomicWriteBatch::Abandon() {
   for (const Pending& p : pending_) {
     if (p.fd >= 0) ::close(p.fd);
-    ::unlink(p.temp.c_str());
+    if (!p.temp.empty()) ::unlink(p.temp.c_str());
   }
   pending_.clear();
 }
 
 Result AtomicWriteBatch::Add(const std::string& path, const void* data, std::size_t size) {
+  const auto* bytes = static_cast<const unsigned char*>(data);
+  if (path == "-") {
+    pending_.push_back(Pending{path, path, {}, -1, {bytes, bytes + size}});
+    return Result::Ok();
+  }
+  std::string target;
+  bool exists = false;
+  struct stat info {};
+  if (Result resolved = ResolveTarget(path, target, exists, info); !resolved) {
+    Abandon();
+    return resolved;
+  }
+  if (exists && S_ISDIR(info.st_mode)) {
+    Abandon();
+    return Result::FileFailure(path, "cannot replace", EISDIR);
+  }
+  if (exists && !S_ISREG(info.st_mode)) {
+    // A FIFO or a device is written as it is: replacing it would take it away from its
+    // reader.
+    pending_.push_back(Pending{path, target, {}, -1, {bytes, bytes + size}});
+    return Result::Ok();
+  }
   // The process id keeps two programs writing the same file from sharing a temporary, and
   // tells a later start whether the writer still runs.
-  const std::string temp = path + kTemporaryMark + std::to_string(::getpid());
+  const std::string temp = target + kTemporaryMark + std::to_string(::getpid());
   const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
   if (fd < 0) {
     const int error = errno;
     Abandon();
-    return Result::Fail(Describe(path, "cannot create", error));
+    return Result::FileFailure(path, "cannot create", error);
   }
-  pending_.push_back(Pending{path, temp, fd});
-  if (!WriteAll(fd, static_cast<const unsigned char*>(data), size)) {
+  pending_.push_back(Pending{path, target, temp, fd, {}});
+  if (!WriteAll(fd, bytes, size)) {
     const int error = errno;
     Abandon();
-    return Result::Fail(Describe(path, "cannot write", error));
+    return Result::FileFailure(path, "cannot write", error);
   }
-  return {};
+  return Result::Ok();
 }
 
 Result AtomicWriteBatch::Commit() {
+  std::vector<Pending*> renamed;
   for (Pending& p : pending_) {
+    if (p.temp.empty()) continue;
+    renamed.push_back(&p);
     const bool synced = ::fdatasync(p.fd) == 0;
-    const int error = errno;
+    const int syncError = errno;
     const bool closed = ::close(p.fd) == 0;
+    const int closeError = errno;
     p.fd = -1;
     if (!synced || !closed) {
       const std::string path = p.path;
       Abandon();
-      return Result::Fail(Describe(path, "cannot write", synced ? errno : error));
+      return Result::FileFailure(path, "cannot write", synced ? closeError : syncError);
     }
   }
   // A folder standing where a file goes would stop its rename halfway through the set: look
   // for one before anything is replaced.
-  for (const Pending& p : pending_) {
+  for (const Pending* p : renamed) {
     struct stat info {};
-    if (::lstat(p.path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+    if (::lstat(p->target.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+      const std::string path = p->path;
+      Abandon();
+      return Result::FileFailure(path, "cannot replace", EISDIR);
+    }
+  }
+  // Files that are written in place go first: should one fail, nothing is replaced.
+  for (Pending& p : pending_) {
+    if (!p.temp.empty()) continue;
+    const bool out = p.target == "-";
+    const int fd = out ? STDOUT_FILENO : ::open(p.target.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+    bool written = fd >= 0 && WriteAll(fd, p.direct.data(), p.direct.size());
+    const int error = errno;
+    if (out) {
+      std::fflush(stdout);
+    } else if (fd >= 0 && ::close(fd) != 0) {
+      written = false;
+    }
+    if (!written) {
       const std::string path = p.path;
       Abandon();
-      return Result::Fail(Describe(path, "cannot replace", EISDIR));
+      return Result::FileFailure(path, fd < 0 ? "cannot open" : "cannot write", error);
     }
   }
+
   std::vector<std::string> folders;
-  for (std::size_t i = 0; i < pending_.size(); ++i) {
-    const Pending& p = pending_[i];
-    if (::rename(p.temp.c_str(), p.path.c_str()) != 0) {
-      const int error = errno;
-      pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(i));
-      const std::string path = pending_.front().path;
-      Abandon();
-      return Result::Fail(Describe(path, "cannot replace", error));
+  for (const Pending* p : renamed) folders.push_back(FolderOf(p->target));
+  std::string journal;
+  if (renamed.size() > 1) {
+    journal = FolderOf(renamed.front()->target) + "/" + kJournalPrefix + std::to_string(::getpid());
+    std::string text = std::string(kJournalHead) + '\n';
+    for (const Pending* p : renamed) {
+      text.append(p->temp).push_back('\0');
+      text.append(p->target).push_back('\0');
     }
-    const std::string folder = FolderOf(p.path);
-    if (folders.empty() || folders.back() != folder) folders.push_back(folder);
+    text.append(kJournalEnd).push_back('\0');
+    const int fd = ::open(journal.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    const bool written =
+        fd >= 0 && WriteAll(fd, reinterpret_cast<const unsigned char*>(text.data()), text.size()) &&
+        ::fdatasync(fd) == 0;
+    const int error = errno;
+    if (fd >= 0) ::close(fd);
+    if (!written) {
+      ::unlink(journal.c_str());
+      const std::string path = renamed.front()->path;
+      Abandon();
+      return Result::FileFailure(path, "cannot write the batch's journal", error);
+    }
+    // The temporaries and the journal are on the disk before the first rename.
+    SyncFolders(folders);
+  }
+  for (std::size_t i = 0; i < renamed.size(); ++i) {
+    const Pending& p = *renamed[i];
+    if (::rename(p.temp.c_str(), p.target.c_str()) != 0) {
+      const int error = errno;
+      const std::string path = p.path;
+      for (std::size_t k = 0; k < i; ++k) renamed[k]->temp.clear();  // already in place
+      Abandon();
+      if (!journal.empty()) ::unlink(journal.c_str());
+      return Result::FileFailure(path, "cannot replace", error);
+    }
   }
   pending_.clear();
-  // The renames themselves reach the disk with the folder's own sync.
-  for (const std::string& folder : folders) {
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-      ::fsync(fd);
-      ::close(fd);
-    }
+  // The renames themselves reach the disk with the folders' own sync.
+  SyncFolders(folders);
+  if (!journal.empty()) {
+    ::unlink(journal.c_str());
+    SyncFolder(FolderOf(journal));
   }
-  return {};
+  return Result::Ok();
 }
 
 Result WriteFileAtomically(const std::string& path, const void* data, std::size_t size) {
@@ -145,22 +361,55 @@ Result WriteFileAtomically(const std::string& path, const void* data, std::size_
   return batch.Commit();
 }
 
+Result WriteNewFile(const std::string& path, const void* data, std::size_t size) {
+  const std::string temp = path + kTemporaryMark + std::to_string(::getpid());
+  const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (fd < 0) return Result::FileFailure(path, "cannot create", errno);
+  const bool written =
+      WriteAll(fd, static_cast<const unsigned char*>(data), size) && ::fdatasync(fd) == 0;
+  int error = errno;
+  if (::close(fd) != 0 && written) error = errno;
+  // A hard link never replaces: it fails when the name is taken.
+  const bool linked = written && ::link(temp.c_str(), path.c_str()) == 0;
+  if (written && !linked) error = errno;
+  ::unlink(temp.c_str());
+  if (!written) return Result::FileFailure(path, "cannot write", error);
+  if (!linked) return Result::FileFailure(path, "cannot create", error);
+  SyncFolder(FolderOf(path));
+  return Result::Ok();
+}
+
 Result WriteFileSet(const std::vector<std::string>& folders, const std::vector<ExportFile>& files) {
   for (const std::string& folder : folders)
     if (Result made = EnsureDirectory(folder); !made) return made;
-  std::vector<std::string> cleaned;
-  for (const ExportFile& file : files) {
-    const std::string folder = FolderOf(file.path);
-    if (cleaned.empty() || cleaned.back() != folder) {
-      RemoveStaleTemporaries(folder);
-      cleaned.push_back(folder);
-    }
-  }
+  std::vector<std::string> written;
+  for (const ExportFile& file : files)
+    if (file.path != "-") written.push_back(FolderOf(Absolute(file.path)));
+  std::sort(written.begin(), written.end());
+  written.erase(std::unique(written.begin(), written.end()), written.end());
+  // Locks in one order, so two writers never wait for each other.
+  std::vector<FileLock> locks(written.size());
+  for (std::size_t i = 0; i < written.size(); ++i)
+    if (Result locked = FileLock::OnFolder(written[i], kFolderLockWaitMs, locks[i]);
+        !locked && locked.error != ENOENT && locked.error != ENOTDIR)  // the file's write says
+      return locked.error == EWOULDBLOCK
+                 ? Result::FileFailure(written[i],
+                                       "another export is writing into this folder; nothing "
+                                       "was written",
+                                       EWOULDBLOCK)
+                 : locked;
+  for (const std::string& folder : written) RecoverFolder(folder);
   AtomicWriteBatch batch;
   for (const ExportFile& file : files)
     if (Result added = batch.Add(file.path, file.bytes.data(), file.bytes.size()); !added)
       return added;
   return batch.Commit();
+}
+
+int RecoverFolder(const std::string& folder) {
+  // Journals first: the temporaries they list are what rolling forward needs.
+  const int journals = FinishJournals(folder);
+  return journals + RemoveStaleTemporaries(folder);
 }
 
 int RemoveStaleTemporaries(const std::string& folder) {
@@ -182,5 +431,49 @@ Result EnsureDirectory(const std::string& path) {
   const int error = errno;
   struct stat info {};
   if (error == EEXIST && ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) return {};
-  return Result::Fail(Describe(path, "cannot create folder", error == EEXIST ? ENOTDIR : error));
+  return Result::FileFailure(path, "cannot create folder", error == EEXIST ? ENOTDIR : error);
+}
+
+FileLock::FileLock(FileLock&& other) noexcept : fd_(other.fd_) {
+  other.fd_ = -1;
+}
+
+FileLock& FileLock::operator=(FileLock&& other) noexcept {
+  if (this != &other) {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = other.fd_;
+    other.fd_ = -1;
+  }
+  return *this;
+}
+
+FileLock::~FileLock() {
+  if (fd_ >= 0) ::close(fd_);  // closing releases the lock
+}
+
+Result FileLock::OnFolder(const std::string& folder, int waitMs, FileLock& lock) {
+  return Take(folder, true, waitMs, lock);
+}
+
+Result FileLock::OnFile(const std::string& path, int waitMs, FileLock& lock) {
+  return Take(path, false, waitMs, lock);
+}
+
+Result FileLock::Take(const std::string& path, bool folder, int waitMs, FileLock& lock) {
+  const int fd = folder ? ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)
+                        : ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+  if (fd < 0) return Result::FileFailure(path, "cannot lock", errno);
+  const auto give_up = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
+  while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    const int error = errno;
+    if (error == EINTR) continue;
+    if (error != EWOULDBLOCK || std::chrono::steady_clock::now() >= give_up) {
+      ::close(fd);
+      return Result::FileFailure(path, "cannot lock", error);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  lock = FileLock();
+  lock.fd_ = fd;
+  return Result::Ok();
 }

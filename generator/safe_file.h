@@ -1,7 +1,9 @@
 #pragma once
 // Crash-safe writing of files the user owns: the new contents go to a temporary file in the
 // same folder, are flushed to the disk, and only then renamed over the old file. A failed or
-// interrupted write leaves the old file as it was and no truncated file behind.
+// interrupted write leaves the old file as it was and no truncated file behind. A set of
+// files is all or nothing even across a crash: a journal of the renames, synced before the
+// first of them, lets the next start finish them.
 
 #include <cstddef>
 #include <cstdint>
@@ -11,8 +13,15 @@
 #include "generator/result.h"
 
 // Several files replaced together: every temporary is written first, then all are synced
-// (one wait for the disk instead of one per file), then renamed. Should any write fail,
-// no file is replaced. A batch that is not committed removes its temporaries.
+// (one wait for the disk instead of one per file); with more than one file a journal listing
+// the renames is written and synced beside the first; then the renames; then the journal
+// goes. Should any write fail, no file is replaced. A batch that is not committed removes
+// its temporaries.
+//
+// Where a path is not a plain file the batch respects what is there: a symbolic link is
+// written through to its target (crash-safe there); a FIFO, a device or any other file that
+// is not a regular one is opened and written directly, before any rename; "-" is standard
+// output.
 class AtomicWriteBatch {
  public:
   AtomicWriteBatch() = default;
@@ -25,15 +34,21 @@ class AtomicWriteBatch {
 
  private:
   struct Pending {
-    std::string path;
-    std::string temp;
+    std::string path;    // as given, for messages
+    std::string target;  // what is replaced: the path with its links resolved, absolute
+    std::string temp;    // empty for a direct write
     int fd;
+    std::vector<uint8_t> direct;  // the bytes of a direct write
   };
   void Abandon();
   std::vector<Pending> pending_;
 };
 
 Result WriteFileAtomically(const std::string& path, const void* data, std::size_t size);
+
+// Writes a file that must not exist yet, crash-safe: fails with error EEXIST, leaving the
+// file there as it is, when the name is taken.
+Result WriteNewFile(const std::string& path, const void* data, std::size_t size);
 
 // One file of a set: where it goes (relative to the working directory or absolute) and its
 // contents.
@@ -42,15 +57,46 @@ struct ExportFile {
   std::vector<uint8_t> bytes;
 };
 
-// Writes a set of files as one batch: creates the folders (one level each, in order), removes
-// stale temporaries beside every file, then adds and commits every file. Each file is whole,
-// old or new, and a failed write replaces none of them.
+// How long a writer waits for another writer's lock on a folder before it gives up.
+constexpr int kFolderLockWaitMs = 5000;
+
+// Writes a set of files as one batch: creates the folders (one level each, in order), takes
+// the lock of every folder it writes into (waiting up to kFolderLockWaitMs), finishes any
+// journal and removes any stale temporary a killed writer left there, then commits every
+// file as one AtomicWriteBatch.
 Result WriteFileSet(const std::vector<std::string>& folders, const std::vector<ExportFile>& files);
 
-// Removes from the folder the temporaries ("<name>.tmp<pid>") that a process which has ended
-// left behind when it was killed mid-write; those of running processes stay. Returns
-// how many were removed.
+// Finishes what killed writers left in the folder: a journal whose renames may have begun is
+// rolled forward (every temporary it lists that still exists is renamed over its file), one
+// that was not wholly written is undone (its temporaries removed); then the temporaries
+// ("<name>.tmp<pid>") of processes that have ended are removed. Those of running processes
+// stay. Returns how many journals and temporaries were dealt with.
+int RecoverFolder(const std::string& folder);
+
+// Only the temporaries part of RecoverFolder; returns how many were removed.
 int RemoveStaleTemporaries(const std::string& folder);
 
 // Creates the folder when it is missing; fails when the name is taken by something else.
 Result EnsureDirectory(const std::string& path);
+
+// An advisory lock held while the object lives. Folder locks are taken on the folder itself
+// and serialise writers into it; a file lock is taken on a lock file, created when missing.
+class FileLock {
+ public:
+  FileLock() = default;
+  FileLock(FileLock&& other) noexcept;
+  FileLock& operator=(FileLock&& other) noexcept;
+  FileLock(const FileLock&) = delete;
+  FileLock& operator=(const FileLock&) = delete;
+  ~FileLock();
+
+  // Waits up to waitMs (0: not at all). Fails with error EWOULDBLOCK when another holder
+  // keeps it that long.
+  static Result OnFolder(const std::string& folder, int waitMs, FileLock& lock);
+  static Result OnFile(const std::string& path, int waitMs, FileLock& lock);
+  bool held() const { return fd_ >= 0; }
+
+ private:
+  static Result Take(const std::string& path, bool folder, int waitMs, FileLock& lock);
+  int fd_ = -1;
+};

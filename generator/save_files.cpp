@@ -5,7 +5,10 @@
 
 #include "generator/save_files.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
+#include <iterator>
 #include <limits>
 #include <string>
 
@@ -108,17 +111,47 @@ void ScanPalette(TextReader& reader, PaletteKeys& keys) {
 
 }  // namespace
 
+namespace {
+
+void KeepPatternBaseline(PatternGenerator& g) {
+  std::copy(std::begin(g.points), std::end(g.points), g.savedPoints);
+  const int32_t shape[4] = {g.reverseX, g.reverseY, g.distortX, g.distortY};
+  std::copy(std::begin(shape), std::end(shape), g.savedShape);
+}
+
+void KeepPaletteBaseline(PatternGenerator& g) {
+  std::memcpy(g.savedKeys, g.keys, sizeof g.keys);
+}
+
+}  // namespace
+
 void PatternGenerator::LoadPattern(int n) {
   std::FILE* file = std::fopen(DataFolder::PatternFile(n).c_str(), "rb");
   if (file == nullptr) {
     for (auto& p : points) p = ControlPoint{};
     reverseX = reverseY = distortX = distortY = 0;
-    return;
+  } else {
+    TextReader reader(file);
+    int32_t* const shape[] = {&reverseX, &reverseY, &distortX, &distortY};
+    ScanPattern(reader, points, shape);
+    std::fclose(file);
   }
-  TextReader reader(file);
-  int32_t* const shape[] = {&reverseX, &reverseY, &distortX, &distortY};
-  ScanPattern(reader, points, shape);
-  std::fclose(file);
+  KeepPatternBaseline(*this);
+}
+
+bool PatternGenerator::PatternEdited() const {
+  for (int k = 0; k < kPointCount; ++k) {
+    const ControlPoint &a = points[k], &b = savedPoints[k];
+    if (a.x != b.x || a.y != b.y || a.scaleX != b.scaleX || a.scaleY != b.scaleY ||
+        a.weight != b.weight)
+      return true;
+  }
+  return savedShape[0] != reverseX || savedShape[1] != reverseY || savedShape[2] != distortX ||
+         savedShape[3] != distortY;
+}
+
+bool PatternGenerator::PaletteEdited() const {
+  return std::memcmp(keys, savedKeys, sizeof keys) != 0;
 }
 
 std::string PatternText(const PatternGenerator& g) {
@@ -132,10 +165,12 @@ std::string PatternText(const PatternGenerator& g) {
   return text + line;
 }
 
-Result PatternGenerator::SavePattern(int n) const {
+Result PatternGenerator::SavePattern(int n) {
   const std::string text = PatternText(*this);
   if (Result folder = EnsureDirectory(DataFolder::kSlots); !folder) return folder;
-  return WriteFileAtomically(DataFolder::PatternFile(n), text.data(), text.size());
+  Result saved = WriteFileAtomically(DataFolder::PatternFile(n), text.data(), text.size());
+  if (saved) KeepPatternBaseline(*this);
+  return saved;
 }
 
 bool PatternFileMatches(const PatternGenerator& g, const std::string& path) {
@@ -162,11 +197,12 @@ void PatternGenerator::LoadPalette(int n) {
   if (file == nullptr) {
     for (auto& entry : keys)
       for (auto& digit : entry) digit = 0;
-    return;
+  } else {
+    TextReader reader(file);
+    ScanPalette(reader, keys);
+    std::fclose(file);
   }
-  TextReader reader(file);
-  ScanPalette(reader, keys);
-  std::fclose(file);
+  KeepPaletteBaseline(*this);
 }
 
 std::string PaletteText(const PatternGenerator& g) {
@@ -179,10 +215,12 @@ std::string PaletteText(const PatternGenerator& g) {
   return text;
 }
 
-Result PatternGenerator::SavePalette(int n) const {
+Result PatternGenerator::SavePalette(int n) {
   const std::string text = PaletteText(*this);
   if (Result folder = EnsureDirectory(DataFolder::kSlots); !folder) return folder;
-  return WriteFileAtomically(DataFolder::PaletteFile(n), text.data(), text.size());
+  Result saved = WriteFileAtomically(DataFolder::PaletteFile(n), text.data(), text.size());
+  if (saved) KeepPaletteBaseline(*this);
+  return saved;
 }
 
 bool PaletteFileMatches(const PatternGenerator& g, const std::string& path) {

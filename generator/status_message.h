@@ -8,6 +8,9 @@
 
 struct StatusLine {
   std::string text;  // code page 932; empty when nothing is shown
+  // A file named after the text; where the line is too long, it loses its beginning first,
+  // so the reason before it stays whole.
+  std::string file;
   // A failure stays until the next key press; anything else until shownUntilMs.
   bool untilKeyPress = false;
   uint64_t shownUntilMs = 0;

@@ -3,6 +3,8 @@
 #include <dirent.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 #include "generator/safe_file.h"
@@ -10,32 +12,77 @@
 
 namespace {
 
-constexpr const char* kRecoverySuffix = ".unsaved.txt";
+constexpr const char* kRecoveryMark = ".unsaved";
+constexpr const char* kSlotSuffix = ".txt";
+// More copies of one slot's edits than anyone keeps by hand; past it, something is wrong.
+constexpr int kMaxRecoveryCopies = 999;
 
+bool ReadWhole(const std::string& path, std::string& text) {
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) return false;
+  char buffer[4096];
+  std::size_t n;
+  text.clear();
+  while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, n);
+  std::fclose(file);
+  return true;
+}
+
+// A recovery file never replaces another: the same edits kept already count as kept, other
+// edits go to the next free name beside them.
 Result Keep(const std::string& slotFile, const std::string& text,
             std::vector<std::string>& written) {
-  const std::string name = RecoveryFileName(slotFile);
   if (Result folder = EnsureDirectory(DataFolder::kSlots); !folder) return folder;
-  if (Result saved = WriteFileAtomically(name, text.data(), text.size()); !saved) return saved;
-  written.push_back(name);
-  return Result::Ok();
+  std::string held;
+  for (int copy = 1; copy <= kMaxRecoveryCopies; ++copy) {
+    const std::string name = RecoveryFileName(slotFile, copy);
+    if (ReadWhole(name, held)) {
+      if (held != text) continue;
+      written.push_back(name);
+      return Result::Ok();
+    }
+    const Result saved = WriteNewFile(name, text.data(), text.size());
+    if (saved) {
+      written.push_back(name);
+      return saved;
+    }
+    if (saved.error != EEXIST) return saved;  // taken meanwhile: the next name
+  }
+  return Result::Fail(RecoveryFileName(slotFile, kMaxRecoveryCopies) +
+                      ": too many recovery files; move some away");
+}
+
+bool IsRecoveryFile(const char* name) {
+  const char* mark = std::strstr(name, kRecoveryMark);
+  if (mark == nullptr || mark == name) return false;
+  const char* rest = mark + std::strlen(kRecoveryMark);
+  if (*rest == '-') {
+    const char* digits = ++rest;
+    while (*rest >= '0' && *rest <= '9') ++rest;
+    if (rest == digits) return false;
+  }
+  return std::strcmp(rest, kSlotSuffix) == 0;
 }
 
 }  // namespace
 
-std::string RecoveryFileName(const std::string& slotFile) {
-  const std::string plain = ".txt";
+std::string RecoveryFileName(const std::string& slotFile, int copy) {
+  const std::string plain = kSlotSuffix;
   const bool hasTxt = slotFile.size() >= plain.size() &&
                       slotFile.compare(slotFile.size() - plain.size(), plain.size(), plain) == 0;
-  return (hasTxt ? slotFile.substr(0, slotFile.size() - plain.size()) : slotFile) + kRecoverySuffix;
+  std::string name = hasTxt ? slotFile.substr(0, slotFile.size() - plain.size()) : slotFile;
+  name += kRecoveryMark;
+  if (copy > 1) name.append("-").append(std::to_string(copy));
+  return name.append(plain);
 }
 
 Result KeepUnsavedWork(const PatternGenerator& g, std::vector<std::string>& written) {
   Result result = Result::Ok();
   const std::string pattern = DataFolder::PatternFile(g.patternNumber);
-  if (!PatternFileMatches(g, pattern)) result = Keep(pattern, PatternText(g), written);
+  if (g.PatternEdited() && !PatternFileMatches(g, pattern))
+    result = Keep(pattern, PatternText(g), written);
   const std::string palette = DataFolder::PaletteFile(g.paletteNumber);
-  if (!PaletteFileMatches(g, palette)) {
+  if (g.PaletteEdited() && !PaletteFileMatches(g, palette)) {
     // Still tried when the pattern failed: whatever can be kept is kept.
     Result kept = Keep(palette, PaletteText(g), written);
     if (result) result = std::move(kept);
@@ -47,12 +94,9 @@ std::vector<std::string> FindRecoveryFiles() {
   std::vector<std::string> found;
   DIR* dir = ::opendir(DataFolder::kSlots);
   if (dir == nullptr) return found;
-  const std::size_t suffix = std::strlen(kRecoverySuffix);
-  while (const dirent* entry = ::readdir(dir)) {
-    const std::size_t length = std::strlen(entry->d_name);
-    if (length > suffix && std::strcmp(entry->d_name + length - suffix, kRecoverySuffix) == 0)
+  while (const dirent* entry = ::readdir(dir))
+    if (IsRecoveryFile(entry->d_name))
       found.push_back(std::string(DataFolder::kSlots) + "/" + entry->d_name);
-  }
   ::closedir(dir);
   std::sort(found.begin(), found.end());
   return found;

@@ -1,20 +1,23 @@
 #pragma once
 // Work that would be lost at exit: a pattern or palette edited since its slot was last
-// saved. Slots are saved only when the editor switches to another number, so on the way out
-// the edits go to recovery files beside the slots ("savedata/pat3.unsaved.txt", same format)
-// instead, and never over a slot.
+// loaded or saved. Slots are saved only when the editor switches to another number, so on
+// the way out the edits go to recovery files beside the slots ("savedata/pat3.unsaved.txt",
+// same format) instead, never over a slot, and never over another recovery file.
 
 #include <string>
 #include <vector>
 
 #include "generator/pattern_generator.h"
 
-// "savedata/pat3.txt" -> "savedata/pat3.unsaved.txt".
-std::string RecoveryFileName(const std::string& slotFile);
+// "savedata/pat3.txt" -> "savedata/pat3.unsaved.txt" (copy 1), "savedata/pat3.unsaved-2.txt"
+// (copy 2), ...
+std::string RecoveryFileName(const std::string& slotFile, int copy = 1);
 
-// Writes the recovery file of the pattern and of the palette whose contents differ from
-// their slot files, crash-safe. `written` receives the names written; the result names the
-// first file that could not be.
+// Writes a recovery file for the pattern and for the palette edited since their slots were
+// loaded or saved whose contents differ from their slot files, crash-safe. A recovery file
+// that holds other edits is never replaced: the next free copy's name is used; one that
+// holds the same edits counts as written. `written` receives the names; the result names
+// the first file that could not be written.
 Result KeepUnsavedWork(const PatternGenerator& g, std::vector<std::string>& written);
 
 // The recovery files now in savedata/, sorted by name.

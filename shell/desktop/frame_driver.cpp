@@ -4,7 +4,12 @@
 
 #include <cstring>
 
+#include "shell/desktop/key_code_table.h"
 #include "shell/desktop/keyboard.h"
+
+void NoteKeyPress(DesktopKeys& keys, SDL_Scancode scancode) {
+  if (const int code = KeyCodeOfScancode(scancode); code != 0) keys.pressed[code] = 0x80;
+}
 
 void RunFrame(App& app, DesktopKeys& keys, DisplayDevice& display, SDL_Window* window) {
   // Without a back buffer there is nothing to clear: no scene and no presentation.
@@ -22,7 +27,9 @@ void RunFrame(App& app, DesktopKeys& keys, DisplayDevice& display, SDL_Window* w
       return set;
     };
   }
-  if (keys.readable) static_cast<void>(ReadFocusedKeyboard(window, keys.state));
+  if (keys.readable && ReadFocusedKeyboard(window, keys.state))
+    for (int code = 0; code < 256; ++code) keys.state[code] |= keys.pressed[code];
+  std::memset(keys.pressed, 0, sizeof keys.pressed);
   Tick(app, keys.state, SDL_GetTicks64());
   if (!PresentDisplay(display)) static_cast<void>(ResetDisplay(display));
 }

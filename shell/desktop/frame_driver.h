@@ -2,6 +2,7 @@
 // One frame of the program on the desktop: the keyboard read from SDL, the frame itself
 // (Tick) and the presentation.
 
+#include <SDL2/SDL_scancode.h>
 #include <SDL2/SDL_video.h>
 
 #include <cstdint>
@@ -13,9 +14,15 @@
 // focus, otherwise what the last read left. Every key reads as up until the first read.
 struct DesktopKeys {
   uint8_t state[256] = {};
+  // Keys pressed since the last frame (key codes, bit 7): the next frame sees them down even
+  // when they were released again before it, so a quick tap is never lost.
+  uint8_t pressed[256] = {};
   // Cleared when the keyboard could not be set up: nothing is read from then on.
   bool readable = true;
 };
+
+// Notes a key-down event for the next frame.
+void NoteKeyPress(DesktopKeys& keys, SDL_Scancode scancode);
 
 // Reads the keyboard into keys, runs Tick and presents; a failed presentation rebuilds the
 // renderer. The first frame sets the keyboard up on window through the generator's clock.

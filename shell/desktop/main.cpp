@@ -2,10 +2,13 @@
 
 #include <SDL2/SDL.h>
 
+#include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "editor/status_line.h"
 #include "generator/safe_file.h"
 #include "generator/unsaved_work.h"
 #include "shell/core/app.h"
@@ -15,9 +18,13 @@
 #include "shell/desktop/freetype_faces.h"
 #include "shell/desktop/main_loop.h"
 #include "shell/desktop/program_data.h"
+#include "shell/desktop/program_exit.h"
 #include "shell/desktop/program_window.h"
 
 namespace {
+
+// A close that could not keep the edits is refused once; another within this time closes.
+constexpr uint64_t kSecondCloseMs = 3000;
 
 int Fail(const std::string& message) {
   std::fprintf(stderr, "quilmorante: %s\n", message.c_str());
@@ -25,34 +32,40 @@ int Fail(const std::string& message) {
   return 1;
 }
 
-// Killed exports and saves leave temporaries that no later write would ever clear.
-void RemoveStaleTemporariesAtStart() {
-  for (const char* folder : {DataFolder::kResults, DataFolder::kSlots})
-    RemoveStaleTemporaries(folder);
+// Interrupted exports and saves leave journals and temporaries that no later write would
+// finish or clear.
+void RecoverAtStart() {
+  for (const char* folder : {DataFolder::kResults, DataFolder::kSlots}) RecoverFolder(folder);
   const std::vector<std::string> recovery = FindRecoveryFiles();
   for (const std::string& file : recovery)
     std::fprintf(stderr, "quilmorante: %s holds edits an earlier run did not save to a slot\n",
                  file.c_str());
 }
 
-// Slots are written only when the editor switches numbers: edits made since then go to
-// recovery files beside the slots, never over them.
-void KeepUnsavedWorkAtExit(const App& app) {
-  PatternGenerator* generator = app.generator.get();
-  if (generator == nullptr) return;
-  std::vector<std::string> written;
-  const Result kept = KeepUnsavedWork(*generator, written);
-  for (const std::string& file : written)
-    std::fprintf(stderr, "quilmorante: edits not saved to a slot are kept in %s\n", file.c_str());
-  if (!kept)
-    std::fprintf(stderr, "quilmorante: cannot keep the unsaved edits: %s\n", kept.message.c_str());
+// One editor per data folder: a second one would overwrite the first one's saves. Fails,
+// having said so on standard error and in a message box, only when another editor holds it.
+Result LockDataFolder(FileLock& lock) {
+  static_cast<void>(EnsureDirectory(DataFolder::kSlots));
+  const Result locked = FileLock::OnFile(DataFolder::kEditorLock, 0, lock);
+  if (locked) return locked;
+  if (locked.error != EWOULDBLOCK) {
+    // A folder that cannot hold the lock file (read-only) cannot take saves either: no
+    // second editor can overwrite anything there.
+    std::fprintf(stderr, "quilmorante: %s; running without the one-editor lock\n",
+                 locked.message.c_str());
+    return Result::Ok();
+  }
+  const std::string message =
+      "another QUILMORANTE editor has this data folder open; close it first (" +
+      std::string(DataFolder::kEditorLock) + ")";
+  std::fprintf(stderr, "quilmorante: %s\n", message.c_str());
+  SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "QUILMORANTE", message.c_str(), nullptr);
+  return Result::Fail(message);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  // Lives until main returns, after SDL_Quit: the generator, and with its clock the keyboard
-  // source, go last, at process exit.
   const EditorOptions options = ParseEditorOptions(argc, argv);
   if (options.action == EditorOptions::Action::kHelp) {
     std::fputs(kEditorUsage, stdout);
@@ -62,17 +75,23 @@ int main(int argc, char** argv) {
     std::printf("quilmorante %s\n", QUILMORANTE_VERSION);
     return 0;
   }
+  CatchQuitSignals();
+  // Lives until main returns, after SDL_Quit: the generator, and with its clock the keyboard
+  // source, go last, at process exit.
   App app;
   const DataLayout layout = ProcessDataLayout();
   if (Result entered = EnterProgramData(layout, app); !entered) return Fail(entered.message);
-  RemoveStaleTemporariesAtStart();
+  FileLock dataFolderLock;
+  if (!LockDataFolder(dataFolderLock)) return 1;
+  RecoverAtStart();
 
-  // SIGINT and SIGTERM arrive as SDL_QUIT and take the same path as closing the window.
   if (!DisplayNamed())
     return Fail(
         "cannot open a window, no display available: neither DISPLAY nor WAYLAND_DISPLAY is "
         "set; start it on a desktop (or under Xvfb)");
-  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "0");
+  // The signals are the program's own (CatchQuitSignals); a close request asks first.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
   if (SDL_Init(SDL_INIT_VIDEO) != 0)
     return Fail(std::string("cannot open a window, no display available: ") + SDL_GetError());
   if (!VideoDriverShowsWindows())
@@ -93,12 +112,34 @@ int main(int argc, char** argv) {
   }
 
   app.canvas.text = FreeTypeFaces();  // the first frame makes the fonts from these
-  RunMainLoop(app, display, window);
-  KeepUnsavedWorkAtExit(app);
+  // A lost display ends the process from inside the windowing library: the edits are kept
+  // on that way out too.
+  ArmExitKeeping(app);
+  int exitCode = 0;
+  uint64_t refusedAt = 0;
+  const auto mayClose = [&]() {
+    const uint64_t now = SDL_GetTicks64();
+    if (refusedAt != 0 && now - refusedAt <= kSecondCloseMs) {
+      std::fprintf(stderr, "quilmorante: closed again: the unsaved edits are not kept\n");
+      exitCode = 1;
+      return true;
+    }
+    const Result kept = KeepUnsavedWorkAtExit(app);
+    if (kept) return true;
+    std::fprintf(stderr,
+                 "quilmorante: the window stays open; close it again within 3 s to quit "
+                 "without keeping the edits\n");
+    if (app.generator != nullptr) ShowCloseRefused(app.generator->status, kept);
+    refusedAt = now;
+    return false;
+  };
+  if (RunMainLoop(app, display, window, mayClose) == LoopEnd::kSignal)
+    exitCode = KeepUnsavedWorkAtExit(app) ? 0 : 1;
+  DisarmExitKeeping();
 
   ReleaseCanvas(app.canvas);
   ReleaseDisplay(display);
   SDL_DestroyWindow(window);
   SDL_Quit();
-  return 0;
+  return exitCode;
 }

@@ -7,6 +7,7 @@
 
 #include "shell/desktop/frame_driver.h"
 #include "shell/desktop/frame_pacer.h"
+#include "shell/desktop/program_exit.h"
 #include "shell/desktop/program_window.h"
 
 namespace {
@@ -30,12 +31,17 @@ int64_t CurrentFrameInterval(SDL_Window* window, const DisplayDevice& display) {
   return FrameIntervalNs(refresh, display.presentParams.vsync);
 }
 
-// Handles one event; true when it closes the program. `displayChanged` is set when the frame
-// interval may have to follow a new display or renderer.
-bool HandleEvent(const SDL_Event& event, DisplayDevice& display, bool& displayChanged) {
+// Handles one event; true when it asks to close the program. `displayChanged` is set when the
+// frame interval may have to follow a new display or renderer. A key pressed in between is
+// kept for the next frame, which sees it down even when it is up again by then.
+bool HandleEvent(const SDL_Event& event, DisplayDevice& display, DesktopKeys& keys,
+                 bool& displayChanged) {
   switch (event.type) {
-    case SDL_QUIT:  // last window closed, or SIGINT / SIGTERM
+    case SDL_QUIT:
       return true;
+    case SDL_KEYDOWN:
+      if (event.key.repeat == 0) NoteKeyPress(keys, event.key.keysym.scancode);
+      return false;
     case SDL_WINDOWEVENT:
       if (event.window.event == SDL_WINDOWEVENT_DISPLAY_CHANGED) displayChanged = true;
       return event.window.event == SDL_WINDOWEVENT_CLOSE;
@@ -51,17 +57,19 @@ bool HandleEvent(const SDL_Event& event, DisplayDevice& display, bool& displayCh
 
 }  // namespace
 
-void RunMainLoop(App& app, DisplayDevice& display, SDL_Window* window) {
-  bool closing = false;
+LoopEnd RunMainLoop(App& app, DisplayDevice& display, SDL_Window* window,
+                    const std::function<bool()>& mayClose) {
   DesktopKeys keys;
   FramePacer pacer(CurrentFrameInterval(window, display));
   for (;;) {
     SDL_Event event;
     bool displayChanged = false;
-    while (SDL_PollEvent(&event) != 0) {
-      if (HandleEvent(event, display, displayChanged)) closing = true;
-    }
-    if (closing) return;
+    bool closeAsked = false;
+    while (SDL_PollEvent(&event) != 0)
+      closeAsked = HandleEvent(event, display, keys, displayChanged) || closeAsked;
+    if (QuitSignalled()) return LoopEnd::kSignal;
+    // One request however many events it came as.
+    if (closeAsked && mayClose()) return LoopEnd::kClosed;
     if (WindowIsAway(window)) {
       // Nothing to draw: sleep until something happens instead of spinning.
       SDL_WaitEventTimeout(nullptr, kAwayWaitMs);

@@ -4,8 +4,17 @@
 
 #include <SDL2/SDL_video.h>
 
+#include <functional>
+
 #include "shell/core/app.h"
 #include "shell/desktop/display_device.h"
 
-// Returns when the window was closed (close button, the window manager, SIGINT or SIGTERM).
-void RunMainLoop(App& app, DisplayDevice& display, SDL_Window* window);
+enum class LoopEnd {
+  kClosed,  // the window was closed and mayClose agreed
+  kSignal,  // a signal asked the program to end (program_exit.h)
+};
+
+// Runs until the program is to end. A request to close the window (its close button, the
+// window manager) asks mayClose, once per request; false keeps the program running.
+LoopEnd RunMainLoop(App& app, DisplayDevice& display, SDL_Window* window,
+                    const std::function<bool()>& mayClose);

@@ -1,0 +1,62 @@
+#include "shell/desktop/program_exit.h"
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "generator/unsaved_work.h"
+
+namespace {
+
+volatile std::sig_atomic_t quitSignal = 0;
+const App* armedApp = nullptr;
+
+extern "C" void OnQuitSignal(int signal) {
+  quitSignal = signal;
+}
+
+void KeepAtExit() {
+  if (armedApp == nullptr) return;
+  const App& app = *armedApp;
+  armedApp = nullptr;
+  static_cast<void>(KeepUnsavedWorkAtExit(app));
+}
+
+}  // namespace
+
+void CatchQuitSignals() {
+  for (int signal : {SIGINT, SIGTERM,
+#ifdef SIGHUP
+                     SIGHUP, SIGQUIT
+#endif
+       })
+    std::signal(signal, OnQuitSignal);
+}
+
+bool QuitSignalled() {
+  return quitSignal != 0;
+}
+
+Result KeepUnsavedWorkAtExit(const App& app) {
+  const PatternGenerator* generator = app.generator.get();
+  if (generator == nullptr) return Result::Ok();
+  std::vector<std::string> written;
+  const Result kept = KeepUnsavedWork(*generator, written);
+  for (const std::string& file : written)
+    std::fprintf(stderr, "quilmorante: edits not saved to a slot are kept in %s\n", file.c_str());
+  if (!kept)
+    std::fprintf(stderr, "quilmorante: cannot keep the unsaved edits: %s\n", kept.message.c_str());
+  return kept;
+}
+
+void ArmExitKeeping(const App& app) {
+  static const bool registered = std::atexit(KeepAtExit) == 0;
+  static_cast<void>(registered);
+  armedApp = &app;
+}
+
+void DisarmExitKeeping() {
+  armedApp = nullptr;
+}
