@@ -14,11 +14,15 @@ void RequestAllFormats(const std::string& dir, char id, std::vector<ExportReques
 }
 
 Result PlanExport(const Cycle& cycle, char id, const FormatSettings& settings,
-                  const std::vector<ExportRequest>& requests, ExportPlan& plan) {
+                  const std::vector<ExportRequest>& requests, ExportPlan& plan,
+                  std::vector<size_t>* requestOfFile) {
   ExportPlan made;
-  for (const ExportRequest& request : requests) {
+  std::vector<size_t> origins;
+  for (size_t r = 0; r < requests.size(); ++r) {
+    const ExportRequest& request = requests[r];
     if (Result added = request.format->add(cycle, id, settings, request.path, made.files); !added)
       return added;
+    origins.resize(made.files.size(), r);
     if (request.format->makesFolder &&
         std::find(made.folders.begin(), made.folders.end(), request.path) == made.folders.end())
       made.folders.push_back(request.path);
@@ -27,6 +31,7 @@ Result PlanExport(const Cycle& cycle, char id, const FormatSettings& settings,
   std::stable_sort(made.folders.begin(), made.folders.end(),
                    [](const std::string& a, const std::string& b) { return a.size() < b.size(); });
   plan = std::move(made);
+  if (requestOfFile != nullptr) *requestOfFile = std::move(origins);
   return Result::Ok();
 }
 

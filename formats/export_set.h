@@ -27,8 +27,10 @@ struct ExportPlan {
 };
 
 // Encodes every request; on failure the plan holds nothing and the message names the path.
+// requestOfFile, when given, receives for each file of the plan the index of its request.
 Result PlanExport(const Cycle& cycle, char id, const FormatSettings& settings,
-                  const std::vector<ExportRequest>& requests, ExportPlan& plan);
+                  const std::vector<ExportRequest>& requests, ExportPlan& plan,
+                  std::vector<size_t>* requestOfFile = nullptr);
 
 // Writes the plan as one batch: each file whole, old or new, and a failed write replaces
 // none of them.

@@ -220,6 +220,7 @@ void AtomicWriteBatch::Abandon() {
     if (!p.temp.empty()) ::unlink(p.temp.c_str());
   }
   pending_.clear();
+  targets_.clear();
 }
 
 Result AtomicWriteBatch::Add(const std::string& path, const void* data, std::size_t size) {
@@ -238,6 +239,11 @@ Result AtomicWriteBatch::Add(const std::string& path, const void* data, std::siz
   if (exists && S_ISDIR(info.st_mode)) {
     Abandon();
     return Result::FileFailure(path, "cannot replace", EISDIR);
+  }
+  // Two writes of one file would share one temporary.
+  if (!targets_.insert(target).second) {
+    Abandon();
+    return Result::FileFailure(path, "cannot write it twice in one set", EEXIST);
   }
   if (exists && !S_ISREG(info.st_mode)) {
     // A FIFO or a device is written as it is: replacing it would take it away from its
@@ -346,6 +352,7 @@ Result AtomicWriteBatch::Commit() {
     }
   }
   pending_.clear();
+  targets_.clear();
   // The renames themselves reach the disk with the folders' own sync.
   SyncFolders(folders);
   if (!journal.empty()) {

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "generator/result.h"
@@ -42,6 +43,7 @@ class AtomicWriteBatch {
   };
   void Abandon();
   std::vector<Pending> pending_;
+  std::unordered_set<std::string> targets_;
 };
 
 Result WriteFileAtomically(const std::string& path, const void* data, std::size_t size);

@@ -24,22 +24,18 @@ class TextReader {
   explicit TextReader(std::FILE* file) : file_(file) {}
 
   int Get() {
-    if (pushed_ != kNone) {
-      const int c = pushed_;
-      pushed_ = kNone;
-      return c;
-    }
-    const int c = std::getc(file_);
-    if (c != '\r') return c;
-    const int next = std::getc(file_);
-    if (next == '\n') return '\n';
-    if (next != EOF) std::ungetc(next, file_);
+    const int c = Next();
+    if (c == '\n') ++line_;
     return c;
   }
 
   void Unget(int c) {
+    if (c == '\n') --line_;
     if (c != EOF) pushed_ = c;
   }
+
+  // The line the next character is on, from 1.
+  int line() const { return line_; }
 
   // One "%d": skips white space, reads an optional sign and decimal digits.
   bool ScanInt(int32_t& out) {
@@ -78,18 +74,35 @@ class TextReader {
     return false;
   }
 
-  // Scans "%d,%d,...,%d" into fields in order; stops at the first failure.
-  void ScanList(int32_t* const* fields, int count) {
+  // Scans "%d,%d,...,%d" into fields in order; stops at the first failure and returns the
+  // index of the field it could not read, or count when all were read.
+  int ScanList(int32_t* const* fields, int count) {
     for (int i = 0; i < count; ++i) {
-      if (i > 0 && !Expect(',')) return;
-      if (!ScanInt(*fields[i])) return;
+      if (i > 0 && !Expect(',')) return i;
+      if (!ScanInt(*fields[i])) return i;
     }
+    return count;
   }
 
  private:
+  int Next() {
+    if (pushed_ != kNone) {
+      const int c = pushed_;
+      pushed_ = kNone;
+      return c;
+    }
+    const int c = std::getc(file_);
+    if (c != '\r') return c;
+    const int next = std::getc(file_);
+    if (next == '\n') return '\n';
+    if (next != EOF) std::ungetc(next, file_);
+    return c;
+  }
+
   static constexpr int kNone = -2;
   std::FILE* file_;
   int pushed_ = kNone;
+  int line_ = 1;
 };
 
 // The fields a pattern file holds, scanned in file order; a field whose number is missing
@@ -234,4 +247,48 @@ bool PaletteFileMatches(const PatternGenerator& g, const std::string& path) {
     for (int channel = 0; channel < kChannels; ++channel)
       if (keys[entry][channel] != g.keys[entry][channel]) return false;
   return true;
+}
+
+Result CheckPatternFile(const std::string& path) {
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) return Result::Ok();  // a missing slot is all zeros
+  TextReader reader(file);
+  static const char* const kPointFields[] = {"x", "y", "scaleX", "scaleY", "weight"};
+  static const char* const kShapeFields[] = {"reverseX", "reverseY", "distortX", "distortY"};
+  int32_t values[5];
+  int32_t* const fields[] = {&values[0], &values[1], &values[2], &values[3], &values[4]};
+  std::string failure;
+  for (int line = 0; line <= kPointCount && failure.empty(); ++line) {
+    const bool shape = line == kPointCount;
+    const int count = shape ? 4 : 5;
+    const int read = reader.ScanList(fields, count);
+    if (read < count) {
+      failure = path + ": line " + std::to_string(reader.line()) + ": cannot read " +
+                (shape ? std::string("the shape field ") + kShapeFields[read]
+                       : "field " + std::string(kPointFields[read]) + " of point " +
+                             std::to_string(line));
+    }
+  }
+  std::fclose(file);
+  if (!failure.empty()) return Result::Fail(failure + " (a whole number)");
+  return Result::Ok();
+}
+
+Result CheckPaletteFile(const std::string& path) {
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) return Result::Ok();  // a missing slot is all zeros
+  TextReader reader(file);
+  static const char* const kChannelNames[] = {"red", "green", "blue"};
+  std::string failure;
+  for (int i = 0; i < kChannels * kPaletteEntries && failure.empty(); ++i) {
+    const int c = reader.Get();
+    if (c < '0' || c > '9')
+      failure = path + ": character " + std::to_string(i + 1) + " (the " +
+                kChannelNames[i / kPaletteEntries] + " key of entry " +
+                std::to_string(i % kPaletteEntries) + ") is " +
+                (c == EOF ? std::string("missing") : "not a digit 0..9");
+  }
+  std::fclose(file);
+  if (!failure.empty()) return Result::Fail(failure);
+  return Result::Ok();
 }

@@ -17,3 +17,10 @@ std::string PaletteText(const PatternGenerator& g);
 // holds does not match.
 bool PatternFileMatches(const PatternGenerator& g, const std::string& path);
 bool PaletteFileMatches(const PatternGenerator& g, const std::string& path);
+
+// Whether loading would read every field of the file, for a reader that has no earlier slot
+// whose values could stand in for a missing one. A missing file passes (it loads as zeros);
+// otherwise the message names the file and the first line and field (the first character)
+// that cannot be read.
+Result CheckPatternFile(const std::string& path);
+Result CheckPaletteFile(const std::string& path);

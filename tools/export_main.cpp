@@ -3,6 +3,7 @@
 // colour-cycle frames, and whichever other formats the options ask for.
 
 #include <limits.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -11,6 +12,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -21,6 +24,7 @@
 #include "generator/data_folder.h"
 #include "generator/frame_export.h"
 #include "generator/pattern_generator.h"
+#include "generator/save_files.h"
 
 namespace {
 
@@ -100,7 +104,7 @@ std::optional<int> ParseEdgeExponent(const std::string& text) {
 }
 
 std::string Absolute(const std::string& path) {
-  if (path.empty() || path[0] == '/') return path;
+  if (path.empty() || path[0] == '/' || path == "-") return path;
   char cwd[PATH_MAX];
   if (::getcwd(cwd, sizeof cwd) == nullptr) return path;
   return std::string(cwd) + "/" + path;
@@ -162,13 +166,17 @@ Options Parse(int argc, char** argv) {
     } else if (const ExportFormat* format = FindExportFormat(flag)) {
       const std::string path = value();
       if (path.empty()) UsageError(flag + " needs a file or folder name");
-      if (format->checkPath != nullptr)
+      if (path == "-" && format->makesFolder)
+        UsageError(flag + " names a folder; '-' (standard output) is for one file");
+      if (format->checkPath != nullptr && path != "-")
         if (Result checked = format->checkPath(path); !checked)
           UsageError(flag + " " + checked.message);
       options.requests.push_back(ExportRequest{format, path});
     } else if (flag == "--all") {
       options.all = value();
       if (options.all.empty()) UsageError(flag + " needs a file or folder name");
+      if (options.all == "-")
+        UsageError("--all names a folder; '-' (standard output) is for one file");
     } else if (flag == "--scale") {
       const std::string text = value();
       const std::optional<int> n = ParseInt(text, 1, 8);
@@ -193,6 +201,62 @@ Options Parse(int argc, char** argv) {
 }
 
 }  // namespace
+
+// A folder's real path, or the path made absolute and tidied when it cannot be resolved.
+std::filesystem::path FolderIdentity(const std::filesystem::path& folder) {
+  std::error_code error;
+  const std::filesystem::path whole =
+      std::filesystem::absolute(folder.empty() ? "." : folder, error);
+  const std::filesystem::path real = std::filesystem::weakly_canonical(whole, error);
+  return error ? whole.lexically_normal() : real;
+}
+
+// A mistake in what the options ask for, found before anything is written.
+[[noreturn]] void Refuse(const std::string& message) {
+  std::fprintf(stderr, "quilmorante-export: %s\n", message.c_str());
+  std::exit(2);
+}
+
+// What tells two paths of one file apart from two files: the file itself when something is
+// there (through links: a link and its target are one file), otherwise its folder's real
+// path and its name.
+std::string FileIdentity(const std::string& path) {
+  if (path == "-") return "-";
+  struct stat info {};
+  if (::stat(path.c_str(), &info) == 0)
+    return "file " + std::to_string(info.st_dev) + ":" + std::to_string(info.st_ino);
+  const std::filesystem::path whole = path;
+  return "name " + (FolderIdentity(whole.parent_path()) / whole.filename()).string();
+}
+
+// Refuses a plan that writes one file twice or writes over what the tool reads: the frame
+// template, the white texture, the slots (anything in savedata/).
+void CheckOutputs(const ExportPlan& plan, const std::vector<size_t>& requestOfFile,
+                  const std::vector<std::string>& labels, const DataFolder& folder) {
+  std::map<std::string, size_t> written;  // identity -> request
+  for (size_t i = 0; i < plan.files.size(); ++i) {
+    const std::string& path = plan.files[i].path;
+    const size_t request = requestOfFile[i];
+    const auto [at, fresh] = written.emplace(FileIdentity(path), request);
+    if (!fresh)
+      Refuse(labels[at->second] + " and " + labels[request] + " both write " + path +
+             "; give them different names");
+  }
+  const std::string inputs[] = {folder.frameTemplate, folder.whiteTexture};
+  const std::filesystem::path slots = FolderIdentity(DataFolder::kSlots);
+  for (size_t i = 0; i < plan.files.size(); ++i) {
+    const std::string& path = plan.files[i].path;
+    if (path == "-") continue;
+    const std::string identity = FileIdentity(path);
+    for (const std::string& input : inputs)
+      if (FileIdentity(input) == identity)
+        Refuse(labels[requestOfFile[i]] + " " + path + " would overwrite " + input +
+               ", which the export reads");
+    if (FolderIdentity(std::filesystem::path(path).parent_path()) == slots)
+      Refuse(labels[requestOfFile[i]] + " " + path + " would write into " + DataFolder::kSlots +
+             "/, where the slots are");
+  }
+}
 
 // Messages name paths relative to the data folder, or absolute ones.
 int Failed(const Options& options, const Result& result) {
@@ -231,6 +295,11 @@ int main(int argc, char** argv) {
     return 1;
   }
 
+  // The editor loads a slot over the one before it; the tool has none before, so a slot file
+  // it cannot read whole would give made-up values.
+  for (const Result& checked : {CheckPatternFile(DataFolder::PatternFile(options.pattern)),
+                                CheckPaletteFile(DataFolder::PaletteFile(options.palette))})
+    if (!checked) return Failed(options, checked);
   auto generator = std::make_unique<PatternGenerator>(options.pattern, options.palette);
   PatternGenerator& g = *generator;
   g.folder = dataFolder;
@@ -254,15 +323,37 @@ int main(int argc, char** argv) {
   std::vector<ExportRequest> requests = {{&BmpFrames(), DataFolder::kResults}};
   requests.insert(requests.end(), options.requests.begin(), options.requests.end());
   if (!options.all.empty()) RequestAllFormats(options.all, options.id, requests);
+  if (options.delay == 1)
+    for (const ExportRequest& request : requests)
+      if (request.format->option == std::string_view("--gif")) {
+        std::fprintf(stderr,
+                     "quilmorante-export: warning: --delay 1 gives 10 ms GIF frames, which "
+                     "browsers and ffmpeg play at 100 ms (10 steps a second, not 100); 2 or "
+                     "more plays as asked\n");
+        break;
+      }
+  std::vector<std::string> labels = {"the BMP frames"};
+  for (const ExportRequest& request : options.requests) labels.push_back(request.format->option);
+  labels.resize(requests.size(), "--all");
   ExportPlan plan;
-  Result result = PlanExport(*cycle, options.id, options.settings, requests, plan);
-  if (result) result = WriteExport(plan);
-  if (!result) return Failed(options, result);
-  std::printf("wrote %s/%s .. %s (%d frames of %d bytes)\n", options.dataDir.c_str(),
-              DataFolder::FrameFile(g.idLetter, 0).c_str(),
-              DataFolder::FrameFile(g.idLetter, kFrameCount - 1).c_str(), kFrameCount, kFrameBytes);
+  std::vector<size_t> requestOfFile;
+  if (Result planned =
+          PlanExport(*cycle, options.id, options.settings, requests, plan, &requestOfFile);
+      !planned)
+    return Failed(options, planned);
+  CheckOutputs(plan, requestOfFile, labels, g.folder);
+  if (Result written = WriteExport(plan); !written) return Failed(options, written);
+  // What was written goes where it cannot mix with a file written to standard output.
+  std::FILE* report = stdout;
+  for (const ExportFile& file : plan.files)
+    if (file.path == "-") report = stderr;
+  std::fprintf(report, "wrote %s/%s .. %s (%d frames of %d bytes)\n", options.dataDir.c_str(),
+               DataFolder::FrameFile(g.idLetter, 0).c_str(),
+               DataFolder::FrameFile(g.idLetter, kFrameCount - 1).c_str(), kFrameCount,
+               kFrameBytes);
   // The frames come first in the plan.
   for (size_t i = kFrameCount; i < plan.files.size(); ++i)
-    std::printf("wrote %s (%zu bytes)\n", plan.files[i].path.c_str(), plan.files[i].bytes.size());
+    std::fprintf(report, "wrote %s (%zu bytes)\n", plan.files[i].path.c_str(),
+                 plan.files[i].bytes.size());
   return 0;
 }

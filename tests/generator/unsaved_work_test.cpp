@@ -8,10 +8,12 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "generator/frame_export.h"
@@ -156,5 +158,141 @@ INSTANTIATE_TEST_SUITE_P(
                       TemplateCase{"Compressed", 30, {2}, "biCompression"},
                       TemplateCase{"FirstWrongFieldNamed", 10, {0, 0, 0, 0, 0, 0}, "bfOffBits"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+
+namespace {
+
+// A process id that is certainly not running: a child that has exited and been reaped.
+pid_t DeadPid() {
+  const pid_t child = ::fork();
+  if (child == 0) ::_exit(0);
+  ::waitpid(child, nullptr, 0);
+  return child;
+}
+
+struct RecoveryCopyCase {
+  const char* name;
+  std::vector<std::pair<const char*, const char*>> before;  // recovery files already there
+  const char* slot;                                         // savedata/pat0.txt, or null
+  std::vector<std::string> written;                         // what KeepUnsavedWork names
+};
+
+class RecoveryCopies : public ::testing::TestWithParam<RecoveryCopyCase> {
+ protected:
+  TempFolder folder;
+};
+
+// Edits of two runs both survive: a recovery file is never replaced, and a slot that loaded
+// short is no edit.
+TEST_P(RecoveryCopies, NeverReplaceAnother) {
+  const RecoveryCopyCase& c = GetParam();
+  fs::create_directory("savedata");
+  if (c.slot != nullptr) WriteText("savedata/pat0.txt", c.slot);
+  for (const auto& [name, text] : c.before) WriteText(name, text);
+  auto g = std::make_unique<PatternGenerator>();
+  if (c.slot == nullptr || std::string(c.slot) == kPattern) g->points[3].x = 12;
+  const std::string edited = PatternText(*g);
+  std::vector<std::string> written;
+  ASSERT_TRUE(KeepUnsavedWork(*g, written));
+  EXPECT_EQ(written, c.written);
+  for (const auto& [name, text] : c.before) EXPECT_EQ(ReadText(name), text) << name;
+  for (const std::string& name : written) EXPECT_EQ(ReadText(name), edited) << name;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Exit, RecoveryCopies,
+    ::testing::Values(RecoveryCopyCase{"OtherEditsKept",
+                                       {{"savedata/pat0.unsaved.txt", "other"}},
+                                       kPattern,
+                                       {"savedata/pat0.unsaved-2.txt"}},
+                      RecoveryCopyCase{"NextFreeName",
+                                       {{"savedata/pat0.unsaved.txt", "a"},
+                                        {"savedata/pat0.unsaved-2.txt", "b"}},
+                                       nullptr,
+                                       {"savedata/pat0.unsaved-3.txt"}},
+                      RecoveryCopyCase{"SameEditsNotWrittenAgain",
+                                       {{"savedata/pat0.unsaved.txt",
+                                         "1,2,3,4,5\n6,7,8,9,10\n0,0,0,0,0\n12,0,"
+                                         "0,0,0\n1,0,-1,1"}},
+                                       kPattern,
+                                       {"savedata/pat0.unsaved.txt"}},
+                      RecoveryCopyCase{"ShortSlotIsNoEdit", {}, "1,2", {}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(RecoveryCopies, FoundWithTheirNumbers) {
+  TempFolder folder;
+  for (const char* name : {"pat0.unsaved.txt", "pat0.unsaved-2.txt", "pal3.unsaved-12.txt",
+                           "pat1.unsaved-.txt", "pat1.unsaved-x.txt", "pat1.txt"})
+    WriteText(std::string("savedata/") + name, "x");
+  EXPECT_EQ(FindRecoveryFiles(),
+            (std::vector<std::string>{"savedata/pal3.unsaved-12.txt", "savedata/pat0.unsaved-2.txt",
+                                      "savedata/pat0.unsaved.txt"}));
+}
+
+struct JournalCase {
+  const char* name;
+  bool whole;           // the journal was written to its end before the writer died
+  bool firstRenamed;    // the writer died after its first rename
+  const char* expectA;  // AA.bmp and AB.bmp after recovery
+  const char* expectB;
+};
+
+class JournalRecovery : public ::testing::TestWithParam<JournalCase> {
+ protected:
+  TempFolder folder;
+};
+
+// What a killed batch leaves is finished (a whole journal) or undone (a torn one): the set
+// is never left mixed, and nothing of the batch stays behind.
+TEST_P(JournalRecovery, SetIsWhollyOldOrWhollyNew) {
+  const JournalCase& c = GetParam();
+  const pid_t dead = DeadPid();
+  const std::string here = fs::current_path().string();
+  const std::string suffix = ".tmp" + std::to_string(dead);
+  WriteText("result/AA.bmp", "old A");
+  WriteText("result/AB.bmp", "old B");
+  WriteText("result/AA.bmp" + suffix, "new A");
+  WriteText("result/AB.bmp" + suffix, "new B");
+  std::string journal = "QUILMORANTE journal 1\n";
+  for (const char* name : {"AA.bmp", "AB.bmp"}) {
+    const std::string target = here + "/result/" + name;
+    journal += target + suffix + '\0' + target + '\0';
+  }
+  if (c.whole) journal += std::string("end") + '\0';
+  WriteText("result/.quilmorante-journal-" + std::to_string(dead), journal);
+  if (c.firstRenamed) fs::rename("result/AA.bmp" + suffix, "result/AA.bmp");
+  EXPECT_GE(RecoverFolder("result"), 1);
+  EXPECT_EQ(ReadText("result/AA.bmp"), c.expectA);
+  EXPECT_EQ(ReadText("result/AB.bmp"), c.expectB);
+  std::vector<std::string> left;
+  for (const auto& entry : fs::directory_iterator("result"))
+    left.push_back(entry.path().filename().string());
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(left, (std::vector<std::string>{"AA.bmp", "AB.bmp"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Kills, JournalRecovery,
+    ::testing::Values(JournalCase{"BeforeAnyRename", true, false, "new A", "new B"},
+                      JournalCase{"AfterTheFirstRename", true, true, "new A", "new B"},
+                      JournalCase{"WhileWritingTheJournal", false, false, "old A", "old B"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(FileLock, OneHolderAtATimeAndWaitsForTheOther) {
+  TempFolder folder;
+  FileLock first, second;
+  ASSERT_TRUE(FileLock::OnFolder(".", 0, first));
+  const Result busy = FileLock::OnFolder(".", 50, second);
+  EXPECT_FALSE(busy);
+  EXPECT_EQ(busy.error, EWOULDBLOCK);
+  std::thread release([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    first = FileLock();
+  });
+  EXPECT_TRUE(FileLock::OnFolder(".", 5000, second));
+  release.join();
+  EXPECT_TRUE(second.held());
+}
 
 }  // namespace

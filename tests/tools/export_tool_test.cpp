@@ -1,11 +1,14 @@
 #include <gif_lib.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "generator/frame_export.h"
@@ -42,6 +45,8 @@ struct ToolFixture : ::testing::Test {
               "9000000010000000"
               "0000090000000100"
               "0010000000900000");
+    WriteText("savedata/pat6.txt", "32,32,1,1,4\n10,50,x");
+    WriteText("savedata/pal7.txt", "123");
   }
 };
 
@@ -92,7 +97,16 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{"SheetColumnsThree", "--sheet s.png --sheet-columns 3", 2, "--sheet-columns"},
         UsageCase{"ScaleFive", "--gif c.gif --scale 5", 2, "--scale"},
         UsageCase{"PaletteExtension", "--palette-file colours.txt", 2, "colours.txt"},
-        UsageCase{"AllIntoMissingFolder", "--all /nonexistent/folder", 1, "/nonexistent/folder"}),
+        UsageCase{"AllIntoMissingFolder", "--all /nonexistent/folder", 1, "/nonexistent/folder"},
+        UsageCase{"SameFileTwice", "--gif x.gif --apng x.gif", 2, "--gif and --apng"},
+        UsageCase{"AllAndPngCollide", "--all out --png out", 2, "--png and --all"},
+        UsageCase{"OntoTheTemplate", "--gif a.bmp", 2, "a.bmp"},
+        UsageCase{"OntoAFrameOfTheRun", "--sheet result/AB.bmp", 2, "BMP frames and --sheet"},
+        UsageCase{"IntoTheSlots", "--json savedata/cycle.json", 2, "savedata"},
+        UsageCase{"FolderToStandardOutput", "--png -", 2, "--png"},
+        UsageCase{"MalformedPatternSlot", "--pattern 6", 1, "pat6.txt: line 2"},
+        UsageCase{"ShortPaletteSlot", "--palette 7", 1, "pal7.txt: character 4"},
+        UsageCase{"DelayOneWarns", "--gif c.gif --delay 1", 0, "warning: --delay 1"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ToolFixture, MissingTemplateIsAnIoFailure) {
@@ -191,5 +205,56 @@ INSTANTIATE_TEST_SUITE_P(Tool, ToolGif,
                          ::testing::Values(GifCase{"BottomUpTemplate", 256},
                                            GifCase{"TopDownTemplate", -256}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// A run that fails replaces nothing: not the frames either.
+TEST_F(ToolFixture, AFailedRunWritesNothing) {
+  for (const char* arguments : {"--gif /nonexistent/x.gif", "--gif /dev/full", "--all a.bmp"}) {
+    const ToolRun run = RunTool("--data " + folder.path().string() + " " + arguments);
+    EXPECT_NE(run.status, 0) << arguments;
+    EXPECT_TRUE(!fs::exists("result") || fs::is_empty("result")) << arguments << ": " << run.output;
+  }
+}
+
+// What a path already is decides how it is written: a link is written through, a FIFO is
+// written into, "-" is standard output, and none of them is replaced by a plain file.
+TEST_F(ToolFixture, OutputsRespectWhatTheyWriteInto) {
+  fs::create_symlink("target.gif", "link.gif");
+  ASSERT_EQ(::mkfifo("pipe.gif", 0600), 0);
+  std::string piped;
+  std::thread reader([&] { piped = ReadText("pipe.gif"); });
+  const ToolRun run =
+      RunTool("--data " + folder.path().string() + " --gif link.gif --apng pipe.gif");
+  reader.join();
+  ASSERT_EQ(run.status, 0) << run.output;
+  EXPECT_TRUE(fs::is_symlink("link.gif"));
+  EXPECT_EQ(ReadText("target.gif").rfind("GIF89a", 0), 0u);
+  EXPECT_TRUE(fs::is_fifo("pipe.gif"));
+  EXPECT_EQ(piped.rfind("\x89PNG", 0), 0u);
+
+  const std::string command =
+      std::string(EXPORT_TOOL) + " --data " + folder.path().string() + " --gif - 2>/dev/null";
+  std::FILE* pipe = ::popen(command.c_str(), "r");
+  std::string out;
+  char buffer[4096];
+  for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
+  EXPECT_EQ(::pclose(pipe), 0);
+  EXPECT_EQ(out.rfind("GIF89a", 0), 0u);
+  EXPECT_EQ(out.find("wrote"), std::string::npos) << "the report goes to standard error";
+}
+
+// Temporaries a killed run left beside any file a run writes are cleaned, not only in result/.
+TEST_F(ToolFixture, StaleTemporariesGoWhereverTheRunWrites) {
+  const pid_t dead = ::fork();
+  if (dead == 0) ::_exit(0);
+  ::waitpid(dead, nullptr, 0);
+  const std::string suffix = ".tmp" + std::to_string(dead);
+  const std::string stale[] = {"out/A-shader/index.png" + suffix, "elsewhere/x.gif" + suffix,
+                               "result/AA.bmp" + suffix};
+  for (const std::string& name : stale) WriteText(name, "half");
+  const ToolRun run =
+      RunTool("--data " + folder.path().string() + " --all out --gif elsewhere/x.gif");
+  ASSERT_EQ(run.status, 0) << run.output;
+  for (const std::string& name : stale) EXPECT_FALSE(fs::exists(name)) << name;
+}
 
 }  // namespace

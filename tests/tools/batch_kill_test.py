@@ -1,0 +1,103 @@
+#!/usr/bin/env python3
+"""An export killed at any of its renames is never seen mixed.
+
+quilmorante-export --all writes the sixteen frames and every other format as one batch. The
+test kills it (strace's fault injection) at each rename of that batch in turn, then starts
+the editor on the data folder as a user would (without a display it stops right after its
+start-up work), and checks that every file of the set is wholly the old export or wholly the
+new one, and that no temporary or journal is left.
+
+Usage: batch_kill_test.py QUILMORANTE QUILMORANTE_EXPORT DATA_DIR
+"""
+
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+
+SKIP = 77
+
+
+def files_below(folder):
+    found = {}
+    for root, _, names in os.walk(folder):
+        for name in names:
+            path = os.path.join(root, name)
+            with open(path, "rb") as f:
+                found[os.path.relpath(path, folder)] = f.read()
+    return found
+
+
+def prepare(folder, editor, data):
+    os.makedirs(folder)
+    shutil.copy(editor, folder)  # beside its data: the folder is its data folder
+    for name in ("siro.bmp", "a.bmp"):
+        shutil.copy(os.path.join(data, name), folder)
+    shutil.copytree(os.path.join(data, "savedata"), os.path.join(folder, "savedata"))
+
+
+def export(tool, folder, pattern, kill_at=None):
+    command = [tool, "--data", folder, "--pattern", str(pattern), "--all",
+               os.path.join(folder, "out")]
+    if kill_at is not None:
+        command = ["strace", "-o", "/dev/null", "-e",
+                   "inject=rename,renameat,renameat2:signal=SIGKILL:when=%d" % kill_at] + command
+    return subprocess.run(command, capture_output=True).returncode
+
+
+def start_editor(folder):
+    env = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY")}
+    subprocess.run([os.path.join(folder, os.path.basename(sys.argv[1]))], env=env,
+                   capture_output=True, cwd=tempfile.gettempdir())
+
+
+def main():
+    if len(sys.argv) != 4:
+        sys.exit(__doc__)
+    editor, tool, data = (os.path.abspath(a) for a in sys.argv[1:])
+    if shutil.which("strace") is None:
+        print("skipped: strace is not installed")
+        return SKIP
+    work = tempfile.mkdtemp(prefix="quilmorante-kill-")
+    failures = 0
+    try:
+        reference = os.path.join(work, "reference")
+        prepare(reference, editor, data)
+        if export(tool, reference, 0) != 0:
+            sys.exit("the old export failed")
+        old = files_below(os.path.join(reference, "result")), files_below(
+            os.path.join(reference, "out"))
+        if export(tool, reference, 1) != 0:
+            sys.exit("the new export failed")
+        new = files_below(os.path.join(reference, "result")), files_below(
+            os.path.join(reference, "out"))
+        kills = 0
+        for rename in range(1, 1000):
+            folder = os.path.join(work, "kill%d" % rename)
+            prepare(folder, editor, data)
+            export(tool, folder, 0)
+            if export(tool, folder, 1, kill_at=rename) == 0:
+                break  # past the last rename: the run went through
+            kills += 1
+            start_editor(folder)
+            now = files_below(os.path.join(folder, "result")), files_below(
+                os.path.join(folder, "out"))
+            if now not in (old, new):
+                mixed = sorted(name for part in (0, 1) for name in now[part]
+                               if now[part].get(name) != new[part].get(name))
+                print("FAIL killed at rename %d: the set is mixed or holds leftovers: %s"
+                      % (rename, mixed[:8]))
+                failures += 1
+            shutil.rmtree(folder)
+        print("killed at each of %d renames; %d mixed sets" % (kills, failures))
+        if kills < 40:
+            print("FAIL: the batch should have at least 40 renames, it had %d" % kills)
+            failures += 1
+    finally:
+        shutil.rmtree(work, ignore_errors=True)
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
