@@ -376,9 +376,20 @@ Result WriteNewFile(const std::string& path, const void* data, std::size_t size)
       WriteAll(fd, static_cast<const unsigned char*>(data), size) && ::fdatasync(fd) == 0;
   int error = errno;
   if (::close(fd) != 0 && written) error = errno;
-  // A hard link never replaces: it fails when the name is taken.
-  const bool linked = written && ::link(temp.c_str(), path.c_str()) == 0;
-  if (written && !linked) error = errno;
+  // A hard link never replaces: it fails when the name is taken. A file system without hard
+  // links (a browser's) gets a rename after a look that the name is free.
+  bool linked = written && ::link(temp.c_str(), path.c_str()) == 0;
+  if (written && !linked) {
+    error = errno;
+    struct stat info {};
+    if (error == EPERM || error == ENOSYS || error == EOPNOTSUPP || error == EMLINK) {
+      if (::lstat(path.c_str(), &info) == 0)
+        error = EEXIST;
+      else
+        linked = ::rename(temp.c_str(), path.c_str()) == 0;
+      if (!linked && error != EEXIST) error = errno;
+    }
+  }
   ::unlink(temp.c_str());
   if (!written) return Result::FileFailure(path, "cannot write", error);
   if (!linked) return Result::FileFailure(path, "cannot create", error);

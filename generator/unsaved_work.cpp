@@ -28,10 +28,12 @@ bool ReadWhole(const std::string& path, std::string& text) {
   return true;
 }
 
+}  // namespace
+
 // A recovery file never replaces another: the same edits kept already count as kept, other
 // edits go to the next free name beside them.
-Result Keep(const std::string& slotFile, const std::string& text,
-            std::vector<std::string>& written) {
+Result KeepRecoveryFile(const std::string& slotFile, const std::string& text,
+                        std::vector<std::string>& written) {
   if (Result folder = EnsureDirectory(DataFolder::kSlots); !folder) return folder;
   std::string held;
   for (int copy = 1; copy <= kMaxRecoveryCopies; ++copy) {
@@ -51,6 +53,8 @@ Result Keep(const std::string& slotFile, const std::string& text,
   return Result::Fail(RecoveryFileName(slotFile, kMaxRecoveryCopies) +
                       ": too many recovery files; move some away");
 }
+
+namespace {
 
 bool IsRecoveryFile(const char* name) {
   const char* mark = std::strstr(name, kRecoveryMark);
@@ -76,15 +80,23 @@ std::string RecoveryFileName(const std::string& slotFile, int copy) {
   return name.append(plain);
 }
 
+std::string UnsavedText(const PatternGenerator& g, SlotKind kind, std::string& slotFile) {
+  if (kind == SlotKind::kPattern) {
+    slotFile = DataFolder::PatternFile(g.patternNumber);
+    return g.PatternEdited() && !PatternFileMatches(g, slotFile) ? PatternText(g) : "";
+  }
+  slotFile = DataFolder::PaletteFile(g.paletteNumber);
+  return g.PaletteEdited() && !PaletteFileMatches(g, slotFile) ? PaletteText(g) : "";
+}
+
 Result KeepUnsavedWork(const PatternGenerator& g, std::vector<std::string>& written) {
   Result result = Result::Ok();
-  const std::string pattern = DataFolder::PatternFile(g.patternNumber);
-  if (g.PatternEdited() && !PatternFileMatches(g, pattern))
-    result = Keep(pattern, PatternText(g), written);
-  const std::string palette = DataFolder::PaletteFile(g.paletteNumber);
-  if (g.PaletteEdited() && !PaletteFileMatches(g, palette)) {
-    // Still tried when the pattern failed: whatever can be kept is kept.
-    Result kept = Keep(palette, PaletteText(g), written);
+  for (const SlotKind kind : {SlotKind::kPattern, SlotKind::kPalette}) {
+    std::string slotFile;
+    const std::string text = UnsavedText(g, kind, slotFile);
+    if (text.empty()) continue;
+    // Each is tried when another failed: whatever can be kept is kept.
+    Result kept = KeepRecoveryFile(slotFile, text, written);
     if (result) result = std::move(kept);
   }
   return result;

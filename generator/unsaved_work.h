@@ -20,5 +20,16 @@ std::string RecoveryFileName(const std::string& slotFile, int copy = 1);
 // the first file that could not be written.
 Result KeepUnsavedWork(const PatternGenerator& g, std::vector<std::string>& written);
 
+enum class SlotKind { kPattern, kPalette };
+
+// What a recovery file of the current pattern (palette) would hold, with the slot file it
+// belongs to in slotFile; empty when there is nothing to keep.
+std::string UnsavedText(const PatternGenerator& g, SlotKind kind, std::string& slotFile);
+
+// Keeps text as a recovery file of slotFile, under the first name that holds no other
+// edits; `written` receives the name.
+Result KeepRecoveryFile(const std::string& slotFile, const std::string& text,
+                        std::vector<std::string>& written);
+
 // The recovery files now in savedata/, sorted by name.
 std::vector<std::string> FindRecoveryFiles();

@@ -4,6 +4,7 @@ import createQuilmorante from "./quilmorante.js";
 import { Keys } from "./keys.js";
 import { fetchData, prepareFiles, savedataStamp, persistSavedata, takeResults } from "./files.js";
 import { zipStored } from "./zip.js";
+import { UnsavedEdits } from "./unsaved.js";
 
 const WIDTH = 640;
 const HEIGHT = 480;
@@ -141,10 +142,14 @@ async function start() {
   performance.mark("files ready");
   const failure = module._quilmorante_start();
   if (failure !== 0) throw new Error(module.UTF8ToString(failure));
+  const unsaved = new UnsavedEdits(module);
+  // Before the first frame, whose notice then names them.
+  const restored = unsaved.restore();
   let stamp = savedataStamp(module.FS);
   let saving = stored.catch((error) => {
     statusLine.textContent = `Cannot keep the slots in this browser: ${error}`;
   });
+  window.addEventListener("pagehide", () => unsaved.remember());
 
   const onKey = (event) => {
     if (event.ctrlKey || event.altKey || event.metaKey) return;
@@ -187,6 +192,7 @@ async function start() {
     }
     // Slots are saved and exports written only in a frame with a key down.
     if (anyKeyDown) {
+      unsaved.remember();
       const fresh = savedataStamp(module.FS);
       if (fresh !== stamp) {
         stamp = fresh;
@@ -203,6 +209,7 @@ async function start() {
     return saving;
   };
   page.saved = () => saving;
+  if (restored > 0) page.persist();
 
   let next = performance.now();
   const loop = (now) => {

@@ -5,7 +5,9 @@
 #include <emscripten/emscripten.h>
 
 #include <string>
+#include <vector>
 
+#include "generator/unsaved_work.h"
 #include "shell/core/app.h"
 #include "web/page_text.h"
 
@@ -15,6 +17,8 @@ BackBuffer* device = nullptr;
 App* app = nullptr;
 uint8_t keyState[256] = {};
 std::string failure;
+// What quilmorante_unsaved last answered: the slot file's name, then the text.
+std::string unsaved;
 
 }  // namespace
 
@@ -51,6 +55,42 @@ EMSCRIPTEN_KEEPALIVE void quilmorante_tick(double nowMs) {
     const uint32_t argb = color[i];
     color[i] = 0xFF000000u | ((argb & 0xFFu) << 16) | (argb & 0xFF00u) | ((argb >> 16) & 0xFFu);
   }
+}
+
+// Edits not saved to a slot, for the page to keep in the browser's synchronous storage:
+// kind 0 the pattern, 1 the palette. The slot file's name, a line end, then the bytes a
+// recovery file would hold; the size is quilmorante_unsaved_size(). Empty when there is
+// nothing to keep.
+EMSCRIPTEN_KEEPALIVE const char* quilmorante_unsaved(int kind) {
+  unsaved.clear();
+  if (app == nullptr || app->generator == nullptr) return unsaved.c_str();
+  std::string slotFile;
+  const std::string text =
+      UnsavedText(*app->generator, kind == 0 ? SlotKind::kPattern : SlotKind::kPalette, slotFile);
+  if (!text.empty()) unsaved = slotFile + "\n" + text;
+  return unsaved.c_str();
+}
+EMSCRIPTEN_KEEPALIVE int quilmorante_unsaved_size() {
+  return static_cast<int>(unsaved.size());
+}
+
+// Keeps what a closed tab left (quilmorante_unsaved's answer, size bytes) as a recovery file
+// in savedata/, where the start-up notice finds it. Null when kept, otherwise why not.
+EMSCRIPTEN_KEEPALIVE const char* quilmorante_keep(const char* kept, int size) {
+  const std::string whole(kept, static_cast<size_t>(size));
+  const std::string slotFile = whole.substr(0, whole.find('\n'));
+  bool isSlot = false;
+  for (int n = 0; n < 100; ++n)
+    isSlot =
+        isSlot || slotFile == DataFolder::PatternFile(n) || slotFile == DataFolder::PaletteFile(n);
+  std::vector<std::string> written;
+  const Result result =
+      !isSlot || slotFile.size() == whole.size()
+          ? Result::Fail("not a kept edit of a slot")
+          : KeepRecoveryFile(slotFile, whole.substr(slotFile.size() + 1), written);
+  if (result) return nullptr;
+  failure = result.message;
+  return failure.c_str();
 }
 
 EMSCRIPTEN_KEEPALIVE const uint8_t* quilmorante_pixels() {

@@ -17,9 +17,6 @@ constexpr uint32_t kRle4 = 2;
 constexpr uint32_t kBitFields = 3;
 constexpr uint32_t kAlphaBitFields = 6;
 
-// 4096 x 4096, far beyond any texture: bounds what a hostile header can make us allocate.
-constexpr int64_t kMaxPixels = int64_t{1} << 24;
-
 // Little-endian fields; callers check the bounds first.
 uint32_t U16(const uint8_t* p) {
   return p[0] | (uint32_t{p[1]} << 8);
@@ -147,7 +144,7 @@ Result ReadRunLengths(const Layout& layout, const uint8_t* codes, size_t size, u
 
 }  // namespace
 
-Result DecodeBmp(const uint8_t* data, size_t size, BmpImage& image) {
+Result DecodeBmp(const uint8_t* data, size_t size, BmpImage& image, int64_t maxPixels) {
   image = BmpImage{};
   if (size < kFileHeaderSize + 4 || data[0] != 'B' || data[1] != 'M')
     return Result::Fail("no BMP file header");
@@ -190,7 +187,7 @@ Result DecodeBmp(const uint8_t* data, size_t size, BmpImage& image) {
                    : compression != kRgb)
     return Result::Fail("unsupported compression");
   if (width == 0 || height == 0) return Result::Ok();
-  if (width * height > kMaxPixels) return Result::Fail("too many pixels");
+  if (width * height > maxPixels) return Result::Fail("too many pixels");
 
   const size_t afterHeader = kFileHeaderSize + headerSize;
   uint32_t* masks = layout.masks;

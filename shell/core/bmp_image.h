@@ -15,7 +15,11 @@ struct BmpImage {
   std::vector<uint32_t> pixels;  // 0xRRGGBB, top row first, width * height
 };
 
+// 4096 x 4096, far beyond any texture: bounds what a hostile header can make us allocate.
+constexpr int64_t kMaxBmpPixels = int64_t{1} << 24;
+
 // Decodes `size` bytes into `image` (replacing what it held). Fails, saying why, on anything
-// that is not a whole BMP image of a supported kind. A file declaring no pixels decodes to an
-// empty image.
-Result DecodeBmp(const uint8_t* data, size_t size, BmpImage& image);
+// that is not a whole BMP image of a supported kind or that claims more than maxPixels
+// pixels. A file declaring no pixels decodes to an empty image.
+Result DecodeBmp(const uint8_t* data, size_t size, BmpImage& image,
+                 int64_t maxPixels = kMaxBmpPixels);

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -128,6 +129,23 @@ TEST_F(StatusLineTest, LongTextsEndBeforeTheSettingsPanel) {
       EXPECT_GT(7 * (shown.size() + 1), size_t{kStatusRight - kStatusX});
     }
   }
+}
+
+// A failure on a file shows the system's reason whole and the file's end: what a user needs
+// to act on, where a cut from the right kept only the folder.
+TEST_F(StatusLineTest, FileFailuresShowTheReasonFirstAndTheFilesEnd) {
+  const std::string file = "/home/someone/" + std::string(60, 'd') + "/savedata/pat1.txt";
+  ShowSaveFailure(g->status, Result::FileFailure(file, "cannot create", EACCES));
+  Frame();
+  const std::string shown = Shown();
+  const std::string start =
+      std::string(kStatusSaveFailed) + std::strerror(EACCES) + ": " + kEllipsis;
+  ASSERT_EQ(shown.rfind(start, 0), 0u) << shown;
+  const std::string tail = shown.substr(start.size());
+  EXPECT_FALSE(tail.empty());
+  EXPECT_EQ(file.substr(file.size() - tail.size()), tail) << "the file's end";
+  EXPECT_LE(7 * shown.size(), size_t{kStatusRight - kStatusX});
+  EXPECT_GT(7 * (shown.size() + 1), size_t{kStatusRight - kStatusX});
 }
 
 }  // namespace

@@ -9,7 +9,8 @@
 - The desktop end-to-end key sequence (key digit, weight, pattern and palette stepped away
   and back, M, E) gives ZIP downloads whose files are byte-identical to what the frame core
   writes for the same keys (replay_keys), and the same slot files.
-- A reload keeps the saved slots; a slot holding garbage loads as the desktop loads it.
+- A reload keeps the saved slots; a slot holding garbage loads as the desktop loads it; an
+  edit not saved to a slot comes back after a reload as a recovery file the notice names.
 
 Usage: page_test.py SITE_FOLDER REPLAY_KEYS DATA_DIR GOLDEN_BMP
 """
@@ -280,6 +281,19 @@ def main():
         desktop = tree(os.path.join(folders[-1], "savedata")).get("pat1.txt")
         check(read_slots(driver)["pat1.txt"] == desktop,
               "the garbage slot loads as on the desktop: saved again, it holds the same values")
+
+        # An edit not saved to a slot outlives the tab: the next visit names its recovery file.
+        press(driver, "KeyA")
+        open_page(driver, url)
+        frames_pass(driver)
+        kept = driver.execute_script("""
+            const m = window.quilmorante.module;
+            const names = m.FS.readdir('/work/savedata').filter((n) => n.includes('.unsaved'));
+            const texts = Array.from({length: m._quilmorante_text_count()},
+                                     (_, i) => m.UTF8ToString(m._quilmorante_text_bytes(i)));
+            return [names, texts.some((t) => t.includes('savedata/pat0.unsaved.txt'))];""")
+        check(kept == [["pat0.unsaved.txt"], True],
+              "a reload keeps the unsaved edit as savedata/pat0.unsaved.txt and says so (%s)" % kept)
     finally:
         driver.quit()
         server.shutdown()
