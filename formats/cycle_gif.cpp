@@ -64,10 +64,12 @@ Result EncodeCycleGif(const Cycle& cycle, int scale, std::vector<uint8_t>& bytes
     return fail(gif->Error);
   const size_t descriptorStart = bytes.size();
 
+  uint8_t table[kPaletteEntries][kChannels];
   auto frameColours = [&](int a) {
     GifColorType colours[kPaletteEntries];
+    cycle.Colours(a, table);
     for (int n = 0; n < kPaletteEntries; ++n) {
-      const uint8_t* rgb = cycle.FrameColour(a, n);
+      const uint8_t* rgb = table[n];
       colours[n] = GifColorType{rgb[0], rgb[1], rgb[2]};
     }
     return GifMakeMapObject(kPaletteEntries, colours);
@@ -94,10 +96,9 @@ Result EncodeCycleGif(const Cycle& cycle, int scale, std::vector<uint8_t>& bytes
   for (int a = 1; a < kFrameCount; ++a) {
     bytes.insert(bytes.end(), bytes.begin() + static_cast<std::ptrdiff_t>(frameStart),
                  bytes.begin() + static_cast<std::ptrdiff_t>(descriptorStart + kDescriptorBytes));
-    for (int n = 0; n < kPaletteEntries; ++n) {
-      const uint8_t* rgb = cycle.FrameColour(a, n);
-      bytes.insert(bytes.end(), rgb, rgb + kChannels);
-    }
+    cycle.Colours(a, table);
+    for (int n = 0; n < kPaletteEntries; ++n)
+      bytes.insert(bytes.end(), table[n], table[n] + kChannels);
     bytes.insert(bytes.end(), bytes.begin() + static_cast<std::ptrdiff_t>(imageStart),
                  bytes.begin() + static_cast<std::ptrdiff_t>(imageEnd));
   }

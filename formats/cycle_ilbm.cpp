@@ -91,7 +91,8 @@ Result EncodeIlbm(const Cycle& cycle, std::vector<uint8_t>& bytes) {
   // register k, which is the reverse direction. 16384 is one step per 60th of a second.
   const size_t crng = BeginChunk(bytes, "CRNG");
   Put16(bytes, 0);  // pad
-  Put16(bytes, static_cast<int>(std::lround(16384.0 * cycle.StepsPerSecond() / 60.0)));
+  Put16(bytes, static_cast<int>(
+                   std::lround(16384.0 * cycle.StepsPerSecond(cycle.ranges.ranges[0]) / 60.0)));
   Put16(bytes, 3);  // active | reverse
   bytes.push_back(0);
   bytes.push_back(kPaletteEntries - 1);

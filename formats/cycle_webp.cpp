@@ -65,8 +65,10 @@ Result EncodeWebp(const Cycle& cycle, int scale, std::vector<uint8_t>& bytes) {
   const int millisecondsPerFrame = 10 * cycle.delayCentiseconds;
   for (int a = 0; a < kFrameCount; ++a) {
     uint32_t colours[kPaletteEntries];
+    uint8_t table[kPaletteEntries][kChannels];
+    cycle.Colours(a, table);
     for (int k = 0; k < kPaletteEntries; ++k) {
-      const uint8_t* rgb = cycle.FrameColour(a, k);
+      const uint8_t* rgb = table[k];
       colours[k] = 0xFF000000u | uint32_t{rgb[0]} << 16 | uint32_t{rgb[1]} << 8 | rgb[2];
     }
     for (int y = 0; y < edge; ++y) {

@@ -46,8 +46,8 @@ Result EncodePngFrame(const Cycle& cycle, int frame, int scale, std::vector<uint
   // Every frame stores the same indices; only the PLTE turns with the frame.
   const std::vector<uint8_t> packed = PackedPicture(cycle, scale);
 
-  uint8_t table[kPaletteEntries][3];
-  for (int n = 0; n < kPaletteEntries; ++n) std::memcpy(table[n], cycle.FrameColour(frame, n), 3);
+  uint8_t table[kPaletteEntries][kChannels];
+  cycle.Colours(frame, table);
   const int edge = Cycle::kEdge * scale;
   const PackedPlane plane{packed.data(), static_cast<size_t>(edge) / 2};
   PngImage image;
@@ -76,7 +76,9 @@ Result EncodePngFrames(const Cycle& cycle, int scale,
     std::vector<uint8_t>& bytes = frames[a];
     bytes = frames[0];
     uint8_t* data = bytes.data() + palette;
-    for (int n = 0; n < kPaletteEntries; ++n) std::memcpy(data + 3 * n, cycle.FrameColour(a, n), 3);
+    uint8_t table[kPaletteEntries][kChannels];
+    cycle.Colours(a, table);
+    std::memcpy(data, table, sizeof table);
     // The chunk's CRC covers its type and data.
     const uLong crc = crc32(0, data - 4, 4 + 3 * kPaletteEntries);
     uint8_t* end = data + 3 * kPaletteEntries;

@@ -50,9 +50,8 @@ Result EncodeSpriteSheet(const Cycle& cycle, int columns, int scale, std::vector
       sheet.turn[a][byte] =
           static_cast<uint8_t>(((byte >> 4) + a) % 16 << 4 | ((byte & 15) + a) % 16);
 
-  uint8_t table[kPaletteEntries][3];
-  for (int n = 0; n < kPaletteEntries; ++n)
-    for (int c = 0; c < 3; ++c) table[n][c] = cycle.FrameColour(0, n)[c];
+  uint8_t table[kPaletteEntries][kChannels];
+  cycle.Colours(0, table);
   PngImage image;
   image.width = sheet.cellEdge * columns;
   image.height = sheet.cellEdge * (kFrameCount / columns);

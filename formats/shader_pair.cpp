@@ -19,7 +19,7 @@ const uint8_t* GreyRow(const void* context, int y, uint8_t* scratch) {
 const uint8_t* PaletteRow(const void* context, int frame, uint8_t* scratch) {
   const auto* cycle = static_cast<const Cycle*>(context);
   for (int k = 0; k < kPaletteEntries; ++k)
-    std::memcpy(scratch + 3 * k, cycle->FrameColour(frame, k), 3);
+    std::memcpy(scratch + 3 * k, cycle->palette[(k + frame) % kPaletteEntries], 3);
   return scratch;
 }
 
@@ -72,6 +72,6 @@ std::string ShaderText(ShaderKind kind, const Cycle& cycle) {
   if (at == std::string::npos) return text;
   const size_t value = at + sizeof kSpeed - 1;
   const size_t end = text.find(';', value);
-  text.replace(value, end - value, FloatLiteral(cycle.StepsPerSecond()));
+  text.replace(value, end - value, FloatLiteral(cycle.StepsPerSecond(cycle.ranges.ranges[0])));
   return text;
 }

@@ -10,8 +10,11 @@ Result CheckDelay(const char* format, const Cycle& cycle) {
                       std::to_string(cycle.delayCentiseconds));
 }
 
-void MakeCycle(const PatternGenerator& g, const uint8_t header[kHeaderBytes], int delayCentiseconds,
-               Cycle& cycle) {
+Result MakeCycle(const PatternGenerator& g, const uint8_t header[kHeaderBytes],
+                 int delayCentiseconds, Cycle& cycle) {
+  if (Result checked = CheckCycleRanges(g.cycles); !checked) return checked;
+  if (Result loop = LoopFrames(g.cycles, cycle.frames); !loop) return loop;
+  cycle.ranges = g.cycles;
   std::memcpy(cycle.bmpHeader, header, kHeaderBytes);
   const bool bottomUp = TemplateIsBottomUp(header);
   cycle.bottomUp = bottomUp;
@@ -29,11 +32,11 @@ void MakeCycle(const PatternGenerator& g, const uint8_t header[kHeaderBytes], in
   for (int k = 0; k < kPaletteEntries; ++k)
     for (int c = 0; c < kChannels; ++c) cycle.palette[k][c] = static_cast<uint8_t>(g.palette[k][c]);
   cycle.delayCentiseconds = delayCentiseconds;
+  return Result::Ok();
 }
 
 Result CycleOf(const PatternGenerator& g, int delayCentiseconds, Cycle& cycle) {
   uint8_t header[kHeaderBytes];
   if (Result read = ReadFrameTemplate(header, g.folder.frameTemplate); !read) return read;
-  MakeCycle(g, header, delayCentiseconds, cycle);
-  return Result::Ok();
+  return MakeCycle(g, header, delayCentiseconds, cycle);
 }

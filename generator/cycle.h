@@ -1,12 +1,14 @@
 #pragma once
 // The colour cycle as every export format sees it: one 256 x 256 picture of colour indices,
-// the 16-entry palette and the speed. Frame a shows index k in the colour of palette entry
-// (k + a) mod 16, exactly as BMP frame a does, and the picture is what an image viewer shows
-// for the BMP frames made with the template in use (a bottom-up template puts plane row 255
-// at the top, a top-down one plane row 0).
+// the 16-entry palette, how it cycles and the speed. Frame j shows index k in colour k of
+// Colours(j), exactly as BMP frame j does (with the default cycle, palette entry (k + j) mod
+// 16), and the picture is what an image viewer shows for the BMP frames made with the
+// template in use (a bottom-up template puts plane row 255 at the top, a top-down one plane
+// row 0).
 
 #include <cstdint>
 
+#include "generator/cycle_ranges.h"
 #include "generator/frame_export.h"
 #include "generator/pattern_generator.h"
 
@@ -22,12 +24,20 @@ struct Cycle {
   // height gives the picture's row order.
   uint8_t bmpHeader[kHeaderBytes];
   bool bottomUp;
+  // How the palette cycles, and the frames of one loop: 16 with the default cycle.
+  CycleRanges ranges;
+  int frames;
 
-  // The colour of palette entry (entry + frame) mod 16: frame a's colour table.
-  const uint8_t* FrameColour(int frame, int entry) const {
-    return palette[(entry + frame) % kPaletteEntries];
+  // Frame j's colour table: colours[k] is what index k shows.
+  void Colours(int64_t frame, uint8_t (&colours)[kPaletteEntries][kChannels]) const {
+    ColoursAtFrame(ranges, palette, frame, colours);
   }
-  double StepsPerSecond() const { return 100.0 / delayCentiseconds; }
+  // Frames a second at the delay.
+  double FramesPerSecond() const { return 100.0 / delayCentiseconds; }
+  // Palette steps a second of one range.
+  double StepsPerSecond(const CycleRange& range) const {
+    return FramesPerSecond() * range.speed / kSpeedUnit;
+  }
 };
 
 // Fails, naming the format and the value, for a delay outside 1..100.
@@ -36,9 +46,10 @@ Result CheckDelay(const char* format, const Cycle& cycle);
 // The default speed, 50 steps per second.
 constexpr int kDefaultDelayCentiseconds = 2;
 
-// From the generator's current map and palette (neither is recomputed) and a frame template.
-void MakeCycle(const PatternGenerator& g, const uint8_t header[kHeaderBytes], int delayCentiseconds,
-               Cycle& cycle);
+// From the generator's current map, palette and cycle ranges (nothing is recomputed) and a
+// frame template. Fails for ranges that are not valid or whose loop is too long.
+Result MakeCycle(const PatternGenerator& g, const uint8_t header[kHeaderBytes],
+                 int delayCentiseconds, Cycle& cycle);
 
 // The generator's current cycle with its folder's frame template, read and checked as
 // ReadFrameTemplate does.

@@ -167,13 +167,21 @@ std::string DataFolder::PaletteFile(int n) {
   return Join(kSlots, "pal" + std::to_string(n) + ".txt");
 }
 
-std::string DataFolder::FrameName(char idLetter, int frame) {
-  const char name[] = {idLetter, static_cast<char>('A' + frame), '.', 'b', 'm', 'p', '\0'};
+std::string DataFolder::CyclesFile(int n) {
+  return Join(kSlots, "pal" + std::to_string(n) + ".cycles.txt");
+}
+
+std::string DataFolder::FrameName(char idLetter, int frame, bool numbered) {
+  char name[24];
+  if (numbered)
+    std::snprintf(name, sizeof name, "%c-%04d.bmp", idLetter, frame);
+  else
+    std::snprintf(name, sizeof name, "%c%c.bmp", idLetter, static_cast<char>('A' + frame));
   return name;
 }
 
-std::string DataFolder::FrameFile(char idLetter, int frame) {
-  return Join(kResults, FrameName(idLetter, frame));
+std::string DataFolder::FrameFile(char idLetter, int frame, bool numbered) {
+  return Join(kResults, FrameName(idLetter, frame, numbered));
 }
 
 DataFolder LayoutDataFolder(const DataLayout& layout) {

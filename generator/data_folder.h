@@ -33,9 +33,12 @@ struct DataFolder {
   // savedata/pat<n>.txt and savedata/pal<n>.txt, n in decimal.
   static std::string PatternFile(int n);
   static std::string PaletteFile(int n);
-  // <id><'A' + frame>.bmp, the BMP frames' names, and the frames in result/.
-  static std::string FrameName(char idLetter, int frame);
-  static std::string FrameFile(char idLetter, int frame);
+  // savedata/pal<n>.cycles.txt: the palette's cycle ranges.
+  static std::string CyclesFile(int n);
+  // The BMP frames' names: <id><'A' + frame>.bmp for the default cycle's sixteen,
+  // <id>-<frame, four digits>.bmp when numbered (any other cycle); and the frames in result/.
+  static std::string FrameName(char idLetter, int frame, bool numbered = false);
+  static std::string FrameFile(char idLetter, int frame, bool numbered = false);
 };
 
 struct DataLayout {

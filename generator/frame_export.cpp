@@ -98,13 +98,16 @@ void AddBmpFrames(const Cycle& cycle, char idLetter, const std::string& dir,
     for (int m = 0; m < Cycle::kEdge / 2; ++m)
       out[m] = static_cast<uint8_t>(row[2 * m] << 4 | row[2 * m + 1]);
   }
-  for (int a = 0; a < kFrameCount; ++a) {
-    const std::string name = DataFolder::FrameName(idLetter, a);
+  const bool numbered = !cycle.ranges.IsDefault();
+  uint8_t colours[kPaletteEntries][kChannels];
+  for (int a = 0; a < cycle.frames; ++a) {
+    const std::string name = DataFolder::FrameName(idLetter, a, numbered);
     ExportFile file{dir.empty() ? name : dir + "/" + name, std::vector<uint8_t>(kFrameBytes)};
     uint8_t* bytes = file.bytes.data();
     std::memcpy(bytes, cycle.bmpHeader, kHeaderBytes);
+    cycle.Colours(a, colours);
     for (int n = 0; n < kPaletteEntries; ++n) {
-      const uint8_t* rgb = cycle.FrameColour(a, n);
+      const uint8_t* rgb = colours[n];
       uint8_t* quad = bytes + kHeaderBytes + 4 * n;
       quad[0] = rgb[2];
       quad[1] = rgb[1];

@@ -35,7 +35,8 @@ void BuildFramePixels(const PatternGenerator& g, uint8_t pixels[kPixelBytes]);
 // Whether the template stores rows bottom-up (positive height), as BMP files usually do.
 bool TemplateIsBottomUp(const uint8_t header[kHeaderBytes]);
 
-// The sixteen BMP frames of the cycle, dir/<id>A.bmp .. dir/<id>P.bmp: each the cycle's
-// template header, frame a's colour table and the pixel array with plane row 0 first.
+// The BMP frames of one loop of the cycle: with the default cycle the sixteen
+// dir/<id>A.bmp .. dir/<id>P.bmp, otherwise dir/<id>-0000.bmp on; each the cycle's template
+// header, frame j's colour table and the pixel array with plane row 0 first.
 void AddBmpFrames(const Cycle& cycle, char idLetter, const std::string& dir,
                   std::vector<ExportFile>& files);

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "generator/cycle_ranges.h"
 #include "generator/data_folder.h"
 #include "generator/frame_clock.h"
 #include "generator/result.h"
@@ -99,6 +100,11 @@ struct PatternGenerator {
   Canvas* canvas;
   // Where the slots, the exports and the frame template are.
   DataFolder folder;
+  // How the palette cycles; kept with the palette slot, in savedata/pal<n>.cycles.txt.
+  CycleRanges cycles;
+  // Set by LoadPalette when the slot's ranges file could not be read (the default list is
+  // then used): why, for the status line. Empty otherwise.
+  std::string cyclesProblem;
   // What the editor's status line shows; empty at start.
   StatusLine status;
   // The pattern and the palette keys as their slot files held them when last loaded or
@@ -106,6 +112,7 @@ struct PatternGenerator {
   ControlPoint savedPoints[kPointCount] = {};
   int32_t savedShape[4] = {};  // reverseX, reverseY, distortX, distortY
   PaletteKeys savedKeys = {};
+  CycleRanges savedCycles;
 
   // Zeroes every field, then initialises: 64 x 64 tile, pattern 0 and palette 0 loaded from
   // the working directory, palette rebuilt, map synthesised, preview running.
@@ -120,12 +127,16 @@ struct PatternGenerator {
   // Unreadable or malformed numbers leave their fields as they were.
   void LoadPattern(int n);
   Result SavePattern(int n);
-  // Palette file n: savedata/pal<n>.txt, 48 digit characters, channel-major.
+  // Palette file n: savedata/pal<n>.txt, 48 digit characters, channel-major; its cycle
+  // ranges beside it in savedata/pal<n>.cycles.txt (no file: the default cycle).
   void LoadPalette(int n);
+  // Writes the palette file and, when the ranges are not the default or their file exists,
+  // the ranges file, both in one crash-safe set.
   Result SavePalette(int n);
   // Whether the pattern (the palette keys) changed since the slot was last loaded or saved.
   bool PatternEdited() const;
   bool PaletteEdited() const;
+  bool CyclesEdited() const;
 
   // The map read as a 256 x 256 plane of tiles, every other tile mirrored; u, v in 0..255.
   int32_t TiledCell(int u, int v) const {

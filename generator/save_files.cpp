@@ -134,6 +134,18 @@ void KeepPatternBaseline(PatternGenerator& g) {
 
 void KeepPaletteBaseline(PatternGenerator& g) {
   std::memcpy(g.savedKeys, g.keys, sizeof g.keys);
+  g.savedCycles = g.cycles;
+}
+
+bool ReadWhole(const std::string& path, std::string& text) {
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) return false;
+  char buffer[4096];
+  std::size_t n;
+  text.clear();
+  while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, n);
+  std::fclose(file);
+  return true;
 }
 
 }  // namespace
@@ -165,6 +177,17 @@ bool PatternGenerator::PatternEdited() const {
 
 bool PatternGenerator::PaletteEdited() const {
   return std::memcmp(keys, savedKeys, sizeof keys) != 0;
+}
+
+Result ReadCyclesFile(const std::string& path, CycleRanges& cycles) {
+  std::string text;
+  if (!ReadWhole(path, text)) {
+    cycles = CycleRanges{};
+    return Result::Ok();
+  }
+  if (Result parsed = ParseCycleRanges(text, cycles); !parsed)
+    return Result::Fail(path + ": " + parsed.message);
+  return Result::Ok();
 }
 
 std::string PatternText(const PatternGenerator& g) {
@@ -215,7 +238,17 @@ void PatternGenerator::LoadPalette(int n) {
     ScanPalette(reader, keys);
     std::fclose(file);
   }
+  cycles = CycleRanges{};
+  cyclesProblem.clear();
+  if (Result read = ReadCyclesFile(DataFolder::CyclesFile(n), cycles); !read) {
+    cycles = CycleRanges{};
+    cyclesProblem = read.message;
+  }
   KeepPaletteBaseline(*this);
+}
+
+bool PatternGenerator::CyclesEdited() const {
+  return !(cycles == savedCycles);
 }
 
 std::string PaletteText(const PatternGenerator& g) {
@@ -231,7 +264,16 @@ std::string PaletteText(const PatternGenerator& g) {
 Result PatternGenerator::SavePalette(int n) {
   const std::string text = PaletteText(*this);
   if (Result folder = EnsureDirectory(DataFolder::kSlots); !folder) return folder;
-  Result saved = WriteFileAtomically(DataFolder::PaletteFile(n), text.data(), text.size());
+  AtomicWriteBatch batch;
+  Result saved = batch.Add(DataFolder::PaletteFile(n), text.data(), text.size());
+  // The default cycle needs no file; one that is there is kept current.
+  const std::string cyclesFile = DataFolder::CyclesFile(n);
+  std::string held;
+  if (saved && (!cycles.IsDefault() || ReadWhole(cyclesFile, held))) {
+    const std::string ranges = CycleRangesText(cycles);
+    saved = batch.Add(cyclesFile, ranges.data(), ranges.size());
+  }
+  if (saved) saved = batch.Commit();
   if (saved) KeepPaletteBaseline(*this);
   return saved;
 }

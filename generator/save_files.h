@@ -18,6 +18,10 @@ std::string PaletteText(const PatternGenerator& g);
 bool PatternFileMatches(const PatternGenerator& g, const std::string& path);
 bool PaletteFileMatches(const PatternGenerator& g, const std::string& path);
 
+// Reads a ranges file into cycles; a missing file is the default cycle. Fails, naming the
+// file, the line and what is wrong, when it cannot be read whole.
+Result ReadCyclesFile(const std::string& path, CycleRanges& cycles);
+
 // Whether loading would read every field of the file, for a reader that has no earlier slot
 // whose values could stand in for a missing one. A missing file passes (it loads as zeros);
 // otherwise the message names the file and the first line and field (the first character)

@@ -85,13 +85,19 @@ std::string UnsavedText(const PatternGenerator& g, SlotKind kind, std::string& s
     slotFile = DataFolder::PatternFile(g.patternNumber);
     return g.PatternEdited() && !PatternFileMatches(g, slotFile) ? PatternText(g) : "";
   }
-  slotFile = DataFolder::PaletteFile(g.paletteNumber);
-  return g.PaletteEdited() && !PaletteFileMatches(g, slotFile) ? PaletteText(g) : "";
+  if (kind == SlotKind::kPalette) {
+    slotFile = DataFolder::PaletteFile(g.paletteNumber);
+    return g.PaletteEdited() && !PaletteFileMatches(g, slotFile) ? PaletteText(g) : "";
+  }
+  slotFile = DataFolder::CyclesFile(g.paletteNumber);
+  CycleRanges held;
+  if (!g.CyclesEdited() || (ReadCyclesFile(slotFile, held) && held == g.cycles)) return "";
+  return CycleRangesText(g.cycles);
 }
 
 Result KeepUnsavedWork(const PatternGenerator& g, std::vector<std::string>& written) {
   Result result = Result::Ok();
-  for (const SlotKind kind : {SlotKind::kPattern, SlotKind::kPalette}) {
+  for (const SlotKind kind : {SlotKind::kPattern, SlotKind::kPalette, SlotKind::kCycles}) {
     std::string slotFile;
     const std::string text = UnsavedText(g, kind, slotFile);
     if (text.empty()) continue;

@@ -20,10 +20,10 @@ std::string RecoveryFileName(const std::string& slotFile, int copy = 1);
 // the first file that could not be written.
 Result KeepUnsavedWork(const PatternGenerator& g, std::vector<std::string>& written);
 
-enum class SlotKind { kPattern, kPalette };
+enum class SlotKind { kPattern, kPalette, kCycles };
 
-// What a recovery file of the current pattern (palette) would hold, with the slot file it
-// belongs to in slotFile; empty when there is nothing to keep.
+// What a recovery file of the current pattern (palette, palette's ranges) would hold, with the slot
+// file it belongs to in slotFile; empty when there is nothing to keep.
 std::string UnsavedText(const PatternGenerator& g, SlotKind kind, std::string& slotFile);
 
 // Keeps text as a recovery file of slotFile, under the first name that holds no other

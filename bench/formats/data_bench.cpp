@@ -32,8 +32,8 @@ std::unique_ptr<Cycle> BusyCycle() {
   g->Synthesize();
   g->RebuildPalette();
   auto cycle = std::make_unique<Cycle>();
-  MakeCycle(*g, reinterpret_cast<const uint8_t*>(FrameTemplate().data()), kDefaultDelayCentiseconds,
-            *cycle);
+  static_cast<void>(MakeCycle(*g, reinterpret_cast<const uint8_t*>(FrameTemplate().data()),
+                              kDefaultDelayCentiseconds, *cycle));
   return cycle;
 }
 

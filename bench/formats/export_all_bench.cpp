@@ -26,8 +26,8 @@ void BM_ExportAll(benchmark::State& state) {
   g->Synthesize();
   g->RebuildPalette();
   auto cycle = std::make_unique<Cycle>();
-  MakeCycle(*g, reinterpret_cast<const uint8_t*>(FrameTemplate().data()), kDefaultDelayCentiseconds,
-            *cycle);
+  static_cast<void>(MakeCycle(*g, reinterpret_cast<const uint8_t*>(FrameTemplate().data()),
+                              kDefaultDelayCentiseconds, *cycle));
   for (auto _ : state) {
     std::vector<ExportRequest> requests;
     RequestAllFormats("out", 'A', requests);

@@ -36,8 +36,8 @@ std::unique_ptr<PatternGenerator> Busy(int edge) {
 
 std::unique_ptr<Cycle> BusyCycle(int edge) {
   auto cycle = std::make_unique<Cycle>();
-  MakeCycle(*Busy(edge), reinterpret_cast<const uint8_t*>(FrameTemplate().data()),
-            kDefaultDelayCentiseconds, *cycle);
+  static_cast<void>(MakeCycle(*Busy(edge), reinterpret_cast<const uint8_t*>(FrameTemplate().data()),
+                              kDefaultDelayCentiseconds, *cycle));
   return cycle;
 }
 

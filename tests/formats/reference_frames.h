@@ -73,6 +73,7 @@ inline ReferenceFrames MakeReferenceFrames(const CycleCase& c, int delayCentisec
     }
   }
   r.cycle = std::make_unique<Cycle>();
-  MakeCycle(g, reinterpret_cast<const uint8_t*>(r.header.data()), delayCentiseconds, *r.cycle);
+  if (!MakeCycle(g, reinterpret_cast<const uint8_t*>(r.header.data()), delayCentiseconds, *r.cycle))
+    r.cycle.reset();
   return r;
 }

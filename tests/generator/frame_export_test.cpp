@@ -108,7 +108,7 @@ TEST(FrameBytes, NibbleOrderColourTableAndLowBits) {
   g->palette[1][0] = 288;
   g->palette[1][1] = -64;
   auto cycle = std::make_unique<Cycle>();
-  MakeCycle(*g, reinterpret_cast<const uint8_t*>(FrameTemplate().data()), 2, *cycle);
+  ASSERT_TRUE(MakeCycle(*g, reinterpret_cast<const uint8_t*>(FrameTemplate().data()), 2, *cycle));
   std::vector<ExportFile> files;
   AddBmpFrames(*cycle, 'A', "result", files);
   ASSERT_EQ(files.size(), 16u);
