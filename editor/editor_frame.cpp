@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "editor/cycles_panel.h"
 #include "editor/editor_texts.h"
 #include "editor/status_line.h"
 #include "formats/export_set.h"
@@ -93,8 +94,17 @@ void ExportEverything(PatternGenerator& g, uint64_t nowMs) {
 
 void DrawPreview(const PatternGenerator& g, const Screen& screen) {
   if (screen.canvas.fillRect == nullptr) return;
+  // The palette at this frame of the cycle: the phase counts frames, and index k shows
+  // colour k of the frame (with the default cycle, palette entry (k + phase) mod 16).
+  uint8_t palette[kPaletteEntries][kChannels];
+  for (int k = 0; k < kPaletteEntries; ++k)
+    for (int c = 0; c < kChannels; ++c) palette[k][c] = static_cast<uint8_t>(g.palette[k][c]);
+  uint8_t shown[kPaletteEntries][kChannels];
+  ColoursAtFrame(g.cycles, palette, static_cast<uint32_t>(g.cyclePhase), shown);
   uint32_t colours[kPaletteEntries];
-  for (int k = 0; k < kPaletteEntries; ++k) colours[k] = EntryColour(g.palette[k]);
+  for (int k = 0; k < kPaletteEntries; ++k)
+    colours[k] =
+        0xFF000000u | uint32_t{shown[k][0]} << 16 | uint32_t{shown[k][1]} << 8 | shown[k][2];
 
   // The single-tile mode shows one tile; the tiled mode the whole plane.
   const bool single = g.previewMode == kPreviewSingleTile;
@@ -104,18 +114,12 @@ void DrawPreview(const PatternGenerator& g, const Screen& screen) {
   // The mirrored row of every screen row, the same for every column (as TiledCell reads it).
   int rowOf[kMapEdge];
   for (int j = 0; j < rows; ++j) rowOf[j] = MirroredTileIndex(j, g.height);
-  // The phase only shifts the low 4 bits of the sum, so unsigned addition gives the colour
-  // index of v + cyclePhase exactly, without overflow however long the preview runs.
-  const uint32_t phase = static_cast<uint32_t>(g.cyclePhase);
   const auto fill = screen.canvas.fillRect;
   void* const target = screen.canvas.target;
   for (int i = 0; i < columns; ++i) {
     const int32_t* cells = &g.map[MirroredTileIndex(i, g.width) * kMapEdge];
-    for (int j = 0; j < rows; ++j) {
-      const uint32_t sum = static_cast<uint32_t>(cells[rowOf[j]]) + phase;
-      const int index = ColourIndex(static_cast<int32_t>(sum & 15u));
-      fill(target, i, j, 2, 2, colours[index], kFront);
-    }
+    for (int j = 0; j < rows; ++j)
+      fill(target, i, j, 2, 2, colours[ColourIndex(cells[rowOf[j]])], kFront);
   }
 }
 
@@ -221,6 +225,7 @@ void StepSetting(PatternGenerator& g, int32_t row, int32_t a, uint64_t nowMs) {
       g.paletteNumber = StepFileNumber(g.paletteNumber, a);
       g.LoadPalette(g.paletteNumber);
       g.RebuildPalette();
+      if (!g.cyclesProblem.empty()) ShowCyclesUnreadable(g.status, g.cyclesProblem);
       return;
     }
     case 2: {
@@ -334,8 +339,9 @@ void EditorFrame(PatternGenerator& g, const EditorCanvas& canvas, FrameClock& cl
 
   if (KeyTriggered(DIK_M, keys, false)) {
     const Result exported = g.ExportFrames();
-    if (exported) {
-      ShowExported(g.status, g.idLetter, clock.nowMs);
+    int frames = kFrameCount;
+    if (exported && LoopFrames(g.cycles, frames)) {
+      ShowExported(g.status, g.idLetter, clock.nowMs, frames, !g.cycles.IsDefault());
     } else {
       ReportFailure(exported, "");
       ShowExportFailure(g.status, exported);
@@ -354,29 +360,38 @@ void EditorFrame(PatternGenerator& g, const EditorCanvas& canvas, FrameClock& cl
     DrawPreview(g, screen);
   }
 
-  if (KeyTriggered(DIK_SPACE, keys, false)) {
-    g.panel = static_cast<int32_t>((static_cast<int64_t>(g.panel) + 1) % kPanelCount);
-  }
+  // C opens the cycles panel over the key grid; while open it takes SPACE, Z, X and the
+  // arrows, and the editing panels wait.
+  if (KeyTriggered(DIK_C, keys, false)) g.cyclesOpen = !g.cyclesOpen;
 
-  switch (g.panel) {
-    case kKeyPanel:
-      PaletteKeyPanel(g, screen, keys);
-      break;
-    case kPointPanel:
-      ControlPointPanel(g, screen, keys);
-      break;
-    case kSettingsPanel:
-      SettingsPanel(g, screen, keys, clock.nowMs);
-      break;
-    default:
-      break;
+  if (g.cyclesOpen) {
+    CyclesPanel(g, canvas, keys);
+  } else {
+    if (KeyTriggered(DIK_SPACE, keys, false)) {
+      g.panel = static_cast<int32_t>((static_cast<int64_t>(g.panel) + 1) % kPanelCount);
+    }
+
+    switch (g.panel) {
+      case kKeyPanel:
+        PaletteKeyPanel(g, screen, keys);
+        break;
+      case kPointPanel:
+        ControlPointPanel(g, screen, keys);
+        break;
+      case kSettingsPanel:
+        SettingsPanel(g, screen, keys, clock.nowMs);
+        break;
+      default:
+        break;
+    }
   }
 
   DrawSwatches(g, screen);
-  DrawKeyGrid(g, screen);
+  if (!g.cyclesOpen) DrawKeyGrid(g, screen);
   screen.End();
 
   DrawTexts(g, screen, line);
+  if (g.cyclesOpen) CyclesPanelTexts(g, canvas);
 
   // After the texts: the reverse and distortion lines show a change one frame later.
   if (KeyTriggered(DIK_A, keys, false)) {

@@ -74,5 +74,35 @@ inline constexpr char kEllipsis[] =
     "\x81"
     "c";
 
+// The cycles panel (C) and its status messages.
+// 色循環  ループ %dフレーム  [C]で閉じる
+inline constexpr char kCyclesTitleFormat[] =
+    "\x90"
+    "F\x8Fz\x8A\xC2  \x83\x8B\x81[\x83v %d\x83t\x83\x8C\x81[\x83\x80  "
+    "[C]\x82\xC5\x95\xC2\x82\xB6\x82\xE9";
+// 色循環  ループ4096フレーム超  [C]で閉じる
+inline constexpr char kCyclesTooLong[] =
+    "\x90"
+    "F\x8Fz\x8A\xC2  \x83\x8B\x81[\x83v4096\x83t\x83\x8C\x81[\x83\x80\x92\xB4  "
+    "[C]\x82\xC5\x95\xC2\x82\xB6\x82\xE9";
+// 順
+inline constexpr char kCyclesForward[] = "\x8F\x87";
+// 逆
+inline constexpr char kCyclesReverse[] = "\x8Bt";
+// 往復
+inline constexpr char kCyclesPingPong[] = "\x89\x9D\x95\x9C";
+// ブレンド
+inline constexpr char kCyclesBlend[] = "\x83u\x83\x8C\x83\x93\x83h";
+// 削除
+inline constexpr char kCyclesRemove[] = "\x8D\xED\x8F\x9C";
+// [SPACE]で範囲を追加
+inline constexpr char kCyclesAdd[] = "[SPACE]\x82\xC5\x94\xCD\x88\xCD\x82\xF0\x92\xC7\x89\xC1";
+// 色循環を読めません:
+inline constexpr char kStatusCyclesUnreadable[] =
+    "\x90"
+    "F\x8Fz\x8A\xC2\x82\xF0\x93\xC7\x82\xDF\x82\xDC\x82\xB9\x82\xF1: ";
+// 出力中 %d/%d
+inline constexpr char kStatusExportingFormat[] = "\x8Fo\x97\xCD\x92\x86 %d/%d ";
+
 // (%3d,%3d) (x%3d,x%3d)x%3d
 inline constexpr char kPointFormat[] = "(%3d,%3d) (x%3d,x%3d)x%3d";

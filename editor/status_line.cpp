@@ -46,9 +46,9 @@ int32_t Width(const EditorCanvas& canvas, const std::string& text) {
 
 }  // namespace
 
-void ShowExported(StatusLine& status, char idLetter, uint64_t nowMs) {
-  const std::string first = DataFolder::FrameFile(idLetter, 0);
-  const std::string last = DataFolder::FrameFile(idLetter, kFrameCount - 1);
+void ShowExported(StatusLine& status, char idLetter, uint64_t nowMs, int frames, bool numbered) {
+  const std::string first = DataFolder::FrameFile(idLetter, 0, numbered);
+  const std::string last = DataFolder::FrameFile(idLetter, frames - 1, numbered);
   // The second name without its folder: "result/AA.bmp 〜 AP.bmp".
   Post(status, kStatusExported + first + kStatusRange + last.substr(last.rfind('/') + 1), false,
        nowMs, false);
@@ -95,6 +95,10 @@ void ShowRecoveryFiles(StatusLine& status, const std::vector<std::string>& files
     text += more;
   }
   Post(status, std::move(text), true, 0, true);
+}
+
+void ShowCyclesUnreadable(StatusLine& status, const std::string& why) {
+  Post(status, kStatusCyclesUnreadable + why, true, 0, true);
 }
 
 void AgeStatus(StatusLine& status, const uint8_t* keys, uint64_t nowMs) {

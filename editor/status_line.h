@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "editor/editor_canvas.h"
+#include "generator/frame_export.h"
 #include "generator/pattern_generator.h"
 
 constexpr uint64_t kStatusSuccessMs = 3000;
@@ -19,7 +20,10 @@ constexpr int32_t kStatusY = 336;
 constexpr int32_t kStatusRight = 304;
 constexpr int kStatusFont = 3;
 
-void ShowExported(StatusLine& status, char idLetter, uint64_t nowMs);
+// After M: the first and the last frame written (frames of them, numbered for any cycle but
+// the default one).
+void ShowExported(StatusLine& status, char idLetter, uint64_t nowMs, int frames = kFrameCount,
+                  bool numbered = false);
 // After E: every format, count files in all.
 void ShowExportedAll(StatusLine& status, char idLetter, int count, uint64_t nowMs);
 void ShowSaved(StatusLine& status, const std::string& file, uint64_t nowMs);
@@ -29,6 +33,9 @@ void ShowExportFailure(StatusLine& status, const Result& failure);
 // A window close refused because the unsaved edits could not be kept.
 void ShowCloseRefused(StatusLine& status, const Result& failure);
 void ShowRecoveryFiles(StatusLine& status, const std::vector<std::string>& files);
+// The palette's ranges file could not be read: the default cycle is used, nothing is written
+// until the palette is saved. Stays until the next key press.
+void ShowCyclesUnreadable(StatusLine& status, const std::string& why);
 
 // At the start of every editor frame: ends a success whose time is over, and a failure or
 // notice once a key goes down that was not already down when it was posted.

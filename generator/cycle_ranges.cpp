@@ -214,7 +214,6 @@ Result ParseCycleRanges(const std::string& text, CycleRanges& cycles) {
       return Result::Fail("line " + std::to_string(number) + ": " + read.message);
     ++parsed.count;
   }
-  if (parsed.count == 0) parsed = CycleRanges{};
   if (Result checked = CheckCycleRanges(parsed); !checked) return checked;
   cycles = parsed;
   return Result::Ok();

@@ -76,7 +76,7 @@ Result LoopFrames(const CycleRanges& cycles, int& frames);
 // The ranges file, one range a line: "low,high,k,mode,blend" ("0,7,8,forward,0").
 std::string CycleRangesText(const CycleRanges& cycles);
 // Reads a ranges file; fails, naming the line and what is wrong, unless every line is a range
-// and the list passes CheckCycleRanges. An empty text is the default list.
+// and the list passes CheckCycleRanges. An empty text is a list of no ranges: nothing moves.
 Result ParseCycleRanges(const std::string& text, CycleRanges& cycles);
 // One range as written in the file and on the command line ("0,7,8,forward,0"; the blend
 // field may also be absent or the word "blend").

@@ -102,6 +102,11 @@ struct PatternGenerator {
   DataFolder folder;
   // How the palette cycles; kept with the palette slot, in savedata/pal<n>.cycles.txt.
   CycleRanges cycles;
+  // The cycles panel (C): whether it is open over the key grid, and its cursor: the range
+  // (row) and its field (column: low, high, speed, mode, blend, remove).
+  bool cyclesOpen = false;
+  int32_t cycleRow = 0;
+  int32_t cycleColumn = 0;
   // Set by LoadPalette when the slot's ranges file could not be read (the default list is
   // then used): why, for the status line. Empty otherwise.
   std::string cyclesProblem;

@@ -31,7 +31,8 @@ namespace {
 // The options that are not formats; the formats' lines come from the format table.
 constexpr const char* kUsageHead =
     "usage: quilmorante-export [options]\n"
-    "Writes the sixteen colour-cycle frames result/<id>A.bmp .. result/<id>P.bmp.\n"
+    "Writes the colour-cycle frames of one loop: result/<id>A.bmp .. result/<id>P.bmp,\n"
+    "or result/<id>-0000.bmp on for any cycle but the default one.\n"
     "  --data DIR     folder with savedata/ and a.bmp; receives result/\n"
     "                 (default: the folder of this program, or when installed\n"
     "                 $XDG_DATA_HOME/quilmorante, ~/.local/share/quilmorante)\n"
@@ -40,11 +41,15 @@ constexpr const char* kUsageHead =
     "  --id L         identification letter A..Z, first letter of the file names (default A)\n"
     "  --size WxH     tile size, each a power of two 16..256 (default 64x64)\n"
     "  --mosaic L     mosaic level 0..4 (default 0)\n"
+    "  --cycle LOW,HIGH,K,MODE[,blend]  a cycle range instead of the palette slot's (repeat\n"
+    "                 for more): entries LOW..HIGH (0..15), K/16 palette steps a frame\n"
+    "                 (K 0..64), MODE forward, reverse or pingpong, blend to fade between\n"
+    "                 steps; the ranges may not overlap\n"
     "Also, in any combination (paths relative to the current folder):\n";
 constexpr const char* kUsageTail =
     "  --all DIR      every format above into DIR, named after the id letter\n"
-    "  --delay CS     hundredths of a second per palette step, 1..100 (default 2):\n"
-    "                 the speed of the formats marked delay\n"
+    "  --delay CS     hundredths of a second per frame, 1..100 (default 2; a frame is one\n"
+    "                 palette step of the default cycle): the speed of the formats marked delay\n"
     "  --scale N      enlarge the formats marked scale N times: 1, 2, 3, 4 or 8 (default 1)\n"
     "  --sheet-columns N  frames per row of the sheet: 1, 2, 4, 8 or 16 (default 16)\n"
     "  --help         show this text\n"
@@ -76,6 +81,8 @@ struct Options {
   int mosaic = 0;
   int delay = kDefaultDelayCentiseconds;
   FormatSettings settings;
+  // --cycle: the ranges instead of the slot's; empty when not given.
+  std::vector<CycleRange> cycles;
   // The formats asked for, by their options, with their paths as given.
   std::vector<ExportRequest> requests;
   std::string all;  // --all's folder; empty when not asked for
@@ -188,6 +195,20 @@ Options Parse(int argc, char** argv) {
       if (!n || (*n & (*n - 1)) != 0)
         UsageError("--sheet-columns must be 1, 2, 4, 8 or 16, not '" + text + "'");
       options.settings.sheetColumns = *n;
+    } else if (flag == "--cycle") {
+      const std::string text = value();
+      CycleRange range;
+      if (Result parsed = ParseCycleRange(text, range); !parsed)
+        UsageError("--cycle " + parsed.message);
+      options.cycles.push_back(range);
+      CycleRanges all;
+      all.count = 0;
+      for (const CycleRange& given : options.cycles)
+        if (all.count < kMaxCycleRanges) all.ranges[all.count++] = given;
+      if (options.cycles.size() > static_cast<size_t>(kMaxCycleRanges))
+        UsageError("--cycle: at most " + std::to_string(kMaxCycleRanges) + " ranges");
+      if (Result checked = CheckCycleRanges(all); !checked)
+        UsageError("--cycle: " + checked.message);
     } else if (flag == "--delay") {
       const std::string text = value();
       const std::optional<int> n = ParseInt(text, 1, 100);
@@ -297,8 +318,12 @@ int main(int argc, char** argv) {
 
   // The editor loads a slot over the one before it; the tool has none before, so a slot file
   // it cannot read whole would give made-up values.
-  for (const Result& checked : {CheckPatternFile(DataFolder::PatternFile(options.pattern)),
-                                CheckPaletteFile(DataFolder::PaletteFile(options.palette))})
+  CycleRanges slotCycles;
+  for (const Result& checked :
+       {CheckPatternFile(DataFolder::PatternFile(options.pattern)),
+        CheckPaletteFile(DataFolder::PaletteFile(options.palette)),
+        options.cycles.empty() ? ReadCyclesFile(DataFolder::CyclesFile(options.palette), slotCycles)
+                               : Result::Ok()})
     if (!checked) return Failed(options, checked);
   auto generator = std::make_unique<PatternGenerator>(options.pattern, options.palette);
   PatternGenerator& g = *generator;
@@ -308,6 +333,10 @@ int main(int argc, char** argv) {
   g.sizeExpY = options.sizeExpY;
   g.UpdateTileSize();
   g.mosaicLevel = options.mosaic;
+  if (!options.cycles.empty()) {
+    g.cycles.count = static_cast<int>(options.cycles.size());
+    std::copy(options.cycles.begin(), options.cycles.end(), g.cycles.ranges);
+  }
   g.Synthesize();
   g.RebuildPalette();
 
@@ -347,12 +376,13 @@ int main(int argc, char** argv) {
   std::FILE* report = stdout;
   for (const ExportFile& file : plan.files)
     if (file.path == "-") report = stderr;
+  const bool numbered = !cycle->ranges.IsDefault();
   std::fprintf(report, "wrote %s/%s .. %s (%d frames of %d bytes)\n", options.dataDir.c_str(),
-               DataFolder::FrameFile(g.idLetter, 0).c_str(),
-               DataFolder::FrameFile(g.idLetter, kFrameCount - 1).c_str(), kFrameCount,
-               kFrameBytes);
+               DataFolder::FrameFile(g.idLetter, 0, numbered).c_str(),
+               DataFolder::FrameFile(g.idLetter, cycle->frames - 1, numbered).c_str(),
+               cycle->frames, kFrameBytes);
   // The frames come first in the plan.
-  for (size_t i = kFrameCount; i < plan.files.size(); ++i)
+  for (size_t i = static_cast<size_t>(cycle->frames); i < plan.files.size(); ++i)
     std::fprintf(report, "wrote %s (%zu bytes)\n", plan.files[i].path.c_str(),
                  plan.files[i].bytes.size());
   return 0;

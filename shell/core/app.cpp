@@ -34,7 +34,14 @@ void Tick(App& app, const uint8_t keyState[256], uint64_t nowMs) {
   generator.canvas = &app.canvas;
   FrameBody(app, keyState, nowMs);
   // From the second frame on, so the first frame is always the bare editor.
-  if (firstFrame) ShowRecoveryFiles(generator.status, FindRecoveryFiles());
+  if (firstFrame) {
+    const std::vector<std::string> recovery = FindRecoveryFiles();
+    if (!recovery.empty()) {
+      ShowRecoveryFiles(generator.status, recovery);
+    } else if (!generator.cyclesProblem.empty()) {
+      ShowCyclesUnreadable(generator.status, generator.cyclesProblem);
+    }
+  }
 }
 
 void FrameBody(App& app, const uint8_t keyState[256], uint64_t nowMs) {

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "generator/cycle_ranges.h"
 #include "generator/pattern_generator.h"
 #include "tests/support/temp_folder.h"
 
@@ -256,5 +257,65 @@ TEST(SaveFailures, SaveFolderTakenByAFile) {
   EXPECT_FALSE(palette);
   EXPECT_NE(pattern.message.find("savedata"), std::string::npos);
 }
+
+}  // namespace
+
+namespace {
+
+struct CyclesFileCase {
+  const char* name;
+  const char* before;  // the ranges file before the load; null: none
+  const char* edit;    // ranges set after the load, as file text; null: none
+  bool problem;        // the load reports an unreadable file
+  const char* after;   // the ranges file after SavePalette; null: none written
+};
+
+class CyclesFile : public ::testing::TestWithParam<CyclesFileCase> {
+ protected:
+  TempFolder folder;
+};
+
+// The ranges travel with the palette slot; the default cycle writes no file of its own, and a
+// file that cannot be read loads as the default without being touched until the next save.
+TEST_P(CyclesFile, LoadedWithThePaletteAndSavedInItsSet) {
+  const CyclesFileCase& c = GetParam();
+  WriteText("savedata/pal2.txt", "100000000000000000000000000000000000000000000000");
+  if (c.before != nullptr) WriteText("savedata/pal2.cycles.txt", c.before);
+  auto g = std::make_unique<PatternGenerator>();
+  g->LoadPalette(2);
+  EXPECT_EQ(!g->cyclesProblem.empty(), c.problem) << g->cyclesProblem;
+  if (c.problem) {
+    EXPECT_TRUE(g->cycles.IsDefault());
+    EXPECT_NE(g->cyclesProblem.find("savedata/pal2.cycles.txt: "), std::string::npos);
+  }
+  if (c.edit != nullptr) {
+    ASSERT_TRUE(ParseCycleRanges(c.edit, g->cycles));
+  }
+  ASSERT_TRUE(g->SavePalette(2));
+  EXPECT_EQ(fs::exists("savedata/pal2.cycles.txt"), c.after != nullptr);
+  if (c.after != nullptr) {
+    EXPECT_EQ(ReadText("savedata/pal2.cycles.txt"), c.after);
+    auto again = std::make_unique<PatternGenerator>();
+    again->LoadPalette(2);
+    EXPECT_TRUE(again->cyclesProblem.empty());
+    EXPECT_EQ(CycleRangesText(again->cycles), c.after);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Slots, CyclesFile,
+    ::testing::Values(
+        CyclesFileCase{"DefaultWritesNoFile", nullptr, nullptr, false, nullptr},
+        CyclesFileCase{"RangesWritten", nullptr, "0,7,8,forward,0\n9,15,24,pingpong,1\n", false,
+                       "0,7,8,forward,0\n9,15,24,pingpong,1\n"},
+        CyclesFileCase{"DefaultKeepsAnExistingFileCurrent", "3,5,1,reverse,0\n",
+                       "0,15,16,reverse,0\n", false, "0,15,16,reverse,0\n"},
+        CyclesFileCase{"CrLfAndBlendWordRead", "0,7,8,forward,blend\r\n", nullptr, false,
+                       "0,7,8,forward,1\n"},
+        CyclesFileCase{"OverlapIsUnreadable", "0,7,8,forward,0\n7,9,8,forward,0\n", nullptr, true,
+                       "0,15,16,reverse,0\n"},
+        CyclesFileCase{"GarbageIsUnreadable", "\xff\xfe,,", nullptr, true, "0,15,16,reverse,0\n"},
+        CyclesFileCase{"EmptyFileHoldsNoRanges", "", nullptr, false, ""}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -47,6 +47,7 @@ struct ToolFixture : ::testing::Test {
               "0010000000900000");
     WriteText("savedata/pat6.txt", "32,32,1,1,4\n10,50,x");
     WriteText("savedata/pal7.txt", "123");
+    WriteText("savedata/pal8.cycles.txt", "0,7,8,sideways,0\n");
   }
 };
 
@@ -106,7 +107,17 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{"FolderToStandardOutput", "--png -", 2, "--png"},
         UsageCase{"MalformedPatternSlot", "--pattern 6", 1, "pat6.txt: line 2"},
         UsageCase{"ShortPaletteSlot", "--palette 7", 1, "pal7.txt: character 4"},
-        UsageCase{"DelayOneWarns", "--gif c.gif --delay 1", 0, "warning: --delay 1"}),
+        UsageCase{"DelayOneWarns", "--gif c.gif --delay 1", 0, "warning: --delay 1"},
+        UsageCase{"UnreadableCyclesSlot", "--palette 8", 1, "pal8.cycles.txt: line 1"},
+        UsageCase{"CycleRangesGiven", "--cycle 0,7,8,forward --cycle 8,15,16,reverse,blend", 0,
+                  "A-0015.bmp (16 frames"},
+        UsageCase{"CycleOverridesAnUnreadableSlot", "--palette 8 --cycle 0,15,16,reverse", 0,
+                  "AP.bmp"},
+        UsageCase{"CycleSpeedTooHigh", "--cycle 0,7,65,forward", 2, "--cycle"},
+        UsageCase{"CyclesOverlap", "--cycle 0,7,8,forward --cycle 7,9,8,reverse", 2, "overlaps"},
+        UsageCase{"CycleLoopTooLong",
+                  "--cycle 0,3,1,pingpong --cycle 4,8,1,forward --cycle 9,15,1,forward", 1,
+                  "4480 frames"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ToolFixture, MissingTemplateIsAnIoFailure) {

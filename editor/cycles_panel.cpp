@@ -1,0 +1,185 @@
+#include "editor/cycles_panel.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "editor/editor_texts.h"
+#include "generator/key_codes.h"
+
+namespace {
+
+constexpr int kFont = 3;  // 14 pixels high
+constexpr int32_t kRowHeight = 16;
+constexpr int32_t kTitleY = kCyclesY + 1;
+constexpr int32_t kFirstRowY = kCyclesY + 17;
+constexpr int32_t kStripX = 16;
+constexpr int32_t kStripCell = 6;
+// Where each field of a row is written, and the width of its cursor box.
+constexpr int32_t kFieldX[kCycleFieldCount] = {118, 142, 166, 214, 252, 330};
+constexpr int32_t kFieldWidth[kCycleFieldCount] = {22, 22, 44, 36, 74, 40};
+// The marks under the swatches, one colour a range.
+constexpr uint32_t kMarkColours[kMaxCycleRanges] = {0xFFE0E0E0, 0xFFE0A040, 0xFF40C0E0, 0xFFE060C0,
+                                                    0xFF80E060, 0xFFE0E040, 0xFF8080FF, 0xFFFF6060};
+constexpr int32_t kMarkY = 466;
+
+void Rect(const EditorCanvas& canvas, int32_t x, int32_t y, int32_t w, int32_t h, uint32_t colour,
+          float z) {
+  if (canvas.fillRect != nullptr) canvas.fillRect(canvas.target, x, y, w, h, colour, z);
+}
+
+void Text(const EditorCanvas& canvas, int32_t x, int32_t y, const char* text) {
+  if (canvas.drawText != nullptr) canvas.drawText(canvas.target, x, y, text, kFont);
+}
+
+uint32_t EntryColour(const int32_t (&entry)[kChannels]) {
+  return 0xFF000000u | ((static_cast<uint32_t>(entry[0]) & 0xFFu) << 16) |
+         ((static_cast<uint32_t>(entry[1]) & 0xFFu) << 8) |
+         (static_cast<uint32_t>(entry[2]) & 0xFFu);
+}
+
+// The first range row shown: the selected one stays in view.
+int FirstVisibleRow(const PatternGenerator& g) {
+  const int last = std::max(0, g.cycles.count - kCyclesVisibleRows);
+  return std::clamp(g.cycleRow - (kCyclesVisibleRows - 1), 0, last);
+}
+
+int32_t Wrap(int32_t value, int32_t n) {
+  return n <= 0 ? 0 : ((value % n) + n) % n;
+}
+
+// One step of Z (a = -1) or X (a = +1) on the selected field of the selected range. The
+// ranges stay sorted and disjoint: an end moves only as far as its neighbours allow.
+void StepField(PatternGenerator& g, int32_t a) {
+  CycleRanges& c = g.cycles;
+  if (c.count == 0) return;
+  const int r = g.cycleRow;
+  CycleRange& range = c.ranges[r];
+  const int32_t below = r > 0 ? c.ranges[r - 1].high + 1 : 0;
+  const int32_t above = r + 1 < c.count ? c.ranges[r + 1].low - 1 : kPaletteSize - 1;
+  switch (g.cycleColumn) {
+    case kCycleLow:
+      range.low = std::clamp(range.low + a, below, range.high - 1);
+      return;
+    case kCycleHigh:
+      range.high = std::clamp(range.high + a, range.low + 1, above);
+      return;
+    case kCycleSpeed:
+      range.speed = std::clamp(range.speed + a, 0, kMaxSpeed);
+      return;
+    case kCycleMode:
+      range.mode = static_cast<CycleMode>(Wrap(static_cast<int32_t>(range.mode) + a, 3));
+      return;
+    case kCycleBlend:
+      range.blend = a > 0;
+      return;
+    case kCycleRemove:
+      if (a < 0) return;
+      std::copy(c.ranges + r + 1, c.ranges + c.count, c.ranges + r);
+      --c.count;
+      g.cycleRow = std::min(g.cycleRow, std::max(0, c.count - 1));
+      return;
+    default:
+      return;
+  }
+}
+
+const char* ModeText(CycleMode mode) {
+  switch (mode) {
+    case CycleMode::kForward:
+      return kCyclesForward;
+    case CycleMode::kReverse:
+      return kCyclesReverse;
+    default:
+      return kCyclesPingPong;
+  }
+}
+
+}  // namespace
+
+bool AddCycleRange(PatternGenerator& g) {
+  CycleRanges& c = g.cycles;
+  if (c.count >= kMaxCycleRanges) return false;
+  bool taken[kPaletteSize] = {};
+  for (int r = 0; r < c.count; ++r)
+    for (int i = c.ranges[r].low; i <= c.ranges[r].high; ++i) taken[i] = true;
+  const int start = c.count > 0 ? c.ranges[std::min(g.cycleRow, c.count - 1)].high + 1 : 0;
+  for (int k = 0; k < kPaletteSize; ++k) {
+    const int low = (start + k) % kPaletteSize;
+    if (taken[low] || (low > 0 && !taken[low - 1] && k > 0)) continue;  // a run's first entry
+    int high = low;
+    while (high + 1 < kPaletteSize && !taken[high + 1]) ++high;
+    if (high == low) continue;
+    CycleRange range;
+    range.low = low;
+    range.high = high;
+    int at = 0;
+    while (at < c.count && c.ranges[at].low < low) ++at;
+    std::copy_backward(c.ranges + at, c.ranges + c.count, c.ranges + c.count + 1);
+    c.ranges[at] = range;
+    ++c.count;
+    g.cycleRow = at;
+    return true;
+  }
+  return false;
+}
+
+void CyclesPanel(PatternGenerator& g, const EditorCanvas& canvas, const uint8_t* keys) {
+  Rect(canvas, kCyclesX, kCyclesY, kCyclesWidth, kCyclesHeight, 0xFF181818, 1.0f);
+
+  if (KeyTriggered(DIK_RIGHT, keys, false)) ++g.cycleColumn;
+  if (KeyTriggered(DIK_LEFT, keys, false)) --g.cycleColumn;
+  StepRow(g.cycleRow, keys);
+  g.cycleColumn = Wrap(g.cycleColumn, kCycleFieldCount);
+  g.cycleRow = Wrap(g.cycleRow, g.cycles.count);
+  // The speed runs 0..64: it moves on every frame while Z or X is held, as positions do.
+  const bool repeat = g.cycleColumn == kCycleSpeed;
+  if (KeyTriggered(DIK_Z, keys, repeat)) StepField(g, -1);
+  if (KeyTriggered(DIK_X, keys, repeat)) StepField(g, 1);
+  if (KeyTriggered(DIK_SPACE, keys, false)) AddCycleRange(g);
+
+  const int first = FirstVisibleRow(g);
+  for (int r = first; r < std::min(g.cycles.count, first + kCyclesVisibleRows); ++r) {
+    const CycleRange& range = g.cycles.ranges[r];
+    const int32_t y = kFirstRowY + kRowHeight * (r - first);
+    for (int i = range.low; i <= range.high; ++i)
+      Rect(canvas, kStripX + kStripCell * (i - range.low), y + 2, kStripCell, 12,
+           EntryColour(g.palette[i]), 1.0f);
+    if (r == g.cycleRow)
+      Rect(canvas, kFieldX[g.cycleColumn] - 3, y, kFieldWidth[g.cycleColumn], kRowHeight,
+           0xFF403020, 0.0f);
+  }
+  for (int r = 0; r < g.cycles.count; ++r) {
+    const CycleRange& range = g.cycles.ranges[r];
+    const bool selected = r == g.cycleRow;
+    Rect(canvas, 16 + 24 * range.low, kMarkY - (selected ? 1 : 0),
+         24 * (range.high - range.low) + 16, selected ? 3 : 2, kMarkColours[r], 1.0f);
+  }
+}
+
+void CyclesPanelTexts(const PatternGenerator& g, const EditorCanvas& canvas) {
+  char line[96];
+  int loop = 0;
+  if (LoopFrames(g.cycles, loop)) {
+    std::snprintf(line, sizeof line, kCyclesTitleFormat, loop);
+    Text(canvas, kStripX, kTitleY, line);
+  } else {
+    Text(canvas, kStripX, kTitleY, kCyclesTooLong);
+  }
+  const int first = FirstVisibleRow(g);
+  int r = first;
+  for (; r < std::min(g.cycles.count, first + kCyclesVisibleRows); ++r) {
+    const CycleRange& range = g.cycles.ranges[r];
+    const int32_t y = kFirstRowY + kRowHeight * (r - first) + 1;
+    std::snprintf(line, sizeof line, "%d", range.low);
+    Text(canvas, kFieldX[kCycleLow], y, line);
+    std::snprintf(line, sizeof line, "%d", range.high);
+    Text(canvas, kFieldX[kCycleHigh], y, line);
+    std::snprintf(line, sizeof line, "%d/16", range.speed);
+    Text(canvas, kFieldX[kCycleSpeed], y, line);
+    Text(canvas, kFieldX[kCycleMode], y, ModeText(range.mode));
+    Text(canvas, kFieldX[kCycleBlend], y, range.blend ? kCyclesBlend : "-");
+    Text(canvas, kFieldX[kCycleRemove], y, kCyclesRemove);
+  }
+  if (g.cycles.count < kMaxCycleRanges && r - first < kCyclesVisibleRows)
+    Text(canvas, kStripX, kFirstRowY + kRowHeight * (r - first) + 1, kCyclesAdd);
+}

@@ -1,0 +1,39 @@
+#pragma once
+// The cycles panel, opened and closed with C over the key grid: the palette's cycle ranges,
+// one a row with its colours, its entries, speed, mode and blend; the arrows choose a range
+// and a field, Z and X change it, SPACE adds a range. Under the swatches a mark shows which
+// entries each range covers. While it is open it takes SPACE, Z, X and the arrows.
+
+#include <cstdint>
+
+#include "editor/editor_canvas.h"
+#include "generator/pattern_generator.h"
+
+// The panel's area: the key grid's, above the swatches.
+constexpr int32_t kCyclesX = 8;
+constexpr int32_t kCyclesY = 368;
+constexpr int32_t kCyclesWidth = 392;
+constexpr int32_t kCyclesHeight = 78;
+constexpr int kCyclesVisibleRows = 4;
+
+// The fields of a range row, the values of cycleColumn.
+enum CycleField : int32_t {
+  kCycleLow,
+  kCycleHigh,
+  kCycleSpeed,
+  kCycleMode,
+  kCycleBlend,
+  kCycleRemove,
+  kCycleFieldCount
+};
+
+// Reads the panel's keys, changes the ranges and draws the panel's rectangles and the marks
+// under the swatches; before the batch ends.
+void CyclesPanel(PatternGenerator& g, const EditorCanvas& canvas, const uint8_t* keys);
+
+// Draws the panel's texts; after the batch ends.
+void CyclesPanelTexts(const PatternGenerator& g, const EditorCanvas& canvas);
+
+// Adds a range over the first free run of at least two entries after the selected range (or
+// from entry 0); false, changing nothing, when there is none or the list is full.
+bool AddCycleRange(PatternGenerator& g);
