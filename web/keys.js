@@ -15,6 +15,7 @@ export const KEY_CODES = {
   KeyP: 0x19,
   KeyM: 0x32,
   KeyE: 0x12,
+  KeyC: 0x2e,
 };
 
 // One key state per frame: a key is down while held, and also for the one frame after a

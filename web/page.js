@@ -115,7 +115,8 @@ function download(name, blob) {
 function offerResults(module) {
   const files = takeResults(module.FS);
   if (files.length === 0) return;
-  const frames = files.every((f) => /^[A-Z][A-P]\.bmp$/.test(f.name));
+  // M writes BMP frames alone: <id>A.bmp .. <id>P.bmp, or <id>-0000.bmp on for other cycles.
+  const frames = files.every((f) => /^[A-Z]([A-P]|-\d{4})\.bmp$/.test(f.name));
   const id = files[0].name[0];
   const name = `${id}-${frames ? "frames" : "all"}.zip`;
   const blob = zipStored(files);
