@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "editor/cycles_panel.h"
+#include "editor/editor_operations.h"
 #include "editor/editor_texts.h"
 #include "editor/status_line.h"
 #include "formats/export_set.h"
@@ -48,36 +49,6 @@ struct Screen {
     if (canvas.drawText != nullptr) canvas.drawText(canvas.target, x, y, text, font);
   }
 };
-
-// Opaque ARGB of a palette entry; only the low 8 bits of each channel count.
-uint32_t EntryColour(const int32_t (&entry)[kChannels]) {
-  return 0xFF000000u | ((static_cast<uint32_t>(entry[0]) & 0xFFu) << 16) |
-         ((static_cast<uint32_t>(entry[1]) & 0xFFu) << 8) |
-         (static_cast<uint32_t>(entry[2]) & 0xFFu);
-}
-
-// Field steps saturate at the int32 limits rather than overflow: a coordinate held at its
-// limit stays there instead of jumping to the other end of the range.
-int32_t SaturatingAdd(int32_t value, int32_t delta) {
-  const int64_t sum = static_cast<int64_t>(value) + delta;
-  return static_cast<int32_t>(std::clamp<int64_t>(sum, std::numeric_limits<int32_t>::min(),
-                                                  std::numeric_limits<int32_t>::max()));
-}
-
-// (value + n) mod n for the cursor wraps. Normal values are never below -1, where this is
-// the plain remainder; any other value still lands in 0..n-1.
-int32_t Wrap(int32_t value, int32_t n) {
-  const int64_t r = (static_cast<int64_t>(value) + n) % n;
-  return static_cast<int32_t>(r < 0 ? r + n : r);
-}
-
-int32_t ClampStep(int32_t value, int32_t a, int32_t lo, int32_t hi) {
-  return static_cast<int32_t>(std::clamp<int64_t>(static_cast<int64_t>(value) + a, lo, hi));
-}
-
-void ReportFailure(const Result& result, const char* consequence) {
-  std::fprintf(stderr, "quilmorante: %s%s\n", result.message.c_str(), consequence);
-}
 
 // E: the BMP frames as M writes them and every other format beside them in result/, one
 // batch.
@@ -134,38 +105,8 @@ void PaletteKeyPanel(PatternGenerator& g, const Screen& screen, const uint8_t* k
   g.cursorColumn = Wrap(g.cursorColumn, kPaletteEntries);
   g.cursorRow = Wrap(g.cursorRow, kChannels);
 
-  int32_t& digit = g.keys[g.cursorColumn][g.cursorRow];
-  if (KeyTriggered(DIK_Z, keys, false)) {
-    // Widened: a digit loaded out of range is still stepped without overflow.
-    digit = static_cast<int32_t>((static_cast<int64_t>(digit) + 1) % 10);
-    g.RebuildPalette();
-  }
-  if (KeyTriggered(DIK_X, keys, false)) {
-    digit = 0;
-    g.RebuildPalette();
-  }
-}
-
-int32_t& PointField(ControlPoint& p, int32_t field) {
-  switch (field) {
-    case 0:
-      return p.x;
-    case 1:
-      return p.y;
-    case 2:
-      return p.scaleX;
-    case 3:
-      return p.scaleY;
-    default:
-      return p.weight;
-  }
-}
-
-void ClampScales(PatternGenerator& g) {
-  for (ControlPoint& p : g.points) {
-    p.scaleX = std::max(p.scaleX, 0);
-    p.scaleY = std::max(p.scaleY, 0);
-  }
+  if (KeyTriggered(DIK_Z, keys, false)) RaiseKeyDigit(g, g.cursorColumn, g.cursorRow);
+  if (KeyTriggered(DIK_X, keys, false)) ClearKeyDigit(g, g.cursorColumn, g.cursorRow);
 }
 
 void ControlPointPanel(PatternGenerator& g, const Screen& screen, const uint8_t* keys) {
@@ -178,81 +119,9 @@ void ControlPointPanel(PatternGenerator& g, const Screen& screen, const uint8_t*
 
   // Positions move on every held frame; the scales and the weight once per press.
   const bool repeat = g.cursorColumn < 2;
-  int32_t& field = PointField(g.points[g.cursorRow], g.cursorColumn);
-  if (KeyTriggered(DIK_Z, keys, repeat)) {
-    field = SaturatingAdd(field, -1);
-    ClampScales(g);
-    g.Synthesize();
-  }
-  if (KeyTriggered(DIK_X, keys, repeat)) {
-    field = SaturatingAdd(field, 1);
-    ClampScales(g);
-    g.Synthesize();
-  }
+  if (KeyTriggered(DIK_Z, keys, repeat)) StepPointField(g, g.cursorRow, g.cursorColumn, -1);
+  if (KeyTriggered(DIK_X, keys, repeat)) StepPointField(g, g.cursorRow, g.cursorColumn, 1);
   screen.Rect(326 + 30 * g.cursorColumn, 30 + 24 * g.cursorRow, 30, 18, 0xFF403020, kFront);
-}
-
-uint8_t StepFileNumber(uint8_t number, int32_t a) {
-  return static_cast<uint8_t>((number + a + 100) % 100);
-}
-
-// One LEFT/RIGHT step on a settings row. A switch of pattern or palette number saves the
-// current one first; when that save fails the switch is not made, so the unsaved work stays
-// in memory under its own number instead of being replaced by the next file.
-void StepSetting(PatternGenerator& g, int32_t row, int32_t a, uint64_t nowMs) {
-  switch (row) {
-    case 0: {
-      const Result saved = g.SavePattern(g.patternNumber);
-      if (!saved) {
-        ReportFailure(saved, "; pattern not switched, the edited pattern is kept");
-        ShowSaveFailure(g.status, saved);
-        return;
-      }
-      ShowSaved(g.status, g.folder.PatternFile(g.patternNumber), nowMs);
-      g.patternNumber = StepFileNumber(g.patternNumber, a);
-      g.LoadPattern(g.patternNumber);
-      g.Synthesize();
-      return;
-    }
-    case 1: {
-      const Result saved = g.SavePalette(g.paletteNumber);
-      if (!saved) {
-        ReportFailure(saved, "; palette not switched, the edited palette is kept");
-        ShowSaveFailure(g.status, saved);
-        return;
-      }
-      ShowSaved(g.status, g.folder.PaletteFile(g.paletteNumber), nowMs);
-      g.paletteNumber = StepFileNumber(g.paletteNumber, a);
-      g.LoadPalette(g.paletteNumber);
-      g.RebuildPalette();
-      if (!g.cyclesProblem.empty()) ShowCyclesUnreadable(g.status, g.cyclesProblem);
-      return;
-    }
-    case 2: {
-      // Next or previous capital letter. The floor remainder keeps any letter, even one that
-      // is not a capital, within 'A'..'Z', since it names the exported files.
-      int r = (static_cast<int>(g.idLetter) + a - 39) % 26;
-      if (r < 0) r += 26;
-      g.idLetter = static_cast<char>(r + 65);
-      return;
-    }
-    case 3:
-      g.mosaicLevel = ClampStep(g.mosaicLevel, a, 0, kMaxMosaic);
-      g.Synthesize();
-      return;
-    case 4:
-      g.sizeExpX = ClampStep(g.sizeExpX, a, kMinTileExp, kMaxTileExp);
-      g.UpdateTileSize();
-      g.Synthesize();
-      return;
-    case 5:
-      g.sizeExpY = ClampStep(g.sizeExpY, a, kMinTileExp, kMaxTileExp);
-      g.UpdateTileSize();
-      g.Synthesize();
-      return;
-    default:
-      return;
-  }
 }
 
 void SettingsPanel(PatternGenerator& g, const Screen& screen, const uint8_t* keys, uint64_t nowMs) {

@@ -27,6 +27,8 @@ struct DataFolder {
 
   static constexpr const char* kSlots = "savedata";
   static constexpr const char* kResults = "result";
+  // The editor's settings (the screen language), beside savedata/ and result/.
+  static constexpr const char* kSettings = "settings.txt";
   // Held by the editor for its whole run: one editor per data folder.
   static constexpr const char* kEditorLock = "savedata/.quilmorante-editor.lock";
 

@@ -4,6 +4,21 @@
 
 #include <cstdint>
 
+// The pointer as the front-end saw it since the last frame, in back-buffer pixels.
+struct MouseState {
+  // The pointer has moved over the picture since the program started: until then the mouse
+  // changes nothing, not even a highlight.
+  bool seen = false;
+  int32_t x = -1;  // off the picture: outside 0..639, 0..479
+  int32_t y = -1;
+  bool down = false;     // the left button is held
+  bool pressed = false;  // it went down since the last frame (even when it is up again)
+  int32_t wheel = 0;     // notches since the last frame, up positive
+};
+
+// What the editor wants the pointer to look like over what it is on.
+enum class PointerShape : uint8_t { kArrow, kHand, kMove };
+
 struct FrameClock {
   // This frame's keyboard, indexed by key code (key_codes.h); bit 7 set while a key is down.
   // Every key reads as up until the first successful read.
@@ -17,6 +32,9 @@ struct FrameClock {
   // A steady clock in milliseconds, read once per frame with the keyboard; times the status
   // line's messages.
   uint64_t nowMs = 0;
+  MouseState mouse;
+  // Set by the editor frame for the front-end.
+  PointerShape pointer = PointerShape::kArrow;
 };
 
 // Releases the clock's keyboard source, if any, and empties the field.

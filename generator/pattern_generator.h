@@ -8,6 +8,7 @@
 
 #include "generator/cycle_ranges.h"
 #include "generator/data_folder.h"
+#include "generator/edit_history.h"
 #include "generator/frame_clock.h"
 #include "generator/result.h"
 #include "generator/status_message.h"
@@ -107,6 +108,18 @@ struct PatternGenerator {
   bool cyclesOpen = false;
   int32_t cycleRow = 0;
   int32_t cycleColumn = 0;
+  // The screen's language (editor/screen_texts.h: 0 Japanese, 1 English); L switches it.
+  uint8_t language = 0;
+  // The key and mouse help (F1) is shown over the preview.
+  bool helpOpen = false;
+  // The control point being dragged on the single-tile preview, or -1.
+  int32_t dragPoint = -1;
+  // Undo and redo, and what the editor keeps between frames for them: Z and X as they were
+  // last frame (a held key's repeats make one step), and the keys of a Ctrl chord, which act
+  // as nothing else until they are released.
+  EditHistory history;
+  uint8_t heldValueKeys = 0;
+  uint8_t chordKeys = 0;
   // Set by LoadPalette when the slot's ranges file could not be read (the default list is
   // then used): why, for the status line. Empty otherwise.
   std::string cyclesProblem;

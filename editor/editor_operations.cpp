@@ -1,0 +1,154 @@
+#include "editor/editor_operations.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <limits>
+
+#include "editor/status_line.h"
+
+uint32_t EntryColour(const int32_t (&entry)[kChannels]) {
+  return 0xFF000000u | ((static_cast<uint32_t>(entry[0]) & 0xFFu) << 16) |
+         ((static_cast<uint32_t>(entry[1]) & 0xFFu) << 8) |
+         (static_cast<uint32_t>(entry[2]) & 0xFFu);
+}
+
+int32_t SaturatingAdd(int32_t value, int32_t delta) {
+  const int64_t sum = static_cast<int64_t>(value) + delta;
+  return static_cast<int32_t>(std::clamp<int64_t>(sum, std::numeric_limits<int32_t>::min(),
+                                                  std::numeric_limits<int32_t>::max()));
+}
+
+int32_t Wrap(int32_t value, int32_t n) {
+  const int64_t r = (static_cast<int64_t>(value) + n) % n;
+  return static_cast<int32_t>(r < 0 ? r + n : r);
+}
+
+int32_t ClampStep(int32_t value, int32_t a, int32_t lo, int32_t hi) {
+  return static_cast<int32_t>(std::clamp<int64_t>(static_cast<int64_t>(value) + a, lo, hi));
+}
+
+void ReportFailure(const Result& result, const char* consequence) {
+  std::fprintf(stderr, "quilmorante: %s%s\n", result.message.c_str(), consequence);
+}
+
+int32_t& PointField(ControlPoint& p, int32_t field) {
+  switch (field) {
+    case 0:
+      return p.x;
+    case 1:
+      return p.y;
+    case 2:
+      return p.scaleX;
+    case 3:
+      return p.scaleY;
+    default:
+      return p.weight;
+  }
+}
+
+namespace {
+
+void ClampScales(PatternGenerator& g) {
+  for (ControlPoint& p : g.points) {
+    p.scaleX = std::max(p.scaleX, 0);
+    p.scaleY = std::max(p.scaleY, 0);
+  }
+}
+
+}  // namespace
+
+namespace {
+
+uint8_t StepFileNumber(uint8_t number, int32_t a) {
+  return static_cast<uint8_t>((number + a + 100) % 100);
+}
+
+}  // namespace
+
+void StepSetting(PatternGenerator& g, int32_t row, int32_t a, uint64_t nowMs) {
+  switch (row) {
+    case 0: {
+      const Result saved = g.SavePattern(g.patternNumber);
+      if (!saved) {
+        ReportFailure(saved, "; pattern not switched, the edited pattern is kept");
+        ShowSaveFailure(g.status, saved);
+        return;
+      }
+      ShowSaved(g.status, g.folder.PatternFile(g.patternNumber), nowMs);
+      g.patternNumber = StepFileNumber(g.patternNumber, a);
+      g.LoadPattern(g.patternNumber);
+      g.Synthesize();
+      return;
+    }
+    case 1: {
+      const Result saved = g.SavePalette(g.paletteNumber);
+      if (!saved) {
+        ReportFailure(saved, "; palette not switched, the edited palette is kept");
+        ShowSaveFailure(g.status, saved);
+        return;
+      }
+      ShowSaved(g.status, g.folder.PaletteFile(g.paletteNumber), nowMs);
+      g.paletteNumber = StepFileNumber(g.paletteNumber, a);
+      g.LoadPalette(g.paletteNumber);
+      g.RebuildPalette();
+      if (!g.cyclesProblem.empty()) ShowCyclesUnreadable(g.status, g.cyclesProblem);
+      return;
+    }
+    case 2: {
+      // Next or previous capital letter. The floor remainder keeps any letter, even one that
+      // is not a capital, within 'A'..'Z', since it names the exported files.
+      int r = (static_cast<int>(g.idLetter) + a - 39) % 26;
+      if (r < 0) r += 26;
+      g.idLetter = static_cast<char>(r + 65);
+      return;
+    }
+    case 3:
+      g.mosaicLevel = ClampStep(g.mosaicLevel, a, 0, kMaxMosaic);
+      g.Synthesize();
+      return;
+    case 4:
+      g.sizeExpX = ClampStep(g.sizeExpX, a, kMinTileExp, kMaxTileExp);
+      g.UpdateTileSize();
+      g.Synthesize();
+      return;
+    case 5:
+      g.sizeExpY = ClampStep(g.sizeExpY, a, kMinTileExp, kMaxTileExp);
+      g.UpdateTileSize();
+      g.Synthesize();
+      return;
+    default:
+      return;
+  }
+}
+
+void StepPointField(PatternGenerator& g, int32_t point, int32_t field, int32_t a) {
+  int32_t& value = PointField(g.points[point], field);
+  value = SaturatingAdd(value, a);
+  ClampScales(g);
+  g.Synthesize();
+}
+
+void MovePoint(PatternGenerator& g, int32_t point, int32_t x, int32_t y) {
+  g.points[point].x = x;
+  g.points[point].y = y;
+  ClampScales(g);
+  g.Synthesize();
+}
+
+void RaiseKeyDigit(PatternGenerator& g, int32_t entry, int32_t channel) {
+  int32_t& digit = g.keys[entry][channel];
+  // Widened: a digit loaded out of range is still stepped without overflow.
+  digit = static_cast<int32_t>((static_cast<int64_t>(digit) + 1) % 10);
+  g.RebuildPalette();
+}
+
+void ClearKeyDigit(PatternGenerator& g, int32_t entry, int32_t channel) {
+  g.keys[entry][channel] = 0;
+  g.RebuildPalette();
+}
+
+void LowerKeyDigit(PatternGenerator& g, int32_t entry, int32_t channel) {
+  int32_t& digit = g.keys[entry][channel];
+  digit = std::clamp(digit - (digit > 0 ? 1 : 0), 0, 9);
+  g.RebuildPalette();
+}

@@ -1,0 +1,146 @@
+#include "editor/screen_texts.h"
+
+#include "editor/editor_texts.h"
+
+namespace {
+
+constexpr const char* kJapaneseHelp[] = {
+    kHelpOverlayTitle, kHelpOverlaySpace, kHelpOverlayArrows, kHelpOverlayZx,   kHelpOverlayAsqw,
+    kHelpOverlayPm,    kHelpOverlayEc,    kHelpOverlayL,      kHelpOverlayUndo, kHelpOverlayClick,
+    kHelpOverlayWheel, kHelpOverlayDrag,  kHelpOverlaySwatch, nullptr};
+
+constexpr const char* kEnglishHelp[] = {"Keys and mouse   [F1] close",
+                                        "SPACE: next panel (settings, keys, points)",
+                                        "Arrows: move the cursor, change a setting",
+                                        "Z X: lower / raise the value",
+                                        "A S: X / Y warp   Q W: X / Y flip",
+                                        "P: preview   M: export the frames",
+                                        "E: export every format   C: cycles panel",
+                                        "L: language (Japanese / English)",
+                                        "Ctrl+Z: undo   Ctrl+Y: redo",
+                                        "Click: a panel, a row, a value",
+                                        "Wheel: change the value under it",
+                                        "Drag: move a point on the single tile",
+                                        "Click a swatch: pick its key column",
+                                        nullptr};
+
+constexpr ScreenTexts kJapanese = {
+    .heading = kHeading,
+    .help = {kHelpLine1, kHelpLine2, kHelpLine3, kHelpLine4},
+    .reverseFormat = kReverseFormat,
+    .distortFormat = kDistortFormat,
+    .patternFormat = kPatternFormat,
+    .paletteFormat = kPaletteFormat,
+    .idLetterFormat = kIdLetterFormat,
+    .mosaicFormat = kMosaicFormat,
+    .scaleXFormat = kScaleXFormat,
+    .scaleYFormat = kScaleYFormat,
+    .exported = kStatusExported,
+    .range = kStatusRange,
+    .allFilesFormat = kStatusAllFilesFormat,
+    .saved = kStatusSaved,
+    .saveFailed = kStatusSaveFailed,
+    .exportFailed = kStatusExportFailed,
+    .closeRefused = kStatusCloseRefused,
+    .recovery = kStatusRecovery,
+    .moreFormat = kStatusMoreFormat,
+    .ellipsis = kEllipsis,
+    .cyclesUnreadable = kStatusCyclesUnreadable,
+    .exportingFormat = kStatusExportingFormat,
+    .undo = kUndoPrefix,
+    .redo = kRedoPrefix,
+    .nothingToUndo = kNothingToUndo,
+    .nothingToRedo = kNothingToRedo,
+    .firstHint = kFirstHint,
+    .editPointPosition = kEditPointPosition,
+    .editPointScaleX = kEditPointScaleX,
+    .editPointScaleY = kEditPointScaleY,
+    .editPointWeight = kEditPointWeight,
+    .editReverseX = kEditReverseX,
+    .editReverseY = kEditReverseY,
+    .editDistortX = kEditDistortX,
+    .editDistortY = kEditDistortY,
+    .editKey = kEditKey,
+    .editMosaic = kEditMosaic,
+    .editSizeX = kEditSizeX,
+    .editSizeY = kEditSizeY,
+    .editIdLetter = kEditIdLetter,
+    .editCycles = kEditCycles,
+    .editPatternSlot = kEditPatternSlot,
+    .editPaletteSlot = kEditPaletteSlot,
+    .cyclesTitleFormat = kCyclesTitleFormat,
+    .cyclesTooLong = kCyclesTooLong,
+    .cyclesModes = {kCyclesForward, kCyclesReverse, kCyclesPingPong},
+    .cyclesBlend = kCyclesBlend,
+    .cyclesRemove = kCyclesRemove,
+    .cyclesAdd = kCyclesAdd,
+    .helpOverlay = kJapaneseHelp,
+    .secondEditorBox =
+        "\xE5\x88\xA5\xE3\x81\xAE QUILMORANTE \xE3\x81\x8C\xE3\x81\x93\xE3\x81\xAE\xE3\x83"
+        "\x87\xE3\x83\xBC\xE3\x82\xBF\xE3\x83\x95\xE3\x82\xA9\xE3\x83\xAB\xE3\x83\x80\xE3\x82"
+        "\x92\xE9\x96\x8B\xE3\x81\x84\xE3\x81\xA6\xE3\x81\x84\xE3\x81\xBE\xE3\x81\x99\xE3\x80"
+        "\x82\xE5\x85\x88\xE3\x81\xAB\xE3\x81\x9D\xE3\x81\xA1\xE3\x82\x89\xE3\x82\x92\xE9\x96"
+        "\x89\xE3\x81\x98\xE3\x81\xA6\xE3\x81\x8F\xE3\x81\xA0\xE3\x81\x95\xE3\x81\x84\xE3\x80"
+        "\x82",
+};
+
+constexpr ScreenTexts kEnglish = {
+    .heading = "Points  (x, y) (x scale)",
+    .help = {"Arrows move, [SPACE] panel", "[Z][X][A][S][Q][W] change values",
+             "[P] preview  [M] export", "The rest is up to your feel!!"},
+    .reverseFormat = "X flip:%3d[Q] Y flip:%3d[W]",
+    .distortFormat = "X warp:%3d[A] Y warp:%3d[S]",
+    .patternFormat = "Pattern:     %d",
+    .paletteFormat = "Palette:      %d",
+    .idLetterFormat = "Id letter: %c",
+    .mosaicFormat = "Mosaic level:  %d",
+    .scaleXFormat = "X scale: %f",
+    .scaleYFormat = "Y scale: %f",
+    .exported = "Exported: ",
+    .range = " ~ ",
+    .allFilesFormat = " all %d files",
+    .saved = "Saved: ",
+    .saveFailed = "Cannot save: ",
+    .exportFailed = "Cannot export: ",
+    .closeRefused = "Cannot quit: ",
+    .recovery = "Unsaved: ",
+    .moreFormat = " +%d more",
+    .ellipsis = "...",
+    .cyclesUnreadable = "Cannot read the cycles: ",
+    .exportingFormat = "Exporting %d/%d ",
+    .undo = "Undo: ",
+    .redo = "Redo: ",
+    .nothingToUndo = "Nothing to undo",
+    .nothingToRedo = "Nothing to redo",
+    .firstHint = "[F1] shows the keys and the mouse",
+    .editPointPosition = "point %d position",
+    .editPointScaleX = "point %d X scale",
+    .editPointScaleY = "point %d Y scale",
+    .editPointWeight = "point %d weight",
+    .editReverseX = "X flip",
+    .editReverseY = "Y flip",
+    .editDistortX = "X warp",
+    .editDistortY = "Y warp",
+    .editKey = "palette key",
+    .editMosaic = "mosaic level",
+    .editSizeX = "X scale",
+    .editSizeY = "Y scale",
+    .editIdLetter = "id letter",
+    .editCycles = "cycle ranges",
+    .editPatternSlot = "pattern %d",
+    .editPaletteSlot = "palette %d",
+    .cyclesTitleFormat = "Cycles  loop %d frames  [C] close",
+    .cyclesTooLong = "Cycles  loop over 4096 frames  [C] close",
+    .cyclesModes = {"fwd", "rev", "ping"},
+    .cyclesBlend = "blend",
+    .cyclesRemove = "del",
+    .cyclesAdd = "[SPACE] adds a range",
+    .helpOverlay = kEnglishHelp,
+    .secondEditorBox = "Another QUILMORANTE editor has this data folder open. Close it first.",
+};
+
+}  // namespace
+
+const ScreenTexts& TextsFor(Language language) {
+  return language == Language::kEnglish ? kEnglish : kJapanese;
+}
