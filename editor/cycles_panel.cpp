@@ -49,7 +49,9 @@ int32_t Wrap(int32_t value, int32_t n) {
 
 // One step of Z (a = -1) or X (a = +1) on the selected field of the selected range. The
 // ranges stay sorted and disjoint: an end moves only as far as its neighbours allow.
-void StepField(PatternGenerator& g, int32_t a) {
+}  // namespace
+
+void StepCycleField(PatternGenerator& g, int32_t a) {
   CycleRanges& c = g.cycles;
   if (c.count == 0) return;
   const int r = g.cycleRow;
@@ -82,6 +84,8 @@ void StepField(PatternGenerator& g, int32_t a) {
       return;
   }
 }
+
+namespace {
 
 const char* ModeText(CycleMode mode) {
   switch (mode) {
@@ -133,8 +137,8 @@ void CyclesPanel(PatternGenerator& g, const EditorCanvas& canvas, const uint8_t*
   g.cycleRow = Wrap(g.cycleRow, g.cycles.count);
   // The speed runs 0..64: it moves on every frame while Z or X is held, as positions do.
   const bool repeat = g.cycleColumn == kCycleSpeed;
-  if (KeyTriggered(DIK_Z, keys, repeat)) StepField(g, -1);
-  if (KeyTriggered(DIK_X, keys, repeat)) StepField(g, 1);
+  if (KeyTriggered(DIK_Z, keys, repeat)) StepCycleField(g, -1);
+  if (KeyTriggered(DIK_X, keys, repeat)) StepCycleField(g, 1);
   if (KeyTriggered(DIK_SPACE, keys, false)) AddCycleRange(g);
 
   const int first = FirstVisibleRow(g);
@@ -182,4 +186,23 @@ void CyclesPanelTexts(const PatternGenerator& g, const EditorCanvas& canvas) {
   }
   if (g.cycles.count < kMaxCycleRanges && r - first < kCyclesVisibleRows)
     Text(canvas, kStripX, kFirstRowY + kRowHeight * (r - first) + 1, kCyclesAdd);
+}
+
+bool CycleFieldAt(const PatternGenerator& g, int32_t x, int32_t y, int32_t& row, int32_t& column,
+                  int32_t (&box)[4]) {
+  const int first = FirstVisibleRow(g);
+  const int32_t r = (y - kFirstRowY) / kRowHeight;
+  if (y < kFirstRowY || r >= kCyclesVisibleRows || first + r >= g.cycles.count) return false;
+  for (int32_t c = 0; c < kCycleFieldCount; ++c) {
+    const int32_t left = kFieldX[c] - 3;
+    if (x < left || x >= left + kFieldWidth[c]) continue;
+    row = first + r;
+    column = c;
+    box[0] = left;
+    box[1] = kFirstRowY + kRowHeight * r;
+    box[2] = kFieldWidth[c];
+    box[3] = kRowHeight;
+    return true;
+  }
+  return false;
 }

@@ -34,6 +34,13 @@ void CyclesPanel(PatternGenerator& g, const EditorCanvas& canvas, const uint8_t*
 // Draws the panel's texts; after the batch ends.
 void CyclesPanelTexts(const PatternGenerator& g, const EditorCanvas& canvas);
 
+// Z (a = -1) or X (a = +1) on the selected field of the selected range.
+void StepCycleField(PatternGenerator& g, int32_t a);
+
+// The range row and field under (x, y), and the field's box {x, y, w, h}; false when none.
+bool CycleFieldAt(const PatternGenerator& g, int32_t x, int32_t y, int32_t& row, int32_t& column,
+                  int32_t (&box)[4]);
+
 // Adds a range over the first free run of at least two entries after the selected range (or
 // from entry 0); false, changing nothing, when there is none or the list is full.
 bool AddCycleRange(PatternGenerator& g);

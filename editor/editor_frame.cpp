@@ -3,14 +3,17 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <limits>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "editor/cycles_panel.h"
+#include "editor/editor_mouse.h"
 #include "editor/editor_operations.h"
 #include "editor/editor_texts.h"
+#include "editor/screen_texts.h"
 #include "editor/status_line.h"
 #include "formats/export_set.h"
 #include "generator/key_codes.h"
@@ -157,30 +160,156 @@ void DrawKeyGrid(const PatternGenerator& g, const Screen& screen) {
   }
 }
 
-void DrawTexts(const PatternGenerator& g, const Screen& screen, char (&line)[kTextBufferSize]) {
-  screen.Text(320, 6, kHeading, kFontLines);
-  screen.Text(400, 360, kHelpLine1, kFontHelp);
-  screen.Text(400, 378, kHelpLine2, kFontHelp);
-  screen.Text(400, 396, kHelpLine3, kFontHelp);
-  screen.Text(400, 414, kHelpLine4, kFontHelp);
+void DrawTexts(const PatternGenerator& g, const ScreenTexts& t, const Screen& screen,
+               char (&line)[kTextBufferSize]) {
+  screen.Text(320, 6, t.heading, kFontLines);
+  for (int i = 0; i < 4; ++i) screen.Text(400, 360 + 18 * i, t.help[i], kFontHelp);
 
-  std::snprintf(line, sizeof line, kReverseFormat, g.reverseX, g.reverseY);
+  std::snprintf(line, sizeof line, t.reverseFormat, g.reverseX, g.reverseY);
   screen.Text(320, 132, line, kFontLines);
-  std::snprintf(line, sizeof line, kDistortFormat, g.distortX, g.distortY);
+  std::snprintf(line, sizeof line, t.distortFormat, g.distortX, g.distortY);
   screen.Text(320, 156, line, kFontLines);
 
-  std::snprintf(line, sizeof line, kPatternFormat, static_cast<int>(g.patternNumber));
+  std::snprintf(line, sizeof line, t.patternFormat, static_cast<int>(g.patternNumber));
   screen.Text(320, 200, line, kFontLines);
-  std::snprintf(line, sizeof line, kPaletteFormat, static_cast<int>(g.paletteNumber));
+  std::snprintf(line, sizeof line, t.paletteFormat, static_cast<int>(g.paletteNumber));
   screen.Text(320, 224, line, kFontLines);
-  std::snprintf(line, sizeof line, kIdLetterFormat, static_cast<int>(g.idLetter));
+  std::snprintf(line, sizeof line, t.idLetterFormat, static_cast<int>(g.idLetter));
   screen.Text(320, 248, line, kFontLines);
-  std::snprintf(line, sizeof line, kMosaicFormat, g.mosaicLevel);
+  std::snprintf(line, sizeof line, t.mosaicFormat, g.mosaicLevel);
   screen.Text(320, 272, line, kFontLines);
-  std::snprintf(line, sizeof line, kScaleXFormat, static_cast<double>(g.width) * 0.015625);
+  std::snprintf(line, sizeof line, t.scaleXFormat, static_cast<double>(g.width) * 0.015625);
   screen.Text(320, 296, line, kFontLines);
-  std::snprintf(line, sizeof line, kScaleYFormat, static_cast<double>(g.height) * 0.015625);
+  std::snprintf(line, sizeof line, t.scaleYFormat, static_cast<double>(g.height) * 0.015625);
   screen.Text(320, 320, line, kFontLines);
+}
+
+// The key and mouse help (F1) over the preview: its backdrop before the batch ends, its
+// lines after.
+constexpr int32_t kHelpX = 8;
+constexpr int32_t kHelpY = 8;
+constexpr int32_t kHelpLineHeight = 18;
+
+void DrawHelpBackdrop(const Screen& screen) {
+  screen.Rect(kHelpX, kHelpY, 296, 322, 0xFF101018, kFront);
+}
+
+void DrawHelpLines(const ScreenTexts& t, const Screen& screen) {
+  for (int i = 0; t.helpOverlay[i] != nullptr; ++i)
+    screen.Text(kHelpX + 8, kHelpY + 6 + kHelpLineHeight * i, t.helpOverlay[i], kFontHelp);
+}
+
+constexpr uint8_t kHeldZ = 1;
+constexpr uint8_t kHeldX = 2;
+constexpr uint8_t kHeldY = 4;
+
+bool Down(const uint8_t* keys, int key) {
+  return (keys[key] & 0x80) != 0;
+}
+
+// What an undo step changed, for the status line: its first change names it.
+std::string DescribeStep(const PatternGenerator& g, const FieldChange* changes, uint32_t count,
+                         const ScreenTexts& t) {
+  if (count == 0) return {};
+  const FieldChange& c = changes[0];
+  char text[64];
+  const int point = c.index + 1;
+  switch (c.field) {
+    case EditField::kPointX:
+    case EditField::kPointY:
+      std::snprintf(text, sizeof text, t.editPointPosition, point);
+      return text;
+    case EditField::kPointScaleX:
+      std::snprintf(text, sizeof text, t.editPointScaleX, point);
+      return text;
+    case EditField::kPointScaleY:
+      std::snprintf(text, sizeof text, t.editPointScaleY, point);
+      return text;
+    case EditField::kPointWeight:
+      std::snprintf(text, sizeof text, t.editPointWeight, point);
+      return text;
+    case EditField::kReverseX:
+      return t.editReverseX;
+    case EditField::kReverseY:
+      return t.editReverseY;
+    case EditField::kDistortX:
+      return t.editDistortX;
+    case EditField::kDistortY:
+      return t.editDistortY;
+    case EditField::kKey:
+      return t.editKey;
+    case EditField::kMosaic:
+      return t.editMosaic;
+    case EditField::kSizeExpX:
+      return t.editSizeX;
+    case EditField::kSizeExpY:
+      return t.editSizeY;
+    case EditField::kIdLetter:
+      return t.editIdLetter;
+    case EditField::kCycles:
+      return t.editCycles;
+    case EditField::kPatternSlot:
+      std::snprintf(text, sizeof text, t.editPatternSlot, static_cast<int>(g.patternNumber));
+      return text;
+    case EditField::kPaletteSlot:
+      std::snprintf(text, sizeof text, t.editPaletteSlot, static_cast<int>(g.paletteNumber));
+      return text;
+  }
+  return {};
+}
+
+// Undo (or redo) the latest step (the step after the done ones). A slot step is undone by
+// stepping back to the slot, which saves and loads as stepping does; when that save fails
+// the step stays where it is.
+void UndoOrRedo(PatternGenerator& g, bool undo, uint64_t nowMs) {
+  const ScreenTexts& t = TextsFor(g.language);
+  uint32_t count = 0;
+  const FieldChange* changes = undo ? g.history.UndoChanges(count) : g.history.RedoChanges(count);
+  if (changes == nullptr) {
+    ShowNote(g.status, undo ? t.nothingToUndo : t.nothingToRedo, nowMs);
+    return;
+  }
+  const FieldChange& first = changes[0];
+  if (first.field == EditField::kPatternSlot || first.field == EditField::kPaletteSlot) {
+    const bool pattern = first.field == EditField::kPatternSlot;
+    const int32_t current = pattern ? g.patternNumber : g.paletteNumber;
+    const int32_t wanted = undo ? first.before : first.after;
+    StepSetting(g, pattern ? 0 : 1, wanted - current, nowMs);
+    if ((pattern ? g.patternNumber : g.paletteNumber) != wanted) return;  // the save failed
+  } else {
+    const EditApplied applied = ApplyChanges(g, g.history, changes, count, undo);
+    if (applied.synthesise) g.Synthesize();
+    if (applied.rebuildPalette) g.RebuildPalette();
+  }
+  if (undo)
+    g.history.MarkUndone();
+  else
+    g.history.MarkRedone();
+  ShowNote(g.status, (undo ? t.undo : t.redo) + DescribeStep(g, changes, count, t), nowMs);
+}
+
+// The keys of our own, before the frame's edits: L the language, F1 the help, Ctrl+Z undo,
+// Ctrl+Y and Ctrl+Shift+Z redo. While Ctrl is held, and until a key of a Ctrl chord is
+// released, Z and X act as nothing else: `keys` becomes the state the rest of the frame reads.
+void OwnKeys(PatternGenerator& g, const uint8_t* raw, uint8_t (&keys)[256], uint64_t nowMs) {
+  std::memcpy(keys, raw, sizeof keys);
+  if (KeyTriggered(DIK_L, raw, false)) g.language = g.language == 0 ? 1 : 0;
+  if (KeyTriggered(DIK_F1, raw, false)) g.helpOpen = !g.helpOpen;
+  const bool ctrl = Down(raw, DIK_LCONTROL) || Down(raw, DIK_RCONTROL);
+  const bool shift = Down(raw, DIK_LSHIFT) || Down(raw, DIK_RSHIFT);
+  if (ctrl) {
+    // Once per press: a chord key that is already held does not act again.
+    if (Down(raw, DIK_Z) && (g.chordKeys & kHeldZ) == 0) UndoOrRedo(g, !shift, nowMs);
+    if (Down(raw, DIK_Y) && (g.chordKeys & kHeldY) == 0) UndoOrRedo(g, false, nowMs);
+    if (Down(raw, DIK_Z)) g.chordKeys |= kHeldZ;
+    if (Down(raw, DIK_X)) g.chordKeys |= kHeldX;
+    if (Down(raw, DIK_Y)) g.chordKeys |= kHeldY;
+  }
+  if (!Down(raw, DIK_Z)) g.chordKeys &= static_cast<uint8_t>(~kHeldZ);
+  if (!Down(raw, DIK_X)) g.chordKeys &= static_cast<uint8_t>(~kHeldX);
+  if (!Down(raw, DIK_Y)) g.chordKeys &= static_cast<uint8_t>(~kHeldY);
+  if (ctrl || (g.chordKeys & kHeldZ) != 0) keys[DIK_Z] = 0;
+  if (ctrl || (g.chordKeys & kHeldX) != 0) keys[DIK_X] = 0;
 }
 
 // -1, 0, 1 cycle 0 -> 1 -> -1 -> 0; widened so no stored value can overflow.
@@ -197,14 +326,21 @@ int32_t Flipped(int32_t flag) {
 
 void EditorFrame(PatternGenerator& g, const EditorCanvas& canvas, FrameClock& clock) {
   const Screen screen{canvas};
-  const uint8_t* const keys = clock.keyState;
   char line[kTextBufferSize];
 
   // Whatever the fields were set to, the map reads of the preview and of synthesis stay
   // inside the 256 x 256 map.
   g.UpdateTileSize();
 
-  AgeStatus(g.status, keys, clock.nowMs);
+  AgeStatus(g.status, clock.keyState, clock.nowMs);
+
+  uint8_t frameKeys[256];
+  OwnKeys(g, clock.keyState, frameKeys, clock.nowMs);
+  const uint8_t* const keys = frameKeys;
+  g.status.language = g.language;
+  const ScreenTexts& texts = TextsFor(g.language);
+  // What the frame's edits start from: the difference at its end is one undo step.
+  const EditState before = CaptureEdits(g);
 
   if (KeyTriggered(DIK_M, keys, false)) {
     const Result exported = g.ExportFrames();
@@ -224,9 +360,11 @@ void EditorFrame(PatternGenerator& g, const EditorCanvas& canvas, FrameClock& cl
     if (g.previewMode != kPreviewOff) g.Synthesize();
     g.cyclePhase = 0;
   }
+  MouseActions(g, clock);
   if (g.previewMode != kPreviewOff) {
     g.cyclePhase = static_cast<int32_t>(static_cast<uint32_t>(g.cyclePhase) + 1u);
     DrawPreview(g, screen);
+    DrawPointMarkers(g, clock.mouse, canvas);
   }
 
   // C opens the cycles panel over the key grid; while open it takes SPACE, Z, X and the
@@ -257,10 +395,13 @@ void EditorFrame(PatternGenerator& g, const EditorCanvas& canvas, FrameClock& cl
 
   DrawSwatches(g, screen);
   if (!g.cyclesOpen) DrawKeyGrid(g, screen);
+  DrawHover(g, clock.mouse, canvas);
+  if (g.helpOpen) DrawHelpBackdrop(screen);
   screen.End();
 
-  DrawTexts(g, screen, line);
+  DrawTexts(g, texts, screen, line);
   if (g.cyclesOpen) CyclesPanelTexts(g, canvas);
+  if (g.helpOpen) DrawHelpLines(texts, screen);
 
   // After the texts: the reverse and distortion lines show a change one frame later.
   if (KeyTriggered(DIK_A, keys, false)) {
@@ -285,4 +426,11 @@ void EditorFrame(PatternGenerator& g, const EditorCanvas& canvas, FrameClock& cl
     std::snprintf(line, sizeof line, kPointFormat, p.x, p.y, p.scaleX, p.scaleY, p.weight);
     screen.Text(320, 30 + 24 * k, line, kFontLines);
   }
+
+  // A held key's repeats and one drag are one step.
+  const uint8_t held =
+      static_cast<uint8_t>((Down(keys, DIK_Z) ? kHeldZ : 0) | (Down(keys, DIK_X) ? kHeldX : 0));
+  const bool continuing = g.dragPoint >= 0 || (held & g.heldValueKeys) != 0;
+  g.heldValueKeys = held;
+  g.history.Record(before, g, continuing);
 }

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "editor/editor_texts.h"
+#include "editor/screen_texts.h"
 #include "generator/frame_export.h"
 
 namespace {
@@ -14,6 +15,11 @@ void Post(StatusLine& status, std::string text, bool untilKeyPress, uint64_t now
   status.untilKeyPress = untilKeyPress;
   status.shownUntilMs = nowMs + kStatusSuccessMs;
   status.keysUpSincePosted = keysUp;
+  status.expires = false;
+}
+
+const ScreenTexts& Texts(const StatusLine& status) {
+  return TextsFor(status.language);
 }
 
 // Code page 932: these bytes lead a two-byte character.
@@ -50,19 +56,21 @@ void ShowExported(StatusLine& status, char idLetter, uint64_t nowMs, int frames,
   const std::string first = DataFolder::FrameFile(idLetter, 0, numbered);
   const std::string last = DataFolder::FrameFile(idLetter, frames - 1, numbered);
   // The second name without its folder: "result/AA.bmp 〜 AP.bmp".
-  Post(status, kStatusExported + first + kStatusRange + last.substr(last.rfind('/') + 1), false,
-       nowMs, false);
+  const ScreenTexts& t = Texts(status);
+  Post(status, t.exported + first + t.range + last.substr(last.rfind('/') + 1), false, nowMs,
+       false);
 }
 
 void ShowExportedAll(StatusLine& status, char idLetter, int count, uint64_t nowMs) {
   char files[64];
-  std::snprintf(files, sizeof files, kStatusAllFilesFormat, count);
-  Post(status, kStatusExported + std::string(DataFolder::kResults) + "/" + idLetter + "*" + files,
+  std::snprintf(files, sizeof files, Texts(status).allFilesFormat, count);
+  Post(status,
+       Texts(status).exported + std::string(DataFolder::kResults) + "/" + idLetter + "*" + files,
        false, nowMs, false);
 }
 
 void ShowSaved(StatusLine& status, const std::string& file, uint64_t nowMs) {
-  Post(status, kStatusSaved + file, false, nowMs, false);
+  Post(status, Texts(status).saved + file, false, nowMs, false);
 }
 
 // The reason first, then the file it concerns.
@@ -75,37 +83,50 @@ void PostFailure(StatusLine& status, const char* prefix, const Result& failure) 
 }
 
 void ShowSaveFailure(StatusLine& status, const Result& failure) {
-  PostFailure(status, kStatusSaveFailed, failure);
+  PostFailure(status, Texts(status).saveFailed, failure);
 }
 
 void ShowExportFailure(StatusLine& status, const Result& failure) {
-  PostFailure(status, kStatusExportFailed, failure);
+  PostFailure(status, Texts(status).exportFailed, failure);
 }
 
 void ShowCloseRefused(StatusLine& status, const Result& failure) {
-  PostFailure(status, kStatusCloseRefused, failure);
+  PostFailure(status, Texts(status).closeRefused, failure);
 }
 
 void ShowRecoveryFiles(StatusLine& status, const std::vector<std::string>& files) {
   if (files.empty()) return;
-  std::string text = kStatusRecovery + files.front();
+  std::string text = Texts(status).recovery + files.front();
   if (files.size() > 1) {
     char more[64];
-    std::snprintf(more, sizeof more, kStatusMoreFormat, static_cast<int>(files.size() - 1));
+    std::snprintf(more, sizeof more, Texts(status).moreFormat, static_cast<int>(files.size() - 1));
     text += more;
   }
   Post(status, std::move(text), true, 0, true);
 }
 
 void ShowCyclesUnreadable(StatusLine& status, const std::string& why) {
-  Post(status, kStatusCyclesUnreadable + why, true, 0, true);
+  Post(status, Texts(status).cyclesUnreadable + why, true, 0, true);
+}
+
+void ShowNote(StatusLine& status, const std::string& text, uint64_t nowMs) {
+  Post(status, text, false, nowMs, false);
+}
+
+void ShowFirstHint(StatusLine& status, uint64_t nowMs) {
+  Post(status, Texts(status).firstHint, true, nowMs, true);
+  status.shownUntilMs = nowMs + kFirstHintMs;
+  status.expires = true;
 }
 
 void AgeStatus(StatusLine& status, const uint8_t* keys, uint64_t nowMs) {
   if (status.text.empty()) return;
-  if (!status.untilKeyPress) {
-    if (nowMs >= status.shownUntilMs) status.text.clear();
-    return;
+  if (!status.untilKeyPress || status.expires) {
+    if (nowMs >= status.shownUntilMs) {
+      status.text.clear();
+      return;
+    }
+    if (!status.untilKeyPress) return;
   }
   bool anyDown = false;
   for (int key = 0; key < 256; ++key) anyDown = anyDown || (keys[key] & 0x80) != 0;
@@ -153,7 +174,7 @@ void DrawStatus(const StatusLine& status, const EditorCanvas& canvas) {
   if (Width(canvas, shown) > room) {
     const std::string& text = status.text;
     const std::vector<std::size_t> textEnds = CharacterEnds(text);
-    if (!status.file.empty() && Width(canvas, text + kEllipsis) <= room) {
+    if (!status.file.empty() && Width(canvas, text + Texts(status).ellipsis) <= room) {
       // The file loses its beginning: "…ata/pat0.txt".
       const std::string& file = status.file;
       const std::vector<std::size_t> fileEnds = CharacterEnds(file);
@@ -163,15 +184,16 @@ void DrawStatus(const StatusLine& status, const EditorCanvas& canvas) {
         return file.substr(k == n ? 0 : fileEnds[n - k - 1]);
       };
       const std::size_t keep = LongestFitting(fileEnds.size(), [&](std::size_t k) {
-        return Width(canvas, text + kEllipsis + tail(k)) <= room;
+        return Width(canvas, text + Texts(status).ellipsis + tail(k)) <= room;
       });
-      shown = text + kEllipsis + tail(keep);
+      shown = text + Texts(status).ellipsis + tail(keep);
     } else {
       // Whole characters come off the end until the rest and the ellipsis fit.
       const std::size_t keep = LongestFitting(textEnds.size(), [&](std::size_t k) {
-        return Width(canvas, text.substr(0, k > 0 ? textEnds[k - 1] : 0) + kEllipsis) <= room;
+        return Width(canvas,
+                     text.substr(0, k > 0 ? textEnds[k - 1] : 0) + Texts(status).ellipsis) <= room;
       });
-      shown = text.substr(0, keep > 0 ? textEnds[keep - 1] : 0) + kEllipsis;
+      shown = text.substr(0, keep > 0 ? textEnds[keep - 1] : 0) + Texts(status).ellipsis;
     }
   }
   canvas.drawText(canvas.target, kStatusX, kStatusY, shown.c_str(), kStatusFont);

@@ -36,6 +36,11 @@ void ShowRecoveryFiles(StatusLine& status, const std::vector<std::string>& files
 // The palette's ranges file could not be read: the default cycle is used, nothing is written
 // until the palette is saved. Stays until the next key press.
 void ShowCyclesUnreadable(StatusLine& status, const std::string& why);
+// A short note (undo, redo), shown for about three seconds.
+void ShowNote(StatusLine& status, const std::string& text, uint64_t nowMs);
+// On the first start: where the key help is, for ten seconds or until a key goes down.
+constexpr uint64_t kFirstHintMs = 10000;
+void ShowFirstHint(StatusLine& status, uint64_t nowMs);
 
 // At the start of every editor frame: ends a success whose time is over, and a failure or
 // notice once a key goes down that was not already down when it was posted.

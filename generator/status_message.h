@@ -16,4 +16,8 @@ struct StatusLine {
   uint64_t shownUntilMs = 0;
   // Keys still down from the press that posted the message do not count as the next press.
   bool keysUpSincePosted = false;
+  // A message that lasts until the next key press may also end at shownUntilMs.
+  bool expires = false;
+  // The language of the screen when it was posted (0 Japanese, 1 English).
+  uint8_t language = 0;
 };

@@ -1,0 +1,238 @@
+#include "editor/editor_mouse.h"
+
+#include <algorithm>
+
+#include "editor/cycles_panel.h"
+#include "editor/editor_operations.h"
+
+namespace {
+
+constexpr int32_t kMarkerSize = 5;
+constexpr uint32_t kHoverColour = 0xFFE0E0E0;
+
+// What the pointer is over: a kind, the index of the thing, and its box.
+enum class Target {
+  kNone,
+  kMarker,
+  kPreview,
+  kPointField,
+  kPointPanel,
+  kSettingsRow,
+  kSettingsPanel,
+  kKeyCell,
+  kKeyPanel,
+  kSwatch,
+  kCycleField,
+  kCyclesPanel
+};
+
+struct Hit {
+  Target target = Target::kNone;
+  int32_t a = 0;  // point / row / entry
+  int32_t b = 0;  // field / channel
+  int32_t box[4] = {0, 0, 0, 0};
+};
+
+bool Inside(int32_t x, int32_t y, int32_t left, int32_t top, int32_t w, int32_t h) {
+  return x >= left && x < left + w && y >= top && y < top + h;
+}
+
+Hit Boxed(Target target, int32_t a, int32_t b, int32_t left, int32_t top, int32_t w, int32_t h) {
+  Hit hit;
+  hit.target = target;
+  hit.a = a;
+  hit.b = b;
+  hit.box[0] = left;
+  hit.box[1] = top;
+  hit.box[2] = w;
+  hit.box[3] = h;
+  return hit;
+}
+
+// Where a point's marker stands: the cell its position maps to, as synthesis maps it.
+void MarkerAt(const PatternGenerator& g, int k, int64_t& x, int64_t& y) {
+  x = static_cast<int64_t>(g.points[k].x) * g.width / 64;
+  y = static_cast<int64_t>(g.points[k].y) * g.height / 64;
+}
+
+bool OverSingleTile(const PatternGenerator& g, const MouseState& m) {
+  return g.previewMode == kPreviewSingleTile && Inside(m.x, m.y, 0, 0, g.width, g.height);
+}
+
+Hit HitAt(const PatternGenerator& g, int32_t x, int32_t y) {
+  if (g.previewMode == kPreviewSingleTile && Inside(x, y, 0, 0, g.width, g.height)) {
+    // The last drawn marker is the one on top.
+    for (int k = kPointCount - 1; k >= 0; --k) {
+      int64_t mx = 0, my = 0;
+      MarkerAt(g, k, mx, my);
+      if (x >= mx - 3 && x <= mx + 3 && y >= my - 3 && y <= my + 3)
+        return Boxed(Target::kMarker, k, 0, static_cast<int32_t>(mx - 3),
+                     static_cast<int32_t>(my - 3), 7, 7);
+    }
+    return Boxed(Target::kPreview, 0, 0, 0, 0, g.width, g.height);
+  }
+  if (Inside(x, y, 312, 0, 224, 128)) {
+    for (int32_t row = 0; row < kPointCount; ++row)
+      for (int32_t field = 0; field < kPointFields; ++field)
+        if (Inside(x, y, 326 + 30 * field, 30 + 24 * row, 30, 18))
+          return Boxed(Target::kPointField, row, field, 326 + 30 * field, 30 + 24 * row, 30, 18);
+    return Boxed(Target::kPointPanel, 0, 0, 312, 0, 224, 128);
+  }
+  if (Inside(x, y, 312, 192, 224, 160)) {
+    for (int32_t row = 0; row < kSettingsRows; ++row)
+      if (Inside(x, y, 312, 197 + 24 * row, 224, 24))
+        return Boxed(Target::kSettingsRow, row, 0, 316, 198 + 24 * row, 216, 22);
+    return Boxed(Target::kSettingsPanel, 0, 0, 312, 192, 224, 160);
+  }
+  for (int32_t k = 0; k < kPaletteEntries; ++k)
+    if (Inside(x, y, 16 + 24 * k, 448, 16, 16))
+      return Boxed(Target::kSwatch, k, 0, 16 + 24 * k, 448, 16, 16);
+  if (g.cyclesOpen && Inside(x, y, kCyclesX, kCyclesY, kCyclesWidth, kCyclesHeight)) {
+    Hit hit;
+    if (CycleFieldAt(g, x, y, hit.a, hit.b, hit.box)) {
+      hit.target = Target::kCycleField;
+      return hit;
+    }
+    return Boxed(Target::kCyclesPanel, 0, 0, kCyclesX, kCyclesY, kCyclesWidth, kCyclesHeight);
+  }
+  if (!g.cyclesOpen && Inside(x, y, 8, 368, 392, 104)) {
+    for (int32_t k = 0; k < kPaletteEntries; ++k)
+      for (int32_t ch = 0; ch < kChannels; ++ch)
+        if (Inside(x, y, 16 + 24 * k, 376 + 24 * ch, 16, 16))
+          return Boxed(Target::kKeyCell, k, ch, 16 + 24 * k, 376 + 24 * ch, 16, 16);
+    return Boxed(Target::kKeyPanel, 0, 0, 8, 368, 392, 104);
+  }
+  return Hit{};
+}
+
+// What the pointer looks like over a target: a hand where a click acts, a move cross on a
+// point that can be dragged.
+PointerShape ShapeOf(const Hit& hit, bool dragging) {
+  if (dragging || hit.target == Target::kMarker) return PointerShape::kMove;
+  if (hit.target == Target::kNone || hit.target == Target::kPreview) return PointerShape::kArrow;
+  return PointerShape::kHand;
+}
+
+void Click(PatternGenerator& g, const Hit& hit) {
+  switch (hit.target) {
+    case Target::kMarker:
+      g.dragPoint = hit.a;
+      return;
+    case Target::kPointField:
+      g.cursorRow = hit.a;
+      g.cursorColumn = hit.b;
+      [[fallthrough]];
+    case Target::kPointPanel:
+      g.panel = kPointPanel;
+      return;
+    case Target::kSettingsRow:
+      g.cursorRow = hit.a;
+      [[fallthrough]];
+    case Target::kSettingsPanel:
+      g.panel = kSettingsPanel;
+      return;
+    case Target::kKeyCell:
+      g.cursorColumn = hit.a;
+      g.cursorRow = hit.b;
+      [[fallthrough]];
+    case Target::kKeyPanel:
+      g.panel = kKeyPanel;
+      return;
+    case Target::kSwatch:
+      g.cursorColumn = hit.a;
+      g.panel = kKeyPanel;
+      return;
+    case Target::kCycleField:
+      g.cycleRow = hit.a;
+      g.cycleColumn = hit.b;
+      return;
+    default:
+      return;
+  }
+}
+
+// One notch of the wheel: up (+1) as X and →, down (-1) as Z and ←; on a key digit up as Z
+// and down by one.
+void Wheel(PatternGenerator& g, const Hit& hit, int32_t a, uint64_t nowMs) {
+  switch (hit.target) {
+    case Target::kPointField:
+      StepPointField(g, hit.a, hit.b, a);
+      return;
+    case Target::kSettingsRow:
+      StepSetting(g, hit.a, a, nowMs);
+      return;
+    case Target::kKeyCell:
+      if (a > 0)
+        RaiseKeyDigit(g, hit.a, hit.b);
+      else
+        LowerKeyDigit(g, hit.a, hit.b);
+      return;
+    case Target::kCycleField:
+      g.cycleRow = hit.a;
+      g.cycleColumn = hit.b;
+      StepCycleField(g, a);
+      return;
+    default:
+      return;
+  }
+}
+
+void Outline(const EditorCanvas& canvas, const int32_t (&box)[4], uint32_t colour) {
+  if (canvas.fillRect == nullptr) return;
+  const auto [x, y, w, h] = box;
+  canvas.fillRect(canvas.target, x - 1, y - 1, w + 2, 1, colour, 0.0f);
+  canvas.fillRect(canvas.target, x - 1, y + h, w + 2, 1, colour, 0.0f);
+  canvas.fillRect(canvas.target, x - 1, y, 1, h, colour, 0.0f);
+  canvas.fillRect(canvas.target, x + w, y, 1, h, colour, 0.0f);
+}
+
+}  // namespace
+
+void MouseActions(PatternGenerator& g, FrameClock& clock) {
+  MouseState& m = clock.mouse;
+  if (!m.seen) {
+    clock.pointer = PointerShape::kArrow;
+    return;
+  }
+  if (g.dragPoint >= 0) {
+    if (!m.down || g.previewMode != kPreviewSingleTile) {
+      g.dragPoint = -1;
+      g.history.Close();
+    } else {
+      // The pointer's cell in the tile, back in the 64 x 64 design space.
+      const int32_t cx = std::clamp(m.x, 0, g.width - 1);
+      const int32_t cy = std::clamp(m.y, 0, g.height - 1);
+      const int32_t x = cx * 64 / g.width;
+      const int32_t y = cy * 64 / g.height;
+      const ControlPoint& p = g.points[g.dragPoint];
+      if (x != p.x || y != p.y) MovePoint(g, g.dragPoint, x, y);
+    }
+  }
+  const Hit hit = HitAt(g, m.x, m.y);
+  if (m.pressed && g.dragPoint < 0) Click(g, hit);
+  for (int32_t notch = 0; notch < std::min(std::abs(m.wheel), 8); ++notch)
+    Wheel(g, hit, m.wheel > 0 ? 1 : -1, clock.nowMs);
+  clock.pointer = ShapeOf(hit, g.dragPoint >= 0);
+}
+
+void DrawPointMarkers(const PatternGenerator& g, const MouseState& mouse,
+                      const EditorCanvas& canvas) {
+  if (!mouse.seen || canvas.fillRect == nullptr || (!OverSingleTile(g, mouse) && g.dragPoint < 0))
+    return;
+  for (int k = 0; k < kPointCount; ++k) {
+    int64_t x = 0, y = 0;
+    MarkerAt(g, k, x, y);
+    if (x < 0 || y < 0 || x >= g.width || y >= g.height) continue;
+    const auto mx = static_cast<int32_t>(x), my = static_cast<int32_t>(y);
+    const uint32_t ring = k == g.dragPoint ? 0xFFFFE040 : 0xFFFFFFFF;
+    canvas.fillRect(canvas.target, mx - 2, my - 2, kMarkerSize, kMarkerSize, ring, 0.0f);
+    canvas.fillRect(canvas.target, mx - 1, my - 1, 3, 3, 0xFF000000, 0.0f);
+  }
+}
+
+void DrawHover(const PatternGenerator& g, const MouseState& mouse, const EditorCanvas& canvas) {
+  if (!mouse.seen || g.dragPoint >= 0) return;
+  const Hit hit = HitAt(g, mouse.x, mouse.y);
+  if (hit.target == Target::kNone || hit.target == Target::kPreview) return;
+  Outline(canvas, hit.box, kHoverColour);
+}
