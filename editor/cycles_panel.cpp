@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "editor/editor_texts.h"
+#include "editor/screen_texts.h"
 #include "generator/key_codes.h"
 
 namespace {
@@ -85,21 +85,6 @@ void StepCycleField(PatternGenerator& g, int32_t a) {
   }
 }
 
-namespace {
-
-const char* ModeText(CycleMode mode) {
-  switch (mode) {
-    case CycleMode::kForward:
-      return kCyclesForward;
-    case CycleMode::kReverse:
-      return kCyclesReverse;
-    default:
-      return kCyclesPingPong;
-  }
-}
-
-}  // namespace
-
 bool AddCycleRange(PatternGenerator& g) {
   CycleRanges& c = g.cycles;
   if (c.count >= kMaxCycleRanges) return false;
@@ -161,13 +146,14 @@ void CyclesPanel(PatternGenerator& g, const EditorCanvas& canvas, const uint8_t*
 }
 
 void CyclesPanelTexts(const PatternGenerator& g, const EditorCanvas& canvas) {
+  const ScreenTexts& t = TextsFor(g.language);
   char line[96];
   int loop = 0;
   if (LoopFrames(g.cycles, loop)) {
-    std::snprintf(line, sizeof line, kCyclesTitleFormat, loop);
+    std::snprintf(line, sizeof line, t.cyclesTitleFormat, loop);
     Text(canvas, kStripX, kTitleY, line);
   } else {
-    Text(canvas, kStripX, kTitleY, kCyclesTooLong);
+    Text(canvas, kStripX, kTitleY, t.cyclesTooLong);
   }
   const int first = FirstVisibleRow(g);
   int r = first;
@@ -180,12 +166,12 @@ void CyclesPanelTexts(const PatternGenerator& g, const EditorCanvas& canvas) {
     Text(canvas, kFieldX[kCycleHigh], y, line);
     std::snprintf(line, sizeof line, "%d/16", range.speed);
     Text(canvas, kFieldX[kCycleSpeed], y, line);
-    Text(canvas, kFieldX[kCycleMode], y, ModeText(range.mode));
-    Text(canvas, kFieldX[kCycleBlend], y, range.blend ? kCyclesBlend : "-");
-    Text(canvas, kFieldX[kCycleRemove], y, kCyclesRemove);
+    Text(canvas, kFieldX[kCycleMode], y, t.cyclesModes[static_cast<int>(range.mode)]);
+    Text(canvas, kFieldX[kCycleBlend], y, range.blend ? t.cyclesBlend : "-");
+    Text(canvas, kFieldX[kCycleRemove], y, t.cyclesRemove);
   }
   if (g.cycles.count < kMaxCycleRanges && r - first < kCyclesVisibleRows)
-    Text(canvas, kStripX, kFirstRowY + kRowHeight * (r - first) + 1, kCyclesAdd);
+    Text(canvas, kStripX, kFirstRowY + kRowHeight * (r - first) + 1, t.cyclesAdd);
 }
 
 bool CycleFieldAt(const PatternGenerator& g, int32_t x, int32_t y, int32_t& row, int32_t& column,

@@ -5,6 +5,7 @@
 
 #include "editor/editor_frame.h"
 #include "editor/status_line.h"
+#include "generator/safe_file.h"
 #include "generator/unsaved_work.h"
 
 namespace {
@@ -20,31 +21,65 @@ void MakeFontsOrWarn(Canvas& canvas) {
 
 }  // namespace
 
-void Tick(App& app, const uint8_t keyState[256], uint64_t nowMs) {
+int ReadLanguageSetting(const std::string& path) {
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) return -1;
+  char text[64] = {};
+  const size_t read = std::fread(text, 1, sizeof text - 1, file);
+  std::fclose(file);
+  const std::string setting(text, read);
+  if (setting.rfind("language=en", 0) == 0) return 1;
+  if (setting.rfind("language=ja", 0) == 0) return 0;
+  return -1;
+}
+
+Result WriteLanguageSetting(const std::string& path, int language) {
+  const std::string text = language == 1 ? "language=en\n" : "language=ja\n";
+  return WriteFileAtomically(path, text.data(), text.size());
+}
+
+void Tick(App& app, const uint8_t keyState[256], uint64_t nowMs, const MouseState& mouse) {
   // Without a back buffer there is nothing to clear: no scene.
   if (app.backBuffer == nullptr) return;
   ClearBackBuffer(*app.backBuffer, 0xFF000000u, 1.0f);
   const bool firstFrame = app.generator == nullptr;
+  bool firstStart = false;
   if (firstFrame) {
     app.generator = std::make_unique<PatternGenerator>();
     app.generator->folder = app.folder;
+    // The language of the last run, or the one asked for; no settings file yet is the
+    // first start.
+    app.savedLanguage = ReadLanguageSetting(DataFolder::kSettings);
+    firstStart = app.savedLanguage < 0;
+    const int language = app.languageOverride >= 0 ? app.languageOverride
+                         : app.savedLanguage >= 0  ? app.savedLanguage
+                                                   : 0;
+    app.generator->language = static_cast<uint8_t>(language);
   }
   PatternGenerator& generator = *app.generator;
   generator.deviceRef = &app.backBuffer;
   generator.canvas = &app.canvas;
-  FrameBody(app, keyState, nowMs);
+  FrameBody(app, keyState, nowMs, mouse);
+  if (generator.language != app.savedLanguage) {
+    // Remembered for the next start; a folder that cannot take it only forgets it.
+    static_cast<void>(WriteLanguageSetting(DataFolder::kSettings, generator.language));
+    app.savedLanguage = generator.language;
+  }
   // From the second frame on, so the first frame is always the bare editor.
   if (firstFrame) {
     const std::vector<std::string> recovery = FindRecoveryFiles();
+    generator.status.language = generator.language;
     if (!recovery.empty()) {
       ShowRecoveryFiles(generator.status, recovery);
     } else if (!generator.cyclesProblem.empty()) {
       ShowCyclesUnreadable(generator.status, generator.cyclesProblem);
+    } else if (firstStart) {
+      ShowFirstHint(generator.status, nowMs);
     }
   }
 }
 
-void FrameBody(App& app, const uint8_t keyState[256], uint64_t nowMs) {
+void FrameBody(App& app, const uint8_t keyState[256], uint64_t nowMs, const MouseState& mouse) {
   PatternGenerator& generator = *app.generator;
   Canvas& canvas = *generator.canvas;
   BeginSprites(canvas, *generator.deviceRef);
@@ -59,6 +94,7 @@ void FrameBody(App& app, const uint8_t keyState[256], uint64_t nowMs) {
   FrameClock& clock = *generator.clock;
   std::memcpy(clock.keyState, keyState, sizeof clock.keyState);
   clock.nowMs = nowMs;
+  clock.mouse = mouse;
   const EditorCanvas editorCanvas = BindEditorCanvas(canvas);
   EditorFrame(generator, editorCanvas, clock);
   // After every text of the editor frame, and outside it: the frame itself draws what it

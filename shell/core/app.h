@@ -30,14 +30,25 @@ struct App {
   // The front-end's keyboard set-up, called once by the first frame body with the
   // generator's clock; a failure is reported and the frame goes on. May be empty.
   std::function<Result(FrameClock&)> setUpKeyboard;
+  // The screen language asked for from outside (the command line's --lang), or -1 for the
+  // one the settings file holds (Japanese without one). Set before the first tick.
+  int languageOverride = -1;
+  // The language the settings file holds; it is written again when the screen's changes.
+  int savedLanguage = -1;
 };
+
+// The editor's settings file, "language=ja" or "language=en": the language it names, or -1
+// when there is no file or it names none.
+int ReadLanguageSetting(const std::string& path);
+Result WriteLanguageSetting(const std::string& path, int language);
 
 // One frame of the main loop, everything between two presentations: clears the back buffer to
 // opaque black and the depth to 1.0, makes the generator on the first tick, runs FrameBody
 // with this frame's keys (key codes, bit 7 while down) and steady milliseconds, and after
 // the first tick posts the recovery notice.
-void Tick(App& app, const uint8_t keyState[256], uint64_t nowMs);
+void Tick(App& app, const uint8_t keyState[256], uint64_t nowMs,
+          const MouseState& mouse = MouseState{});
 
 // Opens the sprite batch, sets the keyboard and fonts up on the first call, hands the keys
 // and time to the clock, runs the editor frame and the status line and closes the batch.
-void FrameBody(App& app, const uint8_t keyState[256], uint64_t nowMs);
+void FrameBody(App& app, const uint8_t keyState[256], uint64_t nowMs, const MouseState& mouse);

@@ -4,9 +4,10 @@
 #include <vector>
 
 const char kEditorUsage[] =
-    "usage: quilmorante [--help | --version | ANYTHING]\n"
+    "usage: quilmorante [--help | --version | --lang en|ja | ANYTHING]\n"
     "Opens the QUILMORANTE editor in a 640 x 480 window; any other argument, whatever its\n"
     "text, starts it full screen.\n"
+    "  --lang L   the screen's language: ja (Japanese) or en (English); remembered\n"
     "  --help     show this text\n"
     "  --version  show the version\n";
 
@@ -37,6 +38,20 @@ EditorOptions ParseEditorOptions(int argc, const char* const* argv) {
     if (std::strcmp(argument, "--version") == 0) {
       options.action = EditorOptions::Action::kVersion;
       return options;
+    }
+    if (std::strcmp(argument, "--lang") == 0 || std::strncmp(argument, "--lang=", 7) == 0) {
+      const char* value = argument[6] == '=' ? argument + 7 : (i + 1 < argc ? argv[++i] : "");
+      if (value != nullptr && std::strcmp(value, "en") == 0) {
+        options.language = 1;
+      } else if (value != nullptr && std::strcmp(value, "ja") == 0) {
+        options.language = 0;
+      } else {
+        options.action = EditorOptions::Action::kMistake;
+        options.mistake =
+            std::string("--lang must be en or ja, not '") + (value != nullptr ? value : "") + "'";
+        return options;
+      }
+      continue;
     }
     rest.push_back(argument);
   }

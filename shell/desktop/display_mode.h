@@ -1,6 +1,6 @@
 #pragma once
-// The editor's command line. Its own options (--help, --version) act and end the program;
-// any other text at all asks for full screen, nothing a window.
+// The editor's command line. Its own options (--help, --version, --lang) act; any other text
+// at all asks for full screen, nothing a window.
 
 #include <string>
 
@@ -9,10 +9,14 @@
 bool FullScreenRequested(int argc, const char* const* argv);
 
 struct EditorOptions {
-  enum class Action { kRun, kHelp, kVersion };
+  enum class Action { kRun, kHelp, kVersion, kMistake };
   Action action = Action::kRun;
   // From the arguments that are not the editor's own options, by FullScreenRequested's rule.
   bool fullScreen = false;
+  // --lang en|ja: 1 English, 0 Japanese; -1 when not given.
+  int language = -1;
+  // What is wrong, for kMistake.
+  std::string mistake;
 };
 
 EditorOptions ParseEditorOptions(int argc, const char* const* argv);

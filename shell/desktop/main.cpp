@@ -2,12 +2,14 @@
 
 #include <SDL2/SDL.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "editor/screen_texts.h"
 #include "editor/status_line.h"
 #include "generator/safe_file.h"
 #include "generator/unsaved_work.h"
@@ -44,7 +46,7 @@ void RecoverAtStart() {
 
 // One editor per data folder: a second one would overwrite the first one's saves. Fails,
 // having said so on standard error and in a message box, only when another editor holds it.
-Result LockDataFolder(FileLock& lock) {
+Result LockDataFolder(FileLock& lock, const ScreenTexts& texts) {
   static_cast<void>(EnsureDirectory(DataFolder::kSlots));
   const Result locked = FileLock::OnFile(DataFolder::kEditorLock, 0, lock);
   if (locked) return locked;
@@ -59,7 +61,7 @@ Result LockDataFolder(FileLock& lock) {
       "another QUILMORANTE editor has this data folder open; close it first (" +
       std::string(DataFolder::kEditorLock) + ")";
   std::fprintf(stderr, "quilmorante: %s\n", message.c_str());
-  SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "QUILMORANTE", message.c_str(), nullptr);
+  SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "QUILMORANTE", texts.secondEditorBox, nullptr);
   return Result::Fail(message);
 }
 
@@ -75,14 +77,22 @@ int main(int argc, char** argv) {
     std::printf("quilmorante %s\n", QUILMORANTE_VERSION);
     return 0;
   }
+  if (options.action == EditorOptions::Action::kMistake) {
+    std::fprintf(stderr, "quilmorante: %s\n%s", options.mistake.c_str(), kEditorUsage);
+    return 2;
+  }
   CatchQuitSignals();
   // Lives until main returns, after SDL_Quit: the generator, and with its clock the keyboard
   // source, go last, at process exit.
   App app;
   const DataLayout layout = ProcessDataLayout();
   if (Result entered = EnterProgramData(layout, app); !entered) return Fail(entered.message);
+  app.languageOverride = options.language;
+  const int language =
+      options.language >= 0 ? options.language : ReadLanguageSetting(DataFolder::kSettings);
   FileLock dataFolderLock;
-  if (!LockDataFolder(dataFolderLock)) return 1;
+  if (!LockDataFolder(dataFolderLock, TextsFor(static_cast<uint8_t>(std::max(language, 0)))))
+    return 1;
   RecoverAtStart();
 
   if (!DisplayNamed())

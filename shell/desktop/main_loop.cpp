@@ -35,7 +35,8 @@ int64_t CurrentFrameInterval(SDL_Window* window, const DisplayDevice& display) {
 // frame interval may have to follow a new display or renderer. A key pressed in between is
 // kept for the next frame, which sees it down even when it is up again by then.
 bool HandleEvent(const SDL_Event& event, DisplayDevice& display, DesktopKeys& keys,
-                 bool& displayChanged) {
+                 DesktopMouse& mouse, bool& displayChanged) {
+  NoteMouseEvent(mouse, event);
   switch (event.type) {
     case SDL_QUIT:
       return true;
@@ -60,13 +61,14 @@ bool HandleEvent(const SDL_Event& event, DisplayDevice& display, DesktopKeys& ke
 LoopEnd RunMainLoop(App& app, DisplayDevice& display, SDL_Window* window,
                     const std::function<bool()>& mayClose) {
   DesktopKeys keys;
+  DesktopMouse mouse;
   FramePacer pacer(CurrentFrameInterval(window, display));
   for (;;) {
     SDL_Event event;
     bool displayChanged = false;
     bool closeAsked = false;
     while (SDL_PollEvent(&event) != 0)
-      closeAsked = HandleEvent(event, display, keys, displayChanged) || closeAsked;
+      closeAsked = HandleEvent(event, display, keys, mouse, displayChanged) || closeAsked;
     if (QuitSignalled()) return LoopEnd::kSignal;
     // One request however many events it came as.
     if (closeAsked && mayClose()) return LoopEnd::kClosed;
@@ -77,7 +79,7 @@ LoopEnd RunMainLoop(App& app, DisplayDevice& display, SDL_Window* window,
     }
     if (displayChanged) pacer = FramePacer(CurrentFrameInterval(window, display));
     pacer.FrameStarted(NowNs());
-    RunFrame(app, keys, display, window);
+    RunFrame(app, keys, mouse, display, window);
     SDL_Delay(1);
     // The rest of this frame's time: frames never come faster than the display's refresh or
     // 60 per second, whether or not presentation waited for the retrace. The next frame
