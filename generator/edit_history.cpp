@@ -64,13 +64,6 @@ int32_t* ValueOf(PatternGenerator& g, EditField field, uint8_t index) {
   }
 }
 
-bool SameFields(const FieldChange* a, const std::vector<FieldChange>& b, uint32_t count) {
-  if (b.size() != count) return false;
-  for (uint32_t i = 0; i < count; ++i)
-    if (a[i].field != b[i].field || a[i].index != b[i].index) return false;
-  return true;
-}
-
 }  // namespace
 
 EditState CaptureEdits(const PatternGenerator& g) {
@@ -119,17 +112,31 @@ void EditHistory::Record(const EditState& start, const PatternGenerator& g, bool
   const bool slot = made.front().field == EditField::kPatternSlot ||
                     made.front().field == EditField::kPaletteSlot;
   if (open && continuing && !slot && done == steps.size() && !steps.empty()) {
+    // The gesture goes on: its step takes the new values, and any field it had not touched
+    // yet (a drag that moves x first, then y too).
     Step& last = steps.back();
-    if (SameFields(changes.data() + last.first, made, last.count)) {
-      for (uint32_t i = 0; i < last.count; ++i) {
-        FieldChange& kept = changes[last.first + i];
-        if (kept.field == EditField::kCycles)
-          ranges[static_cast<size_t>(kept.after)] = madeRanges[1];
-        else
-          kept.after = made[i].after;
+    for (const FieldChange& change : made) {
+      FieldChange* kept = nullptr;
+      for (uint32_t i = 0; i < last.count && kept == nullptr; ++i) {
+        FieldChange& candidate = changes[last.first + i];
+        if (candidate.field == change.field && candidate.index == change.index) kept = &candidate;
       }
-      return;
+      if (kept == nullptr) {
+        FieldChange added = change;
+        if (added.field == EditField::kCycles) {
+          added.before = static_cast<int32_t>(ranges.size());
+          added.after = added.before + 1;
+          ranges.insert(ranges.end(), madeRanges.begin(), madeRanges.end());
+        }
+        changes.push_back(added);
+        ++last.count;
+      } else if (kept->field == EditField::kCycles) {
+        ranges[static_cast<size_t>(kept->after)] = madeRanges[1];
+      } else {
+        kept->after = change.after;
+      }
     }
+    return;
   }
   // A new step: what was undone cannot be redone any more.
   if (done < steps.size()) {

@@ -1,0 +1,225 @@
+// Undo, redo and the mouse on a recording canvas: scripts of keys and pointer events, and the
+// generator's fields after each.
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "editor/editor_texts.h"
+#include "editor/screen_texts.h"
+#include "generator/key_codes.h"
+#include "tests/editor/editor_test_support.h"
+
+namespace {
+
+// One frame's input: keys held, and the pointer (x < 0: not moved yet).
+struct Input {
+  std::vector<int> keys;
+  int32_t x = -1;
+  int32_t y = -1;
+  bool down = false;
+  int32_t wheel = 0;
+};
+
+class EditorInputTest : public ::testing::Test {
+ public:
+  void SetUp() override {
+    ArmAllKeys();
+    g = std::make_unique<PatternGenerator>();
+  }
+  void TearDown() override { ArmAllKeys(); }
+  void Frame(const Input& in) {
+    rec.Clear();
+    std::memset(clock.keyState, 0, sizeof clock.keyState);
+    for (int key : in.keys) clock.keyState[key] = 0x80;
+    MouseState& m = clock.mouse;
+    m.seen = m.seen || in.x >= 0;
+    m.pressed = in.down && !m.down;
+    m.down = in.down;
+    m.x = in.x;
+    m.y = in.y;
+    m.wheel = in.wheel;
+    EditorFrame(*g, rec.Bind(), clock);
+  }
+  // A key pressed for one frame and released for one.
+  void Tap(std::vector<int> keys) {
+    Frame({keys});
+    Frame({});
+  }
+
+  ScratchDir dir;
+  std::unique_ptr<PatternGenerator> g;
+  FrameClock clock;
+  RecordingCanvas rec;
+};
+
+struct UndoCase {
+  const char* name;
+  std::function<void(EditorInputTest&)> edit;  // leaves one step to undo
+  std::function<int32_t(const PatternGenerator&)> field;
+  int32_t before;
+  int32_t after;
+  const char* named;  // what the status line names (Japanese)
+};
+
+class UndoRedo : public EditorInputTest, public ::testing::WithParamInterface<UndoCase> {};
+
+// Every edit is one step: Ctrl+Z brings the field back, Ctrl+Y and Ctrl+Shift+Z bring the
+// edit back, and the status line names what changed.
+TEST_P(UndoRedo, OneStepBackAndForth) {
+  const UndoCase& c = GetParam();
+  c.edit(*this);
+  ASSERT_EQ(c.field(*g), c.after);
+  Tap({DIK_LCONTROL, DIK_Z});
+  EXPECT_EQ(c.field(*g), c.before);
+  EXPECT_EQ(g->status.text, std::string(kUndoPrefix) + c.named);
+  Tap({DIK_RCONTROL, DIK_Y});
+  EXPECT_EQ(c.field(*g), c.after);
+  Tap({DIK_LCONTROL, DIK_Z});
+  Tap({DIK_LCONTROL, DIK_LSHIFT, DIK_Z});
+  EXPECT_EQ(c.field(*g), c.after);
+  Tap({DIK_LCONTROL, DIK_Z});
+  Tap({DIK_LCONTROL, DIK_Z});  // nothing further back
+  EXPECT_EQ(c.field(*g), c.before);
+  EXPECT_EQ(g->status.text, kNothingToUndo);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Edits, UndoRedo,
+    ::testing::Values(
+        UndoCase{"WeightByKey",
+                 [](EditorInputTest& t) {
+                   t.g->panel = kPointPanel;
+                   t.g->cursorRow = 1;
+                   t.g->cursorColumn = 4;
+                   t.Tap({DIK_X});
+                 },
+                 [](const PatternGenerator& g) { return g.points[1].weight; }, -2, -1,
+                 "\x93_2\x82\xCC\x8F"
+                 "d\x82\xDD"},
+        UndoCase{"HeldPositionIsOneStep",
+                 [](EditorInputTest& t) {
+                   t.g->panel = kPointPanel;
+                   for (int frame = 0; frame < 5; ++frame) t.Frame({{DIK_X}});
+                   t.Frame({});
+                 },
+                 [](const PatternGenerator& g) { return g.points[0].x; }, 16, 21,
+                 "\x93_1\x82\xCC\x88\xCA\x92u"},
+        UndoCase{"ShapeKey", [](EditorInputTest& t) { t.Tap({DIK_Q}); },
+                 [](const PatternGenerator& g) { return g.reverseX; }, 0, 1, "X\x8Bt"},
+        UndoCase{"WheelOnMosaic",
+                 [](EditorInputTest& t) {
+                   t.Frame({{}, 330, 280, false, 1});
+                   t.Frame({{}, 330, 280});
+                 },
+                 [](const PatternGenerator& g) { return g.mosaicLevel; }, 0, 1,
+                 "\x83\x82\x83U\x83"
+                 "C\x83N\x83\x8C\x83x\x83\x8B"},
+        UndoCase{"DragIsOneStep",
+                 [](EditorInputTest& t) {
+                   t.Tap({DIK_P});  // single tile: 64 x 64 cells at the origin
+                   t.Frame({{}, 40, 40});
+                   t.Frame({{}, 16, 16, true});  // point 0 stands at (16, 16)
+                   for (int32_t x = 17; x <= 30; ++x) t.Frame({{}, x, 20, true});
+                   t.Frame({{}, 30, 20, false});
+                 },
+                 [](const PatternGenerator& g) { return g.points[0].x * 100 + g.points[0].y; },
+                 1616, 3020, "\x93_1\x82\xCC\x88\xCA\x92u"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(EditorInputTest, ASlotStepIsUndoneByStepping) {
+  g->points[0].weight = 77;  // an edit of pattern 0, saved when the step leaves it
+  Tap({DIK_RIGHT});
+  ASSERT_EQ(g->patternNumber, 1);
+  Tap({DIK_LCONTROL, DIK_Z});
+  EXPECT_EQ(g->patternNumber, 0);
+  EXPECT_EQ(g->points[0].weight, 77) << "pattern 0 as it was saved";
+  Tap({DIK_LCONTROL, DIK_Y});
+  EXPECT_EQ(g->patternNumber, 1);
+}
+
+TEST_F(EditorInputTest, CtrlKeepsZAndXFromActingUntilTheyAreReleased) {
+  g->panel = kPointPanel;
+  g->cursorColumn = 4;
+  const int32_t weight = g->points[0].weight;
+  Frame({{DIK_LCONTROL, DIK_X}});
+  Frame({{DIK_X}});  // Ctrl let go first: X still belongs to the chord
+  Frame({});
+  EXPECT_EQ(g->points[0].weight, weight);
+  Tap({DIK_X});
+  EXPECT_EQ(g->points[0].weight, weight + 1);
+}
+
+TEST_F(EditorInputTest, AThousandStepsTakeAFewBytesEach) {
+  g->panel = kPointPanel;
+  g->cursorColumn = 4;
+  for (int step = 0; step < 1000; ++step) Tap({step % 2 == 0 ? DIK_X : DIK_Z});
+  EXPECT_EQ(g->history.steps.size(), 1000u);
+  EXPECT_LT(g->history.Bytes(), 64u * 1000u);
+}
+
+struct ClickCase {
+  const char* name;
+  Input click;
+  int32_t panel;
+  int32_t column;  // cursorColumn afterwards
+  int32_t row;     // cursorRow afterwards
+};
+
+class MouseClicks : public EditorInputTest, public ::testing::WithParamInterface<ClickCase> {};
+
+TEST_P(MouseClicks, PutThePanelAndItsCursorWhereTheClickIs) {
+  const ClickCase& c = GetParam();
+  Frame({{}, c.click.x, c.click.y});
+  Frame(c.click);
+  Frame({{}, c.click.x, c.click.y});
+  EXPECT_EQ(g->panel, c.panel);
+  EXPECT_EQ(g->cursorColumn, c.column);
+  EXPECT_EQ(g->cursorRow, c.row);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Places, MouseClicks,
+    ::testing::Values(ClickCase{"PointField", {{}, 390, 82, true}, kPointPanel, 2, 2},
+                      ClickCase{"SettingsRow", {{}, 340, 300, true}, kSettingsPanel, 0, 4},
+                      ClickCase{"KeyCell", {{}, 16 + 24 * 5 + 3, 400 + 5, true}, kKeyPanel, 5, 1},
+                      ClickCase{"Swatch", {{}, 16 + 24 * 9 + 8, 455, true}, kKeyPanel, 9, 0},
+                      ClickCase{"Nowhere", {{}, 600, 150, true}, kSettingsPanel, 0, 0}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A pointer that never moved changes nothing on the screen: the frame is the keyboard's.
+TEST_F(EditorInputTest, UnmovedMouseLeavesTheFrameAlone) {
+  Tap({DIK_P});
+  Frame({});
+  const std::vector<RecordedRect> keyboardOnly = rec.rects;
+  g->cyclePhase -= 1;
+  clock.mouse = MouseState{};
+  clock.mouse.x = 20;
+  clock.mouse.y = 20;
+  clock.mouse.down = true;
+  clock.mouse.pressed = true;
+  rec.Clear();
+  EditorFrame(*g, rec.Bind(), clock);
+  EXPECT_EQ(rec.rects, keyboardOnly);
+  EXPECT_EQ(g->dragPoint, -1);
+}
+
+TEST_F(EditorInputTest, MarkersAndHoverFollowThePointer) {
+  Tap({DIK_P});
+  Frame({{}, 40, 40});
+  // Four markers: a 5 x 5 ring with a 3 x 3 middle each.
+  EXPECT_EQ(rec.CountSized(5, 5), 4u);
+  EXPECT_EQ(clock.pointer, PointerShape::kArrow);
+  Frame({{}, 16, 16});
+  EXPECT_EQ(clock.pointer, PointerShape::kMove);
+  Frame({{}, 330, 210});
+  EXPECT_EQ(rec.CountSized(5, 5), 0u) << "markers only while over the preview";
+  EXPECT_EQ(clock.pointer, PointerShape::kHand);
+  EXPECT_TRUE(rec.Has({315, 197, 218, 1, 0xFFE0E0E0, 0.0f})) << "the row's outline";
+}
+
+}  // namespace

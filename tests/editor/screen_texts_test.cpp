@@ -1,0 +1,124 @@
+// The English screen, measured with the real font: every text fits the box the layout gives
+// it, and no two texts of a frame overlap.
+
+#include "editor/screen_texts.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "editor/cycles_panel.h"
+#include "editor/editor_frame.h"
+#include "generator/key_codes.h"
+#include "shell/core/canvas.h"
+#include "shell/core/rasterizer.h"
+#include "shell/desktop/freetype_faces.h"
+#include "tests/editor/editor_test_support.h"
+
+namespace {
+
+struct Box {
+  int32_t x, y, w, h;
+};
+
+bool Overlap(const Box& a, const Box& b) {
+  return a.x < b.x + b.w && b.x < a.x + a.w && a.y < b.y + b.h && b.y < a.y + a.h;
+}
+
+// The room each place of the layout gives its text, right edge first: the point and settings
+// column ends at the panels' edge (536), the help lines at the screen's (640), the status
+// line before the settings panel (304), the cycles panel and the help overlay at their own.
+int32_t RoomAt(int32_t x, int32_t y) {
+  if (x == 320) return 536 - x;
+  if (x == 400) return 640 - x;
+  if (y >= kCyclesY && y < kCyclesY + kCyclesHeight) {
+    static const int32_t fieldRight[] = {140, 164, 210, 250, 326, 370};
+    static const int32_t fieldLeft[] = {118, 142, 166, 214, 252, 330};
+    for (int f = 0; f < 6; ++f)
+      if (x == fieldLeft[f]) return fieldRight[f] - x;
+    return kCyclesX + kCyclesWidth - x;
+  }
+  if (x == 16 && y < 336) return 304 - x;  // the help overlay
+  if (x == 8 && y == 336) return 304 - x;  // the status line
+  return 640 - x;
+}
+
+class EnglishScreen : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ArmAllKeys();
+    ASSERT_TRUE(SetupCanvas(canvas, back.get()));
+    BeginSprites(canvas, back.get());
+    canvas.text = FreeTypeFaces();
+    ASSERT_EQ(MakeFonts(canvas), kFontSlots) << "the Japanese gothic font is needed";
+    EndSprites(canvas);
+    g = std::make_unique<PatternGenerator>();
+    g->language = static_cast<uint8_t>(Language::kEnglish);
+  }
+  void TearDown() override {
+    ReleaseCanvas(canvas);
+    ArmAllKeys();
+  }
+  // The frame's texts, each with the box the real font draws it in.
+  std::vector<std::pair<RecordedText, Box>> Frame() {
+    rec.Clear();
+    std::memset(clock.keyState, 0, sizeof clock.keyState);
+    EditorFrame(*g, rec.Bind(), clock);
+    std::vector<std::pair<RecordedText, Box>> boxes;
+    for (const RecordedText& t : rec.texts)
+      boxes.push_back(
+          {t, {t.x, t.y, TextWidth(canvas, t.text.c_str(), t.font), kFontHeights[t.font]}});
+    return boxes;
+  }
+
+  ScratchDir dir;
+  std::unique_ptr<BackBuffer> back = std::make_unique<BackBuffer>();
+  Canvas canvas;
+  std::unique_ptr<PatternGenerator> g;
+  FrameClock clock;
+  RecordingCanvas rec;
+};
+
+TEST_F(EnglishScreen, EveryTextFitsItsBoxAndNoneOverlap) {
+  // The widest values each line can show.
+  g->patternNumber = 99;
+  g->paletteNumber = 99;
+  g->idLetter = 'W';
+  g->mosaicLevel = 4;
+  g->sizeExpX = g->sizeExpY = 8;
+  g->reverseX = g->reverseY = 1;
+  g->distortX = g->distortY = -1;
+  const std::vector<std::function<void()>> screens = {
+      [] {},
+      [this] { g->cyclesOpen = true; },
+      [this] {
+        g->cyclesOpen = true;
+        g->cycles.ranges[0] = {10, 15, 64, CycleMode::kPingPong, true};
+      },
+      [this] { g->helpOpen = true; },
+  };
+  for (size_t s = 0; s < screens.size(); ++s) {
+    screens[s]();
+    const auto boxes = Frame();
+    for (size_t i = 0; i < boxes.size(); ++i) {
+      const auto& [text, box] = boxes[i];
+      EXPECT_LE(box.w, RoomAt(box.x, box.y))
+          << "screen " << s << ": '" << text.text << "' at (" << box.x << ", " << box.y << ")";
+      for (size_t j = i + 1; j < boxes.size(); ++j)
+        EXPECT_FALSE(Overlap(box, boxes[j].second))
+            << "screen " << s << ": '" << text.text << "' and '" << boxes[j].first.text << "'";
+    }
+  }
+}
+
+TEST_F(EnglishScreen, StatusTextsFitTheStatusLine) {
+  const ScreenTexts& t = TextsFor(Language::kEnglish);
+  for (const char* text : {t.firstHint, t.nothingToUndo, t.nothingToRedo})
+    EXPECT_LE(TextWidth(canvas, text, 3), 304 - 8) << text;
+}
+
+}  // namespace
