@@ -208,8 +208,8 @@ void MouseActions(PatternGenerator& g, FrameClock& clock) {
       if (x != p.x || y != p.y) MovePoint(g, g.dragPoint, x, y);
     }
   }
+  if (m.pressed && g.dragPoint < 0) Click(g, HitAt(g, m.pressX, m.pressY));
   const Hit hit = HitAt(g, m.x, m.y);
-  if (m.pressed && g.dragPoint < 0) Click(g, hit);
   for (int32_t notch = 0; notch < std::min(std::abs(m.wheel), 8); ++notch)
     Wheel(g, hit, m.wheel > 0 ? 1 : -1, clock.nowMs);
   clock.pointer = ShapeOf(hit, g.dragPoint >= 0);

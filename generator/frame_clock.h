@@ -13,7 +13,9 @@ struct MouseState {
   int32_t y = -1;
   bool down = false;     // the left button is held
   bool pressed = false;  // it went down since the last frame (even when it is up again)
-  int32_t wheel = 0;     // notches since the last frame, up positive
+  int32_t pressX = -1;   // where it went down: what a quick press and move acts on
+  int32_t pressY = -1;
+  int32_t wheel = 0;  // notches since the last frame, up positive
 };
 
 // What the editor wants the pointer to look like over what it is on.

@@ -46,6 +46,10 @@ void NoteMouseEvent(DesktopMouse& mouse, const SDL_Event& event) {
       mouse.placed = true;
       mouse.x = event.button.x;
       mouse.y = event.button.y;
+      if (mouse.down) {
+        mouse.pressX = mouse.x;
+        mouse.pressY = mouse.y;
+      }
       return;
     case SDL_MOUSEWHEEL:
       mouse.wheel +=
@@ -77,6 +81,8 @@ MouseState MouseOnPicture(const DesktopMouse& mouse, const DisplayDevice& displa
   };
   state.x = map(mouse.x, windowW, outputW, picture.x, picture.w, kScreenWidth);
   state.y = map(mouse.y, windowH, outputH, picture.y, picture.h, kScreenHeight);
+  state.pressX = map(mouse.pressX, windowW, outputW, picture.x, picture.w, kScreenWidth);
+  state.pressY = map(mouse.pressY, windowH, outputH, picture.y, picture.h, kScreenHeight);
   return state;
 }
 

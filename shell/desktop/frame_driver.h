@@ -35,7 +35,9 @@ struct DesktopMouse {
   int32_t y = -1;
   bool down = false;
   bool pressed = false;  // went down since the last frame
-  int32_t wheel = 0;     // notches since the last frame
+  int32_t pressX = -1;   // where
+  int32_t pressY = -1;
+  int32_t wheel = 0;  // notches since the last frame
 };
 
 // Takes a mouse event (motion, left button, wheel); others are ignored.

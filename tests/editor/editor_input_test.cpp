@@ -42,6 +42,10 @@ class EditorInputTest : public ::testing::Test {
     m.down = in.down;
     m.x = in.x;
     m.y = in.y;
+    if (m.pressed) {
+      m.pressX = in.x;
+      m.pressY = in.y;
+    }
     m.wheel = in.wheel;
     EditorFrame(*g, rec.Bind(), clock);
   }

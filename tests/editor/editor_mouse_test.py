@@ -1,0 +1,138 @@
+#!/usr/bin/env python3
+"""The mouse and undo on the real editor under its own Xvfb, with xdotool.
+
+On the single-tile preview (P) point 0 is dragged to another place; stepping the pattern
+number away and back saves it, and M's frames equal what quilmorante-export writes from that
+slot. Ctrl+Z three times (the two steps and the drag) brings the point back: M's frames then
+equal the export of the original slot again, and the slot file keeps the moved point (undo
+never unsaves a file). L switches the language, which the next start remembers.
+
+Usage: editor_mouse_test.py QUILMORANTE QUILMORANTE_EXPORT DATA_DIR
+"""
+
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from x_session import (Program, Xlib, check, failures, require_tools, start_xvfb,  # noqa: E402
+                       stop_xvfb, wait_files)
+
+WAIT_S = 30
+FRAMES = ["A%s.bmp" % chr(65 + k) for k in range(16)]
+
+
+def xdotool(display, *args):
+    subprocess.run(["xdotool"] + [str(a) for a in args], env=dict(os.environ, DISPLAY=display),
+                   capture_output=True)
+
+
+def copy_data(data, folder, binary=None):
+    os.makedirs(folder)
+    if binary:
+        shutil.copy(binary, folder)
+    for name in ("siro.bmp", "a.bmp"):
+        shutil.copy(os.path.join(data, name), folder)
+    shutil.copytree(os.path.join(data, "savedata"), os.path.join(folder, "savedata"))
+
+
+def frames(folder):
+    out = {}
+    for name in FRAMES:
+        with open(os.path.join(folder, "result", name), "rb") as f:
+            out[name] = f.read()
+    return out
+
+
+def exported(tool, data, savedata, work, name):
+    """quilmorante-export's frames of pattern 0 from a copy of savedata."""
+    folder = os.path.join(work, name)
+    copy_data(data, folder)
+    shutil.rmtree(os.path.join(folder, "savedata"))
+    shutil.copytree(savedata, os.path.join(folder, "savedata"))
+    subprocess.run([tool, "--data", folder], capture_output=True, check=True)
+    return frames(folder)
+
+
+def main():
+    if len(sys.argv) != 4:
+        sys.exit(__doc__)
+    binary, tool, data = (os.path.abspath(a) for a in sys.argv[1:])
+    require_tools()
+    work = tempfile.mkdtemp(prefix="quilmorante-mouse-")
+    folder = os.path.join(work, "editor")
+    copy_data(data, folder, binary)
+    original = exported(tool, data, os.path.join(data, "savedata"), work, "original")
+    xvfb, display = start_xvfb(1024, 768)
+    xlib = Xlib(display)
+    program = Program([os.path.join(folder, os.path.basename(binary))],
+                      env=dict(os.environ, DISPLAY=display), cwd=work)
+    try:
+        window = None
+        deadline = time.monotonic() + WAIT_S
+        while window is None and time.monotonic() < deadline:
+            found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^QUILMORANTE$"],
+                                   env=dict(os.environ, DISPLAY=display), capture_output=True,
+                                   text=True).stdout.split()
+            window = int(found[0]) if found else None
+            time.sleep(0.2)
+        if not check(window is not None, "the editor's window shows"):
+            return 1
+        time.sleep(1)
+        result = os.path.join(folder, "result")
+
+        def key(*names):
+            xdotool(display, "keydown", "--window", window, *names)
+            time.sleep(0.15)
+            xdotool(display, "keyup", "--window", window, *reversed(names))
+            time.sleep(0.15)
+
+        def export():
+            shutil.rmtree(result, ignore_errors=True)
+            key("m")
+            return wait_files(result, FRAMES, 32886, WAIT_S) and frames(folder)
+
+        key("p")  # the single tile: 64 x 64 cells at the window's origin
+        for x, y in ((40, 40), (16, 16)):  # point 0 of the example slot stands at (16, 16)
+            xdotool(display, "mousemove", "--window", window, x, y)
+            time.sleep(0.2)
+        xdotool(display, "mousedown", 1)
+        for x in range(18, 32, 2):
+            xdotool(display, "mousemove", "--window", window, x, 20)
+            time.sleep(0.05)
+        xdotool(display, "mouseup", 1)
+        time.sleep(0.3)
+        key("Right")
+        key("Left")  # pattern 0 saved with the moved point, and loaded again
+        with open(os.path.join(folder, "savedata", "pat0.txt")) as f:
+            saved = f.read()
+        check(saved.startswith("30,20,"), "the dragged point is saved at (30, 20) (%r)"
+              % saved.split("\n")[0])
+        moved = export()
+        check(moved and moved == exported(tool, data, os.path.join(folder, "savedata"), work,
+                                          "moved"),
+              "after the drag, M's frames equal quilmorante-export's of the saved slot")
+        for _ in range(3):
+            key("Control_L", "z")
+        back = export()
+        check(back and back == original,
+              "after three Ctrl+Z, M's frames equal the export of the original slot")
+        with open(os.path.join(folder, "savedata", "pat0.txt")) as f:
+            check(f.read() == saved, "undo leaves the saved slot as it was saved")
+
+        key("l")
+        time.sleep(0.3)
+        with open(os.path.join(folder, "settings.txt")) as f:
+            check(f.read() == "language=en\n", "L switches to English and settings.txt says so")
+    finally:
+        program.finish()
+        stop_xvfb(xvfb, xlib)
+        shutil.rmtree(work, ignore_errors=True)
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
