@@ -16,7 +16,22 @@ export const KEY_CODES = {
   KeyM: 0x32,
   KeyE: 0x12,
   KeyC: 0x2e,
+  KeyL: 0x26,
+  KeyY: 0x15,
+  F1: 0x3b,
+  ShiftLeft: 0x2a,
+  ShiftRight: 0x36,
+  ControlLeft: 0x1d,
+  ControlRight: 0x9d,
+  // Cmd on macOS does what Ctrl does elsewhere.
+  MetaLeft: 0x1d,
+  MetaRight: 0x9d,
 };
+
+// With Ctrl (or Cmd) held the page keeps only the editor's chords; the browser keeps the rest
+// (reload, copy, ...).
+const CHORD_CODES = new Set(["KeyZ", "KeyY", "ShiftLeft", "ShiftRight", "ControlLeft",
+  "ControlRight", "MetaLeft", "MetaRight"]);
 
 // One key state per frame: a key is down while held, and also for the one frame after a
 // press so short that it came and went between two frames.
@@ -29,7 +44,8 @@ export class Keys {
   // Returns whether the event was one of the editor's keys (the page then keeps it).
   handle(event) {
     const code = KEY_CODES[event.code];
-    if (code === undefined) return false;
+    if (code === undefined || event.altKey) return false;
+    if ((event.ctrlKey || event.metaKey) && !CHORD_CODES.has(event.code)) return false;
     if (event.type === "keydown") {
       this.held.add(code);
       this.pressed.add(code);

@@ -5,6 +5,7 @@ import { Keys } from "./keys.js";
 import { fetchData, prepareFiles, savedataStamp, persistSavedata, takeResults } from "./files.js";
 import { zipStored } from "./zip.js";
 import { UnsavedEdits } from "./unsaved.js";
+import { Pointer } from "./pointer.js";
 
 const WIDTH = 640;
 const HEIGHT = 480;
@@ -22,6 +23,20 @@ const shiftJis = new TextDecoder("shift_jis");
 const keys = new Keys();
 const fontName = "QuilmoranteGothic";
 const keepFirstFrame = new URLSearchParams(location.search).has("keepFirstFrame");
+const languageButton = document.getElementById("language");
+const SETTINGS_FILE = "/work/settings.txt";
+const SETTINGS_STORE = "quilmorante-settings";
+
+// The page follows the editor's language: its help, its own messages, and the toggle, which
+// offers the other one.
+function showLanguage(language) {
+  const english = language === 1;
+  document.documentElement.lang = english ? "en" : "ja";
+  for (const help of document.querySelectorAll("[data-help]"))
+    help.hidden = help.dataset.help !== (english ? "en" : "ja");
+  languageButton.textContent = english ? "日本語" : "English";
+  page.language = english ? "en" : "ja";
+}
 
 function fontOf(slot) {
   return `${FONT_HEIGHTS[slot] ?? FONT_HEIGHTS[2]}px ${fontName}`;
@@ -122,7 +137,10 @@ function offerResults(module) {
   const blob = zipStored(files);
   page.downloads.push({ name, files });
   download(name, blob);
-  statusLine.textContent = `Downloaded ${name}: ${files.length} files (${files[0].name} … ${files[files.length - 1].name})`;
+  const range = `${files[0].name} … ${files[files.length - 1].name}`;
+  statusLine.textContent = page.language === "en"
+    ? `Downloaded ${name}: ${files.length} files (${range})`
+    : `${name} をダウンロードしました: ${files.length} ファイル (${range})`;
 }
 
 const page = { frames: 0, downloads: [], ready: false, frameTimes: [] };
@@ -141,6 +159,9 @@ async function start() {
   page.module = module;
   const { stored } = await prepareFiles(module, data);
   performance.mark("files ready");
+  // The language of the last visit: the editor reads it from its settings file.
+  const setting = localStorage.getItem(SETTINGS_STORE);
+  if (setting !== null) module.FS.writeFile(SETTINGS_FILE, setting);
   const failure = module._quilmorante_start();
   if (failure !== 0) throw new Error(module.UTF8ToString(failure));
   const unsaved = new UnsavedEdits(module);
@@ -153,7 +174,6 @@ async function start() {
   window.addEventListener("pagehide", () => unsaved.remember());
 
   const onKey = (event) => {
-    if (event.ctrlKey || event.altKey || event.metaKey) return;
     if (keys.handle(event)) event.preventDefault();
   };
   canvas.addEventListener("keydown", onKey);
@@ -163,6 +183,12 @@ async function start() {
   window.addEventListener("resize", fitCanvas);
   fitCanvas();
   canvas.focus();
+  const pointer = new Pointer(canvas, module);
+  languageButton.addEventListener("click", () => {
+    module._quilmorante_set_language(1 - module._quilmorante_language());
+    canvas.focus();
+  });
+  let language = -1;
 
   // One tick: keys, the frame, the picture, the texts; then what the frame saved or wrote.
   page.tick = (now) => {
@@ -173,6 +199,7 @@ async function start() {
     const anyKeyDown = state.some((bit) => bit !== 0);
     const begin = performance.now();
     module._quilmorante_tick(now);
+    pointer.showShape();
     const pixels = new Uint8ClampedArray(module.HEAPU8.buffer, module._quilmorante_pixels(), WIDTH * HEIGHT * 4);
     context.putImageData(new ImageData(pixels, WIDTH, HEIGHT), 0, 0);
     drawTexts(module);
@@ -191,8 +218,16 @@ async function start() {
         }));
       }
     }
-    // Slots are saved and exports written only in a frame with a key down.
-    if (anyKeyDown) {
+    if (module._quilmorante_language() !== language) {
+      language = module._quilmorante_language();
+      showLanguage(language);
+      // The editor wrote its settings file: kept for the next visit.
+      if (module.FS.analyzePath(SETTINGS_FILE).exists)
+        localStorage.setItem(SETTINGS_STORE, module.FS.readFile(SETTINGS_FILE, { encoding: "utf8" }));
+    }
+    // Slots are saved and exports written only in a frame with a key down or the mouse busy.
+    if (anyKeyDown || pointer.active) {
+      pointer.active = false;
       unsaved.remember();
       const fresh = savedataStamp(module.FS);
       if (fresh !== stamp) {

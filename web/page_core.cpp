@@ -16,6 +16,7 @@ namespace {
 BackBuffer* device = nullptr;
 App* app = nullptr;
 uint8_t keyState[256] = {};
+MouseState mouse;
 std::string failure;
 // What quilmorante_unsaved last answered: the slot file's name, then the text.
 std::string unsaved;
@@ -46,7 +47,9 @@ EMSCRIPTEN_KEEPALIVE uint8_t* quilmorante_keys() {
 EMSCRIPTEN_KEEPALIVE void quilmorante_tick(double nowMs) {
   if (app == nullptr) return;
   PageTexts().clear();
-  Tick(*app, keyState, static_cast<uint64_t>(nowMs));
+  Tick(*app, keyState, static_cast<uint64_t>(nowMs), mouse);
+  mouse.pressed = false;
+  mouse.wheel = 0;
   // The picture as the page's ImageData wants it, R, G, B, A bytes, in place: every tick
   // starts by clearing the back buffer, so nothing reads its ARGB words after the frame, and
   // one buffer less stays in the caches.
@@ -91,6 +94,37 @@ EMSCRIPTEN_KEEPALIVE const char* quilmorante_keep(const char* kept, int size) {
   if (result) return nullptr;
   failure = result.message;
   return failure.c_str();
+}
+
+// The pointer for the next tick, in picture pixels; pressed and wheel gather until the tick.
+EMSCRIPTEN_KEEPALIVE void quilmorante_mouse(int seen, int32_t x, int32_t y, int down, int pressed,
+                                            int32_t wheel) {
+  mouse.seen = seen != 0;
+  mouse.x = x;
+  mouse.y = y;
+  mouse.down = down != 0;
+  if (pressed != 0) {
+    mouse.pressed = true;
+    mouse.pressX = x;
+    mouse.pressY = y;
+  }
+  mouse.wheel += wheel;
+}
+
+// The pointer's shape the last tick asked for: 0 arrow, 1 hand, 2 move.
+EMSCRIPTEN_KEEPALIVE int quilmorante_pointer() {
+  return app != nullptr && app->generator != nullptr
+             ? static_cast<int>(app->generator->clock->pointer)
+             : 0;
+}
+
+// The screen's language, 0 Japanese, 1 English; the page's toggle sets it as L does.
+EMSCRIPTEN_KEEPALIVE int quilmorante_language() {
+  return app != nullptr && app->generator != nullptr ? app->generator->language : 0;
+}
+EMSCRIPTEN_KEEPALIVE void quilmorante_set_language(int language) {
+  if (app != nullptr && app->generator != nullptr)
+    app->generator->language = static_cast<uint8_t>(language == 1 ? 1 : 0);
 }
 
 EMSCRIPTEN_KEEPALIVE const uint8_t* quilmorante_pixels() {

@@ -11,6 +11,8 @@
   writes for the same keys (replay_keys), and the same slot files.
 - A reload keeps the saved slots; a slot holding garbage loads as the desktop loads it; an
   edit not saved to a slot comes back after a reload as a recovery file the notice names.
+- A mouse drag moves a control point and Ctrl+Z takes it back; the language toggle beside the
+  canvas switches the screen to English, and a reload keeps it.
 
 Usage: page_test.py SITE_FOLDER REPLAY_KEYS DATA_DIR GOLDEN_BMP
 """
@@ -100,6 +102,41 @@ def press(driver, code):
     key = key or code[len("Key"):].lower()
     ActionChains(driver).key_down(key).key_up(key).perform()
     frames_pass(driver)
+
+
+def canvas_offset(driver, x, y):
+    """Selenium's offset from the canvas's centre of the picture pixel (x, y)."""
+    box = driver.execute_script(
+        "const r = document.getElementById('screen').getBoundingClientRect();"
+        "return [r.width, r.height];")
+    return (int((x + 0.5) * box[0] / W - box[0] / 2), int((y + 0.5) * box[1] / H - box[1] / 2))
+
+
+def drag(driver, hover, path):
+    """Moves over the hover points, presses at the last, moves along the path, releases."""
+    from selenium.webdriver.common.action_chains import ActionChains
+    canvas = driver.find_element("id", "screen")
+    for x, y in hover:
+        ActionChains(driver).move_to_element_with_offset(canvas, *canvas_offset(driver, x, y)) \
+            .perform()
+        frames_pass(driver)
+    ActionChains(driver).click_and_hold().perform()
+    frames_pass(driver)
+    for x, y in path:
+        ActionChains(driver).move_to_element_with_offset(canvas, *canvas_offset(driver, x, y)) \
+            .perform()
+        frames_pass(driver, 1)
+    ActionChains(driver).release().perform()
+    frames_pass(driver)
+
+
+def chord(driver, key):
+    """Ctrl and the key together."""
+    from selenium.webdriver.common.action_chains import ActionChains
+    from selenium.webdriver.common.keys import Keys
+    ActionChains(driver).key_down(Keys.CONTROL).key_down(key).key_up(key).key_up(Keys.CONTROL) \
+        .perform()
+    frames_pass(driver, 3)
 
 
 def read_slots(driver):
@@ -224,7 +261,9 @@ def main():
     with open(os.path.join(HERE, "..", "..", "generator", "key_codes.h")) as f:
         desktop = {k: int(v, 16) for k, v in re.findall(r"DIK_(\w+) = 0x([0-9A-F]+)", f.read())}
     names = {"Space": "SPACE", "ArrowUp": "UP", "ArrowDown": "DOWN", "ArrowLeft": "LEFT",
-             "ArrowRight": "RIGHT"}
+             "ArrowRight": "RIGHT", "F1": "F1", "ShiftLeft": "LSHIFT", "ShiftRight": "RSHIFT",
+             "ControlLeft": "LCONTROL", "ControlRight": "RCONTROL", "MetaLeft": "LCONTROL",
+             "MetaRight": "RCONTROL"}
     check(all(desktop.get(names.get(k, k[len("Key"):])) == v for k, v in codes.items()),
           "the page's key codes are the desktop's for all %d keys it maps" % len(codes))
     from serve import make_server
@@ -294,6 +333,36 @@ def main():
             return [names, texts.some((t) => t.includes('savedata/pat0.unsaved.txt'))];""")
         check(kept == [["pat0.unsaved.txt"], True],
               "a reload keeps the unsaved edit as savedata/pat0.unsaved.txt and says so (%s)" % kept)
+
+        # The mouse drags point 0 on the single tile; stepping the pattern away and back saves
+        # it; three Ctrl+Z bring it back, and the next save holds it as it was.
+        original = read_slots(driver)["pat0.txt"]
+        press(driver, "KeyP")
+        drag(driver, [(40, 40), (16, 16)], [(x, 20) for x in range(18, 32, 2)])
+        for code in ("ArrowRight", "ArrowLeft"):
+            press(driver, code)
+        moved = read_slots(driver)["pat0.txt"]
+        check(moved is not None and moved.startswith(b"30,20,"),
+              "a mouse drag moves point 0 to (30, 20) (%r)" % (moved or b"")[:12])
+        for _ in range(3):
+            chord(driver, "z")
+        for code in ("ArrowRight", "ArrowLeft"):
+            press(driver, code)
+        final = read_slots(driver)["pat0.txt"]
+        check(final == original,
+              "three Ctrl+Z take the drag back: the next save holds the original point (%r, %r)"
+              % (original[:14], (final or b"")[:14]))
+
+        # The language toggle beside the canvas, and a reload that keeps it.
+        driver.find_element("id", "language").click()
+        frames_pass(driver)
+        open_page(driver, url)
+        frames_pass(driver)
+        shown = driver.execute_script(
+            "return [window.quilmorante.language, document.getElementById('language')"
+            ".textContent, window.quilmorante.module._quilmorante_language()]")
+        check(shown == ["en", "\u65e5\u672c\u8a9e", 1],
+              "the toggle switches to English and a reload keeps it (%s)" % shown)
     finally:
         driver.quit()
         server.shutdown()
