@@ -1,0 +1,91 @@
+// Editor frames with the mouse: a control point dragged on the single-tile preview, which
+// synthesises the tile in every frame, and the memory a thousand undo steps take.
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+
+#include "editor/editor_frame.h"
+#include "generator/key_codes.h"
+#include "shell/core/canvas.h"
+#include "shell/core/rasterizer.h"
+#include "shell/desktop/freetype_faces.h"
+#include "tests/support/temp_folder.h"
+
+namespace {
+
+struct Workspace {
+  TempFolder folder{{.label = "bench"}};
+  Workspace() {
+    std::filesystem::copy(QUILMORANTE_DATA_DIR, folder.path(),
+                          std::filesystem::copy_options::recursive);
+  }
+};
+
+// Frames of a drag: the pointer sweeps point 0 across the single 64 x 64 tile, one cell a
+// frame, the button held.
+void BM_EditorFrameDragging(benchmark::State& state) {
+  Workspace workspace;
+  auto back = std::make_unique<BackBuffer>();
+  Canvas canvas;
+  if (!SetupCanvas(canvas, back.get())) std::abort();  // the benchmark needs its canvas
+  BeginSprites(canvas, back.get());
+  canvas.text = FreeTypeFaces();
+  MakeFonts(canvas);
+  EndSprites(canvas);
+  const EditorCanvas view = BindEditorCanvas(canvas);
+  auto g = std::make_unique<PatternGenerator>();
+  g->previewMode = kPreviewSingleTile;
+  FrameClock clock;
+  MouseState& mouse = clock.mouse;
+  mouse.seen = true;
+  mouse.x = mouse.pressX = 16;
+  mouse.y = mouse.pressY = 16;
+  mouse.down = mouse.pressed = true;
+  int32_t step = 0;
+  for (auto _ : state) {
+    state.PauseTiming();
+    ClearBackBuffer(*back, 0xFF000000, 1.0f);
+    mouse.x = 8 + step % 48;
+    ++step;
+    state.ResumeTiming();
+    BeginSprites(canvas, back.get());
+    EditorFrame(*g, view, clock);
+    EndSprites(canvas);
+    mouse.pressed = false;
+    benchmark::DoNotOptimize(back->color[0]);
+  }
+  state.counters["undo steps"] = static_cast<double>(g->history.steps.size());
+  ReleaseCanvas(canvas);
+}
+BENCHMARK(BM_EditorFrameDragging)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+
+// A thousand separate edits (X on a weight, pressed and released), and the history's bytes.
+void BM_UndoHistoryOfAThousandSteps(benchmark::State& state) {
+  Workspace workspace;
+  for (auto _ : state) {
+    auto g = std::make_unique<PatternGenerator>();
+    g->panel = kPointPanel;
+    g->cursorColumn = 4;
+    FrameClock clock;
+    const EditorCanvas none;
+    for (int step = 0; step < 1000; ++step) {
+      clock.keyState[DIK_X] = 0x80;
+      EditorFrame(*g, none, clock);
+      clock.keyState[DIK_X] = 0;
+      EditorFrame(*g, none, clock);
+    }
+    state.counters["bytes"] = static_cast<double>(g->history.Bytes());
+    state.counters["steps"] = static_cast<double>(g->history.steps.size());
+  }
+}
+BENCHMARK(BM_UndoHistoryOfAThousandSteps)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+}  // namespace
+
+BENCHMARK_MAIN();
