@@ -1,6 +1,6 @@
 // quilmorante-export: the editor's export (its M and E keys) without a screen. Loads a
-// pattern and a palette slot, sets the tile size and mosaic, and writes the sixteen
-// colour-cycle frames, and whichever other formats the options ask for.
+// pattern and a palette slot (with its cycle ranges), sets the tile size and mosaic, and
+// writes the colour-cycle frames of one loop, and whichever other formats the options ask for.
 
 #include <limits.h>
 #include <sys/stat.h>
@@ -31,7 +31,8 @@ namespace {
 // The options that are not formats; the formats' lines come from the format table.
 constexpr const char* kUsageHead =
     "usage: quilmorante-export [options]\n"
-    "Writes the sixteen colour-cycle frames result/<id>A.bmp .. result/<id>P.bmp.\n"
+    "Writes the colour-cycle frames of one loop: result/<id>A.bmp .. result/<id>P.bmp for the\n"
+    "default cycle, result/<id>-0000.bmp on for the ranges of savedata/palN.cycles.txt.\n"
     "  --data DIR     folder with savedata/ and a.bmp; receives result/\n"
     "                 (default: the folder of this program, or when installed\n"
     "                 $XDG_DATA_HOME/quilmorante, ~/.local/share/quilmorante)\n"
@@ -43,7 +44,7 @@ constexpr const char* kUsageHead =
     "Also, in any combination (paths relative to the current folder):\n";
 constexpr const char* kUsageTail =
     "  --all DIR      every format above into DIR, named after the id letter\n"
-    "  --delay CS     hundredths of a second per palette step, 1..100 (default 2):\n"
+    "  --delay CS     hundredths of a second per frame, 1..100 (default 2):\n"
     "                 the speed of the formats marked delay\n"
     "  --scale N      enlarge the formats marked scale N times: 1, 2, 3, 4 or 8 (default 1)\n"
     "  --sheet-columns N  frames per row of the sheet: 1, 2, 4, 8 or 16 (default 16)\n"
@@ -347,13 +348,22 @@ int main(int argc, char** argv) {
   std::FILE* report = stdout;
   for (const ExportFile& file : plan.files)
     if (file.path == "-") report = stderr;
+  const bool numbered = cycle->NumberedFrames();
   std::fprintf(report, "wrote %s/%s .. %s (%d frames of %d bytes)\n", options.dataDir.c_str(),
-               DataFolder::FrameFile(g.idLetter, 0).c_str(),
-               DataFolder::FrameFile(g.idLetter, kFrameCount - 1).c_str(), kFrameCount,
-               kFrameBytes);
+               DataFolder::FrameFile(g.idLetter, 0, numbered).c_str(),
+               DataFolder::FrameFile(g.idLetter, cycle->frames - 1, numbered).c_str(),
+               cycle->frames, kFrameBytes);
   // The frames come first in the plan.
-  for (size_t i = kFrameCount; i < plan.files.size(); ++i)
+  for (size_t i = static_cast<size_t>(cycle->frames); i < plan.files.size(); ++i)
     std::fprintf(report, "wrote %s (%zu bytes)\n", plan.files[i].path.c_str(),
                  plan.files[i].bytes.size());
+  // What a format could not hold of this cycle, or laid out otherwise than asked.
+  for (const ExportRequest& request : requests) {
+    if (request.format->notes == nullptr) continue;
+    const std::string note = request.format->notes(*cycle, options.settings);
+    if (!note.empty())
+      std::fprintf(stderr, "quilmorante-export: note: %s: %s\n", request.path.c_str(),
+                   note.c_str());
+  }
   return 0;
 }

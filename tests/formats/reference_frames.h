@@ -11,6 +11,7 @@
 #include "generator/cycle.h"
 #include "generator/frame_export.h"
 #include "generator/pattern_generator.h"
+#include "tests/support/cycle_model.h"
 #include "tests/support/temp_folder.h"
 
 // The settings a format test runs under.
@@ -76,4 +77,13 @@ inline ReferenceFrames MakeReferenceFrames(const CycleCase& c, int delayCentisec
   if (!MakeCycle(g, reinterpret_cast<const uint8_t*>(r.header.data()), delayCentiseconds, *r.cycle))
     r.cycle.reset();
   return r;
+}
+
+// The first case's cycle playing a range set instead, at the delay.
+inline std::unique_ptr<Cycle> RangeCycle(const RangeSet& set, int delayCentiseconds = 7) {
+  ReferenceFrames r = MakeReferenceFrames(kCycleCases[0], delayCentiseconds);
+  if (r.cycle == nullptr) return std::make_unique<Cycle>();
+  r.cycle->ranges = ToRanges(set.ranges);
+  r.cycle->frames = set.loop;
+  return std::move(r.cycle);
 }

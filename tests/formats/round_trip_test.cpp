@@ -2,16 +2,22 @@
 // ILBM by netpbm's ilbmtoppm, JSON by Python's json module, APNG chunk by chunk with zlib's
 // crc32 and inflate and as a still picture by libpng, WebP by libwebp's animation decoder.
 
+#include <gif_lib.h>
 #include <gtest/gtest.h>
 #include <png.h>
 #include <webp/demux.h>
 #include <zlib.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "formats/cycle_apng.h"
+#include "formats/cycle_gif.h"
 #include "formats/cycle_ilbm.h"
 #include "formats/cycle_json.h"
 #include "formats/cycle_webp.h"
@@ -90,6 +96,60 @@ std::string ParseJson(const std::vector<std::vector<uint8_t>>& files) {
   return std::system((command + " > parsed.txt").c_str()) == 0 ? ReadText("parsed.txt") : "";
 }
 
+// An APNG read chunk by chunk (CRCs and sequence numbers checked): the chunks' order, IHDR's
+// and acTL's data, each fcTL's data after its sequence number, and each frame's rows
+// inflated (unfiltered, as written) and shown through the PLTE, or as truecolour: 3 bytes a
+// pixel.
+struct ApngRead {
+  std::string order, ihdr, actl;
+  std::vector<std::string> controls;
+  std::vector<std::vector<uint8_t>> frames;
+};
+
+ApngRead ReadApng(const std::vector<uint8_t>& b) {
+  ApngRead a;
+  std::string palette;
+  std::vector<std::string> streams;
+  uint32_t sequence = 0;
+  for (const Chunk& c : PngChunks(b)) {
+    a.order += c.id + " ";
+    const bool numbered = c.id == "fcTL" || c.id == "fdAT";
+    if (numbered) {
+      EXPECT_EQ(Big(&b[c.at], 4), sequence++) << c.id << " out of sequence";
+    }
+    const std::string data(&b[c.at + (numbered ? 4 : 0)], &b[c.at + c.size]);
+    if (c.id == "IHDR") a.ihdr = data;
+    if (c.id == "PLTE") palette = data;
+    if (c.id == "acTL") a.actl = data;
+    if (c.id == "fcTL") a.controls.push_back(data), streams.emplace_back();
+    if ((c.id == "IDAT" || c.id == "fdAT") && !streams.empty()) streams.back() += data;
+  }
+  if (a.ihdr.size() != 13) return a;
+  const uint32_t edge = Big(reinterpret_cast<const uint8_t*>(a.ihdr.data()), 4);
+  const int depth = a.ihdr[8], truecolour = a.ihdr[9] == 2;
+  const size_t rowBytes = 1 + edge * (truecolour ? 24 : depth) / 8;
+  for (const std::string& stream : streams) {
+    std::vector<uint8_t> raw(rowBytes * edge + 1), &rgb = a.frames.emplace_back();
+    uLongf size = raw.size();  // a spare byte shows a long stream
+    EXPECT_EQ(
+        uncompress(raw.data(), &size, reinterpret_cast<const Bytef*>(stream.data()), stream.size()),
+        Z_OK);
+    if (size != rowBytes * edge) return ADD_FAILURE() << "frame size " << size, a;
+    for (size_t y = 0; y < edge; ++y) {
+      const uint8_t* row = &raw[y * rowBytes];
+      if (row[0] != 0) return ADD_FAILURE() << "a filtered row", a;
+      for (size_t x = 0; x < edge; ++x) {
+        const size_t k =
+            depth == 4 ? (x % 2 == 0 ? row[1 + x / 2] >> 4 : row[1 + x / 2] & 15) : row[1 + x];
+        const std::string colour =
+            truecolour ? std::string(&row[1 + 3 * x], &row[4 + 3 * x]) : palette.substr(3 * k, 3);
+        rgb.insert(rgb.end(), colour.begin(), colour.end());
+      }
+    }
+  }
+  return a;
+}
+
 class RoundTripTest : public ::testing::TestWithParam<CycleCase> {
  protected:
   TempFolder folder;
@@ -119,7 +179,7 @@ TEST_P(RoundTripTest, PythonReadsTheJson) {
   std::vector<std::vector<uint8_t>> files(1);
   ASSERT_TRUE(EncodeCycleJson(*r.cycle, "say \"hi\"\\ \n \xc3\xa9 \xff.json", files[0]).ok);
   EXPECT_EQ(ParseJson(files), R"("say \"hi\"\\ \n \u00e9 \ufffd.json")"
-                              "\nint 4000\n");
+                              "\n[{\"reverse\": 2, \"rate\": 4000, \"low\": 0, \"high\": 15}]\n");
   const std::string rgb = ReadText("0.json.rgb");
   ASSERT_EQ(rgb.size(), 3u * 65536);
   EXPECT_TRUE(Shows(reinterpret_cast<const uint8_t*>(rgb.data()), 3, r.frames[0], 1));
@@ -131,47 +191,18 @@ TEST_P(RoundTripTest, ApngFramesThroughOnePalette) {
     std::vector<uint8_t> b;
     ASSERT_TRUE(EncodeApng(*r.cycle, static_cast<int>(scale), b).ok);
     ASSERT_EQ(std::string(b.begin(), b.begin() + 8), "\x89PNG\r\n\x1a\n");
-    const std::vector<Chunk> chunks = PngChunks(b);
-    std::string order, expected = "IHDR PLTE acTL fcTL IDAT ";
-    for (const Chunk& c : chunks) order += c.id + " ";
-    for (int a = 1; a < 16; ++a) expected += "fcTL fdAT ";
-    ASSERT_EQ(order, expected + "IEND ");
-    auto data = [&](const Chunk& c, size_t skip = 0) {
-      return std::string(&b[c.at + skip], &b[c.at + c.size]);
-    };
-    const uint32_t edge = 256 * scale, rowBytes = 1 + edge / 2;
-    EXPECT_EQ(data(chunks[0]), Be32(edge) + Be32(edge) + std::string("\4\3\0\0\0", 5));
-    EXPECT_EQ(data(chunks[2]), Be32(16) + Be32(0)) << "16 frames, looping forever";
-    uint32_t sequence = 0;
-    std::vector<std::string> streams;  // each frame's zlib stream
-    for (size_t n = 3; n + 1 < chunks.size(); ++n) {
-      const bool fdat = chunks[n].id == "fdAT";
-      if (chunks[n].id == "fcTL") {
-        EXPECT_EQ(data(chunks[n]), Be32(sequence++) + Be32(edge) + Be32(edge) + Be32(0) + Be32(0) +
-                                       std::string("\0\7\0\x64\0\0", 6));
-        streams.emplace_back();
-      } else if (!fdat || Big(&b[chunks[n].at], 4) == sequence++) {
-        streams.back() += data(chunks[n], fdat ? 4 : 0);
-      } else {
-        ADD_FAILURE() << "fdAT out of sequence";
-      }
-    }
-    for (int a = 0; a < 16; ++a) {
-      std::vector<uint8_t> raw(rowBytes * edge + 1), rgb;  // a spare byte shows a long stream
-      uLongf size = raw.size();
-      ASSERT_EQ(uncompress(raw.data(), &size, reinterpret_cast<const Bytef*>(streams[a].data()),
-                           streams[a].size()),
-                Z_OK);
-      ASSERT_EQ(size, rowBytes * edge) << a;
-      for (size_t y = 0; y < edge; ++y) {
-        ASSERT_EQ(raw[y * rowBytes], 0) << "rows go unfiltered";
-        for (size_t x = 0; x < edge; ++x) {
-          const uint8_t pair = raw[y * rowBytes + 1 + x / 2];
-          const uint8_t* colour = &b[chunks[1].at + 3 * (x % 2 == 0 ? pair >> 4 : pair & 15)];
-          rgb.insert(rgb.end(), colour, colour + 3);
-        }
-      }
-      EXPECT_TRUE(Shows(rgb.data(), 3, r.frames[a], scale)) << "frame " << a;
+    const ApngRead a = ReadApng(b);
+    std::string expected = "IHDR PLTE acTL fcTL IDAT ";
+    for (int f = 1; f < 16; ++f) expected += "fcTL fdAT ";
+    ASSERT_EQ(a.order, expected + "IEND ");
+    const uint32_t edge = 256 * scale;
+    EXPECT_EQ(a.ihdr, Be32(edge) + Be32(edge) + std::string("\4\3\0\0\0", 5));
+    EXPECT_EQ(a.actl, Be32(16) + Be32(0)) << "16 frames, looping forever";
+    ASSERT_EQ(a.frames.size(), 16u);
+    for (int f = 0; f < 16; ++f) {
+      EXPECT_EQ(a.controls[f],
+                Be32(edge) + Be32(edge) + Be32(0) + Be32(0) + std::string("\0\7\0\x64\0\0", 6));
+      EXPECT_TRUE(Shows(a.frames[f].data(), 3, r.frames[f], scale)) << "frame " << f;
     }
     // A reader that knows no animation shows frame A.
     png_image image{};
@@ -222,11 +253,11 @@ TEST(CycleSpeedTest, RatesFollowTheDelay) {
     int delay;
     uint32_t crng;
     const char* json;
-  } kSpeeds[] = {{1, 27307, "int 28000"},
-                 {3, 9102, "float 9333.333333333334"},
-                 {7, 3901, "int 4000"},
-                 {30, 910, "float 933.3333333333334"},
-                 {100, 273, "int 280"}};
+  } kSpeeds[] = {{1, 27307, "28000"},
+                 {3, 9102, "9333.333333333334"},
+                 {7, 3901, "4000"},
+                 {30, 910, "933.3333333333334"},
+                 {100, 273, "280"}};
   TempFolder folder;
   std::vector<std::vector<uint8_t>> jsons;
   std::string rates;
@@ -242,9 +273,121 @@ TEST(CycleSpeedTest, RatesFollowTheDelay) {
     EXPECT_EQ(std::string(&b[crng.at], &b[crng.at + crng.size]),
               std::string("\0\0", 2) + Be32(speed.crng << 16 | 3) + std::string("\0\x0f", 2))
         << speed.delay;
-    rates.append("\"\"\n").append(speed.json).append("\n");
+    rates.append("\"\"\n[{\"reverse\": 2, \"rate\": ")
+        .append(speed.json)
+        .append(", \"low\": 0, \"high\": 15}]\n");
   }
   EXPECT_EQ(ParseJson(jsons), rates);
 }
+
+class RangeRoundTrip : public ::testing::TestWithParam<RangeSet> {
+ protected:
+  TempFolder folder;
+  const std::unique_ptr<Cycle> c = RangeCycle(GetParam());
+  const int loop = GetParam().loop;
+};
+
+TEST_P(RangeRoundTrip, ApngShowsEveryFrameThroughOnePalette) {
+  std::vector<uint8_t> b;
+  ASSERT_TRUE(EncodeApng(*c, 1, b).ok);
+  const ApngRead a = ReadApng(b);
+  EXPECT_EQ(a.actl, Be32(loop) + Be32(0));
+  const std::string layout = GetParam().depth == 4   ? "\4\3"
+                             : GetParam().depth == 8 ? "\x8\3"
+                                                     : "\x8\2";
+  EXPECT_EQ(a.ihdr.substr(8, 2), layout);
+  ASSERT_EQ(a.frames.size(), size_t(loop));
+  for (int j = 0; j < loop; ++j)
+    EXPECT_TRUE(Shows(a.frames[j].data(), 3, ModelFrame(*c, j), 1)) << "frame " << j;
+}
+
+int ReadGifFromMemory(GifFileType* gif, GifByteType* out, int length) {
+  auto* left = static_cast<std::string_view*>(gif->UserData);
+  const size_t n = std::min<size_t>(length, left->size());
+  std::memcpy(out, left->data(), n);
+  left->remove_prefix(n);
+  return static_cast<int>(n);
+}
+
+TEST_P(RangeRoundTrip, GifAndWebpShowEveryFrame) {
+  std::vector<uint8_t> gifBytes, webpBytes;
+  ASSERT_TRUE(EncodeCycleGif(*c, 1, gifBytes).ok && EncodeWebp(*c, 1, webpBytes).ok);
+  std::string_view left(reinterpret_cast<const char*>(gifBytes.data()), gifBytes.size());
+  int error = 0;
+  const std::unique_ptr<GifFileType, void (*)(GifFileType*)> gif(
+      DGifOpen(&left, ReadGifFromMemory, &error),
+      [](GifFileType* g) { DGifCloseFile(g, nullptr); });
+  ASSERT_TRUE(gif != nullptr && DGifSlurp(gif.get()) == GIF_OK);
+  ASSERT_EQ(gif->ImageCount, loop);
+  for (int j = 0; j < loop; ++j) {
+    const SavedImage& image = gif->SavedImages[j];
+    std::vector<uint8_t> rgb;
+    for (int i = 0; i < 65536; ++i) {
+      const GifColorType colour = image.ImageDesc.ColorMap->Colors[image.RasterBits[i]];
+      rgb.insert(rgb.end(), {colour.Red, colour.Green, colour.Blue});
+    }
+    EXPECT_TRUE(Shows(rgb.data(), 3, ModelFrame(*c, j), 1)) << "GIF frame " << j;
+  }
+  // libwebp merges frames that look the same: each decoded frame stands for those it lasts.
+  const WebPData data{webpBytes.data(), webpBytes.size()};
+  WebPAnimDecoderOptions options;
+  ASSERT_TRUE(WebPAnimDecoderOptionsInit(&options));
+  options.color_mode = MODE_RGBA;
+  const std::unique_ptr<WebPAnimDecoder, void (*)(WebPAnimDecoder*)> decoder(
+      WebPAnimDecoderNew(&data, &options), WebPAnimDecoderDelete);
+  ASSERT_TRUE(decoder != nullptr);
+  int shown = 0;
+  while (WebPAnimDecoderHasMoreFrames(decoder.get())) {
+    uint8_t* rgba = nullptr;
+    int end = 0;
+    ASSERT_TRUE(WebPAnimDecoderGetNext(decoder.get(), &rgba, &end));
+    for (; shown * 70 < end; ++shown)
+      EXPECT_TRUE(Shows(rgba, 4, ModelFrame(*c, shown), 1)) << "WebP frame " << shown;
+  }
+  EXPECT_EQ(shown, loop);
+}
+
+// One JSON cycle and one CRNG chunk a range, at its speed: 280 JSON units and 16384 / 60 CRNG
+// units for a step a second, (100 / 7) * k / 16 steps a second at delay 7.
+TEST_P(RangeRoundTrip, JsonCyclesAndCrngChunksFollowTheRanges) {
+  std::vector<std::vector<uint8_t>> files(1);
+  std::vector<uint8_t> b;
+  ASSERT_TRUE(EncodeCycleJson(*c, "a.json", files[0]).ok && EncodeIlbm(*c, b).ok);
+  std::string cycles, crngs, chunks;
+  bool loses = GetParam().depth != 4;
+  for (const CycleRange& g : GetParam().ranges) {
+    const char* reverse = g.mode == M::kForward ? "0" : g.mode == M::kReverse ? "2" : "3";
+    cycles += std::string(cycles.empty() ? "" : ", ") + "{\"reverse\": " + reverse +
+              ", \"rate\": " + std::to_string(250 * g.speed) +
+              ", \"low\": " + std::to_string(g.low) + ", \"high\": " + std::to_string(g.high) +
+              (g.blend ? ", \"blend\": true}" : "}");
+    const uint32_t rate = std::lround(16384.0 * (100.0 / 7 * g.speed / 16) / 60.0);
+    const uint32_t flags = (g.speed > 0 ? 1 : 0) | (g.mode == M::kReverse ? 2 : 0);
+    crngs += std::string(2, '\0') + Be32(rate << 16 | flags) + char(g.low) + char(g.high);
+    loses = loses || (g.mode == M::kPingPong && g.speed > 0);
+  }
+  EXPECT_EQ(ParseJson(files), "\"a.json\"\n[" + cycles + "]\n");
+  const std::string rgb = ReadText("0.json.rgb");
+  ASSERT_EQ(rgb.size(), 3u * 65536);
+  EXPECT_TRUE(Shows(reinterpret_cast<const uint8_t*>(rgb.data()), 3, ModelFrame(*c, 0), 1));
+  std::string order = "BMHD CMAP ", got;
+  for (const Chunk& chunk : IffChunks(b)) {
+    if (chunk.id == "CRNG") got.append(&b[chunk.at], &b[chunk.at + chunk.size]);
+    chunks += chunk.id + " ";
+  }
+  for (size_t r = 0; r < GetParam().ranges.size(); ++r) order += "CRNG ";
+  EXPECT_EQ(chunks, order + "BODY ");
+  EXPECT_EQ(got, crngs);
+  EXPECT_EQ(IlbmLosses(*c).empty(), !loses) << IlbmLosses(*c);
+  if (std::system("command -v ilbmtoppm > /dev/null") != 0) return;
+  WriteBytes("cycle.iff", b);
+  ASSERT_EQ(std::system("ilbmtoppm cycle.iff > cycle.ppm 2> /dev/null"), 0);
+  const std::string ppm = ReadText("cycle.ppm");
+  ASSERT_EQ(ppm.size(), 15 + 3u * 65536);
+  EXPECT_TRUE(Shows(reinterpret_cast<const uint8_t*>(&ppm[15]), 3, ModelFrame(*c, 0), 1));
+}
+
+INSTANTIATE_TEST_SUITE_P(Sets, RangeRoundTrip, ::testing::ValuesIn(kRangeSets),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

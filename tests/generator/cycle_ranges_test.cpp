@@ -1,0 +1,50 @@
+// The cycle model against the model written again from its description (cycle_model.h):
+// every frame of a loop and far past it, each mode, blends that fade up and down, still
+// ranges, the loop's length, and the refusal of a loop too long.
+
+#include "generator/cycle_ranges.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/support/cycle_model.h"
+
+namespace {
+
+TEST(CycleRangesTest, EveryFrameIsTheModels) {
+  uint8_t base[16][3];
+  for (int i = 0; i < 16; ++i)  // channels rising, falling and jumping: fades both ways
+    base[i][0] = uint8_t(16 * i), base[i][1] = uint8_t(250 - 13 * i), base[i][2] = uint8_t(97 * i);
+  std::vector<RangeSet> sets(std::begin(kRangeSets), std::end(kRangeSets));
+  sets.push_back({"Default", {CycleRange{}}, 16, 4});
+  sets.push_back({"ReverseBlend", {{0, 15, 7, M::kReverse, true}}, 256, 24});
+  sets.push_back(
+      {"FastAndSlow", {{0, 1, 64, M::kPingPong, true}, {2, 3, 1, M::kForward, true}}, 32, 24});
+  for (const RangeSet& set : sets) {
+    const CycleRanges cycles = ToRanges(set.ranges);
+    int loop = 0;
+    ASSERT_TRUE(LoopFrames(cycles, loop)) << set.name;
+    EXPECT_EQ(loop, set.loop) << set.name;
+    EXPECT_EQ(loop, ModelLoop(cycles)) << set.name;
+    for (int64_t j = 0; j < 3 * loop + 1; ++j) {
+      uint8_t got[16][3], expected[16][3];
+      const int64_t frame = j < 2 * loop ? j : 1000000007 * int64_t{loop} + j;
+      ColoursAtFrame(cycles, base, frame, got);
+      ModelColours(cycles, base, frame, expected);
+      ASSERT_EQ(0, std::memcmp(got, expected, sizeof got)) << set.name << " frame " << frame;
+    }
+  }
+}
+
+// Periods 160, 224 and 128 make 4480 frames; the last range is the one that passes 4096.
+TEST(CycleRangesTest, TooLongALoopIsRefusedNamingItsLengthAndRange) {
+  const CycleRanges cycles = ToRanges({{0, 4, 1, M::kPingPong, false},
+                                       {5, 11, 1, M::kPingPong, false},
+                                       {12, 15, 1, M::kPingPong, false}});
+  int loop = 0;
+  const Result result = LoopFrames(cycles, loop);
+  EXPECT_FALSE(result);
+  EXPECT_NE(result.message.find("4480 frames"), std::string::npos) << result.message;
+  EXPECT_NE(result.message.find("12..15"), std::string::npos) << result.message;
+}
+
+}  // namespace
