@@ -45,6 +45,8 @@ struct ToolFixture : ::testing::Test {
               "9000000010000000"
               "0000090000000100"
               "0010000000900000");
+    WriteText("savedata/pal5.txt", std::string(48, '3'));
+    WriteText("savedata/pal5.cycles.txt", "2,9,24,pingpong,1\n12,15,5,forward\n");
     WriteText("savedata/pat6.txt", "32,32,1,1,4\n10,50,x");
     WriteText("savedata/pal7.txt", "123");
   }
@@ -106,7 +108,11 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{"FolderToStandardOutput", "--png -", 2, "--png"},
         UsageCase{"MalformedPatternSlot", "--pattern 6", 1, "pat6.txt: line 2"},
         UsageCase{"ShortPaletteSlot", "--palette 7", 1, "pal7.txt: character 4"},
-        UsageCase{"DelayOneWarns", "--gif c.gif --delay 1", 0, "warning: --delay 1"}),
+        UsageCase{"DelayOneWarns", "--gif c.gif --delay 1", 0, "warning: --delay 1"},
+        UsageCase{"RangesNumberTheFrames", "--palette 5", 0, "A-0063.bmp (64 frames"},
+        UsageCase{"RangesNumberThePngFrames", "--palette 5 --png p", 0, "p/A-0063.png"},
+        UsageCase{"IlbmSaysWhatItLoses", "--palette 5 --ilbm c.iff", 0,
+                  "c.iff: ILBM: range 2..9 goes there and back"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ToolFixture, MissingTemplateIsAnIoFailure) {
