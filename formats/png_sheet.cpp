@@ -125,18 +125,20 @@ Result PlanSheet(const Cycle& cycle, int columns, int scale, SheetLayout& layout
   if (frames < 1) return Result::Fail("sprite sheet: the cycle has no frames");
   const int cell = Cycle::kEdge * scale;
   const int most = kMaxSheetEdge / cell;  // cells a side
-  layout.columns = columns < frames ? columns : frames;
-  layout.rows = (frames + layout.columns - 1) / layout.columns;
-  if (layout.rows > most) {
-    layout.columns = (frames + most - 1) / most;
-    layout.rows = (frames + layout.columns - 1) / layout.columns;
-    if (layout.columns > most)
+  SheetLayout made;
+  made.columns = columns < frames ? columns : frames;
+  made.rows = (frames + made.columns - 1) / made.columns;
+  if (made.rows > most) {
+    made.columns = (frames + most - 1) / most;
+    made.rows = (frames + made.columns - 1) / made.columns;
+    if (made.columns > most)
       return Result::Fail("sprite sheet: a loop of " + std::to_string(frames) +
                           " frames at scale " + std::to_string(scale) + " does not fit in " +
                           std::to_string(kMaxSheetEdge) + " x " + std::to_string(kMaxSheetEdge) +
                           " pixels (" + std::to_string(most * most) +
                           " frames at most); use a smaller scale or a shorter loop");
   }
+  layout = made;
   return Result::Ok();
 }
 

@@ -26,7 +26,7 @@ struct SheetLayout {
 // rows would make the sheet taller than kMaxSheetEdge, the fewest more columns that keep it
 // within. Fails for columns other than 1, 2, 4, 8, 16, a scale not offered, or a loop that
 // does not fit kMaxSheetEdge square at the scale (the message names the frames, the scale
-// and the limit).
+// and the limit) and leaves layout as it was.
 Result PlanSheet(const Cycle& cycle, int columns, int scale, SheetLayout& layout);
 
 // scale: 1, 2, 3, 4 or 8. Fails as PlanSheet does. The encoding takes one step a row of

@@ -79,11 +79,10 @@ inline ReferenceFrames MakeReferenceFrames(const CycleCase& c, int delayCentisec
   return r;
 }
 
-// The first case's cycle playing a range set instead, at the delay.
-inline std::unique_ptr<Cycle> RangeCycle(const RangeSet& set, int delayCentiseconds = 7) {
-  ReferenceFrames r = MakeReferenceFrames(kCycleCases[0], delayCentiseconds);
-  if (r.cycle == nullptr) return std::make_unique<Cycle>();
-  r.cycle->ranges = ToRanges(set.ranges);
-  r.cycle->frames = set.loop;
-  return std::move(r.cycle);
+// The first case's cycle at delay 7 playing a range set instead.
+inline std::unique_ptr<Cycle> RangeCycle(const RangeSet& set) {
+  std::unique_ptr<Cycle> cycle = std::move(MakeReferenceFrames(kCycleCases[0], 7).cycle);
+  cycle->ranges = ToRanges(set.ranges);
+  cycle->frames = set.loop;
+  return cycle;
 }

@@ -1,21 +1,17 @@
 #pragma once
 // The cycle model written again from its description, apart from the generator's code, for
-// the tests to hold the generator and every format to: at frame j a range of n entries at
-// speed k has moved t = floor(100 k j / 16) hundredths of a step, a = t mod 100n (ping-pong:
-// t mod 200n folded back past 100n); it shows the colour s = a / 100 steps on (forward:
-// entry i shows i - s, reverse i + s, ping-pong forward), faded, when it blends, toward the
-// colour of step s + 1 by floor((d - c) p / 100) with p = a mod 100.
+// the tests to hold the generator and every format to.
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
-#include <numeric>
 #include <vector>
 
 #include "generator/cycle.h"
 
-// Some range lists the tests run: their loop lengths, and how a one-palette format stores
-// them (4: remapped 4-bit indices, 8: a shared 8-bit palette, 24: truecolour).
+// Range lists, their loops (worked out by hand), and how a one-palette format stores them (4:
+// remapped 4-bit indices, 8: a shared 8-bit palette, 24: truecolour).
 struct RangeSet {
   const char* name;
   std::vector<CycleRange> ranges;
@@ -33,25 +29,14 @@ inline const RangeSet kRangeSets[] = {
 };
 
 inline CycleRanges ToRanges(const std::vector<CycleRange>& list) {
-  CycleRanges cycles;
-  cycles.count = static_cast<int>(list.size());
-  for (size_t r = 0; r < list.size(); ++r) cycles.ranges[r] = list[r];
+  CycleRanges cycles{static_cast<int>(list.size()), {}};
+  std::copy(list.begin(), list.end(), cycles.ranges);
   return cycles;
 }
 
-// The frames until a range is back: the least P with k P / 16 a whole number of periods.
-inline int64_t ModelLoop(const CycleRanges& cycles) {
-  int64_t loop = 1;
-  for (int r = 0; r < cycles.count; ++r) {
-    const CycleRange& g = cycles.ranges[r];
-    const int64_t period = (g.mode == M::kPingPong ? 2 : 1) * (g.high - g.low + 1);
-    int64_t p = 1;
-    while (g.speed != 0 && (g.speed * p) % (16 * period) != 0) ++p;
-    loop = std::lcm(loop, p);
-  }
-  return loop;
-}
-
+// Frame j: t = floor(100 k j / 16) hundredths of a step, a = t mod 100n (ping-pong mod 200n,
+// folded back past 100n); entry i shows entry i - s (reverse i + s) for s = a / 100, faded, when
+// it blends, toward the entry of step s + 1 by floor((d - c) p / 100) with p = a mod 100.
 inline void ModelColours(const CycleRanges& cycles, const uint8_t (&base)[16][3], int64_t j,
                          uint8_t (&out)[16][3]) {
   std::memcpy(out, base, sizeof out);
@@ -75,12 +60,10 @@ inline void ModelColours(const CycleRanges& cycles, const uint8_t (&base)[16][3]
 
 // The picture at frame j as a viewer shows it, 0xRRGGBB row-major.
 inline std::vector<uint32_t> ModelFrame(const Cycle& cycle, int64_t j) {
-  uint8_t colours[16][3];
-  ModelColours(cycle.ranges, cycle.palette, j, colours);
-  std::vector<uint32_t> picture(Cycle::kEdge * Cycle::kEdge);
-  for (size_t i = 0; i < picture.size(); ++i) {
-    const uint8_t* rgb = colours[cycle.pixels[i]];
-    picture[i] = uint32_t{rgb[0]} << 16 | uint32_t{rgb[1]} << 8 | rgb[2];
-  }
+  uint8_t rgb[16][3];
+  ModelColours(cycle.ranges, cycle.palette, j, rgb);
+  std::vector<uint32_t> picture;
+  for (const uint8_t i : cycle.pixels)
+    picture.push_back(rgb[i][0] << 16 | rgb[i][1] << 8 | rgb[i][2]);
   return picture;
 }

@@ -110,7 +110,6 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{"ShortPaletteSlot", "--palette 7", 1, "pal7.txt: character 4"},
         UsageCase{"DelayOneWarns", "--gif c.gif --delay 1", 0, "warning: --delay 1"},
         UsageCase{"RangesNumberTheFrames", "--palette 5", 0, "A-0063.bmp (64 frames"},
-        UsageCase{"RangesNumberThePngFrames", "--palette 5 --png p", 0, "p/A-0063.png"},
         UsageCase{"IlbmSaysWhatItLoses", "--palette 5 --ilbm c.iff", 0,
                   "c.iff: ILBM: range 2..9 goes there and back"}),
     [](const auto& info) { return std::string(info.param.name); });
