@@ -108,17 +108,10 @@ std::vector<uint8_t> ReadPng(const std::vector<uint8_t>& b) {
   return rgb;
 }
 
-// An APNG chunk by chunk (CRCs and sequence numbers checked): the chunks' order, IHDR's and
-// acTL's data, each fcTL's after its sequence number, and each frame as libpng reads its data
-// under the file's IHDR and PLTE, 3 bytes a pixel.
-struct ApngRead {
-  std::string order, ihdr, actl;
-  std::vector<std::string> controls;
+// An APNG's acTL data, and its frames (sequence numbers checked) as libpng reads each one's
+// data under the file's IHDR and PLTE, 3 bytes a pixel.
+std::vector<std::vector<uint8_t>> ReadApng(const std::vector<uint8_t>& b, std::string& actl) {
   std::vector<std::vector<uint8_t>> frames;
-};
-
-ApngRead ReadApng(const std::vector<uint8_t>& b) {
-  ApngRead a;
   std::string head(b.begin(), b.begin() + 8), frame;
   auto chunk = [](const std::string& id, const std::string& data) {
     const std::string c = Be32(data.size()) + id + data;
@@ -126,23 +119,21 @@ ApngRead ReadApng(const std::vector<uint8_t>& b) {
   };
   auto read = [&] {
     const std::string png = head + chunk("IDAT", frame) + chunk("IEND", "");
-    if (!frame.empty()) a.frames.push_back(ReadPng({png.begin(), png.end()}));
+    if (!frame.empty()) frames.push_back(ReadPng({png.begin(), png.end()}));
     frame.clear();
   };
   uint32_t sequence = 0;
   for (const Chunk& c : PngChunks(b)) {
-    a.order += c.id + " ";
     const bool numbered = c.id == "fcTL" || c.id == "fdAT";
     EXPECT_TRUE(!numbered || Big(&b[c.at], 4) == sequence++) << c.id << " out of sequence";
     const std::string data(&b[c.at + (numbered ? 4 : 0)], &b[c.at + c.size]);
     if (c.id == "IHDR" || c.id == "PLTE") head += chunk(c.id, data);
-    if (c.id == "IHDR") a.ihdr = data;
-    if (c.id == "acTL") a.actl = data;
-    if (c.id == "fcTL") read(), a.controls.push_back(data);
+    if (c.id == "acTL") actl = data;
+    if (c.id == "fcTL") read();
     if (c.id == "IDAT" || c.id == "fdAT") frame += data;
   }
   read();
-  return a;
+  return frames;
 }
 
 class RoundTripTest : public ::testing::TestWithParam<CycleCase> {
@@ -186,18 +177,47 @@ TEST_P(RoundTripTest, ApngFramesThroughOnePalette) {
     std::vector<uint8_t> b;
     ASSERT_TRUE(EncodeApng(*r.cycle, static_cast<int>(scale), b).ok);
     ASSERT_EQ(std::string(b.begin(), b.begin() + 8), "\x89PNG\r\n\x1a\n");
-    const ApngRead a = ReadApng(b);
-    std::string expected = "IHDR PLTE acTL fcTL IDAT ";
-    for (int f = 1; f < 16; ++f) expected += "fcTL fdAT ";
-    ASSERT_EQ(a.order, expected + "IEND ");
-    const uint32_t edge = 256 * scale;
-    EXPECT_EQ(a.ihdr, Be32(edge) + Be32(edge) + std::string("\4\3\0\0\0", 5));
-    EXPECT_EQ(a.actl, Be32(16) + Be32(0)) << "16 frames, looping forever";
-    ASSERT_EQ(a.frames.size(), 16u);
-    for (int f = 0; f < 16; ++f) {
-      EXPECT_EQ(a.controls[f],
-                Be32(edge) + Be32(edge) + Be32(0) + Be32(0) + std::string("\0\7\0\x64\0\0", 6));
-      EXPECT_TRUE(Shows(a.frames[f].data(), 3, r.frames[f], scale)) << "frame " << f;
+    const std::vector<Chunk> chunks = PngChunks(b);
+    std::string order, expected = "IHDR PLTE acTL fcTL IDAT ";
+    for (const Chunk& c : chunks) order += c.id + " ";
+    for (int a = 1; a < 16; ++a) expected += "fcTL fdAT ";
+    ASSERT_EQ(order, expected + "IEND ");
+    auto data = [&](const Chunk& c, size_t skip = 0) {
+      return std::string(&b[c.at + skip], &b[c.at + c.size]);
+    };
+    const uint32_t edge = 256 * scale, rowBytes = 1 + edge / 2;
+    EXPECT_EQ(data(chunks[0]), Be32(edge) + Be32(edge) + std::string("\4\3\0\0\0", 5));
+    EXPECT_EQ(data(chunks[2]), Be32(16) + Be32(0)) << "16 frames, looping forever";
+    uint32_t sequence = 0;
+    std::vector<std::string> streams;  // each frame's zlib stream
+    for (size_t n = 3; n + 1 < chunks.size(); ++n) {
+      const bool fdat = chunks[n].id == "fdAT";
+      if (chunks[n].id == "fcTL") {
+        EXPECT_EQ(data(chunks[n]), Be32(sequence++) + Be32(edge) + Be32(edge) + Be32(0) + Be32(0) +
+                                       std::string("\0\7\0\x64\0\0", 6));
+        streams.emplace_back();
+      } else if (!fdat || Big(&b[chunks[n].at], 4) == sequence++) {
+        streams.back() += data(chunks[n], fdat ? 4 : 0);
+      } else {
+        ADD_FAILURE() << "fdAT out of sequence";
+      }
+    }
+    for (int a = 0; a < 16; ++a) {
+      std::vector<uint8_t> raw(rowBytes * edge + 1), rgb;  // a spare byte shows a long stream
+      uLongf size = raw.size();
+      ASSERT_EQ(uncompress(raw.data(), &size, reinterpret_cast<const Bytef*>(streams[a].data()),
+                           streams[a].size()),
+                Z_OK);
+      ASSERT_EQ(size, rowBytes * edge) << a;
+      for (size_t y = 0; y < edge; ++y) {
+        ASSERT_EQ(raw[y * rowBytes], 0) << "rows go unfiltered";
+        for (size_t x = 0; x < edge; ++x) {
+          const uint8_t pair = raw[y * rowBytes + 1 + x / 2];
+          const uint8_t* colour = &b[chunks[1].at + 3 * (x % 2 == 0 ? pair >> 4 : pair & 15)];
+          rgb.insert(rgb.end(), colour, colour + 3);
+        }
+      }
+      EXPECT_TRUE(Shows(rgb.data(), 3, r.frames[a], scale)) << "frame " << a;
     }
     // A reader that knows no animation shows frame A.
     png_image image{};
@@ -275,9 +295,8 @@ TEST(CycleSpeedTest, RatesFollowTheDelay) {
   EXPECT_EQ(ParseJson(jsons), rates);
 }
 
-// Every format of --all (the sheet 4 frames a row), exported a step at a time by an ExportJob
-// that alone holds the cycle, its progress a step a frame for the APNG and the WebP, a row of
-// cells for the sheet.
+// Every format of --all (the sheet 4 frames a row) exported a step at a time by an ExportJob
+// that alone holds the cycle: a step a frame for the APNG and WebP, a row of cells the sheet.
 class RangeRoundTrip : public ::testing::TestWithParam<RangeSet> {
  protected:
   void SetUp() override {
@@ -302,12 +321,12 @@ class RangeRoundTrip : public ::testing::TestWithParam<RangeSet> {
 
 // Every frame of the loop in the APNG and the sheet (stored as the set needs: remapped 4-bit,
 // shared 8-bit, truecolour; cells past the end in entry 0's colour), the PNG frames, the GIF
-// and the WebP, whose libwebp merges frames that look the same: a decoded frame stands for
-// every frame it lasts.
+// and the WebP, where a decoded frame stands for all it lasts (libwebp merges equal frames).
 TEST_P(RangeRoundTrip, AnimatedFormatsShowEveryFrame) {
   const std::vector<uint8_t>&apng = files["out/A-anim.png"], &sheet = files["out/A-sheet.png"];
-  const ApngRead a = ReadApng(apng);
-  EXPECT_EQ(a.actl, Be32(loop) + Be32(0));
+  std::string actl;
+  const std::vector<std::vector<uint8_t>> frames = ReadApng(apng, actl);
+  EXPECT_EQ(actl, Be32(loop) + Be32(0));
   for (const auto* b : {&apng, &sheet})
     EXPECT_EQ((*b)[24] * ((*b)[25] == 2 ? 3 : 1), GetParam().depth) << "bits a pixel";
   const std::vector<uint8_t> cells = ReadPng(sheet);  // 4 cells a row
@@ -320,7 +339,7 @@ TEST_P(RangeRoundTrip, AnimatedFormatsShowEveryFrame) {
   const std::unique_ptr<WebPAnimDecoder, void (*)(WebPAnimDecoder*)> decoder(
       WebPAnimDecoderNew(&data, nullptr), WebPAnimDecoderDelete);
   ASSERT_TRUE(decoder != nullptr);
-  ASSERT_EQ(a.frames.size(), size_t(loop));
+  ASSERT_EQ(frames.size(), size_t(loop));
   ASSERT_EQ(gif->ImageCount, loop);
   uint8_t* rgba = nullptr;
   const uint8_t* empty = c->palette[0];
@@ -334,7 +353,7 @@ TEST_P(RangeRoundTrip, AnimatedFormatsShowEveryFrame) {
     }
     EXPECT_TRUE(Shows(cell.data(), 3, expected, 1)) << "sheet cell " << j;
     if (j >= loop) continue;
-    EXPECT_TRUE(Shows(a.frames[j].data(), 3, expected, 1)) << "APNG frame " << j;
+    EXPECT_TRUE(Shows(frames[j].data(), 3, expected, 1)) << "APNG frame " << j;
     const SavedImage& image = gif->SavedImages[j];
     for (int i = 0; i < 65536; ++i) {
       const GifColorType colour = image.ImageDesc.ColorMap->Colors[image.RasterBits[i]];
@@ -355,7 +374,7 @@ TEST_P(RangeRoundTrip, AnimatedFormatsShowEveryFrame) {
 // is the one the default cycle's tests read.)
 TEST_P(RangeRoundTrip, JsonCyclesAndCrngChunksFollowTheRanges) {
   const std::vector<uint8_t>& b = files["out/A.iff"];
-  std::string cycles, crngs, order = "BMHD CMAP ";
+  std::string cycles, chunks = "BMHD CMAP ", got;  // chunks in order, a CRNG's with its data
   for (const CycleRange& g : GetParam().ranges) {
     cycles += std::string(cycles.empty() ? "" : ", ") +
               "{\"reverse\": " + "023"[static_cast<int>(g.mode)] +
@@ -363,19 +382,14 @@ TEST_P(RangeRoundTrip, JsonCyclesAndCrngChunksFollowTheRanges) {
               ", \"low\": " + std::to_string(g.low) + ", \"high\": " + std::to_string(g.high) +
               (g.blend ? ", \"blend\": true}" : "}");
     const uint32_t rate = std::lround(16384.0 * (100.0 / 7 * g.speed / 16) / 60.0);
-    crngs += std::string(2, '\0') +
-             Be32(rate << 16 | (g.speed > 0 ? 1 : 0) | (g.mode == M::kReverse ? 2 : 0)) +
-             char(g.low) + char(g.high);
-    order += "CRNG ";
+    chunks += "CRNG" + std::string(2, '\0') +
+              Be32(rate << 16 | (g.speed > 0 ? 1 : 0) | (g.mode == M::kReverse ? 2 : 0)) +
+              char(g.low) + char(g.high) + " ";
   }
   EXPECT_EQ(ParseJson({files["out/A.json"]}), "\"A.json\"\n[" + cycles + "]\n");
-  std::string chunks, got;
-  for (const Chunk& chunk : IffChunks(b)) {
-    if (chunk.id == "CRNG") got.append(&b[chunk.at], &b[chunk.at + chunk.size]);
-    chunks += chunk.id + " ";
-  }
-  EXPECT_EQ(chunks, order + "BODY ");
-  EXPECT_EQ(got, crngs);
+  for (const Chunk& c : IffChunks(b))
+    got += c.id + (c.id == "CRNG" ? std::string(&b[c.at], &b[c.at + c.size]) : "") + " ";
+  EXPECT_EQ(got, chunks + "BODY ");
 }
 
 INSTANTIATE_TEST_SUITE_P(Sets, RangeRoundTrip, ::testing::ValuesIn(kRangeSets),

@@ -15,8 +15,7 @@
 struct RangeSet {
   const char* name;
   std::vector<CycleRange> ranges;
-  int loop;
-  int depth;
+  int loop, depth;
 };
 
 using M = CycleMode;
