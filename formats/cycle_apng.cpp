@@ -200,6 +200,7 @@ Result AddFrame(Apng& apng, int j) {
 Result StartApng(const Cycle& cycle, int scale, const std::string& path, Encoding& encoding) {
   if (Result scaled = CheckScale("APNG", scale); !scaled) return scaled;
   if (Result timed = CheckDelay("APNG", cycle); !timed) return timed;
+  if (cycle.frames < 1) return Result::Fail("APNG: the cycle has no frames");
   auto apng = std::make_shared<Apng>();
   apng->cycle = &cycle;
   apng->scale = scale;

@@ -107,6 +107,7 @@ Result End(Webp& webp, std::vector<uint8_t>& bytes) {
 Result StartWebp(const Cycle& cycle, int scale, const std::string& path, Encoding& encoding) {
   if (Result scaled = CheckScale("WebP", scale); !scaled) return scaled;
   if (Result timed = CheckDelay("WebP", cycle); !timed) return timed;
+  if (cycle.frames < 1) return Result::Fail("WebP: the cycle has no frames");
   auto webp = std::make_shared<Webp>();
   webp->cycle = &cycle;
   webp->edge = Cycle::kEdge * scale;
