@@ -53,7 +53,7 @@ class ExportJob {
   const std::vector<RequestProgress>& Requests() const { return progress_; }
 
   // Once the job is done without failure, the export, with requestOfFile as PlanExport gives
-  // it; fails before then or after a failure. The job gives its plan once.
+  // it; fails while steps are left or after a failure. The job gives its plan once.
   Result TakePlan(ExportPlan& plan, std::vector<size_t>* requestOfFile = nullptr);
 
  private:

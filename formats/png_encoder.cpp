@@ -159,13 +159,15 @@ Result StartPng(const PngImage& image, const char* what, PngStreamPtr& stream) {
 }
 
 Result WritePngRows(PngStream& stream, int from, int to) {
-  if (stream.failed) return Result::Fail(stream.what + ": cannot encode PNG: failed before");
+  if (stream.failed)
+    return Result::Fail(stream.what + ": cannot encode PNG: an earlier call failed");
   if (!WriteRows(&stream, from, to)) return StreamFailure(stream);
   return Result::Ok();
 }
 
 Result FinishPng(PngStream& stream, std::vector<uint8_t>& bytes) {
-  if (stream.failed) return Result::Fail(stream.what + ": cannot encode PNG: failed before");
+  if (stream.failed)
+    return Result::Fail(stream.what + ": cannot encode PNG: an earlier call failed");
   if (!EndImage(&stream)) return StreamFailure(stream);
   bytes = std::move(stream.bytes);
   return Result::Ok();
