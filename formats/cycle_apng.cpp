@@ -3,10 +3,13 @@
 #include <zlib.h>
 
 #include <cstddef>
+#include <cstring>
+#include <memory>
 #include <string>
+#include <utility>
 
 #include "formats/scale.h"
-#include "generator/frame_export.h"
+#include "formats/shared_palette.h"
 
 namespace {
 
@@ -63,86 +66,163 @@ bool Deflate(Deflater& deflater, const std::vector<uint8_t>& raw, std::vector<ui
   return status == Z_STREAM_END;
 }
 
-}  // namespace
-
-Result EncodeApng(const Cycle& cycle, int scale, std::vector<uint8_t>& bytes) {
-  if (Result scaled = CheckScale("APNG", scale); !scaled) return scaled;
-  if (Result timed = CheckDelay("APNG", cycle); !timed) return timed;
-  const uint32_t edge = static_cast<uint32_t>(Cycle::kEdge * scale);
-  const size_t rowBytes = 1 + edge / 2;  // filter byte, two pixels a byte
-
-  // Frame A's rows, unfiltered (filters rarely pay on indexed pictures).
-  std::vector<uint8_t> scaled;
-  ScalePixels(cycle.pixels, Cycle::kEdge, scale, scaled);
-  std::vector<uint8_t> frameA(rowBytes * edge);
-  for (size_t y = 0; y < edge; ++y) {
-    uint8_t* row = frameA.data() + y * rowBytes;
-    const uint8_t* source = scaled.data() + y * edge;
-    row[0] = 0;
-    for (size_t m = 0; m < edge / 2; ++m)
-      row[1 + m] = static_cast<uint8_t>(source[2 * m] << 4 | source[2 * m + 1]);
-  }
-
+// The file as it grows, frame by frame.
+struct Apng {
+  const Cycle* cycle;
+  int scale;
+  uint32_t edge;
+  SharedPalette palette;
+  std::vector<uint8_t> indices;  // the enlarged picture, one index a byte
+  std::vector<uint8_t> packed;   // kRemap4: frame 0's rows, filter byte and two indices a byte
+  size_t rowBytes = 0;
+  std::vector<uint8_t> raw;  // one frame's rows as deflated
   Deflater deflater;
-  if (deflateInit(&deflater.stream, kLevel) != Z_OK) return Result::Fail("APNG: zlib failed");
-  deflater.ready = true;
+  std::vector<uint8_t> bytes;
+  uint32_t sequence = 0;
+};
 
+Result Begin(Apng& apng) {
+  const Cycle& cycle = *apng.cycle;
+  MakeSharedPalette(cycle, apng.palette);
+  const uint32_t edge = apng.edge;
+  ScalePixels(cycle.pixels, Cycle::kEdge, apng.scale, apng.indices);
+  const SharedLayout layout = apng.palette.layout;
+  apng.rowBytes = 1 + (layout == SharedLayout::kRemap4 ? edge / 2
+                       : layout == SharedLayout::kRgb  ? 3 * edge
+                                                       : edge);
+  // Rows go unfiltered (filters rarely pay on indexed pictures).
+  if (layout == SharedLayout::kRemap4) {
+    apng.packed.resize(apng.rowBytes * edge);
+    for (size_t y = 0; y < edge; ++y) {
+      uint8_t* row = apng.packed.data() + y * apng.rowBytes;
+      const uint8_t* source = apng.indices.data() + y * edge;
+      row[0] = 0;
+      for (size_t m = 0; m < edge / 2; ++m)
+        row[1 + m] = static_cast<uint8_t>(source[2 * m] << 4 | source[2 * m + 1]);
+    }
+  }
+  apng.raw.resize(apng.rowBytes * edge);
+  if (deflateInit(&apng.deflater.stream, kLevel) != Z_OK) return Result::Fail("APNG: zlib failed");
+  apng.deflater.ready = true;
+
+  std::vector<uint8_t>& bytes = apng.bytes;
   static constexpr uint8_t kSignature[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
   bytes.assign(kSignature, kSignature + sizeof kSignature);
   size_t at = BeginChunk(bytes, "IHDR");
   Put32(bytes, edge);
   Put32(bytes, edge);
-  // 4 bits, indexed, deflate, the standard filter set, not interlaced.
-  bytes.insert(bytes.end(), {4, 3, 0, 0, 0});
+  // Bit depth, colour type (3 indexed, 2 truecolour), deflate, the standard filter set, not
+  // interlaced.
+  const uint8_t depth = layout == SharedLayout::kRemap4 ? 4 : 8;
+  const uint8_t colourType = layout == SharedLayout::kRgb ? 2 : 3;
+  bytes.insert(bytes.end(), {depth, colourType, 0, 0, 0});
   EndChunk(bytes, at);
 
-  // One palette for all frames: frame a stores index (k + a) mod 16 where the picture has k.
-  at = BeginChunk(bytes, "PLTE");
-  for (const auto& rgb : cycle.palette) bytes.insert(bytes.end(), rgb, rgb + kChannels);
-  EndChunk(bytes, at);
-
-  at = BeginChunk(bytes, "acTL");
-  Put32(bytes, kFrameCount);
-  Put32(bytes, 0);  // loop forever
-  EndChunk(bytes, at);
-
-  uint32_t sequence = 0;
-  std::vector<uint8_t> raw(frameA.size());
-  for (int a = 0; a < kFrameCount; ++a) {
-    at = BeginChunk(bytes, "fcTL");
-    Put32(bytes, sequence++);
-    Put32(bytes, edge);
-    Put32(bytes, edge);
-    Put32(bytes, 0);  // x offset
-    Put32(bytes, 0);  // y offset
-    Put16(bytes, static_cast<unsigned>(cycle.delayCentiseconds));
-    Put16(bytes, 100);
-    bytes.push_back(0);  // dispose: none
-    bytes.push_back(0);  // blend: source
-    EndChunk(bytes, at);
-
-    // Both nibbles of a byte turn on by a; filter bytes stay 0.
-    uint8_t turn[256];
-    for (unsigned b = 0; b < 256; ++b)
-      turn[b] = static_cast<uint8_t>(((b >> 4) + a) % 16 << 4 | ((b & 15) + a) % 16);
-    for (size_t y = 0; y < edge; ++y) {
-      const uint8_t* from = frameA.data() + y * rowBytes;
-      uint8_t* to = raw.data() + y * rowBytes;
-      to[0] = 0;
-      for (size_t m = 1; m < rowBytes; ++m) to[m] = turn[from[m]];
-    }
-
-    // Frame A is also the default image, so it goes in IDAT; the others in fdAT.
-    if (a == 0) {
-      at = BeginChunk(bytes, "IDAT");
-    } else {
-      at = BeginChunk(bytes, "fdAT");
-      Put32(bytes, sequence++);
-    }
-    if (!Deflate(deflater, raw, bytes)) return Result::Fail("APNG: zlib failed");
+  if (layout != SharedLayout::kRgb) {
+    at = BeginChunk(bytes, "PLTE");
+    for (int n = 0; n < apng.palette.entries; ++n)
+      bytes.insert(bytes.end(), apng.palette.colours[n], apng.palette.colours[n] + kChannels);
     EndChunk(bytes, at);
   }
-  at = BeginChunk(bytes, "IEND");
+
+  at = BeginChunk(bytes, "acTL");
+  Put32(bytes, static_cast<uint32_t>(cycle.frames));
+  Put32(bytes, 0);  // loop forever
   EndChunk(bytes, at);
   return Result::Ok();
+}
+
+// Frame j's rows into raw, filter bytes 0.
+void FrameRows(Apng& apng, int j) {
+  const size_t edge = apng.edge;
+  const auto& stored = apng.palette.stored;
+  switch (apng.palette.layout) {
+    case SharedLayout::kRemap4: {
+      // Both nibbles of a byte mapped at once.
+      uint8_t turn[256];
+      for (unsigned b = 0; b < 256; ++b)
+        turn[b] = static_cast<uint8_t>(stored[j][b >> 4] << 4 | stored[j][b & 15]);
+      for (size_t i = 0; i < apng.raw.size(); ++i) apng.raw[i] = turn[apng.packed[i]];
+      for (size_t y = 0; y < edge; ++y) apng.raw[y * apng.rowBytes] = 0;
+      break;
+    }
+    case SharedLayout::kIndexed8:
+      for (size_t y = 0; y < edge; ++y) {
+        uint8_t* row = apng.raw.data() + y * apng.rowBytes;
+        const uint8_t* source = apng.indices.data() + y * edge;
+        row[0] = 0;
+        for (size_t x = 0; x < edge; ++x) row[1 + x] = stored[j][source[x]];
+      }
+      break;
+    case SharedLayout::kRgb: {
+      uint8_t table[kPaletteEntries][kChannels];
+      apng.cycle->Colours(j, table);
+      for (size_t y = 0; y < edge; ++y) {
+        uint8_t* row = apng.raw.data() + y * apng.rowBytes;
+        const uint8_t* source = apng.indices.data() + y * edge;
+        row[0] = 0;
+        for (size_t x = 0; x < edge; ++x) std::memcpy(row + 1 + 3 * x, table[source[x]], 3);
+      }
+      break;
+    }
+  }
+}
+
+Result AddFrame(Apng& apng, int j) {
+  std::vector<uint8_t>& bytes = apng.bytes;
+  size_t at = BeginChunk(bytes, "fcTL");
+  Put32(bytes, apng.sequence++);
+  Put32(bytes, apng.edge);
+  Put32(bytes, apng.edge);
+  Put32(bytes, 0);  // x offset
+  Put32(bytes, 0);  // y offset
+  Put16(bytes, static_cast<unsigned>(apng.cycle->delayCentiseconds));
+  Put16(bytes, 100);
+  bytes.push_back(0);  // dispose: none
+  bytes.push_back(0);  // blend: source
+  EndChunk(bytes, at);
+
+  FrameRows(apng, j);
+  // Frame 0 is also the default image, so it goes in IDAT; the others in fdAT.
+  if (j == 0) {
+    at = BeginChunk(bytes, "IDAT");
+  } else {
+    at = BeginChunk(bytes, "fdAT");
+    Put32(bytes, apng.sequence++);
+  }
+  if (!Deflate(apng.deflater, apng.raw, bytes)) return Result::Fail("APNG: zlib failed");
+  EndChunk(bytes, at);
+  return Result::Ok();
+}
+
+}  // namespace
+
+Result StartApng(const Cycle& cycle, int scale, const std::string& path, Encoding& encoding) {
+  if (Result scaled = CheckScale("APNG", scale); !scaled) return scaled;
+  if (Result timed = CheckDelay("APNG", cycle); !timed) return timed;
+  if (cycle.frames < 1) return Result::Fail("APNG: the cycle has no frames");
+  auto apng = std::make_shared<Apng>();
+  apng->cycle = &cycle;
+  apng->scale = scale;
+  apng->edge = static_cast<uint32_t>(Cycle::kEdge * scale);
+  encoding.steps = cycle.frames;
+  encoding.step = [apng](int j) -> Result {
+    if (j == 0)
+      if (Result begun = Begin(*apng); !begun) return begun;
+    return AddFrame(*apng, j);
+  };
+  encoding.finish = [apng, path](std::vector<ExportFile>& files) {
+    const size_t at = BeginChunk(apng->bytes, "IEND");
+    EndChunk(apng->bytes, at);
+    files.push_back(ExportFile{path, std::move(apng->bytes)});
+    return Result::Ok();
+  };
+  return Result::Ok();
+}
+
+Result EncodeApng(const Cycle& cycle, int scale, std::vector<uint8_t>& bytes) {
+  bytes.clear();
+  Encoding encoding;
+  if (Result started = StartApng(cycle, scale, "", encoding); !started) return started;
+  return RunToBytes(encoding, bytes);
 }

@@ -49,9 +49,9 @@ Result EncodeCycleGif(const Cycle& cycle, int scale, std::vector<uint8_t>& bytes
       EGifPutExtensionBlock(gif, 3, kLoop) != GIF_OK || EGifPutExtensionTrailer(gif) != GIF_OK)
     return fail(gif->Error);
 
-  // Frame A through giflib. The sixteen frames differ only in their colour tables, and the
-  // LZW data of an image depends on its pixels alone, so frames B to P repeat frame A's bytes
-  // with their own tables: the file giflib would write frame by frame, sixteen times faster.
+  // Frame 0 through giflib. The frames differ only in their colour tables, and the LZW data
+  // of an image depends on its pixels alone, so the others repeat frame 0's bytes with their
+  // own tables: the file giflib would write frame by frame, as many times faster.
   GraphicsControlBlock control{};
   control.DisposalMode = DISPOSE_DO_NOT;
   control.UserInputFlag = false;
@@ -92,8 +92,8 @@ Result EncodeCycleGif(const Cycle& cycle, int scale, std::vector<uint8_t>& bytes
   const uint8_t trailer = bytes.back();
   bytes.pop_back();
 
-  bytes.reserve(bytes.size() + (kFrameCount - 1) * (imageEnd - frameStart) + 1);
-  for (int a = 1; a < kFrameCount; ++a) {
+  bytes.reserve(bytes.size() + static_cast<size_t>(cycle.frames - 1) * (imageEnd - frameStart) + 1);
+  for (int a = 1; a < cycle.frames; ++a) {
     bytes.insert(bytes.end(), bytes.begin() + static_cast<std::ptrdiff_t>(frameStart),
                  bytes.begin() + static_cast<std::ptrdiff_t>(descriptorStart + kDescriptorBytes));
     cycle.Colours(a, table);

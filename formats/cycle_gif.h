@@ -1,6 +1,7 @@
 #pragma once
-// The colour cycle as one looping animated GIF: sixteen frames with the same pixels, each
-// with its own 16-entry colour table, so frame a looks exactly like BMP frame a.
+// The colour cycle as one looping animated GIF: the loop's frames (sixteen for the default
+// cycle) with the same pixels, each with its own 16-entry colour table, so frame j looks
+// exactly like BMP frame j.
 
 #include <cstdint>
 #include <vector>

@@ -7,6 +7,24 @@
 namespace {
 
 constexpr int kPlanes = 4;
+// CRNG flags.
+constexpr int kActive = 1;
+constexpr int kReverse = 2;
+// CRNG's rate is a signed 16-bit word: 16384 is 60 steps a second, 32767 the fastest.
+constexpr int kMaxRate = 32767;
+
+long ExactRate(const Cycle& cycle, const CycleRange& range) {
+  return std::lround(16384.0 * cycle.StepsPerSecond(range) / 60.0);
+}
+
+int CrngRate(const Cycle& cycle, const CycleRange& range) {
+  const long rate = ExactRate(cycle, range);
+  return rate > kMaxRate ? kMaxRate : static_cast<int>(rate);
+}
+
+std::string Name(const CycleRange& range) {
+  return "range " + std::to_string(range.low) + ".." + std::to_string(range.high);
+}
 constexpr int kPlaneRowBytes = Cycle::kEdge / 8;
 
 void Put16(std::vector<uint8_t>& out, int value) {
@@ -59,6 +77,24 @@ void PackByteRun1(const uint8_t* row, int size, std::vector<uint8_t>& out) {
 
 }  // namespace
 
+std::string IlbmLosses(const Cycle& cycle) {
+  std::string losses;
+  auto add = [&](const std::string& loss) { losses += (losses.empty() ? "" : "; ") + loss; };
+  for (int r = 0; r < cycle.ranges.count; ++r) {
+    const CycleRange& range = cycle.ranges.ranges[r];
+    if (range.speed == 0) continue;
+    if (range.mode == CycleMode::kPingPong)
+      add(Name(range) + " goes there and back, CRNG only one way: it cycles forward");
+    // At whole steps a frame (k a multiple of 16) a blending range never shows a fade.
+    if (range.blend && range.speed % kSpeedUnit != 0)
+      add(Name(range) + " blends, CRNG steps whole colours: it steps");
+    if (ExactRate(cycle, range) > kMaxRate)
+      add(Name(range) + " at " + std::to_string(std::lround(cycle.StepsPerSecond(range))) +
+          " steps a second is faster than CRNG's fastest: it runs at 120");
+  }
+  return losses.empty() ? losses : "ILBM: " + losses;
+}
+
 Result EncodeIlbm(const Cycle& cycle, std::vector<uint8_t>& bytes) {
   if (Result timed = CheckDelay("ILBM", cycle); !timed) return timed;
   bytes.clear();
@@ -87,16 +123,19 @@ Result EncodeIlbm(const Cycle& cycle, std::vector<uint8_t>& bytes) {
   for (const auto& rgb : cycle.palette) bytes.insert(bytes.end(), rgb, rgb + kChannels);
   EndChunk(bytes, cmap);
 
-  // Forward CRNG cycling moves register i's colour to i + 1; ours brings entry k + 1 into
-  // register k, which is the reverse direction. 16384 is one step per 60th of a second.
-  const size_t crng = BeginChunk(bytes, "CRNG");
-  Put16(bytes, 0);  // pad
-  Put16(bytes, static_cast<int>(
-                   std::lround(16384.0 * cycle.StepsPerSecond(cycle.ranges.ranges[0]) / 60.0)));
-  Put16(bytes, 3);  // active | reverse
-  bytes.push_back(0);
-  bytes.push_back(kPaletteEntries - 1);
-  EndChunk(bytes, crng);
+  // One CRNG a range. Forward CRNG cycling moves register i's colour to i + 1, as our forward
+  // mode does; the reverse flag runs entry k + 1 into register k, as our reverse does.
+  for (int r = 0; r < cycle.ranges.count; ++r) {
+    const CycleRange& range = cycle.ranges.ranges[r];
+    const size_t crng = BeginChunk(bytes, "CRNG");
+    Put16(bytes, 0);  // pad
+    Put16(bytes, CrngRate(cycle, range));
+    const int active = range.speed > 0 ? kActive : 0;
+    Put16(bytes, active | (range.mode == CycleMode::kReverse ? kReverse : 0));
+    bytes.push_back(static_cast<uint8_t>(range.low));
+    bytes.push_back(static_cast<uint8_t>(range.high));
+    EndChunk(bytes, crng);
+  }
 
   // Rows top to bottom; each row is plane 0 (the indices' lowest bit) to plane 3, leftmost
   // pixel in the most significant bit, every plane row packed on its own.

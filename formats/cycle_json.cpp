@@ -10,6 +10,9 @@
 
 namespace {
 
+// The players' "reverse" field for forward, reverse and ping-pong.
+constexpr int kReverseCodes[] = {0, 2, 3};
+
 // The fewest digits after the point that read back as the same double, in plain decimal:
 // what std::to_chars(fixed) gives, spelled with printf's correctly rounded digits because
 // not every C++ library has floating-point to_chars. Empty for values printf cannot hold.
@@ -115,15 +118,31 @@ Result EncodeCycleJson(const Cycle& cycle, const std::string& filename,
     }
     bytes.push_back(']');
   }
-  // The players count 280 units for one step a second; "reverse": 2 runs entry k + 1 into
-  // register k, as our frames do. 28000 / delay is exact whenever it is whole, and fixed
-  // notation keeps it a plain decimal (shortest that reads back the same) otherwise.
-  Append(bytes, "],\"cycles\":[{\"reverse\":2,\"rate\":");
-  const double rate = 280.0 * 100.0 / cycle.delayCentiseconds;
-  const std::string text = ShortestFixed(rate);
-  if (text.empty()) return Result::Fail("JSON: cannot write the rate");
-  bytes.insert(bytes.end(), text.begin(), text.end());
-  Append(bytes, ",\"low\":0,\"high\":15}],\"pixels\":[");
+  // One cycle a range. The players count 280 units for one step a second: 280 * 100 * k /
+  // (16 * delay), exact whenever it is whole, and fixed notation keeps it a plain decimal
+  // (shortest that reads back the same) otherwise. Their "reverse" codes: 0 moves colours
+  // toward higher entries as our forward does, 2 runs entry k + 1 into register k as our
+  // reverse does, 3 goes there and back. "blend" is ours; players that do not know it
+  // ignore it.
+  Append(bytes, "],\"cycles\":[");
+  for (int r = 0; r < cycle.ranges.count; ++r) {
+    const CycleRange& range = cycle.ranges.ranges[r];
+    if (r > 0) bytes.push_back(',');
+    Append(bytes, "{\"reverse\":");
+    AppendNumber(bytes, kReverseCodes[static_cast<int>(range.mode)]);
+    Append(bytes, ",\"rate\":");
+    const double rate = 1750.0 * range.speed / cycle.delayCentiseconds;
+    const std::string text = ShortestFixed(rate);
+    if (text.empty()) return Result::Fail("JSON: cannot write the rate");
+    Append(bytes, text);
+    Append(bytes, ",\"low\":");
+    AppendNumber(bytes, range.low);
+    Append(bytes, ",\"high\":");
+    AppendNumber(bytes, range.high);
+    if (range.blend) Append(bytes, ",\"blend\":true");
+    bytes.push_back('}');
+  }
+  Append(bytes, "],\"pixels\":[");
   for (int i = 0; i < Cycle::kEdge * Cycle::kEdge; ++i) {
     const unsigned index = cycle.pixels[i];
     if (index >= 10) bytes.push_back('1');

@@ -1,6 +1,7 @@
 #pragma once
 // The colour cycle as the JSON picture that browser colour-cycling players read: the
-// picture's indices, frame A's 16 colours, and one cycle over all of them at the cycle's speed.
+// picture's indices, the base palette's 16 colours, and one cycle a range, each at its speed
+// ("blend": true on a range that blends).
 
 #include <cstdint>
 #include <string>

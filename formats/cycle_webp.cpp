@@ -5,9 +5,9 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "formats/scale.h"
-#include "generator/frame_export.h"
 
 namespace {
 
@@ -30,64 +30,105 @@ Result Failure(const char* what, WebPAnimEncoder* encoder) {
                       (reason != nullptr && reason[0] != '\0' ? std::string(": ") + reason : ""));
 }
 
-}  // namespace
-
-Result EncodeWebp(const Cycle& cycle, int scale, std::vector<uint8_t>& bytes) {
-  if (Result scaled = CheckScale("WebP", scale); !scaled) return scaled;
-  if (Result timed = CheckDelay("WebP", cycle); !timed) return timed;
-  const int edge = Cycle::kEdge * scale;
+// The encoder between frames.
+struct Webp {
+  const Cycle* cycle;
+  int edge;
   std::vector<uint8_t> scaled;
-  ScalePixels(cycle.pixels, Cycle::kEdge, scale, scaled);
-
-  WebPAnimEncoderOptions options;
   WebPConfig config;
-  if (!WebPAnimEncoderOptionsInit(&options) || !WebPConfigInit(&config) ||
-      !WebPConfigLosslessPreset(&config, kLosslessPreset))
+  std::unique_ptr<WebPAnimEncoder, EncoderFree> encoder;
+  WebPPicture frame;
+  std::unique_ptr<WebPPicture, PictureFree> framePixels;  // frees frame's pixels
+};
+
+Result Begin(Webp& webp, int scale) {
+  const int edge = webp.edge;
+  ScalePixels(webp.cycle->pixels, Cycle::kEdge, scale, webp.scaled);
+  WebPAnimEncoderOptions options;
+  if (!WebPAnimEncoderOptionsInit(&options) || !WebPConfigInit(&webp.config) ||
+      !WebPConfigLosslessPreset(&webp.config, kLosslessPreset))
     return Failure("library version mismatch", nullptr);
   options.anim_params.loop_count = 0;  // forever
   // The encoder's own key-frame spacing. Forcing every frame to be a key frame makes it try
   // more candidates a frame: about 1.5 times the time for a tenth less size.
   options.minimize_size = 0;
   options.allow_mixed = 0;  // lossless only
+  webp.encoder.reset(WebPAnimEncoderNew(edge, edge, &options));
+  if (webp.encoder == nullptr) return Failure("cannot start the encoder", nullptr);
 
-  std::unique_ptr<WebPAnimEncoder, EncoderFree> encoder(WebPAnimEncoderNew(edge, edge, &options));
-  if (encoder == nullptr) return Failure("cannot start the encoder", nullptr);
-
-  WebPPicture frame;
+  WebPPicture& frame = webp.frame;
   if (!WebPPictureInit(&frame)) return Failure("library version mismatch", nullptr);
   frame.use_argb = 1;
   frame.width = edge;
   frame.height = edge;
   if (!WebPPictureAlloc(&frame)) return Failure("out of memory", nullptr);
-  // Frees the picture's pixels (not the struct) on every way out.
-  const std::unique_ptr<WebPPicture, PictureFree> framePixels(&frame);
+  webp.framePixels.reset(&frame);
+  return Result::Ok();
+}
 
-  const int millisecondsPerFrame = 10 * cycle.delayCentiseconds;
-  for (int a = 0; a < kFrameCount; ++a) {
-    uint32_t colours[kPaletteEntries];
-    uint8_t table[kPaletteEntries][kChannels];
-    cycle.Colours(a, table);
-    for (int k = 0; k < kPaletteEntries; ++k) {
-      const uint8_t* rgb = table[k];
-      colours[k] = 0xFF000000u | uint32_t{rgb[0]} << 16 | uint32_t{rgb[1]} << 8 | rgb[2];
-    }
-    for (int y = 0; y < edge; ++y) {
-      const uint8_t* source = scaled.data() + static_cast<size_t>(y) * edge;
-      uint32_t* row = frame.argb + static_cast<size_t>(y) * frame.argb_stride;
-      for (int x = 0; x < edge; ++x) row[x] = colours[source[x]];
-    }
-    if (!WebPAnimEncoderAdd(encoder.get(), &frame, a * millisecondsPerFrame, &config))
-      return Failure("cannot add a frame", encoder.get());
+Result AddFrame(Webp& webp, int a) {
+  uint32_t colours[kPaletteEntries];
+  uint8_t table[kPaletteEntries][kChannels];
+  webp.cycle->Colours(a, table);
+  for (int k = 0; k < kPaletteEntries; ++k) {
+    const uint8_t* rgb = table[k];
+    colours[k] = 0xFF000000u | uint32_t{rgb[0]} << 16 | uint32_t{rgb[1]} << 8 | rgb[2];
   }
-  // The end time of the last frame gives it its duration.
-  if (!WebPAnimEncoderAdd(encoder.get(), nullptr, kFrameCount * millisecondsPerFrame, nullptr))
-    return Failure("cannot end the animation", encoder.get());
+  WebPPicture& frame = webp.frame;
+  const int edge = webp.edge;
+  for (int y = 0; y < edge; ++y) {
+    const uint8_t* source = webp.scaled.data() + static_cast<size_t>(y) * edge;
+    uint32_t* row = frame.argb + static_cast<size_t>(y) * frame.argb_stride;
+    for (int x = 0; x < edge; ++x) row[x] = colours[source[x]];
+  }
+  const int millisecondsPerFrame = 10 * webp.cycle->delayCentiseconds;
+  if (!WebPAnimEncoderAdd(webp.encoder.get(), &frame, a * millisecondsPerFrame, &webp.config))
+    return Failure("cannot add a frame", webp.encoder.get());
+  return Result::Ok();
+}
 
+Result End(Webp& webp, std::vector<uint8_t>& bytes) {
+  // The end time of the last frame gives it its duration.
+  const int millisecondsPerFrame = 10 * webp.cycle->delayCentiseconds;
+  if (!WebPAnimEncoderAdd(webp.encoder.get(), nullptr, webp.cycle->frames * millisecondsPerFrame,
+                          nullptr))
+    return Failure("cannot end the animation", webp.encoder.get());
   WebPData data;
   WebPDataInit(&data);
-  if (!WebPAnimEncoderAssemble(encoder.get(), &data))
-    return Failure("cannot assemble the file", encoder.get());
+  if (!WebPAnimEncoderAssemble(webp.encoder.get(), &data))
+    return Failure("cannot assemble the file", webp.encoder.get());
   bytes.assign(data.bytes, data.bytes + data.size);
   WebPDataClear(&data);
   return Result::Ok();
+}
+
+}  // namespace
+
+Result StartWebp(const Cycle& cycle, int scale, const std::string& path, Encoding& encoding) {
+  if (Result scaled = CheckScale("WebP", scale); !scaled) return scaled;
+  if (Result timed = CheckDelay("WebP", cycle); !timed) return timed;
+  if (cycle.frames < 1) return Result::Fail("WebP: the cycle has no frames");
+  auto webp = std::make_shared<Webp>();
+  webp->cycle = &cycle;
+  webp->edge = Cycle::kEdge * scale;
+  encoding.steps = cycle.frames;
+  encoding.step = [webp, scale](int a) -> Result {
+    if (a == 0)
+      if (Result begun = Begin(*webp, scale); !begun) return begun;
+    return AddFrame(*webp, a);
+  };
+  encoding.finish = [webp, path](std::vector<ExportFile>& files) -> Result {
+    ExportFile file{path, {}};
+    if (Result ended = End(*webp, file.bytes); !ended) return ended;
+    files.push_back(std::move(file));
+    return Result::Ok();
+  };
+  return Result::Ok();
+}
+
+Result EncodeWebp(const Cycle& cycle, int scale, std::vector<uint8_t>& bytes) {
+  bytes.clear();
+  Encoding encoding;
+  if (Result started = StartWebp(cycle, scale, "", encoding); !started) return started;
+  return RunToBytes(encoding, bytes);
 }

@@ -13,6 +13,17 @@ void RequestAllFormats(const std::string& dir, char id, std::vector<ExportReques
   }
 }
 
+void PlanFolders(const std::vector<ExportRequest>& requests, ExportPlan& plan) {
+  plan.folders.clear();
+  for (const ExportRequest& request : requests)
+    if (request.format->makesFolder &&
+        std::find(plan.folders.begin(), plan.folders.end(), request.path) == plan.folders.end())
+      plan.folders.push_back(request.path);
+  // A folder inside another one (--all's shader folder) is made after it.
+  std::stable_sort(plan.folders.begin(), plan.folders.end(),
+                   [](const std::string& a, const std::string& b) { return a.size() < b.size(); });
+}
+
 Result PlanExport(const Cycle& cycle, char id, const FormatSettings& settings,
                   const std::vector<ExportRequest>& requests, ExportPlan& plan,
                   std::vector<size_t>* requestOfFile) {
@@ -20,16 +31,12 @@ Result PlanExport(const Cycle& cycle, char id, const FormatSettings& settings,
   std::vector<size_t> origins;
   for (size_t r = 0; r < requests.size(); ++r) {
     const ExportRequest& request = requests[r];
-    if (Result added = request.format->add(cycle, id, settings, request.path, made.files); !added)
+    if (Result added = EncodeFormat(*request.format, cycle, id, settings, request.path, made.files);
+        !added)
       return added;
     origins.resize(made.files.size(), r);
-    if (request.format->makesFolder &&
-        std::find(made.folders.begin(), made.folders.end(), request.path) == made.folders.end())
-      made.folders.push_back(request.path);
   }
-  // A folder inside another one (--all's shader folder) is made after it.
-  std::stable_sort(made.folders.begin(), made.folders.end(),
-                   [](const std::string& a, const std::string& b) { return a.size() < b.size(); });
+  PlanFolders(requests, made);
   plan = std::move(made);
   if (requestOfFile != nullptr) *requestOfFile = std::move(origins);
   return Result::Ok();

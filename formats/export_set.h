@@ -26,7 +26,11 @@ struct ExportPlan {
   std::vector<ExportFile> files;
 };
 
-// Encodes every request; on failure the plan holds nothing and the message names the path.
+// The folders the requests make, parents first, each once.
+void PlanFolders(const std::vector<ExportRequest>& requests, ExportPlan& plan);
+
+// Encodes every request whole (export_job.h encodes a step at a time); on failure the plan
+// holds nothing and the message names the path.
 // requestOfFile, when given, receives for each file of the plan the index of its request.
 Result PlanExport(const Cycle& cycle, char id, const FormatSettings& settings,
                   const std::vector<ExportRequest>& requests, ExportPlan& plan,

@@ -1,6 +1,8 @@
 #include "formats/format_table.h"
 
-#include <array>
+#include <functional>
+#include <memory>
+#include <utility>
 
 #include "formats/cycle_apng.h"
 #include "formats/cycle_gif.h"
@@ -26,13 +28,48 @@ std::string Stem(const std::string& path) {
   return dot == std::string::npos || dot == 0 ? base : base.substr(0, dot);
 }
 
-// A format that makes one file: its bytes go to path, its failure names path.
+// Failures of the encoding name the path.
+void NameFailures(const std::string& path, Encoding& encoding) {
+  auto named = [path](Result result) {
+    return result ? result : Result::Fail(path + ": " + result.message);
+  };
+  encoding.step = [named, step = std::move(encoding.step)](int s) { return named(step(s)); };
+  encoding.finish = [named, finish = std::move(encoding.finish)](std::vector<ExportFile>& files) {
+    return named(finish(files));
+  };
+}
+
+// An encoding of one step that makes all its files at once.
+void OneStep(Encoding& encoding, std::function<Result(std::vector<ExportFile>&)> make) {
+  auto made = std::make_shared<std::vector<ExportFile>>();
+  encoding.steps = 1;
+  encoding.step = [made, make = std::move(make)](int) { return make(*made); };
+  encoding.finish = [made](std::vector<ExportFile>& files) {
+    for (ExportFile& file : *made) files.push_back(std::move(file));
+    made->clear();
+    return Result::Ok();
+  };
+}
+
+// A format that makes one file in one step: its bytes go to path, its failure names path.
 template <typename Encode>
-Result AddOne(const std::string& path, std::vector<ExportFile>& files, Encode encode) {
-  ExportFile file{path, {}};
-  if (Result encoded = encode(file.bytes); !encoded)
-    return Result::Fail(path + ": " + encoded.message);
-  files.push_back(std::move(file));
+Result OneFile(const std::string& path, Encoding& encoding, Encode encode) {
+  OneStep(encoding, [path, encode](std::vector<ExportFile>& files) {
+    ExportFile file{path, {}};
+    if (Result encoded = encode(file.bytes); !encoded)
+      return Result::Fail(path + ": " + encoded.message);
+    files.push_back(std::move(file));
+    return Result::Ok();
+  });
+  return Result::Ok();
+}
+
+// A format encoded a frame (or a row of frames) a step; its failures name path.
+template <typename Start>
+Result Stepped(const std::string& path, Encoding& encoding, Start start) {
+  if (Result started = start(encoding); !started)
+    return Result::Fail(path + ": " + started.message);
+  NameFailures(path, encoding);
   return Result::Ok();
 }
 
@@ -50,65 +87,91 @@ constexpr char kGif[] = ".gif";
 constexpr char kApng[] = "-anim.png";
 constexpr char kWebp[] = ".webp";
 
-Result AddFrames(const Cycle& cycle, char id, const FormatSettings&, const std::string& dir,
-                 std::vector<ExportFile>& files) {
-  AddBmpFrames(cycle, id, dir, files);
+Result StartFrames(const Cycle& cycle, char id, const FormatSettings&, const std::string& dir,
+                   Encoding& encoding) {
+  OneStep(encoding, [&cycle, id, dir](std::vector<ExportFile>& files) {
+    AddBmpFrames(cycle, id, dir, files);
+    return Result::Ok();
+  });
   return Result::Ok();
 }
 
-Result AddPngFrames(const Cycle& cycle, char id, const FormatSettings& settings,
-                    const std::string& dir, std::vector<ExportFile>& files) {
-  std::array<std::vector<uint8_t>, kFrameCount> frames;
-  if (Result encoded = EncodePngFrames(cycle, settings.scale, frames); !encoded)
-    return Result::Fail(InFolder(dir, "") + ": " + encoded.message);
-  for (int a = 0; a < kFrameCount; ++a) {
-    const char name[] = {id, static_cast<char>('A' + a), '.', 'p', 'n', 'g', '\0'};
-    files.push_back(ExportFile{InFolder(dir, name), std::move(frames[a])});
-  }
+Result StartPngFrames(const Cycle& cycle, char id, const FormatSettings& settings,
+                      const std::string& dir, Encoding& encoding) {
+  const int scale = settings.scale;
+  OneStep(encoding, [&cycle, id, scale, dir](std::vector<ExportFile>& files) {
+    std::vector<std::vector<uint8_t>> frames;
+    if (Result encoded = EncodePngFrames(cycle, scale, frames); !encoded)
+      return Result::Fail(InFolder(dir, "") + ": " + encoded.message);
+    for (int a = 0; a < cycle.frames; ++a) {
+      const std::string name = DataFolder::FrameName(id, a, cycle.NumberedFrames(), ".png");
+      files.push_back(ExportFile{InFolder(dir, name), std::move(frames[a])});
+    }
+    return Result::Ok();
+  });
   return Result::Ok();
 }
 
-Result AddSheet(const Cycle& cycle, char, const FormatSettings& settings, const std::string& path,
-                std::vector<ExportFile>& files) {
-  return AddOne(path, files, [&](std::vector<uint8_t>& bytes) {
-    return EncodeSpriteSheet(cycle, settings.sheetColumns, settings.scale, bytes);
+Result StartSheet(const Cycle& cycle, char, const FormatSettings& settings, const std::string& path,
+                  Encoding& encoding) {
+  return Stepped(path, encoding, [&](Encoding& e) {
+    return StartSpriteSheet(cycle, settings.sheetColumns, settings.scale, path, e);
   });
 }
 
-Result AddShaderPair(const Cycle& cycle, char, const FormatSettings&, const std::string& dir,
-                     std::vector<ExportFile>& files) {
-  std::vector<ExportFile> pair;
-  Result result = AddOne(InFolder(dir, "index.png"), pair,
-                         [&](std::vector<uint8_t>& bytes) { return EncodeIndexPng(cycle, bytes); });
-  if (result)
-    result = AddOne(InFolder(dir, "palette.png"), pair,
-                    [&](std::vector<uint8_t>& bytes) { return EncodePalettePng(cycle, bytes); });
-  if (!result) return result;
-  for (const ShaderKind kind : {ShaderKind::kGlsl, ShaderKind::kGodot}) {
-    const std::string text = ShaderText(kind, cycle);
-    pair.push_back(ExportFile{InFolder(dir, ShaderFileName(kind)), {text.begin(), text.end()}});
-  }
-  for (ExportFile& file : pair) files.push_back(std::move(file));
+std::string SheetNotes(const Cycle& cycle, const FormatSettings& settings) {
+  SheetLayout layout;
+  if (!PlanSheet(cycle, settings.sheetColumns, settings.scale, layout) ||
+      layout.columns <= settings.sheetColumns)
+    return {};
+  return "sprite sheet: " + std::to_string(layout.columns) + " columns, not " +
+         std::to_string(settings.sheetColumns) + ", so that the " + std::to_string(cycle.frames) +
+         " frames stay within " + std::to_string(kMaxSheetEdge) + " pixels";
+}
+
+Result StartShaderPair(const Cycle& cycle, char, const FormatSettings&, const std::string& dir,
+                       Encoding& encoding) {
+  OneStep(encoding, [&cycle, dir](std::vector<ExportFile>& files) {
+    std::vector<ExportFile> pair;
+    for (const char* name : {"index.png", "palette.png"}) {
+      ExportFile file{InFolder(dir, name), {}};
+      const Result encoded =
+          name[0] == 'i' ? EncodeIndexPng(cycle, file.bytes) : EncodePalettePng(cycle, file.bytes);
+      if (!encoded) return Result::Fail(file.path + ": " + encoded.message);
+      pair.push_back(std::move(file));
+    }
+    for (const ShaderKind kind : {ShaderKind::kGlsl, ShaderKind::kGodot}) {
+      const std::string text = ShaderText(kind, cycle);
+      pair.push_back(ExportFile{InFolder(dir, ShaderFileName(kind)), {text.begin(), text.end()}});
+    }
+    for (ExportFile& file : pair) files.push_back(std::move(file));
+    return Result::Ok();
+  });
   return Result::Ok();
 }
 
-Result AddIlbm(const Cycle& cycle, char, const FormatSettings&, const std::string& path,
-               std::vector<ExportFile>& files) {
-  return AddOne(path, files, [&](std::vector<uint8_t>& bytes) { return EncodeIlbm(cycle, bytes); });
+Result StartIlbm(const Cycle& cycle, char, const FormatSettings&, const std::string& path,
+                 Encoding& encoding) {
+  return OneFile(path, encoding,
+                 [&cycle](std::vector<uint8_t>& bytes) { return EncodeIlbm(cycle, bytes); });
+}
+
+std::string IlbmNotes(const Cycle& cycle, const FormatSettings&) {
+  return IlbmLosses(cycle);
 }
 
 // The JSON's "filename" is the file's own name.
-Result AddJson(const Cycle& cycle, char, const FormatSettings&, const std::string& path,
-               std::vector<ExportFile>& files) {
-  return AddOne(path, files, [&](std::vector<uint8_t>& bytes) {
-    return EncodeCycleJson(cycle, BaseName(path), bytes);
+Result StartJson(const Cycle& cycle, char, const FormatSettings&, const std::string& path,
+                 Encoding& encoding) {
+  return OneFile(path, encoding, [&cycle, name = BaseName(path)](std::vector<uint8_t>& bytes) {
+    return EncodeCycleJson(cycle, name, bytes);
   });
 }
 
 // The format follows the extension; the palette is named after the file.
-Result AddPaletteFile(const Cycle& cycle, char, const FormatSettings&, const std::string& path,
-                      std::vector<ExportFile>& files) {
-  return AddOne(path, files, [&](std::vector<uint8_t>& bytes) {
+Result StartPaletteFile(const Cycle& cycle, char, const FormatSettings&, const std::string& path,
+                        Encoding& encoding) {
+  return OneFile(path, encoding, [&cycle, path](std::vector<uint8_t>& bytes) {
     return EncodePaletteFile(cycle, path, Stem(path), bytes);
   });
 }
@@ -118,32 +181,31 @@ void PaletteFilePaths(const std::string& dir, char id, std::vector<std::string>&
     paths.push_back(InFolder(dir, id + std::string(extension)));
 }
 
-Result AddGif(const Cycle& cycle, char, const FormatSettings& settings, const std::string& path,
-              std::vector<ExportFile>& files) {
-  return AddOne(path, files, [&](std::vector<uint8_t>& bytes) {
-    return EncodeCycleGif(cycle, settings.scale, bytes);
+// One step: the frames share one LZW stream, so the rest is copying.
+Result StartGif(const Cycle& cycle, char, const FormatSettings& settings, const std::string& path,
+                Encoding& encoding) {
+  return OneFile(path, encoding, [&cycle, scale = settings.scale](std::vector<uint8_t>& bytes) {
+    return EncodeCycleGif(cycle, scale, bytes);
   });
 }
 
-Result AddApng(const Cycle& cycle, char, const FormatSettings& settings, const std::string& path,
-               std::vector<ExportFile>& files) {
-  return AddOne(path, files, [&](std::vector<uint8_t>& bytes) {
-    return EncodeApng(cycle, settings.scale, bytes);
-  });
+Result StartApngFile(const Cycle& cycle, char, const FormatSettings& settings,
+                     const std::string& path, Encoding& encoding) {
+  return Stepped(path, encoding,
+                 [&](Encoding& e) { return StartApng(cycle, settings.scale, path, e); });
 }
 
-Result AddWebp(const Cycle& cycle, char, const FormatSettings& settings, const std::string& path,
-               std::vector<ExportFile>& files) {
-  return AddOne(path, files, [&](std::vector<uint8_t>& bytes) {
-    return EncodeWebp(cycle, settings.scale, bytes);
-  });
+Result StartWebpFile(const Cycle& cycle, char, const FormatSettings& settings,
+                     const std::string& path, Encoding& encoding) {
+  return Stepped(path, encoding,
+                 [&](Encoding& e) { return StartWebp(cycle, settings.scale, path, e); });
 }
 
 // In the order --all writes them (and the usage text lists them); the BMP frames first.
 constexpr ExportFormat kFormats[] = {
     {.option = "",
      .argument = "DIR",
-     .summary = "the sixteen 4-bit BMP frames DIR/<id>A.bmp .. <id>P.bmp",
+     .summary = "the loop's 4-bit BMP frames DIR/<id>A.bmp .. <id>P.bmp",
      .allNames = "",
      .allPaths = nullptr,
      .makesFolder = true,
@@ -151,10 +213,11 @@ constexpr ExportFormat kFormats[] = {
      .takesDelay = false,
      .takesColumns = false,
      .checkPath = nullptr,
-     .add = AddFrames},
+     .start = StartFrames,
+     .notes = nullptr},
     {.option = "--png",
      .argument = "DIR",
-     .summary = "sixteen 4-bit PNG frames DIR/<id>A.png .. <id>P.png",
+     .summary = "the loop's 4-bit PNG frames DIR/<id>A.png .. <id>P.png",
      .allNames = "`<id>A.png` … `<id>P.png`",
      .allPaths = [](const std::string& dir, char,
                     std::vector<std::string>& paths) { paths.push_back(dir); },
@@ -163,10 +226,11 @@ constexpr ExportFormat kFormats[] = {
      .takesDelay = false,
      .takesColumns = false,
      .checkPath = nullptr,
-     .add = AddPngFrames},
+     .start = StartPngFrames,
+     .notes = nullptr},
     {.option = "--sheet",
      .argument = "FILE",
-     .summary = "one PNG sprite sheet of the sixteen frames",
+     .summary = "one PNG sprite sheet of the loop's frames",
      .allNames = "`<id>-sheet.png`",
      .allPaths = NamedAfterId<kSheet>,
      .makesFolder = false,
@@ -174,7 +238,8 @@ constexpr ExportFormat kFormats[] = {
      .takesDelay = false,
      .takesColumns = true,
      .checkPath = nullptr,
-     .add = AddSheet},
+     .start = StartSheet,
+     .notes = SheetNotes},
     {.option = "--shader",
      .argument = "DIR",
      .summary = "index.png, palette.png, cycle.glsl and cycle.gdshader in DIR",
@@ -185,10 +250,11 @@ constexpr ExportFormat kFormats[] = {
      .takesDelay = true,
      .takesColumns = false,
      .checkPath = nullptr,
-     .add = AddShaderPair},
+     .start = StartShaderPair,
+     .notes = nullptr},
     {.option = "--ilbm",
      .argument = "FILE",
-     .summary = "IFF ILBM with a colour-cycling range (DPaint, GrafX2)",
+     .summary = "IFF ILBM with a colour-cycling range for each range (DPaint, GrafX2)",
      .allNames = "`<id>.iff`",
      .allPaths = NamedAfterId<kIlbm>,
      .makesFolder = false,
@@ -196,7 +262,8 @@ constexpr ExportFormat kFormats[] = {
      .takesDelay = true,
      .takesColumns = false,
      .checkPath = nullptr,
-     .add = AddIlbm},
+     .start = StartIlbm,
+     .notes = IlbmNotes},
     {.option = "--json",
      .argument = "FILE",
      .summary = "colour-cycling JSON for web players",
@@ -207,7 +274,8 @@ constexpr ExportFormat kFormats[] = {
      .takesDelay = true,
      .takesColumns = false,
      .checkPath = nullptr,
-     .add = AddJson},
+     .start = StartJson,
+     .notes = nullptr},
     {.option = "--palette-file",
      .argument = "FILE",
      .summary = "the 16 colours as .gpl, .pal (JASC), .hex or .act, by extension",
@@ -218,7 +286,8 @@ constexpr ExportFormat kFormats[] = {
      .takesDelay = false,
      .takesColumns = false,
      .checkPath = CheckPaletteFileName,
-     .add = AddPaletteFile},
+     .start = StartPaletteFile,
+     .notes = nullptr},
     {.option = "--gif",
      .argument = "FILE",
      .summary = "one looping animated GIF",
@@ -229,7 +298,8 @@ constexpr ExportFormat kFormats[] = {
      .takesDelay = true,
      .takesColumns = false,
      .checkPath = nullptr,
-     .add = AddGif},
+     .start = StartGif,
+     .notes = nullptr},
     {.option = "--apng",
      .argument = "FILE",
      .summary = "one looping animated PNG",
@@ -240,7 +310,8 @@ constexpr ExportFormat kFormats[] = {
      .takesDelay = true,
      .takesColumns = false,
      .checkPath = nullptr,
-     .add = AddApng},
+     .start = StartApngFile,
+     .notes = nullptr},
     {.option = "--webp",
      .argument = "FILE",
      .summary = "one looping animated WebP (lossless)",
@@ -251,7 +322,8 @@ constexpr ExportFormat kFormats[] = {
      .takesDelay = true,
      .takesColumns = false,
      .checkPath = nullptr,
-     .add = AddWebp},
+     .start = StartWebpFile,
+     .notes = nullptr},
 };
 
 }  // namespace
@@ -269,6 +341,14 @@ const ExportFormat* FindExportFormat(std::string_view option) {
 
 const ExportFormat& BmpFrames() {
   return kFormats[0];
+}
+
+Result EncodeFormat(const ExportFormat& format, const Cycle& cycle, char id,
+                    const FormatSettings& settings, const std::string& path,
+                    std::vector<ExportFile>& files) {
+  Encoding encoding;
+  if (Result started = format.start(cycle, id, settings, path, encoding); !started) return started;
+  return RunEncoding(encoding, files);
 }
 
 std::string InFolder(const std::string& dir, const std::string& name) {

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "formats/encoding.h"
 #include "generator/cycle.h"
 #include "generator/result.h"
 #include "generator/safe_file.h"
@@ -35,15 +36,25 @@ struct ExportFormat {
   bool takesColumns;
   // Checks an option's path before anything is encoded; null when any path serves.
   Result (*checkPath)(const std::string& path);
-  // Encodes the format's files for one path; on failure adds nothing.
-  Result (*add)(const Cycle& cycle, char id, const FormatSettings& settings,
-                const std::string& path, std::vector<ExportFile>& files);
+  // Starts encoding the format's files for one path: checks the settings and sets how many
+  // steps the encoding takes (one, or one a frame for the long ones), whose finish adds the
+  // files. The cycle must outlive the encoding. Failures name the path.
+  Result (*start)(const Cycle& cycle, char id, const FormatSettings& settings,
+                  const std::string& path, Encoding& encoding);
+  // What the user should know of the format's file for this cycle (what it cannot hold, a
+  // layout other than the one asked for); null, or empty, when nothing.
+  std::string (*notes)(const Cycle& cycle, const FormatSettings& settings);
 };
 
 std::span<const ExportFormat> ExportFormats();
 
 // The entry of a tool option ("--gif"), or null.
 const ExportFormat* FindExportFormat(std::string_view option);
+
+// Encodes the format's files for one path whole; on failure adds nothing.
+Result EncodeFormat(const ExportFormat& format, const Cycle& cycle, char id,
+                    const FormatSettings& settings, const std::string& path,
+                    std::vector<ExportFile>& files);
 
 // The BMP frames' entry.
 const ExportFormat& BmpFrames();

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "formats/scale.h"
 
@@ -39,39 +40,62 @@ void FlushNothing(png_structp) {}
 
 void IgnoreWarning(png_structp, png_const_charp) {}
 
-// Holds nothing with a destructor between setjmp and the last libpng call, so a longjmp
-// from libpng skips no destructor. Returns false with session->error set on failure.
-bool WriteImage(const PngImage& image, Session* session, uint8_t* scratch) {
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, session, OnError, IgnoreWarning);
+}  // namespace
+
+// The writer between calls. Lives on the heap, so no libpng call's frame holds it.
+struct PngStream {
+  PngImage image;
+  std::string what;
+  std::vector<uint8_t> bytes;
+  std::vector<uint8_t> scratch;
+  Session session{&bytes, {}};
+  png_structp png = nullptr;
+  png_infop info = nullptr;
+  bool failed = false;
+
+  ~PngStream() {
+    if (png != nullptr) png_destroy_write_struct(&png, &info);
+  }
+};
+
+namespace {
+
+// Each of these holds nothing with a destructor between its setjmp and its last libpng call,
+// so a longjmp from libpng skips no destructor. They return false with session.error set on
+// failure.
+bool BeginImage(PngStream* stream) {
+  const PngImage& image = stream->image;
+  png_structp png =
+      png_create_write_struct(PNG_LIBPNG_VER_STRING, &stream->session, OnError, IgnoreWarning);
   if (png == nullptr) {
-    std::snprintf(session->error, sizeof session->error, "cannot start libpng");
+    std::snprintf(stream->session.error, sizeof stream->session.error, "cannot start libpng");
     return false;
   }
+  stream->png = png;
   png_infop info = png_create_info_struct(png);
   if (info == nullptr) {
-    png_destroy_write_struct(&png, nullptr);
-    std::snprintf(session->error, sizeof session->error, "cannot start libpng");
+    std::snprintf(stream->session.error, sizeof stream->session.error, "cannot start libpng");
     return false;
   }
-  if (setjmp(png_jmpbuf(png))) {
-    png_destroy_write_struct(&png, &info);
-    return false;
-  }
-  png_set_write_fn(png, session, AppendBytes, FlushNothing);
+  stream->info = info;
+  if (setjmp(png_jmpbuf(png))) return false;
+  png_set_write_fn(png, &stream->session, AppendBytes, FlushNothing);
   int colourType = PNG_COLOR_TYPE_GRAY;
   int bitDepth = 8;
-  if (image.layout == PngLayout::kPalette4) {
+  const bool indexed = image.layout == PngLayout::kPalette4 || image.layout == PngLayout::kPalette8;
+  if (indexed) {
     colourType = PNG_COLOR_TYPE_PALETTE;
-    bitDepth = 4;
+    bitDepth = image.layout == PngLayout::kPalette4 ? 4 : 8;
   } else if (image.layout == PngLayout::kRgb8) {
     colourType = PNG_COLOR_TYPE_RGB;
   }
   png_set_IHDR(png, info, static_cast<png_uint_32>(image.width),
                static_cast<png_uint_32>(image.height), bitDepth, colourType, PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-  if (image.layout == PngLayout::kPalette4) {
-    png_color colours[16];
-    const int entries = image.paletteEntries < 16 ? image.paletteEntries : 16;
+  if (indexed) {
+    png_color colours[256];
+    const int most = 1 << bitDepth;
+    const int entries = image.paletteEntries < most ? image.paletteEntries : most;
     for (int n = 0; n < entries; ++n)
       colours[n] = png_color{image.palette[n][0], image.palette[n][1], image.palette[n][2]};
     png_set_PLTE(png, info, colours, entries);
@@ -82,10 +106,27 @@ bool WriteImage(const PngImage& image, Session* session, uint8_t* scratch) {
                  : image.filter == PngFilter::kUp ? PNG_FILTER_UP
                                                   : PNG_FILTER_NONE);
   png_write_info(png, info);
-  for (int y = 0; y < image.height; ++y) png_write_row(png, image.row(image.context, y, scratch));
-  png_write_end(png, nullptr);
-  png_destroy_write_struct(&png, &info);
   return true;
+}
+
+bool WriteRows(PngStream* stream, int from, int to) {
+  png_structp png = stream->png;
+  if (setjmp(png_jmpbuf(png))) return false;
+  for (int y = from; y < to; ++y)
+    png_write_row(png, stream->image.row(stream->image.context, y, stream->scratch.data()));
+  return true;
+}
+
+bool EndImage(PngStream* stream) {
+  png_structp png = stream->png;
+  if (setjmp(png_jmpbuf(png))) return false;
+  png_write_end(png, nullptr);
+  return true;
+}
+
+Result StreamFailure(PngStream& stream) {
+  stream.failed = true;
+  return Result::Fail(stream.what + ": cannot encode PNG: " + stream.session.error);
 }
 
 }  // namespace
@@ -95,6 +136,7 @@ size_t PngRowBytes(const PngImage& image) {
   switch (image.layout) {
     case PngLayout::kPalette4:
       return (width + 1) / 2;
+    case PngLayout::kPalette8:
     case PngLayout::kGrey8:
       return width;
     case PngLayout::kRgb8:
@@ -103,15 +145,42 @@ size_t PngRowBytes(const PngImage& image) {
   return 0;
 }
 
+void PngStreamFree::operator()(PngStream* stream) const {
+  delete stream;
+}
+
+Result StartPng(const PngImage& image, const char* what, PngStreamPtr& stream) {
+  stream.reset(new PngStream);
+  stream->image = image;
+  stream->what = what;
+  stream->scratch.resize(PngRowBytes(image));
+  if (!BeginImage(stream.get())) return StreamFailure(*stream);
+  return Result::Ok();
+}
+
+Result WritePngRows(PngStream& stream, int from, int to) {
+  if (stream.failed)
+    return Result::Fail(stream.what + ": cannot encode PNG: an earlier call failed");
+  if (!WriteRows(&stream, from, to)) return StreamFailure(stream);
+  return Result::Ok();
+}
+
+Result FinishPng(PngStream& stream, std::vector<uint8_t>& bytes) {
+  if (stream.failed)
+    return Result::Fail(stream.what + ": cannot encode PNG: an earlier call failed");
+  if (!EndImage(&stream)) return StreamFailure(stream);
+  bytes = std::move(stream.bytes);
+  return Result::Ok();
+}
+
 Result EncodePng(const PngImage& image, const char* what, std::vector<uint8_t>& bytes) {
   bytes.clear();
-  std::vector<uint8_t> scratch(PngRowBytes(image));
-  Session session{&bytes, {}};
-  if (!WriteImage(image, &session, scratch.data())) {
-    bytes.clear();
-    return Result::Fail(std::string(what) + ": cannot encode PNG: " + session.error);
-  }
-  return Result::Ok();
+  PngStreamPtr stream;
+  Result result = StartPng(image, what, stream);
+  if (result) result = WritePngRows(*stream, 0, image.height);
+  if (result) result = FinishPng(*stream, bytes);
+  if (!result) bytes.clear();
+  return result;
 }
 
 void PackNibbles(const uint8_t* indices, size_t count, uint8_t* packed) {

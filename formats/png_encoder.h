@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "generator/cycle.h"
@@ -15,7 +16,8 @@
 constexpr int kPngCompressionLevel = 1;
 
 enum class PngLayout {
-  kPalette4,  // two indices a byte, high nibble first, with a PLTE
+  kPalette4,  // two indices a byte, high nibble first, with a PLTE of up to 16 entries
+  kPalette8,  // one index a byte, with a PLTE of up to 256 entries
   kGrey8,     // one grey byte a pixel
   kRgb8,      // red, green, blue bytes a pixel
 };
@@ -32,7 +34,7 @@ struct PngImage {
   int height = 0;
   PngLayout layout = PngLayout::kGrey8;
   PngFilter filter = PngFilter::kNone;
-  // kPalette4 only: red, green, blue of each entry.
+  // The palette layouts only: red, green, blue of each entry.
   const uint8_t (*palette)[3] = nullptr;
   int paletteEntries = 0;
   // Row y (top row 0) as the file stores it: either a pointer into the caller's data or
@@ -46,6 +48,19 @@ size_t PngRowBytes(const PngImage& image);
 
 // bytes becomes the whole file. what names the image in a failure message.
 Result EncodePng(const PngImage& image, const char* what, std::vector<uint8_t>& bytes);
+
+// The same file a few rows at a time, for a caller that spreads a large image over many
+// calls: StartPng writes the header chunks, WritePngRows rows [from, to) in order, FinishPng
+// the end and hands over the bytes. The image's row source and context must outlive the
+// stream. After a failure the stream takes no more rows.
+struct PngStream;
+struct PngStreamFree {
+  void operator()(PngStream* stream) const;
+};
+using PngStreamPtr = std::unique_ptr<PngStream, PngStreamFree>;
+Result StartPng(const PngImage& image, const char* what, PngStreamPtr& stream);
+Result WritePngRows(PngStream& stream, int from, int to);
+Result FinishPng(PngStream& stream, std::vector<uint8_t>& bytes);
 
 // Packs count indices (count even) two a byte, high nibble first, as 4-bit rows store them.
 void PackNibbles(const uint8_t* indices, size_t count, uint8_t* packed);

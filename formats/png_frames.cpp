@@ -40,8 +40,9 @@ size_t FindPalette(const std::vector<uint8_t>& png) {
 
 Result EncodePngFrame(const Cycle& cycle, int frame, int scale, std::vector<uint8_t>& bytes) {
   bytes.clear();
-  if (frame < 0 || frame >= kFrameCount)
-    return Result::Fail("PNG frame: frame " + std::to_string(frame) + " is not one of 0..15");
+  if (frame < 0 || frame >= cycle.frames)
+    return Result::Fail("PNG frame: frame " + std::to_string(frame) + " is not one of 0.." +
+                        std::to_string(cycle.frames - 1));
   if (Result scaled = CheckScale("PNG frame", scale); !scaled) return scaled;
   // Every frame stores the same indices; only the PLTE turns with the frame.
   const std::vector<uint8_t> packed = PackedPicture(cycle, scale);
@@ -63,16 +64,15 @@ Result EncodePngFrame(const Cycle& cycle, int frame, int scale, std::vector<uint
   return EncodePng(image, "PNG frame", bytes);
 }
 
-Result EncodePngFrames(const Cycle& cycle, int scale,
-                       std::array<std::vector<uint8_t>, kFrameCount>& frames) {
-  for (auto& bytes : frames) bytes.clear();
+Result EncodePngFrames(const Cycle& cycle, int scale, std::vector<std::vector<uint8_t>>& frames) {
+  frames.assign(static_cast<size_t>(cycle.frames), {});
   if (Result first = EncodePngFrame(cycle, 0, scale, frames[0]); !first) return first;
   const size_t palette = FindPalette(frames[0]);
   if (palette == 0) {
     frames[0].clear();
     return Result::Fail("PNG frame: libpng wrote no 16-entry PLTE");
   }
-  for (int a = 1; a < kFrameCount; ++a) {
+  for (int a = 1; a < cycle.frames; ++a) {
     std::vector<uint8_t>& bytes = frames[a];
     bytes = frames[0];
     uint8_t* data = bytes.data() + palette;

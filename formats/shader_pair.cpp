@@ -66,12 +66,31 @@ const char* ShaderFileName(ShaderKind kind) {
 
 std::string ShaderText(ShaderKind kind, const Cycle& cycle) {
   std::string text = kind == ShaderKind::kGlsl ? kCycleGlsl : kCycleGdshader;
-  // The sources declare the speed once, with the default delay's value.
-  static constexpr char kSpeed[] = "steps_per_second = ";
-  const size_t at = text.find(kSpeed);
-  if (at == std::string::npos) return text;
-  const size_t value = at + sizeof kSpeed - 1;
-  const size_t end = text.find(';', value);
-  text.replace(value, end - value, FloatLiteral(cycle.StepsPerSecond(cycle.ranges.ranges[0])));
+  // The sources declare each constant once, with the default cycle's value.
+  auto setValue = [&](const char* declaration, const std::string& value) {
+    const size_t at = text.find(declaration);
+    if (at == std::string::npos) return;
+    const size_t from = at + std::strlen(declaration);
+    text.replace(from, text.find(';', from) - from, value);
+  };
+  setValue("frames_per_second = ", FloatLiteral(cycle.FramesPerSecond()));
+  setValue("loop_frames = ", std::to_string(cycle.frames));
+  // One call a range, in place of the default cycle's between the two marking comments.
+  static constexpr char kBegin[] = "// The ranges:\n";
+  const size_t begin = text.find(kBegin);
+  const size_t end = text.find("// (end of the ranges)");
+  if (begin == std::string::npos || end == std::string::npos) return text;
+  const size_t first = begin + sizeof kBegin - 1;
+  const size_t last = text.rfind('\n', end) + 1;
+  const std::string indent = text.substr(last, end - last);
+  std::string calls;
+  for (int r = 0; r < cycle.ranges.count; ++r) {
+    const CycleRange& range = cycle.ranges.ranges[r];
+    calls += indent + "apply_range(index, f, " + std::to_string(range.low) + ", " +
+             std::to_string(range.high) + ", " + std::to_string(range.speed) + ", " +
+             std::to_string(static_cast<int>(range.mode)) + ", " + (range.blend ? "1" : "0") +
+             ", from, to, percent);\n";
+  }
+  text.replace(first, last - first, calls);
   return text;
 }

@@ -1,7 +1,8 @@
 #pragma once
 // The colour cycle as palette-cycling shaders use it: an index texture, a palette texture
-// whose row a is frame a's colour table, and fragment shaders that pick the row by time.
-// Always 256 x 256: a shader enlarges by itself.
+// whose row 0 is the base palette, and fragment shaders that play the cycle's ranges from it
+// at a frame number, exactly as the frames show them. Always 256 x 256: a shader enlarges by
+// itself.
 
 #include <cstdint>
 #include <string>
@@ -14,7 +15,9 @@
 // colour-space chunk, so engines load the values unconverted.
 Result EncodeIndexPng(const Cycle& cycle, std::vector<uint8_t>& bytes);
 
-// palette.png: 16 x 16 8-bit RGB; row a, column k is frame a's colour of index k.
+// palette.png: 16 x 16 8-bit RGB; row a, column k is base palette entry (k + a) mod 16 (for
+// the default cycle frame a's colour of index k, which older shaders read); the shaders read
+// row 0.
 Result EncodePalettePng(const Cycle& cycle, std::vector<uint8_t>& bytes);
 
 enum class ShaderKind {
@@ -25,5 +28,6 @@ enum class ShaderKind {
 // The shader's file name, "cycle.glsl" or "cycle.gdshader".
 const char* ShaderFileName(ShaderKind kind);
 
-// The shader's text with the cycle's speed, 100 / delayCentiseconds steps per second, written in.
+// The shader's text with the cycle written in: its frames a second (100 / delayCentiseconds),
+// the loop's length and one apply_range call a range.
 std::string ShaderText(ShaderKind kind, const Cycle& cycle);

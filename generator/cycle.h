@@ -26,12 +26,15 @@ struct Cycle {
   bool bottomUp;
   // How the palette cycles, and the frames of one loop: 16 with the default cycle.
   CycleRanges ranges;
-  int frames;
+  int frames = kFrameCount;
 
   // Frame j's colour table: colours[k] is what index k shows.
   void Colours(int64_t frame, uint8_t (&colours)[kPaletteEntries][kChannels]) const {
     ColoursAtFrame(ranges, palette, frame, colours);
   }
+  // Whether frame files are numbered (<id>-0000) rather than lettered (<id>A .. <id>P): for
+  // every cycle but the default one.
+  bool NumberedFrames() const { return !ranges.IsDefault(); }
   // Frames a second at the delay.
   double FramesPerSecond() const { return 100.0 / delayCentiseconds; }
   // Palette steps a second of one range.

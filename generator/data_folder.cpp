@@ -171,13 +171,13 @@ std::string DataFolder::CyclesFile(int n) {
   return Join(kSlots, "pal" + std::to_string(n) + ".cycles.txt");
 }
 
-std::string DataFolder::FrameName(char idLetter, int frame, bool numbered) {
+std::string DataFolder::FrameName(char idLetter, int frame, bool numbered, const char* extension) {
   char name[24];
   if (numbered)
-    std::snprintf(name, sizeof name, "%c-%04d.bmp", idLetter, frame);
+    std::snprintf(name, sizeof name, "%c-%04d", idLetter, frame);
   else
-    std::snprintf(name, sizeof name, "%c%c.bmp", idLetter, static_cast<char>('A' + frame));
-  return name;
+    std::snprintf(name, sizeof name, "%c%c", idLetter, static_cast<char>('A' + frame));
+  return name + std::string(extension);
 }
 
 std::string DataFolder::FrameFile(char idLetter, int frame, bool numbered) {

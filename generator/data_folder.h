@@ -37,9 +37,11 @@ struct DataFolder {
   static std::string PaletteFile(int n);
   // savedata/pal<n>.cycles.txt: the palette's cycle ranges.
   static std::string CyclesFile(int n);
-  // The BMP frames' names: <id><'A' + frame>.bmp for the default cycle's sixteen,
-  // <id>-<frame, four digits>.bmp when numbered (any other cycle); and the frames in result/.
-  static std::string FrameName(char idLetter, int frame, bool numbered = false);
+  // The frame files' names: <id><'A' + frame><extension> for the default cycle's sixteen,
+  // <id>-<frame, four digits><extension> when numbered (any other cycle); the BMP frames
+  // and the PNG frames alike. FrameFile: a BMP frame in result/.
+  static std::string FrameName(char idLetter, int frame, bool numbered = false,
+                               const char* extension = ".bmp");
   static std::string FrameFile(char idLetter, int frame, bool numbered = false);
 };
 

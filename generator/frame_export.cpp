@@ -98,7 +98,7 @@ void AddBmpFrames(const Cycle& cycle, char idLetter, const std::string& dir,
     for (int m = 0; m < Cycle::kEdge / 2; ++m)
       out[m] = static_cast<uint8_t>(row[2 * m] << 4 | row[2 * m + 1]);
   }
-  const bool numbered = !cycle.ranges.IsDefault();
+  const bool numbered = cycle.NumberedFrames();
   uint8_t colours[kPaletteEntries][kChannels];
   for (int a = 0; a < cycle.frames; ++a) {
     const std::string name = DataFolder::FrameName(idLetter, a, numbered);

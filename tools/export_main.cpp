@@ -1,6 +1,6 @@
 // quilmorante-export: the editor's export (its M and E keys) without a screen. Loads a
-// pattern and a palette slot, sets the tile size and mosaic, and writes the sixteen
-// colour-cycle frames, and whichever other formats the options ask for.
+// pattern and a palette slot (with its cycle ranges), sets the tile size and mosaic, and
+// writes the colour-cycle frames of one loop, and whichever other formats the options ask for.
 
 #include <limits.h>
 #include <sys/stat.h>
@@ -376,7 +376,7 @@ int main(int argc, char** argv) {
   std::FILE* report = stdout;
   for (const ExportFile& file : plan.files)
     if (file.path == "-") report = stderr;
-  const bool numbered = !cycle->ranges.IsDefault();
+  const bool numbered = cycle->NumberedFrames();
   std::fprintf(report, "wrote %s/%s .. %s (%d frames of %d bytes)\n", options.dataDir.c_str(),
                DataFolder::FrameFile(g.idLetter, 0, numbered).c_str(),
                DataFolder::FrameFile(g.idLetter, cycle->frames - 1, numbered).c_str(),
@@ -385,5 +385,13 @@ int main(int argc, char** argv) {
   for (size_t i = static_cast<size_t>(cycle->frames); i < plan.files.size(); ++i)
     std::fprintf(report, "wrote %s (%zu bytes)\n", plan.files[i].path.c_str(),
                  plan.files[i].bytes.size());
+  // What a format could not hold of this cycle, or laid out otherwise than asked.
+  for (const ExportRequest& request : requests) {
+    if (request.format->notes == nullptr) continue;
+    const std::string note = request.format->notes(*cycle, options.settings);
+    if (!note.empty())
+      std::fprintf(stderr, "quilmorante-export: note: %s: %s\n", request.path.c_str(),
+                   note.c_str());
+  }
   return 0;
 }

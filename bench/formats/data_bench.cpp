@@ -1,5 +1,7 @@
 // Export format timings on one busy cycle, with the zlib floor the APNG is held to: the
-// same sixteen frames of rows compressed at the same level by compress2 alone.
+// same sixteen frames of rows compressed at the same level by compress2 alone. The animated
+// formats also run a loop of 240 frames, with and without blending ranges (bench_cycles.h),
+// and report their time a frame.
 
 #include <benchmark/benchmark.h>
 #include <zlib.h>
@@ -7,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "bench/formats/bench_cycles.h"
 #include "formats/cycle_apng.h"
 #include "formats/cycle_gif.h"
 #include "formats/cycle_ilbm.h"
@@ -19,8 +22,9 @@
 
 namespace {
 
-// A cycle with every index in use over a 64 x 64 tile, in 16 distinct colours.
-std::unique_ptr<Cycle> BusyCycle() {
+// A cycle with every index in use over a 64 x 64 tile, in 16 distinct colours, playing one of
+// the bench's range lists.
+std::unique_ptr<Cycle> BusyCycle(int64_t ranges = 0) {
   TempFolder folder{{.label = "bench"}};
   auto g = std::make_unique<PatternGenerator>();
   g->points[0] = {16, 16, 1, 1, 3};
@@ -34,18 +38,22 @@ std::unique_ptr<Cycle> BusyCycle() {
   auto cycle = std::make_unique<Cycle>();
   static_cast<void>(MakeCycle(*g, reinterpret_cast<const uint8_t*>(FrameTemplate().data()),
                               kDefaultDelayCentiseconds, *cycle));
+  PlayBenchRanges(ranges, *cycle);
   return cycle;
 }
 
 template <typename Encode>
-void Run(benchmark::State& state, Encode encode) {
-  const auto cycle = BusyCycle();
+void Run(benchmark::State& state, Encode encode, int64_t ranges = 0) {
+  const auto cycle = BusyCycle(ranges);
   std::vector<uint8_t> bytes;
   for (auto _ : state) {
     if (!encode(*cycle, bytes)) state.SkipWithError("encoding failed");
     benchmark::DoNotOptimize(bytes.data());
   }
   state.counters["bytes"] = static_cast<double>(bytes.size());
+  // Seconds a frame.
+  state.counters["per_frame"] = benchmark::Counter(
+      cycle->frames, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
 void BM_EncodeIlbm(benchmark::State& state) {
@@ -70,12 +78,20 @@ void BM_EncodePaletteFile(benchmark::State& state) {
 }
 BENCHMARK(BM_EncodePaletteFile)->Unit(benchmark::kMicrosecond);
 
+// Args: scale, range list.
 void BM_EncodeApng(benchmark::State& state) {
   const int scale = static_cast<int>(state.range(0));
-  Run(state,
-      [scale](const Cycle& c, std::vector<uint8_t>& b) { return EncodeApng(c, scale, b).ok; });
+  Run(
+      state,
+      [scale](const Cycle& c, std::vector<uint8_t>& b) { return EncodeApng(c, scale, b).ok; },
+      state.range(1));
 }
-BENCHMARK(BM_EncodeApng)->Arg(1)->Arg(4)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EncodeApng)
+    ->Args({1, 0})
+    ->Args({4, 0})
+    ->Args({1, 1})
+    ->Args({1, 2})
+    ->Unit(benchmark::kMillisecond);
 
 // compress2 of the rows the APNG deflates (filter byte, two indices a byte; frame a's
 // indices turned by a) at the APNG's level.
@@ -103,16 +119,22 @@ void BM_ApngFloor(benchmark::State& state) {
 }
 BENCHMARK(BM_ApngFloor)->Arg(1)->Arg(4)->Unit(benchmark::kMillisecond);
 
+// Args: scale, range list.
 void BM_EncodeWebp(benchmark::State& state) {
   const int scale = static_cast<int>(state.range(0));
-  Run(state,
-      [scale](const Cycle& c, std::vector<uint8_t>& b) { return EncodeWebp(c, scale, b).ok; });
+  Run(
+      state,
+      [scale](const Cycle& c, std::vector<uint8_t>& b) { return EncodeWebp(c, scale, b).ok; },
+      state.range(1));
 }
-BENCHMARK(BM_EncodeWebp)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EncodeWebp)->Args({1, 0})->Args({1, 1})->Args({1, 2})->Unit(benchmark::kMillisecond);
 
+// Arg: range list.
 void BM_EncodeCycleGif(benchmark::State& state) {
-  Run(state, [](const Cycle& c, std::vector<uint8_t>& b) { return EncodeCycleGif(c, 1, b).ok; });
+  Run(
+      state, [](const Cycle& c, std::vector<uint8_t>& b) { return EncodeCycleGif(c, 1, b).ok; },
+      state.range(0));
 }
-BENCHMARK(BM_EncodeCycleGif)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EncodeCycleGif)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The whole --all set: every format encoded and written as one crash-safe batch, on the disk
 // QUILMORANTE_BENCH_DIR names (a memory disk such as /dev/shm separates the program's own
-// work from the disk's sync).
+// work from the disk's sync). Arg: the range list (bench_cycles.h): the default cycle's 16
+// frames, or a loop of 240 frames without or with blending.
 
 #include <benchmark/benchmark.h>
 
@@ -9,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+#include "bench/formats/bench_cycles.h"
 #include "formats/export_set.h"
 #include "generator/pattern_generator.h"
 #include "tests/support/temp_folder.h"
@@ -28,6 +30,7 @@ void BM_ExportAll(benchmark::State& state) {
   auto cycle = std::make_unique<Cycle>();
   static_cast<void>(MakeCycle(*g, reinterpret_cast<const uint8_t*>(FrameTemplate().data()),
                               kDefaultDelayCentiseconds, *cycle));
+  PlayBenchRanges(state.range(0), *cycle);
   for (auto _ : state) {
     std::vector<ExportRequest> requests;
     RequestAllFormats("out", 'A', requests);
@@ -36,6 +39,6 @@ void BM_ExportAll(benchmark::State& state) {
       state.SkipWithError("export failed");
   }
 }
-BENCHMARK(BM_ExportAll)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ExportAll)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 
 }  // namespace

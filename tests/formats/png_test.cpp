@@ -4,10 +4,10 @@
 #include <gtest/gtest.h>
 #include <png.h>
 
-#include <array>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "formats/png_frames.h"
@@ -112,8 +112,9 @@ class PngTest : public ::testing::TestWithParam<CycleCase> {
 
 TEST_P(PngTest, FramesShowTheBmpFrames) {
   const ReferenceFrames r = MakeReferenceFrames(GetParam());
-  std::array<std::vector<uint8_t>, kFrameCount> frames;
+  std::vector<std::vector<uint8_t>> frames;
   ASSERT_TRUE(EncodePngFrames(*r.cycle, 1, frames));
+  ASSERT_EQ(frames.size(), size_t{kFrameCount});
   for (int a = 0; a < kFrameCount; ++a) {
     const std::string what = "frame " + std::to_string(a);
     ExpectFourBitPalette(frames[a], what);
@@ -199,22 +200,50 @@ TEST(PngRefusals, NameTheRefusedValue) {
   }
 }
 
-// The shaders carry the export's speed; the GLSL compiles with it (GLSL ES has no implicit
-// int-to-float conversion, so a speed written as "50" would fail here).
-TEST(CycleShaders, CarryTheSpeedAndTheGlslCompiles) {
+// A sheet taller than 16384 pixels takes the fewest more columns that fit; one that cannot fit
+// is refused, naming the loop, the scale and the limit. The columns asked stand otherwise.
+TEST(SheetLayoutTest, ColumnsGrowToStayWithinTheLimit) {
+  const int kCases[][5] = {// frames, columns, scale; columns and rows made (0: refused)
+                           {16, 16, 1, 16, 1},   {16, 4, 8, 4, 4},     {16, 16, 8, 16, 1},
+                           {5, 16, 1, 5, 1},     {240, 16, 1, 16, 15}, {4096, 16, 1, 64, 64},
+                           {1024, 1, 2, 32, 32}, {100, 16, 4, 16, 7},  {300, 16, 4, 0, 0},
+                           {4096, 16, 2, 0, 0},  {64, 1, 8, 8, 8},     {65, 2, 8, 0, 0}};
+  auto cycle = std::make_unique<Cycle>();
+  for (const auto& [frames, columns, scale, wantColumns, wantRows] : kCases) {
+    cycle->frames = frames;
+    SheetLayout made;
+    const Result planned = PlanSheet(*cycle, columns, scale, made);
+    const std::string what = std::to_string(frames) + " frames at scale " + std::to_string(scale);
+    EXPECT_EQ(std::tuple(planned.ok, made.columns, made.rows),
+              std::tuple(wantColumns != 0, wantColumns, wantRows))
+        << what;
+    EXPECT_TRUE(planned ||
+                planned.message.find(what + " does not fit in 16384") != std::string::npos)
+        << planned.message;
+  }
+}
+
+// The shaders carry the export's frame rate; the GLSL compiles with every range set written
+// in (GLSL ES has no implicit int-to-float conversion, so a rate written as "50" would fail
+// here). Whether it plays the frames is shader_webgl_test.py's to check.
+TEST(CycleShaders, CarryTheRateAndTheGlslCompiles) {
   auto cycle = std::make_unique<Cycle>();
   const bool validator = std::system("command -v glslangValidator > /dev/null 2>&1") == 0;
   TempFolder folder;
-  for (const auto& [delay, speed] : {std::pair{2, "50.0"}, {3, "33.3333333"}, {100, "1.0"}}) {
+  const std::pair<int, const char*> kRates[] = {{2, "50.0"}, {3, "33.3333333"}, {100, "1.0"}};
+  for (size_t n = 0; n < std::size(kRangeSets); ++n) {
+    const auto& [delay, rate] = kRates[n % 3];
     cycle->delayCentiseconds = delay;
+    cycle->ranges = ToRanges(kRangeSets[n].ranges);
+    cycle->frames = kRangeSets[n].loop;
     for (const ShaderKind kind : {ShaderKind::kGlsl, ShaderKind::kGodot})
-      EXPECT_NE(ShaderText(kind, *cycle).find(std::string("steps_per_second = ") + speed + ";"),
+      EXPECT_NE(ShaderText(kind, *cycle).find(std::string("frames_per_second = ") + rate + ";"),
                 std::string::npos)
           << ShaderFileName(kind) << " delay " << delay;
     if (!validator) continue;
     WriteText("cycle.glsl", ShaderText(ShaderKind::kGlsl, *cycle));
     EXPECT_EQ(std::system("glslangValidator -S frag cycle.glsl > validator.log 2>&1"), 0)
-        << "delay " << delay << ":\n"
+        << kRangeSets[n].name << ":\n"
         << ReadText("validator.log");
   }
   if (!validator) GTEST_SKIP() << "glslangValidator is not installed (Debian glslang-tools)";

@@ -11,6 +11,7 @@
 #include "generator/cycle.h"
 #include "generator/frame_export.h"
 #include "generator/pattern_generator.h"
+#include "tests/support/cycle_model.h"
 #include "tests/support/temp_folder.h"
 
 // The settings a format test runs under.
@@ -76,4 +77,12 @@ inline ReferenceFrames MakeReferenceFrames(const CycleCase& c, int delayCentisec
   if (!MakeCycle(g, reinterpret_cast<const uint8_t*>(r.header.data()), delayCentiseconds, *r.cycle))
     r.cycle.reset();
   return r;
+}
+
+// The first case's cycle at delay 7 playing a range set instead.
+inline std::unique_ptr<Cycle> RangeCycle(const RangeSet& set) {
+  std::unique_ptr<Cycle> cycle = std::move(MakeReferenceFrames(kCycleCases[0], 7).cycle);
+  cycle->ranges = ToRanges(set.ranges);
+  cycle->frames = set.loop;
+  return cycle;
 }

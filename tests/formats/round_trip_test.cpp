@@ -2,12 +2,17 @@
 // ILBM by netpbm's ilbmtoppm, JSON by Python's json module, APNG chunk by chunk with zlib's
 // crc32 and inflate and as a still picture by libpng, WebP by libwebp's animation decoder.
 
+#include <gif_lib.h>
 #include <gtest/gtest.h>
 #include <png.h>
 #include <webp/demux.h>
 #include <zlib.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
+#include <cstring>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -15,6 +20,7 @@
 #include "formats/cycle_ilbm.h"
 #include "formats/cycle_json.h"
 #include "formats/cycle_webp.h"
+#include "formats/export_job.h"
 #include "tests/formats/reference_frames.h"
 
 namespace {
@@ -90,6 +96,46 @@ std::string ParseJson(const std::vector<std::vector<uint8_t>>& files) {
   return std::system((command + " > parsed.txt").c_str()) == 0 ? ReadText("parsed.txt") : "";
 }
 
+// A PNG as libpng's simplified reader shows it, 3 bytes a pixel.
+std::vector<uint8_t> ReadPng(const std::vector<uint8_t>& b) {
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  std::vector<uint8_t> rgb;
+  if (!png_image_begin_read_from_memory(&image, b.data(), b.size())) return rgb;
+  image.format = PNG_FORMAT_RGB;
+  rgb.resize(PNG_IMAGE_SIZE(image));
+  if (!png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr)) rgb.clear();
+  return rgb;
+}
+
+// An APNG's acTL data, and its frames (sequence numbers checked) as libpng reads each one's
+// data under the file's IHDR and PLTE, 3 bytes a pixel.
+std::vector<std::vector<uint8_t>> ReadApng(const std::vector<uint8_t>& b, std::string& actl) {
+  std::vector<std::vector<uint8_t>> frames;
+  std::string head(b.begin(), b.begin() + 8), frame;
+  auto chunk = [](const std::string& id, const std::string& data) {
+    const std::string c = Be32(data.size()) + id + data;
+    return c + Be32(crc32(0, reinterpret_cast<const Bytef*>(&c[4]), c.size() - 4));
+  };
+  auto read = [&] {
+    const std::string png = head + chunk("IDAT", frame) + chunk("IEND", "");
+    if (!frame.empty()) frames.push_back(ReadPng({png.begin(), png.end()}));
+    frame.clear();
+  };
+  uint32_t sequence = 0;
+  for (const Chunk& c : PngChunks(b)) {
+    const bool numbered = c.id == "fcTL" || c.id == "fdAT";
+    EXPECT_TRUE(!numbered || Big(&b[c.at], 4) == sequence++) << c.id << " out of sequence";
+    const std::string data(&b[c.at + (numbered ? 4 : 0)], &b[c.at + c.size]);
+    if (c.id == "IHDR" || c.id == "PLTE") head += chunk(c.id, data);
+    if (c.id == "acTL") actl = data;
+    if (c.id == "fcTL") read();
+    if (c.id == "IDAT" || c.id == "fdAT") frame += data;
+  }
+  read();
+  return frames;
+}
+
 class RoundTripTest : public ::testing::TestWithParam<CycleCase> {
  protected:
   TempFolder folder;
@@ -119,7 +165,7 @@ TEST_P(RoundTripTest, PythonReadsTheJson) {
   std::vector<std::vector<uint8_t>> files(1);
   ASSERT_TRUE(EncodeCycleJson(*r.cycle, "say \"hi\"\\ \n \xc3\xa9 \xff.json", files[0]).ok);
   EXPECT_EQ(ParseJson(files), R"("say \"hi\"\\ \n \u00e9 \ufffd.json")"
-                              "\nint 4000\n");
+                              "\n[{\"reverse\": 2, \"rate\": 4000, \"low\": 0, \"high\": 15}]\n");
   const std::string rgb = ReadText("0.json.rgb");
   ASSERT_EQ(rgb.size(), 3u * 65536);
   EXPECT_TRUE(Shows(reinterpret_cast<const uint8_t*>(rgb.data()), 3, r.frames[0], 1));
@@ -222,11 +268,11 @@ TEST(CycleSpeedTest, RatesFollowTheDelay) {
     int delay;
     uint32_t crng;
     const char* json;
-  } kSpeeds[] = {{1, 27307, "int 28000"},
-                 {3, 9102, "float 9333.333333333334"},
-                 {7, 3901, "int 4000"},
-                 {30, 910, "float 933.3333333333334"},
-                 {100, 273, "int 280"}};
+  } kSpeeds[] = {{1, 27307, "28000"},
+                 {3, 9102, "9333.333333333334"},
+                 {7, 3901, "4000"},
+                 {30, 910, "933.3333333333334"},
+                 {100, 273, "280"}};
   TempFolder folder;
   std::vector<std::vector<uint8_t>> jsons;
   std::string rates;
@@ -242,9 +288,111 @@ TEST(CycleSpeedTest, RatesFollowTheDelay) {
     EXPECT_EQ(std::string(&b[crng.at], &b[crng.at + crng.size]),
               std::string("\0\0", 2) + Be32(speed.crng << 16 | 3) + std::string("\0\x0f", 2))
         << speed.delay;
-    rates.append("\"\"\n").append(speed.json).append("\n");
+    rates.append("\"\"\n[{\"reverse\": 2, \"rate\": ")
+        .append(speed.json)
+        .append(", \"low\": 0, \"high\": 15}]\n");
   }
   EXPECT_EQ(ParseJson(jsons), rates);
 }
+
+// Every format of --all (the sheet 4 frames a row) exported a step at a time by an ExportJob
+// that alone holds the cycle: a step a frame for the APNG and WebP, a row of cells the sheet.
+class RangeRoundTrip : public ::testing::TestWithParam<RangeSet> {
+ protected:
+  void SetUp() override {
+    std::vector<ExportRequest> requests;
+    RequestAllFormats("out", 'A', requests);
+    ExportJob job(std::make_shared<Cycle>(*c), 'A', FormatSettings{.sheetColumns = 4}, requests);
+    for (const RequestProgress& r : job.Requests())
+      EXPECT_EQ(r.stepsTotal, r.label == "--sheet"                         ? (loop + 3) / 4
+                              : r.label == "--apng" || r.label == "--webp" ? loop
+                                                                           : 1);
+    for (int done = 1; !job.Done(); ++done)
+      ASSERT_TRUE(job.Advance(0) && job.Progress().allStepsDone == done);
+    ExportPlan plan;
+    ASSERT_TRUE(job.TakePlan(plan));
+    for (ExportFile& file : plan.files) files[file.path] = std::move(file.bytes);
+  }
+  TempFolder folder;
+  const std::unique_ptr<Cycle> c = RangeCycle(GetParam());
+  const int loop = GetParam().loop;
+  std::map<std::string, std::vector<uint8_t>> files;
+};
+
+// Every frame of the loop in the APNG and the sheet (stored as the set needs: remapped 4-bit,
+// shared 8-bit, truecolour; cells past the end in entry 0's colour), the PNG frames, the GIF
+// and the WebP, where a decoded frame stands for all it lasts (libwebp merges equal frames).
+TEST_P(RangeRoundTrip, AnimatedFormatsShowEveryFrame) {
+  const std::vector<uint8_t>&apng = files["out/A-anim.png"], &sheet = files["out/A-sheet.png"];
+  std::string actl;
+  const std::vector<std::vector<uint8_t>> frames = ReadApng(apng, actl);
+  EXPECT_EQ(actl, Be32(loop) + Be32(0));
+  for (const auto* b : {&apng, &sheet})
+    EXPECT_EQ((*b)[24] * ((*b)[25] == 2 ? 3 : 1), GetParam().depth) << "bits a pixel";
+  const std::vector<uint8_t> cells = ReadPng(sheet);  // 4 cells a row
+  ASSERT_EQ(cells.size(), 3 * 65536 * size_t((loop + 3) / 4 * 4));
+  WriteBytes("a.gif", files["out/A.gif"]);
+  const std::unique_ptr<GifFileType, void (*)(GifFileType*)> gif(
+      DGifOpenFileName("a.gif", nullptr), [](GifFileType* g) { DGifCloseFile(g, nullptr); });
+  ASSERT_TRUE(gif != nullptr && DGifSlurp(gif.get()) == GIF_OK);
+  const WebPData data{files["out/A.webp"].data(), files["out/A.webp"].size()};
+  const std::unique_ptr<WebPAnimDecoder, void (*)(WebPAnimDecoder*)> decoder(
+      WebPAnimDecoderNew(&data, nullptr), WebPAnimDecoderDelete);
+  ASSERT_TRUE(decoder != nullptr);
+  ASSERT_EQ(frames.size(), size_t(loop));
+  ASSERT_EQ(gif->ImageCount, loop);
+  uint8_t* rgba = nullptr;
+  const uint8_t* empty = c->palette[0];
+  for (int j = 0, end = 0; j < (loop + 3) / 4 * 4; ++j) {
+    const Picture expected =
+        j < loop ? ModelFrame(*c, j) : Picture(65536, empty[0] << 16 | empty[1] << 8 | empty[2]);
+    std::vector<uint8_t> cell, gifRgb;
+    for (size_t y = 0; y < 256; ++y) {
+      const auto row = cells.begin() + 3 * ((j / 4 * 256 + y) * 1024 + j % 4 * 256);
+      cell.insert(cell.end(), row, row + 768);
+    }
+    EXPECT_TRUE(Shows(cell.data(), 3, expected, 1)) << "sheet cell " << j;
+    if (j >= loop) continue;
+    EXPECT_TRUE(Shows(frames[j].data(), 3, expected, 1)) << "APNG frame " << j;
+    const SavedImage& image = gif->SavedImages[j];
+    for (int i = 0; i < 65536; ++i) {
+      const GifColorType colour = image.ImageDesc.ColorMap->Colors[image.RasterBits[i]];
+      gifRgb.insert(gifRgb.end(), {colour.Red, colour.Green, colour.Blue});
+    }
+    EXPECT_TRUE(Shows(gifRgb.data(), 3, expected, 1)) << "GIF frame " << j;
+    ASSERT_TRUE(j * 70 < end || WebPAnimDecoderGetNext(decoder.get(), &rgba, &end));
+    EXPECT_TRUE(Shows(rgba, 4, expected, 1)) << "WebP frame " << j;
+    const std::vector<uint8_t>& png = files["out/" + DataFolder::FrameName('A', j, true, ".png")];
+    EXPECT_TRUE(png[24] == 4 && png[25] == 3 && Shows(ReadPng(png).data(), 3, expected, 1))
+        << "PNG frame " << j;
+  }
+  EXPECT_FALSE(WebPAnimDecoderHasMoreFrames(decoder.get()));
+}
+
+// One JSON cycle and one CRNG chunk a range at its speed: 280 JSON units and 16384 / 60 CRNG
+// units for a step a second, and (100 / 7) * k / 16 steps a second at delay 7. (The picture
+// is the one the default cycle's tests read.)
+TEST_P(RangeRoundTrip, JsonCyclesAndCrngChunksFollowTheRanges) {
+  const std::vector<uint8_t>& b = files["out/A.iff"];
+  std::string cycles, chunks = "BMHD CMAP ", got;  // chunks in order, a CRNG's with its data
+  for (const CycleRange& g : GetParam().ranges) {
+    cycles += std::string(cycles.empty() ? "" : ", ") +
+              "{\"reverse\": " + "023"[static_cast<int>(g.mode)] +
+              ", \"rate\": " + std::to_string(250 * g.speed) +
+              ", \"low\": " + std::to_string(g.low) + ", \"high\": " + std::to_string(g.high) +
+              (g.blend ? ", \"blend\": true}" : "}");
+    const uint32_t rate = std::lround(16384.0 * (100.0 / 7 * g.speed / 16) / 60.0);
+    chunks += "CRNG" + std::string(2, '\0') +
+              Be32(rate << 16 | (g.speed > 0 ? 1 : 0) | (g.mode == M::kReverse ? 2 : 0)) +
+              char(g.low) + char(g.high) + " ";
+  }
+  EXPECT_EQ(ParseJson({files["out/A.json"]}), "\"A.json\"\n[" + cycles + "]\n");
+  for (const Chunk& c : IffChunks(b))
+    got += c.id + (c.id == "CRNG" ? std::string(&b[c.at], &b[c.at + c.size]) : "") + " ";
+  EXPECT_EQ(got, chunks + "BODY ");
+}
+
+INSTANTIATE_TEST_SUITE_P(Sets, RangeRoundTrip, ::testing::ValuesIn(kRangeSets),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -45,6 +45,8 @@ struct ToolFixture : ::testing::Test {
               "9000000010000000"
               "0000090000000100"
               "0010000000900000");
+    WriteText("savedata/pal5.txt", std::string(48, '3'));
+    WriteText("savedata/pal5.cycles.txt", "2,9,24,pingpong,1\n12,15,5,forward\n");
     WriteText("savedata/pat6.txt", "32,32,1,1,4\n10,50,x");
     WriteText("savedata/pal7.txt", "123");
     WriteText("savedata/pal8.cycles.txt", "0,7,8,sideways,0\n");
@@ -117,7 +119,10 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{"CyclesOverlap", "--cycle 0,7,8,forward --cycle 7,9,8,reverse", 2, "overlaps"},
         UsageCase{"CycleLoopTooLong",
                   "--cycle 0,3,1,pingpong --cycle 4,8,1,forward --cycle 9,15,1,forward", 1,
-                  "4480 frames"}),
+                  "4480 frames"},
+        UsageCase{"RangesNumberTheFrames", "--palette 5", 0, "A-0063.bmp (64 frames"},
+        UsageCase{"IlbmSaysWhatItLoses", "--palette 5 --ilbm c.iff", 0,
+                  "c.iff: ILBM: range 2..9 goes there and back"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ToolFixture, MissingTemplateIsAnIoFailure) {

@@ -1,0 +1,21 @@
+#include "formats/encoding.h"
+
+#include <utility>
+
+Result RunEncoding(Encoding& encoding, std::vector<ExportFile>& files) {
+  for (int s = 0; s < encoding.steps; ++s)
+    if (Result stepped = encoding.step(s); !stepped) return stepped;
+  std::vector<ExportFile> made;
+  if (Result finished = encoding.finish(made); !finished) return finished;
+  for (ExportFile& file : made) files.push_back(std::move(file));
+  return Result::Ok();
+}
+
+Result RunToBytes(Encoding& encoding, std::vector<uint8_t>& bytes) {
+  bytes.clear();
+  std::vector<ExportFile> files;
+  if (Result run = RunEncoding(encoding, files); !run) return run;
+  if (files.size() != 1) return Result::Fail("the encoding made no single file");
+  bytes = std::move(files[0].bytes);
+  return Result::Ok();
+}

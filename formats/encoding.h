@@ -1,0 +1,23 @@
+#pragma once
+// An encoding spread over steps, so a caller can keep drawing while a long loop is encoded:
+// steps 0 .. steps - 1 run in order, each once, then finish adds the files. The formats that
+// are cheap take one step; the animated ones one frame a step. A failed step ends it.
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "generator/result.h"
+#include "generator/safe_file.h"
+
+struct Encoding {
+  int steps = 1;
+  std::function<Result(int step)> step;
+  std::function<Result(std::vector<ExportFile>& files)> finish;
+};
+
+// Runs every step and then the finish. On failure adds nothing.
+Result RunEncoding(Encoding& encoding, std::vector<ExportFile>& files);
+
+// For one-file encoders: runs the encoding whole and hands over its one file's bytes.
+Result RunToBytes(Encoding& encoding, std::vector<uint8_t>& bytes);
