@@ -15,7 +15,7 @@
 #include "editor/editor_texts.h"
 #include "editor/screen_texts.h"
 #include "editor/status_line.h"
-#include "formats/export_set.h"
+#include "formats/export_job.h"
 #include "generator/key_codes.h"
 
 namespace {
@@ -52,17 +52,48 @@ struct Screen {
   }
 };
 
-// E: the BMP frames as M writes them and every other format beside them in result/, one
-// batch.
-void ExportEverything(PatternGenerator& g, uint64_t nowMs) {
-  int count = 0;
-  const Result result = ExportEveryFormat(g, count);
-  if (result) {
-    ShowExportedAll(g.status, g.idLetter, count, nowMs);
-  } else {
-    ReportFailure(result, "");
-    ShowExportFailure(g.status, result);
+// M's and E's exports. A loop of the default sixteen frames is written within the key's
+// frame; a longer one is encoded a slice a frame so the screen keeps drawing and cycling, and
+// its files are written together when the last slice is done.
+constexpr double kExportSliceMs = 8.0;
+
+void ExportFailed(PatternGenerator& g, const Result& failure) {
+  ReportFailure(failure, "");
+  ShowExportFailure(g.status, failure);
+}
+
+void AdvanceExport(PatternGenerator& g, double budgetMs, uint64_t nowMs) {
+  ExportJob& job = *g.exportJob;
+  const Result advanced = job.Advance(budgetMs);
+  const ExportProgress progress = job.Progress();
+  if (!progress.done) {
+    ShowExporting(g.status, progress.AllFramesDone(), progress.loopFrames, progress.path, nowMs);
+    return;
   }
+  int count = 0;
+  const Result written = advanced ? CommitExport(job, count) : advanced;
+  const std::shared_ptr<ExportJob> finished = std::move(g.exportJob);
+  g.exportJob.reset();
+  if (!written) {
+    ExportFailed(g, written);
+  } else if (g.exportEveryFormat) {
+    ShowExportedAll(g.status, finished->Id(), count, nowMs);
+  } else {
+    // M starts a job only for ranges other than the default, whose frames are numbered.
+    ShowExported(g.status, finished->Id(), nowMs, progress.loopFrames, true);
+  }
+}
+
+void StartExport(PatternGenerator& g, bool everyFormat, uint64_t nowMs) {
+  std::shared_ptr<ExportJob> job;
+  if (Result started = StartResultsExport(g, everyFormat, job); !started) {
+    ExportFailed(g, started);
+    return;
+  }
+  const bool shortLoop = job->Progress().loopFrames <= kFrameCount;
+  g.exportJob = std::move(job);
+  g.exportEveryFormat = everyFormat;
+  AdvanceExport(g, shortLoop ? std::numeric_limits<double>::infinity() : kExportSliceMs, nowMs);
 }
 
 void DrawPreview(const PatternGenerator& g, const Screen& screen) {
@@ -341,18 +372,22 @@ void EditorFrame(PatternGenerator& g, const EditorCanvas& canvas, FrameClock& cl
   // What the frame's edits start from: the difference at its end is one undo step.
   const EditState before = CaptureEdits(g);
 
-  if (KeyTriggered(DIK_M, keys, false)) {
-    const Result exported = g.ExportFrames();
-    int frames = kFrameCount;
-    if (exported && LoopFrames(g.cycles, frames)) {
-      ShowExported(g.status, g.idLetter, clock.nowMs, frames, !g.cycles.IsDefault());
+  // An export under way goes on; a second M or E waits until it is done.
+  const bool exporting = g.exportJob != nullptr;
+  if (exporting) AdvanceExport(g, kExportSliceMs, clock.nowMs);
+  if (!exporting && KeyTriggered(DIK_M, keys, false)) {
+    if (g.cycles.IsDefault()) {
+      const Result exported = g.ExportFrames();
+      if (exported) {
+        ShowExported(g.status, g.idLetter, clock.nowMs);
+      } else {
+        ExportFailed(g, exported);
+      }
     } else {
-      ReportFailure(exported, "");
-      ShowExportFailure(g.status, exported);
+      StartExport(g, false, clock.nowMs);
     }
   }
-
-  if (KeyTriggered(DIK_E, keys, false)) ExportEverything(g, clock.nowMs);
+  if (!exporting && KeyTriggered(DIK_E, keys, false)) StartExport(g, true, clock.nowMs);
 
   if (KeyTriggered(DIK_P, keys, false)) {
     g.previewMode = static_cast<int8_t>((g.previewMode + 1) % kPreviewModeCount);

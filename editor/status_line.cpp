@@ -16,6 +16,7 @@ void Post(StatusLine& status, std::string text, bool untilKeyPress, uint64_t now
   status.shownUntilMs = nowMs + kStatusSuccessMs;
   status.keysUpSincePosted = keysUp;
   status.expires = false;
+  status.progress = false;
 }
 
 const ScreenTexts& Texts(const StatusLine& status) {
@@ -67,6 +68,15 @@ void ShowExportedAll(StatusLine& status, char idLetter, int count, uint64_t nowM
   Post(status,
        Texts(status).exported + std::string(DataFolder::kResults) + "/" + idLetter + "*" + files,
        false, nowMs, false);
+}
+
+void ShowExporting(StatusLine& status, int framesDone, int frames, const std::string& path,
+                   uint64_t nowMs) {
+  if (!status.text.empty() && !status.progress) return;
+  char count[64];
+  std::snprintf(count, sizeof count, Texts(status).exportingFormat, framesDone, frames);
+  Post(status, count, false, nowMs, false, path);
+  status.progress = true;
 }
 
 void ShowSaved(StatusLine& status, const std::string& file, uint64_t nowMs) {

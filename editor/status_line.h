@@ -26,6 +26,10 @@ void ShowExported(StatusLine& status, char idLetter, uint64_t nowMs, int frames 
                   bool numbered = false);
 // After E: every format, count files in all.
 void ShowExportedAll(StatusLine& status, char idLetter, int count, uint64_t nowMs);
+// While an export runs: its frames done of the loop's, and the file it is at. Shown only
+// while nothing else is, so a save or a failure during the export stays readable.
+void ShowExporting(StatusLine& status, int framesDone, int frames, const std::string& path,
+                   uint64_t nowMs);
 void ShowSaved(StatusLine& status, const std::string& file, uint64_t nowMs);
 // Failures show their reason first, then the file they concern.
 void ShowSaveFailure(StatusLine& status, const Result& failure);

@@ -6,6 +6,7 @@
 // PlanExport's, which the caller writes as one batch with WriteExport.
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -33,6 +34,17 @@ struct ExportProgress {
   int allStepsDone = 0;
   int allStepsTotal = 0;
   bool done = false;  // finished or failed
+  int loopFrames = 0;  // L, the cycle's frames
+
+  // The steps as frames of L, the unit a user knows: a sheet steps by rows, a GIF by frames.
+  int FramesDone() const { return AsFrames(stepsDone, stepsTotal); }
+  int AllFramesDone() const { return AsFrames(allStepsDone, allStepsTotal); }
+
+ private:
+  int AsFrames(int done, int total) const {
+    if (total <= 0) return 0;
+    return static_cast<int>(int64_t{done} * loopFrames / total);
+  }
 };
 
 class ExportJob {
@@ -50,6 +62,7 @@ class ExportJob {
 
   bool Done() const;
   ExportProgress Progress() const;
+  char Id() const { return id_; }
   const std::vector<RequestProgress>& Requests() const { return progress_; }
 
   // Once the job is done without failure, the export, with requestOfFile as PlanExport gives
@@ -58,6 +71,7 @@ class ExportJob {
 
  private:
   std::shared_ptr<const Cycle> cycle_;
+  char id_;
   std::vector<ExportRequest> requests_;
   std::vector<Encoding> encodings_;
   std::vector<RequestProgress> progress_;
@@ -67,3 +81,12 @@ class ExportJob {
   std::vector<size_t> origins_;
   bool taken_ = false;
 };
+
+// The editor's exports into result/ at the default speed and scale: M's BMP frames, or with
+// everyFormat E's BMP frames and every format of --all (the files `quilmorante-export --all
+// result` writes). Synthesises and rebuilds the palette as M does, then starts a job on a
+// snapshot of the cycle; fails without a job if the template or the cycle is bad.
+Result StartResultsExport(PatternGenerator& g, bool everyFormat, std::shared_ptr<ExportJob>& job);
+
+// Writes a finished job's files as one batch; fileCount receives how many.
+Result CommitExport(ExportJob& job, int& fileCount);

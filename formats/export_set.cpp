@@ -45,18 +45,3 @@ Result PlanExport(const Cycle& cycle, char id, const FormatSettings& settings,
 Result WriteExport(const ExportPlan& plan) {
   return WriteFileSet(plan.folders, plan.files);
 }
-
-Result ExportEveryFormat(PatternGenerator& g, int& fileCount) {
-  g.Synthesize();
-  g.RebuildPalette();
-  auto cycle = std::make_unique<Cycle>();
-  if (Result made = CycleOf(g, kDefaultDelayCentiseconds, *cycle); !made) return made;
-  std::vector<ExportRequest> requests = {{&BmpFrames(), DataFolder::kResults}};
-  RequestAllFormats(DataFolder::kResults, g.idLetter, requests);
-  ExportPlan plan;
-  if (Result planned = PlanExport(*cycle, g.idLetter, FormatSettings{}, requests, plan); !planned)
-    return planned;
-  if (Result written = WriteExport(plan); !written) return written;
-  fileCount = static_cast<int>(plan.files.size());
-  return Result::Ok();
-}

@@ -39,8 +39,3 @@ Result PlanExport(const Cycle& cycle, char id, const FormatSettings& settings,
 // Writes the plan as one batch: each file whole, old or new, and a failed write replaces
 // none of them.
 Result WriteExport(const ExportPlan& plan);
-
-// The editor's E: synthesises and rebuilds as M does, then writes the BMP frames and every
-// format of --all into result/ at the default speed and scale, as one batch: the files
-// `quilmorante-export --all result` writes. fileCount receives how many files were written.
-Result ExportEveryFormat(PatternGenerator& g, int& fileCount);

@@ -18,6 +18,8 @@ struct StatusLine {
   bool keysUpSincePosted = false;
   // A message that lasts until the next key press may also end at shownUntilMs.
   bool expires = false;
+  // An export's progress, which any other message replaces and which gives way to it.
+  bool progress = false;
   // The language of the screen when it was posted (0 Japanese, 1 English).
   uint8_t language = 0;
 };

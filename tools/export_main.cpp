@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "formats/export_job.h"
 #include "formats/export_set.h"
 #include "formats/scale.h"
 #include "generator/data_folder.h"
@@ -287,6 +288,29 @@ int Failed(const Options& options, const Result& result) {
   return 1;
 }
 
+// Encodes every request; on a terminal, a line on stderr shows each format's frames done of
+// the loop's while a long export runs, and is cleared at the end.
+Result EncodeShowingProgress(std::shared_ptr<const Cycle> cycle, const Options& options,
+                             const std::vector<ExportRequest>& requests, ExportPlan& plan,
+                             std::vector<size_t>& requestOfFile) {
+  constexpr double kProgressEveryMs = 100;
+  ExportJob job(std::move(cycle), options.id, options.settings, requests);
+  const bool terminal = isatty(STDERR_FILENO) == 1;
+  bool shown = false;
+  Result advanced = Result::Ok();
+  while (advanced && !job.Done()) {
+    advanced = job.Advance(kProgressEveryMs);
+    if (!terminal || job.Done()) continue;
+    const ExportProgress progress = job.Progress();
+    std::fprintf(stderr, "\r\x1b[Kexporting %s %s: %d/%d frames", progress.label.c_str(),
+                 progress.path.c_str(), progress.FramesDone(), progress.loopFrames);
+    shown = true;
+  }
+  if (shown) std::fputs("\r\x1b[K", stderr);
+  if (!advanced) return advanced;
+  return job.TakePlan(plan, &requestOfFile);
+}
+
 int main(int argc, char** argv) {
   Options options = Parse(argc, argv);
   // The same layout rule as the editor's (data_folder.h); --data names the folder instead.
@@ -342,7 +366,7 @@ int main(int argc, char** argv) {
 
   // The frames and every format asked for, in the table's order, encoded whole before any
   // is written, then written as one batch.
-  auto cycle = std::make_unique<Cycle>();
+  auto cycle = std::make_shared<Cycle>();
   if (Result made = CycleOf(g, options.delay, *cycle); !made) return Failed(options, made);
   const auto formats = ExportFormats();
   std::stable_sort(options.requests.begin(), options.requests.end(),
@@ -366,8 +390,7 @@ int main(int argc, char** argv) {
   labels.resize(requests.size(), "--all");
   ExportPlan plan;
   std::vector<size_t> requestOfFile;
-  if (Result planned =
-          PlanExport(*cycle, options.id, options.settings, requests, plan, &requestOfFile);
+  if (Result planned = EncodeShowingProgress(cycle, options, requests, plan, requestOfFile);
       !planned)
     return Failed(options, planned);
   CheckOutputs(plan, requestOfFile, labels, g.folder);

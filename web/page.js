@@ -189,6 +189,7 @@ async function start() {
     canvas.focus();
   });
   let language = -1;
+  let exporting = false;
 
   // One tick: keys, the frame, the picture, the texts; then what the frame saved or wrote.
   page.tick = (now) => {
@@ -225,8 +226,11 @@ async function start() {
       if (module.FS.analyzePath(SETTINGS_FILE).exists)
         localStorage.setItem(SETTINGS_STORE, module.FS.readFile(SETTINGS_FILE, { encoding: "utf8" }));
     }
-    // Slots are saved and exports written only in a frame with a key down or the mouse busy.
-    if (anyKeyDown || pointer.active) {
+    // Slots are saved and exports written only in a frame with a key down or the mouse busy,
+    // or, for a long loop's export, in the frame that ends it.
+    const exportEnded = exporting && module._quilmorante_exporting() === 0;
+    exporting = module._quilmorante_exporting() !== 0;
+    if (anyKeyDown || pointer.active || exportEnded) {
       pointer.active = false;
       unsaved.remember();
       const fresh = savedataStamp(module.FS);

@@ -127,6 +127,11 @@ EMSCRIPTEN_KEEPALIVE void quilmorante_set_language(int language) {
     app->generator->language = static_cast<uint8_t>(language == 1 ? 1 : 0);
 }
 
+// Whether a long loop's export is still encoding: its files appear in result/ when it ends.
+EMSCRIPTEN_KEEPALIVE int quilmorante_exporting() {
+  return app != nullptr && app->generator != nullptr && app->generator->exportJob != nullptr;
+}
+
 EMSCRIPTEN_KEEPALIVE const uint8_t* quilmorante_pixels() {
   return reinterpret_cast<const uint8_t*>(device->color);
 }

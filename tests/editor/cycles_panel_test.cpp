@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "formats/export_set.h"
+#include "generator/cycle.h"
 #include "generator/key_codes.h"
 #include "tests/editor/editor_test_support.h"
 
@@ -90,6 +92,43 @@ TEST_F(CyclesPanelTest, OpenPanelCoversTheKeyGridAndMarksTheRangesUnderTheSwatch
   for (const RecordedRect& r : rec.rects) marked = marked || (r.x == 16 && r.w == 24 * 15 + 16);
   EXPECT_TRUE(marked);
   EXPECT_GT(rec.texts.size(), 17u);
+}
+
+// A long loop's E: the screen keeps cycling and counts the frames while the job runs, a
+// second E or an edit meanwhile changes nothing of it, and the files are the cycle's at the
+// press, as PlanExport writes them.
+TEST_F(CyclesPanelTest, LongLoopExportsBetweenFramesFromTheCycleAtThePress) {
+  g->language = 1;
+  ASSERT_TRUE(ParseCycleRanges("0,4,1,reverse,0\n", g->cycles));  // 80 frames
+  g->previewMode = 1;
+  g->Synthesize();
+  g->RebuildPalette();
+  Cycle pressed;
+  ASSERT_TRUE(CycleOf(*g, kDefaultDelayCentiseconds, pressed));
+  std::vector<ExportRequest> requests = {{&BmpFrames(), "result"}};
+  RequestAllFormats("result", g->idLetter, requests);
+  ExportPlan expected;
+  ASSERT_TRUE(PlanExport(pressed, g->idLetter, FormatSettings{}, requests, expected));
+
+  Frame({DIK_E});
+  int progressFrames = 0;
+  for (int frame = 0; g->exportJob != nullptr && frame < 100000; ++frame) {
+    const int32_t phase = g->cyclePhase;
+    const std::string shown = g->status.text;
+    progressFrames += shown.rfind("Exporting ", 0) == 0 ? 1 : 0;
+    // The second E falls on a running job; the key edit lands in the generator only.
+    Frame(frame == 0 ? std::vector<int>{DIK_E} : frame == 2 ? std::vector<int>{DIK_Z}
+                                                           : std::vector<int>{});
+    EXPECT_EQ(g->cyclePhase, phase + 1);
+  }
+  ASSERT_EQ(g->exportJob, nullptr);
+  EXPECT_GT(progressFrames, 0);
+  EXPECT_EQ(g->status.text, "Exported: result/A* all " + std::to_string(expected.files.size()) +
+                                " files");
+  for (const ExportFile& file : expected.files)
+    EXPECT_EQ(ReadText(file.path), std::string(file.bytes.begin(), file.bytes.end())) << file.path;
+  Frame({});
+  EXPECT_EQ(g->exportJob, nullptr) << "the second E started nothing";
 }
 
 struct PlayCase {
