@@ -363,6 +363,20 @@ def main():
             ".textContent, window.quilmorante.module._quilmorante_language()]")
         check(shown == ["en", "\u65e5\u672c\u8a9e", 1],
               "the toggle switches to English and a reload keeps it (%s)" % shown)
+
+        # A long loop's E encodes between frames; its files download when it ends.
+        driver.execute_script("""
+            window.quilmorante.module.FS.writeFile('/work/savedata/pal0.cycles.txt',
+                                                   '0,4,1,reverse,1\\n');""")
+        driver.execute_async_script("window.quilmorante.persist().then(arguments[0])")
+        open_page(driver, url)
+        press(driver, "KeyE")
+        wait_for(driver, "return window.quilmorante.downloads.length === 1", "the long E's ZIP")
+        names = driver.execute_script(
+            "return window.quilmorante.downloads[0].files.map((f) => f.name)")
+        check({"A-%04d.bmp" % j for j in range(80)} | {"A.gif"} <= set(names),
+              "a long loop's E downloads its 80 numbered frames and the rest when the job ends "
+              "(%s)" % names[:2])
     finally:
         driver.quit()
         server.shutdown()
