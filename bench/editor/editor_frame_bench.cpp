@@ -1,4 +1,5 @@
-// Whole editor frames into the display-free canvas: the tiled preview frame, and a frame with
+// Whole editor frames into the display-free canvas: the tiled preview frame, the same with
+// eight moving blended cycle ranges (to compare with the default cycle's), and a frame with
 // X held on a control point's x, which synthesises a 256 x 256 tile in the frame.
 
 #include <benchmark/benchmark.h>
@@ -71,6 +72,18 @@ void BM_EditorFrame(benchmark::State& state) {
   RunFrames(state, *g, clock);
 }
 
+// Every entry in a range that fades, each range at its own speed and mode.
+void BM_EditorFrameEightBlendedRanges(benchmark::State& state) {
+  Workspace workspace;
+  auto g = std::make_unique<PatternGenerator>();
+  const char* text =
+      "0,1,1,forward,1\n2,3,3,reverse,1\n4,5,5,pingpong,1\n6,7,7,forward,1\n"
+      "8,9,9,reverse,1\n10,11,11,pingpong,1\n12,13,13,forward,1\n14,15,15,reverse,1\n";
+  if (!ParseCycleRanges(text, g->cycles)) std::abort();
+  FrameClock clock;
+  RunFrames(state, *g, clock);
+}
+
 void BM_EditorFrameHeld(benchmark::State& state) {
   Workspace workspace;
   auto g = std::make_unique<PatternGenerator>();
@@ -86,6 +99,10 @@ void BM_EditorFrameHeld(benchmark::State& state) {
 }
 
 BENCHMARK(BM_EditorFrame)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(9)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_EditorFrameEightBlendedRanges)
     ->Unit(benchmark::kMillisecond)
     ->Repetitions(9)
     ->ReportAggregatesOnly(true);
