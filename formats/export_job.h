@@ -33,7 +33,7 @@ struct ExportProgress {
   int stepsTotal = 0;
   int allStepsDone = 0;
   int allStepsTotal = 0;
-  bool done = false;  // finished or failed
+  bool done = false;   // finished or failed
   int loopFrames = 0;  // L, the cycle's frames
 
   // The steps as frames of L, the unit a user knows: a sheet steps by rows, a GIF by frames.

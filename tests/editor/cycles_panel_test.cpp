@@ -117,14 +117,15 @@ TEST_F(CyclesPanelTest, LongLoopExportsBetweenFramesFromTheCycleAtThePress) {
     const std::string shown = g->status.text;
     progressFrames += shown.rfind("Exporting ", 0) == 0 ? 1 : 0;
     // The second E falls on a running job; the key edit lands in the generator only.
-    Frame(frame == 0 ? std::vector<int>{DIK_E} : frame == 2 ? std::vector<int>{DIK_Z}
-                                                           : std::vector<int>{});
+    Frame(frame == 0   ? std::vector<int>{DIK_E}
+          : frame == 2 ? std::vector<int>{DIK_Z}
+                       : std::vector<int>{});
     EXPECT_EQ(g->cyclePhase, phase + 1);
   }
   ASSERT_EQ(g->exportJob, nullptr);
   EXPECT_GT(progressFrames, 0);
-  EXPECT_EQ(g->status.text, "Exported: result/A* all " + std::to_string(expected.files.size()) +
-                                " files");
+  EXPECT_EQ(g->status.text,
+            "Exported: result/A* all " + std::to_string(expected.files.size()) + " files");
   for (const ExportFile& file : expected.files)
     EXPECT_EQ(ReadText(file.path), std::string(file.bytes.begin(), file.bytes.end())) << file.path;
   Frame({});
