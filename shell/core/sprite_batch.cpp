@@ -69,7 +69,8 @@ void DrawBatchSprite(SpriteBatch& batch, const Texture& texture, int32_t x, int3
   if (!batch.open || batch.backBuffer == nullptr) return;
   SpriteRun& run = batch.run;
   if (StartsNextColumn(run, texture, x, y, w, h, colour, z)) {
-    run.rows = run.rowLimit = run.lastY - run.y + 1;
+    run.rows = run.lastY - run.y + 1;
+    run.endY = run.lastY + 1;
     run.colours[x - run.x] = colour;
     run.lastX = x;
     run.lastY = y;
@@ -94,6 +95,7 @@ void DrawBatchSprite(SpriteBatch& batch, const Texture& texture, int32_t x, int3
   run.h = h;
   run.depthBits = DepthBits(z);
   run.rows = 0;
-  run.rowLimit = kSpriteRunEdge;
+  run.endY = y + kSpriteRunEdge;
+  run.slotBase = -(static_cast<int64_t>(y) * kSpriteRunPitch + x);
   run.colours[0] = colour;
 }

@@ -27,10 +27,13 @@ struct SpriteRun {
   int32_t x = 0, y = 0, w = 0, h = 0;  // the first rectangle
   uint32_t depthBits = 0;              // z, bit for bit (0.0 and -0.0 write different depths)
   int rows = 0;                        // of each column; 0 while the first column is open
-  int rowLimit = 0;                    // rows, or kSpriteRunEdge while the first column is open
   int32_t lastX = 0, lastY = 0;        // the latest rectangle's corner
-  // Row by row, so that the grid is drawn from whole rows. The slot follows from the corner:
-  // no count is carried from one rectangle to the next.
+  // Where a column ends: y + rows, or y + kSpriteRunEdge while the first column is open.
+  int32_t endY = 0;
+  // Row by row, so that the grid is drawn from whole rows. A rectangle's slot follows from its
+  // corner, as y * kSpriteRunPitch + x + slotBase: no count is carried from one rectangle to
+  // the next.
+  int64_t slotBase = 0;
   std::unique_ptr<uint32_t[]> colours =
       std::make_unique<uint32_t[]>(kSpriteRunEdge * kSpriteRunPitch);
 };
@@ -69,9 +72,8 @@ inline bool ExtendRun(SpriteRun& run, const Texture& texture, int32_t x, int32_t
       (colour >> 24) != 255 || DepthBits(z) != run.depthBits || !texture.opaqueWhite) {
     return false;
   }
-  const int row = y - run.y;
-  if (row >= run.rowLimit) return false;
-  run.colours[row * kSpriteRunPitch + (x - run.x)] = colour;
+  if (y >= run.endY) return false;
+  run.colours[static_cast<int64_t>(y) * kSpriteRunPitch + x + run.slotBase] = colour;
   run.lastY = y;
   return true;
 }
