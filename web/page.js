@@ -83,8 +83,8 @@ function textBitmap(slot, text) {
   return bitmap;
 }
 
-// The bitmap of each text of the last frame, with its slot and bytes: a text whose bytes have
-// not changed since takes its bitmap from here, without decoding it or building its key.
+// Each text of the last frame, with its slot, bytes and bitmap: a text with the same slot and
+// bytes as the one in its place takes that bitmap, without decoding it or building its key.
 const lastTexts = [];
 function sameBytes(heap, pointer, bytes) {
   for (let k = 0; k < bytes.length; k++) if (heap[pointer + k] !== bytes[k]) return false;
