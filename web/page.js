@@ -99,13 +99,29 @@ function textBitmap(slot, text) {
   return bitmap;
 }
 
+// Each text of the last frame, with its slot, bytes and bitmap: a text with the same slot and
+// bytes as the one in its place takes that bitmap, without decoding it or building its key.
+const lastTexts = [];
+function sameBytes(heap, pointer, bytes) {
+  for (let k = 0; k < bytes.length; k++) if (heap[pointer + k] !== bytes[k]) return false;
+  return heap[pointer + bytes.length] === 0;
+}
+
 function drawTexts(module) {
   const count = module._quilmorante_text_count();
+  const heap = module.HEAPU8;
   for (let i = 0; i < count; i++) {
     const slot = module._quilmorante_text_slot(i);
     if (FONT_HEIGHTS[slot] === undefined) continue;
-    const text = cString(module, module._quilmorante_text_bytes(i));
-    context.drawImage(textBitmap(slot, text), module._quilmorante_text_x(i), module._quilmorante_text_y(i));
+    const pointer = module._quilmorante_text_bytes(i);
+    let last = lastTexts[i];
+    if (last === undefined || last.slot !== slot || !sameBytes(heap, pointer, last.bytes)) {
+      let end = pointer;
+      while (heap[end] !== 0) end++;
+      const bytes = heap.slice(pointer, end);
+      last = lastTexts[i] = { slot, bytes, bitmap: textBitmap(slot, shiftJis.decode(bytes)) };
+    }
+    context.drawImage(last.bitmap, module._quilmorante_text_x(i), module._quilmorante_text_y(i));
   }
 }
 

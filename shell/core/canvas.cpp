@@ -78,18 +78,24 @@ bool EndSprites(Canvas& canvas) {
 
 void FillRect(Canvas& canvas, int32_t x, int32_t y, int32_t w, int32_t h, uint32_t colour,
               float z) {
+  // Outside an open batch, or without the white texture, a rectangle draws nothing.
+  const Texture* white = canvas.textures[0];
+  SpriteBatch* batch = canvas.sprite;
+  if (batch == nullptr || white == nullptr) return;
+  // First, as the preview's rectangles come: a rectangle the coarse test below rejects draws
+  // nothing on the screen, in a run as much as alone.
+  if (ExtendRun(batch->run, *white, x, y, w, h, colour, z)) return;
   // Coarse rejection; whatever passes is drawn whole and clipped by the device.
   if (x > kScreenWidth || y > kScreenHeight || static_cast<int64_t>(x) + w < 0 ||
       static_cast<int64_t>(y) + h < 0) {
     return;
   }
-  // Outside an open batch, or without the white texture, a rectangle draws nothing.
-  const Texture* white = canvas.textures[0];
-  if (canvas.sprite == nullptr || white == nullptr) return;
-  DrawBatchSprite(*canvas.sprite, *white, x, y, w, h, colour, z);
+  DrawBatchSprite(*batch, *white, x, y, w, h, colour, z);
 }
 
 void DrawText(Canvas& canvas, int32_t x, int32_t y, const char* text, int fontIndex) {
+  // The text goes over every rectangle drawn before it.
+  if (canvas.sprite != nullptr) FlushBatch(*canvas.sprite);
   if (!HasFace(canvas, fontIndex) || canvas.text.draw == nullptr || text == nullptr ||
       canvas.device == nullptr)
     return;

@@ -112,6 +112,30 @@ void DrawSprite(BackBuffer& buffer, const Texture& texture, int32_t x, int32_t y
   DrawTextured(buffer, s, texture, x, y, colour, z);
 }
 
+void DrawOpaqueGrid(BackBuffer& buffer, int32_t x, int32_t y, int32_t w, int32_t h, int columns,
+                    int rows, const uint32_t* colours, int pitch, float z) {
+  if (w <= 0 || h <= 0 || columns <= 0 || rows <= 0 || !(z >= 0.0f && z <= 1.0f)) return;
+  const Span s = ClipToScreen(x, y, static_cast<int64_t>(x) + columns - 1 + w,
+                              static_cast<int64_t>(y) + rows - 1 + h);
+  if (s.left >= s.right || s.top >= s.bottom) return;
+  // Left of split each pixel column has a cell column of its own; from split on the last
+  // cell column reaches over the rest.
+  const int split =
+      static_cast<int>(std::clamp<int64_t>(static_cast<int64_t>(x) + columns, s.left, s.right));
+  const uint32_t zBits = DepthBits(z);
+  for (int py = s.top; py < s.bottom; ++py) {
+    const int64_t row = std::min<int64_t>(py - static_cast<int64_t>(y), rows - 1);
+    const uint32_t* cells = colours + row * pitch;
+    const uint32_t last = cells[columns - 1];
+    uint32_t* color = buffer.color + py * kScreenWidth;
+    float* depth = buffer.depth + py * kScreenWidth;
+    for (int px = s.left; px < split; ++px) {
+      DepthTestedStore(color[px], depth[px], cells[px - static_cast<int64_t>(x)], z, zBits);
+    }
+    for (int px = split; px < s.right; ++px) DepthTestedStore(color[px], depth[px], last, z, zBits);
+  }
+}
+
 void DrawCoverage(BackBuffer& buffer, int64_t left, int64_t top, int width, int rows, int pitch,
                   const uint8_t* coverage, const ClipBox& clip) {
   if (width <= 0 || rows <= 0) return;

@@ -3,6 +3,7 @@
 // plain memory, usable with no window and no display server.
 
 #include <cstdint>
+#include <cstring>
 #include <initializer_list>
 
 constexpr int kScreenWidth = 640;
@@ -12,6 +13,28 @@ struct BackBuffer {
   uint32_t color[kScreenWidth * kScreenHeight];  // 0xAARRGGBB, row-major, origin top-left
   float depth[kScreenWidth * kScreenHeight];     // 0.0 front, 1.0 back
 };
+
+// A depth's bits, and the depth of some bits: depths are compared and stored bit for bit
+// where 0.0 and -0.0 must stay apart. (memcpy: the page's C++ library has no std::bit_cast.)
+inline uint32_t DepthBits(float z) {
+  uint32_t bits;
+  std::memcpy(&bits, &z, sizeof bits);
+  return bits;
+}
+inline float DepthOfBits(uint32_t bits) {
+  float z;
+  std::memcpy(&z, &bits, sizeof z);
+  return z;
+}
+
+// Colour and depth z (whose bits are zBits) where z <= depth, with the test as a mask instead
+// of a branch so that loops of it vectorise. Both are stored either way.
+inline void DepthTestedStore(uint32_t& color, float& depth, uint32_t colour, float z,
+                             uint32_t zBits) {
+  const uint32_t pass = 0u - static_cast<uint32_t>(z <= depth);
+  color = (colour & pass) | (color & ~pass);
+  depth = DepthOfBits((zBits & pass) | (DepthBits(depth) & ~pass));
+}
 
 // Sets every pixel to colour and every depth to depth.
 void ClearBackBuffer(BackBuffer& buffer, uint32_t colour, float depth);
@@ -54,17 +77,21 @@ inline void DrawOpaqueSprite(BackBuffer& buffer, int32_t x, int32_t y, int32_t w
   const int top = y < 0 ? 0 : y;
   const int end = right > kScreenWidth ? kScreenWidth : static_cast<int>(right);
   const int last = bottom > kScreenHeight ? kScreenHeight : static_cast<int>(bottom);
+  const uint32_t zBits = DepthBits(z);
   for (int py = top; py < last; ++py) {
     uint32_t* color = buffer.color + py * kScreenWidth;
     float* depth = buffer.depth + py * kScreenWidth;
-    for (int px = left; px < end; ++px) {
-      if (z <= depth[px]) {
-        depth[px] = z;
-        color[px] = colour;
-      }
-    }
+    for (int px = left; px < end; ++px) DepthTestedStore(color[px], depth[px], colour, z, zBits);
   }
 }
+
+// DrawOpaqueSprite for every cell of a grid of equal w x h rectangles, one pixel apart, drawn
+// column by column: cell (c, r) at (x + c, y + r) in colours[r * pitch + c]. Gives exactly
+// what drawing the cells in that order gives, writing each pixel once: with one depth for all
+// cells, a pixel either passes for every cell over it or for none, and then shows the last
+// of them, the cell in column min(px - x, columns - 1) and row min(py - y, rows - 1).
+void DrawOpaqueGrid(BackBuffer& buffer, int32_t x, int32_t y, int32_t w, int32_t h, int columns,
+                    int rows, const uint32_t* colours, int pitch, float z);
 
 // A clip rectangle, right and bottom exclusive, wide enough for any int32 box edge.
 struct ClipBox {

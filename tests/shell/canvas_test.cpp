@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <random>
 #include <vector>
@@ -279,6 +280,71 @@ TEST(DrawSprite, DepthOutsideTheRangeDrawsNothing) {
     DrawSprite(*device, white, 0, 0, 4, 4, 0xFFFFFFFF, z);
   }
   EXPECT_EQ(device->color[0], kBlack);
+}
+
+// Sequences through FillRect and DrawText, which hold runs of rectangles back, against each
+// drawn alone: DrawSprite for a rectangle, the same face for a text.
+TEST_F(CanvasTest, HeldBackRunsDrawWhatEachRectangleDrawnAloneGives) {
+  // columns x rows of w x h one pixel apart, column by column, the last column `last` long, in
+  // colours of their own; w 0 is a text.
+  struct Part {
+    int32_t x, y, w, h;
+    int columns, rows, last;
+    float z;
+    uint32_t alpha = 0xFF;
+  };
+  const std::vector<Part> cases[] = {
+      {{0, 0, 300, 260, 1, 1, 1, 1.0f},
+       {20, 20, 30, 18, 1, 1, 1, 0.0f},
+       {90, 40, 30, 18, 1, 1, 1, 0.25f},
+       {0, 0, 2, 2, 256, 256, 256, 0.0f},
+       {0, 0, 2, 2, 256, 256, 256, 0.5f}},
+      {{-3, -2, 3, 5, 7, 9, 4, 0.0f}, {630, 470, 2, 2, 20, 20, 20, 0.0f}},
+      {{10, 10, 2, 2, 3, 4, 2, 0.0f},
+       {13, 10, 2, 2, 1, 1, 1, 0.0f},
+       {13, 11, 2, 2, 1, 1, 1, 0.0f},
+       {13, 12, 2, 2, 2, 3, 3, 0.0f},
+       {15, 12, 2, 3, 1, 1, 1, 0.0f},
+       {15, 13, 3, 3, 1, 1, 1, 0.0f},
+       {15, 15, 3, 3, 1, 1, 1, 0.0f},
+       {20, 16, 3, 3, 1, 1, 1, 0.0f}},
+      {{40, 40, 2, 2, 2, 5, 3, 0.0f},
+       {41, 43, 2, 2, 1, 1, 1, 0.0f, 0x80},
+       {41, 44, 2, 2, 1, 3, 3, 0.0f},
+       {41, 47, 2, 2, 1, 1, 1, -0.0f}},
+      {{0, 0, 8, 8, 1, 9, 9, 0.0f},
+       {5, 7, 0, 0, 1, 1, 1, 0.0f},
+       {0, 9, 8, 8, 1, 4, 4, 0.0f},
+       {100, 0, 1, 1, 300, 2, 2, 0.0f},
+       {0, 100, 1, 1, 1, 300, 300, 0.0f}},
+  };
+  ASSERT_TRUE(SetUpCanvas(1, 1));
+  canvas.text.make = [](void*, int, int) { return true; };
+  canvas.text.draw = [](void*, int, BackBuffer& buffer, int32_t x, int32_t y, const char*) {
+    for (int i = 0; i < 40; ++i) buffer.color[(y + i / 8) * kScreenWidth + x + i % 8] = ~0u;
+  };
+  MakeFonts(canvas);
+  auto alone = std::make_unique<BackBuffer>();
+  for (const std::vector<Part>& parts : cases) {
+    ClearBackBuffer(*device, 0xFF102030, 1.0f);
+    ClearBackBuffer(*alone, 0xFF102030, 1.0f);
+    ASSERT_TRUE(BeginSprites(canvas, device.get()));
+    for (const Part& p : parts) {
+      for (int c = 0; p.w != 0 && c < p.columns; ++c) {
+        for (int r = 0; r < (c == p.columns - 1 ? p.last : p.rows); ++r) {
+          const uint32_t colour = p.alpha << 24 | ((p.x * 7919u + c * 40503u + r * 977u) >> 8);
+          FillRect(canvas, p.x + c, p.y + r, p.w, p.h, colour, p.z);
+          DrawSprite(*alone, *canvas.textures[0], p.x + c, p.y + r, p.w, p.h, colour, p.z);
+        }
+      }
+      if (p.w != 0) continue;
+      DrawText(canvas, p.x, p.y, "t", 2);
+      canvas.text.draw(nullptr, 2, *alone, p.x, p.y, "t");
+    }
+    ASSERT_TRUE(EndSprites(canvas));
+    EXPECT_EQ(std::memcmp(device->color, alone->color, sizeof alone->color), 0);
+    EXPECT_EQ(std::memcmp(device->depth, alone->depth, sizeof alone->depth), 0);
+  }
 }
 
 TEST_F(CanvasTest, EditorViewForwardsToTheCanvas) {
