@@ -124,18 +124,6 @@ void SyncFolders(std::vector<std::string> folders) {
   for (const std::string& folder : folders) SyncFolder(folder);
 }
 
-bool ReadWhole(const std::string& path, std::string& text) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) return false;
-  char buffer[4096];
-  std::size_t n;
-  text.clear();
-  while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, n);
-  const bool read = std::ferror(file) == 0;
-  std::fclose(file);
-  return read;
-}
-
 // A journal: its head line, then NUL-terminated pairs of temporary and file, then the end
 // mark. Only pairs whose temporary is "<file>.tmp<owner>" count, so a damaged journal can
 // rename nothing else.
@@ -494,4 +482,16 @@ Result FileLock::Take(const std::string& path, bool folder, int waitMs, FileLock
   lock = FileLock();
   lock.fd_ = fd;
   return Result::Ok();
+}
+
+bool ReadWhole(const std::string& path, std::string& text) {
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) return false;
+  char buffer[4096];
+  std::size_t n;
+  text.clear();
+  while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, n);
+  const bool read = std::ferror(file) == 0;
+  std::fclose(file);
+  return read;
 }

@@ -137,17 +137,6 @@ void KeepPaletteBaseline(PatternGenerator& g) {
   g.savedCycles = g.cycles;
 }
 
-bool ReadWhole(const std::string& path, std::string& text) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) return false;
-  char buffer[4096];
-  std::size_t n;
-  text.clear();
-  while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, n);
-  std::fclose(file);
-  return true;
-}
-
 }  // namespace
 
 void PatternGenerator::LoadPattern(int n) {

@@ -17,17 +17,6 @@ constexpr const char* kSlotSuffix = ".txt";
 // More copies of one slot's edits than anyone keeps by hand; past it, something is wrong.
 constexpr int kMaxRecoveryCopies = 999;
 
-bool ReadWhole(const std::string& path, std::string& text) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) return false;
-  char buffer[4096];
-  std::size_t n;
-  text.clear();
-  while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, n);
-  std::fclose(file);
-  return true;
-}
-
 }  // namespace
 
 // A recovery file never replaces another: the same edits kept already count as kept, other
