@@ -13,9 +13,9 @@
 #include "editor/editor_mouse.h"
 #include "editor/editor_operations.h"
 #include "editor/editor_texts.h"
+#include "editor/export_runner.h"
 #include "editor/screen_texts.h"
 #include "editor/status_line.h"
-#include "formats/export_job.h"
 #include "generator/key_codes.h"
 
 namespace {
@@ -62,36 +62,47 @@ void ExportFailed(PatternGenerator& g, const Result& failure) {
 }
 
 void AdvanceExport(PatternGenerator& g, double budgetMs, uint64_t nowMs) {
-  ExportJob& job = *g.exportJob;
-  const Result advanced = job.Advance(budgetMs);
-  const ExportProgress progress = job.Progress();
-  if (!progress.done) {
-    ShowExporting(g.status, progress.AllFramesDone(), progress.loopFrames, progress.path, nowMs);
+  ExportRunner& runner = *g.exporter;
+  bool done = false;
+  if (Result advanced = runner.Advance(budgetMs, done); !advanced) {
+    ExportFailed(g, advanced);
+    return;
+  }
+  const ExportRunProgress progress = runner.Progress();
+  if (!done) {
+    ShowExporting(g.status, progress.framesDone, progress.frames, progress.path, nowMs);
     return;
   }
   int count = 0;
-  const Result written = advanced ? CommitExport(job, count) : advanced;
-  const std::shared_ptr<ExportJob> finished = std::move(g.exportJob);
-  g.exportJob.reset();
-  if (!written) {
+  if (Result written = runner.Commit(count); !written) {
     ExportFailed(g, written);
   } else if (g.exportEveryFormat) {
-    ShowExportedAll(g.status, finished->Id(), count, nowMs);
+    ShowExportedAll(g.status, g.exportId, count, nowMs);
   } else {
-    // M starts a job only for ranges other than the default, whose frames are numbered.
-    ShowExported(g.status, finished->Id(), nowMs, progress.loopFrames, true);
+    // M uses the runner only for ranges other than the default, whose frames are numbered.
+    ShowExported(g.status, g.exportId, nowMs, progress.frames, true);
   }
 }
 
 void StartExport(PatternGenerator& g, bool everyFormat, uint64_t nowMs) {
-  std::shared_ptr<ExportJob> job;
-  if (Result started = StartResultsExport(g, everyFormat, job); !started) {
+  if (g.exporter == nullptr) {
+    ExportFailed(g, Result::Fail("this program has no exporter"));
+    return;
+  }
+  g.Synthesize();
+  g.RebuildPalette();
+  // The template is read and checked before anything is encoded, so a bad one leaves
+  // result/ alone.
+  auto cycle = std::make_unique<Cycle>();
+  Result started = CycleOf(g, kDefaultDelayCentiseconds, *cycle);
+  if (started) started = g.exporter->Start(*cycle, g.idLetter, everyFormat);
+  if (!started) {
     ExportFailed(g, started);
     return;
   }
-  const bool shortLoop = job->Progress().loopFrames <= kFrameCount;
-  g.exportJob = std::move(job);
   g.exportEveryFormat = everyFormat;
+  g.exportId = g.idLetter;
+  const bool shortLoop = cycle->frames <= kFrameCount;
   AdvanceExport(g, shortLoop ? std::numeric_limits<double>::infinity() : kExportSliceMs, nowMs);
 }
 
@@ -372,7 +383,7 @@ void EditorFrame(PatternGenerator& g, const EditorCanvas& canvas, FrameClock& cl
   const EditState before = CaptureEdits(g);
 
   // An export under way goes on; a second M or E waits until it is done.
-  const bool exporting = g.exportJob != nullptr;
+  const bool exporting = g.exporter != nullptr && g.exporter->Running();
   if (exporting) AdvanceExport(g, kExportSliceMs, clock.nowMs);
   if (!exporting && KeyTriggered(DIK_M, keys, false)) {
     if (g.cycles.IsDefault()) {

@@ -3,8 +3,6 @@
 #include <chrono>
 #include <utility>
 
-#include "generator/data_folder.h"
-
 ExportJob::ExportJob(std::shared_ptr<const Cycle> cycle, char id, const FormatSettings& settings,
                      std::vector<ExportRequest> requests)
     : cycle_(std::move(cycle)), id_(id), requests_(std::move(requests)) {
@@ -80,25 +78,5 @@ Result ExportJob::TakePlan(ExportPlan& plan, std::vector<size_t>* requestOfFile)
   plan = std::move(plan_);
   if (requestOfFile != nullptr) *requestOfFile = std::move(origins_);
   taken_ = true;
-  return Result::Ok();
-}
-
-Result StartResultsExport(PatternGenerator& g, bool everyFormat, std::shared_ptr<ExportJob>& job) {
-  g.Synthesize();
-  g.RebuildPalette();
-  auto cycle = std::make_shared<Cycle>();
-  if (Result made = CycleOf(g, kDefaultDelayCentiseconds, *cycle); !made) return made;
-  std::vector<ExportRequest> requests = {{&BmpFrames(), DataFolder::kResults}};
-  if (everyFormat) RequestAllFormats(DataFolder::kResults, g.idLetter, requests);
-  job = std::make_shared<ExportJob>(std::move(cycle), g.idLetter, FormatSettings{},
-                                    std::move(requests));
-  return Result::Ok();
-}
-
-Result CommitExport(ExportJob& job, int& fileCount) {
-  ExportPlan plan;
-  if (Result taken = job.TakePlan(plan); !taken) return taken;
-  if (Result written = WriteExport(plan); !written) return written;
-  fileCount = static_cast<int>(plan.files.size());
   return Result::Ok();
 }

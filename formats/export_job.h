@@ -81,12 +81,3 @@ class ExportJob {
   std::vector<size_t> origins_;
   bool taken_ = false;
 };
-
-// The editor's exports into result/ at the default speed and scale: M's BMP frames, or with
-// everyFormat E's BMP frames and every format of --all (the files `quilmorante-export --all
-// result` writes). Synthesises and rebuilds the palette as M does, then starts a job on a
-// snapshot of the cycle; fails without a job if the template or the cycle is bad.
-Result StartResultsExport(PatternGenerator& g, bool everyFormat, std::shared_ptr<ExportJob>& job);
-
-// Writes a finished job's files as one batch; fileCount receives how many.
-Result CommitExport(ExportJob& job, int& fileCount);

@@ -13,6 +13,11 @@ void RequestAllFormats(const std::string& dir, char id, std::vector<ExportReques
   }
 }
 
+void RequestResults(char id, bool everyFormat, std::vector<ExportRequest>& requests) {
+  requests = {{&BmpFrames(), DataFolder::kResults}};
+  if (everyFormat) RequestAllFormats(DataFolder::kResults, id, requests);
+}
+
 void PlanFolders(const std::vector<ExportRequest>& requests, ExportPlan& plan) {
   plan.folders.clear();
   for (const ExportRequest& request : requests)

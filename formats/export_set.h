@@ -20,6 +20,10 @@ struct ExportRequest {
 // Every format of --all into dir, named after the id letter.
 void RequestAllFormats(const std::string& dir, char id, std::vector<ExportRequest>& requests);
 
+// The editor's exports into result/: M's BMP frames, or with everyFormat E's BMP frames and
+// every format of --all (the files `quilmorante-export --all result` writes).
+void RequestResults(char id, bool everyFormat, std::vector<ExportRequest>& requests);
+
 // What an export writes: the folders to make (parents first) and every file's bytes.
 struct ExportPlan {
   std::vector<std::string> folders;

@@ -15,7 +15,7 @@
 
 struct Canvas;      // the shell's drawing context; a frame input only
 struct BackBuffer;  // the shell's back buffer, its display device; a frame input only
-class ExportJob;    // an export encoded between frames; held here, run by the editor
+class ExportRunner;  // where the editor's exports are encoded; given by the front-end
 
 constexpr int kMapEdge = 256;
 constexpr int kMapCells = kMapEdge * kMapEdge;
@@ -126,10 +126,11 @@ struct PatternGenerator {
   std::string cyclesProblem;
   // What the editor's status line shows; empty at start.
   StatusLine status;
-  // A long loop's M or E, encoded a slice a frame from its own snapshot of the cycle; null
-  // when none runs. exportEveryFormat tells E's from M's.
-  std::shared_ptr<ExportJob> exportJob;
+  // What encodes E's and a long loop's M's exports, a slice a frame (null: the front-end
+  // exports nothing); while it runs, whose export it is, E's or M's, and its id letter.
+  std::shared_ptr<ExportRunner> exporter;
   bool exportEveryFormat = false;
+  char exportId = 'A';
   // The pattern and the palette keys as their slot files held them when last loaded or
   // saved: an edit is a difference from these.
   ControlPoint savedPoints[kPointCount] = {};

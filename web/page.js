@@ -6,6 +6,7 @@ import { fetchData, prepareFiles, savedataStamp, persistSavedata, takeResults } 
 import { zipStored } from "./zip.js";
 import { UnsavedEdits } from "./unsaved.js";
 import { Pointer } from "./pointer.js";
+import { Exporter } from "./exporter.js";
 
 const WIDTH = 640;
 const HEIGHT = 480;
@@ -167,7 +168,10 @@ async function start() {
   const font = new FontFace(fontName, "url(gothic.woff2)");
   // Marks for the start-up figures (bench/web/page_bench.py).
   const [module] = await Promise.all([
-    createQuilmorante({ measureText: (slot, pointer) => measureText(module, slot, pointer) }).then(
+    createQuilmorante({
+      measureText: (slot, pointer) => measureText(module, slot, pointer),
+      exporter: new Exporter(),
+    }).then(
       (ready) => (performance.mark("module ready"), ready),
     ),
     font.load().then((face) => (document.fonts.add(face), performance.mark("font ready"))),

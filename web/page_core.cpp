@@ -9,6 +9,7 @@
 
 #include "generator/unsaved_work.h"
 #include "shell/core/app.h"
+#include "web/page_exporter.h"
 #include "web/page_text.h"
 
 namespace {
@@ -31,6 +32,7 @@ EMSCRIPTEN_KEEPALIVE const char* quilmorante_start() {
   device = new BackBuffer;
   app = new App;
   app->backBuffer = device;
+  app->exporter = MakePageExportRunner();
   app->canvas.text = PageTextFaces();
   if (Result ready = SetupCanvas(app->canvas, device); !ready) {
     failure = ready.message;
@@ -129,7 +131,7 @@ EMSCRIPTEN_KEEPALIVE void quilmorante_set_language(int language) {
 
 // Whether a long loop's export is still encoding: its files appear in result/ when it ends.
 EMSCRIPTEN_KEEPALIVE int quilmorante_exporting() {
-  return app != nullptr && app->generator != nullptr && app->generator->exportJob != nullptr;
+  return app != nullptr && app->exporter != nullptr && app->exporter->Running();
 }
 
 EMSCRIPTEN_KEEPALIVE const uint8_t* quilmorante_pixels() {

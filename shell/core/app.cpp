@@ -47,6 +47,7 @@ void Tick(App& app, const uint8_t keyState[256], uint64_t nowMs, const MouseStat
   if (firstFrame) {
     app.generator = std::make_unique<PatternGenerator>();
     app.generator->folder = app.folder;
+    app.generator->exporter = app.exporter;
     // The language of the last run, or the one asked for; no settings file yet is the
     // first start.
     app.savedLanguage = ReadLanguageSetting(DataFolder::kSettings);

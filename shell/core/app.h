@@ -33,6 +33,9 @@ struct App {
   // The screen language asked for from outside (the command line's --lang), or -1 for the
   // one the settings file holds (Japanese without one). Set before the first tick.
   int languageOverride = -1;
+  // What encodes the editor's exports; handed to the generator by the first tick. Without
+  // one, M with cycle ranges and E say they cannot export.
+  std::shared_ptr<ExportRunner> exporter;
   // The language the settings file holds; it is written again when the screen's changes.
   int savedLanguage = -1;
 };

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "editor/format_export_runner.h"
 #include "editor/screen_texts.h"
 #include "editor/status_line.h"
 #include "generator/safe_file.h"
@@ -88,6 +89,7 @@ int main(int argc, char** argv) {
   const DataLayout layout = ProcessDataLayout();
   if (Result entered = EnterProgramData(layout, app); !entered) return Fail(entered.message);
   app.languageOverride = options.language;
+  app.exporter = MakeFormatExportRunner();
   const int language =
       options.language >= 0 ? options.language : ReadLanguageSetting(DataFolder::kSettings);
   FileLock dataFolderLock;

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "editor/format_export_runner.h"
 #include "formats/export_set.h"
 #include "generator/cycle.h"
 #include "generator/key_codes.h"
@@ -99,6 +100,7 @@ TEST_F(CyclesPanelTest, OpenPanelCoversTheKeyGridAndMarksTheRangesUnderTheSwatch
 // press, as PlanExport writes them.
 TEST_F(CyclesPanelTest, LongLoopExportsBetweenFramesFromTheCycleAtThePress) {
   g->language = 1;
+  g->exporter = MakeFormatExportRunner();
   ASSERT_TRUE(ParseCycleRanges("0,4,1,reverse,0\n", g->cycles));  // 80 frames
   g->previewMode = 1;
   g->Synthesize();
@@ -112,7 +114,7 @@ TEST_F(CyclesPanelTest, LongLoopExportsBetweenFramesFromTheCycleAtThePress) {
 
   Frame({DIK_E});
   int progressFrames = 0;
-  for (int frame = 0; g->exportJob != nullptr && frame < 100000; ++frame) {
+  for (int frame = 0; g->exporter->Running() && frame < 100000; ++frame) {
     const int32_t phase = g->cyclePhase;
     const std::string shown = g->status.text;
     progressFrames += shown.rfind("Exporting ", 0) == 0 ? 1 : 0;
@@ -122,14 +124,14 @@ TEST_F(CyclesPanelTest, LongLoopExportsBetweenFramesFromTheCycleAtThePress) {
                        : std::vector<int>{});
     EXPECT_EQ(g->cyclePhase, phase + 1);
   }
-  ASSERT_EQ(g->exportJob, nullptr);
+  ASSERT_FALSE(g->exporter->Running());
   EXPECT_GT(progressFrames, 0);
   EXPECT_EQ(g->status.text,
             "Exported: result/A* all " + std::to_string(expected.files.size()) + " files");
   for (const ExportFile& file : expected.files)
     EXPECT_EQ(ReadText(file.path), std::string(file.bytes.begin(), file.bytes.end())) << file.path;
   Frame({});
-  EXPECT_EQ(g->exportJob, nullptr) << "the second E started nothing";
+  EXPECT_FALSE(g->exporter->Running()) << "the second E started nothing";
 }
 
 struct PlayCase {

@@ -1,0 +1,50 @@
+#include "editor/format_export_runner.h"
+
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include "formats/export_job.h"
+#include "formats/export_set.h"
+
+namespace {
+
+class FormatExportRunner : public ExportRunner {
+ public:
+  Result Start(const Cycle& cycle, char id, bool everyFormat) override {
+    std::vector<ExportRequest> requests;
+    RequestResults(id, everyFormat, requests);
+    job_ = std::make_unique<ExportJob>(std::make_shared<const Cycle>(cycle), id, FormatSettings{},
+                                       std::move(requests));
+    return Result::Ok();
+  }
+  bool Running() const override { return job_ != nullptr; }
+  Result Advance(double budgetMs, bool& done) override {
+    const Result advanced = job_->Advance(budgetMs);
+    done = job_->Done();
+    if (!advanced) job_.reset();
+    return advanced;
+  }
+  ExportRunProgress Progress() const override {
+    const ExportProgress progress = job_->Progress();
+    return {progress.AllFramesDone(), progress.loopFrames, progress.path};
+  }
+  Result Commit(int& fileCount) override {
+    ExportPlan plan;
+    Result taken = job_->TakePlan(plan);
+    job_.reset();
+    if (!taken) return taken;
+    if (Result written = WriteExport(plan); !written) return written;
+    fileCount = static_cast<int>(plan.files.size());
+    return Result::Ok();
+  }
+
+ private:
+  std::unique_ptr<ExportJob> job_;
+};
+
+}  // namespace
+
+std::shared_ptr<ExportRunner> MakeFormatExportRunner() {
+  return std::make_shared<FormatExportRunner>();
+}
