@@ -13,8 +13,8 @@
 #include "generator/result.h"
 #include "generator/status_message.h"
 
-struct Canvas;      // the shell's drawing context; a frame input only
-struct BackBuffer;  // the shell's back buffer, its display device; a frame input only
+struct Canvas;       // the shell's drawing context; a frame input only
+struct BackBuffer;   // the shell's back buffer, its display device; a frame input only
 class ExportRunner;  // where the editor's exports are encoded; given by the front-end
 
 constexpr int kMapEdge = 256;
