@@ -1,5 +1,9 @@
 #include "shell/desktop/program_exit.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -24,9 +28,26 @@ void KeepAtExit() {
   static_cast<void>(KeepUnsavedWorkAtExit(app));
 }
 
+#ifdef _WIN32
+// Windows ends the process when this returns from a console's close, a log-off or a shutdown
+// (at the latest some seconds after the event): the main loop keeps the edits meanwhile, and
+// its exit ends this thread too.
+constexpr DWORD kConsoleEndWaitMs = 4500;
+
+BOOL WINAPI OnConsoleEvent(DWORD event) {
+  const bool interrupt = event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT;
+  quitSignal = interrupt ? SIGINT : SIGTERM;
+  if (!interrupt) Sleep(kConsoleEndWaitMs);
+  return TRUE;
+}
+#endif
+
 }  // namespace
 
 void CatchQuitSignals() {
+#ifdef _WIN32
+  SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
+#endif
   for (int signal : {SIGINT, SIGTERM,
 #ifdef SIGHUP
                      SIGHUP, SIGQUIT
