@@ -149,7 +149,9 @@ def main():
     try:
         tests = subprocess.run(["ctest", "--test-dir", windows_build, "-j2",
                                 "--output-on-failure"], env=env, capture_output=True, text=True)
-        print("\n".join(tests.stdout.splitlines()[-25:]), flush=True)
+        # The whole output when a test failed, its end otherwise.
+        print("\n".join(tests.stdout.splitlines()[-25 if tests.returncode == 0 else 0:]),
+              flush=True)
         check(tests.returncode == 0, "the unit tests pass under Wine")
         with zipfile.ZipFile(archive) as z:
             z.extractall(work)
