@@ -29,7 +29,6 @@ constexpr int kFontHelp = 3;   // 14 pixels high
 constexpr float kFront = 0.0f;
 constexpr float kBack = 1.0f;
 
-
 // Thin wrappers so a canvas without one of its functions simply draws nothing.
 struct Screen {
   const EditorCanvas& canvas;
