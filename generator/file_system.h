@@ -12,7 +12,7 @@ namespace os {
 
 // Whether c separates folders in a path: '/' on POSIX, '/' and '\' on Windows.
 bool IsSeparator(char c);
-// Absolute: "/..." on POSIX; "C:\...", "C:/..." or "\\server\..." on Windows.
+// Absolute: "/..." on POSIX; "C:\...", "C:/...", "\\server\..." or "\..." on Windows.
 bool IsAbsolutePath(const std::string& path);
 // The working directory; empty when it cannot be read.
 std::string CurrentFolder();

@@ -116,8 +116,9 @@ bool IsSeparator(char c) {
 }
 
 bool IsAbsolutePath(const std::string& path) {
+  // "\\server\share" and "\folder" (on the current drive) count too.
   if (path.size() >= 3 && path[1] == ':' && IsSeparator(path[2])) return true;
-  return path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1]);
+  return !path.empty() && IsSeparator(path[0]);
 }
 
 std::string CurrentFolder() {

@@ -4,6 +4,7 @@
 #include <windows.h>
 #endif
 
+#include <atomic>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -14,7 +15,9 @@
 
 namespace {
 
-volatile std::sig_atomic_t quitSignal = 0;
+// Set by signal handlers and, on Windows, by the console's handler thread.
+std::atomic<int> quitSignal{0};
+static_assert(std::atomic<int>::is_always_lock_free, "set from signal handlers");
 const App* armedApp = nullptr;
 
 extern "C" void OnQuitSignal(int signal) {

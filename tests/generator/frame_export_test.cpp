@@ -6,13 +6,13 @@
 #endif
 
 #include <csignal>
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <vector>
 
 #include "generator/cycle.h"
 #include "generator/pattern_generator.h"
-#include "tests/support/process_support.h"
 #include "tests/support/temp_folder.h"
 
 namespace fs = std::filesystem;
@@ -192,7 +192,9 @@ TEST_F(ExportFixture, FailedWriteKeepsEarlierFramesWhole) {
   g->points[0].weight = 40;
   {
 #ifdef _WIN32
-    const HeldOpen held("result/AA.bmp");  // Windows has no file size limit
+    // Held open as a viewer holds it, Windows cannot replace it (it has no file size limit).
+    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> held(std::fopen("result/AA.bmp", "rb"),
+                                                               std::fclose);
     const Result result = g->ExportFrames();
 #else
     std::signal(SIGXFSZ, SIG_IGN);

@@ -4,12 +4,12 @@
 #endif
 
 #include <csignal>
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 
 #include "generator/cycle_ranges.h"
 #include "generator/pattern_generator.h"
-#include "tests/support/process_support.h"
 #include "tests/support/temp_folder.h"
 
 namespace fs = std::filesystem;
@@ -243,7 +243,9 @@ TEST(SaveFailures, FailedWriteKeepsTheOldFileAndReports) {
   g->points[0] = {123456789, 123456789, 123456789, 123456789, 123456789};
   {
 #ifdef _WIN32
-    const HeldOpen held("savedata/pat0.txt");  // Windows has no file size limit
+    // Held open as a viewer holds it, Windows cannot replace it (it has no file size limit).
+    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> held(
+        std::fopen("savedata/pat0.txt", "rb"), std::fclose);
 #else
     FileSizeLimit limit(16);
 #endif

@@ -1,6 +1,5 @@
 #pragma once
-// Running a command line, a process that has ended and, on Windows, a file held open: for
-// tests on Linux and on Windows.
+// Running a command line and a process that has ended, for tests on Linux and on Windows.
 
 #include <cstdio>
 #include <string>
@@ -73,19 +72,3 @@ class EndedProcess {
   HANDLE handle_ = nullptr;
 #endif
 };
-
-#ifdef _WIN32
-// The file held open as a viewer would hold it: Windows cannot replace it meanwhile.
-class HeldOpen {
- public:
-  explicit HeldOpen(const char* path) : file_(std::fopen(path, "rb")) {}
-  ~HeldOpen() {
-    if (file_ != nullptr) std::fclose(file_);
-  }
-  HeldOpen(const HeldOpen&) = delete;
-  HeldOpen& operator=(const HeldOpen&) = delete;
-
- private:
-  std::FILE* file_;
-};
-#endif
