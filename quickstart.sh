@@ -8,10 +8,16 @@
 #   ./quickstart.sh web        install what the page needs, build it into build-web/site/ and
 #                              serve it on http://127.0.0.1:8000 (the folder is static: publish
 #                              it as it is)
+#   ./quickstart.sh windows    install what the Windows build needs, build its libraries once,
+#                              cross-build both programs, write dist/quilmorante-windows-x64.zip
+#                              and check it under Wine against the Linux build
+#                              (tests/windows/wine_check.py: the unit tests, exports, the editor)
 #   ./quickstart.sh packages   print the Debian packages CI needs (everything `test` uses and
 #                              the .deb check, tests/install/deb_check.py)
 # The build trees are the presets of CMakePresets.json: build/, build-sanitize/, build-fuzz/;
-# the page is built in build-web/ from the Debian sources fetched into build-web-sources/.
+# the page is built in build-web/ from the Debian sources fetched into build-web-sources/; the
+# Windows programs in build-windows/ with the libraries of build-windows-deps/ (built from
+# Debian's sources the first time only).
 set -euo pipefail
 cd "$(dirname "$0")"
 job=${1:-run}
@@ -28,8 +34,14 @@ web_packages=(
   cmake make git emscripten node-terser dpkg-dev python3-fonttools python3-brotli
   fonts-ipafont-gothic
 )
+# What the Windows build and its checks need: mingw-w64, Wine and the tools the libraries build
+# with (windows/dependencies.sh keeps that list), the Linux programs to compare with, the X
+# tools the checks drive the editor with, and zip.
+mapfile -t windows_packages < <(windows/dependencies.sh --packages | tr ' ' '\n')
+windows_packages+=("${run_packages[@]}" xdotool x11-utils python3 zip)
 # What the tests, benchmarks (strace: bench/program/frame_rate_bench.py), sanitizer and fuzz
-# builds, the format check and the .deb check need on top.
+# builds, the format check and the .deb check need on top; the test job ends with the Windows
+# build and its checks.
 test_packages=(
   "${run_packages[@]}"
   clang libclang-rt-14-dev clang-format python3
@@ -38,6 +50,7 @@ test_packages=(
   file
   glslang-tools netpbm
   "${web_packages[@]}" chromium chromium-driver python3-selenium
+  "${windows_packages[@]}"
 )
 
 # Each package once, in the order first named.
@@ -51,9 +64,10 @@ case "$job" in
     ;;
   run) needed=("${run_packages[@]}") ;;
   web) needed=("${web_packages[@]}") ;;
+  windows) needed=("${windows_packages[@]}") ;;
   test) needed=("${test_packages[@]}") ;;
   *)
-    echo "usage: $0 [run|test|web|packages]" >&2
+    echo "usage: $0 [run|test|web|windows|packages]" >&2
     exit 2
     ;;
 esac
@@ -78,6 +92,43 @@ build_web() {
   NODE_PATH=/usr/share/nodejs emcmake cmake -S web -B build-web \
     -DQUILMORANTE_LIBRARY_SOURCES="$PWD/build-web-sources"
   NODE_PATH=/usr/share/nodejs cmake --build build-web -j"$jobs"
+}
+
+# The Windows programs: their libraries (once), the cross-build with its unit tests, the zip.
+windows_zip=dist/quilmorante-windows-x64.zip
+build_windows_libraries() {
+  windows/dependencies.sh build-windows-deps
+}
+build_windows() {
+  cmake -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
+    -DQUILMORANTE_WINDOWS_PREFIX="$PWD/build-windows-deps/prefix" -DCMAKE_BUILD_TYPE=Release \
+    -DBUILD_TESTING=ON -DQUILMORANTE_BENCH=OFF
+  # One Wine server for the build's test discovery and the checks (windows/wine.sh).
+  windows/wine.sh build-windows/wine --serve
+  cmake --build build-windows -j"$jobs"
+}
+# The zip: both programs (stripped), the data beside them, the fallback face and its licence,
+# README.txt with Windows line ends; everything in one folder, QUILMORANTE/.
+package_windows() {
+  local stage=build-windows/zip/QUILMORANTE
+  rm -rf build-windows/zip "$windows_zip"
+  mkdir -p "$stage/savedata" dist
+  for exe in quilmorante quilmorante-export; do
+    x86_64-w64-mingw32-strip -o "$stage/$exe.exe" "build-windows/$exe.exe"
+  done
+  cp data/siro.bmp data/a.bmp build-windows/ipagp.ttf "$stage/"
+  cp data/savedata/*.txt "$stage/savedata/"
+  sed 's/$/\r/' /usr/share/doc/fonts-ipafont-gothic/copyright >"$stage/ipagp-license.txt"
+  { printf '\xEF\xBB\xBF'; sed 's/$/\r/' windows/README.txt; } >"$stage/README.txt"
+  (cd build-windows/zip && zip -q -X -r -9 "$OLDPWD/$windows_zip" QUILMORANTE)
+  echo "$windows_zip: $(stat -c %s "$windows_zip") bytes"
+}
+# Under Wine on an Xvfb of its own, against the Linux build's programs.
+check_windows() {
+  local status=0
+  python3 tests/windows/wine_check.py "$windows_zip" build build-windows || status=$?
+  windows/wine.sh build-windows/wine --stop || true
+  return $status
 }
 
 # The test job's stages, their results and times, printed at the end however it ends.
@@ -116,6 +167,15 @@ case "$job" in
   web)
     build_web
     exec /usr/bin/python3 web/serve.py build-web/site 8000
+    ;;
+  windows)
+    build_windows_libraries
+    # The Linux programs the checks compare with.
+    cmake --preset default -DBUILD_TESTING=OFF -DQUILMORANTE_BENCH=OFF
+    cmake --build --preset default -j"$jobs" --target quilmorante quilmorante-export
+    build_windows
+    package_windows
+    check_windows
     ;;
   test)
     trap print_summary EXIT
@@ -165,6 +225,18 @@ case "$job" in
     ./build-fuzz/save_file_fuzzer -max_total_time=60 -rss_limit_mb=2048 \
       -artifact_prefix="$PWD/build-fuzz/" "$PWD/build-fuzz/corpus"
     echo "fuzz: no findings in 60 s"
+    stage_done passed
+
+    # The Windows programs: cross-built, zipped, checked under Wine against build/'s.
+    stage "Windows libraries (built once)"
+    build_windows_libraries
+    stage_done passed
+    stage "Windows build"
+    build_windows
+    package_windows
+    stage_done passed
+    stage "Windows tests and checks under Wine"
+    check_windows
     stage_done passed
     ;;
 esac

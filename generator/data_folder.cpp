@@ -1,9 +1,9 @@
 #include "generator/data_folder.h"
 
-#include <dirent.h>
+#ifndef _WIN32
 #include <pwd.h>
-#include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <cerrno>
@@ -12,6 +12,7 @@
 #include <cstring>
 #include <vector>
 
+#include "generator/file_system.h"
 #include "generator/safe_file.h"
 
 namespace {
@@ -30,21 +31,15 @@ std::string Join(const std::string& folder, const std::string& name) {
 // The folder that holds `folder`: "/usr/bin" -> "/usr", "/bin" -> "/".
 std::string Parent(const std::string& folder) {
   std::string path = folder;
-  while (path.size() > 1 && path.back() == '/') path.pop_back();
-  const std::size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
+  while (path.size() > 1 && os::IsSeparator(path.back())) path.pop_back();
+  std::size_t end = path.size();
+  while (end > 0 && !os::IsSeparator(path[end - 1])) --end;
+  if (end == 0) return ".";
+  return end == 1 ? path.substr(0, 1) : path.substr(0, end - 1);
 }
 
-bool IsFile(const std::string& path) {
-  struct stat info {};
-  return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
-}
-
-bool IsFolder(const std::string& path) {
-  struct stat info {};
-  return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
+using os::IsFile;
+using os::IsFolder;
 
 std::string Describe(const std::string& path, const char* what, int error) {
   return path + ": " + what + ": " + std::strerror(error);
@@ -58,7 +53,7 @@ Result MakeFolders(const std::string& path) {
     at = path.find('/', at + 1);
     const std::string prefix = path.substr(0, at);
     if (prefix.empty() || IsFolder(prefix)) continue;
-    if (::mkdir(prefix.c_str(), 0700) != 0 && !(errno == EEXIST && IsFolder(prefix)))
+    if (!os::MakeFolder(prefix, 0700) && !(errno == EEXIST && IsFolder(prefix)))
       return Result::Fail(
           Describe(prefix, "cannot create folder", errno == EEXIST ? ENOTDIR : errno));
   }
@@ -82,19 +77,17 @@ Result ReadWholeFile(const std::string& path, std::vector<unsigned char>& bytes)
 
 // The example slots shipped in `folder`, sorted; none when the folder is missing.
 Result ExampleSlots(const std::string& folder, std::vector<std::string>& names) {
+  std::vector<std::string> entries;
   names.clear();
-  DIR* dir = ::opendir(folder.c_str());
-  if (dir == nullptr) {
+  if (!os::ListFolder(folder, entries)) {
     if (errno == ENOENT) return {};
     return Result::Fail(Describe(folder, "cannot list", errno));
   }
-  while (const dirent* entry = ::readdir(dir)) {
-    const std::string name = entry->d_name;
+  for (const std::string& name : entries) {
     if (name.size() > 4 && name.compare(name.size() - 4, 4, ".txt") == 0 &&
         IsFile(Join(folder, name)))
       names.push_back(name);
   }
-  ::closedir(dir);
   std::sort(names.begin(), names.end());
   return {};
 }
@@ -105,6 +98,7 @@ LayoutEnvironment LayoutEnvironment::FromProcess() {
   LayoutEnvironment environment;
   if (const char* value = std::getenv("XDG_DATA_HOME")) environment.xdgDataHome = value;
   if (const char* value = std::getenv("HOME")) environment.home = value;
+#ifndef _WIN32
   if (environment.home.empty()) {
     std::vector<char> buffer(16384);
     passwd entry{};
@@ -113,23 +107,14 @@ LayoutEnvironment LayoutEnvironment::FromProcess() {
         found != nullptr && found->pw_dir != nullptr)
       environment.home = found->pw_dir;
   }
+#endif
   return environment;
 }
 
 std::string ExecutableFolder() {
-  std::vector<char> buffer(256);
-  for (;;) {
-    const ssize_t length = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
-    if (length <= 0) return {};
-    if (static_cast<std::size_t>(length) < buffer.size()) {
-      const std::string path(buffer.data(), static_cast<std::size_t>(length));
-      if (path.find('/') == std::string::npos) return {};
-      return Parent(path);
-    }
-    // The link may have been cut off: try again with room to spare.
-    if (buffer.size() >= 65536) return {};
-    buffer.resize(buffer.size() * 2);
-  }
+  const std::string path = os::ExecutablePath();
+  if (std::none_of(path.begin(), path.end(), os::IsSeparator)) return {};
+  return Parent(path);
 }
 
 std::string UserDataFolder(const LayoutEnvironment& environment) {
@@ -143,6 +128,11 @@ std::string UserDataFolder(const LayoutEnvironment& environment) {
 DataLayout DecideDataLayout(const std::string& executableFolder,
                             const LayoutEnvironment& environment) {
   const DataLayout beside{executableFolder, executableFolder, false};
+#ifdef _WIN32
+  // A Windows program keeps everything in its own folder, the unpacked zip.
+  static_cast<void>(environment);
+  return beside;
+#endif
   if (executableFolder.empty()) return beside;
   if (IsFile(Join(executableFolder, kWhiteTextureFile))) return beside;
   const std::string installed = Join(Parent(executableFolder), kInstalledData);
@@ -216,9 +206,9 @@ Result PrepareWorkFolder(const DataLayout& layout) {
   std::vector<unsigned char> bytes;
   for (const std::string& name : names) {
     const std::string target = Join(slots, name);
-    struct stat info {};
-    if (::lstat(target.c_str(), &info) == 0) continue;  // the user's slot stays as it is
-    if (errno != ENOENT) return Result::Fail(Describe(target, "cannot look at", errno));
+    os::FileKind kind;
+    if (!os::LookAt(target, kind)) return Result::Fail(Describe(target, "cannot look at", errno));
+    if (kind != os::FileKind::kMissing) continue;  // the user's slot stays as it is
     if (Result read = ReadWholeFile(Join(examples, name), bytes); !read) return read;
     if (Result written = WriteFileAtomically(target, bytes.data(), bytes.size()); !written)
       return written;
@@ -230,7 +220,7 @@ Result EnterWorkFolder(const DataLayout& layout) {
   if (Result prepared = PrepareWorkFolder(layout); !prepared) return prepared;
   if (layout.workFolder.empty())
     return Result::Fail("cannot find the program's own folder: /proc/self/exe cannot be read");
-  if (::chdir(layout.workFolder.c_str()) != 0)
+  if (!os::EnterFolder(layout.workFolder))
     return Result::Fail(Describe(layout.workFolder, "cannot enter folder", errno));
   return {};
 }

@@ -1,13 +1,5 @@
 #include "generator/safe_file.h"
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <limits.h>
-#include <signal.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -15,20 +7,9 @@
 #include <cstring>
 #include <thread>
 
-namespace {
+#include "generator/file_system.h"
 
-bool WriteAll(int fd, const unsigned char* data, std::size_t size) {
-  while (size > 0) {
-    const ssize_t n = ::write(fd, data, size);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    data += n;
-    size -= static_cast<std::size_t>(n);
-  }
-  return true;
-}
+namespace {
 
 constexpr const char* kTemporaryMark = ".tmp";
 // A batch's journal: "<kJournalPrefix><pid>" in the folder of its first renamed file.
@@ -39,18 +20,18 @@ constexpr const char* kJournalEnd = "end";
 constexpr int kMaxLinkHops = 40;
 
 // Decimal digits to a process id; 0 for anything else.
-pid_t ParsePid(const char* digits) {
+long ParsePid(const char* digits) {
   if (*digits < '1' || *digits > '9' || std::strlen(digits) > 9) return 0;
   long pid = 0;
   for (const char* d = digits; *d != '\0'; ++d) {
     if (*d < '0' || *d > '9') return 0;
     pid = pid * 10 + (*d - '0');
   }
-  return static_cast<pid_t>(pid);
+  return pid;
 }
 
 // The writer's process id when the name is one of our temporaries, else 0.
-pid_t TemporaryOwner(const char* name) {
+long TemporaryOwner(const char* name) {
   const char* mark = std::strstr(name, kTemporaryMark);
   if (mark == nullptr || mark == name) return 0;
   // The last ".tmp" counts: a saved file's own name may contain the mark.
@@ -60,68 +41,50 @@ pid_t TemporaryOwner(const char* name) {
 }
 
 // The writer's process id when the name is a journal, else 0.
-pid_t JournalOwner(const char* name) {
+long JournalOwner(const char* name) {
   const size_t prefix = std::strlen(kJournalPrefix);
   if (std::strncmp(name, kJournalPrefix, prefix) != 0) return 0;
   return ParsePid(name + prefix);
 }
 
-bool ProcessRuns(pid_t pid) {
-  // EPERM: it runs under another user.
-  return ::kill(pid, 0) == 0 || errno != ESRCH;
-}
-
 std::string FolderOf(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
+  std::size_t slash = path.size();
+  while (slash > 0 && !os::IsSeparator(path[slash - 1])) --slash;
+  if (slash == 0) return ".";
+  // A root keeps its separator: "/", "C:\\".
+  const std::string folder = path.substr(0, slash - 1);
+  const std::string root = path.substr(0, slash);
+  return !os::IsAbsolutePath(folder) && os::IsAbsolutePath(root) ? root : folder;
 }
 
 std::string Absolute(const std::string& path) {
-  if (!path.empty() && path[0] == '/') return path;
-  char cwd[PATH_MAX];
-  if (::getcwd(cwd, sizeof cwd) == nullptr) return path;
-  return std::string(cwd) + "/" + path;
+  if (os::IsAbsolutePath(path)) return path;
+  const std::string cwd = os::CurrentFolder();
+  if (cwd.empty()) return path;
+  return cwd + "/" + path;
 }
 
 // Follows symbolic links at the end of the path: the absolute path of the file a write
 // reaches, and whether something is there (info then describes it).
-Result ResolveTarget(const std::string& path, std::string& target, bool& exists,
-                     struct stat& info) {
+Result ResolveTarget(const std::string& path, std::string& target, os::FileKind& kind) {
   std::string current = Absolute(path);
   for (int hop = 0; hop < kMaxLinkHops; ++hop) {
-    if (::lstat(current.c_str(), &info) != 0) {
-      if (errno != ENOENT) return Result::FileFailure(path, "cannot look at", errno);
-      exists = false;
+    if (!os::LookAt(current, kind)) return Result::FileFailure(path, "cannot look at", errno);
+    if (kind != os::FileKind::kLink) {
       target = current;
       return Result::Ok();
     }
-    if (!S_ISLNK(info.st_mode)) {
-      exists = true;
-      target = current;
-      return Result::Ok();
-    }
-    char link[PATH_MAX];
-    const ssize_t length = ::readlink(current.c_str(), link, sizeof link - 1);
-    if (length < 0) return Result::FileFailure(path, "cannot read link", errno);
-    link[length] = '\0';
-    current = link[0] == '/' ? std::string(link) : FolderOf(current) + "/" + link;
+    std::string link;
+    if (!os::ReadLink(current, link)) return Result::FileFailure(path, "cannot read link", errno);
+    current = os::IsAbsolutePath(link) ? link : FolderOf(current) + "/" + link;
   }
   return Result::FileFailure(path, "cannot follow link", ELOOP);
-}
-
-void SyncFolder(const std::string& folder) {
-  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd >= 0) {
-    ::fsync(fd);
-    ::close(fd);
-  }
 }
 
 void SyncFolders(std::vector<std::string> folders) {
   std::sort(folders.begin(), folders.end());
   folders.erase(std::unique(folders.begin(), folders.end()), folders.end());
-  for (const std::string& folder : folders) SyncFolder(folder);
+  for (const std::string& folder : folders) os::SyncFolder(folder);
 }
 
 // A journal: its head line, then NUL-terminated pairs of temporary and file, then the end
@@ -132,7 +95,7 @@ struct Journal {
   bool whole = false;
 };
 
-Journal ParseJournal(const std::string& text, pid_t owner) {
+Journal ParseJournal(const std::string& text, long owner) {
   Journal journal;
   const std::string head = std::string(kJournalHead) + '\n';
   if (text.compare(0, head.size(), head) != 0) return journal;
@@ -152,46 +115,46 @@ Journal ParseJournal(const std::string& text, pid_t owner) {
       return journal;
     }
     if (!next(target)) return journal;
-    if (temp == target + suffix && !target.empty() && target[0] == '/')
+    if (temp == target + suffix && os::IsAbsolutePath(target))
       journal.renames.emplace_back(temp, target);
   }
   return journal;
 }
 
 // Rolls a whole journal forward, undoes a torn one, and removes it.
-void FinishJournal(const std::string& path, pid_t owner) {
+void FinishJournal(const std::string& path, long owner) {
   std::string text;
   if (!ReadWhole(path, text)) return;
   const Journal journal = ParseJournal(text, owner);
   std::vector<std::string> folders;
   for (const auto& [temp, target] : journal.renames) {
-    struct stat info {};
-    if (::lstat(temp.c_str(), &info) != 0) continue;  // renamed before the writer died
+    os::FileKind kind;
+    if (!os::LookAt(temp, kind) || kind == os::FileKind::kMissing)
+      continue;  // renamed before the writer died
     if (journal.whole) {
-      if (::rename(temp.c_str(), target.c_str()) != 0)
+      if (!os::Replace(temp, target))
         std::fprintf(stderr, "quilmorante: %s: cannot finish an interrupted export: %s\n",
                      target.c_str(), std::strerror(errno));
     } else {
-      ::unlink(temp.c_str());
+      os::Remove(temp);
     }
     folders.push_back(FolderOf(target));
   }
   SyncFolders(folders);
-  ::unlink(path.c_str());
-  SyncFolder(FolderOf(path));
+  os::Remove(path);
+  os::SyncFolder(FolderOf(path));
 }
 
 int FinishJournals(const std::string& folder) {
-  DIR* dir = ::opendir(folder.c_str());
-  if (dir == nullptr) return 0;
-  std::vector<std::pair<std::string, pid_t>> journals;
-  const pid_t self = ::getpid();
-  while (const dirent* entry = ::readdir(dir)) {
-    const pid_t owner = JournalOwner(entry->d_name);
-    if (owner == 0 || (owner != self && ProcessRuns(owner))) continue;
-    journals.emplace_back(folder + "/" + entry->d_name, owner);
+  std::vector<std::string> names;
+  if (!os::ListFolder(folder, names)) return 0;
+  std::vector<std::pair<std::string, long>> journals;
+  const long self = os::CurrentProcess();
+  for (const std::string& name : names) {
+    const long owner = JournalOwner(name.c_str());
+    if (owner == 0 || (owner != self && os::ProcessRuns(owner))) continue;
+    journals.emplace_back(folder + "/" + name, owner);
   }
-  ::closedir(dir);
   for (const auto& [path, owner] : journals) FinishJournal(path, owner);
   return static_cast<int>(journals.size());
 }
@@ -204,8 +167,8 @@ AtomicWriteBatch::~AtomicWriteBatch() {
 
 void AtomicWriteBatch::Abandon() {
   for (const Pending& p : pending_) {
-    if (p.fd >= 0) ::close(p.fd);
-    if (!p.temp.empty()) ::unlink(p.temp.c_str());
+    if (p.fd >= 0) os::Close(p.fd);
+    if (!p.temp.empty()) os::Remove(p.temp);
   }
   pending_.clear();
   targets_.clear();
@@ -218,13 +181,12 @@ Result AtomicWriteBatch::Add(const std::string& path, const void* data, std::siz
     return Result::Ok();
   }
   std::string target;
-  bool exists = false;
-  struct stat info {};
-  if (Result resolved = ResolveTarget(path, target, exists, info); !resolved) {
+  os::FileKind kind;
+  if (Result resolved = ResolveTarget(path, target, kind); !resolved) {
     Abandon();
     return resolved;
   }
-  if (exists && S_ISDIR(info.st_mode)) {
+  if (kind == os::FileKind::kFolder) {
     Abandon();
     return Result::FileFailure(path, "cannot replace", EISDIR);
   }
@@ -233,7 +195,7 @@ Result AtomicWriteBatch::Add(const std::string& path, const void* data, std::siz
     Abandon();
     return Result::FileFailure(path, "cannot write it twice in one set", EEXIST);
   }
-  if (exists && !S_ISREG(info.st_mode)) {
+  if (kind == os::FileKind::kOther) {
     // A FIFO or a device is written as it is: replacing it would take it away from its
     // reader.
     pending_.push_back(Pending{path, target, {}, -1, {bytes, bytes + size}});
@@ -241,15 +203,15 @@ Result AtomicWriteBatch::Add(const std::string& path, const void* data, std::siz
   }
   // The process id keeps two programs writing the same file from sharing a temporary, and
   // tells a later start whether the writer still runs.
-  const std::string temp = target + kTemporaryMark + std::to_string(::getpid());
-  const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  const std::string temp = target + kTemporaryMark + std::to_string(os::CurrentProcess());
+  const int fd = os::CreateForWriting(temp);
   if (fd < 0) {
     const int error = errno;
     Abandon();
     return Result::FileFailure(path, "cannot create", error);
   }
   pending_.push_back(Pending{path, target, temp, fd, {}});
-  if (!WriteAll(fd, bytes, size)) {
+  if (!os::WriteAll(fd, bytes, size)) {
     const int error = errno;
     Abandon();
     return Result::FileFailure(path, "cannot write", error);
@@ -262,9 +224,9 @@ Result AtomicWriteBatch::Commit() {
   for (Pending& p : pending_) {
     if (p.temp.empty()) continue;
     renamed.push_back(&p);
-    const bool synced = ::fdatasync(p.fd) == 0;
+    const bool synced = os::SyncData(p.fd);
     const int syncError = errno;
-    const bool closed = ::close(p.fd) == 0;
+    const bool closed = os::Close(p.fd);
     const int closeError = errno;
     p.fd = -1;
     if (!synced || !closed) {
@@ -276,8 +238,8 @@ Result AtomicWriteBatch::Commit() {
   // A folder standing where a file goes would stop its rename halfway through the set: look
   // for one before anything is replaced.
   for (const Pending* p : renamed) {
-    struct stat info {};
-    if (::lstat(p->target.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+    os::FileKind kind;
+    if (os::LookAt(p->target, kind) && kind == os::FileKind::kFolder) {
       const std::string path = p->path;
       Abandon();
       return Result::FileFailure(path, "cannot replace", EISDIR);
@@ -287,12 +249,12 @@ Result AtomicWriteBatch::Commit() {
   for (Pending& p : pending_) {
     if (!p.temp.empty()) continue;
     const bool out = p.target == "-";
-    const int fd = out ? STDOUT_FILENO : ::open(p.target.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
-    bool written = fd >= 0 && WriteAll(fd, p.direct.data(), p.direct.size());
+    const int fd = out ? os::StandardOutput() : os::OpenForWriting(p.target);
+    bool written = fd >= 0 && os::WriteAll(fd, p.direct.data(), p.direct.size());
     const int error = errno;
     if (out) {
       std::fflush(stdout);
-    } else if (fd >= 0 && ::close(fd) != 0) {
+    } else if (fd >= 0 && !os::Close(fd)) {
       written = false;
     }
     if (!written) {
@@ -306,21 +268,20 @@ Result AtomicWriteBatch::Commit() {
   for (const Pending* p : renamed) folders.push_back(FolderOf(p->target));
   std::string journal;
   if (renamed.size() > 1) {
-    journal = FolderOf(renamed.front()->target) + "/" + kJournalPrefix + std::to_string(::getpid());
+    journal = FolderOf(renamed.front()->target) + "/" + kJournalPrefix +
+              std::to_string(os::CurrentProcess());
     std::string text = std::string(kJournalHead) + '\n';
     for (const Pending* p : renamed) {
       text.append(p->temp).push_back('\0');
       text.append(p->target).push_back('\0');
     }
     text.append(kJournalEnd).push_back('\0');
-    const int fd = ::open(journal.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    const bool written =
-        fd >= 0 && WriteAll(fd, reinterpret_cast<const unsigned char*>(text.data()), text.size()) &&
-        ::fdatasync(fd) == 0;
+    const int fd = os::CreateForWriting(journal);
+    const bool written = fd >= 0 && os::WriteAll(fd, text.data(), text.size()) && os::SyncData(fd);
     const int error = errno;
-    if (fd >= 0) ::close(fd);
+    if (fd >= 0) os::Close(fd);
     if (!written) {
-      ::unlink(journal.c_str());
+      os::Remove(journal);
       const std::string path = renamed.front()->path;
       Abandon();
       return Result::FileFailure(path, "cannot write the batch's journal", error);
@@ -330,12 +291,12 @@ Result AtomicWriteBatch::Commit() {
   }
   for (std::size_t i = 0; i < renamed.size(); ++i) {
     const Pending& p = *renamed[i];
-    if (::rename(p.temp.c_str(), p.target.c_str()) != 0) {
+    if (!os::Replace(p.temp, p.target)) {
       const int error = errno;
       const std::string path = p.path;
       for (std::size_t k = 0; k < i; ++k) renamed[k]->temp.clear();  // already in place
       Abandon();
-      if (!journal.empty()) ::unlink(journal.c_str());
+      if (!journal.empty()) os::Remove(journal);
       return Result::FileFailure(path, "cannot replace", error);
     }
   }
@@ -344,8 +305,8 @@ Result AtomicWriteBatch::Commit() {
   // The renames themselves reach the disk with the folders' own sync.
   SyncFolders(folders);
   if (!journal.empty()) {
-    ::unlink(journal.c_str());
-    SyncFolder(FolderOf(journal));
+    os::Remove(journal);
+    os::SyncFolder(FolderOf(journal));
   }
   return Result::Ok();
 }
@@ -357,31 +318,30 @@ Result WriteFileAtomically(const std::string& path, const void* data, std::size_
 }
 
 Result WriteNewFile(const std::string& path, const void* data, std::size_t size) {
-  const std::string temp = path + kTemporaryMark + std::to_string(::getpid());
-  const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  const std::string temp = path + kTemporaryMark + std::to_string(os::CurrentProcess());
+  const int fd = os::CreateForWriting(temp);
   if (fd < 0) return Result::FileFailure(path, "cannot create", errno);
-  const bool written =
-      WriteAll(fd, static_cast<const unsigned char*>(data), size) && ::fdatasync(fd) == 0;
+  const bool written = os::WriteAll(fd, data, size) && os::SyncData(fd);
   int error = errno;
-  if (::close(fd) != 0 && written) error = errno;
-  // A hard link never replaces: it fails when the name is taken. A file system without hard
+  if (!os::Close(fd) && written) error = errno;
+  // The new name never replaces: it fails when the name is taken. A file system without hard
   // links (a browser's) gets a rename after a look that the name is free.
-  bool linked = written && ::link(temp.c_str(), path.c_str()) == 0;
+  bool linked = written && os::AddNewName(temp, path);
   if (written && !linked) {
     error = errno;
-    struct stat info {};
+    os::FileKind kind;
     if (error == EPERM || error == ENOSYS || error == EOPNOTSUPP || error == EMLINK) {
-      if (::lstat(path.c_str(), &info) == 0)
+      if (os::LookAt(path, kind) && kind != os::FileKind::kMissing)
         error = EEXIST;
       else
-        linked = ::rename(temp.c_str(), path.c_str()) == 0;
+        linked = os::Replace(temp, path);
       if (!linked && error != EEXIST) error = errno;
     }
   }
-  ::unlink(temp.c_str());
+  os::Remove(temp);
   if (!written) return Result::FileFailure(path, "cannot write", error);
   if (!linked) return Result::FileFailure(path, "cannot create", error);
-  SyncFolder(FolderOf(path));
+  os::SyncFolder(FolderOf(path));
   return Result::Ok();
 }
 
@@ -419,24 +379,22 @@ int RecoverFolder(const std::string& folder) {
 }
 
 int RemoveStaleTemporaries(const std::string& folder) {
-  DIR* dir = ::opendir(folder.c_str());
-  if (dir == nullptr) return 0;
+  std::vector<std::string> names;
+  if (!os::ListFolder(folder, names)) return 0;
   int removed = 0;
-  const pid_t self = ::getpid();
-  while (const dirent* entry = ::readdir(dir)) {
-    const pid_t owner = TemporaryOwner(entry->d_name);
-    if (owner == 0 || owner == self || ProcessRuns(owner)) continue;
-    if (::unlinkat(::dirfd(dir), entry->d_name, 0) == 0) ++removed;
+  const long self = os::CurrentProcess();
+  for (const std::string& name : names) {
+    const long owner = TemporaryOwner(name.c_str());
+    if (owner == 0 || owner == self || os::ProcessRuns(owner)) continue;
+    if (os::Remove(folder + "/" + name)) ++removed;
   }
-  ::closedir(dir);
   return removed;
 }
 
 Result EnsureDirectory(const std::string& path) {
-  if (::mkdir(path.c_str(), 0777) == 0) return {};
+  if (os::MakeFolder(path, 0777)) return {};
   const int error = errno;
-  struct stat info {};
-  if (error == EEXIST && ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) return {};
+  if (error == EEXIST && os::IsFolder(path)) return {};
   return Result::FileFailure(path, "cannot create folder", error == EEXIST ? ENOTDIR : error);
 }
 
@@ -446,7 +404,7 @@ FileLock::FileLock(FileLock&& other) noexcept : fd_(other.fd_) {
 
 FileLock& FileLock::operator=(FileLock&& other) noexcept {
   if (this != &other) {
-    if (fd_ >= 0) ::close(fd_);
+    if (fd_ >= 0) os::Close(fd_);
     fd_ = other.fd_;
     other.fd_ = -1;
   }
@@ -454,7 +412,7 @@ FileLock& FileLock::operator=(FileLock&& other) noexcept {
 }
 
 FileLock::~FileLock() {
-  if (fd_ >= 0) ::close(fd_);  // closing releases the lock
+  if (fd_ >= 0) os::Close(fd_);  // closing releases the lock
 }
 
 Result FileLock::OnFolder(const std::string& folder, int waitMs, FileLock& lock) {
@@ -466,22 +424,25 @@ Result FileLock::OnFile(const std::string& path, int waitMs, FileLock& lock) {
 }
 
 Result FileLock::Take(const std::string& path, bool folder, int waitMs, FileLock& lock) {
-  const int fd = folder ? ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)
-                        : ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-  if (fd < 0) return Result::FileFailure(path, "cannot lock", errno);
   const auto give_up = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
-  while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-    const int error = errno;
-    if (error == EINTR) continue;
-    if (error != EWOULDBLOCK || std::chrono::steady_clock::now() >= give_up) {
-      ::close(fd);
-      return Result::FileFailure(path, "cannot lock", error);
+  for (;;) {
+    // Windows takes a folder's lock in the open itself: the open is tried again too.
+    const int fd = os::OpenLockable(path, folder);
+    int error = errno;
+    if (fd >= 0) {
+      if (os::TryLock(fd)) {
+        lock = FileLock();
+        lock.fd_ = fd;
+        return Result::Ok();
+      }
+      error = errno;
+      os::Close(fd);
     }
+    if (error == EINTR) continue;
+    if (error != EWOULDBLOCK || std::chrono::steady_clock::now() >= give_up)
+      return Result::FileFailure(path, "cannot lock", error);
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
-  lock = FileLock();
-  lock.fd_ = fd;
-  return Result::Ok();
 }
 
 bool ReadWhole(const std::string& path, std::string& text) {

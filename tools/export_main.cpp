@@ -2,8 +2,6 @@
 // pattern and a palette slot (with its cycle ranges), sets the tile size and mosaic, and
 // writes the colour-cycle frames of one loop, and whichever other formats the options ask for.
 
-#include <limits.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -23,6 +21,7 @@
 #include "formats/export_set.h"
 #include "formats/scale.h"
 #include "generator/data_folder.h"
+#include "generator/file_system.h"
 #include "generator/frame_export.h"
 #include "generator/pattern_generator.h"
 #include "generator/save_files.h"
@@ -112,10 +111,10 @@ std::optional<int> ParseEdgeExponent(const std::string& text) {
 }
 
 std::string Absolute(const std::string& path) {
-  if (path.empty() || path[0] == '/' || path == "-") return path;
-  char cwd[PATH_MAX];
-  if (::getcwd(cwd, sizeof cwd) == nullptr) return path;
-  return std::string(cwd) + "/" + path;
+  if (path.empty() || os::IsAbsolutePath(path) || path == "-") return path;
+  const std::string cwd = os::CurrentFolder();
+  if (cwd.empty()) return path;
+  return cwd + "/" + path;
 }
 
 Options Parse(int argc, char** argv) {
@@ -244,9 +243,7 @@ std::filesystem::path FolderIdentity(const std::filesystem::path& folder) {
 // path and its name.
 std::string FileIdentity(const std::string& path) {
   if (path == "-") return "-";
-  struct stat info {};
-  if (::stat(path.c_str(), &info) == 0)
-    return "file " + std::to_string(info.st_dev) + ":" + std::to_string(info.st_ino);
+  if (const std::string key = os::FileKey(path); !key.empty()) return "file " + key;
   const std::filesystem::path whole = path;
   return "name " + (FolderIdentity(whole.parent_path()) / whole.filename()).string();
 }

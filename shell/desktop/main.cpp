@@ -15,6 +15,7 @@
 #include "generator/safe_file.h"
 #include "generator/unsaved_work.h"
 #include "shell/core/app.h"
+#include "shell/desktop/console.h"
 #include "shell/desktop/display_device.h"
 #include "shell/desktop/display_mode.h"
 #include "shell/desktop/font.h"
@@ -69,6 +70,7 @@ Result LockDataFolder(FileLock& lock, const ScreenTexts& texts) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  UseParentConsole();
   const EditorOptions options = ParseEditorOptions(argc, argv);
   if (options.action == EditorOptions::Action::kHelp) {
     std::fputs(kEditorUsage, stdout);

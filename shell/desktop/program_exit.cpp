@@ -1,5 +1,10 @@
 #include "shell/desktop/program_exit.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+#include <atomic>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -10,7 +15,9 @@
 
 namespace {
 
-volatile std::sig_atomic_t quitSignal = 0;
+// Set by signal handlers and, on Windows, by the console's handler thread.
+std::atomic<int> quitSignal{0};
+static_assert(std::atomic<int>::is_always_lock_free, "set from signal handlers");
 const App* armedApp = nullptr;
 
 extern "C" void OnQuitSignal(int signal) {
@@ -24,9 +31,26 @@ void KeepAtExit() {
   static_cast<void>(KeepUnsavedWorkAtExit(app));
 }
 
+#ifdef _WIN32
+// Windows ends the process when this returns from a console's close, a log-off or a shutdown
+// (at the latest some seconds after the event): the main loop keeps the edits meanwhile, and
+// its exit ends this thread too.
+constexpr DWORD kConsoleEndWaitMs = 4500;
+
+BOOL WINAPI OnConsoleEvent(DWORD event) {
+  const bool interrupt = event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT;
+  quitSignal = interrupt ? SIGINT : SIGTERM;
+  if (!interrupt) Sleep(kConsoleEndWaitMs);
+  return TRUE;
+}
+#endif
+
 }  // namespace
 
 void CatchQuitSignals() {
+#ifdef _WIN32
+  SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
+#endif
   for (int signal : {SIGINT, SIGTERM,
 #ifdef SIGHUP
                      SIGHUP, SIGQUIT

@@ -7,7 +7,9 @@
 #include "shell/core/app.h"
 
 // SIGINT, SIGTERM, SIGHUP (the terminal closed) and SIGQUIT all ask the program to end, as
-// closing the window does; the main loop looks at QuitSignalled between events.
+// closing the window does; on Windows, SIGINT, SIGTERM and the events of a console it is
+// attached to (Ctrl+C, its closing, log-off, shutdown). The main loop looks at QuitSignalled
+// between events.
 void CatchQuitSignals();
 bool QuitSignalled();
 

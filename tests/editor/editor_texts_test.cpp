@@ -4,7 +4,11 @@
 #include "editor/editor_texts.h"
 
 #include <gtest/gtest.h>
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <iconv.h>
+#endif
 
 #include <string>
 #include <vector>
@@ -12,6 +16,17 @@
 namespace {
 
 std::string Cp932ToUtf8(const std::string& bytes) {
+#ifdef _WIN32
+  // Windows' own table: no iconv there.
+  std::wstring wide(bytes.size() + 1, L'\0');
+  const int n = MultiByteToWideChar(932, MB_ERR_INVALID_CHARS, bytes.data(),
+                                    static_cast<int>(bytes.size()), wide.data(), wide.size());
+  if (n == 0 && !bytes.empty()) return "<invalid CP932>";
+  std::string utf8(static_cast<size_t>(n) * 3, '\0');
+  utf8.resize(
+      WideCharToMultiByte(CP_UTF8, 0, wide.data(), n, utf8.data(), utf8.size(), nullptr, nullptr));
+  return utf8;
+#else
   iconv_t cd = iconv_open("UTF-8", "CP932");
   if (cd == reinterpret_cast<iconv_t>(-1)) return "<no CP932 converter>";
   std::vector<char> in(bytes.begin(), bytes.end());
@@ -24,6 +39,7 @@ std::string Cp932ToUtf8(const std::string& bytes) {
   iconv_close(cd);
   if (r == static_cast<size_t>(-1) || inLeft != 0) return "<invalid CP932>";
   return std::string(out.data(), outp);
+#endif
 }
 
 std::string Directives(const std::string& format) {

@@ -4,7 +4,6 @@
 #include "generator/unsaved_work.h"
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -19,6 +18,7 @@
 #include "generator/frame_export.h"
 #include "generator/safe_file.h"
 #include "generator/save_files.h"
+#include "tests/support/process_support.h"
 #include "tests/support/temp_folder.h"
 
 namespace fs = std::filesystem;
@@ -99,13 +99,13 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(RemoveStaleTemporaries, OnlyThoseOfProcessesThatNoLongerRun) {
   TempFolder folder;
-  const pid_t dead = ::fork();
-  if (dead == 0) ::_exit(0);
-  ASSERT_GT(dead, 0);
-  ::waitpid(dead, nullptr, 0);
-  const std::string deadTemp = "AA.bmp.tmp" + std::to_string(dead);
+  const EndedProcess dead;
+  ASSERT_GT(dead.id(), 0);
+  const std::string deadTemp = "AA.bmp.tmp" + std::to_string(dead.id());
   const std::vector<std::string> kept = {"AB.bmp.tmp" + std::to_string(::getpid()),
+#ifndef _WIN32
                                          "AC.bmp.tmp1",  // init always runs
+#endif
                                          "AA.bmp", "notes.tmp", "x.tmp12a"};
   for (const std::string& name : kept) WriteText(name, "x");
   WriteText(deadTemp, "half a frame");
@@ -162,14 +162,6 @@ INSTANTIATE_TEST_SUITE_P(
 }  // namespace
 
 namespace {
-
-// A process id that is certainly not running: a child that has exited and been reaped.
-pid_t DeadPid() {
-  const pid_t child = ::fork();
-  if (child == 0) ::_exit(0);
-  ::waitpid(child, nullptr, 0);
-  return child;
-}
 
 struct RecoveryCopyCase {
   const char* name;
@@ -247,7 +239,8 @@ class JournalRecovery : public ::testing::TestWithParam<JournalCase> {
 // is never left mixed, and nothing of the batch stays behind.
 TEST_P(JournalRecovery, SetIsWhollyOldOrWhollyNew) {
   const JournalCase& c = GetParam();
-  const pid_t dead = DeadPid();
+  const EndedProcess ended;
+  const long dead = ended.id();
   const std::string here = fs::current_path().string();
   const std::string suffix = ".tmp" + std::to_string(dead);
   WriteText("result/AA.bmp", "old A");

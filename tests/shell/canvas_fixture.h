@@ -32,7 +32,7 @@ inline bool WriteBmp(const std::filesystem::path& path, int width, int height,
                                             static_cast<ptrdiff_t>(y) * surface->pitch);
     for (int x = 0; x < width; ++x) row[x] = 0xFF000000u | pixel(x, y);
   }
-  const bool saved = SDL_SaveBMP(surface, path.c_str()) == 0;
+  const bool saved = SDL_SaveBMP(surface, path.string().c_str()) == 0;
   SDL_FreeSurface(surface);
   return saved;
 }

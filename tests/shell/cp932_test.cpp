@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -87,6 +88,28 @@ TEST(DecodeCp932, ChunksEndBetweenCharacters) {
     EXPECT_EQ(joined, whole) << "capacity " << capacity;
   }
   EXPECT_EQ(whole, U"X逆:\u3000\uFF38\uFFFD!");
+}
+
+// Every byte alone and every pair led by a byte over 0x7F, as glibc's CP932 table (which the
+// Linux build reads with) reads them: its count of characters and an FNV-1a digest of every
+// decoded text. The Windows build must read them alike.
+TEST(DecodeCp932, EveryByteAndPairReadsAsGlibcReadsThem) {
+  uint64_t digest = 14695981039346656037u;
+  int characters = 0;
+  auto add = [&](const std::string& bytes) {
+    const std::u32string text = DecodeCp932(bytes);
+    characters += text.size() == 1 && text[0] != kReplacementCharacter;
+    for (const char32_t c : text)
+      for (int shift = 0; shift < 32; shift += 8)
+        digest = (digest ^ (c >> shift & 0xFF)) * 1099511628211u;
+  };
+  for (int lead = 0; lead < 256; ++lead) {
+    add(std::string(1, static_cast<char>(lead)));
+    for (int trail = 0; lead >= 0x80 && trail < 256; ++trail)
+      add({static_cast<char>(lead), static_cast<char>(trail)});
+  }
+  EXPECT_EQ(characters, 9795);  // 191 single bytes, 9604 pairs
+  EXPECT_EQ(digest, 12075864100086678635u);
 }
 
 }  // namespace

@@ -13,7 +13,7 @@ namespace {
 class DisplayDeviceTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "dummy", SDL_HINT_OVERRIDE);
     ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
     window = SDL_CreateWindow("QUILMORANTE", 0, 0, kScreenWidth, kScreenHeight, 0);
     ASSERT_NE(window, nullptr) << SDL_GetError();

@@ -66,6 +66,6 @@ inline std::filesystem::path SaveTestImage(const std::filesystem::path& folder,
   const std::filesystem::path path = TestImagePath(folder, kind);
   const bool saved = WriteBmp24(path, width, height, pixel);
   std::printf("%s image %s %s\n", kind.c_str(), saved ? "written to" : "could not be written to",
-              path.c_str());
+              path.string().c_str());
   return path;
 }

@@ -10,9 +10,30 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 #include <system_error>
 #include <vector>
+
+#ifdef _WIN32
+// Windows has no mkdtemp: the X's become random letters until the folder is a new one.
+inline char* mkdtemp(char* pattern) {
+  std::random_device random;
+  const std::size_t end = std::char_traits<char>::length(pattern);
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    for (std::size_t i = end - 6; i < end; ++i)
+      pattern[i] = "abcdefghijklmnopqrstuvwxyz"[random() % 26];
+    std::error_code error;
+    if (std::filesystem::create_directory(pattern, error)) return pattern;
+    if (error) {
+      errno = error.value();
+      return nullptr;
+    }
+  }
+  errno = EEXIST;
+  return nullptr;
+}
+#endif
 
 struct TempFolderOptions {
   // Goes into the folder's name, quilmorante-<label>-XXXXXX, to tell leftovers apart.

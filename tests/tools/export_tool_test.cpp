@@ -1,7 +1,6 @@
 #include <gif_lib.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -11,8 +10,10 @@
 #include <thread>
 #include <vector>
 
+#include "generator/data_folder.h"
 #include "generator/frame_export.h"
 #include "generator/pattern_generator.h"
+#include "tests/support/process_support.h"
 #include "tests/support/temp_folder.h"
 
 namespace fs = std::filesystem;
@@ -24,15 +25,18 @@ struct ToolRun {
   std::string output;  // stdout and stderr together
 };
 
+#ifdef _WIN32
+// Beside the test, as every program of the build; cmd reads no Linux path.
+const std::string kTool = ExecutableFolder() + "\\quilmorante-export.exe";
+constexpr const char* kNoErrors = " 2>NUL";
+#else
+const std::string kTool = EXPORT_TOOL;
+constexpr const char* kNoErrors = " 2>/dev/null";
+#endif
+
 ToolRun RunTool(const std::string& arguments) {
-  const std::string command = std::string(EXPORT_TOOL) + " " + arguments + " 2>&1";
-  std::FILE* pipe = ::popen(command.c_str(), "r");
   ToolRun run{-1, {}};
-  char buffer[512];
-  size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) run.output.append(buffer, n);
-  const int status = ::pclose(pipe);
-  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  run.status = RunCommand(kTool + " " + arguments + " 2>&1", run.output);
   return run;
 }
 
@@ -234,6 +238,11 @@ TEST_F(ToolFixture, AFailedRunWritesNothing) {
 // What a path already is decides how it is written: a link is written through, a FIFO is
 // written into, "-" is standard output, and none of them is replaced by a plain file.
 TEST_F(ToolFixture, OutputsRespectWhatTheyWriteInto) {
+#ifdef _WIN32
+  // Windows has no FIFOs, and its symbolic links need a privilege; its devices are names.
+  EXPECT_EQ(RunTool("--data " + folder.path().string() + " --gif NUL").status, 0);
+  EXPECT_FALSE(fs::exists("NUL.tmp" + std::to_string(::getpid())));
+#else
   fs::create_symlink("target.gif", "link.gif");
   ASSERT_EQ(::mkfifo("pipe.gif", 0600), 0);
   std::string piped;
@@ -246,24 +255,31 @@ TEST_F(ToolFixture, OutputsRespectWhatTheyWriteInto) {
   EXPECT_EQ(ReadText("target.gif").rfind("GIF89a", 0), 0u);
   EXPECT_TRUE(fs::is_fifo("pipe.gif"));
   EXPECT_EQ(piped.rfind("\x89PNG", 0), 0u);
+#endif
 
-  const std::string command =
-      std::string(EXPORT_TOOL) + " --data " + folder.path().string() + " --gif - 2>/dev/null";
-  std::FILE* pipe = ::popen(command.c_str(), "r");
   std::string out;
-  char buffer[4096];
-  for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
-  EXPECT_EQ(::pclose(pipe), 0);
+  EXPECT_EQ(RunCommand(kTool + " --data " + folder.path().string() + " --gif -" + kNoErrors, out),
+            0);
   EXPECT_EQ(out.rfind("GIF89a", 0), 0u);
   EXPECT_EQ(out.find("wrote"), std::string::npos) << "the report goes to standard error";
 }
 
+// Folder names are UTF-8 on both systems (on Windows through the programs' manifest).
+TEST_F(ToolFixture, DataFolderWithAJapaneseName) {
+  const fs::path japanese = u8"データ フォルダ";
+  for (const char* file : {"a.bmp", "savedata/pat3.txt"}) {
+    fs::create_directories((japanese / file).parent_path());
+    fs::copy_file(file, japanese / file);
+  }
+  const ToolRun run = RunTool("--data \"データ フォルダ\" --pattern 3");
+  EXPECT_EQ(run.status, 0) << run.output;
+  EXPECT_EQ(fs::file_size(japanese / "result/AP.bmp"), 32886u);
+}
+
 // Temporaries a killed run left beside any file a run writes are cleaned, not only in result/.
 TEST_F(ToolFixture, StaleTemporariesGoWhereverTheRunWrites) {
-  const pid_t dead = ::fork();
-  if (dead == 0) ::_exit(0);
-  ::waitpid(dead, nullptr, 0);
-  const std::string suffix = ".tmp" + std::to_string(dead);
+  const EndedProcess dead;
+  const std::string suffix = ".tmp" + std::to_string(dead.id());
   const std::string stale[] = {"out/A-shader/index.png" + suffix, "elsewhere/x.gif" + suffix,
                                "result/AA.bmp" + suffix};
   for (const std::string& name : stale) WriteText(name, "half");
