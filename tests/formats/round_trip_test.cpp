@@ -392,7 +392,9 @@ TEST_P(RangeRoundTrip, JsonCyclesAndCrngChunksFollowTheRanges) {
               Be32(rate << 16 | (g.speed > 0 ? 1 : 0) | (g.mode == M::kReverse ? 2 : 0)) +
               char(g.low) + char(g.high) + " ";
   }
+#ifndef _WIN32  // Python reads the JSON on Linux only: Wine runs no Linux program
   EXPECT_EQ(ParseJson({files["out/A.json"]}), "\"A.json\"\n[" + cycles + "]\n");
+#endif
   for (const Chunk& c : IffChunks(b))
     got += c.id + (c.id == "CRNG" ? std::string(&b[c.at], &b[c.at + c.size]) : "") + " ";
   EXPECT_EQ(got, chunks + "BODY ");
