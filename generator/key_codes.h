@@ -122,3 +122,10 @@ enum KeyCode : int {
   DIK_RWIN = 0xDC,
   DIK_APPS = 0xDD,
 };
+
+// Ctrl and Shift, which act only together with another key (Ctrl+Z, Ctrl+Shift+Z). One
+// released since the last frame is still seen down in that frame, so a chord whose keys all
+// come up before the frame keeps its modifier.
+constexpr bool IsChordModifier(int code) {
+  return code == DIK_LCONTROL || code == DIK_RCONTROL || code == DIK_LSHIFT || code == DIK_RSHIFT;
+}

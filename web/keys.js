@@ -33,6 +33,11 @@ export const KEY_CODES = {
 const CHORD_CODES = new Set(["KeyZ", "KeyY", "ShiftLeft", "ShiftRight", "ControlLeft",
   "ControlRight", "MetaLeft", "MetaRight"]);
 
+// Ctrl, Shift and Cmd act only with another key: one released since the last frame is still
+// down in that frame, so a chord whose keys all come up before the frame keeps its modifier.
+const MODIFIER_CODES = new Set(["ShiftLeft", "ShiftRight", "ControlLeft", "ControlRight",
+  "MetaLeft", "MetaRight"]);
+
 // One key state per frame: a key is down while held, and also for the one frame after a
 // press so short that it came and went between two frames.
 export class Keys {
@@ -51,6 +56,7 @@ export class Keys {
       this.pressed.add(code);
     } else {
       this.held.delete(code);
+      if (MODIFIER_CODES.has(event.code)) this.pressed.add(code);
     }
     return true;
   }

@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "generator/key_codes.h"
 #include "shell/desktop/key_code_table.h"
 #include "shell/desktop/keyboard.h"
 
@@ -26,6 +27,11 @@ void ShowPointer(PointerShape shape) {
 
 void NoteKeyPress(DesktopKeys& keys, SDL_Scancode scancode) {
   if (const int code = KeyCodeOfScancode(scancode); code != 0) keys.pressed[code] = 0x80;
+}
+
+void NoteKeyRelease(DesktopKeys& keys, SDL_Scancode scancode) {
+  if (const int code = KeyCodeOfScancode(scancode); IsChordModifier(code))
+    keys.pressed[code] = 0x80;
 }
 
 void NoteMouseEvent(DesktopMouse& mouse, const SDL_Event& event) {

@@ -15,8 +15,9 @@
 // focus, otherwise what the last read left. Every key reads as up until the first read.
 struct DesktopKeys {
   uint8_t state[256] = {};
-  // Keys pressed since the last frame (key codes, bit 7): the next frame sees them down even
-  // when they were released again before it, so a quick tap is never lost.
+  // Keys pressed, and chord modifiers released, since the last frame (key codes, bit 7): the
+  // next frame sees them down even when they are up by then, so a quick tap or chord is
+  // never lost.
   uint8_t pressed[256] = {};
   // Cleared when the keyboard could not be set up: nothing is read from then on.
   bool readable = true;
@@ -24,6 +25,8 @@ struct DesktopKeys {
 
 // Notes a key-down event for the next frame.
 void NoteKeyPress(DesktopKeys& keys, SDL_Scancode scancode);
+// Notes a key-up event: a chord's modifier (IsChordModifier) is seen down in the next frame.
+void NoteKeyRelease(DesktopKeys& keys, SDL_Scancode scancode);
 
 // The mouse as the window's events leave it, in window coordinates.
 struct DesktopMouse {

@@ -43,6 +43,9 @@ bool HandleEvent(const SDL_Event& event, DisplayDevice& display, DesktopKeys& ke
     case SDL_KEYDOWN:
       if (event.key.repeat == 0) NoteKeyPress(keys, event.key.keysym.scancode);
       return false;
+    case SDL_KEYUP:
+      NoteKeyRelease(keys, event.key.keysym.scancode);
+      return false;
     case SDL_WINDOWEVENT:
       if (event.window.event == SDL_WINDOWEVENT_DISPLAY_CHANGED) displayChanged = true;
       return event.window.event == SDL_WINDOWEVENT_CLOSE;

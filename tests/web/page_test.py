@@ -131,11 +131,13 @@ def drag(driver, hover, path):
 
 
 def chord(driver, key):
-    """Ctrl and the key together."""
+    """Ctrl and the key together, Ctrl down a frame early and every key up before the next
+    frame: the modifier must still count."""
     from selenium.webdriver.common.action_chains import ActionChains
     from selenium.webdriver.common.keys import Keys
-    ActionChains(driver).key_down(Keys.CONTROL).key_down(key).key_up(key).key_up(Keys.CONTROL) \
-        .perform()
+    ActionChains(driver).key_down(Keys.CONTROL).perform()
+    frames_pass(driver, 1)
+    ActionChains(driver).key_down(key).key_up(key).key_up(Keys.CONTROL).perform()
     frames_pass(driver, 3)
 
 
