@@ -28,15 +28,14 @@ export const KEY_CODES = {
   MetaRight: 0x9d,
 };
 
-// With Ctrl (or Cmd) held the page keeps only the editor's chords; the browser keeps the rest
-// (reload, copy, ...).
-const CHORD_CODES = new Set(["KeyZ", "KeyY", "ShiftLeft", "ShiftRight", "ControlLeft",
-  "ControlRight", "MetaLeft", "MetaRight"]);
-
 // Ctrl, Shift and Cmd act only with another key: one released since the last frame is still
 // down in that frame, so a chord whose keys all come up before the frame keeps its modifier.
 const MODIFIER_CODES = new Set(["ShiftLeft", "ShiftRight", "ControlLeft", "ControlRight",
   "MetaLeft", "MetaRight"]);
+
+// With Ctrl (or Cmd) held the page keeps only the editor's chords; the browser keeps the rest
+// (reload, copy, ...).
+const CHORD_CODES = new Set(["KeyZ", "KeyY", ...MODIFIER_CODES]);
 
 // One key state per frame: a key is down while held, and also for the one frame after a
 // press so short that it came and went between two frames.
