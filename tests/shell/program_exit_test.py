@@ -124,12 +124,15 @@ def signalled(binary, data, display, xlib, sig):
 def display_lost(binary, data):
     xvfb, display = start_xvfb(800, 600)
     editor = Editor(binary, data, display)
-    check(editor.wait_window(), "display lost: the window shows")
+    shown = check(editor.wait_window(), "display lost: the window shows")
     editor.edit()
     stop_xvfb(xvfb)
     check(exit_code(editor.program) == 1, "display lost: ends the editor with exit 1")
-    check(editor.kept(), "display lost: the edit is kept in %s" % RECOVERY)
-    editor.program.finish()
+    kept = check(editor.kept(), "display lost: the edit is kept in %s" % RECOVERY)
+    if shown and kept:
+        editor.program.finish()
+    else:
+        editor.program.report()
 
 
 def close_refused(binary, data, display, xlib):

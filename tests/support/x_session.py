@@ -159,11 +159,16 @@ def check(condition, what):
 
 
 def start_xvfb(width, height, extra=()):
-    """An Xvfb of its own on a free display number; returns the process and the display."""
+    """An Xvfb of its own on a free display number; returns the process and the display.
+
+    -noreset: by default the server resets when its last client leaves, and a client that
+    connects during the reset is refused. The tests' short-lived xdotool and xwininfo calls
+    are often that last client, and SDL opens and closes a connection before it opens the one
+    it keeps, so under load the program found no display about once in fifty starts."""
     read_fd, write_fd = os.pipe()
     xvfb = subprocess.Popen(
         ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "%dx%dx24" % (width, height),
-         "-nolisten", "tcp"] + list(extra),
+         "-nolisten", "tcp", "-noreset"] + list(extra),
         pass_fds=(write_fd,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     os.close(write_fd)
     number = b""
