@@ -11,9 +11,9 @@
 #include <unistd.h>
 #endif
 
-// Runs the command through the system's shell (sh; cmd on Windows) and returns its exit
+// Runs the command through the system's shell (sh; cmd on Windows) once and returns its exit
 // status (-1 when it did not exit), with its standard output, byte for byte, in output.
-inline int RunCommand(const std::string& command, std::string& output) {
+inline int RunCommandOnce(const std::string& command, std::string& output) {
 #ifdef _WIN32
   std::FILE* pipe = ::_popen(command.c_str(), "rb");
 #else
@@ -28,6 +28,21 @@ inline int RunCommand(const std::string& command, std::string& output) {
 #else
   const int status = ::pclose(pipe);
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+#endif
+}
+
+// RunCommandOnce for a command line that starts a program of the build.
+inline int RunCommand(const std::string& command, std::string& output) {
+#ifdef _WIN32
+  // 9009 is cmd's "not recognized": the program exists, but under Wine a start now and then
+  // fails that way, so a start that failed is tried again.
+  constexpr int kNotStarted = 9009;
+  int status = kNotStarted;
+  for (int attempt = 0; attempt < 3 && status == kNotStarted; ++attempt)
+    status = RunCommandOnce(command, output);
+  return status;
+#else
+  return RunCommandOnce(command, output);
 #endif
 }
 
