@@ -34,6 +34,16 @@ bool IsFolder(const std::string& path);
 
 // A new or emptied file for writing, in binary mode, not inherited by child processes.
 int CreateForWriting(const std::string& path);
+// A file that must not exist yet, for writing: fails with EEXIST when anything has the name,
+// a symbolic link included (which is never followed).
+int CreateNew(const std::string& path);
+// An existing file for reading, links followed, without waiting: a FIFO without a writer or
+// a device opens at once (ReadKind then tells it is no regular file).
+int OpenForReading(const std::string& path);
+// What an open descriptor is (kRegular, kFolder or kOther) and, for a regular file, its size.
+bool DescribeOpen(int fd, FileKind& kind, unsigned long long& size);
+// Up to size bytes; 0 at the end of the file; -1 with errno on failure.
+long long ReadSome(int fd, void* data, std::size_t size);
 // An existing file (a FIFO, a device) opened for writing as it is.
 int OpenForWriting(const std::string& path);
 // Standard output, in binary mode.

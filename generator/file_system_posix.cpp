@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 
 #include "generator/file_system.h"
 
@@ -22,9 +23,12 @@ bool IsAbsolutePath(const std::string& path) {
 }
 
 std::string CurrentFolder() {
-  char cwd[PATH_MAX];
-  if (::getcwd(cwd, sizeof cwd) == nullptr) return {};
-  return cwd;
+  // The C library allocates as much as the path needs, longer than PATH_MAX too.
+  char* cwd = ::getcwd(nullptr, 0);
+  if (cwd == nullptr) return {};
+  std::string folder = cwd;
+  std::free(cwd);
+  return folder;
 }
 
 bool EnterFolder(const std::string& path) {
@@ -73,6 +77,31 @@ bool IsFolder(const std::string& path) {
 
 int CreateForWriting(const std::string& path) {
   return ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+}
+
+int CreateNew(const std::string& path) {
+  return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+}
+
+int OpenForReading(const std::string& path) {
+  return ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+}
+
+bool DescribeOpen(int fd, FileKind& kind, unsigned long long& size) {
+  struct stat info {};
+  if (::fstat(fd, &info) != 0) return false;
+  kind = S_ISDIR(info.st_mode)   ? FileKind::kFolder
+         : S_ISREG(info.st_mode) ? FileKind::kRegular
+                                 : FileKind::kOther;
+  size = kind == FileKind::kRegular ? static_cast<unsigned long long>(info.st_size) : 0;
+  return true;
+}
+
+long long ReadSome(int fd, void* data, std::size_t size) {
+  for (;;) {
+    const ssize_t n = ::read(fd, data, size);
+    if (n >= 0 || errno != EINTR) return n;
+  }
 }
 
 int OpenForWriting(const std::string& path) {

@@ -215,6 +215,46 @@ int CreateForWriting(const std::string& path) {
                     _O_WRONLY);
 }
 
+int CreateNew(const std::string& path) {
+  // CREATE_NEW fails on any name that is taken, a link's included, and never follows it.
+  return Descriptor(
+      CreateFileW(Wide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr),
+      _O_WRONLY);
+}
+
+int OpenForReading(const std::string& path) {
+  if (NamesDevice(path)) {
+    errno = ENODEV;
+    return -1;
+  }
+  return Descriptor(CreateFileW(Wide(path).c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr),
+                    _O_RDONLY);
+}
+
+bool DescribeOpen(int fd, FileKind& kind, unsigned long long& size) {
+  HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(fd));
+  size = 0;
+  if (GetFileType(handle) != FILE_TYPE_DISK) {
+    kind = FileKind::kOther;
+    return true;
+  }
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!GetFileInformationByHandle(handle, &info)) return Failed();
+  kind = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? FileKind::kFolder
+                                                                 : FileKind::kRegular;
+  if (kind == FileKind::kRegular)
+    size = (static_cast<unsigned long long>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+  return true;
+}
+
+long long ReadSome(int fd, void* data, std::size_t size) {
+  const unsigned chunk = size > (1u << 30) ? (1u << 30) : static_cast<unsigned>(size);
+  return _read(fd, data, chunk);
+}
+
 int OpenForWriting(const std::string& path) {
   return Descriptor(
       CreateFileW(Wide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,

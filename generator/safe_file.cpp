@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "generator/file_system.h"
+#include "generator/read_file.h"
 
 namespace {
 
@@ -16,6 +17,8 @@ constexpr const char* kTemporaryMark = ".tmp";
 constexpr const char* kJournalPrefix = ".quilmorante-journal-";
 constexpr const char* kJournalHead = "QUILMORANTE journal 1";
 constexpr const char* kJournalEnd = "end";
+// A journal lists one pair of paths a file of its batch; past this it is no journal of ours.
+constexpr std::size_t kMaxJournalBytes = 1024 * 1024;
 // How deep a chain of symbolic links is followed.
 constexpr int kMaxLinkHops = 40;
 
@@ -446,13 +449,5 @@ Result FileLock::Take(const std::string& path, bool folder, int waitMs, FileLock
 }
 
 bool ReadWhole(const std::string& path, std::string& text) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) return false;
-  char buffer[4096];
-  std::size_t n;
-  text.clear();
-  while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, n);
-  const bool read = std::ferror(file) == 0;
-  std::fclose(file);
-  return read;
+  return static_cast<bool>(ReadFileBytes(path, kMaxJournalBytes, text));
 }

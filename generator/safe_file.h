@@ -7,8 +7,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "generator/result.h"
@@ -55,8 +57,20 @@ Result WriteNewFile(const std::string& path, const void* data, std::size_t size)
 // One file of a set: where it goes (relative to the working directory or absolute) and its
 // contents.
 struct ExportFile {
+  ExportFile() = default;
+  ExportFile(std::string to, std::vector<uint8_t> contents)
+      : path(std::move(to)), bytes(std::move(contents)) {}
+
   std::string path;
   std::vector<uint8_t> bytes;
+  // Contents too large to hold in memory, kept elsewhere while they were encoded: when set,
+  // the batch has it write the file's bytes into the open temporary, in place of `bytes`.
+  std::function<Result(int fd)> writeContents;
+  // A path the user named for this file (an export tool option): a symbolic link there is
+  // written through to its target and a FIFO or a device is written as it is. Every other
+  // file, and so every file of the data folder, replaces whatever name stands there, a link
+  // itself rather than its target, and is never written into a special file.
+  bool named = false;
 };
 
 // How long a writer waits for another writer's lock on a folder before it gives up.
