@@ -68,30 +68,38 @@ uint8_t StepFileNumber(uint8_t number, int32_t a) {
 void StepSetting(PatternGenerator& g, int32_t row, int32_t a, uint64_t nowMs) {
   switch (row) {
     case 0: {
-      const Result saved = g.SavePattern(g.patternNumber);
-      if (!saved) {
-        ReportFailure(saved, "; pattern not switched, the edited pattern is kept");
-        ShowSaveFailure(g.status, saved);
-        return;
+      // A slot file that could not be read is written over only when there are edits to keep.
+      const bool unreadable = !g.patternProblem;
+      if (!unreadable || g.PatternEdited()) {
+        const Result saved = g.SavePattern(g.patternNumber);
+        if (!saved) {
+          ReportFailure(saved, "; pattern not switched, the edited pattern is kept");
+          ShowSaveFailure(g.status, saved);
+          return;
+        }
+        ShowSaved(g.status, g.folder.PatternFile(g.patternNumber), nowMs);
       }
-      ShowSaved(g.status, g.folder.PatternFile(g.patternNumber), nowMs);
       g.patternNumber = StepFileNumber(g.patternNumber, a);
       g.LoadPattern(g.patternNumber);
       g.Synthesize();
+      ShowSlotProblem(g.status, g, SlotProblemOf::kPattern);
       return;
     }
     case 1: {
-      const Result saved = g.SavePalette(g.paletteNumber);
-      if (!saved) {
-        ReportFailure(saved, "; palette not switched, the edited palette is kept");
-        ShowSaveFailure(g.status, saved);
-        return;
+      const bool unreadable = !g.paletteProblem;
+      if (!unreadable || g.PaletteEdited() || g.CyclesEdited()) {
+        const Result saved = g.SavePalette(g.paletteNumber);
+        if (!saved) {
+          ReportFailure(saved, "; palette not switched, the edited palette is kept");
+          ShowSaveFailure(g.status, saved);
+          return;
+        }
+        ShowSaved(g.status, g.folder.PaletteFile(g.paletteNumber), nowMs);
       }
-      ShowSaved(g.status, g.folder.PaletteFile(g.paletteNumber), nowMs);
       g.paletteNumber = StepFileNumber(g.paletteNumber, a);
       g.LoadPalette(g.paletteNumber);
       g.RebuildPalette();
-      if (!g.cyclesProblem.empty()) ShowCyclesUnreadable(g.status, g.cyclesProblem);
+      ShowSlotProblem(g.status, g, SlotProblemOf::kPalette);
       return;
     }
     case 2: {

@@ -101,6 +101,8 @@ inline constexpr char kCyclesAdd[] = "[SPACE]\x82\xC5\x94\xCD\x88\xCD\x82\xF0\x9
 inline constexpr char kStatusCyclesUnreadable[] =
     "\x90"
     "F\x8Fz\x8A\xC2\x82\xF0\x93\xC7\x82\xDF\x82\xDC\x82\xB9\x82\xF1: ";
+// 読めません:
+inline constexpr char kStatusSlotUnreadable[] = "\x93\xC7\x82\xDF\x82\xDC\x82\xB9\x82\xF1: ";
 // 出力中 %d/%d
 inline constexpr char kStatusExportingFormat[] = "\x8Fo\x97\xCD\x92\x86 %d/%d ";
 

@@ -32,6 +32,7 @@ struct ScreenTexts {
   const char* moreFormat;
   const char* ellipsis;
   const char* cyclesUnreadable;
+  const char* slotUnreadable;
   const char* exportingFormat;
   const char* undo;
   const char* redo;

@@ -119,6 +119,21 @@ void ShowCyclesUnreadable(StatusLine& status, const std::string& why) {
   Post(status, Texts(status).cyclesUnreadable + why, true, 0, true);
 }
 
+bool ShowSlotProblem(StatusLine& status, const PatternGenerator& g, SlotProblemOf which) {
+  const bool pattern = which != SlotProblemOf::kPalette;
+  const bool palette = which != SlotProblemOf::kPattern;
+  if (pattern && !g.patternProblem) {
+    PostFailure(status, Texts(status).slotUnreadable, g.patternProblem);
+  } else if (palette && !g.paletteProblem) {
+    PostFailure(status, Texts(status).slotUnreadable, g.paletteProblem);
+  } else if (palette && !g.cyclesProblem.empty()) {
+    ShowCyclesUnreadable(status, g.cyclesProblem);
+  } else {
+    return false;
+  }
+  return true;
+}
+
 void ShowNote(StatusLine& status, const std::string& text, uint64_t nowMs) {
   Post(status, text, false, nowMs, false);
 }

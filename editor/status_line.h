@@ -40,6 +40,12 @@ void ShowRecoveryFiles(StatusLine& status, const std::vector<std::string>& files
 // The palette's ranges file could not be read: the default cycle is used, nothing is written
 // until the palette is saved. Stays until the next key press.
 void ShowCyclesUnreadable(StatusLine& status, const std::string& why);
+// Which slots' load problems ShowSlotProblem looks at.
+enum class SlotProblemOf { kPattern, kPalette, kBoth };
+// A slot file the last load could not read (the pattern's first, then the palette's, then
+// its ranges file's): the reason, then the file. The slot loaded as zeros (the ranges as the
+// default cycle). Stays until the next key press. Whether there was one to show.
+bool ShowSlotProblem(StatusLine& status, const PatternGenerator& g, SlotProblemOf which);
 // A short note (undo, redo), shown for about three seconds.
 void ShowNote(StatusLine& status, const std::string& text, uint64_t nowMs);
 // On the first start: where the key help is, for ten seconds or until a key goes down.

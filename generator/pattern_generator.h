@@ -124,6 +124,11 @@ struct PatternGenerator {
   // Set by LoadPalette when the slot's ranges file could not be read (the default list is
   // then used): why, for the status line. Empty otherwise.
   std::string cyclesProblem;
+  // Set by LoadPattern (LoadPalette) when the slot file is there but cannot be read (a
+  // folder, a FIFO, no permission, too large for a slot file): the slot loads as zeros, as a
+  // missing one does, and this names the file and why, for the status line. Ok otherwise.
+  Result patternProblem;
+  Result paletteProblem;
   // What the editor's status line shows; empty at start.
   StatusLine status;
   // What encodes E's and a long loop's M's exports, a slice a frame (null: the front-end
@@ -147,12 +152,14 @@ struct PatternGenerator {
   PatternGenerator(const PatternGenerator&) = delete;
   PatternGenerator& operator=(const PatternGenerator&) = delete;
 
-  // Pattern file n: savedata/pat<n>.txt. Missing file: points and shape flags become 0.
-  // Unreadable or malformed numbers leave their fields as they were.
+  // Pattern file n: savedata/pat<n>.txt. Missing file: points and shape flags become 0, and
+  // so they do for a file that cannot be read (patternProblem says why). Malformed numbers
+  // leave their fields as they were.
   void LoadPattern(int n);
   Result SavePattern(int n);
-  // Palette file n: savedata/pal<n>.txt, 48 digit characters, channel-major; its cycle
-  // ranges beside it in savedata/pal<n>.cycles.txt (no file: the default cycle).
+  // Palette file n: savedata/pal<n>.txt, 48 digit characters, channel-major (missing or
+  // unreadable: all keys 0, paletteProblem says why); its cycle ranges beside it in
+  // savedata/pal<n>.cycles.txt (no file: the default cycle).
   void LoadPalette(int n);
   // Writes the palette file and, when the ranges are not the default or their file exists,
   // the ranges file, both in one crash-safe set.

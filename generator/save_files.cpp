@@ -6,6 +6,7 @@
 #include "generator/save_files.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <iterator>
@@ -13,15 +14,16 @@
 #include <string>
 
 #include "generator/pattern_generator.h"
+#include "generator/read_file.h"
 #include "generator/safe_file.h"
 
 namespace {
 
-// A byte stream read the way a text-mode stream of the original platform reads it: a CR
-// directly before an LF vanishes, so files with CR LF line ends load like LF files.
+// A slot file's bytes read the way a text-mode stream of the original platform reads them: a
+// CR directly before an LF vanishes, so files with CR LF line ends load like LF files.
 class TextReader {
  public:
-  explicit TextReader(std::FILE* file) : file_(file) {}
+  explicit TextReader(const std::string& bytes) : bytes_(bytes) {}
 
   int Get() {
     const int c = Next();
@@ -85,25 +87,45 @@ class TextReader {
   }
 
  private:
+  // A byte as the C library's getc gives it (0..255), or EOF past the end.
   int Next() {
     if (pushed_ != kNone) {
       const int c = pushed_;
       pushed_ = kNone;
       return c;
     }
-    const int c = std::getc(file_);
-    if (c != '\r') return c;
-    const int next = std::getc(file_);
-    if (next == '\n') return '\n';
-    if (next != EOF) std::ungetc(next, file_);
+    if (at_ == bytes_.size()) return EOF;
+    const int c = static_cast<unsigned char>(bytes_[at_++]);
+    if (c == '\r' && at_ < bytes_.size() && bytes_[at_] == '\n') {
+      ++at_;
+      return '\n';
+    }
     return c;
   }
 
   static constexpr int kNone = -2;
-  std::FILE* file_;
+  const std::string& bytes_;
+  std::size_t at_ = 0;
   int pushed_ = kNone;
   int line_ = 1;
 };
+
+// How a slot file's read went.
+enum class SlotRead { kRead, kMissing, kRefused };
+
+// A slot file's bytes, read whole (slot files are small: a larger one is refused unread).
+// Missing is not a problem: a missing slot is all zeros. Any other failure is in `problem`,
+// naming the file and why.
+SlotRead ReadSlotFile(const std::string& path, std::string& bytes, Result& problem) {
+  problem = ReadFileBytes(path, kMaxSmallFileBytes, bytes);
+  if (problem) return SlotRead::kRead;
+  // A missing savedata/ (or a file in its place) holds no slot either.
+  if (problem.error == ENOENT || problem.error == ENOTDIR) {
+    problem = Result::Ok();
+    return SlotRead::kMissing;
+  }
+  return SlotRead::kRefused;
+}
 
 // The fields a pattern file holds, scanned in file order; a field whose number is missing
 // or malformed keeps the value it had.
@@ -140,15 +162,14 @@ void KeepPaletteBaseline(PatternGenerator& g) {
 }  // namespace
 
 void PatternGenerator::LoadPattern(int n) {
-  std::FILE* file = std::fopen(DataFolder::PatternFile(n).c_str(), "rb");
-  if (file == nullptr) {
-    for (auto& p : points) p = ControlPoint{};
-    reverseX = reverseY = distortX = distortY = 0;
-  } else {
-    TextReader reader(file);
+  std::string bytes;
+  if (ReadSlotFile(DataFolder::PatternFile(n), bytes, patternProblem) == SlotRead::kRead) {
+    TextReader reader(bytes);
     int32_t* const shape[] = {&reverseX, &reverseY, &distortX, &distortY};
     ScanPattern(reader, points, shape);
-    std::fclose(file);
+  } else {
+    for (auto& p : points) p = ControlPoint{};
+    reverseX = reverseY = distortX = distortY = 0;
   }
   KeepPatternBaseline(*this);
 }
@@ -170,9 +191,15 @@ bool PatternGenerator::PaletteEdited() const {
 
 Result ReadCyclesFile(const std::string& path, CycleRanges& cycles) {
   std::string text;
-  if (!ReadWhole(path, text)) {
-    cycles = CycleRanges{};
-    return Result::Ok();
+  Result problem;
+  switch (ReadSlotFile(path, text, problem)) {
+    case SlotRead::kMissing:
+      cycles = CycleRanges{};
+      return Result::Ok();
+    case SlotRead::kRefused:
+      return problem;
+    case SlotRead::kRead:
+      break;
   }
   if (Result parsed = ParseCycleRanges(text, cycles); !parsed)
     return Result::Fail(path + ": " + parsed.message);
@@ -201,11 +228,15 @@ Result PatternGenerator::SavePattern(int n) {
 bool PatternFileMatches(const PatternGenerator& g, const std::string& path) {
   ControlPoint points[kPointCount] = {};
   int32_t flags[4] = {};
-  if (std::FILE* file = std::fopen(path.c_str(), "rb")) {
-    TextReader reader(file);
+  std::string bytes;
+  Result problem;
+  // A file that cannot be read holds nothing the memory could match.
+  const SlotRead read = ReadSlotFile(path, bytes, problem);
+  if (read == SlotRead::kRefused) return false;
+  if (read == SlotRead::kRead) {
+    TextReader reader(bytes);
     int32_t* const shape[] = {&flags[0], &flags[1], &flags[2], &flags[3]};
     ScanPattern(reader, points, shape);
-    std::fclose(file);
   }
   for (int k = 0; k < kPointCount; ++k) {
     const ControlPoint &a = points[k], &b = g.points[k];
@@ -218,14 +249,13 @@ bool PatternFileMatches(const PatternGenerator& g, const std::string& path) {
 }
 
 void PatternGenerator::LoadPalette(int n) {
-  std::FILE* file = std::fopen(DataFolder::PaletteFile(n).c_str(), "rb");
-  if (file == nullptr) {
+  std::string bytes;
+  if (ReadSlotFile(DataFolder::PaletteFile(n), bytes, paletteProblem) == SlotRead::kRead) {
+    TextReader reader(bytes);
+    ScanPalette(reader, keys);
+  } else {
     for (auto& entry : keys)
       for (auto& digit : entry) digit = 0;
-  } else {
-    TextReader reader(file);
-    ScanPalette(reader, keys);
-    std::fclose(file);
   }
   cycles = CycleRanges{};
   cyclesProblem.clear();
@@ -255,10 +285,10 @@ Result PatternGenerator::SavePalette(int n) {
   if (Result folder = EnsureDirectory(DataFolder::kSlots); !folder) return folder;
   AtomicWriteBatch batch;
   Result saved = batch.Add(DataFolder::PaletteFile(n), text.data(), text.size());
-  // The default cycle needs no file; one that is there is kept current.
+  // The default cycle needs no file; one that is there (and readable) is kept current.
   const std::string cyclesFile = DataFolder::CyclesFile(n);
   std::string held;
-  if (saved && (!cycles.IsDefault() || ReadWhole(cyclesFile, held))) {
+  if (saved && (!cycles.IsDefault() || ReadFileBytes(cyclesFile, kMaxSmallFileBytes, held))) {
     const std::string ranges = CycleRangesText(cycles);
     saved = batch.Add(cyclesFile, ranges.data(), ranges.size());
   }
@@ -269,10 +299,13 @@ Result PatternGenerator::SavePalette(int n) {
 
 bool PaletteFileMatches(const PatternGenerator& g, const std::string& path) {
   PaletteKeys keys = {};
-  if (std::FILE* file = std::fopen(path.c_str(), "rb")) {
-    TextReader reader(file);
+  std::string bytes;
+  Result problem;
+  const SlotRead read = ReadSlotFile(path, bytes, problem);
+  if (read == SlotRead::kRefused) return false;
+  if (read == SlotRead::kRead) {
+    TextReader reader(bytes);
     ScanPalette(reader, keys);
-    std::fclose(file);
   }
   for (int entry = 0; entry < kPaletteEntries; ++entry)
     for (int channel = 0; channel < kChannels; ++channel)
@@ -281,9 +314,10 @@ bool PaletteFileMatches(const PatternGenerator& g, const std::string& path) {
 }
 
 Result CheckPatternFile(const std::string& path) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) return Result::Ok();  // a missing slot is all zeros
-  TextReader reader(file);
+  std::string bytes;
+  Result problem;
+  if (ReadSlotFile(path, bytes, problem) != SlotRead::kRead) return problem;
+  TextReader reader(bytes);
   static const char* const kPointFields[] = {"x", "y", "scaleX", "scaleY", "weight"};
   static const char* const kShapeFields[] = {"reverseX", "reverseY", "distortX", "distortY"};
   int32_t values[5];
@@ -300,15 +334,15 @@ Result CheckPatternFile(const std::string& path) {
                              std::to_string(line));
     }
   }
-  std::fclose(file);
   if (!failure.empty()) return Result::Fail(failure + " (a whole number)");
   return Result::Ok();
 }
 
 Result CheckPaletteFile(const std::string& path) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) return Result::Ok();  // a missing slot is all zeros
-  TextReader reader(file);
+  std::string bytes;
+  Result problem;
+  if (ReadSlotFile(path, bytes, problem) != SlotRead::kRead) return problem;
+  TextReader reader(bytes);
   static const char* const kChannelNames[] = {"red", "green", "blue"};
   std::string failure;
   for (int i = 0; i < kChannels * kPaletteEntries && failure.empty(); ++i) {
@@ -319,7 +353,6 @@ Result CheckPaletteFile(const std::string& path) {
                 std::to_string(i % kPaletteEntries) + ") is " +
                 (c == EOF ? std::string("missing") : "not a digit 0..9");
   }
-  std::fclose(file);
   if (!failure.empty()) return Result::Fail(failure);
   return Result::Ok();
 }

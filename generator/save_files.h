@@ -14,17 +14,18 @@ std::string PaletteText(const PatternGenerator& g);
 
 // Whether loading the file would give the pattern (palette) in memory. A missing file
 // loads as zeros; a malformed number counts as 0, so a file that states less than memory
-// holds does not match.
+// holds does not match, and neither does one that cannot be read.
 bool PatternFileMatches(const PatternGenerator& g, const std::string& path);
 bool PaletteFileMatches(const PatternGenerator& g, const std::string& path);
 
 // Reads a ranges file into cycles; a missing file is the default cycle. Fails, naming the
-// file, the line and what is wrong, when it cannot be read whole.
+// file and why, when it is there but cannot be read (see ReadFileBytes; more than
+// kMaxSmallFileBytes is refused unread), or naming the line and what is wrong in it.
 Result ReadCyclesFile(const std::string& path, CycleRanges& cycles);
 
 // Whether loading would read every field of the file, for a reader that has no earlier slot
 // whose values could stand in for a missing one. A missing file passes (it loads as zeros);
-// otherwise the message names the file and the first line and field (the first character)
-// that cannot be read.
+// one that is there but cannot be read fails as ReadFileBytes does; otherwise the message
+// names the file and the first line and field (the first character) that cannot be read.
 Result CheckPatternFile(const std::string& path);
 Result CheckPaletteFile(const std::string& path);

@@ -5,6 +5,7 @@
 
 #include "editor/editor_frame.h"
 #include "editor/status_line.h"
+#include "generator/read_file.h"
 #include "generator/safe_file.h"
 #include "generator/unsaved_work.h"
 
@@ -22,12 +23,8 @@ void MakeFontsOrWarn(Canvas& canvas) {
 }  // namespace
 
 int ReadLanguageSetting(const std::string& path) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) return -1;
-  char text[64] = {};
-  const size_t read = std::fread(text, 1, sizeof text - 1, file);
-  std::fclose(file);
-  const std::string setting(text, read);
+  std::string setting;
+  if (!ReadFileBytes(path, kMaxSmallFileBytes, setting)) return -1;
   if (setting.rfind("language=en", 0) == 0) return 1;
   if (setting.rfind("language=ja", 0) == 0) return 0;
   return -1;
@@ -72,9 +69,7 @@ void Tick(App& app, const uint8_t keyState[256], uint64_t nowMs, const MouseStat
     generator.status.language = generator.language;
     if (!recovery.empty()) {
       ShowRecoveryFiles(generator.status, recovery);
-    } else if (!generator.cyclesProblem.empty()) {
-      ShowCyclesUnreadable(generator.status, generator.cyclesProblem);
-    } else if (firstStart) {
+    } else if (!ShowSlotProblem(generator.status, generator, SlotProblemOf::kBoth) && firstStart) {
       ShowFirstHint(generator.status, nowMs);
     }
   }

@@ -41,7 +41,7 @@ struct App {
 };
 
 // The editor's settings file, "language=ja" or "language=en": the language it names, or -1
-// when there is no file or it names none.
+// when there is no file, it cannot be read (see ReadFileBytes) or it names none.
 int ReadLanguageSetting(const std::string& path);
 Result WriteLanguageSetting(const std::string& path, int language);
 

@@ -14,6 +14,7 @@
 
 #include "editor/editor_texts.h"
 #include "generator/key_codes.h"
+#include "generator/read_file.h"
 #include "tests/editor/editor_test_support.h"
 
 namespace {
@@ -83,6 +84,19 @@ TEST_F(StatusLineTest, SwitchNamesTheSlotItSaved) {
   g->cursorRow = 0;
   Frame({DIK_LEFT});
   EXPECT_EQ(Shown(), std::string(kStatusSaved) + "savedata/pat0.txt");
+}
+
+// A slot file that cannot be read is named with why when stepped to, and stepping on without
+// an edit leaves it as it is.
+TEST_F(StatusLineTest, UnreadableSlotSaysWhyAndStaysUnwritten) {
+  std::ofstream("savedata/pat5.txt") << std::string(kMaxSmallFileBytes + 1, '1');
+  g->patternNumber = 4;  // the cursor is on the pattern number
+  Frame({DIK_RIGHT});
+  EXPECT_EQ(g->status.text + g->status.file,
+            std::string(kStatusSlotUnreadable) + "larger than 64 KiB: savedata/pat5.txt");
+  Frame();
+  Frame({DIK_RIGHT});
+  EXPECT_EQ(std::filesystem::file_size("savedata/pat5.txt"), kMaxSmallFileBytes + 1);
 }
 
 TEST_F(StatusLineTest, FailureStaysUntilTheNextKeyPress) {

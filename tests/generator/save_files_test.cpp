@@ -1,15 +1,19 @@
 #include <gtest/gtest.h>
 #ifndef _WIN32
 #include <sys/resource.h>
+#include <sys/stat.h>
 #endif
 
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 
 #include "generator/cycle_ranges.h"
 #include "generator/pattern_generator.h"
+#include "generator/read_file.h"
+#include "generator/save_files.h"
 #include "tests/support/temp_folder.h"
 
 namespace fs = std::filesystem;
@@ -328,5 +332,39 @@ INSTANTIATE_TEST_SUITE_P(
         CyclesFileCase{"GarbageIsUnreadable", "\xff\xfe,,", nullptr, true, "0,15,16,reverse,0\n"},
         CyclesFileCase{"EmptyFileHoldsNoRanges", "", nullptr, false, ""}),
     [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+
+namespace {
+
+// A slot file that is there but cannot be read loads as a missing one does, says which file
+// and why, and matches nothing memory holds.
+TEST(UnreadableSlot, LoadsAsZerosAndSaysWhy) {
+  const std::string files[] = {"savedata/pat3.txt", "savedata/pal3.txt",
+                               "savedata/pal3.cycles.txt"};
+  for (const std::string kind : {"folder", "too large", "device", "no permission"}) {
+    TempFolder folder;
+    fs::create_directory("savedata");
+    for (const std::string& file : files) {
+      if (kind == "folder") fs::create_directory(file);
+      if (kind == "too large") WriteText(file, std::string(kMaxSmallFileBytes + 1, '1'));
+#ifndef _WIN32
+      if (kind == "device") fs::create_symlink("/dev/zero", file);
+      if (kind == "no permission") WriteText(file, "1"), ::chmod(file.c_str(), 0);
+#endif
+    }
+    if (!fs::exists(files[0])) continue;                                      // not on this system
+    if (kind == "no permission" && std::ifstream(files[0]).good()) continue;  // root reads all
+    auto g = std::make_unique<PatternGenerator>();
+    g->points[1].x = g->points[1].weight = g->keys[1][1] = 9;
+    g->LoadPattern(3);
+    g->LoadPalette(3);
+    EXPECT_EQ(g->points[1].x + g->points[1].weight + g->keys[1][1], 0) << kind;
+    EXPECT_TRUE(g->cycles.IsDefault()) << kind;
+    EXPECT_EQ(g->patternProblem.file + g->paletteProblem.file, files[0] + files[1]) << kind;
+    EXPECT_EQ(g->cyclesProblem.rfind(files[2] + ": ", 0), 0u) << g->cyclesProblem;
+    EXPECT_FALSE(PatternFileMatches(*g, files[0]) || PaletteFileMatches(*g, files[1])) << kind;
+  }
+}
 
 }  // namespace
