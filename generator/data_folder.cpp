@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "generator/file_system.h"
+#include "generator/read_file.h"
 #include "generator/safe_file.h"
 
 namespace {
@@ -57,21 +58,6 @@ Result MakeFolders(const std::string& path) {
       return Result::Fail(
           Describe(prefix, "cannot create folder", errno == EEXIST ? ENOTDIR : errno));
   }
-  return {};
-}
-
-Result ReadWholeFile(const std::string& path, std::vector<unsigned char>& bytes) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) return Result::Fail(Describe(path, "cannot open", errno));
-  bytes.clear();
-  unsigned char buffer[4096];
-  std::size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-    bytes.insert(bytes.end(), buffer, buffer + n);
-  const bool failed = std::ferror(file) != 0;
-  const int error = errno;
-  std::fclose(file);
-  if (failed) return Result::Fail(Describe(path, "cannot read", error));
   return {};
 }
 
@@ -203,13 +189,14 @@ Result PrepareWorkFolder(const DataLayout& layout) {
   const std::string examples = Join(layout.resourceFolder, kExampleFolder);
   std::vector<std::string> names;
   if (Result listed = ExampleSlots(examples, names); !listed) return listed;
-  std::vector<unsigned char> bytes;
+  std::string bytes;
   for (const std::string& name : names) {
     const std::string target = Join(slots, name);
     os::FileKind kind;
     if (!os::LookAt(target, kind)) return Result::Fail(Describe(target, "cannot look at", errno));
     if (kind != os::FileKind::kMissing) continue;  // the user's slot stays as it is
-    if (Result read = ReadWholeFile(Join(examples, name), bytes); !read) return read;
+    if (Result read = ReadFileBytes(Join(examples, name), kMaxSmallFileBytes, bytes); !read)
+      return read;
     if (Result written = WriteFileAtomically(target, bytes.data(), bytes.size()); !written)
       return written;
   }

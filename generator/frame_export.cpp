@@ -1,24 +1,34 @@
 #include "generator/frame_export.h"
 
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
 
 #include "generator/cycle.h"
+#include "generator/read_file.h"
 #include "generator/safe_file.h"
 
+namespace {
+
+// A template is a BMP header, perhaps with a whole frame (32886 bytes) behind it; a file
+// far larger is no template, and is refused before it is read.
+constexpr std::size_t kMaxTemplateBytes = 1024 * 1024;
+
+}  // namespace
+
 Result ReadFrameTemplate(uint8_t header[kHeaderBytes], const std::string& path) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) return Result::Fail(path + ": cannot open: " + std::strerror(errno));
-  const std::size_t got = std::fread(header, 1, kHeaderBytes, file);
-  std::fclose(file);
+  std::string bytes;
+  if (Result read = ReadFileBytes(path, kMaxTemplateBytes, bytes); !read) return read;
   // A short template would give frames with made-up header bytes: refuse it instead.
-  if (got != kHeaderBytes)
-    return Result::Fail(std::string(kFrameTemplateFile) + ": shorter than " +
-                        std::to_string(kHeaderBytes) + " bytes, not a BMP header template");
-  return CheckFrameTemplate(header);
+  if (bytes.size() < kHeaderBytes)
+    return Result::Fail(path + ": shorter than " + std::to_string(kHeaderBytes) +
+                        " bytes, not a BMP header template");
+  std::memcpy(header, bytes.data(), kHeaderBytes);
+  Result checked = CheckFrameTemplate(header);
+  // The check names the template by its usual name; this one may be elsewhere.
+  if (!checked && path != kFrameTemplateFile)
+    checked.message = path + checked.message.substr(std::strlen(kFrameTemplateFile));
+  return checked;
 }
 
 namespace {
@@ -128,5 +138,8 @@ Result PatternGenerator::ExportFrames() {
   if (Result made = CycleOf(*this, kDefaultDelayCentiseconds, *cycle); !made) return made;
   std::vector<ExportFile> files;
   AddBmpFrames(*cycle, idLetter, DataFolder::kResults, files);
-  return WriteFileSet({DataFolder::kResults}, files);
+  std::vector<std::string> paths;
+  for (const ExportFile& file : files) paths.push_back(file.path);
+  return WriteFileSet({DataFolder::kResults}, files,
+                      OtherFrameFiles(DataFolder::kResults, idLetter, ".bmp", paths));
 }

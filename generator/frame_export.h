@@ -19,7 +19,8 @@ constexpr int kPixelBytes = kMapEdge * kMapEdge / 2;
 constexpr int kFrameBytes = kHeaderBytes + kColourTableBytes + kPixelBytes;  // 32886
 
 // Reads the first 54 bytes of the template (by default "a.bmp" in the working directory); a
-// missing or shorter template fails, and so does one that CheckFrameTemplate refuses.
+// missing or shorter template fails, and so does one that cannot be read (see ReadFileBytes;
+// a file over 1 MiB is no template) or that CheckFrameTemplate refuses. Messages name path.
 Result ReadFrameTemplate(uint8_t header[kHeaderBytes],
                          const std::string& path = kFrameTemplateFile);
 

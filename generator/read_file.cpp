@@ -8,6 +8,7 @@
 namespace {
 
 constexpr std::size_t kQuotedBytes = 80;
+constexpr const char* kCannotOpen = "cannot open";
 
 std::string SizeText(std::size_t bytes) {
   if (bytes % (1024 * 1024) == 0) return std::to_string(bytes / (1024 * 1024)) + " MiB";
@@ -51,11 +52,15 @@ Result ReadOpen(int fd, const std::string& path, std::size_t maxBytes, std::stri
 Result ReadFileBytes(const std::string& path, std::size_t maxBytes, std::string& bytes) {
   bytes.clear();
   const int fd = os::OpenForReading(path);
-  if (fd < 0) return Result::FileFailure(path, "cannot open", errno);
+  if (fd < 0) return Result::FileFailure(path, kCannotOpen, errno);
   Result read = ReadOpen(fd, path, maxBytes, bytes);
   os::Close(fd);
   if (!read) bytes.clear();
   return read;
+}
+
+bool OpenFailed(const Result& read) {
+  return !read && read.message == read.file + ": " + kCannotOpen + ": " + read.reason;
 }
 
 std::string QuoteForMessage(const std::string& text) {

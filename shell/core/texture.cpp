@@ -1,23 +1,16 @@
 #include "shell/core/texture.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <string>
 
+#include "generator/read_file.h"
 #include "shell/core/bmp_image.h"
 
 namespace {
 
-// Reads the rest of the file; false, with errno saying why, when reading fails.
-bool ReadWholeFile(std::FILE* file, std::vector<uint8_t>& bytes) {
-  uint8_t chunk[1 << 16];
-  size_t got = 0;
-  while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
-    bytes.insert(bytes.end(), chunk, chunk + got);
-  return std::ferror(file) == 0;
-}
+// The white texture is 16 x 16; a texture the editor could use is small. Larger files are
+// refused before they are read.
+constexpr std::size_t kMaxTextureBytes = 4 * 1024 * 1024;
 
 }  // namespace
 
@@ -39,17 +32,16 @@ bool AllOpaqueWhite(const Texture& texture) {
 
 Result LoadTexture(const char* path, Texture*& texture) {
   ReleaseTexture(texture);
-  std::FILE* file = std::fopen(path, "rb");
-  if (file == nullptr)
-    return Result::Fail(std::string("cannot load \"") + path + "\": " + std::strerror(errno));
-  std::vector<uint8_t> bytes;
-  const bool read = ReadWholeFile(file, bytes);
-  const int readError = errno;
-  std::fclose(file);
+  std::string bytes;
+  const Result read = ReadFileBytes(path, kMaxTextureBytes, bytes);
+  if (OpenFailed(read))
+    return Result::Fail(std::string("cannot load \"") + path + "\": " + read.reason);
   const std::string unreadable = std::string("\"") + path + "\" is not a readable BMP image: ";
-  if (!read) return Result::Fail(unreadable + std::strerror(readError));
+  if (!read) return Result::Fail(unreadable + read.reason);
   BmpImage image;
-  if (Result decoded = DecodeBmp(bytes.data(), bytes.size(), image); !decoded)
+  if (Result decoded =
+          DecodeBmp(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), image);
+      !decoded)
     return Result::Fail(unreadable + decoded.message);
   if (image.pixels.empty())
     return Result::Fail(std::string("\"") + path + "\" holds no pixels that can be read");

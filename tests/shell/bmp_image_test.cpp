@@ -140,6 +140,7 @@ TEST(LoadTexture, NamesTheFileAndWhyItCannotBeRead) {
       .write(reinterpret_cast<const char*>(empty.data()),
              static_cast<std::streamsize>(empty.size()));
   std::filesystem::create_directory("folder.bmp");
+  std::ofstream("big.bmp") << std::string(4 * 1024 * 1024 + 1, 'B');
   const struct {
     const char* path;
     std::string message;
@@ -152,6 +153,7 @@ TEST(LoadTexture, NamesTheFileAndWhyItCannotBeRead) {
       {"folder.bmp", "\"folder.bmp\" is not a readable BMP image: Is a directory"},
 #endif
       {"empty.bmp", "\"empty.bmp\" holds no pixels that can be read"},
+      {"big.bmp", "\"big.bmp\" is not a readable BMP image: larger than 4 MiB"},
   };
   for (const auto& c : cases) {
     Texture* texture = nullptr;
