@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "generator/read_file.h"
 #include "generator/safe_file.h"
 #include "generator/save_files.h"
 
@@ -27,7 +28,8 @@ Result KeepRecoveryFile(const std::string& slotFile, const std::string& text,
   std::string held;
   for (int copy = 1; copy <= kMaxRecoveryCopies; ++copy) {
     const std::string name = RecoveryFileName(slotFile, copy);
-    if (ReadWhole(name, held)) {
+    // A recovery file holds a slot's text: one too large for that holds other things.
+    if (ReadFileBytes(name, kMaxSmallFileBytes, held)) {
       if (held != text) continue;
       written.push_back(name);
       return Result::Ok();
@@ -69,27 +71,41 @@ std::string RecoveryFileName(const std::string& slotFile, int copy) {
   return name.append(plain);
 }
 
-std::string UnsavedText(const PatternGenerator& g, SlotKind kind, std::string& slotFile) {
+bool FindUnsavedWork(const PatternGenerator& g, SlotKind kind, std::string& slotFile,
+                     std::string& text) {
+  text.clear();
   if (kind == SlotKind::kPattern) {
     slotFile = DataFolder::PatternFile(g.patternNumber);
-    return g.PatternEdited() && !PatternFileMatches(g, slotFile) ? PatternText(g) : "";
+    if (!g.PatternEdited() || PatternFileMatches(g, slotFile)) return false;
+    text = PatternText(g);
+    return true;
   }
   if (kind == SlotKind::kPalette) {
     slotFile = DataFolder::PaletteFile(g.paletteNumber);
-    return g.PaletteEdited() && !PaletteFileMatches(g, slotFile) ? PaletteText(g) : "";
+    if (!g.PaletteEdited() || PaletteFileMatches(g, slotFile)) return false;
+    text = PaletteText(g);
+    return true;
   }
   slotFile = DataFolder::CyclesFile(g.paletteNumber);
   CycleRanges held;
-  if (!g.CyclesEdited() || (ReadCyclesFile(slotFile, held) && held == g.cycles)) return "";
-  return CycleRangesText(g.cycles);
+  if (!g.CyclesEdited() || (ReadCyclesFile(slotFile, held) && held == g.cycles)) return false;
+  // No ranges at all is an empty text, which reads back as no ranges.
+  text = CycleRangesText(g.cycles);
+  return true;
+}
+
+std::string UnsavedText(const PatternGenerator& g, SlotKind kind, std::string& slotFile) {
+  std::string text;
+  static_cast<void>(FindUnsavedWork(g, kind, slotFile, text));
+  return text;
 }
 
 Result KeepUnsavedWork(const PatternGenerator& g, std::vector<std::string>& written) {
   Result result = Result::Ok();
   for (const SlotKind kind : {SlotKind::kPattern, SlotKind::kPalette, SlotKind::kCycles}) {
     std::string slotFile;
-    const std::string text = UnsavedText(g, kind, slotFile);
-    if (text.empty()) continue;
+    std::string text;
+    if (!FindUnsavedWork(g, kind, slotFile, text)) continue;
     // Each is tried when another failed: whatever can be kept is kept.
     Result kept = KeepRecoveryFile(slotFile, text, written);
     if (result) result = std::move(kept);

@@ -22,8 +22,13 @@ Result KeepUnsavedWork(const PatternGenerator& g, std::vector<std::string>& writ
 
 enum class SlotKind { kPattern, kPalette, kCycles };
 
-// What a recovery file of the current pattern (palette, palette's ranges) would hold, with the slot
-// file it belongs to in slotFile; empty when there is nothing to keep.
+// Whether the current pattern (palette, palette's ranges) has edits its slot file does not
+// hold; if so, what a recovery file of them holds goes to text (for ranges, an empty text is a
+// list of no ranges), with the slot file it belongs to in slotFile.
+bool FindUnsavedWork(const PatternGenerator& g, SlotKind kind, std::string& slotFile,
+                     std::string& text);
+// FindUnsavedWork's text for the pattern or the palette, whose texts are never empty: empty
+// when there is nothing to keep.
 std::string UnsavedText(const PatternGenerator& g, SlotKind kind, std::string& slotFile);
 
 // Keeps text as a recovery file of slotFile, under the first name that holds no other

@@ -289,3 +289,19 @@ TEST(FileLock, OneHolderAtATimeAndWaitsForTheOther) {
 }
 
 }  // namespace
+
+namespace {
+
+// Deleting every range is an edit: it is kept at exit, and reads back as no ranges at all.
+TEST(UnsavedCycles, NoRangesAtAllAreKept) {
+  TempFolder folder;
+  auto g = std::make_unique<PatternGenerator>();
+  g->cycles.count = 0;
+  std::vector<std::string> written;
+  CycleRanges kept;
+  ASSERT_TRUE(KeepUnsavedWork(*g, written));
+  ASSERT_EQ(written, std::vector<std::string>{"savedata/pal0.cycles.unsaved.txt"});
+  EXPECT_TRUE(ReadCyclesFile(written[0], kept) && kept.count == 0);
+}
+
+}  // namespace
