@@ -3,6 +3,8 @@
 #include <numeric>
 #include <vector>
 
+#include "generator/read_file.h"
+
 namespace {
 
 constexpr const char* kModeNames[] = {"forward", "reverse", "pingpong"};
@@ -169,13 +171,15 @@ std::string CycleRangesText(const CycleRanges& cycles) {
 }
 
 Result ParseCycleRange(const std::string& text, CycleRange& range) {
+  // A line may be any length; a message shows only its start.
+  const std::string quoted = std::string(1, '\'') + QuoteForMessage(text) + '\'';
   const std::vector<std::string> fields = Split(text, ',');
   if (fields.size() != 4 && fields.size() != 5)
-    return Result::Fail("'" + text + "' is not LOW,HIGH,K,MODE[,blend]");
+    return Result::Fail(quoted + " is not LOW,HIGH,K,MODE[,blend]");
   CycleRange parsed;
   if (!ParseNumber(fields[0], parsed.low) || !ParseNumber(fields[1], parsed.high) ||
       !ParseNumber(fields[2], parsed.speed))
-    return Result::Fail("'" + text + "': LOW, HIGH and K must be whole numbers");
+    return Result::Fail(quoted + ": LOW, HIGH and K must be whole numbers");
   bool known = false;
   for (int m = 0; m < 3; ++m) {
     if (fields[3] == kModeNames[m]) {
@@ -183,12 +187,12 @@ Result ParseCycleRange(const std::string& text, CycleRange& range) {
       known = true;
     }
   }
-  if (!known) return Result::Fail("'" + text + "': the mode must be forward, reverse or pingpong");
+  if (!known) return Result::Fail(quoted + ": the mode must be forward, reverse or pingpong");
   if (fields.size() == 5) {
     if (fields[4] == "1" || fields[4] == "blend") {
       parsed.blend = true;
     } else if (fields[4] != "0") {
-      return Result::Fail("'" + text + "': the last field must be blend, 1 or 0");
+      return Result::Fail(quoted + ": the last field must be blend, 1 or 0");
     }
   }
   CycleRanges one;

@@ -41,4 +41,14 @@ TEST(CycleRangesTest, EveryFrameIsTheModels) {
       << refused.message;
 }
 
+// A ranges file may hold any bytes: a message shows only the start of a bad line, printably.
+TEST(CycleRangesTest, MessagesQuoteOnlyTheStartOfALine) {
+  CycleRanges cycles;
+  const Result parsed =
+      ParseCycleRanges("0,7," + std::string(60000, '\xff') + ",forward\n", cycles);
+  EXPECT_FALSE(parsed);
+  EXPECT_LT(parsed.message.size(), 400u);
+  EXPECT_EQ(parsed.message.find('\xff'), std::string::npos);
+}
+
 }  // namespace
