@@ -32,7 +32,7 @@ namespace {
 constexpr const char* kUsageHead =
     "usage: quilmorante-export [options]\n"
     "Writes the colour-cycle frames of one loop: result/<id>A.bmp .. result/<id>P.bmp,\n"
-    "or result/<id>-0000.bmp on for any cycle but the default one.\n"
+    "or result/<id>-0000.bmp onward for any cycle but the default one.\n"
     "  --data DIR     folder with savedata/ and a.bmp; receives result/\n"
     "                 (default: the folder of this program, or when installed\n"
     "                 $XDG_DATA_HOME/quilmorante, ~/.local/share/quilmorante)\n"
@@ -218,6 +218,14 @@ Options Parse(int argc, char** argv) {
       UsageError("unknown option '" + std::string(argv[i]) + "'");
     }
   }
+  // Ranges given on the command line that loop too long are a mistake in the options.
+  if (!options.cycles.empty()) {
+    CycleRanges given;
+    given.count = static_cast<int>(options.cycles.size());
+    std::copy(options.cycles.begin(), options.cycles.end(), given.ranges);
+    int frames = 0;
+    if (Result loop = LoopFrames(given, frames); !loop) UsageError("--cycle: " + loop.message);
+  }
   return options;
 }
 
@@ -277,11 +285,20 @@ void CheckOutputs(const ExportPlan& plan, const std::vector<size_t>& requestOfFi
   }
 }
 
-// Messages name paths relative to the data folder, or absolute ones.
+// Whether the message begins with a path the tool names relative to the data folder, where
+// it works: a slot, a frame in result/, the frame template.
+bool NamesDataFolderPath(const std::string& message) {
+  const std::string head = message.substr(0, message.find(':'));
+  for (const char* name : {DataFolder::kSlots, DataFolder::kResults, kFrameTemplateFile})
+    if (head == name || head.rfind(std::string(name) + "/", 0) == 0) return true;
+  return false;
+}
+
+// A path in the data folder is shown with the folder in front; any other message (absolute
+// paths, or none) as it is.
 int Failed(const Options& options, const Result& result) {
-  const char* folder = result.message.rfind('/', 0) == 0 ? "" : options.dataDir.c_str();
-  std::fprintf(stderr, "quilmorante-export: %s%s%s\n", folder, *folder != '\0' ? "/" : "",
-               result.message.c_str());
+  const std::string folder = NamesDataFolderPath(result.message) ? options.dataDir + "/" : "";
+  std::fprintf(stderr, "quilmorante-export: %s%s\n", folder.c_str(), result.message.c_str());
   return 1;
 }
 
@@ -346,6 +363,13 @@ int main(int argc, char** argv) {
         options.cycles.empty() ? ReadCyclesFile(DataFolder::CyclesFile(options.palette), slotCycles)
                                : Result::Ok()})
     if (!checked) return Failed(options, checked);
+  // A slot's ranges that loop too long are the file's fault: it is named.
+  if (options.cycles.empty()) {
+    int frames = 0;
+    if (Result loop = LoopFrames(slotCycles, frames); !loop)
+      return Failed(options,
+                    Result::Fail(DataFolder::CyclesFile(options.palette) + ": " + loop.message));
+  }
   auto generator = std::make_unique<PatternGenerator>(options.pattern, options.palette);
   PatternGenerator& g = *generator;
   g.folder = dataFolder;
@@ -397,8 +421,8 @@ int main(int argc, char** argv) {
   for (const ExportFile& file : plan.files)
     if (file.path == "-") report = stderr;
   const bool numbered = cycle->NumberedFrames();
-  std::fprintf(report, "wrote %s/%s .. %s (%d frames of %d bytes)\n", options.dataDir.c_str(),
-               DataFolder::FrameFile(g.idLetter, 0, numbered).c_str(),
+  std::fprintf(report, "wrote %s/%s .. %s/%s (%d frames of %d bytes)\n", options.dataDir.c_str(),
+               DataFolder::FrameFile(g.idLetter, 0, numbered).c_str(), options.dataDir.c_str(),
                DataFolder::FrameFile(g.idLetter, cycle->frames - 1, numbered).c_str(),
                cycle->frames, kFrameBytes);
   // The frames come first in the plan.

@@ -54,6 +54,7 @@ struct ToolFixture : ::testing::Test {
     WriteText("savedata/pat6.txt", "32,32,1,1,4\n10,50,x");
     WriteText("savedata/pal7.txt", "123");
     WriteText("savedata/pal8.cycles.txt", "0,7,8,sideways,0\n");
+    WriteText("savedata/pal10.cycles.txt", "0,4,1,pingpong\n5,11,1,pingpong\n12,15,1,pingpong\n");
   }
 };
 
@@ -122,9 +123,12 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{"CycleSpeedTooHigh", "--cycle 0,7,65,forward", 2, "--cycle"},
         UsageCase{"CyclesOverlap", "--cycle 0,7,8,forward --cycle 7,9,8,reverse", 2, "overlaps"},
         UsageCase{"CycleLoopTooLong",
-                  "--cycle 0,3,1,pingpong --cycle 4,8,1,forward --cycle 9,15,1,forward", 1,
-                  "4480 frames"},
+                  "--cycle 0,3,1,pingpong --cycle 4,8,1,forward --cycle 9,15,1,forward", 2,
+                  "quilmorante-export: --cycle: the loop would be 4480 frames"},
+        UsageCase{"SlotCyclesLoopTooLong", "--palette 10", 1,
+                  "/savedata/pal10.cycles.txt: the loop would be 4480 frames"},
         UsageCase{"RangesNumberTheFrames", "--palette 5", 0, "A-0063.bmp (64 frames"},
+        UsageCase{"ReportNamesTheFolderTwice", "", 0, "/result/AP.bmp (16 frames"},
         UsageCase{"IlbmSaysWhatItLoses", "--palette 5 --ilbm c.iff", 0,
                   "c.iff: ILBM: range 2..9 goes there and back"}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -136,6 +140,29 @@ TEST_F(ToolFixture, MissingTemplateIsAnIoFailure) {
   EXPECT_NE(run.output.find("a.bmp"), std::string::npos) << run.output;
   EXPECT_FALSE(fs::exists("result/AA.bmp"));
 }
+
+#ifndef _WIN32
+// A slot file, a ranges file or a template that cannot be read is refused, named in the data
+// folder; a FIFO is never waited on (a run that waits is cut off after 20 s).
+TEST_F(ToolFixture, UnreadableInputsAreRefused) {
+  for (const auto& [file, arguments] : {std::pair{"savedata/pat9.txt", "--pattern 9"},
+                                        {"savedata/pal9.txt", "--palette 9"},
+                                        {"savedata/pal9.cycles.txt", "--palette 9"},
+                                        {"a.bmp", ""}}) {
+    for (const bool fifo : {true, false}) {
+      fs::remove(file);
+      ASSERT_TRUE(fifo ? ::mkfifo(file, 0600) == 0 : fs::create_directory(file));
+      std::string out;
+      const int status = RunCommand(
+          "timeout 20 " + kTool + " --data " + folder.path().string() + " " + arguments + " 2>&1",
+          out);
+      EXPECT_EQ(status, 1) << out;
+      EXPECT_NE(out.find(folder.path().string() + "/" + file + ": "), std::string::npos) << out;
+    }
+    fs::remove(file);
+  }
+}
+#endif
 
 TEST_F(ToolFixture, MissingDataFolderIsAnIoFailure) {
   const ToolRun run = RunTool("--data /nonexistent/quilmorante");
