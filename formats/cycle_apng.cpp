@@ -10,6 +10,7 @@
 
 #include "formats/scale.h"
 #include "formats/shared_palette.h"
+#include "formats/spill.h"
 
 namespace {
 
@@ -66,7 +67,8 @@ bool Deflate(Deflater& deflater, const std::vector<uint8_t>& raw, std::vector<ui
   return status == Z_STREAM_END;
 }
 
-// The file as it grows, frame by frame.
+// The file as it grows, frame by frame: each frame's chunks are made in memory, then go to
+// the file's sink.
 struct Apng {
   const Cycle* cycle;
   int scale;
@@ -77,19 +79,36 @@ struct Apng {
   size_t rowBytes = 0;
   std::vector<uint8_t> raw;  // one frame's rows as deflated
   Deflater deflater;
-  std::vector<uint8_t> bytes;
+  std::vector<uint8_t> bytes;  // the chunks not yet in out
+  FileSink out;
   uint32_t sequence = 0;
 };
 
+// Bytes of a stored row: a filter byte and the pixels.
+size_t RowBytes(SharedLayout layout, uint32_t edge) {
+  return 1 + (layout == SharedLayout::kRemap4 ? edge / 2
+              : layout == SharedLayout::kRgb  ? 3 * size_t{edge}
+                                              : edge);
+}
+
+// The file's size from above: every frame's data at zlib's bound for data that does not
+// compress, with its chunks around it.
+uint64_t MostBytes(const Apng& apng) {
+  constexpr uint64_t kChunk = 12;  // length, type, CRC
+  const uint64_t head = 8 + (kChunk + 13) + (kChunk + 8);
+  const uint64_t palette =
+      apng.palette.layout == SharedLayout::kRgb ? 0 : kChunk + 3 * uint64_t(apng.palette.entries);
+  const uLong raw = static_cast<uLong>(RowBytes(apng.palette.layout, apng.edge) * apng.edge);
+  const uint64_t frame = (kChunk + 26) + (kChunk + 4) + compressBound(raw);
+  return head + palette + uint64_t(apng.cycle->frames) * frame + kChunk;
+}
+
 Result Begin(Apng& apng) {
   const Cycle& cycle = *apng.cycle;
-  MakeSharedPalette(cycle, apng.palette);
   const uint32_t edge = apng.edge;
   ScalePixels(cycle.pixels, Cycle::kEdge, apng.scale, apng.indices);
   const SharedLayout layout = apng.palette.layout;
-  apng.rowBytes = 1 + (layout == SharedLayout::kRemap4 ? edge / 2
-                       : layout == SharedLayout::kRgb  ? 3 * edge
-                                                       : edge);
+  apng.rowBytes = RowBytes(layout, edge);
   // Rows go unfiltered (filters rarely pay on indexed pictures).
   if (layout == SharedLayout::kRemap4) {
     apng.packed.resize(apng.rowBytes * edge);
@@ -130,6 +149,13 @@ Result Begin(Apng& apng) {
   Put32(bytes, 0);  // loop forever
   EndChunk(bytes, at);
   return Result::Ok();
+}
+
+// The chunks made so far go to the file.
+Result PutChunks(Apng& apng) {
+  const Result put = apng.out.Append(apng.bytes.data(), apng.bytes.size());
+  apng.bytes.clear();
+  return put;
 }
 
 // Frame j's rows into raw, filter bytes 0.
@@ -192,7 +218,7 @@ Result AddFrame(Apng& apng, int j) {
   }
   if (!Deflate(apng.deflater, apng.raw, bytes)) return Result::Fail("APNG: zlib failed");
   EndChunk(bytes, at);
-  return Result::Ok();
+  return PutChunks(apng);
 }
 
 }  // namespace
@@ -205,7 +231,9 @@ Result StartApng(const Cycle& cycle, int scale, const std::string& path, Encodin
   apng->cycle = &cycle;
   apng->scale = scale;
   apng->edge = static_cast<uint32_t>(Cycle::kEdge * scale);
+  MakeSharedPalette(cycle, apng->palette);
   encoding.steps = cycle.frames;
+  encoding.bytes = MostBytes(*apng);
   encoding.step = [apng](int j) -> Result {
     if (j == 0)
       if (Result begun = Begin(*apng); !begun) return begun;
@@ -214,7 +242,10 @@ Result StartApng(const Cycle& cycle, int scale, const std::string& path, Encodin
   encoding.finish = [apng, path](std::vector<ExportFile>& files) {
     const size_t at = BeginChunk(apng->bytes, "IEND");
     EndChunk(apng->bytes, at);
-    files.push_back(ExportFile{path, std::move(apng->bytes)});
+    ExportFile file;
+    if (Result put = PutChunks(*apng); !put) return put;
+    if (Result finished = apng->out.Finish(path, file); !finished) return finished;
+    files.push_back(std::move(file));
     return Result::Ok();
   };
   return Result::Ok();

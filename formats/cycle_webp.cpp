@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "formats/scale.h"
+#include "formats/spill.h"
 
 namespace {
 
@@ -87,19 +88,33 @@ Result AddFrame(Webp& webp, int a) {
   return Result::Ok();
 }
 
-Result End(Webp& webp, std::vector<uint8_t>& bytes) {
+// libwebp's encoder keeps every encoded frame until it assembles the file, which it hands
+// over whole: the file is in memory twice at the end, once it goes to out. The size limit of
+// the exports bounds it.
+Result End(Webp& webp, FileSink& out) {
   // The end time of the last frame gives it its duration.
   const int millisecondsPerFrame = 10 * webp.cycle->delayCentiseconds;
   if (!WebPAnimEncoderAdd(webp.encoder.get(), nullptr, webp.cycle->frames * millisecondsPerFrame,
                           nullptr))
     return Failure("cannot end the animation", webp.encoder.get());
+  webp.framePixels.reset();
+  std::vector<uint8_t>().swap(webp.scaled);
   WebPData data;
   WebPDataInit(&data);
   if (!WebPAnimEncoderAssemble(webp.encoder.get(), &data))
     return Failure("cannot assemble the file", webp.encoder.get());
-  bytes.assign(data.bytes, data.bytes + data.size);
+  webp.encoder.reset();  // its frames
+  const Result put = out.Append(data.bytes, data.size);
   WebPDataClear(&data);
-  return Result::Ok();
+  return put;
+}
+
+// The file's size from above. Each frame holds at most 16 colours, which lossless WebP
+// stores as palette indices, two to a byte, entropy-coded: at most 5 bits a pixel with the
+// codes, the frame's headers within 4 KiB. The file's own headers add a few dozen bytes.
+uint64_t MostBytes(const Cycle& cycle, int edge) {
+  const uint64_t pixels = uint64_t(edge) * uint64_t(edge);
+  return 64 + uint64_t(cycle.frames) * (pixels * 5 / 8 + 4096);
 }
 
 }  // namespace
@@ -112,14 +127,17 @@ Result StartWebp(const Cycle& cycle, int scale, const std::string& path, Encodin
   webp->cycle = &cycle;
   webp->edge = Cycle::kEdge * scale;
   encoding.steps = cycle.frames;
+  encoding.bytes = MostBytes(cycle, webp->edge);
   encoding.step = [webp, scale](int a) -> Result {
     if (a == 0)
       if (Result begun = Begin(*webp, scale); !begun) return begun;
     return AddFrame(*webp, a);
   };
   encoding.finish = [webp, path](std::vector<ExportFile>& files) -> Result {
-    ExportFile file{path, {}};
-    if (Result ended = End(*webp, file.bytes); !ended) return ended;
+    FileSink out;
+    ExportFile file;
+    if (Result ended = End(*webp, out); !ended) return ended;
+    if (Result finished = out.Finish(path, file); !finished) return finished;
     files.push_back(std::move(file));
     return Result::Ok();
   };

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "formats/spill.h"
+
 Result RunEncoding(Encoding& encoding, std::vector<ExportFile>& files) {
   for (int s = 0; s < encoding.steps; ++s)
     if (Result stepped = encoding.step(s); !stepped) return stepped;
@@ -16,6 +18,5 @@ Result RunToBytes(Encoding& encoding, std::vector<uint8_t>& bytes) {
   std::vector<ExportFile> files;
   if (Result run = RunEncoding(encoding, files); !run) return run;
   if (files.size() != 1) return Result::Fail("the encoding made no single file");
-  bytes = std::move(files[0].bytes);
-  return Result::Ok();
+  return ContentsBytes(files[0], bytes);
 }

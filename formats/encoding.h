@@ -3,6 +3,7 @@
 // steps 0 .. steps - 1 run in order, each once, then finish adds the files. The formats that
 // are cheap take one step; the animated ones one frame a step. A failed step ends it.
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -14,10 +15,16 @@ struct Encoding {
   int steps = 1;
   std::function<Result(int step)> step;
   std::function<Result(std::vector<ExportFile>& files)> finish;
+  // What the files will take in all, known when the encoding starts: exactly, or from above
+  // where the size depends on how well the frames compress. 0 for the formats whose files
+  // stay small whatever the cycle.
+  uint64_t bytes = 0;
+  bool bytesExact = false;
 };
 
 // Runs every step and then the finish. On failure adds nothing.
 Result RunEncoding(Encoding& encoding, std::vector<ExportFile>& files);
 
-// For one-file encoders: runs the encoding whole and hands over its one file's bytes.
+// For one-file encoders: runs the encoding whole and hands over its one file's bytes, read
+// back into memory when the file spilled.
 Result RunToBytes(Encoding& encoding, std::vector<uint8_t>& bytes);

@@ -9,6 +9,7 @@
 #include "formats/cycle_ilbm.h"
 #include "formats/cycle_json.h"
 #include "formats/cycle_webp.h"
+#include "formats/frame_files.h"
 #include "formats/palette_file.h"
 #include "formats/png_frames.h"
 #include "formats/png_sheet.h"
@@ -89,27 +90,12 @@ constexpr char kWebp[] = ".webp";
 
 Result StartFrames(const Cycle& cycle, char id, const FormatSettings&, const std::string& dir,
                    Encoding& encoding) {
-  OneStep(encoding, [&cycle, id, dir](std::vector<ExportFile>& files) {
-    AddBmpFrames(cycle, id, dir, files);
-    return Result::Ok();
-  });
-  return Result::Ok();
+  return StartBmpFrameFiles(cycle, id, dir, encoding);
 }
 
 Result StartPngFrames(const Cycle& cycle, char id, const FormatSettings& settings,
                       const std::string& dir, Encoding& encoding) {
-  const int scale = settings.scale;
-  OneStep(encoding, [&cycle, id, scale, dir](std::vector<ExportFile>& files) {
-    std::vector<std::vector<uint8_t>> frames;
-    if (Result encoded = EncodePngFrames(cycle, scale, frames); !encoded)
-      return Result::Fail(InFolder(dir, "") + ": " + encoded.message);
-    for (int a = 0; a < cycle.frames; ++a) {
-      const std::string name = DataFolder::FrameName(id, a, cycle.NumberedFrames(), ".png");
-      files.push_back(ExportFile{InFolder(dir, name), std::move(frames[a])});
-    }
-    return Result::Ok();
-  });
-  return Result::Ok();
+  return StartPngFrameFiles(cycle, id, settings.scale, dir, encoding);
 }
 
 Result StartSheet(const Cycle& cycle, char, const FormatSettings& settings, const std::string& path,
@@ -184,9 +170,8 @@ void PaletteFilePaths(const std::string& dir, char id, std::vector<std::string>&
 // One step: the frames share one LZW stream, so the rest is copying.
 Result StartGif(const Cycle& cycle, char, const FormatSettings& settings, const std::string& path,
                 Encoding& encoding) {
-  return OneFile(path, encoding, [&cycle, scale = settings.scale](std::vector<uint8_t>& bytes) {
-    return EncodeCycleGif(cycle, scale, bytes);
-  });
+  return Stepped(path, encoding,
+                 [&](Encoding& e) { return StartCycleGif(cycle, settings.scale, path, e); });
 }
 
 Result StartApngFile(const Cycle& cycle, char, const FormatSettings& settings,

@@ -8,26 +8,33 @@
 #include <utility>
 
 #include "formats/scale.h"
+#include "formats/spill.h"
 
 namespace {
 
 // Everything the libpng callbacks touch. Trivially destructible: libpng's errors longjmp
 // across the frames that hold it.
 struct Session {
-  std::vector<uint8_t>* bytes;
+  FileSink* out;
   char error[160];
 };
 
 void AppendBytes(png_structp png, png_bytep data, size_t length) {
   auto* session = static_cast<Session*>(png_get_io_ptr(png));
   bool full = false;
+  bool failed = false;
   try {
-    session->bytes->insert(session->bytes->end(), data, data + length);
+    const Result put = session->out->Append(data, length);
+    if (!put) {
+      std::snprintf(session->error, sizeof session->error, "%s", put.message.c_str());
+      failed = true;
+    }
   } catch (...) {
     full = true;  // no exception may unwind through libpng's C frames
   }
   // Outside the handler, so no exception is alive when png_error jumps away.
   if (full) png_error(png, "out of memory");
+  if (failed) png_longjmp(png, 1);
 }
 
 void FlushNothing(png_structp) {}
@@ -46,9 +53,9 @@ void IgnoreWarning(png_structp, png_const_charp) {}
 struct PngStream {
   PngImage image;
   std::string what;
-  std::vector<uint8_t> bytes;
+  FileSink out;
   std::vector<uint8_t> scratch;
-  Session session{&bytes, {}};
+  Session session{&out, {}};
   png_structp png = nullptr;
   png_infop info = nullptr;
   bool failed = false;
@@ -149,8 +156,9 @@ void PngStreamFree::operator()(PngStream* stream) const {
   delete stream;
 }
 
-Result StartPng(const PngImage& image, const char* what, PngStreamPtr& stream) {
+Result StartPng(const PngImage& image, const char* what, PngStreamPtr& stream, bool maySpill) {
   stream.reset(new PngStream);
+  if (!maySpill) stream->out = FileSink::InMemory();
   stream->image = image;
   stream->what = what;
   stream->scratch.resize(PngRowBytes(image));
@@ -169,8 +177,14 @@ Result FinishPng(PngStream& stream, std::vector<uint8_t>& bytes) {
   if (stream.failed)
     return Result::Fail(stream.what + ": cannot encode PNG: an earlier call failed");
   if (!EndImage(&stream)) return StreamFailure(stream);
-  bytes = std::move(stream.bytes);
-  return Result::Ok();
+  return stream.out.Take(bytes);
+}
+
+Result FinishPngFile(PngStream& stream, const std::string& path, ExportFile& file) {
+  if (stream.failed)
+    return Result::Fail(stream.what + ": cannot encode PNG: an earlier call failed");
+  if (!EndImage(&stream)) return StreamFailure(stream);
+  return stream.out.Finish(path, file);
 }
 
 Result EncodePng(const PngImage& image, const char* what, std::vector<uint8_t>& bytes) {
@@ -211,4 +225,15 @@ std::vector<uint8_t> PackedPicture(const Cycle& cycle, int scale) {
   std::vector<uint8_t> packed(count / 2);
   PackNibbles(source, count, packed.data());
   return packed;
+}
+
+uint64_t MostPngBytes(uint64_t rowBytes, uint64_t rows, int paletteEntries) {
+  constexpr uint64_t kChunk = 12;  // length, type, CRC
+  constexpr uint64_t kIdatBytes = 8192;
+  const uint64_t raw = rowBytes * rows;
+  // zlib's bound for any window and memory level, with the stream's header and check value.
+  const uint64_t data = raw + (raw + 7) / 8 + (raw + 63) / 64 + 5 + 6;
+  const uint64_t palette = paletteEntries > 0 ? kChunk + 3 * uint64_t(paletteEntries) : 0;
+  return 8 + (kChunk + 13) + palette + data + (data + kIdatBytes - 1) / kIdatBytes * kChunk +
+         kChunk;
 }

@@ -6,10 +6,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "generator/cycle.h"
 #include "generator/result.h"
+#include "generator/safe_file.h"
 
 // zlib level of every PNG written; the export benchmark's floor compresses at the same one.
 // Level 1: on these pictures a tenth larger than level 6 and several times faster.
@@ -51,16 +53,24 @@ Result EncodePng(const PngImage& image, const char* what, std::vector<uint8_t>& 
 
 // The same file a few rows at a time, for a caller that spreads a large image over many
 // calls: StartPng writes the header chunks, WritePngRows rows [from, to) in order, FinishPng
-// the end and hands over the bytes. The image's row source and context must outlive the
-// stream. After a failure the stream takes no more rows.
+// the end and hands over the bytes, or FinishPngFile the file at path. The image's row
+// source and context must outlive the stream. After a failure the stream takes no more
+// rows. With maySpill the file goes to a spill file once it grows large (spill.h).
 struct PngStream;
 struct PngStreamFree {
   void operator()(PngStream* stream) const;
 };
 using PngStreamPtr = std::unique_ptr<PngStream, PngStreamFree>;
-Result StartPng(const PngImage& image, const char* what, PngStreamPtr& stream);
+Result StartPng(const PngImage& image, const char* what, PngStreamPtr& stream,
+                bool maySpill = false);
 Result WritePngRows(PngStream& stream, int from, int to);
 Result FinishPng(PngStream& stream, std::vector<uint8_t>& bytes);
+Result FinishPngFile(PngStream& stream, const std::string& path, ExportFile& file);
+
+// The size from above of a PNG of rows stored rows of rowBytes bytes (filter byte included)
+// with a PLTE of paletteEntries entries: its data at zlib's bound for data that does not
+// compress, whatever window libpng picks, in IDAT chunks of 8 KiB.
+uint64_t MostPngBytes(uint64_t rowBytes, uint64_t rows, int paletteEntries);
 
 // Packs count indices (count even) two a byte, high nibble first, as 4-bit rows store them.
 void PackNibbles(const uint8_t* indices, size_t count, uint8_t* packed);

@@ -64,25 +64,38 @@ Result EncodePngFrame(const Cycle& cycle, int frame, int scale, std::vector<uint
   return EncodePng(image, "PNG frame", bytes);
 }
 
-Result EncodePngFrames(const Cycle& cycle, int scale, std::vector<std::vector<uint8_t>>& frames) {
-  frames.assign(static_cast<size_t>(cycle.frames), {});
-  if (Result first = EncodePngFrame(cycle, 0, scale, frames[0]); !first) return first;
-  const size_t palette = FindPalette(frames[0]);
-  if (palette == 0) {
-    frames[0].clear();
+Result EncodePngFrameBase(const Cycle& cycle, int scale, PngFrameBase& base) {
+  if (Result first = EncodePngFrame(cycle, 0, scale, base.bytes); !first) return first;
+  base.palette = FindPalette(base.bytes);
+  if (base.palette == 0) {
+    base.bytes.clear();
     return Result::Fail("PNG frame: libpng wrote no 16-entry PLTE");
   }
+  return Result::Ok();
+}
+
+void PngFramePatch(const Cycle& cycle, int frame, uint8_t (&patch)[kPngFramePatchBytes]) {
+  uint8_t table[kPaletteEntries][kChannels];
+  cycle.Colours(frame, table);
+  std::memcpy(patch, table, sizeof table);
+  // The chunk's CRC covers its type and data.
+  static const uint8_t kType[] = {'P', 'L', 'T', 'E'};
+  const uLong crc = crc32(crc32(0, kType, 4), patch, 3 * kPaletteEntries);
+  uint8_t* end = patch + 3 * kPaletteEntries;
+  for (int i = 0; i < 4; ++i) end[i] = static_cast<uint8_t>(crc >> (24 - 8 * i));
+}
+
+Result EncodePngFrames(const Cycle& cycle, int scale, std::vector<std::vector<uint8_t>>& frames) {
+  frames.assign(static_cast<size_t>(cycle.frames), {});
+  PngFrameBase base;
+  if (Result first = EncodePngFrameBase(cycle, scale, base); !first) return first;
+  uint8_t patch[kPngFramePatchBytes];
   for (int a = 1; a < cycle.frames; ++a) {
     std::vector<uint8_t>& bytes = frames[a];
-    bytes = frames[0];
-    uint8_t* data = bytes.data() + palette;
-    uint8_t table[kPaletteEntries][kChannels];
-    cycle.Colours(a, table);
-    std::memcpy(data, table, sizeof table);
-    // The chunk's CRC covers its type and data.
-    const uLong crc = crc32(0, data - 4, 4 + 3 * kPaletteEntries);
-    uint8_t* end = data + 3 * kPaletteEntries;
-    for (int i = 0; i < 4; ++i) end[i] = static_cast<uint8_t>(crc >> (24 - 8 * i));
+    bytes = base.bytes;
+    PngFramePatch(cycle, a, patch);
+    std::memcpy(bytes.data() + base.palette, patch, sizeof patch);
   }
+  frames[0] = std::move(base.bytes);
   return Result::Ok();
 }

@@ -18,3 +18,15 @@ Result EncodePngFrame(const Cycle& cycle, int frame, int scale, std::vector<uint
 // EncodePngFrame(cycle, j, scale). The frames store the same indices, so the image data is
 // compressed once and only the PLTE differs.
 Result EncodePngFrames(const Cycle& cycle, int scale, std::vector<std::vector<uint8_t>>& frames);
+
+// Frame 0's file and where its PLTE's data starts: frame j is the same bytes with
+// PngFramePatch(cycle, j) at that offset.
+struct PngFrameBase {
+  std::vector<uint8_t> bytes;
+  size_t palette = 0;
+};
+Result EncodePngFrameBase(const Cycle& cycle, int scale, PngFrameBase& base);
+
+// Frame j's colour table as the PLTE's data, then the chunk's CRC.
+constexpr size_t kPngFramePatchBytes = 3 * kPaletteEntries + 4;
+void PngFramePatch(const Cycle& cycle, int frame, uint8_t (&patch)[kPngFramePatchBytes]);

@@ -91,7 +91,6 @@ void MapCellRow(Sheet& sheet, int r) {
 
 Result Begin(Sheet& sheet, int scale) {
   const Cycle& cycle = *sheet.cycle;
-  MakeSharedPalette(cycle, sheet.palette);
   if (sheet.palette.layout == SharedLayout::kRemap4)
     sheet.packed = PackedPicture(cycle, scale);
   else
@@ -111,7 +110,16 @@ Result Begin(Sheet& sheet, int scale) {
   image.paletteEntries = sheet.palette.entries;
   image.row = SheetRow;
   image.context = &sheet;
-  return StartPng(image, "sprite sheet", sheet.png);
+  return StartPng(image, "sprite sheet", sheet.png, true);
+}
+
+uint64_t MostBytes(const Sheet& sheet) {
+  const uint64_t width = uint64_t(sheet.cellEdge) * uint64_t(sheet.layout.columns);
+  const uint64_t rowBytes = 1 + (sheet.palette.layout == SharedLayout::kRemap4 ? width / 2
+                                 : sheet.palette.layout == SharedLayout::kRgb  ? 3 * width
+                                                                               : width);
+  return MostPngBytes(rowBytes, uint64_t(sheet.cellEdge) * uint64_t(sheet.layout.rows),
+                      sheet.palette.entries);
 }
 
 }  // namespace
@@ -150,7 +158,9 @@ Result StartSpriteSheet(const Cycle& cycle, int columns, int scale, const std::s
   sheet->cycle = &cycle;
   sheet->layout = layout;
   sheet->cellEdge = Cycle::kEdge * scale;
+  MakeSharedPalette(cycle, sheet->palette);
   encoding.steps = layout.rows;
+  encoding.bytes = MostBytes(*sheet);
   encoding.step = [sheet, scale](int r) -> Result {
     if (r == 0)
       if (Result begun = Begin(*sheet, scale); !begun) return begun;
@@ -158,8 +168,8 @@ Result StartSpriteSheet(const Cycle& cycle, int columns, int scale, const std::s
     return WritePngRows(*sheet->png, r * sheet->cellEdge, (r + 1) * sheet->cellEdge);
   };
   encoding.finish = [sheet, path](std::vector<ExportFile>& files) -> Result {
-    ExportFile file{path, {}};
-    if (Result finished = FinishPng(*sheet->png, file.bytes); !finished) return finished;
+    ExportFile file;
+    if (Result finished = FinishPngFile(*sheet->png, path, file); !finished) return finished;
     sheet->png.reset();
     files.push_back(std::move(file));
     return Result::Ok();

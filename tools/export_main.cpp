@@ -20,6 +20,7 @@
 #include "formats/export_job.h"
 #include "formats/export_set.h"
 #include "formats/scale.h"
+#include "formats/spill.h"
 #include "generator/data_folder.h"
 #include "generator/file_system.h"
 #include "generator/frame_export.h"
@@ -427,8 +428,8 @@ int main(int argc, char** argv) {
                cycle->frames, kFrameBytes);
   // The frames come first in the plan.
   for (size_t i = static_cast<size_t>(cycle->frames); i < plan.files.size(); ++i)
-    std::fprintf(report, "wrote %s (%zu bytes)\n", plan.files[i].path.c_str(),
-                 plan.files[i].bytes.size());
+    std::fprintf(report, "wrote %s (%llu bytes)\n", plan.files[i].path.c_str(),
+                 static_cast<unsigned long long>(ContentsSize(plan.files[i])));
   // What a format could not hold of this cycle, or laid out otherwise than asked.
   for (const ExportRequest& request : requests) {
     if (request.format->notes == nullptr) continue;

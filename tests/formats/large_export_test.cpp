@@ -1,0 +1,94 @@
+// Large exports: a file that spills out of memory is byte for byte the file kept in memory.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "formats/export_set.h"
+#include "formats/spill.h"
+#include "generator/file_system.h"
+#include "generator/read_file.h"
+#include "tests/formats/reference_frames.h"
+
+namespace {
+
+struct Spilling {
+  explicit Spilling(uint64_t threshold) { SetSpillThreshold(threshold); }
+  ~Spilling() { SetSpillThreshold(kSpillAfterBytes); }
+};
+
+// The reference picture with the ranges: 16 frames by default, or the given ones.
+std::unique_ptr<Cycle> CycleWith(const std::vector<CycleRange>& ranges) {
+  std::unique_ptr<Cycle> cycle = MakeReferenceFrames(kCycleCases[0]).cycle;
+  if (ranges.empty()) return cycle;
+  cycle->ranges.count = static_cast<int>(ranges.size());
+  std::copy(ranges.begin(), ranges.end(), cycle->ranges.ranges);
+  EXPECT_TRUE(LoopFrames(cycle->ranges, cycle->frames));
+  return cycle;
+}
+
+// What the batch would write for the file: its writeContents run into a file, or its bytes.
+std::string Written(const ExportFile& file) {
+  if (!file.writeContents) return std::string(file.bytes.begin(), file.bytes.end());
+  const int fd = os::CreateForWriting("written");
+  const Result written = file.writeContents(fd);
+  EXPECT_TRUE(os::Close(fd) && written) << file.path << ": " << written.message;
+  std::string text;
+  EXPECT_TRUE(ReadFileBytes("written", std::numeric_limits<size_t>::max(), text));
+  return text;
+}
+
+struct SpillCase {
+  const char* name;
+  std::vector<CycleRange> ranges;
+  int scale;
+};
+
+class SpillTest : public ::testing::TestWithParam<SpillCase> {
+ protected:
+  TempFolder folder;
+};
+
+// Every format with its files spilled (the frame formats' made from frame 0) and kept in
+// memory; the frame sets, the GIF, the APNG, the WebP and the sheet spill.
+TEST_P(SpillTest, SpilledFilesAreTheFilesKeptInMemory) {
+  const std::unique_ptr<Cycle> cycle = CycleWith(GetParam().ranges);
+  std::vector<ExportRequest> requests = {{&BmpFrames(), "result"}};
+  RequestAllFormats("out", 'A', requests);
+  const FormatSettings settings{.scale = GetParam().scale, .sheetColumns = 4};
+  ExportPlan kept, spilled;
+  {
+    Spilling never(std::numeric_limits<uint64_t>::max());
+    const Result planned = PlanExport(*cycle, 'A', settings, requests, kept);
+    ASSERT_TRUE(planned) << planned.message;
+  }
+  {
+    Spilling always(0);
+    const Result planned = PlanExport(*cycle, 'A', settings, requests, spilled);
+    ASSERT_TRUE(planned) << planned.message;
+  }
+  ASSERT_EQ(kept.files.size(), spilled.files.size());
+  size_t outside = 0;
+  for (size_t i = 0; i < kept.files.size(); ++i) {
+    const ExportFile &k = kept.files[i], &s = spilled.files[i];
+    ASSERT_EQ(k.path, s.path);
+    EXPECT_FALSE(k.writeContents) << k.path;
+    EXPECT_EQ(ContentsSize(s), k.bytes.size()) << k.path;
+    outside += s.writeContents ? 1 : 0;
+    EXPECT_TRUE(Written(s) == Written(k)) << k.path;
+  }
+  EXPECT_EQ(outside, 2 * size_t(cycle->frames) + 4);
+}
+
+INSTANTIATE_TEST_SUITE_P(Loops, SpillTest,
+                         ::testing::Values(SpillCase{"DefaultCycleScale2", {}, 2},
+                                           SpillCase{"BlendedLoop240",
+                                                     {{0, 4, 17, CycleMode::kForward, true},
+                                                      {5, 7, 17, CycleMode::kReverse, false}},
+                                                     1}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
