@@ -328,11 +328,31 @@ const ExportFormat& BmpFrames() {
   return kFormats[0];
 }
 
+Result StartFormat(const ExportFormat& format, const Cycle& cycle, char id,
+                   const FormatSettings& settings, const std::string& path, Encoding& encoding) {
+  Encoding started;
+  if (Result begun = format.start(cycle, id, settings, path, started); !begun) return begun;
+  if (started.bytes > kMaxExportBytes) {
+    // Tenths of a GiB, rounded up: the limit is never said to be met when it is passed.
+    constexpr uint64_t kTenth = (uint64_t{1} << 30) / 10;
+    const uint64_t tenths = (started.bytes + kTenth - 1) / kTenth;
+    const std::string label = *format.option != '\0' ? format.option : "BMP frames";
+    return Result::Fail(path + ": " + label + ": " + std::to_string(cycle.frames) + " frames" +
+                        (format.takesScale ? " at scale " + std::to_string(settings.scale) : "") +
+                        (started.bytesExact ? " would be about " : " could be up to ") +
+                        std::to_string(tenths / 10) + "." + std::to_string(tenths % 10) +
+                        " GiB; the limit is " + std::to_string(kMaxExportBytes >> 30) + " GiB");
+  }
+  encoding = std::move(started);
+  return Result::Ok();
+}
+
 Result EncodeFormat(const ExportFormat& format, const Cycle& cycle, char id,
                     const FormatSettings& settings, const std::string& path,
                     std::vector<ExportFile>& files) {
   Encoding encoding;
-  if (Result started = format.start(cycle, id, settings, path, encoding); !started) return started;
+  if (Result started = StartFormat(format, cycle, id, settings, path, encoding); !started)
+    return started;
   return RunEncoding(encoding, files);
 }
 

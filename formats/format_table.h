@@ -2,6 +2,7 @@
 // Every export format, once: the export tool's options and usage text, its --all, the
 // editor's E (and with it the page's E download) are all made from this table.
 
+#include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
@@ -51,7 +52,18 @@ std::span<const ExportFormat> ExportFormats();
 // The entry of a tool option ("--gif"), or null.
 const ExportFormat* FindExportFormat(std::string_view option);
 
+// The most an export of one format may write: past it an export is refused before anything
+// is encoded, rather than fill the disk and take minutes.
+constexpr uint64_t kMaxExportBytes = uint64_t{1} << 30;
+
+// The format's start, refused when its files would pass kMaxExportBytes: the message names
+// the path, the format, the loop's frames, the scale and the size (exact, or from above).
+// Every export starts its formats here.
+Result StartFormat(const ExportFormat& format, const Cycle& cycle, char id,
+                   const FormatSettings& settings, const std::string& path, Encoding& encoding);
+
 // Encodes the format's files for one path whole; on failure adds nothing.
+
 Result EncodeFormat(const ExportFormat& format, const Cycle& cycle, char id,
                     const FormatSettings& settings, const std::string& path,
                     std::vector<ExportFile>& files);

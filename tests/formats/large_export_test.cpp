@@ -1,4 +1,6 @@
-// Large exports: a file that spills out of memory is byte for byte the file kept in memory.
+// Large exports: a file that spills out of memory is byte for byte the file kept in memory,
+// the sizes exports are judged by hold, and an export past the limit is refused before
+// anything is encoded, with a message that says why.
 
 #include <gtest/gtest.h>
 
@@ -7,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "formats/export_job.h"
 #include "formats/export_set.h"
 #include "formats/spill.h"
 #include "generator/file_system.h"
@@ -90,5 +93,70 @@ INSTANTIATE_TEST_SUITE_P(Loops, SpillTest,
                                                       {5, 7, 17, CycleMode::kReverse, false}},
                                                      1}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// The size each format starts with against what it writes: exact for the frame sets and the
+// GIF, from above for the others.
+TEST(ExportSizeTest, StartSizesHold) {
+  TempFolder folder;
+  const std::unique_ptr<Cycle> cycle =
+      CycleWith({{0, 4, 17, CycleMode::kForward, true}, {5, 7, 17, CycleMode::kReverse, false}});
+  std::vector<ExportRequest> requests = {{&BmpFrames(), "result"}};
+  RequestAllFormats("out", 'A', requests);
+  for (const ExportRequest& request : requests) {
+    Encoding encoding;
+    ASSERT_TRUE(
+        StartFormat(*request.format, *cycle, 'A', FormatSettings{}, request.path, encoding));
+    std::vector<ExportFile> files;
+    ASSERT_TRUE(RunEncoding(encoding, files));
+    uint64_t bytes = 0;
+    for (const ExportFile& file : files) bytes += ContentsSize(file);
+    if (encoding.bytesExact) {
+      EXPECT_EQ(bytes, encoding.bytes) << request.path;
+    } else if (encoding.bytes != 0) {
+      EXPECT_LE(bytes, encoding.bytes) << request.path;
+    }
+  }
+}
+
+struct LimitCase {
+  const char* name;
+  const char* option;
+  int scale;
+  const char* message;  // empty: the export starts
+};
+
+class LimitTest : public ::testing::TestWithParam<LimitCase> {
+ protected:
+  TempFolder folder;
+};
+
+// A loop of 3840 frames.
+TEST_P(LimitTest, PastTheLimitIsRefusedBeforeEncoding) {
+  std::unique_ptr<Cycle> cycle = CycleWith({{0, 7, 1, CycleMode::kPingPong, false},
+                                            {8, 10, 1, CycleMode::kForward, false},
+                                            {11, 15, 1, CycleMode::kForward, false}});
+  ASSERT_EQ(cycle->frames, 3840);
+  const ExportFormat* format = FindExportFormat(GetParam().option);
+  ExportJob job(std::move(cycle), 'A', FormatSettings{.scale = GetParam().scale},
+                {{format, "big"}});
+  const std::string message = GetParam().message;
+  if (message.empty()) {
+    EXPECT_FALSE(job.Done());
+    return;
+  }
+  const Result refused = job.Advance(0);
+  EXPECT_EQ(refused.message.rfind("big: " + message, 0), 0u) << refused.message;
+  EXPECT_NE(refused.message.find(" GiB; the limit is 1 GiB"), std::string::npos) << refused.message;
+  EXPECT_EQ(job.Progress().allStepsDone, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Formats, LimitTest,
+    ::testing::Values(
+        LimitCase{"Gif", "--gif", 8, "--gif: 3840 frames at scale 8 would be about "},
+        LimitCase{"Apng", "--apng", 8, "--apng: 3840 frames at scale 8 could be up to "},
+        LimitCase{"Webp", "--webp", 4, "--webp: 3840 frames at scale 4 could be up to "},
+        LimitCase{"GifAtScale1", "--gif", 1, ""}, LimitCase{"PngFramesAtScale1", "--png", 1, ""}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
