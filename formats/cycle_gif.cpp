@@ -119,10 +119,10 @@ Result WriteFile(const Cycle& cycle, const GifParts& parts, FileSink& out) {
   uint8_t table[kPaletteEntries][kChannels];
   for (int a = 0; a < cycle.frames; ++a) {
     cycle.Colours(a, table);
-    for (const Result& put :
-         {out.Append(parts.control.data(), parts.control.size()), out.Append(table, sizeof table),
-          out.Append(parts.image.data(), parts.image.size())})
-      if (!put) return put;
+    Result put = out.Append(parts.control.data(), parts.control.size());
+    if (put) put = out.Append(table, sizeof table);
+    if (put) put = out.Append(parts.image.data(), parts.image.size());
+    if (!put) return put;
   }
   return out.Append(&parts.trailer, 1);
 }

@@ -28,10 +28,10 @@ class PatchedFrame final : public OutsideContents {
   Result Emit(const Put& put) override {
     const uint8_t* bytes = base_->data();
     const size_t after = at_ + size_;
-    for (const Result& out :
-         {put(bytes, at_), put(patch_, size_), put(bytes + after, base_->size() - after)})
-      if (!out) return out;
-    return Result::Ok();
+    Result out = put(bytes, at_);
+    if (out) out = put(patch_, size_);
+    if (out) out = put(bytes + after, base_->size() - after);
+    return out;
   }
 
  private:
