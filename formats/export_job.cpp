@@ -74,7 +74,7 @@ Result ExportJob::TakePlan(ExportPlan& plan, std::vector<size_t>* requestOfFile)
   if (!failure_) return failure_;
   if (current_ != requests_.size()) return Result::Fail("the export is not finished");
   if (taken_) return Result::Fail("the export's files were taken already");
-  PlanFolders(requests_, plan_);
+  PlanFolders(requests_, id_, plan_);
   plan = std::move(plan_);
   if (requestOfFile != nullptr) *requestOfFile = std::move(origins_);
   taken_ = true;

@@ -18,8 +18,16 @@ void RequestResults(char id, bool everyFormat, std::vector<ExportRequest>& reque
   if (everyFormat) RequestAllFormats(DataFolder::kResults, id, requests);
 }
 
-void PlanFolders(const std::vector<ExportRequest>& requests, ExportPlan& plan) {
+void PlanFolders(const std::vector<ExportRequest>& requests, char id, ExportPlan& plan) {
   plan.folders.clear();
+  plan.removals.clear();
+  std::vector<std::string> paths;
+  for (const ExportFile& file : plan.files) paths.push_back(file.path);
+  for (const ExportRequest& request : requests)
+    if (request.format->frameExtension != nullptr)
+      for (std::string& path :
+           OtherFrameFiles(request.path, id, request.format->frameExtension, paths))
+        plan.removals.push_back(std::move(path));
   for (const ExportRequest& request : requests)
     if (request.format->makesFolder &&
         std::find(plan.folders.begin(), plan.folders.end(), request.path) == plan.folders.end())
@@ -41,12 +49,12 @@ Result PlanExport(const Cycle& cycle, char id, const FormatSettings& settings,
       return added;
     origins.resize(made.files.size(), r);
   }
-  PlanFolders(requests, made);
+  PlanFolders(requests, id, made);
   plan = std::move(made);
   if (requestOfFile != nullptr) *requestOfFile = std::move(origins);
   return Result::Ok();
 }
 
 Result WriteExport(const ExportPlan& plan) {
-  return WriteFileSet(plan.folders, plan.files);
+  return WriteFileSet(plan.folders, plan.files, plan.removals);
 }

@@ -28,10 +28,14 @@ void RequestResults(char id, bool everyFormat, std::vector<ExportRequest>& reque
 struct ExportPlan {
   std::vector<std::string> folders;
   std::vector<ExportFile> files;
+  // Files the export removes with its set: the id's frames of an earlier loop that the new
+  // frames do not replace.
+  std::vector<std::string> removals;
 };
 
-// The folders the requests make, parents first, each once.
-void PlanFolders(const std::vector<ExportRequest>& requests, ExportPlan& plan);
+// The folders the requests make, parents first, each once, and the frames of another loop
+// of the id that the plan's frames leave behind.
+void PlanFolders(const std::vector<ExportRequest>& requests, char id, ExportPlan& plan);
 
 // Encodes every request whole (export_job.h encodes a step at a time); on failure the plan
 // holds nothing and the message names the path.

@@ -45,6 +45,9 @@ struct ExportFormat {
   // What the user should know of the format's file for this cycle (what it cannot hold, a
   // layout other than the one asked for); null, or empty, when nothing.
   std::string (*notes)(const Cycle& cycle, const FormatSettings& settings);
+  // For a folder of one file a frame, named as the BMP frames are: their extension. An
+  // export replaces the id's whole frame set there.
+  const char* frameExtension = nullptr;
 };
 
 std::span<const ExportFormat> ExportFormats();
@@ -63,7 +66,6 @@ Result StartFormat(const ExportFormat& format, const Cycle& cycle, char id,
                    const FormatSettings& settings, const std::string& path, Encoding& encoding);
 
 // Encodes the format's files for one path whole; on failure adds nothing.
-
 Result EncodeFormat(const ExportFormat& format, const Cycle& cycle, char id,
                     const FormatSettings& settings, const std::string& path,
                     std::vector<ExportFile>& files);

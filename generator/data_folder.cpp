@@ -156,6 +156,32 @@ std::string DataFolder::FrameName(char idLetter, int frame, bool numbered, const
   return name + std::string(extension);
 }
 
+bool DataFolder::IsFrameName(const std::string& name, char idLetter, const std::string& extension) {
+  if (name.size() <= extension.size() ||
+      name.compare(name.size() - extension.size(), extension.size(), extension) != 0 ||
+      name[0] != idLetter)
+    return false;
+  const std::string stem = name.substr(1, name.size() - extension.size() - 1);
+  if (stem.size() == 1) return stem[0] >= 'A' && stem[0] <= 'P';  // the sixteen lettered frames
+  return stem.size() == 5 && stem[0] == '-' &&
+         std::all_of(stem.begin() + 1, stem.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+std::vector<std::string> OtherFrameFiles(const std::string& folder, char idLetter,
+                                         const std::string& extension,
+                                         const std::vector<std::string>& kept) {
+  std::vector<std::string> names, other;
+  if (!os::ListFolder(folder, names)) return other;
+  std::sort(names.begin(), names.end());
+  for (const std::string& name : names) {
+    const std::string path = Join(folder, name);
+    if (DataFolder::IsFrameName(name, idLetter, extension) &&
+        std::find(kept.begin(), kept.end(), path) == kept.end())
+      other.push_back(path);
+  }
+  return other;
+}
+
 std::string DataFolder::FrameFile(char idLetter, int frame, bool numbered) {
   return Join(kResults, FrameName(idLetter, frame, numbered));
 }

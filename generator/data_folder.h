@@ -11,6 +11,7 @@
 // they miss.
 
 #include <string>
+#include <vector>
 
 #include "generator/result.h"
 
@@ -43,7 +44,17 @@ struct DataFolder {
   static std::string FrameName(char idLetter, int frame, bool numbered = false,
                                const char* extension = ".bmp");
   static std::string FrameFile(char idLetter, int frame, bool numbered = false);
+  // Whether a file name is one of idLetter's frame names with the extension, in either
+  // naming.
+  static bool IsFrameName(const std::string& name, char idLetter, const std::string& extension);
 };
+
+// The files in `folder` that are frames of idLetter with the extension, in either naming, and
+// not among `kept` (paths as "<folder>/<name>"): what a loop of another length or naming left.
+// An export removes them with its set, so a folder never holds two loops' frames of one id.
+std::vector<std::string> OtherFrameFiles(const std::string& folder, char idLetter,
+                                         const std::string& extension,
+                                         const std::vector<std::string>& kept);
 
 struct DataLayout {
   // The working directory: savedata/ and result/ are relative to it. Empty when the

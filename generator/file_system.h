@@ -59,6 +59,8 @@ bool Replace(const std::string& from, const std::string& to);
 // May take the old name away (Windows renames); the caller removes it either way.
 bool AddNewName(const std::string& existing, const std::string& name);
 bool Remove(const std::string& path);
+// Removes a folder that is empty; fails with ENOTEMPTY (or EEXIST) otherwise.
+bool RemoveFolder(const std::string& path);
 bool MakeFolder(const std::string& path, int mode);
 // Brings the folder's entries (renames, new and removed names) to the disk, where the system
 // has a way to (POSIX); Windows writes them through as they happen.
@@ -68,7 +70,9 @@ bool ListFolder(const std::string& folder, std::vector<std::string>& names);
 
 // An exclusive advisory lock on a folder or on a lock file (created when missing): the
 // descriptor it is taken on. Windows takes a folder's in the open, which then fails with
-// EWOULDBLOCK while another holder keeps it.
+// EWOULDBLOCK while another holder keeps it. A lock file is opened for reading only (a
+// read-only one serves), never through a symbolic link and without waiting; anything but a
+// regular file there fails with EINVAL.
 int OpenLockable(const std::string& path, bool folder);
 // Fails with EWOULDBLOCK while another holder keeps it; closing the descriptor releases it.
 bool TryLock(int fd);

@@ -147,6 +147,10 @@ bool Remove(const std::string& path) {
   return ::unlink(path.c_str()) == 0;
 }
 
+bool RemoveFolder(const std::string& path) {
+  return ::rmdir(path.c_str()) == 0;
+}
+
 bool MakeFolder(const std::string& path, int mode) {
   return ::mkdir(path.c_str(), static_cast<mode_t>(mode)) == 0;
 }
@@ -172,8 +176,15 @@ bool ListFolder(const std::string& folder, std::vector<std::string>& names) {
 }
 
 int OpenLockable(const std::string& path, bool folder) {
-  return folder ? ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)
-                : ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+  if (folder) return ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  // flock takes a descriptor open for reading as well as one for writing.
+  const int fd =
+      ::open(path.c_str(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
+  struct stat info {};
+  if (fd < 0 || (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode))) return fd;
+  ::close(fd);
+  errno = EINVAL;
+  return -1;
 }
 
 bool TryLock(int fd) {

@@ -313,6 +313,10 @@ bool Remove(const std::string& path) {
   return DeleteFileW(Wide(path).c_str()) != 0 || Failed();
 }
 
+bool RemoveFolder(const std::string& path) {
+  return RemoveDirectoryW(Wide(path).c_str()) != 0 || Failed();
+}
+
 bool MakeFolder(const std::string& path, int) {
   return CreateDirectoryW(Wide(path).c_str(), nullptr) != 0 || Failed();
 }
@@ -336,11 +340,24 @@ bool ListFolder(const std::string& folder, std::vector<std::string>& names) {
 }
 
 int OpenLockable(const std::string& path, bool folder) {
-  if (!folder)
-    return Descriptor(CreateFileW(Wide(path).c_str(), GENERIC_READ | GENERIC_WRITE,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                  OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr),
-                      _O_RDWR);
+  if (!folder) {
+    // LockFileEx takes a handle open for reading; a link at the name is opened as itself and
+    // then refused, as a folder is.
+    const int fd = Descriptor(
+        CreateFileW(Wide(path).c_str(), GENERIC_READ,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr),
+        _O_RDONLY);
+    if (fd < 0) return fd;
+    BY_HANDLE_FILE_INFORMATION info{};
+    HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(fd));
+    if (GetFileType(handle) == FILE_TYPE_DISK && GetFileInformationByHandle(handle, &info) &&
+        (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0)
+      return fd;
+    _close(fd);
+    errno = EINVAL;
+    return -1;
+  }
   if (!IsFolder(path)) {
     errno = GetFileAttributesW(Wide(path).c_str()) == INVALID_FILE_ATTRIBUTES ? ENOENT : ENOTDIR;
     return -1;

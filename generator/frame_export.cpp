@@ -138,5 +138,8 @@ Result PatternGenerator::ExportFrames() {
   if (Result made = CycleOf(*this, kDefaultDelayCentiseconds, *cycle); !made) return made;
   std::vector<ExportFile> files;
   AddBmpFrames(*cycle, idLetter, DataFolder::kResults, files);
-  return WriteFileSet({DataFolder::kResults}, files);
+  std::vector<std::string> paths;
+  for (const ExportFile& file : files) paths.push_back(file.path);
+  return WriteFileSet({DataFolder::kResults}, files,
+                      OtherFrameFiles(DataFolder::kResults, idLetter, ".bmp", paths));
 }

@@ -15,16 +15,19 @@
 
 #include "generator/result.h"
 
+struct ExportFile;
+
 // Several files replaced together: every temporary is written first, then all are synced
 // (one wait for the disk instead of one per file); with more than one file a journal listing
 // the renames is written and synced beside the first; then the renames; then the journal
 // goes. Should any write fail, no file is replaced. A batch that is not committed removes
-// its temporaries.
+// its temporaries. A temporary is ".<name>.quilmorante-<pid>.tmp" beside its file.
 //
-// Where a path is not a plain file the batch respects what is there: a symbolic link is
-// written through to its target (crash-safe there); a FIFO, a device or any other file that
-// is not a regular one is opened and written directly, before any rename; "-" is standard
-// output.
+// A file replaces the name it is given, whatever stands there: a symbolic link is replaced
+// by the file (standard error says so), never written through; a FIFO or a device there is
+// refused. Only a path the user named (`named`, an export tool option) is written where it
+// leads: through its links (crash-safe at the target), and into a FIFO or a device as it is,
+// before any rename. "-" is standard output.
 class AtomicWriteBatch {
  public:
   AtomicWriteBatch() = default;
@@ -32,17 +35,26 @@ class AtomicWriteBatch {
   AtomicWriteBatch& operator=(const AtomicWriteBatch&) = delete;
   ~AtomicWriteBatch();
 
-  Result Add(const std::string& path, const void* data, std::size_t size);
+  Result Add(const std::string& path, const void* data, std::size_t size, bool named = false);
+  Result Add(const ExportFile& file);
+  // Removes the file (the name itself, a link as a link) as part of the set: it goes when the
+  // others are replaced, and stays when the set fails. Nothing there is nothing to do.
+  Result Remove(const std::string& path);
   Result Commit();
 
  private:
   struct Pending {
     std::string path;    // as given, for messages
-    std::string target;  // what is replaced: the path with its links resolved, absolute
+    std::string target;  // what is replaced, as the batch reaches it
+    std::string whole;   // the target as an absolute path: the journal's name for it
     std::string temp;    // empty for a direct write
     int fd;
-    std::vector<uint8_t> direct;  // the bytes of a direct write
+    std::function<Result(int fd)> direct;  // writes the contents of a direct write
+    bool replacesLink;
+    bool removal;  // a file the set removes: temp is where it is moved aside
+    bool moved;    // the removal's file is moved aside
   };
+  Result Add(const std::string& path, bool named, const std::function<Result(int fd)>& write);
   void Abandon();
   std::vector<Pending> pending_;
   std::unordered_set<std::string> targets_;
@@ -77,16 +89,20 @@ struct ExportFile {
 constexpr int kFolderLockWaitMs = 5000;
 
 // Writes a set of files as one batch: creates the folders (one level each, in order), takes
-// the lock of every folder it writes into (waiting up to kFolderLockWaitMs), finishes any
-// journal and removes any stale temporary a killed writer left there, then commits every
-// file as one AtomicWriteBatch.
-Result WriteFileSet(const std::vector<std::string>& folders, const std::vector<ExportFile>& files);
+// the lock of every folder it writes into (waiting up to kFolderLockWaitMs), finishes every
+// journal a killed writer left there and only then removes the stale temporaries of the
+// files it writes, then commits every file as one AtomicWriteBatch. A failure leaves
+// nothing: no file replaced, no folder it made.
+Result WriteFileSet(const std::vector<std::string>& folders, const std::vector<ExportFile>& files,
+                    const std::vector<std::string>& removals = {});
 
 // Finishes what killed writers left in the folder: a journal whose renames may have begun is
 // rolled forward (every temporary it lists that still exists is renamed over its file), one
 // that was not wholly written is undone (its temporaries removed); then the temporaries
-// ("<name>.tmp<pid>") of processes that have ended are removed. Those of running processes
-// stay. Returns how many journals and temporaries were dealt with.
+// (".<name>.quilmorante-<pid>.tmp") of processes that have ended are removed. Those of
+// running processes stay. A journal is trusted only as far as it lists the writer's own
+// temporaries beside their files, both plain files; it is read only when it is a regular
+// file of at most 1 MiB. Returns how many journals and temporaries were dealt with.
 int RecoverFolder(const std::string& folder);
 
 // Only the temporaries part of RecoverFolder; returns how many were removed.
@@ -100,6 +116,9 @@ Result EnsureDirectory(const std::string& path);
 
 // An advisory lock held while the object lives. Folder locks are taken on the folder itself
 // and serialise writers into it; a file lock is taken on a lock file, created when missing.
+// Whatever else stands at the lock file's name (a link, a folder, a FIFO, a file that cannot
+// be opened) is replaced by a lock file, a folder renamed aside to "<name>.moved-<pid>";
+// only where that cannot be done does taking the lock fail.
 class FileLock {
  public:
   FileLock() = default;

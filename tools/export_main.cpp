@@ -280,7 +280,9 @@ void CheckOutputs(const ExportPlan& plan, const std::vector<size_t>& requestOfFi
       if (FileIdentity(input) == identity)
         Refuse(labels[requestOfFile[i]] + " " + path + " would overwrite " + input +
                ", which the export reads");
-    if (FolderIdentity(std::filesystem::path(path).parent_path()) == slots)
+    // Through links too: a link named as the output may lead into savedata/.
+    if (FolderIdentity(std::filesystem::path(path).parent_path()) == slots ||
+        FolderIdentity(path).parent_path() == slots)
       Refuse(labels[requestOfFile[i]] + " " + path + " would write into " + DataFolder::kSlots +
              "/, where the slots are");
   }
@@ -416,6 +418,13 @@ int main(int argc, char** argv) {
       !planned)
     return Failed(options, planned);
   CheckOutputs(plan, requestOfFile, labels, g.folder);
+  // A file an option names is written where its path leads (through a link, into a FIFO);
+  // every file the tool names itself replaces whatever has its name.
+  for (size_t i = 0; i < plan.files.size(); ++i) {
+    const size_t request = requestOfFile[i];
+    plan.files[i].named = request >= 1 && request <= options.requests.size() &&
+                          !requests[request].format->makesFolder;
+  }
   if (Result written = WriteExport(plan); !written) return Failed(options, written);
   // What was written goes where it cannot mix with a file written to standard output.
   std::FILE* report = stdout;

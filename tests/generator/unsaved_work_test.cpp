@@ -97,16 +97,25 @@ INSTANTIATE_TEST_SUITE_P(
                                       {"savedata/pat0.unsaved.txt", "savedata/pal0.unsaved.txt"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// Only names of this program's own form are ever taken for temporaries: a user's file that
+// merely looks like a temporary ("notes.tmp1234") stays, whatever process id it names.
 TEST(RemoveStaleTemporaries, OnlyThoseOfProcessesThatNoLongerRun) {
   TempFolder folder;
   const EndedProcess dead;
   ASSERT_GT(dead.id(), 0);
-  const std::string deadTemp = "AA.bmp.tmp" + std::to_string(dead.id());
-  const std::vector<std::string> kept = {"AB.bmp.tmp" + std::to_string(::getpid()),
+  const std::string ended = std::to_string(dead.id());
+  const std::string deadTemp = ".AA.bmp.quilmorante-" + ended + ".tmp";
+  const std::vector<std::string> kept = {
+      ".AB.bmp.quilmorante-" + std::to_string(::getpid()) + ".tmp",
 #ifndef _WIN32
-                                         "AC.bmp.tmp1",  // init always runs
+      ".AC.bmp.quilmorante-1.tmp",  // init always runs
 #endif
-                                         "AA.bmp", "notes.tmp", "x.tmp12a"};
+      "AA.bmp",
+      "notes.tmp",
+      "x.tmp12a",
+      "AA.bmp.tmp" + ended,
+      "doc.quilmorante-" + ended + ".tmp",
+      ".quilmorante-" + ended + ".tmp"};
   for (const std::string& name : kept) WriteText(name, "x");
   WriteText(deadTemp, "half a frame");
   EXPECT_EQ(RemoveStaleTemporaries("."), 1);
@@ -228,7 +237,18 @@ struct JournalCase {
   bool firstRenamed;    // the writer died after its first rename
   const char* expectA;  // AA.bmp and AB.bmp after recovery
   const char* expectB;
+  bool deep = false;  // in a folder whose absolute path is longer than the system takes
 };
+
+// Makes and enters nested folders until the working folder's absolute path is longer than
+// PATH_MAX (4096 on Linux): such a folder is reached only relative to the working folder.
+void EnterFolderPastPathMax() {
+  const std::string step(200, 'd');
+  for (int depth = 0; depth < 22; ++depth) {
+    fs::create_directory(step);
+    fs::current_path(step);
+  }
+}
 
 class JournalRecovery : public ::testing::TestWithParam<JournalCase> {
  protected:
@@ -241,20 +261,26 @@ TEST_P(JournalRecovery, SetIsWhollyOldOrWhollyNew) {
   const JournalCase& c = GetParam();
   const EndedProcess ended;
   const long dead = ended.id();
+  if (c.deep) {
+#ifdef _WIN32
+    GTEST_SKIP() << "PATH_MAX is a POSIX limit; Windows paths have limits of their own";
+#endif
+    EnterFolderPastPathMax();
+  }
   const std::string here = fs::current_path().string();
-  const std::string suffix = ".tmp" + std::to_string(dead);
+  const auto temp = [&](const char* name) {
+    return "result/." + std::string(name) + ".quilmorante-" + std::to_string(dead) + ".tmp";
+  };
   WriteText("result/AA.bmp", "old A");
   WriteText("result/AB.bmp", "old B");
-  WriteText("result/AA.bmp" + suffix, "new A");
-  WriteText("result/AB.bmp" + suffix, "new B");
+  WriteText(temp("AA.bmp"), "new A");
+  WriteText(temp("AB.bmp"), "new B");
   std::string journal = "QUILMORANTE journal 1\n";
-  for (const char* name : {"AA.bmp", "AB.bmp"}) {
-    const std::string target = here + "/result/" + name;
-    journal += target + suffix + '\0' + target + '\0';
-  }
+  for (const char* name : {"AA.bmp", "AB.bmp"})
+    journal += here + "/" + temp(name) + '\0' + here + "/result/" + name + '\0';
   if (c.whole) journal += std::string("end") + '\0';
   WriteText("result/.quilmorante-journal-" + std::to_string(dead), journal);
-  if (c.firstRenamed) fs::rename("result/AA.bmp" + suffix, "result/AA.bmp");
+  if (c.firstRenamed) fs::rename(temp("AA.bmp"), "result/AA.bmp");
   EXPECT_GE(RecoverFolder("result"), 1);
   EXPECT_EQ(ReadText("result/AA.bmp"), c.expectA);
   EXPECT_EQ(ReadText("result/AB.bmp"), c.expectB);
@@ -269,7 +295,8 @@ INSTANTIATE_TEST_SUITE_P(
     Kills, JournalRecovery,
     ::testing::Values(JournalCase{"BeforeAnyRename", true, false, "new A", "new B"},
                       JournalCase{"AfterTheFirstRename", true, true, "new A", "new B"},
-                      JournalCase{"WhileWritingTheJournal", false, false, "old A", "old B"}),
+                      JournalCase{"WhileWritingTheJournal", false, false, "old A", "old B"},
+                      JournalCase{"PastPathMax", true, true, "new A", "new B", true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(FileLock, OneHolderAtATimeAndWaitsForTheOther) {

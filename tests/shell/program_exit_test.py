@@ -5,7 +5,8 @@ Each case starts the editor in a fresh copy of its folder, edits the pattern (A)
 one way: SIGHUP or SIGQUIT (kept, exit 0), the display going away (kept, exit 1), a close
 that cannot keep the edits (refused once, then a second close within 3 s ends with exit 1).
 A second editor on the same folder says so and exits 1 while the first runs on. Quick taps,
-pressed and released between two frames, each count.
+pressed and released between two frames, each count. A folder holding links and a FIFO where
+its files go neither leads a write outside it nor keeps the editor from ending.
 
 Usage: program_exit_test.py QUILMORANTE DATA_DIR
 """
@@ -187,6 +188,41 @@ def quick_taps(binary, data, display):
     editor.program.finish()
 
 
+def hostile_folder(binary, data, display):
+    folder = tempfile.mkdtemp(prefix="quilmorante-exit-")
+    outside = tempfile.mkdtemp(prefix="quilmorante-outside-")
+    victim, absent = os.path.join(outside, "victim"), os.path.join(outside, "absent")
+    with open(victim, "w") as f:
+        f.write("the user's")
+    shutil.copy(binary, folder)
+    for name in ("siro.bmp", "a.bmp"):
+        shutil.copy(os.path.join(data, name), folder)
+    shutil.copytree(os.path.join(data, "savedata"), os.path.join(folder, "savedata"))
+    os.symlink(victim, os.path.join(folder, "settings.txt"))
+    os.symlink(absent, os.path.join(folder, "savedata", ".quilmorante-editor.lock"))
+    editor = Editor(binary, data, display, folder=folder)
+    check(editor.wait_window(), "hostile folder: the window shows")
+    editor.edit()
+    result = os.path.join(folder, "result")
+    shutil.rmtree(result, ignore_errors=True)
+    os.mkdir(result)
+    os.mkfifo(os.path.join(result, "AA.bmp"))
+    editor.key("m")
+    time.sleep(0.5)
+    editor.program.process.send_signal(signal.SIGTERM)
+    code = exit_code(editor.program, 5)
+    if code is None:
+        editor.program.process.kill()
+    check(code == 0, "hostile folder: SIGTERM ends the editor after M met a FIFO (got %s)" % code)
+    check(editor.kept(), "hostile folder: the edit is kept in %s" % RECOVERY)
+    with open(victim) as f:
+        check(f.read() == "the user's", "hostile folder: settings.txt's link target is untouched")
+    check(not os.path.lexists(absent), "hostile folder: the lock's link target is not created")
+    err = editor.stderr()
+    check("not a regular file" in err, "hostile folder: stderr names the FIFO it refused")
+    shutil.rmtree(outside)
+
+
 def main():
     if len(sys.argv) != 3:
         sys.exit(__doc__)
@@ -200,6 +236,7 @@ def main():
         close_refused(binary, data, display, xlib)
         second_editor(binary, data, display, xlib)
         quick_taps(binary, data, display)
+        hostile_folder(binary, data, display)
     finally:
         stop_xvfb(xvfb, xlib)
     display_lost(binary, data)

@@ -1,11 +1,13 @@
 #!/usr/bin/env python3
 """An export killed at any of its renames is never seen mixed.
 
-quilmorante-export --all writes the sixteen frames and every other format as one batch. The
-test kills it (strace's fault injection) at each rename of that batch in turn, then starts
-the editor on the data folder as a user would (without a display it stops right after its
-start-up work), and checks that every file of the set is wholly the old export or wholly the
-new one, and that no temporary or journal is left.
+quilmorante-export --all writes the sixteen frames and every other format as one batch, the
+frames into the data folder's result/ and the rest into a folder beside the data folder. The
+test kills it (strace's fault injection) at each rename of that batch in turn, then lets the
+other program recover: every other kill the editor, started on the data folder as a user
+would (without a display it stops right after its start-up work), and otherwise the export
+tool, writing another id's set into the same two folders. It checks that every file of the
+set is wholly the old export or wholly the new one, and that no temporary or journal is left.
 
 Usage: batch_kill_test.py QUILMORANTE QUILMORANTE_EXPORT DATA_DIR
 """
@@ -38,9 +40,13 @@ def prepare(folder, editor, data):
     shutil.copytree(os.path.join(data, "savedata"), os.path.join(folder, "savedata"))
 
 
-def export(tool, folder, pattern, kill_at=None):
-    command = [tool, "--data", folder, "--pattern", str(pattern), "--all",
-               os.path.join(folder, "out")]
+def outputs(folder):
+    return folder + "-out"
+
+
+def export(tool, folder, pattern, kill_at=None, id_letter="A"):
+    command = [tool, "--data", folder, "--pattern", str(pattern), "--id", id_letter, "--all",
+               outputs(folder)]
     env = dict(os.environ)
     if kill_at is not None:
         command = ["strace", "-o", "/dev/null", "-e",
@@ -48,6 +54,13 @@ def export(tool, folder, pattern, kill_at=None):
         # A sanitizer build's leak check cannot run under strace.
         env["ASAN_OPTIONS"] = env.get("ASAN_OPTIONS", "") + ":detect_leaks=0"
     return subprocess.run(command, capture_output=True, env=env).returncode
+
+
+def the_set(folder):
+    """The files of id A's export: the other id's set, written by a recovery, is left out."""
+    found = files_below(os.path.join(folder, "result")), files_below(outputs(folder))
+    return tuple({name: data for name, data in part.items() if not name.startswith("B")}
+                 for part in found)
 
 
 def start_editor(folder):
@@ -70,12 +83,10 @@ def main():
         prepare(reference, editor, data)
         if export(tool, reference, 0) != 0:
             sys.exit("the old export failed")
-        old = files_below(os.path.join(reference, "result")), files_below(
-            os.path.join(reference, "out"))
+        old = the_set(reference)
         if export(tool, reference, 1) != 0:
             sys.exit("the new export failed")
-        new = files_below(os.path.join(reference, "result")), files_below(
-            os.path.join(reference, "out"))
+        new = the_set(reference)
         kills = 0
         for rename in range(1, 1000):
             folder = os.path.join(work, "kill%d" % rename)
@@ -88,9 +99,12 @@ def main():
                     failures += 1
                 break  # past the last rename: the run went through
             kills += 1
-            start_editor(folder)
-            now = files_below(os.path.join(folder, "result")), files_below(
-                os.path.join(folder, "out"))
+            if rename % 2:
+                start_editor(folder)
+            elif export(tool, folder, 2, id_letter="B") != 0:
+                print("FAIL the recovering export failed after the kill at rename %d" % rename)
+                failures += 1
+            now = the_set(folder)
             if now not in (old, new):
                 mixed = sorted(name for part in (0, 1) for name in now[part]
                                if now[part].get(name) != new[part].get(name))
@@ -98,6 +112,7 @@ def main():
                       % (rename, mixed[:8]))
                 failures += 1
             shutil.rmtree(folder)
+            shutil.rmtree(outputs(folder))
         print("killed at each of %d renames; %d mixed sets" % (kills, failures))
         if kills < 40:
             print("FAIL: the batch should have at least 40 renames, it had %d" % kills)

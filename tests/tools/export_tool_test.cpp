@@ -255,10 +255,13 @@ INSTANTIATE_TEST_SUITE_P(Tool, ToolGif,
 
 // A run that fails replaces nothing: not the frames either.
 TEST_F(ToolFixture, AFailedRunWritesNothing) {
-  for (const char* arguments : {"--gif /nonexistent/x.gif", "--gif /dev/full", "--all a.bmp"}) {
+  for (const char* arguments : {"--gif /nonexistent/x.gif", "--gif /dev/full", "--all a.bmp",
+                                "--all out --gif /nonexistent/x.gif"}) {
     const ToolRun run = RunTool("--data " + folder.path().string() + " " + arguments);
     EXPECT_NE(run.status, 0) << arguments;
-    EXPECT_TRUE(!fs::exists("result") || fs::is_empty("result")) << arguments << ": " << run.output;
+    // Not even the folders the run made for its files.
+    EXPECT_FALSE(fs::exists("result")) << arguments << ": " << run.output;
+    EXPECT_FALSE(fs::exists("out")) << arguments;
   }
 }
 
@@ -268,7 +271,7 @@ TEST_F(ToolFixture, OutputsRespectWhatTheyWriteInto) {
 #ifdef _WIN32
   // Windows has no FIFOs, and its symbolic links need a privilege; its devices are names.
   EXPECT_EQ(RunTool("--data " + folder.path().string() + " --gif NUL").status, 0);
-  EXPECT_FALSE(fs::exists("NUL.tmp" + std::to_string(::getpid())));
+  EXPECT_FALSE(fs::exists(".NUL.quilmorante-" + std::to_string(::getpid()) + ".tmp"));
 #else
   fs::create_symlink("target.gif", "link.gif");
   ASSERT_EQ(::mkfifo("pipe.gif", 0600), 0);
@@ -291,6 +294,50 @@ TEST_F(ToolFixture, OutputsRespectWhatTheyWriteInto) {
   EXPECT_EQ(out.find("wrote"), std::string::npos) << "the report goes to standard error";
 }
 
+// An output whose link leads to what the tool reads is refused before anything is written.
+TEST_F(ToolFixture, ALinkToAnInputIsRefused) {
+#ifdef _WIN32
+  GTEST_SKIP() << "symbolic links need a privilege on Windows";
+#else
+  const std::string slot = ReadText("savedata/pat3.txt");
+  fs::create_symlink(folder.path() / "savedata/pat3.txt", "x.json");
+  fs::create_symlink(folder.path() / "a.bmp", "y.gif");
+  for (const char* arguments : {"--json x.json", "--gif y.gif"}) {
+    const ToolRun run = RunTool("--data " + folder.path().string() + " " + arguments);
+    EXPECT_EQ(run.status, 2) << arguments << ": " << run.output;
+  }
+  EXPECT_EQ(ReadText("savedata/pat3.txt"), slot);
+  EXPECT_EQ(ReadText("a.bmp"), FrameTemplate());
+#endif
+}
+
+// An export of an id replaces the id's whole frame set: what a longer loop, or the other
+// naming, left is removed with it; other ids' frames and names outside the pattern stay.
+TEST_F(ToolFixture, AnExportReplacesTheIdsWholeFrameSet) {
+  const std::string data = "--data " + folder.path().string() + " ";
+  struct Step {
+    const char* arguments;
+    const char* last;      // the run's last BMP frame, which must be there
+    const char* notAfter;  // the first frame past it, which must be gone
+  };
+  WriteText("result/B-0040.bmp", "another id");
+  WriteText("result/AZ.bmp", "not a frame name");
+  for (const Step& step : {Step{"--cycle 0,15,4,forward --png out", "A-0063", "A-0064"},
+                           Step{"--cycle 0,15,8,forward --png out", "A-0031", "A-0032"},
+                           Step{"--png out", "AP", "A-0000"},
+                           Step{"--cycle 0,15,8,forward --png out", "A-0031", "AA"}}) {
+    const ToolRun run = RunTool(data + step.arguments);
+    ASSERT_EQ(run.status, 0) << step.arguments << ": " << run.output;
+    for (const char* folderName : {"result/", "out/"}) {
+      const std::string extension = folderName[0] == 'r' ? ".bmp" : ".png";
+      EXPECT_TRUE(fs::exists(folderName + (step.last + extension))) << step.arguments;
+      EXPECT_FALSE(fs::exists(folderName + (step.notAfter + extension))) << step.arguments;
+    }
+  }
+  EXPECT_EQ(ReadText("result/B-0040.bmp"), "another id");
+  EXPECT_EQ(ReadText("result/AZ.bmp"), "not a frame name");
+}
+
 // Folder names are UTF-8 on both systems (on Windows through the programs' manifest).
 TEST_F(ToolFixture, DataFolderWithAJapaneseName) {
   const fs::path japanese = u8"データ フォルダ";
@@ -303,17 +350,25 @@ TEST_F(ToolFixture, DataFolderWithAJapaneseName) {
   EXPECT_EQ(fs::file_size(japanese / "result/AP.bmp"), 32886u);
 }
 
-// Temporaries a killed run left beside any file a run writes are cleaned, not only in result/.
+// Temporaries a killed run left beside any file a run writes are cleaned, not only in
+// result/; beside an output, only those of the files the run writes, and never a user's file
+// that merely looks like a temporary.
 TEST_F(ToolFixture, StaleTemporariesGoWhereverTheRunWrites) {
   const EndedProcess dead;
-  const std::string suffix = ".tmp" + std::to_string(dead.id());
-  const std::string stale[] = {"out/A-shader/index.png" + suffix, "elsewhere/x.gif" + suffix,
-                               "result/AA.bmp" + suffix};
+  const auto temp = [&](const std::string& folder, const std::string& name) {
+    return folder + "/." + name + ".quilmorante-" + std::to_string(dead.id()) + ".tmp";
+  };
+  const std::string stale[] = {temp("out/A-shader", "index.png"), temp("elsewhere", "x.gif"),
+                               temp("result", "AA.bmp")};
+  const std::string kept[] = {temp("elsewhere", "y.gif"),
+                              "elsewhere/mydoc.tmp" + std::to_string(dead.id())};
   for (const std::string& name : stale) WriteText(name, "half");
+  for (const std::string& name : kept) WriteText(name, "the user's");
   const ToolRun run =
       RunTool("--data " + folder.path().string() + " --all out --gif elsewhere/x.gif");
   ASSERT_EQ(run.status, 0) << run.output;
   for (const std::string& name : stale) EXPECT_FALSE(fs::exists(name)) << name;
+  for (const std::string& name : kept) EXPECT_TRUE(fs::exists(name)) << name;
 }
 
 }  // namespace
