@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "generator/file_system.h"
+#include "generator/paths.h"
 #include "generator/read_file.h"
 #include "generator/safe_file.h"
 
@@ -23,21 +24,6 @@ constexpr const char* kProgramFolder = "quilmorante";
 constexpr const char* kInstalledData = "share/quilmorante";
 // The example slots in the installed data folder.
 constexpr const char* kExampleFolder = "examples";
-
-std::string Join(const std::string& folder, const std::string& name) {
-  if (folder.empty()) return name;
-  return folder.back() == '/' ? folder + name : folder + "/" + name;
-}
-
-// The folder that holds `folder`: "/usr/bin" -> "/usr", "/bin" -> "/".
-std::string Parent(const std::string& folder) {
-  std::string path = folder;
-  while (path.size() > 1 && os::IsSeparator(path.back())) path.pop_back();
-  std::size_t end = path.size();
-  while (end > 0 && !os::IsSeparator(path[end - 1])) --end;
-  if (end == 0) return ".";
-  return end == 1 ? path.substr(0, 1) : path.substr(0, end - 1);
-}
 
 using os::IsFile;
 using os::IsFolder;
@@ -71,7 +57,7 @@ Result ExampleSlots(const std::string& folder, std::vector<std::string>& names) 
   }
   for (const std::string& name : entries) {
     if (name.size() > 4 && name.compare(name.size() - 4, 4, ".txt") == 0 &&
-        IsFile(Join(folder, name)))
+        IsFile(JoinPath(folder, name)))
       names.push_back(name);
   }
   std::sort(names.begin(), names.end());
@@ -100,14 +86,14 @@ LayoutEnvironment LayoutEnvironment::FromProcess() {
 std::string ExecutableFolder() {
   const std::string path = os::ExecutablePath();
   if (std::none_of(path.begin(), path.end(), os::IsSeparator)) return {};
-  return Parent(path);
+  return ParentFolder(path);
 }
 
 std::string UserDataFolder(const LayoutEnvironment& environment) {
   if (!environment.xdgDataHome.empty() && environment.xdgDataHome[0] == '/')
-    return Join(environment.xdgDataHome, kProgramFolder);
+    return JoinPath(environment.xdgDataHome, kProgramFolder);
   if (!environment.home.empty() && environment.home[0] == '/')
-    return Join(Join(environment.home, ".local/share"), kProgramFolder);
+    return JoinPath(JoinPath(environment.home, ".local/share"), kProgramFolder);
   return {};
 }
 
@@ -120,9 +106,9 @@ DataLayout DecideDataLayout(const std::string& executableFolder,
   return beside;
 #endif
   if (executableFolder.empty()) return beside;
-  if (IsFile(Join(executableFolder, kWhiteTextureFile))) return beside;
-  const std::string installed = Join(Parent(executableFolder), kInstalledData);
-  if (IsFile(Join(installed, kWhiteTextureFile)))
+  if (IsFile(JoinPath(executableFolder, kWhiteTextureFile))) return beside;
+  const std::string installed = JoinPath(ParentFolder(executableFolder), kInstalledData);
+  if (IsFile(JoinPath(installed, kWhiteTextureFile)))
     return DataLayout{UserDataFolder(environment), installed, true};
   return beside;
 }
@@ -132,19 +118,19 @@ DataLayout ProcessDataLayout() {
 }
 
 std::string ResourcePath(const DataLayout& layout, const char* name) {
-  return Join(layout.resourceFolder, name);
+  return JoinPath(layout.resourceFolder, name);
 }
 
 std::string DataFolder::PatternFile(int n) {
-  return Join(kSlots, "pat" + std::to_string(n) + ".txt");
+  return JoinPath(kSlots, "pat" + std::to_string(n) + ".txt");
 }
 
 std::string DataFolder::PaletteFile(int n) {
-  return Join(kSlots, "pal" + std::to_string(n) + ".txt");
+  return JoinPath(kSlots, "pal" + std::to_string(n) + ".txt");
 }
 
 std::string DataFolder::CyclesFile(int n) {
-  return Join(kSlots, "pal" + std::to_string(n) + ".cycles.txt");
+  return JoinPath(kSlots, "pal" + std::to_string(n) + ".cycles.txt");
 }
 
 std::string DataFolder::FrameName(char idLetter, int frame, bool numbered, const char* extension) {
@@ -174,7 +160,7 @@ std::vector<std::string> OtherFrameFiles(const std::string& folder, char idLette
   if (!os::ListFolder(folder, names)) return other;
   std::sort(names.begin(), names.end());
   for (const std::string& name : names) {
-    const std::string path = Join(folder, name);
+    const std::string path = JoinPath(folder, name);
     if (DataFolder::IsFrameName(name, idLetter, extension) &&
         std::find(kept.begin(), kept.end(), path) == kept.end())
       other.push_back(path);
@@ -183,7 +169,7 @@ std::vector<std::string> OtherFrameFiles(const std::string& folder, char idLette
 }
 
 std::string DataFolder::FrameFile(char idLetter, int frame, bool numbered) {
-  return Join(kResults, FrameName(idLetter, frame, numbered));
+  return JoinPath(kResults, FrameName(idLetter, frame, numbered));
 }
 
 DataFolder LayoutDataFolder(const DataLayout& layout) {
@@ -195,7 +181,7 @@ DataFolder LayoutDataFolder(const DataLayout& layout) {
 
 DataFolder NamedDataFolder(const DataLayout& layout, const std::string& dataFolder) {
   DataFolder folder;
-  if (layout.installed && !IsFile(Join(dataFolder, kFrameTemplateFile)))
+  if (layout.installed && !IsFile(JoinPath(dataFolder, kFrameTemplateFile)))
     folder.frameTemplate = ResourcePath(layout, kFrameTemplateFile);
   return folder;
 }
@@ -206,22 +192,22 @@ Result PrepareWorkFolder(const DataLayout& layout) {
     return Result::Fail(
         "cannot find your data folder: neither XDG_DATA_HOME nor HOME names an absolute "
         "folder");
-  const std::string slots = Join(layout.workFolder, DataFolder::kSlots);
+  const std::string slots = JoinPath(layout.workFolder, DataFolder::kSlots);
   if (Result made = MakeFolders(layout.workFolder); !made) return made;
   if (Result made = EnsureDirectory(slots); !made) return made;
-  if (Result made = EnsureDirectory(Join(layout.workFolder, DataFolder::kResults)); !made)
+  if (Result made = EnsureDirectory(JoinPath(layout.workFolder, DataFolder::kResults)); !made)
     return made;
 
-  const std::string examples = Join(layout.resourceFolder, kExampleFolder);
+  const std::string examples = JoinPath(layout.resourceFolder, kExampleFolder);
   std::vector<std::string> names;
   if (Result listed = ExampleSlots(examples, names); !listed) return listed;
   std::string bytes;
   for (const std::string& name : names) {
-    const std::string target = Join(slots, name);
+    const std::string target = JoinPath(slots, name);
     os::FileKind kind;
     if (!os::LookAt(target, kind)) return Result::Fail(Describe(target, "cannot look at", errno));
     if (kind != os::FileKind::kMissing) continue;  // the user's slot stays as it is
-    if (Result read = ReadFileBytes(Join(examples, name), kMaxSmallFileBytes, bytes); !read)
+    if (Result read = ReadFileBytes(JoinPath(examples, name), kMaxSmallFileBytes, bytes); !read)
       return read;
     if (Result written = WriteFileAtomically(target, bytes.data(), bytes.size()); !written)
       return written;

@@ -48,6 +48,8 @@ long long ReadSome(int fd, void* data, std::size_t size);
 int OpenForWriting(const std::string& path);
 // Standard output, in binary mode.
 int StandardOutput();
+// Whether standard error is a terminal (where a progress line can be redrawn in place).
+bool StandardErrorIsTerminal();
 bool WriteAll(int fd, const void* data, std::size_t size);
 // Flushes the file's data to the disk.
 bool SyncData(int fd);

@@ -112,6 +112,10 @@ int StandardOutput() {
   return STDOUT_FILENO;
 }
 
+bool StandardErrorIsTerminal() {
+  return ::isatty(STDERR_FILENO) == 1;
+}
+
 bool WriteAll(int fd, const void* data, std::size_t size) {
   const auto* bytes = static_cast<const unsigned char*>(data);
   while (size > 0) {

@@ -262,6 +262,10 @@ int OpenForWriting(const std::string& path) {
       _O_WRONLY);
 }
 
+bool StandardErrorIsTerminal() {
+  return _isatty(_fileno(stderr)) != 0;
+}
+
 int StandardOutput() {
   const int fd = _fileno(stdout);
   _setmode(fd, _O_BINARY);

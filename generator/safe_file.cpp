@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "generator/file_system.h"
+#include "generator/paths.h"
 #include "generator/read_file.h"
 
 namespace {
@@ -39,34 +40,14 @@ long ParsePid(const std::string& digits) {
   return pid;
 }
 
-// Where the name starts: past the last separator.
-std::size_t NameStart(const std::string& path) {
-  std::size_t start = path.size();
-  while (start > 0 && !os::IsSeparator(path[start - 1])) --start;
-  return start;
-}
-
-std::string BaseName(const std::string& path) {
-  return path.substr(NameStart(path));
-}
-
-std::string FolderOf(const std::string& path) {
-  const std::size_t slash = NameStart(path);
-  if (slash == 0) return ".";
-  // A root keeps its separator: "/", "C:\\".
-  const std::string folder = path.substr(0, slash - 1);
-  const std::string root = path.substr(0, slash);
-  return !os::IsAbsolutePath(folder) && os::IsAbsolutePath(root) ? root : folder;
-}
-
 std::string TemporaryName(const std::string& name, long owner, const char* end = kTemporaryEnd) {
   return "." + name + kTemporaryTag + std::to_string(owner) + end;
 }
 
 // The temporary of `path` for the writer `owner`, in the same folder, reached the same way.
 std::string TemporaryOf(const std::string& path, long owner, const char* end = kTemporaryEnd) {
-  const std::size_t start = NameStart(path);
-  return path.substr(0, start) + TemporaryName(path.substr(start), owner, end);
+  const std::string name = BaseName(path);
+  return path.substr(0, path.size() - name.size()) + TemporaryName(name, owner, end);
 }
 
 bool EndsWith(const std::string& name, const char* end) {
@@ -98,17 +79,10 @@ long JournalOwner(const std::string& name) {
   return ParsePid(name.substr(prefix));
 }
 
-std::string Absolute(const std::string& path) {
-  if (os::IsAbsolutePath(path)) return path;
-  const std::string cwd = os::CurrentFolder();
-  if (cwd.empty()) return path;
-  return cwd + "/" + path;
-}
-
 // Follows symbolic links at the end of the path: the absolute path of the file a write
 // reaches, and what is there.
 Result ResolveTarget(const std::string& path, std::string& target, os::FileKind& kind) {
-  std::string current = Absolute(path);
+  std::string current = AbsolutePath(path);
   for (int hop = 0; hop < kMaxLinkHops; ++hop) {
     if (!os::LookAt(current, kind)) return Result::FileFailure(path, "cannot look at", errno);
     if (kind != os::FileKind::kLink) {
@@ -225,7 +199,7 @@ void FinishJournal(const std::string& folder, const std::string& name, long owne
     return;
   }
   const Journal journal = ParseJournal(text);
-  const std::string here = Absolute(folder);
+  const std::string here = AbsolutePath(folder);
   auto reached = [&](const std::string& file) {
     return FolderOf(file) == here ? folder + "/" + BaseName(file) : file;
   };
@@ -350,7 +324,7 @@ Result AtomicWriteBatch::Add(const std::string& path, bool named,
       if (!os::LookAt(path, kind)) return fail(Result::FileFailure(path, "cannot look at", errno));
       if (kind == os::FileKind::kOther) return fail(NotAFile(path));
       p.replacesLink = kind == os::FileKind::kLink;
-      p.whole = Absolute(path);
+      p.whole = AbsolutePath(path);
     }
     if (kind == os::FileKind::kFolder)
       return fail(Result::FileFailure(path, "cannot replace", EISDIR));
@@ -386,7 +360,7 @@ Result AtomicWriteBatch::Remove(const std::string& path) {
   if (!os::LookAt(path, kind)) return Result::FileFailure(path, "cannot look at", errno);
   if (kind == os::FileKind::kMissing) return Result::Ok();
   if (kind == os::FileKind::kFolder) return Result::FileFailure(path, "cannot remove", EISDIR);
-  Pending p{path, path, Absolute(path), {}, -1, {}, false, true, false};
+  Pending p{path, path, AbsolutePath(path), {}, -1, {}, false, true, false};
   if (!targets_.insert(p.whole).second)
     return Result::FileFailure(path, "cannot write and remove it in one set", EEXIST);
   p.temp = TemporaryOf(path, os::CurrentProcess(), kAsideEnd);
@@ -591,7 +565,7 @@ Result WriteIntoFolders(const std::vector<ExportFile>& files,
   for (const ExportFile& file : files)
     if (file.path != "-") paths.push_back(file.path);
   for (const std::string& path : paths) {
-    const std::string folder = FolderOf(Absolute(path));
+    const std::string folder = FolderOf(AbsolutePath(path));
     auto at = std::find_if(written.begin(), written.end(),
                            [&](const auto& entry) { return entry.first == folder; });
     if (at == written.end()) at = written.insert(written.end(), {folder, {}});

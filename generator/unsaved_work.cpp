@@ -1,12 +1,12 @@
 #include "generator/unsaved_work.h"
 
-#include <dirent.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 
+#include "generator/file_system.h"
+#include "generator/paths.h"
 #include "generator/read_file.h"
 #include "generator/safe_file.h"
 #include "generator/save_files.h"
@@ -114,13 +114,10 @@ Result KeepUnsavedWork(const PatternGenerator& g, std::vector<std::string>& writ
 }
 
 std::vector<std::string> FindRecoveryFiles() {
-  std::vector<std::string> found;
-  DIR* dir = ::opendir(DataFolder::kSlots);
-  if (dir == nullptr) return found;
-  while (const dirent* entry = ::readdir(dir))
-    if (IsRecoveryFile(entry->d_name))
-      found.push_back(std::string(DataFolder::kSlots) + "/" + entry->d_name);
-  ::closedir(dir);
+  std::vector<std::string> names, found;
+  if (!os::ListFolder(DataFolder::kSlots, names)) return found;
+  for (const std::string& name : names)
+    if (IsRecoveryFile(name.c_str())) found.push_back(JoinPath(DataFolder::kSlots, name));
   std::sort(found.begin(), found.end());
   return found;
 }

@@ -2,8 +2,6 @@
 // pattern and a palette slot (with its cycle ranges), sets the tile size and mosaic, and
 // writes the colour-cycle frames of one loop, and whichever other formats the options ask for.
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
@@ -24,6 +22,7 @@
 #include "generator/data_folder.h"
 #include "generator/file_system.h"
 #include "generator/frame_export.h"
+#include "generator/paths.h"
 #include "generator/pattern_generator.h"
 #include "generator/save_files.h"
 
@@ -109,13 +108,6 @@ std::optional<int> ParseEdgeExponent(const std::string& text) {
   for (int e = kMinTileExp; e <= kMaxTileExp; ++e)
     if (*edge == (1 << e)) return e;
   return std::nullopt;
-}
-
-std::string Absolute(const std::string& path) {
-  if (path.empty() || os::IsAbsolutePath(path) || path == "-") return path;
-  const std::string cwd = os::CurrentFolder();
-  if (cwd.empty()) return path;
-  return cwd + "/" + path;
 }
 
 Options Parse(int argc, char** argv) {
@@ -312,7 +304,7 @@ Result EncodeShowingProgress(std::shared_ptr<const Cycle> cycle, const Options& 
                              std::vector<size_t>& requestOfFile) {
   constexpr double kProgressEveryMs = 100;
   ExportJob job(std::move(cycle), options.id, options.settings, requests);
-  const bool terminal = isatty(STDERR_FILENO) == 1;
+  const bool terminal = os::StandardErrorIsTerminal();
   bool shown = false;
   Result advanced = Result::Ok();
   while (advanced && !job.Done()) {
@@ -349,9 +341,10 @@ int main(int argc, char** argv) {
   }
   // Output paths name places relative to where the tool was started; it works in the data
   // folder.
-  for (ExportRequest& request : options.requests) request.path = Absolute(request.path);
-  if (!options.all.empty()) options.all = Absolute(options.all);
-  if (::chdir(options.dataDir.c_str()) != 0) {
+  for (ExportRequest& request : options.requests)
+    if (request.path != "-") request.path = AbsolutePath(request.path);
+  if (!options.all.empty()) options.all = AbsolutePath(options.all);
+  if (!os::EnterFolder(options.dataDir)) {
     std::fprintf(stderr, "quilmorante-export: %s: cannot enter folder: %s\n",
                  options.dataDir.c_str(), std::strerror(errno));
     return 1;
