@@ -14,7 +14,11 @@
 
 namespace {
 
+#ifdef __EMSCRIPTEN__
 std::atomic<uint64_t> threshold{std::numeric_limits<uint64_t>::max()};
+#else
+std::atomic<uint64_t> threshold{kSpillAfterBytes};
+#endif
 
 // A spilled file's bytes are written and read back in pieces of this size.
 constexpr size_t kPieceBytes = size_t{1} << 20;

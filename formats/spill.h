@@ -19,8 +19,8 @@
 // spills. Large enough that exports of the default cycle never spill.
 constexpr uint64_t kSpillAfterBytes = uint64_t{32} << 20;
 
-// The bytes after which a file spills: none unless set, while the batch writes a file's
-// bytes only. Tests set it: 0 spills every file, UINT64_MAX none.
+// The bytes after which a file spills: kSpillAfterBytes, or on the page never. Tests set it:
+// 0 spills every file, UINT64_MAX none.
 uint64_t SpillThreshold();
 void SetSpillThreshold(uint64_t bytes);
 
