@@ -55,6 +55,17 @@ class AtomicWriteBatch {
     bool moved;    // the removal's file is moved aside
   };
   Result Add(const std::string& path, bool named, const std::function<Result(int fd)>& write);
+  // Commit's steps, in order.
+  struct Journal {
+    std::string path;  // empty for a set of one file
+    int fd = -1;
+  };
+  Result SyncTemporaries(std::vector<Pending*>& renamed);
+  Result WriteInPlace();
+  Result StartJournal(const std::vector<Pending*>& renamed, const std::vector<Pending*>& removed,
+                      Journal& journal);
+  Result MoveRemovalsAside(const std::vector<Pending*>& removed);
+  Result EndJournal(Journal& journal, const std::vector<std::string>& folders);
   void Abandon();
   std::vector<Pending> pending_;
   std::unordered_set<std::string> targets_;

@@ -2,7 +2,8 @@
 """An export killed at any of its renames is never seen mixed.
 
 quilmorante-export --all writes the sixteen frames and every other format as one batch, the
-frames into the data folder's result/ and the rest into a folder beside the data folder. The
+frames into the data folder's result/ and the rest into a folder beside the data folder,
+replacing a longer loop's numbered frames (which it removes with the set). The
 test kills it (strace's fault injection) at each rename of that batch in turn, then lets the
 other program recover: every other kill the editor, started on the data folder as a user
 would (without a display it stops right after its start-up work), and otherwise the export
@@ -44,9 +45,14 @@ def outputs(folder):
     return folder + "-out"
 
 
-def export(tool, folder, pattern, kill_at=None, id_letter="A"):
+# The old export loops 32 frames, numbered; the new one is the default sixteen, lettered: the
+# new set removes the old frames, which are moved aside by renames of their own.
+OLD_CYCLE = ["--cycle", "0,15,8,forward"]
+
+
+def export(tool, folder, pattern, kill_at=None, id_letter="A", extra=()):
     command = [tool, "--data", folder, "--pattern", str(pattern), "--id", id_letter, "--all",
-               outputs(folder)]
+               outputs(folder)] + list(extra)
     env = dict(os.environ)
     if kill_at is not None:
         command = ["strace", "-o", "/dev/null", "-e",
@@ -81,7 +87,7 @@ def main():
     try:
         reference = os.path.join(work, "reference")
         prepare(reference, editor, data)
-        if export(tool, reference, 0) != 0:
+        if export(tool, reference, 0, extra=OLD_CYCLE) != 0:
             sys.exit("the old export failed")
         old = the_set(reference)
         if export(tool, reference, 1) != 0:
@@ -91,7 +97,7 @@ def main():
         for rename in range(1, 1000):
             folder = os.path.join(work, "kill%d" % rename)
             prepare(folder, editor, data)
-            export(tool, folder, 0)
+            export(tool, folder, 0, extra=OLD_CYCLE)
             code = export(tool, folder, 1, kill_at=rename)
             if code != -signal.SIGKILL:
                 if code != 0:
