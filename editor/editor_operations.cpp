@@ -60,7 +60,7 @@ void ClampScales(PatternGenerator& g) {
 namespace {
 
 uint8_t StepFileNumber(uint8_t number, int32_t a) {
-  return static_cast<uint8_t>((number + a + 100) % 100);
+  return static_cast<uint8_t>((number + a + kSlotCount) % kSlotCount);
 }
 
 }  // namespace

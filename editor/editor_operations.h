@@ -8,7 +8,6 @@
 #include "generator/pattern_generator.h"
 #include "generator/result.h"
 
-constexpr int32_t kMaxMosaic = 4;
 constexpr int32_t kSettingsRows = 6;
 constexpr int32_t kPointFields = 5;  // x, y, scaleX, scaleY, weight
 

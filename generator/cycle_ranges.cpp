@@ -70,7 +70,7 @@ const char* CycleModeName(CycleMode mode) {
 }
 
 void MixAtFrame(const CycleRanges& cycles, int64_t frame, FrameMix& mix) {
-  for (int i = 0; i < kPaletteSize; ++i) {
+  for (int i = 0; i < kPaletteEntries; ++i) {
     mix.from[i] = mix.to[i] = static_cast<uint8_t>(i);
     mix.percent[i] = 0;
   }
@@ -95,11 +95,11 @@ void MixAtFrame(const CycleRanges& cycles, int64_t frame, FrameMix& mix) {
   }
 }
 
-void ColoursAtFrame(const CycleRanges& cycles, const uint8_t (&palette)[kPaletteSize][3],
-                    int64_t frame, uint8_t (&colours)[kPaletteSize][3]) {
+void ColoursAtFrame(const CycleRanges& cycles, const uint8_t (&palette)[kPaletteEntries][3],
+                    int64_t frame, uint8_t (&colours)[kPaletteEntries][3]) {
   FrameMix mix;
   MixAtFrame(cycles, frame, mix);
-  for (int i = 0; i < kPaletteSize; ++i) {
+  for (int i = 0; i < kPaletteEntries; ++i) {
     for (int c = 0; c < 3; ++c) {
       const int from = palette[mix.from[i]][c];
       const int to = palette[mix.to[i]][c];
@@ -120,10 +120,10 @@ bool AnyBlend(const CycleRanges& cycles) {
 Result CheckCycleRanges(const CycleRanges& cycles) {
   if (cycles.count < 0 || cycles.count > kMaxCycleRanges)
     return Result::Fail("at most " + std::to_string(kMaxCycleRanges) + " ranges");
-  bool taken[kPaletteSize] = {};
+  bool taken[kPaletteEntries] = {};
   for (int r = 0; r < cycles.count; ++r) {
     const CycleRange& range = cycles.ranges[r];
-    if (range.low < 0 || range.high > kPaletteSize - 1 || range.low >= range.high)
+    if (range.low < 0 || range.high > kPaletteEntries - 1 || range.low >= range.high)
       return Result::Fail("range " + std::to_string(range.low) + ".." + std::to_string(range.high) +
                           ": needs 0 <= low < high <= 15");
     if (range.speed < 0 || range.speed > kMaxSpeed)

@@ -8,11 +8,11 @@
 #include <cstdint>
 #include <string>
 
+#include "generator/program_limits.h"
 #include "generator/result.h"
 
-constexpr int kPaletteSize = 16;
 // Disjoint ranges of at least two entries each.
-constexpr int kMaxCycleRanges = kPaletteSize / 2;
+constexpr int kMaxCycleRanges = kPaletteEntries / 2;
 // Speeds are k / 16 palette steps per frame.
 constexpr int32_t kSpeedUnit = 16;
 constexpr int32_t kMaxSpeed = 64;
@@ -47,9 +47,9 @@ struct CycleRanges {
 // Where each entry's colour comes from at one frame: the colour of entry from[i], faded toward
 // entry to[i] by percent[i] hundredths (c + floor((d - c) * percent / 100) per channel).
 struct FrameMix {
-  uint8_t from[kPaletteSize];
-  uint8_t to[kPaletteSize];
-  uint8_t percent[kPaletteSize];
+  uint8_t from[kPaletteEntries];
+  uint8_t to[kPaletteEntries];
+  uint8_t percent[kPaletteEntries];
   bool blended;  // some percent is not 0
 };
 
@@ -57,8 +57,8 @@ struct FrameMix {
 void MixAtFrame(const CycleRanges& cycles, int64_t frame, FrameMix& mix);
 
 // The 16 colours frame j shows, from the unshifted palette.
-void ColoursAtFrame(const CycleRanges& cycles, const uint8_t (&palette)[kPaletteSize][3],
-                    int64_t frame, uint8_t (&colours)[kPaletteSize][3]);
+void ColoursAtFrame(const CycleRanges& cycles, const uint8_t (&palette)[kPaletteEntries][3],
+                    int64_t frame, uint8_t (&colours)[kPaletteEntries][3]);
 
 // Whether some range ever blends (is set to blend and moves).
 bool AnyBlend(const CycleRanges& cycles);

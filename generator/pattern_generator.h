@@ -10,18 +10,13 @@
 #include "generator/data_folder.h"
 #include "generator/edit_history.h"
 #include "generator/frame_clock.h"
+#include "generator/program_limits.h"
 #include "generator/result.h"
 #include "generator/status_message.h"
 
 struct Canvas;       // the shell's drawing context; a frame input only
 struct BackBuffer;   // the shell's back buffer, its display device; a frame input only
 class ExportRunner;  // where the editor's exports are encoded; given by the front-end
-
-constexpr int kMapEdge = 256;
-constexpr int kMapCells = kMapEdge * kMapEdge;
-constexpr int kPaletteEntries = 16;
-constexpr int kChannels = 3;  // red, green, blue
-constexpr int kPointCount = 4;
 
 // Cell (x, y) is element x * 256 + y; only the width x height tile carries data.
 using PatternMap = int32_t[kMapCells];
@@ -49,10 +44,6 @@ constexpr int ColourIndex(int32_t value) {
 constexpr int32_t KeyIntensity(int32_t digit) {
   return static_cast<int32_t>(32 * static_cast<int64_t>(digit) - 32 - (digit == 9 ? 1 : 0));
 }
-
-// Tile exponents: the tile edge is 2^exponent cells, 16..256.
-constexpr int32_t kMinTileExp = 4;
-constexpr int32_t kMaxTileExp = 8;
 
 // Where plane coordinate t (0..255) falls inside a tile `edge` cells long when every other
 // tile along the axis is mirrored: the one rule by which every reader tiles the map.

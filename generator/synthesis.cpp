@@ -227,7 +227,7 @@ void PatternGenerator::Synthesize() {
   plan.Prepare(*this);
   const int w = plan.width;
   const int h = plan.height;
-  const int level = std::clamp<int32_t>(mosaicLevel, 0, 8);
+  const int level = std::clamp<int32_t>(mosaicLevel, 0, kMaxMosaicShift);
   const int edge = static_cast<int>(IntPow(2, level));
 
   // Everything outside the tile is 0.

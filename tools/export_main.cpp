@@ -24,11 +24,13 @@
 #include "generator/frame_export.h"
 #include "generator/paths.h"
 #include "generator/pattern_generator.h"
+#include "generator/program_limits.h"
 #include "generator/save_files.h"
 
 namespace {
 
 // The options that are not formats; the formats' lines come from the format table.
+static_assert(kSlotCount == 100 && kMaxMosaic == 4, "the usage text names 0..99 and 0..4");
 constexpr const char* kUsageHead =
     "usage: quilmorante-export [options]\n"
     "Writes the colour-cycle frames of one loop: result/<id>A.bmp .. result/<id>P.bmp,\n"
@@ -138,8 +140,10 @@ Options Parse(int argc, char** argv) {
       if (options.dataDir.empty()) UsageError("--data needs a folder name");
     } else if (flag == "--pattern" || flag == "--palette") {
       const std::string text = value();
-      const std::optional<int> n = ParseInt(text, 0, 99);
-      if (!n) UsageError(flag + " must be a number 0..99, not '" + text + "'");
+      const std::optional<int> n = ParseInt(text, 0, kSlotCount - 1);
+      if (!n)
+        UsageError(flag + " must be a number 0.." + std::to_string(kSlotCount - 1) + ", not '" +
+                   text + "'");
       (flag == "--pattern" ? options.pattern : options.palette) = *n;
     } else if (flag == "--id") {
       const std::string text = value();
@@ -160,8 +164,10 @@ Options Parse(int argc, char** argv) {
       options.sizeExpY = *ey;
     } else if (flag == "--mosaic") {
       const std::string text = value();
-      const std::optional<int> n = ParseInt(text, 0, 4);
-      if (!n) UsageError("--mosaic must be a level 0..4, not '" + text + "'");
+      const std::optional<int> n = ParseInt(text, 0, kMaxMosaic);
+      if (!n)
+        UsageError("--mosaic must be a level 0.." + std::to_string(kMaxMosaic) + ", not '" + text +
+                   "'");
       options.mosaic = *n;
     } else if (const ExportFormat* format = FindExportFormat(flag)) {
       const std::string path = value();

@@ -85,7 +85,7 @@ EMSCRIPTEN_KEEPALIVE const char* quilmorante_keep(const char* kept, int size) {
   const std::string whole(kept, static_cast<size_t>(size));
   const std::string slotFile = whole.substr(0, whole.find('\n'));
   bool isSlot = false;
-  for (int n = 0; n < 100; ++n)
+  for (int n = 0; n < kSlotCount; ++n)
     isSlot =
         isSlot || slotFile == DataFolder::PatternFile(n) || slotFile == DataFolder::PaletteFile(n);
   std::vector<std::string> written;
