@@ -112,6 +112,117 @@ std::optional<int> ParseEdgeExponent(const std::string& text) {
   return std::nullopt;
 }
 
+// A number low..high, or the usage error naming the option and what it takes.
+int NumberOption(const std::string& flag, const std::string& text, int low, int high,
+                 const std::string& takes) {
+  const std::optional<int> n = ParseInt(text, low, high);
+  if (!n) UsageError(flag + " must be " + takes + ", not '" + text + "'");
+  return *n;
+}
+
+// The options that take a value, each checking its own; the formats' options come from the
+// format table.
+using OptionParser = void (*)(const std::string& flag, const std::string& text, Options& options);
+struct ValueOption {
+  const char* flag;
+  OptionParser parse;
+};
+
+void ParseSlot(const std::string& flag, const std::string& text, Options& options) {
+  (flag == "--pattern" ? options.pattern : options.palette) =
+      NumberOption(flag, text, 0, kSlotCount - 1, "a number 0.." + std::to_string(kSlotCount - 1));
+}
+
+void ParseSize(const std::string&, const std::string& text, Options& options) {
+  const std::size_t x = text.find('x');
+  const std::optional<int> ex =
+      x == std::string::npos ? std::nullopt : ParseEdgeExponent(text.substr(0, x));
+  const std::optional<int> ey =
+      x == std::string::npos ? std::nullopt : ParseEdgeExponent(text.substr(x + 1));
+  if (!ex || !ey)
+    UsageError("--size must be WxH with powers of two 16..256 (e.g. 64x64), not '" + text + "'");
+  options.sizeExpX = *ex;
+  options.sizeExpY = *ey;
+}
+
+void ParseCycle(const std::string&, const std::string& text, Options& options) {
+  CycleRange range;
+  if (Result parsed = ParseCycleRange(text, range); !parsed)
+    UsageError("--cycle " + parsed.message);
+  options.cycles.push_back(range);
+  CycleRanges all;
+  all.count = 0;
+  for (const CycleRange& given : options.cycles)
+    if (all.count < kMaxCycleRanges) all.ranges[all.count++] = given;
+  if (options.cycles.size() > static_cast<size_t>(kMaxCycleRanges))
+    UsageError("--cycle: at most " + std::to_string(kMaxCycleRanges) + " ranges");
+  if (Result checked = CheckCycleRanges(all); !checked) UsageError("--cycle: " + checked.message);
+}
+
+constexpr ValueOption kValueOptions[] = {
+    {"--data",
+     [](const std::string&, const std::string& text, Options& options) {
+       if (text.empty()) UsageError("--data needs a folder name");
+       options.dataDir = text;
+     }},
+    {"--pattern", ParseSlot},
+    {"--palette", ParseSlot},
+    {"--id",
+     [](const std::string&, const std::string& text, Options& options) {
+       if (text.size() != 1 || text[0] < 'A' || text[0] > 'Z')
+         UsageError("--id must be one capital letter A..Z, not '" + text + "'");
+       options.id = text[0];
+     }},
+    {"--size", ParseSize},
+    {"--mosaic",
+     [](const std::string& flag, const std::string& text, Options& options) {
+       options.mosaic =
+           NumberOption(flag, text, 0, kMaxMosaic, "a level 0.." + std::to_string(kMaxMosaic));
+     }},
+    {"--all",
+     [](const std::string& flag, const std::string& text, Options& options) {
+       if (text.empty()) UsageError(flag + " needs a file or folder name");
+       if (text == "-") UsageError("--all names a folder; '-' (standard output) is for one file");
+       options.all = text;
+     }},
+    {"--scale",
+     [](const std::string&, const std::string& text, Options& options) {
+       const std::optional<int> n = ParseInt(text, 1, 8);
+       if (!n || !ValidScale(*n)) UsageError("--scale must be 1, 2, 3, 4 or 8, not '" + text + "'");
+       options.settings.scale = *n;
+     }},
+    {"--sheet-columns",
+     [](const std::string&, const std::string& text, Options& options) {
+       const std::optional<int> n = ParseInt(text, 1, 16);
+       if (!n || (*n & (*n - 1)) != 0)
+         UsageError("--sheet-columns must be 1, 2, 4, 8 or 16, not '" + text + "'");
+       options.settings.sheetColumns = *n;
+     }},
+    {"--cycle", ParseCycle},
+    {"--delay",
+     [](const std::string& flag, const std::string& text, Options& options) {
+       options.delay = NumberOption(flag, text, 1, 100, "1..100 hundredths of a second");
+     }},
+};
+
+void ParseFormatOption(const ExportFormat& format, const std::string& flag, const std::string& path,
+                       Options& options) {
+  if (path.empty()) UsageError(flag + " needs a file or folder name");
+  if (path == "-" && format.makesFolder)
+    UsageError(flag + " names a folder; '-' (standard output) is for one file");
+  if (format.checkPath != nullptr && path != "-")
+    if (Result checked = format.checkPath(path); !checked) UsageError(flag + " " + checked.message);
+  options.requests.push_back(ExportRequest{&format, path});
+}
+
+[[noreturn]] void ShowAndExit(const std::string& flag) {
+  if (flag == "--help")
+    std::fputs(Usage().c_str(), stdout);
+  else
+    std::printf("quilmorante-export %s\n", QUILMORANTE_VERSION);
+  std::exit(0);
+}
+
 Options Parse(int argc, char** argv) {
   Options options;
   for (int i = 1; i < argc; ++i) {
@@ -124,98 +235,20 @@ Options Parse(int argc, char** argv) {
     }
     if (flag == "--help" || flag == "--version") {
       if (inlineValue) UsageError("option " + flag + " takes no value");
-      if (flag == "--help")
-        std::fputs(Usage().c_str(), stdout);
-      else
-        std::printf("quilmorante-export %s\n", QUILMORANTE_VERSION);
-      std::exit(0);
+      ShowAndExit(flag);
     }
-    auto value = [&]() -> std::string {
-      if (inlineValue) return *inlineValue;
-      if (i + 1 >= argc) UsageError("option " + flag + " needs a value");
-      return argv[++i];
-    };
-    if (flag == "--data") {
-      options.dataDir = value();
-      if (options.dataDir.empty()) UsageError("--data needs a folder name");
-    } else if (flag == "--pattern" || flag == "--palette") {
-      const std::string text = value();
-      const std::optional<int> n = ParseInt(text, 0, kSlotCount - 1);
-      if (!n)
-        UsageError(flag + " must be a number 0.." + std::to_string(kSlotCount - 1) + ", not '" +
-                   text + "'");
-      (flag == "--pattern" ? options.pattern : options.palette) = *n;
-    } else if (flag == "--id") {
-      const std::string text = value();
-      if (text.size() != 1 || text[0] < 'A' || text[0] > 'Z')
-        UsageError("--id must be one capital letter A..Z, not '" + text + "'");
-      options.id = text[0];
-    } else if (flag == "--size") {
-      const std::string text = value();
-      const std::size_t x = text.find('x');
-      const std::optional<int> ex =
-          x == std::string::npos ? std::nullopt : ParseEdgeExponent(text.substr(0, x));
-      const std::optional<int> ey =
-          x == std::string::npos ? std::nullopt : ParseEdgeExponent(text.substr(x + 1));
-      if (!ex || !ey)
-        UsageError("--size must be WxH with powers of two 16..256 (e.g. 64x64), not '" + text +
-                   "'");
-      options.sizeExpX = *ex;
-      options.sizeExpY = *ey;
-    } else if (flag == "--mosaic") {
-      const std::string text = value();
-      const std::optional<int> n = ParseInt(text, 0, kMaxMosaic);
-      if (!n)
-        UsageError("--mosaic must be a level 0.." + std::to_string(kMaxMosaic) + ", not '" + text +
-                   "'");
-      options.mosaic = *n;
-    } else if (const ExportFormat* format = FindExportFormat(flag)) {
-      const std::string path = value();
-      if (path.empty()) UsageError(flag + " needs a file or folder name");
-      if (path == "-" && format->makesFolder)
-        UsageError(flag + " names a folder; '-' (standard output) is for one file");
-      if (format->checkPath != nullptr && path != "-")
-        if (Result checked = format->checkPath(path); !checked)
-          UsageError(flag + " " + checked.message);
-      options.requests.push_back(ExportRequest{format, path});
-    } else if (flag == "--all") {
-      options.all = value();
-      if (options.all.empty()) UsageError(flag + " needs a file or folder name");
-      if (options.all == "-")
-        UsageError("--all names a folder; '-' (standard output) is for one file");
-    } else if (flag == "--scale") {
-      const std::string text = value();
-      const std::optional<int> n = ParseInt(text, 1, 8);
-      if (!n || !ValidScale(*n)) UsageError("--scale must be 1, 2, 3, 4 or 8, not '" + text + "'");
-      options.settings.scale = *n;
-    } else if (flag == "--sheet-columns") {
-      const std::string text = value();
-      const std::optional<int> n = ParseInt(text, 1, 16);
-      if (!n || (*n & (*n - 1)) != 0)
-        UsageError("--sheet-columns must be 1, 2, 4, 8 or 16, not '" + text + "'");
-      options.settings.sheetColumns = *n;
-    } else if (flag == "--cycle") {
-      const std::string text = value();
-      CycleRange range;
-      if (Result parsed = ParseCycleRange(text, range); !parsed)
-        UsageError("--cycle " + parsed.message);
-      options.cycles.push_back(range);
-      CycleRanges all;
-      all.count = 0;
-      for (const CycleRange& given : options.cycles)
-        if (all.count < kMaxCycleRanges) all.ranges[all.count++] = given;
-      if (options.cycles.size() > static_cast<size_t>(kMaxCycleRanges))
-        UsageError("--cycle: at most " + std::to_string(kMaxCycleRanges) + " ranges");
-      if (Result checked = CheckCycleRanges(all); !checked)
-        UsageError("--cycle: " + checked.message);
-    } else if (flag == "--delay") {
-      const std::string text = value();
-      const std::optional<int> n = ParseInt(text, 1, 100);
-      if (!n) UsageError("--delay must be 1..100 hundredths of a second, not '" + text + "'");
-      options.delay = *n;
-    } else {
+    const ExportFormat* format = FindExportFormat(flag);
+    const ValueOption* option = nullptr;
+    for (const ValueOption& known : kValueOptions)
+      if (flag == known.flag) option = &known;
+    if (format == nullptr && option == nullptr)
       UsageError("unknown option '" + std::string(argv[i]) + "'");
-    }
+    if (!inlineValue && i + 1 >= argc) UsageError("option " + flag + " needs a value");
+    const std::string value = inlineValue ? *inlineValue : argv[++i];
+    if (format != nullptr)
+      ParseFormatOption(*format, flag, value, options);
+    else
+      option->parse(flag, value, options);
   }
   // Ranges given on the command line that loop too long are a mistake in the options.
   if (!options.cycles.empty()) {
@@ -326,55 +359,50 @@ Result EncodeShowingProgress(std::shared_ptr<const Cycle> cycle, const Options& 
   return job.TakePlan(plan, &requestOfFile);
 }
 
-int main(int argc, char** argv) {
-  Options options = Parse(argc, argv);
-  // The same layout rule as the editor's (data_folder.h); --data names the folder instead.
+// Finds the data folder (--data's, or the layout's as for the editor), makes the output paths
+// absolute (they name places relative to where the tool was started) and enters the folder.
+Result EnterDataFolder(Options& options, DataFolder& folder) {
   const DataLayout layout = ProcessDataLayout();
-  DataFolder dataFolder;
   if (options.dataDir.empty()) {
-    if (Result prepared = PrepareWorkFolder(layout); !prepared) {
-      std::fprintf(stderr, "quilmorante-export: %s\n", prepared.message.c_str());
-      return 1;
-    }
+    if (Result prepared = PrepareWorkFolder(layout); !prepared) return prepared;
     if (layout.installed)
       std::fprintf(stderr,
                    "quilmorante-export: slots (savedata/) and exports (result/) are in %s\n",
                    layout.workFolder.c_str());
     options.dataDir = layout.workFolder.empty() ? "." : layout.workFolder;
-    dataFolder = LayoutDataFolder(layout);
+    folder = LayoutDataFolder(layout);
   } else {
-    dataFolder = NamedDataFolder(layout, options.dataDir);
+    folder = NamedDataFolder(layout, options.dataDir);
   }
-  // Output paths name places relative to where the tool was started; it works in the data
-  // folder.
   for (ExportRequest& request : options.requests)
     if (request.path != "-") request.path = AbsolutePath(request.path);
   if (!options.all.empty()) options.all = AbsolutePath(options.all);
-  if (!os::EnterFolder(options.dataDir)) {
-    std::fprintf(stderr, "quilmorante-export: %s: cannot enter folder: %s\n",
-                 options.dataDir.c_str(), std::strerror(errno));
-    return 1;
-  }
+  if (!os::EnterFolder(options.dataDir))
+    return Result::Fail(options.dataDir + ": cannot enter folder: " + std::strerror(errno));
+  return Result::Ok();
+}
 
-  // The editor loads a slot over the one before it; the tool has none before, so a slot file
-  // it cannot read whole would give made-up values.
+// The slots the options name, loaded into a generator with the options' settings, synthesised.
+// The editor loads a slot over the one before it; the tool has none before, so a slot file it
+// cannot read whole would give made-up values: it is refused, named.
+Result LoadSlots(const Options& options, const DataFolder& folder,
+                 std::unique_ptr<PatternGenerator>& generator) {
   CycleRanges slotCycles;
   for (const Result& checked :
        {CheckPatternFile(DataFolder::PatternFile(options.pattern)),
         CheckPaletteFile(DataFolder::PaletteFile(options.palette)),
         options.cycles.empty() ? ReadCyclesFile(DataFolder::CyclesFile(options.palette), slotCycles)
                                : Result::Ok()})
-    if (!checked) return Failed(options, checked);
+    if (!checked) return checked;
   // A slot's ranges that loop too long are the file's fault: it is named.
   if (options.cycles.empty()) {
     int frames = 0;
     if (Result loop = LoopFrames(slotCycles, frames); !loop)
-      return Failed(options,
-                    Result::Fail(DataFolder::CyclesFile(options.palette) + ": " + loop.message));
+      return Result::Fail(DataFolder::CyclesFile(options.palette) + ": " + loop.message);
   }
-  auto generator = std::make_unique<PatternGenerator>(options.pattern, options.palette);
+  generator = std::make_unique<PatternGenerator>(options.pattern, options.palette);
   PatternGenerator& g = *generator;
-  g.folder = dataFolder;
+  g.folder = folder;
   g.idLetter = options.id;
   g.sizeExpX = options.sizeExpX;
   g.sizeExpY = options.sizeExpY;
@@ -386,11 +414,12 @@ int main(int argc, char** argv) {
   }
   g.Synthesize();
   g.RebuildPalette();
+  return Result::Ok();
+}
 
-  // The frames and every format asked for, in the table's order, encoded whole before any
-  // is written, then written as one batch.
-  auto cycle = std::make_shared<Cycle>();
-  if (Result made = CycleOf(g, options.delay, *cycle); !made) return Failed(options, made);
+// The BMP frames, then every format asked for in the table's order, then --all's; labels
+// receives how each request is named in messages.
+std::vector<ExportRequest> Requests(Options& options, std::vector<std::string>& labels) {
   const auto formats = ExportFormats();
   std::stable_sort(options.requests.begin(), options.requests.end(),
                    [&](const ExportRequest& a, const ExportRequest& b) {
@@ -399,6 +428,9 @@ int main(int argc, char** argv) {
   std::vector<ExportRequest> requests = {{&BmpFrames(), DataFolder::kResults}};
   requests.insert(requests.end(), options.requests.begin(), options.requests.end());
   if (!options.all.empty()) RequestAllFormats(options.all, options.id, requests);
+  labels = {"the BMP frames"};
+  for (const ExportRequest& request : options.requests) labels.push_back(request.format->option);
+  labels.resize(requests.size(), "--all");
   if (options.delay == 1)
     for (const ExportRequest& request : requests)
       if (request.format->option == std::string_view("--gif")) {
@@ -408,15 +440,56 @@ int main(int argc, char** argv) {
                      "more plays as asked\n");
         break;
       }
-  std::vector<std::string> labels = {"the BMP frames"};
-  for (const ExportRequest& request : options.requests) labels.push_back(request.format->option);
-  labels.resize(requests.size(), "--all");
+  return requests;
+}
+
+// What was written, on standard output unless a file went there; then on standard error what
+// a format could not hold of this cycle, or laid out otherwise than asked.
+void Report(const Options& options, const Cycle& cycle, const std::vector<ExportRequest>& requests,
+            const ExportPlan& plan) {
+  std::FILE* report = stdout;
+  for (const ExportFile& file : plan.files)
+    if (file.path == "-") report = stderr;
+  const bool numbered = cycle.NumberedFrames();
+  std::fprintf(report, "wrote %s/%s .. %s/%s (%d frames of %d bytes)\n", options.dataDir.c_str(),
+               DataFolder::FrameFile(options.id, 0, numbered).c_str(), options.dataDir.c_str(),
+               DataFolder::FrameFile(options.id, cycle.frames - 1, numbered).c_str(), cycle.frames,
+               kFrameBytes);
+  // The frames come first in the plan.
+  for (size_t i = static_cast<size_t>(cycle.frames); i < plan.files.size(); ++i)
+    std::fprintf(report, "wrote %s (%llu bytes)\n", plan.files[i].path.c_str(),
+                 static_cast<unsigned long long>(ContentsSize(plan.files[i])));
+  for (const ExportRequest& request : requests) {
+    if (request.format->notes == nullptr) continue;
+    const std::string note = request.format->notes(cycle, options.settings);
+    if (!note.empty())
+      std::fprintf(stderr, "quilmorante-export: note: %s: %s\n", request.path.c_str(),
+                   note.c_str());
+  }
+}
+
+int main(int argc, char** argv) {
+  Options options = Parse(argc, argv);
+  DataFolder folder;
+  if (Result entered = EnterDataFolder(options, folder); !entered) {
+    std::fprintf(stderr, "quilmorante-export: %s\n", entered.message.c_str());
+    return 1;
+  }
+  std::unique_ptr<PatternGenerator> generator;
+  if (Result loaded = LoadSlots(options, folder, generator); !loaded)
+    return Failed(options, loaded);
+  // The frames and every format asked for, encoded whole before any is written, then written
+  // as one batch.
+  auto cycle = std::make_shared<Cycle>();
+  if (Result made = CycleOf(*generator, options.delay, *cycle); !made) return Failed(options, made);
+  std::vector<std::string> labels;
+  const std::vector<ExportRequest> requests = Requests(options, labels);
   ExportPlan plan;
   std::vector<size_t> requestOfFile;
   if (Result planned = EncodeShowingProgress(cycle, options, requests, plan, requestOfFile);
       !planned)
     return Failed(options, planned);
-  CheckOutputs(plan, requestOfFile, labels, g.folder);
+  CheckOutputs(plan, requestOfFile, labels, folder);
   // A file an option names is written where its path leads (through a link, into a FIFO);
   // every file the tool names itself replaces whatever has its name.
   for (size_t i = 0; i < plan.files.size(); ++i) {
@@ -425,26 +498,6 @@ int main(int argc, char** argv) {
                           !requests[request].format->makesFolder;
   }
   if (Result written = WriteExport(plan); !written) return Failed(options, written);
-  // What was written goes where it cannot mix with a file written to standard output.
-  std::FILE* report = stdout;
-  for (const ExportFile& file : plan.files)
-    if (file.path == "-") report = stderr;
-  const bool numbered = cycle->NumberedFrames();
-  std::fprintf(report, "wrote %s/%s .. %s/%s (%d frames of %d bytes)\n", options.dataDir.c_str(),
-               DataFolder::FrameFile(g.idLetter, 0, numbered).c_str(), options.dataDir.c_str(),
-               DataFolder::FrameFile(g.idLetter, cycle->frames - 1, numbered).c_str(),
-               cycle->frames, kFrameBytes);
-  // The frames come first in the plan.
-  for (size_t i = static_cast<size_t>(cycle->frames); i < plan.files.size(); ++i)
-    std::fprintf(report, "wrote %s (%llu bytes)\n", plan.files[i].path.c_str(),
-                 static_cast<unsigned long long>(ContentsSize(plan.files[i])));
-  // What a format could not hold of this cycle, or laid out otherwise than asked.
-  for (const ExportRequest& request : requests) {
-    if (request.format->notes == nullptr) continue;
-    const std::string note = request.format->notes(*cycle, options.settings);
-    if (!note.empty())
-      std::fprintf(stderr, "quilmorante-export: note: %s: %s\n", request.path.c_str(),
-                   note.c_str());
-  }
+  Report(options, *cycle, requests, plan);
   return 0;
 }
