@@ -65,44 +65,45 @@ uint8_t StepFileNumber(uint8_t number, int32_t a) {
 
 }  // namespace
 
+namespace {
+
+// Steps the pattern or the palette slot: the slot left is saved first (a slot file that could
+// not be read only when there are edits to keep), and a failed save keeps the editor on it.
+void StepSlot(PatternGenerator& g, bool pattern, int32_t a, uint64_t nowMs) {
+  const bool unreadable = pattern ? !g.patternProblem : !g.paletteProblem;
+  const bool edited = pattern ? g.PatternEdited() : g.PaletteEdited() || g.CyclesEdited();
+  uint8_t& number = pattern ? g.patternNumber : g.paletteNumber;
+  if (!unreadable || edited) {
+    const Result saved = pattern ? g.SavePattern(number) : g.SavePalette(number);
+    if (!saved) {
+      ReportFailure(saved, pattern ? "; pattern not switched, the edited pattern is kept"
+                                   : "; palette not switched, the edited palette is kept");
+      ShowSaveFailure(g.status, saved);
+      return;
+    }
+    ShowSaved(g.status, pattern ? g.folder.PatternFile(number) : g.folder.PaletteFile(number),
+              nowMs);
+  }
+  number = StepFileNumber(number, a);
+  if (pattern) {
+    g.LoadPattern(number);
+    g.Synthesize();
+  } else {
+    g.LoadPalette(number);
+    g.RebuildPalette();
+  }
+  ShowSlotProblem(g.status, g, pattern ? SlotProblemOf::kPattern : SlotProblemOf::kPalette);
+}
+
+}  // namespace
+
 void StepSetting(PatternGenerator& g, int32_t row, int32_t a, uint64_t nowMs) {
   switch (row) {
-    case 0: {
-      // A slot file that could not be read is written over only when there are edits to keep.
-      const bool unreadable = !g.patternProblem;
-      if (!unreadable || g.PatternEdited()) {
-        const Result saved = g.SavePattern(g.patternNumber);
-        if (!saved) {
-          ReportFailure(saved, "; pattern not switched, the edited pattern is kept");
-          ShowSaveFailure(g.status, saved);
-          return;
-        }
-        ShowSaved(g.status, g.folder.PatternFile(g.patternNumber), nowMs);
-      }
-      g.patternNumber = StepFileNumber(g.patternNumber, a);
-      g.LoadPattern(g.patternNumber);
-      g.Synthesize();
-      ShowSlotProblem(g.status, g, SlotProblemOf::kPattern);
+    case kPatternRow:
+    case kPaletteRow:
+      StepSlot(g, row == kPatternRow, a, nowMs);
       return;
-    }
-    case 1: {
-      const bool unreadable = !g.paletteProblem;
-      if (!unreadable || g.PaletteEdited() || g.CyclesEdited()) {
-        const Result saved = g.SavePalette(g.paletteNumber);
-        if (!saved) {
-          ReportFailure(saved, "; palette not switched, the edited palette is kept");
-          ShowSaveFailure(g.status, saved);
-          return;
-        }
-        ShowSaved(g.status, g.folder.PaletteFile(g.paletteNumber), nowMs);
-      }
-      g.paletteNumber = StepFileNumber(g.paletteNumber, a);
-      g.LoadPalette(g.paletteNumber);
-      g.RebuildPalette();
-      ShowSlotProblem(g.status, g, SlotProblemOf::kPalette);
-      return;
-    }
-    case 2: {
+    case kIdLetterRow: {
       // Next or previous capital letter. The floor remainder keeps any letter, even one that
       // is not a capital, within 'A'..'Z', since it names the exported files.
       int r = (static_cast<int>(g.idLetter) + a - 39) % 26;
@@ -110,16 +111,16 @@ void StepSetting(PatternGenerator& g, int32_t row, int32_t a, uint64_t nowMs) {
       g.idLetter = static_cast<char>(r + 65);
       return;
     }
-    case 3:
+    case kMosaicRow:
       g.mosaicLevel = ClampStep(g.mosaicLevel, a, 0, kMaxMosaic);
       g.Synthesize();
       return;
-    case 4:
+    case kTileWidthRow:
       g.sizeExpX = ClampStep(g.sizeExpX, a, kMinTileExp, kMaxTileExp);
       g.UpdateTileSize();
       g.Synthesize();
       return;
-    case 5:
+    case kTileHeightRow:
       g.sizeExpY = ClampStep(g.sizeExpY, a, kMinTileExp, kMaxTileExp);
       g.UpdateTileSize();
       g.Synthesize();

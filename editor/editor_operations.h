@@ -8,7 +8,16 @@
 #include "generator/pattern_generator.h"
 #include "generator/result.h"
 
-constexpr int32_t kSettingsRows = 6;
+// The settings panel's rows, top to bottom: the cursor row and StepSetting's row.
+enum SettingsRow : int32_t {
+  kPatternRow,
+  kPaletteRow,
+  kIdLetterRow,
+  kMosaicRow,
+  kTileWidthRow,
+  kTileHeightRow,
+  kSettingsRows
+};
 constexpr int32_t kPointFields = 5;  // x, y, scaleX, scaleY, weight
 
 // Opaque ARGB of a palette entry; only the low 8 bits of each channel count.
