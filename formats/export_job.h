@@ -62,7 +62,6 @@ class ExportJob {
 
   bool Done() const;
   ExportProgress Progress() const;
-  char Id() const { return id_; }
   const std::vector<RequestProgress>& Requests() const { return progress_; }
 
   // Once the job is done without failure, the export, with requestOfFile as PlanExport gives
