@@ -1,33 +1,40 @@
 #!/usr/bin/python3
 """Cuts a Japanese gothic font down to the glyphs the editor can show, as a WOFF2 web font.
 
-The editor's texts are the code page 932 literals of editor/editor_texts.h; file names,
-numbers and error reasons are printable ASCII; a shortened status line ends in an ellipsis.
+The editor's texts are the lines of editor/editor_texts.txt that its fonts draw (all but
+those marked utf8); file names, numbers and error reasons are printable ASCII; a shortened
+status line ends in an ellipsis.
 
-Usage: subset_font.py EDITOR_TEXTS_H FONT.ttf OUT.woff2
+Usage: subset_font.py EDITOR_TEXTS_TXT FONT.ttf OUT.woff2
 """
 
-import codecs
 import re
 import sys
 
 from fontTools import subset
 
+LINE = re.compile(r'^([A-Za-z][A-Za-z0-9]*)([ \t]+utf8)?[ \t]+"([^"]*)"[ \t]+"([^"]*)"[ \t]*$')
 
-def editor_characters(header_text):
-    """Every character of every string literal in the header, decoded from code page 932."""
+
+def editor_characters(table_text):
+    """Every character of both languages' texts the fonts draw."""
     characters = set()
-    for literal in re.findall(r'"((?:[^"\\]|\\.)*)"', header_text):
-        raw = codecs.escape_decode(literal.encode("latin-1"))[0]
-        characters.update(raw.decode("cp932", errors="ignore"))
+    for line in table_text.splitlines():
+        if re.match(r"^[ \t]*(#.*)?$", line):
+            continue
+        match = LINE.match(line)
+        if not match:
+            sys.exit("not a line of the texts table: " + line)
+        if not match.group(2):
+            characters.update(match.group(3) + match.group(4))
     return characters
 
 
 def main():
     if len(sys.argv) != 4:
         sys.exit(__doc__)
-    header, font_path, out = sys.argv[1:]
-    with open(header, encoding="utf-8") as f:
+    table, font_path, out = sys.argv[1:]
+    with open(table, encoding="utf-8") as f:
         characters = editor_characters(f.read())
     characters.update(chr(c) for c in range(0x20, 0x7F))
     characters.add("\u2026")

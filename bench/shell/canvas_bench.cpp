@@ -93,11 +93,11 @@ void BM_DrawText_EditorLines(benchmark::State& state) {
     int font;
   };
   const Line lines[] = {
-      {320, 6, kHeading, 2},
-      {400, 360, kHelpLine1, 3},
-      {400, 378, kHelpLine2, 3},
-      {400, 396, kHelpLine3, 3},
-      {400, 414, kHelpLine4, 3},
+      {320, 6, kJapaneseTexts.heading, 2},
+      {400, 360, kJapaneseTexts.help[0], 3},
+      {400, 378, kJapaneseTexts.help[1], 3},
+      {400, 396, kJapaneseTexts.help[2], 3},
+      {400, 414, kJapaneseTexts.help[3], 3},
       {320, 132, "X\x8Bt:  0[Q] Y\x8Bt:  1[W]", 2},
       {320, 156,
        "X\x98"

@@ -105,10 +105,10 @@ TEST_F(EditorFrameTest, TextsInOrderWithPositionsFontsAndExactBytes) {
        "\x92\x86\x90S\x93_\x81@\x8F"
        "c\x89\xA1\x94{\x97\xA6",
        2},
-      {400, 360, kHelpLine1, 3},
-      {400, 378, kHelpLine2, 3},
-      {400, 396, kHelpLine3, 3},
-      {400, 414, kHelpLine4, 3},
+      {400, 360, kJapaneseTexts.help[0], 3},
+      {400, 378, kJapaneseTexts.help[1], 3},
+      {400, 396, kJapaneseTexts.help[2], 3},
+      {400, 414, kJapaneseTexts.help[3], 3},
       {320, 132, "X\x8Bt:  1[Q] Y\x8Bt:  0[W]", 2},
       {320, 156,
        "X\x98"
@@ -745,7 +745,7 @@ TEST_F(EditorFrameTest, PatternSwitchSavesTheOldNumberThenLoadsTheNew) {
   EXPECT_EQ(g->reverseX, 0);
   EXPECT_EQ(g->distortX, 0);
   Frame();
-  EXPECT_EQ(Line(320, 200), Format(kPatternFormat, 99));
+  EXPECT_EQ(Line(320, 200), Format(kJapaneseTexts.patternFormat, 99));
   // Back again: pattern 99 is saved, pattern 0 comes back as it was left.
   Frame({DIK_RIGHT});
   EXPECT_EQ(g->patternNumber, 0);
@@ -828,10 +828,10 @@ TEST_F(EditorFrameTest, DistortionCycleShowsOneFrameLater) {
     EXPECT_EQ(g->distortX, next);
     EXPECT_TRUE(MapRewritten(*g));
     char buffer[64];
-    std::snprintf(buffer, sizeof buffer, kDistortFormat, shown, 0);
+    std::snprintf(buffer, sizeof buffer, kJapaneseTexts.distortFormat, shown, 0);
     EXPECT_EQ(Line(320, 156), buffer);
     Frame();
-    std::snprintf(buffer, sizeof buffer, kDistortFormat, next, 0);
+    std::snprintf(buffer, sizeof buffer, kJapaneseTexts.distortFormat, next, 0);
     EXPECT_EQ(Line(320, 156), buffer);
     shown = next;
   }

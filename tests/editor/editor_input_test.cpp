@@ -80,7 +80,7 @@ TEST_P(UndoRedo, OneStepBackAndForth) {
   ASSERT_EQ(c.field(*g), c.after);
   Tap({DIK_LCONTROL, DIK_Z});
   EXPECT_EQ(c.field(*g), c.before);
-  EXPECT_EQ(g->status.text, std::string(kUndoPrefix) + c.named);
+  EXPECT_EQ(g->status.text, std::string(kJapaneseTexts.undo) + c.named);
   Tap({DIK_RCONTROL, DIK_Y});
   EXPECT_EQ(c.field(*g), c.after);
   Tap({DIK_LCONTROL, DIK_Z});
@@ -89,7 +89,7 @@ TEST_P(UndoRedo, OneStepBackAndForth) {
   Tap({DIK_LCONTROL, DIK_Z});
   Tap({DIK_LCONTROL, DIK_Z});  // nothing further back
   EXPECT_EQ(c.field(*g), c.before);
-  EXPECT_EQ(g->status.text, kNothingToUndo);
+  EXPECT_EQ(g->status.text, kJapaneseTexts.nothingToUndo);
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -1,5 +1,6 @@
-// The screen texts decode from code page 932 to exactly the intended characters, and their
-// only printf directives are the intended ones.
+// The screen texts the build converts from editor/editor_texts.txt: each decodes from code
+// page 932 to the table's text, both languages take the same printf directives, and the bytes
+// where code page 932 is easy to get wrong are the ones the fonts expect.
 
 #include "editor/editor_texts.h"
 
@@ -11,7 +12,10 @@
 #endif
 
 #include <string>
+#include <utility>
 #include <vector>
+
+#include "editor/screen_texts.h"
 
 namespace {
 
@@ -54,38 +58,45 @@ std::string Directives(const std::string& format) {
   return found;
 }
 
-struct TextCase {
-  const char* name;
-  const char* cp932;
-  const char* utf8;
-  const char* directives;
-};
-
-class EditorTextsTest : public ::testing::TestWithParam<TextCase> {};
-
-TEST_P(EditorTextsTest, DecodesToTheScreenText) {
-  const TextCase& c = GetParam();
-  EXPECT_EQ(Cp932ToUtf8(c.cp932), c.utf8);
-  EXPECT_EQ(Directives(c.cp932), c.directives);
+TEST(EditorTexts, EveryTextDecodesToTheTableAndBothLanguagesTakeTheSameDirectives) {
+  for (const ScreenTextLine& line : kScreenTextLines) {
+    SCOPED_TRACE(line.field);
+    for (const auto& [held, written] :
+         {std::pair{line.japaneseHeld, line.japanese}, std::pair{line.englishHeld, line.english}})
+      EXPECT_EQ(line.cp932 ? Cp932ToUtf8(held) : std::string(held), written);
+    // A trail byte is never '%': the directives are the table's, in either language.
+    EXPECT_EQ(Directives(line.japaneseHeld), Directives(line.japanese));
+    EXPECT_EQ(Directives(line.japaneseHeld), Directives(line.englishHeld));
+  }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Texts, EditorTextsTest,
-    ::testing::Values(TextCase{"Heading", kHeading, "中心点\u3000縦横倍率", ""},
-                      TextCase{"Help1", kHelpLine1, "カーソルキー[SPACE]で移動", ""},
-                      TextCase{"Help2", kHelpLine2, "[Z][X][A][S][Q][W]でパラメータ変動", ""},
-                      TextCase{"Help3", kHelpLine3, "[P]でプレビュー[M]で出力", ""},
-                      TextCase{"Help4", kHelpLine4, "後はもうフィーリングで!!", ""},
-                      TextCase{"Reverse", kReverseFormat, "X逆:%3d[Q] Y逆:%3d[W]", "%3d %3d "},
-                      TextCase{"Distortion", kDistortFormat, "X歪:%3d[A] Y歪:%3d[S]", "%3d %3d "},
-                      TextCase{"Pattern", kPatternFormat, "パターン:   %d", "%d "},
-                      TextCase{"Palette", kPaletteFormat, "パレット:    %d", "%d "},
-                      TextCase{"IdLetter", kIdLetterFormat, "識別番号: %c", "%c "},
-                      TextCase{"Mosaic", kMosaicFormat, "モザイクレベル:    %d", "%d "},
-                      TextCase{"ScaleX", kScaleXFormat, "\uFF38倍率: %f", "%f "},
-                      TextCase{"ScaleY", kScaleYFormat, "\uFF39倍率: %f", "%f "},
-                      TextCase{"Point", kPointFormat, "(%3d,%3d) (x%3d,x%3d)x%3d",
-                               "%3d %3d %3d %3d %3d "}),
-    [](const auto& info) { return std::string(info.param.name); });
+// Bytes the fonts are known to draw, where a different conversion would differ.
+TEST(EditorTexts, SpotBytes) {
+  const struct {
+    const char* text;
+    const char* bytes;
+  } cases[] = {
+      // A trail byte 0x5C, the backslash (ソ).
+      {kJapaneseTexts.help[0], "\x83J\x81[\x83\\\x83\x8B\x83L\x81[[SPACE]\x82\xC5\x88\xDA\x93\xAE"},
+      // An ideographic space, and a hex escape that must not run on.
+      {kJapaneseTexts.heading,
+       "\x92\x86\x90S\x93_\x81@\x8F"
+       "c\x89\xA1\x94{\x97\xA6"},
+      // Printf directives among double-byte characters; a space at the end.
+      {kJapaneseTexts.reverseFormat, "X\x8Bt:%3d[Q] Y\x8Bt:%3d[W]"},
+      {kJapaneseTexts.exportingFormat, "\x8Fo\x97\xCD\x92\x86 %d/%d "},
+      // The wave dash, which Unicode spells two ways (U+301C, U+FF5E), and the ellipsis the
+      // status line shortens with.
+      {kJapaneseTexts.range, " \x81` "},
+      {kJapaneseTexts.ellipsis,
+       "\x81"
+       "c"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(std::string(c.text), c.bytes);
+}
+
+TEST(EditorTexts, ThePointRowTakesFiveNumbers) {
+  EXPECT_EQ(Directives(kPointFormat), "%3d %3d %3d %3d %3d ");
+}
 
 }  // namespace

@@ -68,7 +68,8 @@ TEST_F(StatusLineTest, NothingUntilSomethingHappens) {
 TEST_F(StatusLineTest, ExportNamesItsFilesAndFadesAfterThreeSeconds) {
   g->idLetter = 'C';
   Frame({DIK_M}, 1000);
-  EXPECT_EQ(Shown(), std::string(kStatusExported) + "result/CA.bmp" + kStatusRange + "CP.bmp");
+  EXPECT_EQ(Shown(), std::string(kJapaneseTexts.exported) + "result/CA.bmp" + kJapaneseTexts.range +
+                         "CP.bmp");
   Frame({}, 1000 + kStatusSuccessMs - 1);
   EXPECT_NE(Shown(), "");
   Frame({}, 1000 + kStatusSuccessMs);
@@ -79,11 +80,11 @@ TEST_F(StatusLineTest, SwitchNamesTheSlotItSaved) {
   g->cursorRow = 1;  // palette number
   g->paletteNumber = 2;
   Frame({DIK_RIGHT});
-  EXPECT_EQ(Shown(), std::string(kStatusSaved) + "savedata/pal2.txt");
+  EXPECT_EQ(Shown(), std::string(kJapaneseTexts.saved) + "savedata/pal2.txt");
   Frame();
   g->cursorRow = 0;
   Frame({DIK_LEFT});
-  EXPECT_EQ(Shown(), std::string(kStatusSaved) + "savedata/pat0.txt");
+  EXPECT_EQ(Shown(), std::string(kJapaneseTexts.saved) + "savedata/pat0.txt");
 }
 
 // A slot file that cannot be read is named with why when stepped to, and stepping on without
@@ -93,7 +94,7 @@ TEST_F(StatusLineTest, UnreadableSlotSaysWhyAndStaysUnwritten) {
   g->patternNumber = 4;  // the cursor is on the pattern number
   Frame({DIK_RIGHT});
   EXPECT_EQ(g->status.text + g->status.file,
-            std::string(kStatusSlotUnreadable) + "larger than 64 KiB: savedata/pat5.txt");
+            std::string(kJapaneseTexts.slotUnreadable) + "larger than 64 KiB: savedata/pat5.txt");
   Frame();
   Frame({DIK_RIGHT});
   EXPECT_EQ(std::filesystem::file_size("savedata/pat5.txt"), kMaxSmallFileBytes + 1);
@@ -106,7 +107,7 @@ TEST_F(StatusLineTest, FailureStaysUntilTheNextKeyPress) {
   Frame({DIK_M});
   ::testing::internal::GetCapturedStderr();
   const std::string failure = Shown();
-  EXPECT_EQ(failure.rfind(kStatusExportFailed, 0), 0u) << failure;
+  EXPECT_EQ(failure.rfind(kJapaneseTexts.exportFailed, 0), 0u) << failure;
   EXPECT_NE(failure.find("result"), std::string::npos) << failure;
   Frame({DIK_M}, 60'000);  // still the same press
   Frame({}, 120'000);
@@ -118,7 +119,7 @@ TEST_F(StatusLineTest, FailureStaysUntilTheNextKeyPress) {
 TEST_F(StatusLineTest, RecoveryNoticeNamesTheFirstFileAndCountsTheRest) {
   ShowRecoveryFiles(g->status, {"savedata/pal1.unsaved.txt", "savedata/pat4.unsaved.txt"});
   Frame({}, 50'000);
-  EXPECT_EQ(Shown(), std::string(kStatusRecovery) + "savedata/pal1.unsaved.txt" +
+  EXPECT_EQ(Shown(), std::string(kJapaneseTexts.recovery) + "savedata/pal1.unsaved.txt" +
                          " \x91\xBC"
                          "1\x8C\x8F");
   Frame({DIK_SPACE});
@@ -134,10 +135,10 @@ TEST_F(StatusLineTest, LongTextsEndBeforeTheSettingsPanel) {
     ShowSaveFailure(g->status, Result::Fail("savedata/pat1.txt: " + reason));
     Frame();
     const std::string shown = Shown();
-    const std::string ellipsis = kEllipsis;
+    const std::string ellipsis = kJapaneseTexts.ellipsis;
     ASSERT_GT(shown.size(), ellipsis.size());
     EXPECT_EQ(shown.substr(shown.size() - ellipsis.size()), ellipsis);
-    EXPECT_EQ(shown.rfind(std::string(kStatusSaveFailed) + "savedata/pat", 0), 0u);
+    EXPECT_EQ(shown.rfind(std::string(kJapaneseTexts.saveFailed) + "savedata/pat", 0), 0u);
     if (measured) {
       EXPECT_LE(7 * shown.size(), size_t{kStatusRight - kStatusX});
       EXPECT_GT(7 * (shown.size() + 1), size_t{kStatusRight - kStatusX});
@@ -152,8 +153,8 @@ TEST_F(StatusLineTest, FileFailuresShowTheReasonFirstAndTheFilesEnd) {
   ShowSaveFailure(g->status, Result::FileFailure(file, "cannot create", EACCES));
   Frame();
   const std::string shown = Shown();
-  const std::string start =
-      std::string(kStatusSaveFailed) + std::strerror(EACCES) + ": " + kEllipsis;
+  const std::string start = std::string(kJapaneseTexts.saveFailed) + std::strerror(EACCES) + ": " +
+                            kJapaneseTexts.ellipsis;
   ASSERT_EQ(shown.rfind(start, 0), 0u) << shown;
   const std::string tail = shown.substr(start.size());
   EXPECT_FALSE(tail.empty());
