@@ -4,7 +4,7 @@
 
 #include "editor/editor_texts.h"
 #include "editor/screen_texts.h"
-#include "generator/frame_export.h"
+#include "generator/frame_template.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "editor/editor_canvas.h"
-#include "generator/frame_export.h"
+#include "generator/frame_template.h"
 #include "generator/pattern_generator.h"
 
 constexpr uint64_t kStatusSuccessMs = 3000;

@@ -14,7 +14,7 @@
 #include "formats/png_frames.h"
 #include "formats/png_sheet.h"
 #include "formats/shader_pair.h"
-#include "generator/frame_export.h"
+#include "generator/frame_template.h"
 
 namespace {
 

@@ -5,12 +5,13 @@
 #include <utility>
 #include <vector>
 
+#include "formats/bmp_frames.h"
 #include "formats/format_table.h"
 #include "formats/png_frames.h"
 #include "formats/scale.h"
 #include "formats/spill.h"
 #include "generator/data_folder.h"
-#include "generator/frame_export.h"
+#include "generator/frame_template.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <cstdint>
 
 #include "generator/cycle_ranges.h"
-#include "generator/frame_export.h"
+#include "generator/frame_template.h"
 #include "generator/pattern_generator.h"
 
 struct Cycle {

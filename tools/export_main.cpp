@@ -21,7 +21,7 @@
 #include "formats/spill.h"
 #include "generator/data_folder.h"
 #include "generator/file_system.h"
-#include "generator/frame_export.h"
+#include "generator/frame_template.h"
 #include "generator/paths.h"
 #include "generator/pattern_generator.h"
 #include "generator/program_limits.h"

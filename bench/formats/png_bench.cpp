@@ -15,7 +15,7 @@
 #include "formats/png_sheet.h"
 #include "formats/shader_pair.h"
 #include "generator/cycle.h"
-#include "generator/frame_export.h"
+#include "generator/frame_template.h"
 #include "generator/pattern_generator.h"
 #include "tests/support/temp_folder.h"
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "generator/cycle.h"
-#include "generator/frame_export.h"
+#include "generator/frame_template.h"
 #include "generator/pattern_generator.h"
 #include "tests/support/cycle_model.h"
 #include "tests/support/temp_folder.h"

@@ -1,6 +1,6 @@
-#include "generator/frame_export.h"
-
 #include <gtest/gtest.h>
+
+#include "generator/frame_template.h"
 #ifndef _WIN32
 #include <sys/resource.h>
 #endif
@@ -11,6 +11,7 @@
 #include <memory>
 #include <vector>
 
+#include "formats/bmp_frames.h"
 #include "generator/cycle.h"
 #include "generator/pattern_generator.h"
 #include "tests/support/temp_folder.h"

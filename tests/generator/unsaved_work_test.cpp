@@ -15,7 +15,7 @@
 #include <thread>
 #include <vector>
 
-#include "generator/frame_export.h"
+#include "generator/frame_template.h"
 #include "generator/safe_file.h"
 #include "generator/save_files.h"
 #include "tests/support/process_support.h"

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "generator/data_folder.h"
-#include "generator/frame_export.h"
+#include "generator/frame_template.h"
 #include "generator/pattern_generator.h"
 #include "tests/support/process_support.h"
 #include "tests/support/temp_folder.h"

@@ -1,16 +1,12 @@
 #pragma once
-// The colour-cycle frames: sixteen 256 x 256 4-bit BMP files that share the template header
-// and the pixel array and differ only in their colour tables, each rotated one entry on.
+// What every colour-cycle frame is made of: the BMP header template (a.bmp) they all start
+// with and the pixel array they share; the frames differ only in their colour tables.
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
 #include "generator/data_folder.h"
 #include "generator/pattern_generator.h"
-#include "generator/safe_file.h"
-
-struct Cycle;  // cycle.h
 
 constexpr int kFrameCount = 16;
 constexpr int kHeaderBytes = 54;
@@ -35,9 +31,3 @@ void BuildFramePixels(const PatternGenerator& g, uint8_t pixels[kPixelBytes]);
 
 // Whether the template stores rows bottom-up (positive height), as BMP files usually do.
 bool TemplateIsBottomUp(const uint8_t header[kHeaderBytes]);
-
-// The BMP frames of one loop of the cycle: with the default cycle the sixteen
-// dir/<id>A.bmp .. dir/<id>P.bmp, otherwise dir/<id>-0000.bmp on; each the cycle's template
-// header, frame j's colour table and the pixel array with plane row 0 first.
-void AddBmpFrames(const Cycle& cycle, char idLetter, const std::string& dir,
-                  std::vector<ExportFile>& files);

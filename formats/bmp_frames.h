@@ -1,0 +1,17 @@
+#pragma once
+// The BMP frames of a loop: one 4-bit BMP file a frame, the template's header, the frame's
+// colour table and the shared pixel array. The format table's first row, which every export
+// writes into result/, and the editor's M.
+
+#include <string>
+#include <vector>
+
+#include "generator/cycle.h"
+#include "generator/frame_template.h"
+#include "generator/safe_file.h"
+
+// The BMP frames of one loop of the cycle: with the default cycle the sixteen
+// dir/<id>A.bmp .. dir/<id>P.bmp, otherwise dir/<id>-0000.bmp on; each the cycle's template
+// header, frame j's colour table and the pixel array with plane row 0 first.
+void AddBmpFrames(const Cycle& cycle, char idLetter, const std::string& dir,
+                  std::vector<ExportFile>& files);
