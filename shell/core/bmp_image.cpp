@@ -144,22 +144,32 @@ Result ReadRunLengths(const Layout& layout, const uint8_t* codes, size_t size, u
 
 }  // namespace
 
-Result DecodeBmp(const uint8_t* data, size_t size, BmpImage& image, int64_t maxPixels) {
-  image = BmpImage{};
-  if (size < kFileHeaderSize + 4 || data[0] != 'B' || data[1] != 'M')
-    return Result::Fail("no BMP file header");
-  const uint32_t pixelOffset = U32(data + 10);
-  const uint8_t* header = data + kFileHeaderSize;
-  const uint32_t headerSize = U32(header);
-  if (headerSize != kCoreHeaderSize && headerSize < kInfoHeaderSize)
-    return Result::Fail("unknown bitmap header");
-  if (headerSize > size - kFileHeaderSize) return Result::Fail("the bitmap header is cut short");
-  const bool core = headerSize == kCoreHeaderSize;
+namespace {
 
+// What the file header and the bitmap header say.
+struct Header {
   Layout layout;
+  uint32_t pixelOffset = 0;
+  uint32_t headerSize = 0;
   uint32_t compression = kRgb;
   uint32_t paletteSize = 0;
-  if (core) {
+  bool core = false;  // the old 12-byte header: 16-bit sizes, 3-byte palette entries
+  bool bitFields() const { return compression == kBitFields || compression == kAlphaBitFields; }
+  bool runLengths() const { return compression == kRle8 || compression == kRle4; }
+};
+
+Result ReadHeader(const uint8_t* data, size_t size, Header& h) {
+  if (size < kFileHeaderSize + 4 || data[0] != 'B' || data[1] != 'M')
+    return Result::Fail("no BMP file header");
+  h.pixelOffset = U32(data + 10);
+  const uint8_t* header = data + kFileHeaderSize;
+  h.headerSize = U32(header);
+  if (h.headerSize != kCoreHeaderSize && h.headerSize < kInfoHeaderSize)
+    return Result::Fail("unknown bitmap header");
+  if (h.headerSize > size - kFileHeaderSize) return Result::Fail("the bitmap header is cut short");
+  h.core = h.headerSize == kCoreHeaderSize;
+  Layout& layout = h.layout;
+  if (h.core) {
     layout.width = U16(header + 4);
     layout.height = U16(header + 6);
     layout.bitCount = U16(header + 10);
@@ -167,36 +177,33 @@ Result DecodeBmp(const uint8_t* data, size_t size, BmpImage& image, int64_t maxP
     layout.width = static_cast<int32_t>(U32(header + 4));
     layout.height = static_cast<int32_t>(U32(header + 8));
     layout.bitCount = U16(header + 14);
-    compression = U32(header + 16);
-    paletteSize = U32(header + 32);
+    h.compression = U32(header + 16);
+    h.paletteSize = U32(header + 32);
   }
   // A negative height stores the rows top-down.
   layout.topDown = layout.height < 0;
   if (layout.topDown) layout.height = -layout.height;
-  const int64_t width = layout.width;
-  const int64_t height = layout.height;
   const uint32_t bitCount = layout.bitCount;
-  if (width < 0) return Result::Fail("negative width");
+  if (layout.width < 0) return Result::Fail("negative width");
   if (bitCount != 1 && bitCount != 2 && bitCount != 4 && bitCount != 8 && bitCount != 16 &&
       bitCount != 24 && bitCount != 32)
     return Result::Fail("unsupported bits per pixel");
-  const bool bitFields = compression == kBitFields || compression == kAlphaBitFields;
-  const bool runLengths = compression == kRle8 || compression == kRle4;
-  if (bitFields    ? bitCount != 16 && bitCount != 32
-      : runLengths ? bitCount != (compression == kRle8 ? 8u : 4u) || layout.topDown
-                   : compression != kRgb)
+  if (h.bitFields()    ? bitCount != 16 && bitCount != 32
+      : h.runLengths() ? bitCount != (h.compression == kRle8 ? 8u : 4u) || layout.topDown
+                       : h.compression != kRgb)
     return Result::Fail("unsupported compression");
-  if (width == 0 || height == 0) return Result::Ok();
-  if (width * height > maxPixels) return Result::Fail("too many pixels");
+  return Result::Ok();
+}
 
-  const size_t afterHeader = kFileHeaderSize + headerSize;
-  uint32_t* masks = layout.masks;
-  if (bitFields) {
+// The channel masks: the file's bit fields, or those 16 and 24/32 bits per pixel imply.
+Result ReadMasks(const uint8_t* data, size_t size, Header& h) {
+  uint32_t* masks = h.layout.masks;
+  if (h.bitFields()) {
     // The info header is followed by the masks; every later header holds them.
-    if (headerSize < kMasksInHeaderSize && size - afterHeader < 12)
+    if (h.headerSize < kMasksInHeaderSize && size - (kFileHeaderSize + h.headerSize) < 12)
       return Result::Fail("the bit fields are cut short");
-    for (int i = 0; i < 3; ++i) masks[i] = U32(header + kInfoHeaderSize + 4 * i);
-  } else if (bitCount == 16) {
+    for (int i = 0; i < 3; ++i) masks[i] = U32(data + kFileHeaderSize + kInfoHeaderSize + 4 * i);
+  } else if (h.layout.bitCount == 16) {
     masks[0] = 0x7C00;
     masks[1] = 0x03E0;
     masks[2] = 0x001F;
@@ -205,29 +212,47 @@ Result DecodeBmp(const uint8_t* data, size_t size, BmpImage& image, int64_t maxP
     masks[1] = 0x00FF00;
     masks[2] = 0x0000FF;
   }
+  return Result::Ok();
+}
 
-  if (pixelOffset < afterHeader || pixelOffset > size)
-    return Result::Fail("the pixel data lies outside the file");
-  if (bitCount <= 8) {
-    // No count, or an impossible one, means the whole palette; it ends where the pixels begin.
-    const uint32_t entrySize = core ? 3 : 4;
-    const uint32_t full = 1u << bitCount;
-    uint32_t entries = paletteSize == 0 || paletteSize > full ? full : paletteSize;
-    if (entries > (pixelOffset - afterHeader) / entrySize)
-      entries = static_cast<uint32_t>((pixelOffset - afterHeader) / entrySize);
-    for (uint32_t i = 0; i < entries; ++i) {
-      const uint8_t* entry = data + afterHeader + entrySize * i;
-      layout.palette[i] = (uint32_t{entry[2]} << 16) | (uint32_t{entry[1]} << 8) | entry[0];
-    }
-    layout.paletteEntries = entries;
+// The palette of 8 bits per pixel or fewer: no count, or an impossible one, means the whole
+// palette; it ends where the pixels begin.
+void ReadPalette(const uint8_t* data, Header& h) {
+  if (h.layout.bitCount > 8) return;
+  const size_t afterHeader = kFileHeaderSize + h.headerSize;
+  const uint32_t entrySize = h.core ? 3 : 4;
+  const uint32_t full = 1u << h.layout.bitCount;
+  uint32_t entries = h.paletteSize == 0 || h.paletteSize > full ? full : h.paletteSize;
+  if (entries > (h.pixelOffset - afterHeader) / entrySize)
+    entries = static_cast<uint32_t>((h.pixelOffset - afterHeader) / entrySize);
+  for (uint32_t i = 0; i < entries; ++i) {
+    const uint8_t* entry = data + afterHeader + entrySize * i;
+    h.layout.palette[i] = (uint32_t{entry[2]} << 16) | (uint32_t{entry[1]} << 8) | entry[0];
   }
+  h.layout.paletteEntries = entries;
+}
 
-  if (!runLengths && Stride(layout) * static_cast<uint64_t>(height) > size - pixelOffset)
+}  // namespace
+
+Result DecodeBmp(const uint8_t* data, size_t size, BmpImage& image, int64_t maxPixels) {
+  image = BmpImage{};
+  Header h;
+  if (Result read = ReadHeader(data, size, h); !read) return read;
+  const int64_t width = h.layout.width;
+  const int64_t height = h.layout.height;
+  if (width == 0 || height == 0) return Result::Ok();
+  if (width * height > maxPixels) return Result::Fail("too many pixels");
+  if (Result read = ReadMasks(data, size, h); !read) return read;
+  if (h.pixelOffset < kFileHeaderSize + h.headerSize || h.pixelOffset > size)
+    return Result::Fail("the pixel data lies outside the file");
+  ReadPalette(data, h);
+  const Layout& layout = h.layout;
+  if (!h.runLengths() && Stride(layout) * static_cast<uint64_t>(height) > size - h.pixelOffset)
     return Result::Fail("the pixel data is cut short");
   std::vector<uint32_t> pixels(static_cast<size_t>(width * height));
-  const Result read =
-      runLengths ? ReadRunLengths(layout, data + pixelOffset, size - pixelOffset, pixels.data())
-                 : ReadRows(layout, data + pixelOffset, pixels.data());
+  const Result read = h.runLengths() ? ReadRunLengths(layout, data + h.pixelOffset,
+                                                      size - h.pixelOffset, pixels.data())
+                                     : ReadRows(layout, data + h.pixelOffset, pixels.data());
   if (!read) return read;
   image.width = static_cast<int>(width);
   image.height = static_cast<int>(height);
