@@ -31,6 +31,19 @@ struct ControlPoint {
   int32_t scaleX;
   int32_t scaleY;
   int32_t weight;
+
+  bool operator==(const ControlPoint&) const = default;
+};
+
+// The pattern as its slot file holds it: the four points and the shape flags.
+struct PatternFields {
+  ControlPoint points[kPointCount] = {};
+  int32_t reverseX = 0;
+  int32_t reverseY = 0;
+  int32_t distortX = 0;
+  int32_t distortY = 0;
+
+  bool operator==(const PatternFields&) const = default;
 };
 
 // Palette index of a cell value, negative values included: the value modulo 16 in the
@@ -129,8 +142,7 @@ struct PatternGenerator {
   char exportId = 'A';
   // The pattern and the palette keys as their slot files held them when last loaded or
   // saved: an edit is a difference from these.
-  ControlPoint savedPoints[kPointCount] = {};
-  int32_t savedShape[4] = {};  // reverseX, reverseY, distortX, distortY
+  PatternFields savedPattern;
   PaletteKeys savedKeys = {};
   CycleRanges savedCycles;
 
@@ -155,6 +167,8 @@ struct PatternGenerator {
   // Writes the palette file and, when the ranges are not the default or their file exists,
   // the ranges file, both in one crash-safe set.
   Result SavePalette(int n);
+  // The pattern's fields as they are now.
+  PatternFields Pattern() const;
   // Whether the pattern (the palette keys) changed since the slot was last loaded or saved.
   bool PatternEdited() const;
   bool PaletteEdited() const;

@@ -149,9 +149,7 @@ void ScanPalette(TextReader& reader, PaletteKeys& keys) {
 namespace {
 
 void KeepPatternBaseline(PatternGenerator& g) {
-  std::copy(std::begin(g.points), std::end(g.points), g.savedPoints);
-  const int32_t shape[4] = {g.reverseX, g.reverseY, g.distortX, g.distortY};
-  std::copy(std::begin(shape), std::end(shape), g.savedShape);
+  g.savedPattern = g.Pattern();
 }
 
 void KeepPaletteBaseline(PatternGenerator& g) {
@@ -174,15 +172,18 @@ void PatternGenerator::LoadPattern(int n) {
   KeepPatternBaseline(*this);
 }
 
+PatternFields PatternGenerator::Pattern() const {
+  PatternFields fields;
+  std::copy(std::begin(points), std::end(points), fields.points);
+  fields.reverseX = reverseX;
+  fields.reverseY = reverseY;
+  fields.distortX = distortX;
+  fields.distortY = distortY;
+  return fields;
+}
+
 bool PatternGenerator::PatternEdited() const {
-  for (int k = 0; k < kPointCount; ++k) {
-    const ControlPoint &a = points[k], &b = savedPoints[k];
-    if (a.x != b.x || a.y != b.y || a.scaleX != b.scaleX || a.scaleY != b.scaleY ||
-        a.weight != b.weight)
-      return true;
-  }
-  return savedShape[0] != reverseX || savedShape[1] != reverseY || savedShape[2] != distortX ||
-         savedShape[3] != distortY;
+  return !(Pattern() == savedPattern);
 }
 
 bool PatternGenerator::PaletteEdited() const {
@@ -226,8 +227,7 @@ Result PatternGenerator::SavePattern(int n) {
 }
 
 bool PatternFileMatches(const PatternGenerator& g, const std::string& path) {
-  ControlPoint points[kPointCount] = {};
-  int32_t flags[4] = {};
+  PatternFields held;
   std::string bytes;
   Result problem;
   // A file that cannot be read holds nothing the memory could match.
@@ -235,17 +235,10 @@ bool PatternFileMatches(const PatternGenerator& g, const std::string& path) {
   if (read == SlotRead::kRefused) return false;
   if (read == SlotRead::kRead) {
     TextReader reader(bytes);
-    int32_t* const shape[] = {&flags[0], &flags[1], &flags[2], &flags[3]};
-    ScanPattern(reader, points, shape);
+    int32_t* const shape[] = {&held.reverseX, &held.reverseY, &held.distortX, &held.distortY};
+    ScanPattern(reader, held.points, shape);
   }
-  for (int k = 0; k < kPointCount; ++k) {
-    const ControlPoint &a = points[k], &b = g.points[k];
-    if (a.x != b.x || a.y != b.y || a.scaleX != b.scaleX || a.scaleY != b.scaleY ||
-        a.weight != b.weight)
-      return false;
-  }
-  return flags[0] == g.reverseX && flags[1] == g.reverseY && flags[2] == g.distortX &&
-         flags[3] == g.distortY;
+  return held == g.Pattern();
 }
 
 void PatternGenerator::LoadPalette(int n) {
