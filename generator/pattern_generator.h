@@ -167,8 +167,9 @@ struct PatternGenerator {
   // Writes the palette file and, when the ranges are not the default or their file exists,
   // the ranges file, both in one crash-safe set.
   Result SavePalette(int n);
-  // The pattern's fields as they are now.
+  // The pattern's fields as they are now, and set all at once.
   PatternFields Pattern() const;
+  void SetPattern(const PatternFields& pattern);
   // Whether the pattern (the palette keys) changed since the slot was last loaded or saved.
   bool PatternEdited() const;
   bool PaletteEdited() const;

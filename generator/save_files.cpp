@@ -129,12 +129,23 @@ SlotRead ReadSlotFile(const std::string& path, std::string& bytes, Result& probl
 
 // The fields a pattern file holds, scanned in file order; a field whose number is missing
 // or malformed keeps the value it had.
-void ScanPattern(TextReader& reader, ControlPoint (&points)[kPointCount], int32_t* const shape[4]) {
-  for (auto& p : points) {
+void ScanPattern(TextReader& reader, PatternFields& pattern) {
+  for (auto& p : pattern.points) {
     int32_t* const fields[] = {&p.x, &p.y, &p.scaleX, &p.scaleY, &p.weight};
     reader.ScanList(fields, 5);
   }
+  int32_t* const shape[] = {&pattern.reverseX, &pattern.reverseY, &pattern.distortX,
+                            &pattern.distortY};
   reader.ScanList(shape, 4);
+}
+
+// A slot file's bytes for a comparison with memory: false when it cannot be read (it holds
+// nothing memory could match); present tells a file from a missing one.
+bool ReadToCompare(const std::string& path, std::string& bytes, bool& present) {
+  Result problem;
+  const SlotRead read = ReadSlotFile(path, bytes, problem);
+  present = read == SlotRead::kRead;
+  return read != SlotRead::kRefused;
 }
 
 // Unvalidated, as the file format has always been read: past the end each digit is
@@ -161,15 +172,22 @@ void KeepPaletteBaseline(PatternGenerator& g) {
 
 void PatternGenerator::LoadPattern(int n) {
   std::string bytes;
+  PatternFields pattern;  // a missing or unreadable file: zeros
   if (ReadSlotFile(DataFolder::PatternFile(n), bytes, patternProblem) == SlotRead::kRead) {
+    pattern = Pattern();
     TextReader reader(bytes);
-    int32_t* const shape[] = {&reverseX, &reverseY, &distortX, &distortY};
-    ScanPattern(reader, points, shape);
-  } else {
-    for (auto& p : points) p = ControlPoint{};
-    reverseX = reverseY = distortX = distortY = 0;
+    ScanPattern(reader, pattern);
   }
+  SetPattern(pattern);
   KeepPatternBaseline(*this);
+}
+
+void PatternGenerator::SetPattern(const PatternFields& pattern) {
+  std::copy(std::begin(pattern.points), std::end(pattern.points), points);
+  reverseX = pattern.reverseX;
+  reverseY = pattern.reverseY;
+  distortX = pattern.distortX;
+  distortY = pattern.distortY;
 }
 
 PatternFields PatternGenerator::Pattern() const {
@@ -227,17 +245,12 @@ Result PatternGenerator::SavePattern(int n) {
 }
 
 bool PatternFileMatches(const PatternGenerator& g, const std::string& path) {
-  PatternFields held;
   std::string bytes;
-  Result problem;
-  // A file that cannot be read holds nothing the memory could match.
-  const SlotRead read = ReadSlotFile(path, bytes, problem);
-  if (read == SlotRead::kRefused) return false;
-  if (read == SlotRead::kRead) {
-    TextReader reader(bytes);
-    int32_t* const shape[] = {&held.reverseX, &held.reverseY, &held.distortX, &held.distortY};
-    ScanPattern(reader, held.points, shape);
-  }
+  bool present = false;
+  if (!ReadToCompare(path, bytes, present)) return false;
+  PatternFields held;
+  TextReader reader(bytes);
+  ScanPattern(reader, held);
   return held == g.Pattern();
 }
 
@@ -291,15 +304,13 @@ Result PatternGenerator::SavePalette(int n) {
 }
 
 bool PaletteFileMatches(const PatternGenerator& g, const std::string& path) {
-  PaletteKeys keys = {};
   std::string bytes;
-  Result problem;
-  const SlotRead read = ReadSlotFile(path, bytes, problem);
-  if (read == SlotRead::kRefused) return false;
-  if (read == SlotRead::kRead) {
-    TextReader reader(bytes);
-    ScanPalette(reader, keys);
-  }
+  bool present = false;
+  if (!ReadToCompare(path, bytes, present)) return false;
+  PaletteKeys keys = {};
+  // A missing file is all zeros; a short one reads past its end as the loader does.
+  TextReader reader(bytes);
+  if (present) ScanPalette(reader, keys);
   for (int entry = 0; entry < kPaletteEntries; ++entry)
     for (int channel = 0; channel < kChannels; ++channel)
       if (keys[entry][channel] != g.keys[entry][channel]) return false;
