@@ -17,10 +17,10 @@ constexpr int32_t kStripCell = 6;
 // Where each field of a row is written, and the width of its cursor box.
 constexpr int32_t kFieldX[kCycleFieldCount] = {118, 142, 166, 214, 252, 330};
 constexpr int32_t kFieldWidth[kCycleFieldCount] = {22, 22, 44, 36, 74, 40};
-// The marks under the swatches, one colour a range.
+// The marks under the swatches, one colour a range, two pixels below them.
 constexpr uint32_t kMarkColours[kMaxCycleRanges] = {0xFFE0E0E0, 0xFFE0A040, 0xFF40C0E0, 0xFFE060C0,
                                                     0xFF80E060, 0xFFE0E040, 0xFF8080FF, 0xFFFF6060};
-constexpr int32_t kMarkY = 466;
+constexpr int32_t kMarkY = Swatch(0).y + Swatch(0).h + 2;
 
 void Rect(const EditorCanvas& canvas, int32_t x, int32_t y, int32_t w, int32_t h, uint32_t colour,
           float z) {
@@ -57,7 +57,7 @@ void StepCycleField(PatternGenerator& g, int32_t a) {
   const int r = g.cycleRow;
   CycleRange& range = c.ranges[r];
   const int32_t below = r > 0 ? c.ranges[r - 1].high + 1 : 0;
-  const int32_t above = r + 1 < c.count ? c.ranges[r + 1].low - 1 : kPaletteSize - 1;
+  const int32_t above = r + 1 < c.count ? c.ranges[r + 1].low - 1 : kPaletteEntries - 1;
   switch (g.cycleColumn) {
     case kCycleLow:
       range.low = std::clamp(range.low + a, below, range.high - 1);
@@ -88,15 +88,15 @@ void StepCycleField(PatternGenerator& g, int32_t a) {
 bool AddCycleRange(PatternGenerator& g) {
   CycleRanges& c = g.cycles;
   if (c.count >= kMaxCycleRanges) return false;
-  bool taken[kPaletteSize] = {};
+  bool taken[kPaletteEntries] = {};
   for (int r = 0; r < c.count; ++r)
     for (int i = c.ranges[r].low; i <= c.ranges[r].high; ++i) taken[i] = true;
   const int start = c.count > 0 ? c.ranges[std::min(g.cycleRow, c.count - 1)].high + 1 : 0;
-  for (int k = 0; k < kPaletteSize; ++k) {
-    const int low = (start + k) % kPaletteSize;
+  for (int k = 0; k < kPaletteEntries; ++k) {
+    const int low = (start + k) % kPaletteEntries;
     if (taken[low] || (low > 0 && !taken[low - 1] && k > 0)) continue;  // a run's first entry
     int high = low;
-    while (high + 1 < kPaletteSize && !taken[high + 1]) ++high;
+    while (high + 1 < kPaletteEntries && !taken[high + 1]) ++high;
     if (high == low) continue;
     CycleRange range;
     range.low = low;
@@ -140,8 +140,9 @@ void CyclesPanel(PatternGenerator& g, const EditorCanvas& canvas, const uint8_t*
   for (int r = 0; r < g.cycles.count; ++r) {
     const CycleRange& range = g.cycles.ranges[r];
     const bool selected = r == g.cycleRow;
-    Rect(canvas, 16 + 24 * range.low, kMarkY - (selected ? 1 : 0),
-         24 * (range.high - range.low) + 16, selected ? 3 : 2, kMarkColours[r], 1.0f);
+    const ScreenBox low = Swatch(range.low), high = Swatch(range.high);
+    Rect(canvas, low.x, kMarkY - (selected ? 1 : 0), high.x + high.w - low.x, selected ? 3 : 2,
+         kMarkColours[r], 1.0f);
   }
 }
 
@@ -175,7 +176,7 @@ void CyclesPanelTexts(const PatternGenerator& g, const EditorCanvas& canvas) {
 }
 
 bool CycleFieldAt(const PatternGenerator& g, int32_t x, int32_t y, int32_t& row, int32_t& column,
-                  int32_t (&box)[4]) {
+                  ScreenBox& box) {
   const int first = FirstVisibleRow(g);
   const int32_t r = (y - kFirstRowY) / kRowHeight;
   if (y < kFirstRowY || r >= kCyclesVisibleRows || first + r >= g.cycles.count) return false;
@@ -184,10 +185,7 @@ bool CycleFieldAt(const PatternGenerator& g, int32_t x, int32_t y, int32_t& row,
     if (x < left || x >= left + kFieldWidth[c]) continue;
     row = first + r;
     column = c;
-    box[0] = left;
-    box[1] = kFirstRowY + kRowHeight * r;
-    box[2] = kFieldWidth[c];
-    box[3] = kRowHeight;
+    box = {left, kFirstRowY + kRowHeight * r, kFieldWidth[c], kRowHeight};
     return true;
   }
   return false;

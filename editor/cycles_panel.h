@@ -7,13 +7,14 @@
 #include <cstdint>
 
 #include "editor/editor_canvas.h"
+#include "editor/screen_layout.h"
 #include "generator/pattern_generator.h"
 
-// The panel's area: the key grid's, above the swatches.
-constexpr int32_t kCyclesX = 8;
-constexpr int32_t kCyclesY = 368;
-constexpr int32_t kCyclesWidth = 392;
-constexpr int32_t kCyclesHeight = 78;
+// The panel's area, kCyclesPanelBox: the key grid's, above the swatches.
+constexpr int32_t kCyclesX = kCyclesPanelBox.x;
+constexpr int32_t kCyclesY = kCyclesPanelBox.y;
+constexpr int32_t kCyclesWidth = kCyclesPanelBox.w;
+constexpr int32_t kCyclesHeight = kCyclesPanelBox.h;
 constexpr int kCyclesVisibleRows = 4;
 
 // The fields of a range row, the values of cycleColumn.
@@ -37,9 +38,9 @@ void CyclesPanelTexts(const PatternGenerator& g, const EditorCanvas& canvas);
 // Z (a = -1) or X (a = +1) on the selected field of the selected range.
 void StepCycleField(PatternGenerator& g, int32_t a);
 
-// The range row and field under (x, y), and the field's box {x, y, w, h}; false when none.
+// The range row and field under (x, y), and the field's box; false when none.
 bool CycleFieldAt(const PatternGenerator& g, int32_t x, int32_t y, int32_t& row, int32_t& column,
-                  int32_t (&box)[4]);
+                  ScreenBox& box);
 
 // Adds a range over the first free run of at least two entries after the selected range (or
 // from entry 0); false, changing nothing, when there is none or the list is full.

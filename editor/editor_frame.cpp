@@ -14,6 +14,7 @@
 #include "editor/editor_operations.h"
 #include "editor/editor_texts.h"
 #include "editor/export_runner.h"
+#include "editor/screen_layout.h"
 #include "editor/screen_texts.h"
 #include "editor/status_line.h"
 #include "generator/key_codes.h"
@@ -35,6 +36,9 @@ struct Screen {
   void Rect(int32_t x, int32_t y, int32_t w, int32_t h, uint32_t colour, float z) const {
     if (canvas.fillRect != nullptr) canvas.fillRect(canvas.target, x, y, w, h, colour, z);
   }
+  void Rect(const ScreenBox& box, uint32_t colour, float z) const {
+    Rect(box.x, box.y, box.w, box.h, colour, z);
+  }
   // Positions derived from out-of-range cursors are computed wide; one that does not fit a
   // screen coordinate lies far off the screen anyway and is dropped here.
   void RectAt(int64_t x, int64_t y, int32_t w, int32_t h, uint32_t colour, float z) const {
@@ -46,8 +50,8 @@ struct Screen {
   void End() const {
     if (canvas.endSprites != nullptr) canvas.endSprites(canvas.target);
   }
-  void Text(int32_t x, int32_t y, const char* text, int font) const {
-    if (canvas.drawText != nullptr) canvas.drawText(canvas.target, x, y, text, font);
+  void Text(TextSpot at, const char* text, int font) const {
+    if (canvas.drawText != nullptr) canvas.drawText(canvas.target, at.x, at.y, text, font);
   }
 };
 
@@ -133,15 +137,19 @@ void DrawPreview(const PatternGenerator& g, const Screen& screen) {
   for (int i = 0; i < columns; ++i) {
     const int32_t* cells = &g.map[MirroredTileIndex(i, g.width) * kMapEdge];
     for (int j = 0; j < rows; ++j)
-      fill(target, i, j, 2, 2, colours[ColourIndex(cells[rowOf[j]])], kFront);
+      fill(target, kPreviewX + i, kPreviewY + j, kPreviewCell, kPreviewCell,
+           colours[ColourIndex(cells[rowOf[j]])], kFront);
   }
 }
 
 void PaletteKeyPanel(PatternGenerator& g, const Screen& screen, const uint8_t* keys) {
-  screen.Rect(8, 368, 392, 104, 0xFF181818, kBack);
-  // The box marks the cell selected before this frame's cursor keys and wrap.
-  screen.RectAt(20 + 24 * static_cast<int64_t>(g.cursorColumn),
-                380 + 24 * static_cast<int64_t>(g.cursorRow), 8, 8, 0xFFFFFFFF, kFront);
+  screen.Rect(kKeyPanelBox, 0xFF181818, kBack);
+  // The box marks the cell selected before this frame's cursor keys and wrap, which may lie
+  // outside the grid.
+  const ScreenBox cursor = KeyCursor(0, 0);
+  screen.RectAt(cursor.x + int64_t{kGridPitch} * g.cursorColumn,
+                cursor.y + int64_t{kGridPitch} * g.cursorRow, cursor.w, cursor.h, 0xFFFFFFFF,
+                kFront);
   if (KeyTriggered(DIK_RIGHT, keys, false)) g.cursorColumn = SaturatingAdd(g.cursorColumn, 1);
   if (KeyTriggered(DIK_LEFT, keys, false)) g.cursorColumn = SaturatingAdd(g.cursorColumn, -1);
   StepRow(g.cursorRow, keys);
@@ -153,7 +161,7 @@ void PaletteKeyPanel(PatternGenerator& g, const Screen& screen, const uint8_t* k
 }
 
 void ControlPointPanel(PatternGenerator& g, const Screen& screen, const uint8_t* keys) {
-  screen.Rect(312, 0, 224, 128, 0xFF202020, kBack);
+  screen.Rect(kPointPanelBox, 0xFF202020, kBack);
   if (KeyTriggered(DIK_RIGHT, keys, false)) g.cursorColumn = SaturatingAdd(g.cursorColumn, 1);
   if (KeyTriggered(DIK_LEFT, keys, false)) g.cursorColumn = SaturatingAdd(g.cursorColumn, -1);
   StepRow(g.cursorRow, keys);
@@ -164,11 +172,11 @@ void ControlPointPanel(PatternGenerator& g, const Screen& screen, const uint8_t*
   const bool repeat = g.cursorColumn < 2;
   if (KeyTriggered(DIK_Z, keys, repeat)) StepPointField(g, g.cursorRow, g.cursorColumn, -1);
   if (KeyTriggered(DIK_X, keys, repeat)) StepPointField(g, g.cursorRow, g.cursorColumn, 1);
-  screen.Rect(326 + 30 * g.cursorColumn, 30 + 24 * g.cursorRow, 30, 18, 0xFF403020, kFront);
+  screen.Rect(PointFieldBox(g.cursorRow, g.cursorColumn), 0xFF403020, kFront);
 }
 
 void SettingsPanel(PatternGenerator& g, const Screen& screen, const uint8_t* keys, uint64_t nowMs) {
-  screen.Rect(312, 192, 224, 160, 0xFF202020, kBack);
+  screen.Rect(kSettingsPanelBox, 0xFF202020, kBack);
   StepRow(g.cursorRow, keys);
   int32_t a = 0;
   if (KeyTriggered(DIK_LEFT, keys, false)) a = -1;
@@ -176,12 +184,12 @@ void SettingsPanel(PatternGenerator& g, const Screen& screen, const uint8_t* key
   // A row just moved out of range this frame (-1 or 6) takes no step.
   if (a != 0 && g.cursorRow >= 0 && g.cursorRow <= 5) StepSetting(g, g.cursorRow, a, nowMs);
   g.cursorRow = Wrap(g.cursorRow, 6);
-  screen.Rect(400, 200 + 24 * g.cursorRow, 30, 18, 0xFF403020, kFront);
+  screen.Rect(SettingsCursor(g.cursorRow), 0xFF403020, kFront);
 }
 
 void DrawSwatches(const PatternGenerator& g, const Screen& screen) {
   for (int k = 0; k < kPaletteEntries; ++k) {
-    screen.Rect(16 + 24 * k, 448, 16, 16, EntryColour(g.palette[k]), kBack);
+    screen.Rect(Swatch(k), EntryColour(g.palette[k]), kBack);
   }
 }
 
@@ -192,9 +200,9 @@ void DrawKeyGrid(const PatternGenerator& g, const Screen& screen) {
       if (d != 0) {
         const uint32_t level = static_cast<uint32_t>(KeyIntensity(d)) & 0xFFu;
         const uint32_t colour = 0xFF000000u | (level << (16 - 8 * ch));
-        screen.Rect(16 + 24 * k, 376 + 24 * ch, 16, 16, colour, kBack);
+        screen.Rect(KeyCell(k, ch), colour, kBack);
       } else {
-        screen.Rect(18 + 24 * k, 378 + 24 * ch, 12, 12, 0xFF808080, kBack);
+        screen.Rect(EmptyKeyCell(k, ch), 0xFF808080, kBack);
       }
     }
   }
@@ -202,41 +210,37 @@ void DrawKeyGrid(const PatternGenerator& g, const Screen& screen) {
 
 void DrawTexts(const PatternGenerator& g, const ScreenTexts& t, const Screen& screen,
                char (&line)[kTextBufferSize]) {
-  screen.Text(320, 6, t.heading, kFontLines);
-  for (int i = 0; i < 4; ++i) screen.Text(400, 360 + 18 * i, t.help[i], kFontHelp);
+  screen.Text(kHeadingAt, t.heading, kFontLines);
+  for (int i = 0; i < 4; ++i) screen.Text(HelpLineAt(i), t.help[i], kFontHelp);
 
   std::snprintf(line, sizeof line, t.reverseFormat, g.reverseX, g.reverseY);
-  screen.Text(320, 132, line, kFontLines);
+  screen.Text(kReverseLineAt, line, kFontLines);
   std::snprintf(line, sizeof line, t.distortFormat, g.distortX, g.distortY);
-  screen.Text(320, 156, line, kFontLines);
+  screen.Text(kDistortionLineAt, line, kFontLines);
 
   std::snprintf(line, sizeof line, t.patternFormat, static_cast<int>(g.patternNumber));
-  screen.Text(320, 200, line, kFontLines);
+  screen.Text(SettingsLineAt(0), line, kFontLines);
   std::snprintf(line, sizeof line, t.paletteFormat, static_cast<int>(g.paletteNumber));
-  screen.Text(320, 224, line, kFontLines);
+  screen.Text(SettingsLineAt(1), line, kFontLines);
   std::snprintf(line, sizeof line, t.idLetterFormat, static_cast<int>(g.idLetter));
-  screen.Text(320, 248, line, kFontLines);
+  screen.Text(SettingsLineAt(2), line, kFontLines);
   std::snprintf(line, sizeof line, t.mosaicFormat, g.mosaicLevel);
-  screen.Text(320, 272, line, kFontLines);
+  screen.Text(SettingsLineAt(3), line, kFontLines);
   std::snprintf(line, sizeof line, t.scaleXFormat, static_cast<double>(g.width) * 0.015625);
-  screen.Text(320, 296, line, kFontLines);
+  screen.Text(SettingsLineAt(4), line, kFontLines);
   std::snprintf(line, sizeof line, t.scaleYFormat, static_cast<double>(g.height) * 0.015625);
-  screen.Text(320, 320, line, kFontLines);
+  screen.Text(SettingsLineAt(5), line, kFontLines);
 }
 
 // The key and mouse help (F1) over the preview: its backdrop before the batch ends, its
 // lines after.
-constexpr int32_t kHelpX = 8;
-constexpr int32_t kHelpY = 8;
-constexpr int32_t kHelpLineHeight = 18;
-
 void DrawHelpBackdrop(const Screen& screen) {
-  screen.Rect(kHelpX, kHelpY, 296, 322, 0xFF101018, kFront);
+  screen.Rect(kHelpOverlayBox, 0xFF101018, kFront);
 }
 
 void DrawHelpLines(const ScreenTexts& t, const Screen& screen) {
   for (int i = 0; t.helpOverlay[i] != nullptr; ++i)
-    screen.Text(kHelpX + 8, kHelpY + 6 + kHelpLineHeight * i, t.helpOverlay[i], kFontHelp);
+    screen.Text(HelpOverlayLineAt(i), t.helpOverlay[i], kFontHelp);
 }
 
 constexpr uint8_t kHeldZ = 1;
@@ -468,7 +472,7 @@ void EditorFrame(PatternGenerator& g, const EditorCanvas& canvas, FrameClock& cl
   for (int k = 0; k < kPointCount; ++k) {
     const ControlPoint& p = g.points[k];
     std::snprintf(line, sizeof line, kPointFormat, p.x, p.y, p.scaleX, p.scaleY, p.weight);
-    screen.Text(320, 30 + 24 * k, line, kFontLines);
+    screen.Text(PointLineAt(k), line, kFontLines);
   }
 
   // A held key's repeats and one drag are one step.

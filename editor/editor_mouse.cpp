@@ -4,6 +4,7 @@
 
 #include "editor/cycles_panel.h"
 #include "editor/editor_operations.h"
+#include "editor/screen_layout.h"
 
 namespace {
 
@@ -30,77 +31,71 @@ struct Hit {
   Target target = Target::kNone;
   int32_t a = 0;  // point / row / entry
   int32_t b = 0;  // field / channel
-  int32_t box[4] = {0, 0, 0, 0};
+  ScreenBox box = {0, 0, 0, 0};
 };
 
-bool Inside(int32_t x, int32_t y, int32_t left, int32_t top, int32_t w, int32_t h) {
-  return x >= left && x < left + w && y >= top && y < top + h;
-}
-
-Hit Boxed(Target target, int32_t a, int32_t b, int32_t left, int32_t top, int32_t w, int32_t h) {
+Hit Boxed(Target target, int32_t a, int32_t b, const ScreenBox& box) {
   Hit hit;
   hit.target = target;
   hit.a = a;
   hit.b = b;
-  hit.box[0] = left;
-  hit.box[1] = top;
-  hit.box[2] = w;
-  hit.box[3] = h;
+  hit.box = box;
   return hit;
 }
 
-// Where a point's marker stands: the cell its position maps to, as synthesis maps it.
+// Where a point's marker stands in the tile: the cell its position maps to, as synthesis maps
+// it.
 void MarkerAt(const PatternGenerator& g, int k, int64_t& x, int64_t& y) {
   x = static_cast<int64_t>(g.points[k].x) * g.width / 64;
   y = static_cast<int64_t>(g.points[k].y) * g.height / 64;
 }
 
-bool OverSingleTile(const PatternGenerator& g, const MouseState& m) {
-  return g.previewMode == kPreviewSingleTile && Inside(m.x, m.y, 0, 0, g.width, g.height);
+bool OverSingleTile(const PatternGenerator& g, int32_t x, int32_t y) {
+  return g.previewMode == kPreviewSingleTile && PreviewTile(g.width, g.height).Contains(x, y);
 }
 
 Hit HitAt(const PatternGenerator& g, int32_t x, int32_t y) {
-  if (g.previewMode == kPreviewSingleTile && Inside(x, y, 0, 0, g.width, g.height)) {
+  if (OverSingleTile(g, x, y)) {
     // The last drawn marker is the one on top.
     for (int k = kPointCount - 1; k >= 0; --k) {
       int64_t mx = 0, my = 0;
       MarkerAt(g, k, mx, my);
+      mx += kPreviewX;
+      my += kPreviewY;
       if (x >= mx - 3 && x <= mx + 3 && y >= my - 3 && y <= my + 3)
-        return Boxed(Target::kMarker, k, 0, static_cast<int32_t>(mx - 3),
-                     static_cast<int32_t>(my - 3), 7, 7);
+        return Boxed(Target::kMarker, k, 0,
+                     {static_cast<int32_t>(mx - 3), static_cast<int32_t>(my - 3), 7, 7});
     }
-    return Boxed(Target::kPreview, 0, 0, 0, 0, g.width, g.height);
+    return Boxed(Target::kPreview, 0, 0, PreviewTile(g.width, g.height));
   }
-  if (Inside(x, y, 312, 0, 224, 128)) {
+  if (kPointPanelBox.Contains(x, y)) {
     for (int32_t row = 0; row < kPointCount; ++row)
       for (int32_t field = 0; field < kPointFields; ++field)
-        if (Inside(x, y, 326 + 30 * field, 30 + 24 * row, 30, 18))
-          return Boxed(Target::kPointField, row, field, 326 + 30 * field, 30 + 24 * row, 30, 18);
-    return Boxed(Target::kPointPanel, 0, 0, 312, 0, 224, 128);
+        if (PointFieldBox(row, field).Contains(x, y))
+          return Boxed(Target::kPointField, row, field, PointFieldBox(row, field));
+    return Boxed(Target::kPointPanel, 0, 0, kPointPanelBox);
   }
-  if (Inside(x, y, 312, 192, 224, 160)) {
+  if (kSettingsPanelBox.Contains(x, y)) {
     for (int32_t row = 0; row < kSettingsRows; ++row)
-      if (Inside(x, y, 312, 197 + 24 * row, 224, 24))
-        return Boxed(Target::kSettingsRow, row, 0, 316, 198 + 24 * row, 216, 22);
-    return Boxed(Target::kSettingsPanel, 0, 0, 312, 192, 224, 160);
+      if (SettingsRowBand(row).Contains(x, y))
+        return Boxed(Target::kSettingsRow, row, 0, SettingsRowOutline(row));
+    return Boxed(Target::kSettingsPanel, 0, 0, kSettingsPanelBox);
   }
   for (int32_t k = 0; k < kPaletteEntries; ++k)
-    if (Inside(x, y, 16 + 24 * k, 448, 16, 16))
-      return Boxed(Target::kSwatch, k, 0, 16 + 24 * k, 448, 16, 16);
-  if (g.cyclesOpen && Inside(x, y, kCyclesX, kCyclesY, kCyclesWidth, kCyclesHeight)) {
+    if (Swatch(k).Contains(x, y)) return Boxed(Target::kSwatch, k, 0, Swatch(k));
+  if (g.cyclesOpen && kCyclesPanelBox.Contains(x, y)) {
     Hit hit;
     if (CycleFieldAt(g, x, y, hit.a, hit.b, hit.box)) {
       hit.target = Target::kCycleField;
       return hit;
     }
-    return Boxed(Target::kCyclesPanel, 0, 0, kCyclesX, kCyclesY, kCyclesWidth, kCyclesHeight);
+    return Boxed(Target::kCyclesPanel, 0, 0, kCyclesPanelBox);
   }
-  if (!g.cyclesOpen && Inside(x, y, 8, 368, 392, 104)) {
+  if (!g.cyclesOpen && kKeyPanelBox.Contains(x, y)) {
     for (int32_t k = 0; k < kPaletteEntries; ++k)
       for (int32_t ch = 0; ch < kChannels; ++ch)
-        if (Inside(x, y, 16 + 24 * k, 376 + 24 * ch, 16, 16))
-          return Boxed(Target::kKeyCell, k, ch, 16 + 24 * k, 376 + 24 * ch, 16, 16);
-    return Boxed(Target::kKeyPanel, 0, 0, 8, 368, 392, 104);
+        if (KeyCell(k, ch).Contains(x, y)) return Boxed(Target::kKeyCell, k, ch, KeyCell(k, ch));
+    return Boxed(Target::kKeyPanel, 0, 0, kKeyPanelBox);
   }
   return Hit{};
 }
@@ -177,7 +172,7 @@ void Wheel(PatternGenerator& g, const Hit& hit, int32_t a, uint64_t nowMs) {
   }
 }
 
-void Outline(const EditorCanvas& canvas, const int32_t (&box)[4], uint32_t colour) {
+void Outline(const EditorCanvas& canvas, const ScreenBox& box, uint32_t colour) {
   if (canvas.fillRect == nullptr) return;
   const auto [x, y, w, h] = box;
   canvas.fillRect(canvas.target, x - 1, y - 1, w + 2, 1, colour, 0.0f);
@@ -200,8 +195,8 @@ void MouseActions(PatternGenerator& g, FrameClock& clock) {
       g.history.Close();
     } else {
       // The pointer's cell in the tile, back in the 64 x 64 design space.
-      const int32_t cx = std::clamp(m.x, 0, g.width - 1);
-      const int32_t cy = std::clamp(m.y, 0, g.height - 1);
+      const int32_t cx = std::clamp(m.x - kPreviewX, 0, g.width - 1);
+      const int32_t cy = std::clamp(m.y - kPreviewY, 0, g.height - 1);
       const int32_t x = cx * 64 / g.width;
       const int32_t y = cy * 64 / g.height;
       const ControlPoint& p = g.points[g.dragPoint];
@@ -217,13 +212,14 @@ void MouseActions(PatternGenerator& g, FrameClock& clock) {
 
 void DrawPointMarkers(const PatternGenerator& g, const MouseState& mouse,
                       const EditorCanvas& canvas) {
-  if (!mouse.seen || canvas.fillRect == nullptr || (!OverSingleTile(g, mouse) && g.dragPoint < 0))
+  if (!mouse.seen || canvas.fillRect == nullptr ||
+      (!OverSingleTile(g, mouse.x, mouse.y) && g.dragPoint < 0))
     return;
   for (int k = 0; k < kPointCount; ++k) {
     int64_t x = 0, y = 0;
     MarkerAt(g, k, x, y);
     if (x < 0 || y < 0 || x >= g.width || y >= g.height) continue;
-    const auto mx = static_cast<int32_t>(x), my = static_cast<int32_t>(y);
+    const auto mx = static_cast<int32_t>(kPreviewX + x), my = static_cast<int32_t>(kPreviewY + y);
     const uint32_t ring = k == g.dragPoint ? 0xFFFFE040 : 0xFFFFFFFF;
     canvas.fillRect(canvas.target, mx - 2, my - 2, kMarkerSize, kMarkerSize, ring, 0.0f);
     canvas.fillRect(canvas.target, mx - 1, my - 1, 3, 3, 0xFF000000, 0.0f);

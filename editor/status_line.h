@@ -8,16 +8,13 @@
 #include <vector>
 
 #include "editor/editor_canvas.h"
+#include "editor/screen_layout.h"
 #include "generator/frame_template.h"
 #include "generator/pattern_generator.h"
 
 constexpr uint64_t kStatusSuccessMs = 3000;
 
-// Where the line stands: left of the settings panel (which begins at x 304), under the
-// preview, in font slot 3.
-constexpr int32_t kStatusX = 8;
-constexpr int32_t kStatusY = 336;
-constexpr int32_t kStatusRight = 304;
+// The line stands at (kStatusX, kStatusY) (screen_layout.h), under the preview, in font slot 3.
 constexpr int kStatusFont = 3;
 
 // After M: the first and the last frame written (frames of them, numbered for any cycle but

@@ -1,5 +1,6 @@
 // Scripted key frames through EditorFrame on a recording canvas: generator fields, the
-// rectangles and texts of each frame, and the files written.
+// rectangles and texts of each frame, and the files written. Where each box stands is carried
+// by the recorded frames (editor_golden_test.cpp); these tests find boxes by their names.
 
 #include "editor/editor_frame.h"
 
@@ -15,6 +16,7 @@
 #include <vector>
 
 #include "editor/editor_texts.h"
+#include "editor/screen_layout.h"
 #include "generator/key_codes.h"
 #include "tests/editor/editor_test_support.h"
 
@@ -44,9 +46,12 @@ class EditorFrameTest : public ::testing::Test {
     Frame(down);
     Frame();
   }
-  std::string Line(int32_t x, int32_t y) const {
-    const RecordedText* t = rec.TextAt(x, y);
+  std::string Line(TextSpot at) const {
+    const RecordedText* t = rec.TextAt(at.x, at.y);
     return t != nullptr ? t->text : std::string("<missing>");
+  }
+  bool Drew(const ScreenBox& box, uint32_t colour, float z) const {
+    return rec.Has({box.x, box.y, box.w, box.h, colour, z});
   }
   static std::string Format(const char* format, int value) {
     char buffer[128];
@@ -68,10 +73,7 @@ TEST_F(EditorFrameTest, FirstFrameShowsSettingsPanelAndTiledPreviewAtPhaseOne) {
   EXPECT_EQ(g->previewMode, 1);
   EXPECT_EQ(g->cyclePhase, 1);
   EXPECT_EQ(rec.CountSized(2, 2), 65536u);
-  EXPECT_TRUE(rec.Has({312, 192, 224, 160, 0xFF202020, 1.0f}));
-  EXPECT_TRUE(rec.Has({400, 200, 30, 18, 0xFF403020, 0.0f}));
-  EXPECT_FALSE(rec.Has({8, 368, 392, 104, 0xFF181818, 1.0f}));
-  EXPECT_FALSE(rec.Has({312, 0, 224, 128, 0xFF202020, 1.0f}));
+  EXPECT_TRUE(Drew(SettingsCursor(0), 0xFF403020, 0.0f));
   // 65,536 cells, one background, one cursor, 16 swatches, 48 key cells.
   EXPECT_EQ(rec.rects.size(), 65536u + 2 + 16 + 48);
 }
@@ -84,7 +86,7 @@ TEST_F(EditorFrameTest, EveryRectangleComesBeforeTheOneBatchEndAndEveryTextAfter
   EXPECT_EQ(rec.texts.size(), 17u);
 }
 
-TEST_F(EditorFrameTest, TextsInOrderWithPositionsFontsAndExactBytes) {
+TEST_F(EditorFrameTest, TextsInOrderWithFontsAndExactBytes) {
   g->reverseX = 1;
   g->reverseY = 0;
   g->distortX = -1;
@@ -100,39 +102,38 @@ TEST_F(EditorFrameTest, TextsInOrderWithPositionsFontsAndExactBytes) {
   g->points[2] = {INT32_MIN, INT32_MAX, 0, 0, 0};
   g->points[3] = {64, 0, 1, 1, 1000};
   Frame();
-  const std::vector<RecordedText> expected = {
-      {320, 6,
-       "\x92\x86\x90S\x93_\x81@\x8F"
+  // Where each text stands, the recorded frames show.
+  const std::vector<std::pair<std::string, int>> expected = {
+      {"\x92\x86\x90S\x93_\x81@\x8F"
        "c\x89\xA1\x94{\x97\xA6",
        2},
-      {400, 360, kJapaneseTexts.help[0], 3},
-      {400, 378, kJapaneseTexts.help[1], 3},
-      {400, 396, kJapaneseTexts.help[2], 3},
-      {400, 414, kJapaneseTexts.help[3], 3},
-      {320, 132, "X\x8Bt:  1[Q] Y\x8Bt:  0[W]", 2},
-      {320, 156,
-       "X\x98"
+      {kJapaneseTexts.help[0], 3},
+      {kJapaneseTexts.help[1], 3},
+      {kJapaneseTexts.help[2], 3},
+      {kJapaneseTexts.help[3], 3},
+      {"X\x8Bt:  1[Q] Y\x8Bt:  0[W]", 2},
+      {"X\x98"
        "c: -1[A] Y\x98"
        "c:  1[S]",
        2},
-      {320, 200, "\x83p\x83^\x81[\x83\x93:   7", 2},
-      {320, 224,
-       "\x83p\x83\x8C\x83"
+      {"\x83p\x83^\x81[\x83\x93:   7", 2},
+      {"\x83p\x83\x8C\x83"
        "b\x83g:    42",
        2},
-      {320, 248, "\x8E\xAF\x95\xCA\x94\xD4\x8D\x86: Q", 2},
-      {320, 272,
-       "\x83\x82\x83U\x83"
+      {"\x8E\xAF\x95\xCA\x94\xD4\x8D\x86: Q", 2},
+      {"\x83\x82\x83U\x83"
        "C\x83N\x83\x8C\x83x\x83\x8B:    3",
        2},
-      {320, 296, "\x82w\x94{\x97\xA6: 0.250000", 2},
-      {320, 320, "\x82x\x94{\x97\xA6: 4.000000", 2},
-      {320, 30, "(  1,  2) (x  3,x  4)x  5", 2},
-      {320, 54, "(-12,345) (x  0,x 10)x -7", 2},
-      {320, 78, "(-2147483648,2147483647) (x  0,x  0)x  0", 2},
-      {320, 102, "( 64,  0) (x  1,x  1)x1000", 2},
+      {"\x82w\x94{\x97\xA6: 0.250000", 2},
+      {"\x82x\x94{\x97\xA6: 4.000000", 2},
+      {"(  1,  2) (x  3,x  4)x  5", 2},
+      {"(-12,345) (x  0,x 10)x -7", 2},
+      {"(-2147483648,2147483647) (x  0,x  0)x  0", 2},
+      {"( 64,  0) (x  1,x  1)x1000", 2},
   };
-  EXPECT_EQ(rec.texts, expected);
+  std::vector<std::pair<std::string, int>> shown;
+  for (const RecordedText& t : rec.texts) shown.emplace_back(t.text, t.font);
+  EXPECT_EQ(shown, expected);
 }
 
 TEST_F(EditorFrameTest, ScaleLinesForEveryExponent) {
@@ -141,8 +142,8 @@ TEST_F(EditorFrameTest, ScaleLinesForEveryExponent) {
     g->sizeExpX = e;
     g->sizeExpY = 12 - e;
     Frame();
-    EXPECT_EQ(Line(320, 296), std::string("\x82w\x94{\x97\xA6: ") + shown[e - 4]);
-    EXPECT_EQ(Line(320, 320), std::string("\x82x\x94{\x97\xA6: ") + shown[8 - e]);
+    EXPECT_EQ(Line(SettingsLineAt(4)), std::string("\x82w\x94{\x97\xA6: ") + shown[e - 4]);
+    EXPECT_EQ(Line(SettingsLineAt(5)), std::string("\x82x\x94{\x97\xA6: ") + shown[8 - e]);
     EXPECT_EQ(g->width, 1 << e);
     EXPECT_EQ(g->height, 1 << (12 - e));
   }
@@ -167,7 +168,8 @@ TEST_F(EditorFrameTest, PreviewModeCycle) {
   EXPECT_FALSE(MapRewritten(*g));
   EXPECT_EQ(g->cyclePhase, 0);
   EXPECT_EQ(rec.CountSized(2, 2), 0u);
-  for (const auto& r : rec.rects) EXPECT_FALSE(r.x < 257 && r.y < 257) << r.x << "," << r.y;
+  const ScreenBox tiled{kPreviewX, kPreviewY, kMapEdge + 1, kMapEdge + 1};
+  for (const auto& r : rec.rects) EXPECT_FALSE(tiled.Contains(r.x, r.y)) << r.x << "," << r.y;
   Frame();
   EXPECT_EQ(g->cyclePhase, 0);
 
@@ -199,9 +201,9 @@ TEST_P(PreviewExtentTest, CellsCoverTheExtentInColumnMajorOrder) {
   for (int i = 0; i < c.columns; ++i) {
     for (int j = 0; j < c.rows; ++j, ++n) {
       const RecordedRect& r = rec.rects[n];
-      ASSERT_EQ(r.x, i);
-      ASSERT_EQ(r.y, j);
-      ASSERT_EQ(r.w, 2);
+      ASSERT_EQ(r.x, kPreviewX + i);
+      ASSERT_EQ(r.y, kPreviewY + j);
+      ASSERT_EQ(r.w, kPreviewCell);
       ASSERT_EQ(r.z, 0.0f);
     }
   }
@@ -299,14 +301,14 @@ TEST_F(EditorFrameTest, SwatchesAndKeyCells) {
   g->palette[4][1] = -1;
   g->palette[4][2] = 0x10;
   Frame();
-  EXPECT_TRUE(rec.Has({16, 376, 16, 16, 0xFF000000, 1.0f}));
-  EXPECT_TRUE(rec.Has({40, 400, 16, 16, 0xFF00FF00, 1.0f}));
-  EXPECT_TRUE(rec.Has({64, 424, 16, 16, 0xFF000080, 1.0f}));
-  EXPECT_TRUE(rec.Has({88, 376, 16, 16, 0xFF000000u | ((uint32_t(-1600) & 0xFF) << 16), 1.0f}));
-  EXPECT_TRUE(rec.Has({18, 402, 12, 12, 0xFF808080, 1.0f}));   // entry 0 green: empty
-  EXPECT_TRUE(rec.Has({378, 426, 12, 12, 0xFF808080, 1.0f}));  // entry 15 blue: empty
-  EXPECT_FALSE(rec.Has({18, 378, 12, 12, 0xFF808080, 1.0f}));  // entry 0 red has a key
-  EXPECT_TRUE(rec.Has({112, 448, 16, 16, 0xFFFFFF10, 1.0f}));  // swatch 4
+  EXPECT_TRUE(Drew(KeyCell(0, 0), 0xFF000000, 1.0f));
+  EXPECT_TRUE(Drew(KeyCell(1, 1), 0xFF00FF00, 1.0f));
+  EXPECT_TRUE(Drew(KeyCell(2, 2), 0xFF000080, 1.0f));
+  EXPECT_TRUE(Drew(KeyCell(3, 0), 0xFF000000u | ((uint32_t(-1600) & 0xFF) << 16), 1.0f));
+  EXPECT_TRUE(Drew(EmptyKeyCell(0, 1), 0xFF808080, 1.0f));
+  EXPECT_TRUE(Drew(EmptyKeyCell(15, 2), 0xFF808080, 1.0f));
+  EXPECT_FALSE(Drew(EmptyKeyCell(0, 0), 0xFF808080, 1.0f));  // entry 0 red has a key
+  EXPECT_TRUE(Drew(Swatch(4), 0xFFFFFF10, 1.0f));
   EXPECT_EQ(rec.CountSized(16, 16), 16u + 4);
   EXPECT_EQ(rec.CountSized(12, 12), 48u - 4);
 }
@@ -314,14 +316,13 @@ TEST_F(EditorFrameTest, SwatchesAndKeyCells) {
 // ---- panels and cursors -------------------------------------------------------------------
 
 TEST_F(EditorFrameTest, SpaceCyclesPanelsAndEachDrawsOnlyItsOwnBackground) {
-  const RecordedRect backgrounds[3] = {{8, 368, 392, 104, 0xFF181818, 1.0f},
-                                       {312, 0, 224, 128, 0xFF202020, 1.0f},
-                                       {312, 192, 224, 160, 0xFF202020, 1.0f}};
+  const ScreenBox backgrounds[3] = {kKeyPanelBox, kPointPanelBox, kSettingsPanelBox};
+  const uint32_t colours[3] = {0xFF181818, 0xFF202020, 0xFF202020};
   const int order[] = {0, 1, 2, 0};
   for (int expected : order) {
     Tap({DIK_SPACE});
     EXPECT_EQ(g->panel, expected);
-    for (int p = 0; p < 3; ++p) EXPECT_EQ(rec.Has(backgrounds[p]), p == expected);
+    for (int p = 0; p < 3; ++p) EXPECT_EQ(Drew(backgrounds[p], colours[p], 1.0f), p == expected);
   }
 }
 
@@ -370,7 +371,7 @@ TEST_F(EditorFrameTest, KeyCursorIsDrawnWhereItStoodBeforeTheKeys) {
   g->cursorColumn = 3;
   g->cursorRow = 1;
   Frame({DIK_RIGHT, DIK_DOWN});
-  EXPECT_TRUE(rec.Has({20 + 72, 380 + 24, 8, 8, 0xFFFFFFFF, 0.0f}));
+  EXPECT_TRUE(Drew(KeyCursor(3, 1), 0xFFFFFFFF, 0.0f));
   EXPECT_EQ(rec.CountSized(8, 8), 1u);
   EXPECT_EQ(g->cursorColumn, 4);
   EXPECT_EQ(g->cursorRow, 2);
@@ -380,10 +381,10 @@ TEST_F(EditorFrameTest, OpeningKeyPanelFromSettingsRowFiveDrawsTheCursorOffScree
   g->cursorRow = 5;
   Frame({DIK_SPACE});
   EXPECT_EQ(g->panel, 0);
-  EXPECT_TRUE(rec.Has({20, 500, 8, 8, 0xFFFFFFFF, 0.0f}));
+  EXPECT_TRUE(Drew(KeyCursor(0, 5), 0xFFFFFFFF, 0.0f));
   EXPECT_EQ(g->cursorRow, 2);
   Frame();
-  EXPECT_TRUE(rec.Has({20, 428, 8, 8, 0xFFFFFFFF, 0.0f}));
+  EXPECT_TRUE(Drew(KeyCursor(0, 2), 0xFFFFFFFF, 0.0f));
 }
 
 TEST_F(EditorFrameTest, PointAndSettingsCursorsAreDrawnAfterTheMove) {
@@ -391,11 +392,11 @@ TEST_F(EditorFrameTest, PointAndSettingsCursorsAreDrawnAfterTheMove) {
   g->cursorColumn = 1;
   g->cursorRow = 2;
   Frame({DIK_RIGHT});
-  EXPECT_TRUE(rec.Has({326 + 60, 30 + 48, 30, 18, 0xFF403020, 0.0f}));
+  EXPECT_TRUE(Drew(PointFieldBox(2, 2), 0xFF403020, 0.0f));
   g->panel = 2;
   g->cursorRow = 2;
   Frame({DIK_UP});
-  EXPECT_TRUE(rec.Has({400, 224, 30, 18, 0xFF403020, 0.0f}));
+  EXPECT_TRUE(Drew(SettingsCursor(1), 0xFF403020, 0.0f));
 }
 
 // ---- value keys ---------------------------------------------------------------------------
@@ -440,7 +441,7 @@ TEST_F(EditorFrameTest, DigitNineWrapsToTheGreyEmptyCell) {
   Frame({DIK_Z});
   EXPECT_EQ(g->keys[2][0], 0);
   Frame();
-  EXPECT_TRUE(rec.Has({18 + 48, 378, 12, 12, 0xFF808080, 1.0f}));
+  EXPECT_TRUE(Drew(EmptyKeyCell(2, 0), 0xFF808080, 1.0f));
 }
 
 TEST_F(EditorFrameTest, DigitKeysDoNothingOutsideTheKeyPanel) {
@@ -745,7 +746,7 @@ TEST_F(EditorFrameTest, PatternSwitchSavesTheOldNumberThenLoadsTheNew) {
   EXPECT_EQ(g->reverseX, 0);
   EXPECT_EQ(g->distortX, 0);
   Frame();
-  EXPECT_EQ(Line(320, 200), Format(kJapaneseTexts.patternFormat, 99));
+  EXPECT_EQ(Line(SettingsLineAt(0)), Format(kJapaneseTexts.patternFormat, 99));
   // Back again: pattern 99 is saved, pattern 0 comes back as it was left.
   Frame({DIK_RIGHT});
   EXPECT_EQ(g->patternNumber, 0);
@@ -829,10 +830,10 @@ TEST_F(EditorFrameTest, DistortionCycleShowsOneFrameLater) {
     EXPECT_TRUE(MapRewritten(*g));
     char buffer[64];
     std::snprintf(buffer, sizeof buffer, kJapaneseTexts.distortFormat, shown, 0);
-    EXPECT_EQ(Line(320, 156), buffer);
+    EXPECT_EQ(Line(kDistortionLineAt), buffer);
     Frame();
     std::snprintf(buffer, sizeof buffer, kJapaneseTexts.distortFormat, next, 0);
-    EXPECT_EQ(Line(320, 156), buffer);
+    EXPECT_EQ(Line(kDistortionLineAt), buffer);
     shown = next;
   }
 }
@@ -890,7 +891,7 @@ TEST_F(EditorFrameTest, ControlPointLinesShowThisFramesValues) {
   g->cursorRow = 0;
   g->points[0] = {1, 2, 3, 4, 5};
   Frame({DIK_X});
-  EXPECT_EQ(Line(320, 30), "(  1,  2) (x  3,x  4)x  6");
+  EXPECT_EQ(Line(PointLineAt(0)), "(  1,  2) (x  3,x  4)x  6");
 }
 
 // ---- export and key latch -----------------------------------------------------------------

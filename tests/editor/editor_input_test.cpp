@@ -6,15 +6,25 @@
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "editor/editor_texts.h"
+#include "editor/screen_layout.h"
 #include "editor/screen_texts.h"
 #include "generator/key_codes.h"
 #include "tests/editor/editor_test_support.h"
 
 namespace {
+
+// The middle of a box, where a test points.
+constexpr int32_t MidX(const ScreenBox& box) {
+  return box.x + box.w / 2;
+}
+constexpr int32_t MidY(const ScreenBox& box) {
+  return box.y + box.h / 2;
+}
 
 // One frame's input: keys held, and the pointer (x < 0: not moved yet).
 struct Input {
@@ -117,8 +127,9 @@ INSTANTIATE_TEST_SUITE_P(
                  [](const PatternGenerator& g) { return g.reverseX; }, 0, 1, "X\x8Bt"},
         UndoCase{"WheelOnMosaic",
                  [](EditorInputTest& t) {
-                   t.Frame({{}, 330, 280, false, 1});
-                   t.Frame({{}, 330, 280});
+                   const ScreenBox mosaic = SettingsRowBand(3);
+                   t.Frame({{}, MidX(mosaic), MidY(mosaic), false, 1});
+                   t.Frame({{}, MidX(mosaic), MidY(mosaic)});
                  },
                  [](const PatternGenerator& g) { return g.mosaicLevel; }, 0, 1,
                  "\x83\x82\x83U\x83"
@@ -126,10 +137,12 @@ INSTANTIATE_TEST_SUITE_P(
         UndoCase{"DragIsOneStep",
                  [](EditorInputTest& t) {
                    t.Tap({DIK_P});  // single tile: 64 x 64 cells at the origin
-                   t.Frame({{}, 40, 40});
-                   t.Frame({{}, 16, 16, true});  // point 0 stands at (16, 16)
-                   for (int32_t x = 17; x <= 30; ++x) t.Frame({{}, x, 20, true});
-                   t.Frame({{}, 30, 20, false});
+                   t.Frame({{}, kPreviewX + 40, kPreviewY + 40});
+                   // Point 0 stands at (16, 16) in the tile.
+                   t.Frame({{}, kPreviewX + 16, kPreviewY + 16, true});
+                   for (int32_t x = 17; x <= 30; ++x)
+                     t.Frame({{}, kPreviewX + x, kPreviewY + 20, true});
+                   t.Frame({{}, kPreviewX + 30, kPreviewY + 20, false});
                  },
                  [](const PatternGenerator& g) { return g.points[0].x * 100 + g.points[0].y; },
                  1616, 3020, "\x93_1\x82\xCC\x88\xCA\x92u"}),
@@ -168,7 +181,7 @@ TEST_F(EditorInputTest, AThousandStepsTakeAFewBytesEach) {
 
 struct ClickCase {
   const char* name;
-  Input click;
+  ScreenBox on;  // clicked in its middle
   int32_t panel;
   int32_t column;  // cursorColumn afterwards
   int32_t row;     // cursorRow afterwards
@@ -178,9 +191,10 @@ class MouseClicks : public EditorInputTest, public ::testing::WithParamInterface
 
 TEST_P(MouseClicks, PutThePanelAndItsCursorWhereTheClickIs) {
   const ClickCase& c = GetParam();
-  Frame({{}, c.click.x, c.click.y});
-  Frame(c.click);
-  Frame({{}, c.click.x, c.click.y});
+  const int32_t x = MidX(c.on), y = MidY(c.on);
+  Frame({{}, x, y});
+  Frame({{}, x, y, true});
+  Frame({{}, x, y});
   EXPECT_EQ(g->panel, c.panel);
   EXPECT_EQ(g->cursorColumn, c.column);
   EXPECT_EQ(g->cursorRow, c.row);
@@ -188,11 +202,11 @@ TEST_P(MouseClicks, PutThePanelAndItsCursorWhereTheClickIs) {
 
 INSTANTIATE_TEST_SUITE_P(
     Places, MouseClicks,
-    ::testing::Values(ClickCase{"PointField", {{}, 390, 82, true}, kPointPanel, 2, 2},
-                      ClickCase{"SettingsRow", {{}, 340, 300, true}, kSettingsPanel, 0, 4},
-                      ClickCase{"KeyCell", {{}, 16 + 24 * 5 + 3, 400 + 5, true}, kKeyPanel, 5, 1},
-                      ClickCase{"Swatch", {{}, 16 + 24 * 9 + 8, 455, true}, kKeyPanel, 9, 0},
-                      ClickCase{"Nowhere", {{}, 600, 150, true}, kSettingsPanel, 0, 0}),
+    ::testing::Values(ClickCase{"PointField", PointFieldBox(2, 2), kPointPanel, 2, 2},
+                      ClickCase{"SettingsRow", SettingsRowBand(4), kSettingsPanel, 0, 4},
+                      ClickCase{"KeyCell", KeyCell(5, 1), kKeyPanel, 5, 1},
+                      ClickCase{"Swatch", Swatch(9), kKeyPanel, 9, 0},
+                      ClickCase{"Nowhere", {600, 150, 1, 1}, kSettingsPanel, 0, 0}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // A pointer that never moved changes nothing on the screen: the frame is the keyboard's.
@@ -214,16 +228,68 @@ TEST_F(EditorInputTest, UnmovedMouseLeavesTheFrameAlone) {
 
 TEST_F(EditorInputTest, MarkersAndHoverFollowThePointer) {
   Tap({DIK_P});
-  Frame({{}, 40, 40});
+  Frame({{}, kPreviewX + 40, kPreviewY + 40});
   // Four markers: a 5 x 5 ring with a 3 x 3 middle each.
   EXPECT_EQ(rec.CountSized(5, 5), 4u);
   EXPECT_EQ(clock.pointer, PointerShape::kArrow);
-  Frame({{}, 16, 16});
+  Frame({{}, kPreviewX + 16, kPreviewY + 16});
   EXPECT_EQ(clock.pointer, PointerShape::kMove);
-  Frame({{}, 330, 210});
+  Frame({{}, MidX(SettingsRowBand(0)), MidY(SettingsRowBand(0))});
   EXPECT_EQ(rec.CountSized(5, 5), 0u) << "markers only while over the preview";
   EXPECT_EQ(clock.pointer, PointerShape::kHand);
-  EXPECT_TRUE(rec.Has({315, 197, 218, 1, 0xFFE0E0E0, 0.0f})) << "the row's outline";
+}
+
+// The box the hover outline goes round, if the frame drew one.
+std::optional<ScreenBox> HoverOutline(const RecordingCanvas& rec) {
+  std::vector<RecordedRect> sides;
+  for (const RecordedRect& r : rec.rects)
+    if (r.colour == 0xFFE0E0E0 && r.z == 0.0f) sides.push_back(r);
+  if (sides.size() != 4) return std::nullopt;
+  return ScreenBox{sides[0].x + 1, sides[0].y + 1, sides[0].w - 2, sides[2].h};
+}
+
+// The cursor box the open panel (or the cycles panel) drew, if any.
+std::optional<ScreenBox> CursorBox(const RecordingCanvas& rec) {
+  for (const RecordedRect& r : rec.rects)
+    if (r.z == 0.0f && (r.colour == 0xFF403020 || (r.colour == 0xFFFFFFFF && r.w == 8)))
+      return ScreenBox{r.x, r.y, r.w, r.h};
+  return std::nullopt;
+}
+
+// Over the whole screen, hover outlines what a click there acts on: after a click inside an
+// outline the cursor box stands inside it (a swatch's in its column), and a click where
+// nothing is outlined changes nothing.
+TEST_F(EditorInputTest, HoverOutlinesWhatAClickActsOn) {
+  g->previewMode = kPreviewOff;
+  for (const bool cycles : {false, true}) {
+    for (int32_t y = 0; y < 480; y += 3) {
+      for (int32_t x = 0; x < 640; x += 3) {
+        SCOPED_TRACE(::testing::Message() << "(" << x << ", " << y << ") cycles " << cycles);
+        g->cyclesOpen = cycles;
+        g->panel = kSettingsPanel;
+        g->cursorColumn = g->cursorRow = g->cycleRow = g->cycleColumn = 0;
+        Frame({{}, x, y});
+        const std::optional<ScreenBox> outline = HoverOutline(rec);
+        Frame({{}, x, y, true});
+        Frame({{}, x, y});
+        const std::optional<ScreenBox> cursor = CursorBox(rec);
+        if (!outline) {
+          ASSERT_TRUE(g->panel == kSettingsPanel && g->cursorColumn == 0 && g->cursorRow == 0 &&
+                      g->cycleRow == 0 && g->cycleColumn == 0);
+          continue;
+        }
+        // With the cycles panel open the editing panels wait and draw no cursor.
+        if (cycles && !kCyclesPanelBox.Contains(x, y)) continue;
+        ASSERT_TRUE(cursor);
+        const bool swatch = outline->y == Swatch(0).y;
+        ASSERT_GE(cursor->x, outline->x);
+        ASSERT_LE(cursor->x + cursor->w, outline->x + outline->w);
+        if (swatch) continue;
+        ASSERT_GE(cursor->y, outline->y);
+        ASSERT_LE(cursor->y + cursor->h, outline->y + outline->h);
+      }
+    }
+  }
 }
 
 }  // namespace
