@@ -182,7 +182,8 @@ void SettingsPanel(PatternGenerator& g, const Screen& screen, const uint8_t* key
   if (KeyTriggered(DIK_LEFT, keys, false)) a = -1;
   if (KeyTriggered(DIK_RIGHT, keys, false)) a = 1;
   // A row just moved out of range this frame (-1 or 6) takes no step.
-  if (a != 0 && g.cursorRow >= 0 && g.cursorRow <= 5) StepSetting(g, g.cursorRow, a, nowMs);
+  if (a != 0 && g.cursorRow >= 0 && g.cursorRow < kSettingsRows)
+    StepSetting(g, g.cursorRow, a, nowMs);
   g.cursorRow = Wrap(g.cursorRow, 6);
   screen.Rect(SettingsCursor(g.cursorRow), 0xFF403020, kFront);
 }
@@ -318,7 +319,7 @@ void UndoOrRedo(PatternGenerator& g, bool undo, uint64_t nowMs) {
     const bool pattern = first.field == EditField::kPatternSlot;
     const int32_t current = pattern ? g.patternNumber : g.paletteNumber;
     const int32_t wanted = undo ? first.before : first.after;
-    StepSetting(g, pattern ? 0 : 1, wanted - current, nowMs);
+    StepSetting(g, pattern ? kPatternRow : kPaletteRow, wanted - current, nowMs);
     if ((pattern ? g.patternNumber : g.paletteNumber) != wanted) return;  // the save failed
   } else {
     const EditApplied applied = ApplyChanges(g, g.history, changes, count, undo);
