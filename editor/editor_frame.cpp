@@ -338,7 +338,8 @@ void UndoOrRedo(PatternGenerator& g, bool undo, uint64_t nowMs) {
 // released, Z and X act as nothing else: `keys` becomes the state the rest of the frame reads.
 void OwnKeys(PatternGenerator& g, const uint8_t* raw, uint8_t (&keys)[256], uint64_t nowMs) {
   std::memcpy(keys, raw, sizeof keys);
-  if (KeyTriggered(DIK_L, raw, false)) g.language = g.language == 0 ? 1 : 0;
+  if (KeyTriggered(DIK_L, raw, false))
+    g.language = g.language == Language::kJapanese ? Language::kEnglish : Language::kJapanese;
   if (KeyTriggered(DIK_F1, raw, false)) g.helpOpen = !g.helpOpen;
   const bool ctrl = Down(raw, DIK_LCONTROL) || Down(raw, DIK_RCONTROL);
   const bool shift = Down(raw, DIK_LSHIFT) || Down(raw, DIK_RSHIFT);

@@ -7,15 +7,10 @@
 #include <cstdint>
 
 #include "editor/editor_texts.h"
-
-// The values of PatternGenerator::language.
-enum class Language : uint8_t { kJapanese = 0, kEnglish = 1 };
+#include "generator/program_limits.h"
 
 // A control point's row: numbers only, the same in both languages.
 inline constexpr char kPointFormat[] = "(%3d,%3d) (x%3d,x%3d)x%3d";
 
+// The texts of the language (generator/program_limits.h).
 const ScreenTexts& TextsFor(Language language);
-inline const ScreenTexts& TextsFor(uint8_t language) {
-  return TextsFor(language == static_cast<uint8_t>(Language::kEnglish) ? Language::kEnglish
-                                                                       : Language::kJapanese);
-}

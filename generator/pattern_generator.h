@@ -113,8 +113,8 @@ struct PatternGenerator {
   bool cyclesOpen = false;
   int32_t cycleRow = 0;
   int32_t cycleColumn = 0;
-  // The screen's language (editor/screen_texts.h: 0 Japanese, 1 English); L switches it.
-  uint8_t language = 0;
+  // The screen's language; L switches it.
+  Language language = Language::kJapanese;
   // The key and mouse help (F1) is shown over the preview.
   bool helpOpen = false;
   // The control point being dragged on the single-tile preview, or -1.

@@ -23,3 +23,7 @@ constexpr int kSlotCount = 100;
 // kMaxMosaicShift (blocks of 2^8 = 256 cells, the whole map) and clamps the rest.
 constexpr int32_t kMaxMosaic = 4;
 constexpr int32_t kMaxMosaicShift = 8;
+
+// The screen's languages: Japanese, the default, and English. settings.txt names them
+// "language=ja" and "language=en".
+enum class Language : uint8_t { kJapanese, kEnglish };

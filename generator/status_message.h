@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "generator/program_limits.h"
+
 struct StatusLine {
   std::string text;  // code page 932; empty when nothing is shown
   // A file named after the text; where the line is too long, it loses its beginning first,
@@ -20,6 +22,6 @@ struct StatusLine {
   bool expires = false;
   // An export's progress, which any other message replaces and which gives way to it.
   bool progress = false;
-  // The language of the screen when it was posted (0 Japanese, 1 English).
-  uint8_t language = 0;
+  // The language of the screen when it was posted.
+  Language language = Language::kJapanese;
 };

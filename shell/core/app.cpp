@@ -22,16 +22,16 @@ void MakeFontsOrWarn(Canvas& canvas) {
 
 }  // namespace
 
-int ReadLanguageSetting(const std::string& path) {
+std::optional<Language> ReadLanguageSetting(const std::string& path) {
   std::string setting;
-  if (!ReadFileBytes(path, kMaxSmallFileBytes, setting)) return -1;
-  if (setting.rfind("language=en", 0) == 0) return 1;
-  if (setting.rfind("language=ja", 0) == 0) return 0;
-  return -1;
+  if (!ReadFileBytes(path, kMaxSmallFileBytes, setting)) return std::nullopt;
+  if (setting.rfind("language=en", 0) == 0) return Language::kEnglish;
+  if (setting.rfind("language=ja", 0) == 0) return Language::kJapanese;
+  return std::nullopt;
 }
 
-Result WriteLanguageSetting(const std::string& path, int language) {
-  const std::string text = language == 1 ? "language=en\n" : "language=ja\n";
+Result WriteLanguageSetting(const std::string& path, Language language) {
+  const std::string text = language == Language::kEnglish ? "language=en\n" : "language=ja\n";
   return WriteFileAtomically(path, text.data(), text.size());
 }
 
@@ -48,11 +48,9 @@ void Tick(App& app, const uint8_t keyState[256], uint64_t nowMs, const MouseStat
     // The language of the last run, or the one asked for; no settings file yet is the
     // first start.
     app.savedLanguage = ReadLanguageSetting(DataFolder::kSettings);
-    firstStart = app.savedLanguage < 0;
-    const int language = app.languageOverride >= 0 ? app.languageOverride
-                         : app.savedLanguage >= 0  ? app.savedLanguage
-                                                   : 0;
-    app.generator->language = static_cast<uint8_t>(language);
+    firstStart = !app.savedLanguage;
+    app.generator->language =
+        app.languageOverride.value_or(app.savedLanguage.value_or(Language::kJapanese));
   }
   PatternGenerator& generator = *app.generator;
   generator.deviceRef = &app.backBuffer;

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "generator/data_folder.h"
@@ -30,20 +31,20 @@ struct App {
   // The front-end's keyboard set-up, called once by the first frame body with the
   // generator's clock; a failure is reported and the frame goes on. May be empty.
   std::function<Result(FrameClock&)> setUpKeyboard;
-  // The screen language asked for from outside (the command line's --lang), or -1 for the
-  // one the settings file holds (Japanese without one). Set before the first tick.
-  int languageOverride = -1;
+  // The screen language asked for from outside (the command line's --lang); without one,
+  // the one the settings file holds (Japanese without one). Set before the first tick.
+  std::optional<Language> languageOverride;
   // What encodes the editor's exports; handed to the generator by the first tick. Without
   // one, M with cycle ranges and E say they cannot export.
   std::shared_ptr<ExportRunner> exporter;
   // The language the settings file holds; it is written again when the screen's changes.
-  int savedLanguage = -1;
+  std::optional<Language> savedLanguage;
 };
 
-// The editor's settings file, "language=ja" or "language=en": the language it names, or -1
+// The editor's settings file, "language=ja" or "language=en": the language it names, or none
 // when there is no file, it cannot be read (see ReadFileBytes) or it names none.
-int ReadLanguageSetting(const std::string& path);
-Result WriteLanguageSetting(const std::string& path, int language);
+std::optional<Language> ReadLanguageSetting(const std::string& path);
+Result WriteLanguageSetting(const std::string& path, Language language);
 
 // One frame of the main loop, everything between two presentations: clears the back buffer to
 // opaque black and the depth to 1.0, makes the generator on the first tick, runs FrameBody

@@ -42,9 +42,9 @@ EditorOptions ParseEditorOptions(int argc, const char* const* argv) {
     if (std::strcmp(argument, "--lang") == 0 || std::strncmp(argument, "--lang=", 7) == 0) {
       const char* value = argument[6] == '=' ? argument + 7 : (i + 1 < argc ? argv[++i] : "");
       if (value != nullptr && std::strcmp(value, "en") == 0) {
-        options.language = 1;
+        options.language = Language::kEnglish;
       } else if (value != nullptr && std::strcmp(value, "ja") == 0) {
-        options.language = 0;
+        options.language = Language::kJapanese;
       } else {
         options.action = EditorOptions::Action::kMistake;
         options.mistake =

@@ -2,7 +2,10 @@
 // The editor's command line. Its own options (--help, --version, --lang) act; any other text
 // at all asks for full screen, nothing a window.
 
+#include <optional>
 #include <string>
+
+#include "generator/program_limits.h"
 
 // The arguments after the program name, joined with blanks and stripped of leading blanks
 // and control characters: anything left means full screen, nothing means a window.
@@ -13,8 +16,8 @@ struct EditorOptions {
   Action action = Action::kRun;
   // From the arguments that are not the editor's own options, by FullScreenRequested's rule.
   bool fullScreen = false;
-  // --lang en|ja: 1 English, 0 Japanese; -1 when not given.
-  int language = -1;
+  // --lang en|ja; none when not given.
+  std::optional<Language> language;
   // What is wrong, for kMistake.
   std::string mistake;
 };

@@ -92,11 +92,10 @@ int main(int argc, char** argv) {
   if (Result entered = EnterProgramData(layout, app); !entered) return Fail(entered.message);
   app.languageOverride = options.language;
   app.exporter = MakeFormatExportRunner();
-  const int language =
-      options.language >= 0 ? options.language : ReadLanguageSetting(DataFolder::kSettings);
+  const Language language = options.language.value_or(
+      ReadLanguageSetting(DataFolder::kSettings).value_or(Language::kJapanese));
   FileLock dataFolderLock;
-  if (!LockDataFolder(dataFolderLock, TextsFor(static_cast<uint8_t>(std::max(language, 0)))))
-    return 1;
+  if (!LockDataFolder(dataFolderLock, TextsFor(language))) return 1;
   RecoverAtStart();
 
   if (!DisplayNamed())

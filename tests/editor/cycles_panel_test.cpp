@@ -99,7 +99,7 @@ TEST_F(CyclesPanelTest, OpenPanelCoversTheKeyGridAndMarksTheRangesUnderTheSwatch
 // second E or an edit meanwhile changes nothing of it, and the files are the cycle's at the
 // press, as PlanExport writes them.
 TEST_F(CyclesPanelTest, LongLoopExportsBetweenFramesFromTheCycleAtThePress) {
-  g->language = 1;
+  g->language = Language::kEnglish;
   g->exporter = MakeFormatExportRunner();
   ASSERT_TRUE(ParseCycleRanges("0,4,1,reverse,0\n", g->cycles));  // 80 frames
   g->previewMode = 1;

@@ -389,7 +389,7 @@ const RecordedScreen kRecordedScreens[] = {
      }},
     {"english_screen",
      [](PatternGenerator& g, MouseState&) {
-       g.language = static_cast<uint8_t>(Language::kEnglish);
+       g.language = Language::kEnglish;
        g.cyclesOpen = true;
        g.helpOpen = true;
        ShowNote(g.status, "status line", 0);

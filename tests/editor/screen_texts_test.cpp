@@ -57,7 +57,7 @@ class EnglishScreen : public ::testing::Test {
     ASSERT_EQ(MakeFonts(canvas), kFontSlots) << "the Japanese gothic font is needed";
     EndSprites(canvas);
     g = std::make_unique<PatternGenerator>();
-    g->language = static_cast<uint8_t>(Language::kEnglish);
+    g->language = Language::kEnglish;
   }
   void TearDown() override {
     ReleaseCanvas(canvas);
