@@ -2,6 +2,7 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
 #include <memory>
@@ -16,6 +17,10 @@ namespace {
 
 // Default zlib effort: these pictures are runs of few values, where more effort gains little.
 constexpr int kLevel = Z_DEFAULT_COMPRESSION;
+
+// Frames deflated to judge the file's size, spread over the loop: frames of one loop store
+// the same picture through different colours, so they compress alike.
+constexpr int kSampleFrames = 4;
 
 void Put32(std::vector<uint8_t>& out, uint32_t value) {
   for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<uint8_t>(value >> shift));
@@ -70,9 +75,9 @@ bool Deflate(Deflater& deflater, const std::vector<uint8_t>& raw, std::vector<ui
 // The file as it grows, frame by frame: each frame's chunks are made in memory, then go to
 // the file's sink.
 struct Apng {
-  const Cycle* cycle;
-  int scale;
-  uint32_t edge;
+  const Cycle* cycle = nullptr;
+  int scale = 1;
+  uint32_t edge = 0;
   SharedPalette palette;
   std::vector<uint8_t> indices;  // the enlarged picture, one index a byte
   std::vector<uint8_t> packed;   // kRemap4: frame 0's rows, filter byte and two indices a byte
@@ -91,19 +96,25 @@ size_t RowBytes(SharedLayout layout, uint32_t edge) {
                                               : edge);
 }
 
-// The file's size from above: every frame's data at zlib's bound for data that does not
-// compress, with its chunks around it.
-uint64_t MostBytes(const Apng& apng) {
+// The file's bytes but the frames' deflated data: the chunks and what they hold besides.
+uint64_t ChunkBytes(const Apng& apng) {
   constexpr uint64_t kChunk = 12;  // length, type, CRC
   const uint64_t head = 8 + (kChunk + 13) + (kChunk + 8);
   const uint64_t palette =
       apng.palette.layout == SharedLayout::kRgb ? 0 : kChunk + 3 * uint64_t(apng.palette.entries);
-  const uLong raw = static_cast<uLong>(RowBytes(apng.palette.layout, apng.edge) * apng.edge);
-  const uint64_t frame = (kChunk + 26) + (kChunk + 4) + compressBound(raw);
+  const uint64_t frame = (kChunk + 26) + (kChunk + 4);
   return head + palette + uint64_t(apng.cycle->frames) * frame + kChunk;
 }
 
-Result Begin(Apng& apng) {
+// The file's size from above: every frame's data at zlib's bound for data that does not
+// compress.
+uint64_t MostBytes(const Apng& apng) {
+  const uLong raw = static_cast<uLong>(RowBytes(apng.palette.layout, apng.edge) * apng.edge);
+  return ChunkBytes(apng) + uint64_t(apng.cycle->frames) * compressBound(raw);
+}
+
+// The enlarged picture, the buffers for a frame's rows and the deflater.
+Result Prepare(Apng& apng) {
   const Cycle& cycle = *apng.cycle;
   const uint32_t edge = apng.edge;
   ScalePixels(cycle.pixels, Cycle::kEdge, apng.scale, apng.indices);
@@ -123,7 +134,14 @@ Result Begin(Apng& apng) {
   apng.raw.resize(apng.rowBytes * edge);
   if (deflateInit(&apng.deflater.stream, kLevel) != Z_OK) return Result::Fail("APNG: zlib failed");
   apng.deflater.ready = true;
+  return Result::Ok();
+}
 
+Result Begin(Apng& apng) {
+  if (Result prepared = Prepare(apng); !prepared) return prepared;
+  const Cycle& cycle = *apng.cycle;
+  const uint32_t edge = apng.edge;
+  const SharedLayout layout = apng.palette.layout;
   std::vector<uint8_t>& bytes = apng.bytes;
   static constexpr uint8_t kSignature[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
   bytes.assign(kSignature, kSignature + sizeof kSignature);
@@ -221,6 +239,29 @@ Result AddFrame(Apng& apng, int j) {
   return PutChunks(apng);
 }
 
+// The file's size from the frames of kSampleFrames deflated now, each standing for its share
+// of the loop. The file's own state stays untouched.
+Result EstimateBytes(const Apng& apng, uint64_t& bytes) {
+  Apng probe;
+  probe.cycle = apng.cycle;
+  probe.scale = apng.scale;
+  probe.edge = apng.edge;
+  probe.palette = apng.palette;
+  if (Result prepared = Prepare(probe); !prepared) return prepared;
+  const uint64_t frames = uint64_t(probe.cycle->frames);
+  const uint64_t samples = std::min<uint64_t>(frames, kSampleFrames);
+  uint64_t sampled = 0;
+  std::vector<uint8_t> data;
+  for (uint64_t i = 0; i < samples; ++i) {
+    FrameRows(probe, static_cast<int>(i * frames / samples));
+    data.clear();
+    if (!Deflate(probe.deflater, probe.raw, data)) return Result::Fail("APNG: zlib failed");
+    sampled += data.size();
+  }
+  bytes = ChunkBytes(probe) + (sampled * frames + samples - 1) / samples;
+  return Result::Ok();
+}
+
 }  // namespace
 
 Result StartApng(const Cycle& cycle, int scale, const std::string& path, Encoding& encoding) {
@@ -234,6 +275,8 @@ Result StartApng(const Cycle& cycle, int scale, const std::string& path, Encodin
   MakeSharedPalette(cycle, apng->palette);
   encoding.steps = cycle.frames;
   encoding.bytes = MostBytes(*apng);
+  encoding.estimate = [apng](uint64_t& bytes) { return EstimateBytes(*apng, bytes); };
+  encoding.made = [apng] { return apng->out.Size(); };
   encoding.step = [apng](int j) -> Result {
     if (j == 0)
       if (Result begun = Begin(*apng); !begun) return begun;

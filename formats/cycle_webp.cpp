@@ -3,6 +3,8 @@
 #include <webp/encode.h>
 #include <webp/mux.h>
 
+#include <algorithm>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <utility>
@@ -16,6 +18,11 @@ namespace {
 // transform at any effort; preset 3 saves about a quarter of the size for three times the
 // time, and the export has a time budget.
 constexpr int kLosslessPreset = 0;
+
+// The frames encoded to judge the file's size: frame 0 and the next ones that show something
+// new. Frames of one loop show the same picture through different colours, so they encode
+// alike.
+constexpr int kSampleFrames = 4;
 
 struct EncoderFree {
   void operator()(WebPAnimEncoder* encoder) const { WebPAnimEncoderDelete(encoder); }
@@ -33,8 +40,8 @@ Result Failure(const char* what, WebPAnimEncoder* encoder) {
 
 // The encoder between frames.
 struct Webp {
-  const Cycle* cycle;
-  int edge;
+  const Cycle* cycle = nullptr;
+  int edge = 0;
   std::vector<uint8_t> scaled;
   WebPConfig config;
   std::unique_ptr<WebPAnimEncoder, EncoderFree> encoder;
@@ -67,14 +74,20 @@ Result Begin(Webp& webp, int scale) {
   return Result::Ok();
 }
 
-Result AddFrame(Webp& webp, int a) {
-  uint32_t colours[kPaletteEntries];
+// Frame a's colours as the picture's pixels hold them.
+void FrameColours(const Cycle& cycle, int a, uint32_t (&colours)[kPaletteEntries]) {
   uint8_t table[kPaletteEntries][kChannels];
-  webp.cycle->Colours(a, table);
+  cycle.Colours(a, table);
   for (int k = 0; k < kPaletteEntries; ++k) {
     const uint8_t* rgb = table[k];
     colours[k] = 0xFF000000u | uint32_t{rgb[0]} << 16 | uint32_t{rgb[1]} << 8 | rgb[2];
   }
+}
+
+// Frame a into the picture.
+void FillFrame(Webp& webp, int a) {
+  uint32_t colours[kPaletteEntries];
+  FrameColours(*webp.cycle, a, colours);
   WebPPicture& frame = webp.frame;
   const int edge = webp.edge;
   for (int y = 0; y < edge; ++y) {
@@ -82,15 +95,20 @@ Result AddFrame(Webp& webp, int a) {
     uint32_t* row = frame.argb + static_cast<size_t>(y) * frame.argb_stride;
     for (int x = 0; x < edge; ++x) row[x] = colours[source[x]];
   }
+}
+
+Result AddFrame(Webp& webp, int a) {
+  FillFrame(webp, a);
   const int millisecondsPerFrame = 10 * webp.cycle->delayCentiseconds;
-  if (!WebPAnimEncoderAdd(webp.encoder.get(), &frame, a * millisecondsPerFrame, &webp.config))
+  if (!WebPAnimEncoderAdd(webp.encoder.get(), &webp.frame, a * millisecondsPerFrame, &webp.config))
     return Failure("cannot add a frame", webp.encoder.get());
   return Result::Ok();
 }
 
 // libwebp's encoder keeps every encoded frame until it assembles the file, which it hands
-// over whole: the file is in memory twice at the end, once it goes to out. The size limit of
-// the exports bounds it.
+// over whole: the file is in memory twice at the end, once it goes to out. Nothing tells its
+// size before, so the exports' limit meets the file only here; frames of at most 16 colours
+// keep it far below.
 Result End(Webp& webp, FileSink& out) {
   // The end time of the last frame gives it its duration.
   const int millisecondsPerFrame = 10 * webp.cycle->delayCentiseconds;
@@ -117,6 +135,61 @@ uint64_t MostBytes(const Cycle& cycle, int edge) {
   return 64 + uint64_t(cycle.frames) * (pixels * 5 / 8 + 4096);
 }
 
+// The frames that show something the frame before does not, frame 0 first: libwebp merges
+// every other frame into the one before, so only these add to the file. Gives how many
+// there are and the first of them.
+int NewFrames(const Cycle& cycle, std::vector<int>& first, size_t most) {
+  bool used[kPaletteEntries] = {};
+  for (const uint8_t index : cycle.pixels) used[index & (kPaletteEntries - 1)] = true;
+  uint32_t before[kPaletteEntries] = {}, colours[kPaletteEntries];
+  int count = 0;
+  for (int a = 0; a < cycle.frames; ++a) {
+    FrameColours(cycle, a, colours);
+    bool same = a > 0;
+    for (int k = 0; k < kPaletteEntries && same; ++k) same = !used[k] || colours[k] == before[k];
+    std::memcpy(before, colours, sizeof colours);
+    if (same) continue;
+    if (first.size() < most) first.push_back(a);
+    ++count;
+  }
+  return count;
+}
+
+// The file's size from frame 0 encoded alone and the first kSampleFrames new frames encoded
+// as an animation of their own: each later new frame costs what the sampled ones after the
+// first cost on average. Exact when the loop has no more new frames than that.
+Result EstimateBytes(const Cycle& cycle, int scale, uint64_t& bytes) {
+  std::vector<int> sampled;
+  const uint64_t count = uint64_t(NewFrames(cycle, sampled, kSampleFrames));
+  Webp probe;
+  probe.cycle = &cycle;
+  probe.edge = Cycle::kEdge * scale;
+  if (Result begun = Begin(probe, scale); !begun) return begun;
+  FillFrame(probe, 0);
+  WebPMemoryWriter alone;
+  WebPMemoryWriterInit(&alone);
+  probe.frame.writer = WebPMemoryWrite;
+  probe.frame.custom_ptr = &alone;
+  const bool encoded = WebPEncode(&probe.config, &probe.frame) != 0;
+  const uint64_t first = alone.size;
+  WebPMemoryWriterClear(&alone);
+  probe.frame.writer = nullptr;
+  probe.frame.custom_ptr = nullptr;
+  if (!encoded) return Failure("cannot encode a frame", nullptr);
+  for (const int a : sampled)
+    if (Result added = AddFrame(probe, a); !added) return added;
+  FileSink out = FileSink::InMemory();
+  if (Result ended = End(probe, out); !ended) return ended;
+  const uint64_t all = out.Size();
+  const uint64_t samples = sampled.size();
+  bytes = all;
+  if (count > samples) {
+    const uint64_t later = all > first ? all - first : 0;
+    bytes += (count - samples) * ((later + samples - 2) / (samples - 1));
+  }
+  return Result::Ok();
+}
+
 }  // namespace
 
 Result StartWebp(const Cycle& cycle, int scale, const std::string& path, Encoding& encoding) {
@@ -128,6 +201,9 @@ Result StartWebp(const Cycle& cycle, int scale, const std::string& path, Encodin
   webp->edge = Cycle::kEdge * scale;
   encoding.steps = cycle.frames;
   encoding.bytes = MostBytes(cycle, webp->edge);
+  encoding.estimate = [&cycle, scale](uint64_t& bytes) {
+    return EstimateBytes(cycle, scale, bytes);
+  };
   encoding.step = [webp, scale](int a) -> Result {
     if (a == 0)
       if (Result begun = Begin(*webp, scale); !begun) return begun;

@@ -20,6 +20,12 @@ struct Encoding {
   // stay small whatever the cycle.
   uint64_t bytes = 0;
   bool bytesExact = false;
+  // For a size from above: the files' size judged from a few frames encoded now and scaled to
+  // the loop. It costs those frames' encoding, so it is asked for only when bytes is too
+  // many. Null where bytes is all there is.
+  std::function<Result(uint64_t& bytes)> estimate;
+  // The bytes made so far, for a file that grows a step at a time; null otherwise.
+  std::function<uint64_t()> made;
 };
 
 // Runs every step and then the finish. On failure adds nothing.

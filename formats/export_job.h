@@ -49,8 +49,9 @@ struct ExportProgress {
 
 class ExportJob {
  public:
-  // Starts every request's encoding, which checks its settings and counts its steps. A request
-  // that cannot start fails the job: Advance returns its failure.
+  // Starts every request's encoding, which checks its settings, counts its steps and judges
+  // its size (a long APNG or WebP at a large scale by encoding a few frames, a fraction of a
+  // second). A request that cannot start fails the job: Advance returns its failure.
   ExportJob(std::shared_ptr<const Cycle> cycle, char id, const FormatSettings& settings,
             std::vector<ExportRequest> requests);
   ExportJob(const ExportJob&) = delete;

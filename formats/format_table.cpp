@@ -14,6 +14,7 @@
 #include "formats/png_frames.h"
 #include "formats/png_sheet.h"
 #include "formats/shader_pair.h"
+#include "formats/spill.h"
 #include "generator/frame_template.h"
 
 namespace {
@@ -186,6 +187,27 @@ Result StartWebpFile(const Cycle& cycle, char, const FormatSettings& settings,
                  [&](Encoding& e) { return StartWebp(cycle, settings.scale, path, e); });
 }
 
+// A size in tenths of the unit the limit is said in (GiB, MiB, KiB), rounded up so that a size
+// past the limit is never said to meet it; the limit itself rounded down, whole units bare.
+std::string SizeText(uint64_t bytes, uint64_t limit, bool up) {
+  constexpr const char* kUnits[] = {" KiB", " MiB", " GiB"};
+  int unit = 0;
+  while (unit < 2 && limit >= uint64_t{1} << (10 * (unit + 2))) ++unit;
+  const uint64_t size = uint64_t{1} << (10 * (unit + 1));
+  const uint64_t tenths = (bytes * 10 + (up ? size - 1 : 0)) / size;
+  std::string text = std::to_string(tenths / 10);
+  if (up || tenths % 10 != 0) text.append(1, '.').append(1, static_cast<char>('0' + tenths % 10));
+  return text.append(kUnits[unit]);
+}
+
+// "<path>: --gif: 3840 frames at scale 8", what the limit's messages are about.
+std::string WhatPasses(const ExportFormat& format, const Cycle& cycle,
+                       const FormatSettings& settings, const std::string& path) {
+  const std::string label = *format.option != '\0' ? format.option : "BMP frames";
+  return path + ": " + label + ": " + std::to_string(cycle.frames) + " frames" +
+         (format.takesScale ? " at scale " + std::to_string(settings.scale) : "");
+}
+
 // In the order --all writes them (and the usage text lists them); the BMP frames first.
 constexpr ExportFormat kFormats[] = {
     {.option = "",
@@ -331,22 +353,46 @@ const ExportFormat& BmpFrames() {
 }
 
 Result StartFormat(const ExportFormat& format, const Cycle& cycle, char id,
-                   const FormatSettings& settings, const std::string& path, Encoding& encoding) {
+                   const FormatSettings& settings, const std::string& path, Encoding& encoding,
+                   uint64_t limit) {
   Encoding started;
   if (Result begun = format.start(cycle, id, settings, path, started); !begun) return begun;
-  if (started.bytes > kMaxExportBytes) {
-    // Tenths of a GiB, rounded up: the limit is never said to be met when it is passed.
-    constexpr uint64_t kTenth = (uint64_t{1} << 30) / 10;
-    const uint64_t tenths = (started.bytes + kTenth - 1) / kTenth;
-    const std::string label = *format.option != '\0' ? format.option : "BMP frames";
-    return Result::Fail(path + ": " + label + ": " + std::to_string(cycle.frames) + " frames" +
-                        (format.takesScale ? " at scale " + std::to_string(settings.scale) : "") +
-                        (started.bytesExact ? " would be about " : " could be up to ") +
-                        std::to_string(tenths / 10) + "." + std::to_string(tenths % 10) +
-                        " GiB; the limit is " + std::to_string(kMaxExportBytes >> 30) + " GiB");
-  }
+  uint64_t bytes = started.bytes;
+  // A bound past the limit says little of files that compress: a few frames encoded now do.
+  if (bytes > limit && !started.bytesExact && started.estimate)
+    if (Result judged = started.estimate(bytes); !judged)
+      return Result::Fail(path + ": " + judged.message);
+  if (bytes > limit)
+    return Result::Fail(WhatPasses(format, cycle, settings, path) + " would be about " +
+                        SizeText(bytes, limit, true) + "; the limit is " +
+                        SizeText(limit, limit, false));
+  LimitEncoding(format, cycle, settings, path, limit, started);
   encoding = std::move(started);
   return Result::Ok();
+}
+
+void LimitEncoding(const ExportFormat& format, const Cycle& cycle, const FormatSettings& settings,
+                   const std::string& path, uint64_t limit, Encoding& encoding) {
+  const std::string passed = WhatPasses(format, cycle, settings, path) + " passed " +
+                             SizeText(limit, limit, false) + ", the limit";
+  if (encoding.made)
+    encoding.step = [step = std::move(encoding.step), made = encoding.made, steps = encoding.steps,
+                     frames = cycle.frames, limit, passed](int s) -> Result {
+      if (Result stepped = step(s); !stepped) return stepped;
+      if (made() <= limit) return Result::Ok();
+      const int64_t frame = (int64_t{s} + 1) * frames / steps;
+      return Result::Fail(passed + ", by frame " + std::to_string(frame));
+    };
+  encoding.finish = [finish = std::move(encoding.finish), limit,
+                     passed](std::vector<ExportFile>& files) -> Result {
+    const size_t before = files.size();
+    if (Result finished = finish(files); !finished) return finished;
+    uint64_t bytes = 0;
+    for (size_t f = before; f < files.size(); ++f) bytes += ContentsSize(files[f]);
+    if (bytes <= limit) return Result::Ok();
+    files.erase(files.begin() + static_cast<std::ptrdiff_t>(before), files.end());
+    return Result::Fail(passed + ": " + SizeText(bytes, limit, true) + " in all");
+  };
 }
 
 Result EncodeFormat(const ExportFormat& format, const Cycle& cycle, char id,

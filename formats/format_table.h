@@ -55,15 +55,23 @@ std::span<const ExportFormat> ExportFormats();
 // The entry of a tool option ("--gif"), or null.
 const ExportFormat* FindExportFormat(std::string_view option);
 
-// The most an export of one format may write: past it an export is refused before anything
+// The most an export of one format may write: past it an export is refused before its bulk
 // is encoded, rather than fill the disk and take minutes.
 constexpr uint64_t kMaxExportBytes = uint64_t{1} << 30;
 
-// The format's start, refused when its files would pass kMaxExportBytes: the message names
-// the path, the format, the loop's frames, the scale and the size (exact, or from above).
-// Every export starts its formats here.
+// The format's start, refused when its files would pass limit: the message names the path,
+// the format, the loop's frames, the scale and the size, exact or, where the start knows
+// only a bound that passes the limit, judged from a few frames encoded now. The encoding then
+// stops once its files pass limit after all (see LimitEncoding). Every export starts its
+// formats here; tests pass a smaller limit.
 Result StartFormat(const ExportFormat& format, const Cycle& cycle, char id,
-                   const FormatSettings& settings, const std::string& path, Encoding& encoding);
+                   const FormatSettings& settings, const std::string& path, Encoding& encoding,
+                   uint64_t limit = kMaxExportBytes);
+
+// Makes the format's started encoding fail, with what passed the limit, once the file it grows
+// passes limit after a step, or its files do when it finishes; a failed finish adds nothing.
+void LimitEncoding(const ExportFormat& format, const Cycle& cycle, const FormatSettings& settings,
+                   const std::string& path, uint64_t limit, Encoding& encoding);
 
 // Encodes the format's files for one path whole; on failure adds nothing.
 Result EncodeFormat(const ExportFormat& format, const Cycle& cycle, char id,

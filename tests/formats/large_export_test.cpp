@@ -1,6 +1,6 @@
 // Large exports: a file that spills out of memory is byte for byte the file kept in memory,
-// the sizes exports are judged by hold, and an export past the limit is refused before
-// anything is encoded, with a message that says why.
+// the sizes exports are judged by hold, an export past the limit is refused before anything
+// is encoded, with a message that says why, and one that passes it after all stops.
 
 #include <gtest/gtest.h>
 
@@ -144,11 +144,68 @@ TEST_P(LimitTest, PastTheLimitIsRefusedBeforeEncoding) {
 
 INSTANTIATE_TEST_SUITE_P(
     Formats, LimitTest,
-    ::testing::Values(
-        LimitCase{"Gif", "--gif", 8, "--gif: 3840 frames at scale 8 would be about "},
-        LimitCase{"Apng", "--apng", 8, "--apng: 3840 frames at scale 8 could be up to "},
-        LimitCase{"Webp", "--webp", 4, "--webp: 3840 frames at scale 4 could be up to "},
-        LimitCase{"GifAtScale1", "--gif", 1, ""}, LimitCase{"PngFramesAtScale1", "--png", 1, ""}),
+    ::testing::Values(LimitCase{"Gif", "--gif", 8, "--gif: 3840 frames at scale 8 would be about "},
+                      LimitCase{"Apng", "--apng", 8, ""}, LimitCase{"Webp", "--webp", 4, ""},
+                      LimitCase{"GifAtScale1", "--gif", 1, ""},
+                      LimitCase{"PngFramesAtScale1", "--png", 1, ""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct EstimateCase {
+  const char* name;
+  const char* option;
+  std::vector<CycleRange> ranges;
+  int scale;
+  const char* stop;  // where the limit stops the encoding
+};
+
+class EstimateTest : public ::testing::TestWithParam<EstimateCase> {};
+
+// The size judged from a few frames against the file's own, and the limit judged by it: twice
+// the file starts though the bound passes it, a quarter is refused, and half, let through,
+// stops the encoding with nothing added.
+TEST_P(EstimateTest, JudgesTheFileFromItsFrames) {
+  TempFolder folder;
+  const EstimateCase& c = GetParam();
+  const std::unique_ptr<Cycle> cycle = CycleWith(c.ranges);
+  const ExportFormat& format = *FindExportFormat(c.option);
+  const FormatSettings settings{.scale = c.scale};
+  Encoding encoding, started, limited;
+  uint64_t estimate = 0;
+  std::vector<ExportFile> files;
+  ASSERT_TRUE(format.start(*cycle, 'A', settings, "x", encoding));
+  ASSERT_TRUE(encoding.estimate(estimate));
+  ASSERT_TRUE(RunEncoding(encoding, files));
+  const uint64_t real = ContentsSize(files[0]);
+  EXPECT_TRUE(estimate <= 2 * real && real <= 2 * estimate) << estimate << " for " << real;
+
+  ASSERT_GT(encoding.bytes, 2 * real);
+  EXPECT_TRUE(StartFormat(format, *cycle, 'A', settings, "x", started, 2 * real));
+  const std::string what = std::string("x: ") + c.option + ": " + std::to_string(cycle->frames) +
+                           " frames at scale " + std::to_string(c.scale);
+  const Result refused = StartFormat(format, *cycle, 'A', settings, "x", started, real / 4);
+  EXPECT_EQ(refused.message.rfind(what + " would be about ", 0), 0u) << refused.message;
+
+  ASSERT_TRUE(format.start(*cycle, 'A', settings, "x", limited));
+  LimitEncoding(format, *cycle, settings, "x", real / 2, limited);
+  files.clear();
+  const Result stopped = RunEncoding(limited, files);
+  EXPECT_EQ(stopped.message.rfind(what + " passed ", 0), 0u) << stopped.message;
+  EXPECT_NE(stopped.message.find(c.stop), std::string::npos) << stopped.message;
+  EXPECT_TRUE(files.empty());
+}
+
+const std::vector<CycleRange> kBlended = {{0, 4, 17, CycleMode::kForward, true},
+                                          {5, 7, 17, CycleMode::kReverse, false}};
+// 64 frames, a new one every eighth, which libwebp merges with those before.
+const std::vector<CycleRange> kSlow = {{0, 3, 2, CycleMode::kForward, false},
+                                       {4, 7, 1, CycleMode::kReverse, false}};
+
+INSTANTIATE_TEST_SUITE_P(
+    Formats, EstimateTest,
+    ::testing::Values(EstimateCase{"ApngBlended", "--apng", kBlended, 1, ", by frame "},
+                      EstimateCase{"ApngSlow", "--apng", kSlow, 2, ", by frame "},
+                      EstimateCase{"WebpBlended", "--webp", kBlended, 1, " in all"},
+                      EstimateCase{"WebpSlow", "--webp", kSlow, 2, " in all"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

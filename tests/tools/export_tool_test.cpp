@@ -127,6 +127,11 @@ INSTANTIATE_TEST_SUITE_P(
                   "quilmorante-export: --cycle: the loop would be 4480 frames"},
         UsageCase{"SlotCyclesLoopTooLong", "--palette 10", 1,
                   "/savedata/pal10.cycles.txt: the loop would be 4480 frames"},
+        UsageCase{
+            "GifPastTheLimit",
+            "--pattern 3 --cycle 0,7,1,pingpong --cycle 8,10,1,forward --cycle 11,15,1,forward "
+            "--gif x.gif --scale 8",
+            1, "x.gif: --gif: 3840 frames at scale 8 would be about "},
         UsageCase{"RangesNumberTheFrames", "--palette 5", 0, "A-0063.bmp (64 frames"},
         UsageCase{"ReportNamesTheFolderTwice", "", 0, "/result/AP.bmp (16 frames"},
         UsageCase{"IlbmSaysWhatItLoses", "--palette 5 --ilbm c.iff", 0,
