@@ -1,8 +1,20 @@
 #include "formats/encoding.h"
 
+#include <memory>
 #include <utility>
 
 #include "formats/spill.h"
+
+void OneStep(Encoding& encoding, std::function<Result(std::vector<ExportFile>& files)> make) {
+  auto made = std::make_shared<std::vector<ExportFile>>();
+  encoding.steps = 1;
+  encoding.step = [made, make = std::move(make)](int) { return make(*made); };
+  encoding.finish = [made](std::vector<ExportFile>& files) {
+    for (ExportFile& file : *made) files.push_back(std::move(file));
+    made->clear();
+    return Result::Ok();
+  };
+}
 
 Result RunEncoding(Encoding& encoding, std::vector<ExportFile>& files) {
   for (int s = 0; s < encoding.steps; ++s)

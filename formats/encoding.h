@@ -28,6 +28,9 @@ struct Encoding {
   std::function<uint64_t()> made;
 };
 
+// An encoding of one step that makes all its files at once.
+void OneStep(Encoding& encoding, std::function<Result(std::vector<ExportFile>& files)> make);
+
 // Runs every step and then the finish. On failure adds nothing.
 Result RunEncoding(Encoding& encoding, std::vector<ExportFile>& files);
 

@@ -41,18 +41,6 @@ void NameFailures(const std::string& path, Encoding& encoding) {
   };
 }
 
-// An encoding of one step that makes all its files at once.
-void OneStep(Encoding& encoding, std::function<Result(std::vector<ExportFile>&)> make) {
-  auto made = std::make_shared<std::vector<ExportFile>>();
-  encoding.steps = 1;
-  encoding.step = [made, make = std::move(make)](int) { return make(*made); };
-  encoding.finish = [made](std::vector<ExportFile>& files) {
-    for (ExportFile& file : *made) files.push_back(std::move(file));
-    made->clear();
-    return Result::Ok();
-  };
-}
-
 // A format that makes one file in one step: its bytes go to path, its failure names path.
 template <typename Encode>
 Result OneFile(const std::string& path, Encoding& encoding, Encode encode) {

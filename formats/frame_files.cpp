@@ -45,18 +45,6 @@ class PatchedFrame final : public OutsideContents {
 static_assert(kColourTableBytes <= PatchedFrame::kMostPatch &&
               kPngFramePatchBytes <= PatchedFrame::kMostPatch);
 
-// An encoding of one step that adds files made in the step.
-void OneStep(Encoding& encoding, std::function<Result(std::vector<ExportFile>& files)> make) {
-  auto made = std::make_shared<std::vector<ExportFile>>();
-  encoding.steps = 1;
-  encoding.step = [made, make = std::move(make)](int) { return make(*made); };
-  encoding.finish = [made](std::vector<ExportFile>& files) {
-    for (ExportFile& file : *made) files.push_back(std::move(file));
-    made->clear();
-    return Result::Ok();
-  };
-}
-
 std::string FramePath(const std::string& dir, const std::string& name) {
   return dir.empty() ? name : dir + "/" + name;
 }
