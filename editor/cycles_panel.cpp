@@ -40,7 +40,7 @@ uint32_t EntryColour(const int32_t (&entry)[kChannels]) {
 // The first range row shown: the selected one stays in view.
 int FirstVisibleRow(const PatternGenerator& g) {
   const int last = std::max(0, g.cycles.count - kCyclesVisibleRows);
-  return std::clamp(g.cycleRow - (kCyclesVisibleRows - 1), 0, last);
+  return std::clamp(g.session.cycleRow - (kCyclesVisibleRows - 1), 0, last);
 }
 
 int32_t Wrap(int32_t value, int32_t n) {
@@ -54,11 +54,11 @@ int32_t Wrap(int32_t value, int32_t n) {
 void StepCycleField(PatternGenerator& g, int32_t a) {
   CycleRanges& c = g.cycles;
   if (c.count == 0) return;
-  const int r = g.cycleRow;
+  const int r = g.session.cycleRow;
   CycleRange& range = c.ranges[r];
   const int32_t below = r > 0 ? c.ranges[r - 1].high + 1 : 0;
   const int32_t above = r + 1 < c.count ? c.ranges[r + 1].low - 1 : kPaletteEntries - 1;
-  switch (g.cycleColumn) {
+  switch (g.session.cycleColumn) {
     case kCycleLow:
       range.low = std::clamp(range.low + a, below, range.high - 1);
       return;
@@ -78,7 +78,7 @@ void StepCycleField(PatternGenerator& g, int32_t a) {
       if (a < 0) return;
       std::copy(c.ranges + r + 1, c.ranges + c.count, c.ranges + r);
       --c.count;
-      g.cycleRow = std::min(g.cycleRow, std::max(0, c.count - 1));
+      g.session.cycleRow = std::min(g.session.cycleRow, std::max(0, c.count - 1));
       return;
     default:
       return;
@@ -91,7 +91,7 @@ bool AddCycleRange(PatternGenerator& g) {
   bool taken[kPaletteEntries] = {};
   for (int r = 0; r < c.count; ++r)
     for (int i = c.ranges[r].low; i <= c.ranges[r].high; ++i) taken[i] = true;
-  const int start = c.count > 0 ? c.ranges[std::min(g.cycleRow, c.count - 1)].high + 1 : 0;
+  const int start = c.count > 0 ? c.ranges[std::min(g.session.cycleRow, c.count - 1)].high + 1 : 0;
   for (int k = 0; k < kPaletteEntries; ++k) {
     const int low = (start + k) % kPaletteEntries;
     if (taken[low] || (low > 0 && !taken[low - 1] && k > 0)) continue;  // a run's first entry
@@ -106,7 +106,7 @@ bool AddCycleRange(PatternGenerator& g) {
     std::copy_backward(c.ranges + at, c.ranges + c.count, c.ranges + c.count + 1);
     c.ranges[at] = range;
     ++c.count;
-    g.cycleRow = at;
+    g.session.cycleRow = at;
     return true;
   }
   return false;
@@ -115,13 +115,13 @@ bool AddCycleRange(PatternGenerator& g) {
 void CyclesPanel(PatternGenerator& g, const EditorCanvas& canvas, const uint8_t* keys) {
   Rect(canvas, kCyclesX, kCyclesY, kCyclesWidth, kCyclesHeight, 0xFF181818, 1.0f);
 
-  if (KeyTriggered(DIK_RIGHT, keys, false)) ++g.cycleColumn;
-  if (KeyTriggered(DIK_LEFT, keys, false)) --g.cycleColumn;
-  StepRow(g.cycleRow, keys);
-  g.cycleColumn = Wrap(g.cycleColumn, kCycleFieldCount);
-  g.cycleRow = Wrap(g.cycleRow, g.cycles.count);
+  if (KeyTriggered(DIK_RIGHT, keys, false)) ++g.session.cycleColumn;
+  if (KeyTriggered(DIK_LEFT, keys, false)) --g.session.cycleColumn;
+  StepRow(g.session.cycleRow, keys);
+  g.session.cycleColumn = Wrap(g.session.cycleColumn, kCycleFieldCount);
+  g.session.cycleRow = Wrap(g.session.cycleRow, g.cycles.count);
   // The speed runs 0..64: it moves on every frame while Z or X is held, as positions do.
-  const bool repeat = g.cycleColumn == kCycleSpeed;
+  const bool repeat = g.session.cycleColumn == kCycleSpeed;
   if (KeyTriggered(DIK_Z, keys, repeat)) StepCycleField(g, -1);
   if (KeyTriggered(DIK_X, keys, repeat)) StepCycleField(g, 1);
   if (KeyTriggered(DIK_SPACE, keys, false)) AddCycleRange(g);
@@ -133,13 +133,13 @@ void CyclesPanel(PatternGenerator& g, const EditorCanvas& canvas, const uint8_t*
     for (int i = range.low; i <= range.high; ++i)
       Rect(canvas, kStripX + kStripCell * (i - range.low), y + 2, kStripCell, 12,
            EntryColour(g.palette[i]), 1.0f);
-    if (r == g.cycleRow)
-      Rect(canvas, kFieldX[g.cycleColumn] - 3, y, kFieldWidth[g.cycleColumn], kRowHeight,
-           0xFF403020, 0.0f);
+    if (r == g.session.cycleRow)
+      Rect(canvas, kFieldX[g.session.cycleColumn] - 3, y, kFieldWidth[g.session.cycleColumn],
+           kRowHeight, 0xFF403020, 0.0f);
   }
   for (int r = 0; r < g.cycles.count; ++r) {
     const CycleRange& range = g.cycles.ranges[r];
-    const bool selected = r == g.cycleRow;
+    const bool selected = r == g.session.cycleRow;
     const ScreenBox low = Swatch(range.low), high = Swatch(range.high);
     Rect(canvas, low.x, kMarkY - (selected ? 1 : 0), high.x + high.w - low.x, selected ? 3 : 2,
          kMarkColours[r], 1.0f);
@@ -147,7 +147,7 @@ void CyclesPanel(PatternGenerator& g, const EditorCanvas& canvas, const uint8_t*
 }
 
 void CyclesPanelTexts(const PatternGenerator& g, const EditorCanvas& canvas) {
-  const ScreenTexts& t = TextsFor(g.language);
+  const ScreenTexts& t = TextsFor(g.session.language);
   char line[96];
   int loop = 0;
   if (LoopFrames(g.cycles, loop)) {

@@ -62,11 +62,11 @@ constexpr double kExportSliceMs = 8.0;
 
 void ExportFailed(PatternGenerator& g, const Result& failure) {
   ReportFailure(failure, "");
-  ShowExportFailure(g.status, failure);
+  ShowExportFailure(g.session.status, failure);
 }
 
 void AdvanceExport(PatternGenerator& g, double budgetMs, uint64_t nowMs) {
-  ExportRunner& runner = *g.exporter;
+  ExportRunner& runner = *g.session.exporter;
   bool done = false;
   if (Result advanced = runner.Advance(budgetMs, done); !advanced) {
     ExportFailed(g, advanced);
@@ -74,22 +74,22 @@ void AdvanceExport(PatternGenerator& g, double budgetMs, uint64_t nowMs) {
   }
   const ExportRunProgress progress = runner.Progress();
   if (!done) {
-    ShowExporting(g.status, progress.framesDone, progress.frames, progress.path, nowMs);
+    ShowExporting(g.session.status, progress.framesDone, progress.frames, progress.path, nowMs);
     return;
   }
   int count = 0;
   if (Result written = runner.Commit(count); !written) {
     ExportFailed(g, written);
-  } else if (g.exportEveryFormat) {
-    ShowExportedAll(g.status, g.exportId, count, nowMs);
+  } else if (g.session.exportEveryFormat) {
+    ShowExportedAll(g.session.status, g.session.exportId, count, nowMs);
   } else {
     // M uses the runner only for ranges other than the default, whose frames are numbered.
-    ShowExported(g.status, g.exportId, nowMs, progress.frames, true);
+    ShowExported(g.session.status, g.session.exportId, nowMs, progress.frames, true);
   }
 }
 
 void StartExport(PatternGenerator& g, bool everyFormat, uint64_t nowMs) {
-  if (g.exporter == nullptr) {
+  if (g.session.exporter == nullptr) {
     ExportFailed(g, Result::Fail("this program has no exporter"));
     return;
   }
@@ -99,13 +99,13 @@ void StartExport(PatternGenerator& g, bool everyFormat, uint64_t nowMs) {
   // result/ alone.
   auto cycle = std::make_unique<Cycle>();
   Result started = CycleOf(g, kDefaultDelayCentiseconds, *cycle);
-  if (started) started = g.exporter->Start(*cycle, g.idLetter, everyFormat);
+  if (started) started = g.session.exporter->Start(*cycle, g.idLetter, everyFormat);
   if (!started) {
     ExportFailed(g, started);
     return;
   }
-  g.exportEveryFormat = everyFormat;
-  g.exportId = g.idLetter;
+  g.session.exportEveryFormat = everyFormat;
+  g.session.exportId = g.idLetter;
   const bool shortLoop = cycle->frames <= kFrameCount;
   AdvanceExport(g, shortLoop ? std::numeric_limits<double>::infinity() : kExportSliceMs, nowMs);
 }
@@ -307,11 +307,12 @@ std::string DescribeStep(const PatternGenerator& g, const FieldChange* changes, 
 // stepping back to the slot, which saves and loads as stepping does; when that save fails
 // the step stays where it is.
 void UndoOrRedo(PatternGenerator& g, bool undo, uint64_t nowMs) {
-  const ScreenTexts& t = TextsFor(g.language);
+  const ScreenTexts& t = TextsFor(g.session.language);
   uint32_t count = 0;
-  const FieldChange* changes = undo ? g.history.UndoChanges(count) : g.history.RedoChanges(count);
+  const FieldChange* changes =
+      undo ? g.session.history.UndoChanges(count) : g.session.history.RedoChanges(count);
   if (changes == nullptr) {
-    ShowNote(g.status, undo ? t.nothingToUndo : t.nothingToRedo, nowMs);
+    ShowNote(g.session.status, undo ? t.nothingToUndo : t.nothingToRedo, nowMs);
     return;
   }
   const FieldChange& first = changes[0];
@@ -322,15 +323,15 @@ void UndoOrRedo(PatternGenerator& g, bool undo, uint64_t nowMs) {
     StepSetting(g, pattern ? kPatternRow : kPaletteRow, wanted - current, nowMs);
     if ((pattern ? g.patternNumber : g.paletteNumber) != wanted) return;  // the save failed
   } else {
-    const EditApplied applied = ApplyChanges(g, g.history, changes, count, undo);
+    const EditApplied applied = ApplyChanges(g, g.session.history, changes, count, undo);
     if (applied.synthesise) g.Synthesize();
     if (applied.rebuildPalette) g.RebuildPalette();
   }
   if (undo)
-    g.history.MarkUndone();
+    g.session.history.MarkUndone();
   else
-    g.history.MarkRedone();
-  ShowNote(g.status, (undo ? t.undo : t.redo) + DescribeStep(g, changes, count, t), nowMs);
+    g.session.history.MarkRedone();
+  ShowNote(g.session.status, (undo ? t.undo : t.redo) + DescribeStep(g, changes, count, t), nowMs);
 }
 
 // The keys of our own, before the frame's edits: L the language, F1 the help, Ctrl+Z undo,
@@ -339,23 +340,24 @@ void UndoOrRedo(PatternGenerator& g, bool undo, uint64_t nowMs) {
 void OwnKeys(PatternGenerator& g, const uint8_t* raw, uint8_t (&keys)[256], uint64_t nowMs) {
   std::memcpy(keys, raw, sizeof keys);
   if (KeyTriggered(DIK_L, raw, false))
-    g.language = g.language == Language::kJapanese ? Language::kEnglish : Language::kJapanese;
-  if (KeyTriggered(DIK_F1, raw, false)) g.helpOpen = !g.helpOpen;
+    g.session.language =
+        g.session.language == Language::kJapanese ? Language::kEnglish : Language::kJapanese;
+  if (KeyTriggered(DIK_F1, raw, false)) g.session.helpOpen = !g.session.helpOpen;
   const bool ctrl = Down(raw, DIK_LCONTROL) || Down(raw, DIK_RCONTROL);
   const bool shift = Down(raw, DIK_LSHIFT) || Down(raw, DIK_RSHIFT);
   if (ctrl) {
     // Once per press: a chord key that is already held does not act again.
-    if (Down(raw, DIK_Z) && (g.chordKeys & kHeldZ) == 0) UndoOrRedo(g, !shift, nowMs);
-    if (Down(raw, DIK_Y) && (g.chordKeys & kHeldY) == 0) UndoOrRedo(g, false, nowMs);
-    if (Down(raw, DIK_Z)) g.chordKeys |= kHeldZ;
-    if (Down(raw, DIK_X)) g.chordKeys |= kHeldX;
-    if (Down(raw, DIK_Y)) g.chordKeys |= kHeldY;
+    if (Down(raw, DIK_Z) && (g.session.chordKeys & kHeldZ) == 0) UndoOrRedo(g, !shift, nowMs);
+    if (Down(raw, DIK_Y) && (g.session.chordKeys & kHeldY) == 0) UndoOrRedo(g, false, nowMs);
+    if (Down(raw, DIK_Z)) g.session.chordKeys |= kHeldZ;
+    if (Down(raw, DIK_X)) g.session.chordKeys |= kHeldX;
+    if (Down(raw, DIK_Y)) g.session.chordKeys |= kHeldY;
   }
-  if (!Down(raw, DIK_Z)) g.chordKeys &= static_cast<uint8_t>(~kHeldZ);
-  if (!Down(raw, DIK_X)) g.chordKeys &= static_cast<uint8_t>(~kHeldX);
-  if (!Down(raw, DIK_Y)) g.chordKeys &= static_cast<uint8_t>(~kHeldY);
-  if (ctrl || (g.chordKeys & kHeldZ) != 0) keys[DIK_Z] = 0;
-  if (ctrl || (g.chordKeys & kHeldX) != 0) keys[DIK_X] = 0;
+  if (!Down(raw, DIK_Z)) g.session.chordKeys &= static_cast<uint8_t>(~kHeldZ);
+  if (!Down(raw, DIK_X)) g.session.chordKeys &= static_cast<uint8_t>(~kHeldX);
+  if (!Down(raw, DIK_Y)) g.session.chordKeys &= static_cast<uint8_t>(~kHeldY);
+  if (ctrl || (g.session.chordKeys & kHeldZ) != 0) keys[DIK_Z] = 0;
+  if (ctrl || (g.session.chordKeys & kHeldX) != 0) keys[DIK_X] = 0;
 }
 
 // -1, 0, 1 cycle 0 -> 1 -> -1 -> 0; widened so no stored value can overflow.
@@ -378,24 +380,24 @@ void EditorFrame(PatternGenerator& g, const EditorCanvas& canvas, FrameClock& cl
   // inside the 256 x 256 map.
   g.UpdateTileSize();
 
-  AgeStatus(g.status, clock.keyState, clock.nowMs);
+  AgeStatus(g.session.status, clock.keyState, clock.nowMs);
 
   uint8_t frameKeys[256];
   OwnKeys(g, clock.keyState, frameKeys, clock.nowMs);
   const uint8_t* const keys = frameKeys;
-  g.status.language = g.language;
-  const ScreenTexts& texts = TextsFor(g.language);
+  g.session.status.language = g.session.language;
+  const ScreenTexts& texts = TextsFor(g.session.language);
   // What the frame's edits start from: the difference at its end is one undo step.
   const EditState before = CaptureEdits(g);
 
   // An export under way goes on; a second M or E waits until it is done.
-  const bool exporting = g.exporter != nullptr && g.exporter->Running();
+  const bool exporting = g.session.exporter != nullptr && g.session.exporter->Running();
   if (exporting) AdvanceExport(g, kExportSliceMs, clock.nowMs);
   if (!exporting && KeyTriggered(DIK_M, keys, false)) {
     if (g.cycles.IsDefault()) {
       const Result exported = g.ExportFrames();
       if (exported) {
-        ShowExported(g.status, g.idLetter, clock.nowMs);
+        ShowExported(g.session.status, g.idLetter, clock.nowMs);
       } else {
         ExportFailed(g, exported);
       }
@@ -419,9 +421,9 @@ void EditorFrame(PatternGenerator& g, const EditorCanvas& canvas, FrameClock& cl
 
   // C opens the cycles panel over the key grid; while open it takes SPACE, Z, X and the
   // arrows, and the editing panels wait.
-  if (KeyTriggered(DIK_C, keys, false)) g.cyclesOpen = !g.cyclesOpen;
+  if (KeyTriggered(DIK_C, keys, false)) g.session.cyclesOpen = !g.session.cyclesOpen;
 
-  if (g.cyclesOpen) {
+  if (g.session.cyclesOpen) {
     CyclesPanel(g, canvas, keys);
   } else {
     if (KeyTriggered(DIK_SPACE, keys, false)) {
@@ -444,14 +446,14 @@ void EditorFrame(PatternGenerator& g, const EditorCanvas& canvas, FrameClock& cl
   }
 
   DrawSwatches(g, screen);
-  if (!g.cyclesOpen) DrawKeyGrid(g, screen);
+  if (!g.session.cyclesOpen) DrawKeyGrid(g, screen);
   DrawHover(g, clock.mouse, canvas);
-  if (g.helpOpen) DrawHelpBackdrop(screen);
+  if (g.session.helpOpen) DrawHelpBackdrop(screen);
   screen.End();
 
   DrawTexts(g, texts, screen, line);
-  if (g.cyclesOpen) CyclesPanelTexts(g, canvas);
-  if (g.helpOpen) DrawHelpLines(texts, screen);
+  if (g.session.cyclesOpen) CyclesPanelTexts(g, canvas);
+  if (g.session.helpOpen) DrawHelpLines(texts, screen);
 
   // After the texts: the reverse and distortion lines show a change one frame later.
   if (KeyTriggered(DIK_A, keys, false)) {
@@ -480,7 +482,7 @@ void EditorFrame(PatternGenerator& g, const EditorCanvas& canvas, FrameClock& cl
   // A held key's repeats and one drag are one step.
   const uint8_t held =
       static_cast<uint8_t>((Down(keys, DIK_Z) ? kHeldZ : 0) | (Down(keys, DIK_X) ? kHeldX : 0));
-  const bool continuing = g.dragPoint >= 0 || (held & g.heldValueKeys) != 0;
-  g.heldValueKeys = held;
-  g.history.Record(before, g, continuing);
+  const bool continuing = g.session.dragPoint >= 0 || (held & g.session.heldValueKeys) != 0;
+  g.session.heldValueKeys = held;
+  g.session.history.Record(before, g, continuing);
 }

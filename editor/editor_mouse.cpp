@@ -83,7 +83,7 @@ Hit HitAt(const PatternGenerator& g, int32_t x, int32_t y) {
   }
   for (int32_t k = 0; k < kPaletteEntries; ++k)
     if (Swatch(k).Contains(x, y)) return Boxed(Target::kSwatch, k, 0, Swatch(k));
-  if (g.cyclesOpen && kCyclesPanelBox.Contains(x, y)) {
+  if (g.session.cyclesOpen && kCyclesPanelBox.Contains(x, y)) {
     Hit hit;
     if (CycleFieldAt(g, x, y, hit.a, hit.b, hit.box)) {
       hit.target = Target::kCycleField;
@@ -91,7 +91,7 @@ Hit HitAt(const PatternGenerator& g, int32_t x, int32_t y) {
     }
     return Boxed(Target::kCyclesPanel, 0, 0, kCyclesPanelBox);
   }
-  if (!g.cyclesOpen && kKeyPanelBox.Contains(x, y)) {
+  if (!g.session.cyclesOpen && kKeyPanelBox.Contains(x, y)) {
     for (int32_t k = 0; k < kPaletteEntries; ++k)
       for (int32_t ch = 0; ch < kChannels; ++ch)
         if (KeyCell(k, ch).Contains(x, y)) return Boxed(Target::kKeyCell, k, ch, KeyCell(k, ch));
@@ -111,7 +111,7 @@ PointerShape ShapeOf(const Hit& hit, bool dragging) {
 void Click(PatternGenerator& g, const Hit& hit) {
   switch (hit.target) {
     case Target::kMarker:
-      g.dragPoint = hit.a;
+      g.session.dragPoint = hit.a;
       return;
     case Target::kPointField:
       g.cursorRow = hit.a;
@@ -138,8 +138,8 @@ void Click(PatternGenerator& g, const Hit& hit) {
       g.panel = kKeyPanel;
       return;
     case Target::kCycleField:
-      g.cycleRow = hit.a;
-      g.cycleColumn = hit.b;
+      g.session.cycleRow = hit.a;
+      g.session.cycleColumn = hit.b;
       return;
     default:
       return;
@@ -163,8 +163,8 @@ void Wheel(PatternGenerator& g, const Hit& hit, int32_t a, uint64_t nowMs) {
         LowerKeyDigit(g, hit.a, hit.b);
       return;
     case Target::kCycleField:
-      g.cycleRow = hit.a;
-      g.cycleColumn = hit.b;
+      g.session.cycleRow = hit.a;
+      g.session.cycleColumn = hit.b;
       StepCycleField(g, a);
       return;
     default:
@@ -189,45 +189,45 @@ void MouseActions(PatternGenerator& g, FrameClock& clock) {
     clock.pointer = PointerShape::kArrow;
     return;
   }
-  if (g.dragPoint >= 0) {
+  if (g.session.dragPoint >= 0) {
     if (!m.down || g.previewMode != kPreviewSingleTile) {
-      g.dragPoint = -1;
-      g.history.Close();
+      g.session.dragPoint = -1;
+      g.session.history.Close();
     } else {
       // The pointer's cell in the tile, back in the 64 x 64 design space.
       const int32_t cx = std::clamp(m.x - kPreviewX, 0, g.width - 1);
       const int32_t cy = std::clamp(m.y - kPreviewY, 0, g.height - 1);
       const int32_t x = cx * 64 / g.width;
       const int32_t y = cy * 64 / g.height;
-      const ControlPoint& p = g.points[g.dragPoint];
-      if (x != p.x || y != p.y) MovePoint(g, g.dragPoint, x, y);
+      const ControlPoint& p = g.points[g.session.dragPoint];
+      if (x != p.x || y != p.y) MovePoint(g, g.session.dragPoint, x, y);
     }
   }
-  if (m.pressed && g.dragPoint < 0) Click(g, HitAt(g, m.pressX, m.pressY));
+  if (m.pressed && g.session.dragPoint < 0) Click(g, HitAt(g, m.pressX, m.pressY));
   const Hit hit = HitAt(g, m.x, m.y);
   for (int32_t notch = 0; notch < std::min(std::abs(m.wheel), 8); ++notch)
     Wheel(g, hit, m.wheel > 0 ? 1 : -1, clock.nowMs);
-  clock.pointer = ShapeOf(hit, g.dragPoint >= 0);
+  clock.pointer = ShapeOf(hit, g.session.dragPoint >= 0);
 }
 
 void DrawPointMarkers(const PatternGenerator& g, const MouseState& mouse,
                       const EditorCanvas& canvas) {
   if (!mouse.seen || canvas.fillRect == nullptr ||
-      (!OverSingleTile(g, mouse.x, mouse.y) && g.dragPoint < 0))
+      (!OverSingleTile(g, mouse.x, mouse.y) && g.session.dragPoint < 0))
     return;
   for (int k = 0; k < kPointCount; ++k) {
     int64_t x = 0, y = 0;
     MarkerAt(g, k, x, y);
     if (x < 0 || y < 0 || x >= g.width || y >= g.height) continue;
     const auto mx = static_cast<int32_t>(kPreviewX + x), my = static_cast<int32_t>(kPreviewY + y);
-    const uint32_t ring = k == g.dragPoint ? 0xFFFFE040 : 0xFFFFFFFF;
+    const uint32_t ring = k == g.session.dragPoint ? 0xFFFFE040 : 0xFFFFFFFF;
     canvas.fillRect(canvas.target, mx - 2, my - 2, kMarkerSize, kMarkerSize, ring, 0.0f);
     canvas.fillRect(canvas.target, mx - 1, my - 1, 3, 3, 0xFF000000, 0.0f);
   }
 }
 
 void DrawHover(const PatternGenerator& g, const MouseState& mouse, const EditorCanvas& canvas) {
-  if (!mouse.seen || g.dragPoint >= 0) return;
+  if (!mouse.seen || g.session.dragPoint >= 0) return;
   const Hit hit = HitAt(g, mouse.x, mouse.y);
   if (hit.target == Target::kNone || hit.target == Target::kPreview) return;
   Outline(canvas, hit.box, kHoverColour);

@@ -70,7 +70,7 @@ namespace {
 // Steps the pattern or the palette slot: the slot left is saved first (a slot file that could
 // not be read only when there are edits to keep), and a failed save keeps the editor on it.
 void StepSlot(PatternGenerator& g, bool pattern, int32_t a, uint64_t nowMs) {
-  const bool unreadable = pattern ? !g.patternProblem : !g.paletteProblem;
+  const bool unreadable = pattern ? !g.baseline.patternProblem : !g.baseline.paletteProblem;
   const bool edited = pattern ? g.PatternEdited() : g.PaletteEdited() || g.CyclesEdited();
   uint8_t& number = pattern ? g.patternNumber : g.paletteNumber;
   if (!unreadable || edited) {
@@ -78,11 +78,11 @@ void StepSlot(PatternGenerator& g, bool pattern, int32_t a, uint64_t nowMs) {
     if (!saved) {
       ReportFailure(saved, pattern ? "; pattern not switched, the edited pattern is kept"
                                    : "; palette not switched, the edited palette is kept");
-      ShowSaveFailure(g.status, saved);
+      ShowSaveFailure(g.session.status, saved);
       return;
     }
-    ShowSaved(g.status, pattern ? g.folder.PatternFile(number) : g.folder.PaletteFile(number),
-              nowMs);
+    ShowSaved(g.session.status,
+              pattern ? g.folder.PatternFile(number) : g.folder.PaletteFile(number), nowMs);
   }
   number = StepFileNumber(number, a);
   if (pattern) {
@@ -92,7 +92,7 @@ void StepSlot(PatternGenerator& g, bool pattern, int32_t a, uint64_t nowMs) {
     g.LoadPalette(number);
     g.RebuildPalette();
   }
-  ShowSlotProblem(g.status, g, pattern ? SlotProblemOf::kPattern : SlotProblemOf::kPalette);
+  ShowSlotProblem(g.session.status, g, pattern ? SlotProblemOf::kPattern : SlotProblemOf::kPalette);
 }
 
 }  // namespace

@@ -122,12 +122,12 @@ void ShowCyclesUnreadable(StatusLine& status, const std::string& why) {
 bool ShowSlotProblem(StatusLine& status, const PatternGenerator& g, SlotProblemOf which) {
   const bool pattern = which != SlotProblemOf::kPalette;
   const bool palette = which != SlotProblemOf::kPattern;
-  if (pattern && !g.patternProblem) {
-    PostFailure(status, Texts(status).slotUnreadable, g.patternProblem);
-  } else if (palette && !g.paletteProblem) {
-    PostFailure(status, Texts(status).slotUnreadable, g.paletteProblem);
-  } else if (palette && !g.cyclesProblem.empty()) {
-    ShowCyclesUnreadable(status, g.cyclesProblem);
+  if (pattern && !g.baseline.patternProblem) {
+    PostFailure(status, Texts(status).slotUnreadable, g.baseline.patternProblem);
+  } else if (palette && !g.baseline.paletteProblem) {
+    PostFailure(status, Texts(status).slotUnreadable, g.baseline.paletteProblem);
+  } else if (palette && !g.baseline.cyclesProblem.empty()) {
+    ShowCyclesUnreadable(status, g.baseline.cyclesProblem);
   } else {
     return false;
   }

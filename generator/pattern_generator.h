@@ -8,15 +8,13 @@
 
 #include "generator/cycle_ranges.h"
 #include "generator/data_folder.h"
-#include "generator/edit_history.h"
+#include "generator/editor_session.h"
 #include "generator/frame_clock.h"
 #include "generator/program_limits.h"
 #include "generator/result.h"
-#include "generator/status_message.h"
 
-struct Canvas;       // the shell's drawing context; a frame input only
-struct BackBuffer;   // the shell's back buffer, its display device; a frame input only
-class ExportRunner;  // where the editor's exports are encoded; given by the front-end
+struct Canvas;      // the shell's drawing context; a frame input only
+struct BackBuffer;  // the shell's back buffer, its display device; a frame input only
 
 // Cell (x, y) is element x * 256 + y; only the width x height tile carries data.
 using PatternMap = int32_t[kMapCells];
@@ -44,6 +42,22 @@ struct PatternFields {
   int32_t distortY = 0;
 
   bool operator==(const PatternFields&) const = default;
+};
+
+// The slot files as last loaded or saved (an edit is a difference from these), and what
+// could not be read of them, for the status line.
+struct SlotBaseline {
+  PatternFields pattern;
+  PaletteKeys keys = {};
+  CycleRanges cycles;
+  // Set by LoadPattern (LoadPalette) when the slot file is there but cannot be read (a
+  // folder, a FIFO, no permission, too large for a slot file): the slot loads as zeros, as a
+  // missing one does, and this names the file and why. Ok otherwise.
+  Result patternProblem;
+  Result paletteProblem;
+  // Set by LoadPalette when the slot's ranges file could not be read (the default list is
+  // then used): why. Empty otherwise.
+  std::string cyclesProblem;
 };
 
 // Palette index of a cell value, negative values included: the value modulo 16 in the
@@ -108,43 +122,10 @@ struct PatternGenerator {
   DataFolder folder;
   // How the palette cycles; kept with the palette slot, in savedata/pal<n>.cycles.txt.
   CycleRanges cycles;
-  // The cycles panel (C): whether it is open over the key grid, and its cursor: the range
-  // (row) and its field (column: low, high, speed, mode, blend, remove).
-  bool cyclesOpen = false;
-  int32_t cycleRow = 0;
-  int32_t cycleColumn = 0;
-  // The screen's language; L switches it.
-  Language language = Language::kJapanese;
-  // The key and mouse help (F1) is shown over the preview.
-  bool helpOpen = false;
-  // The control point being dragged on the single-tile preview, or -1.
-  int32_t dragPoint = -1;
-  // Undo and redo, and what the editor keeps between frames for them: Z and X as they were
-  // last frame (a held key's repeats make one step), and the keys of a Ctrl chord, which act
-  // as nothing else until they are released.
-  EditHistory history;
-  uint8_t heldValueKeys = 0;
-  uint8_t chordKeys = 0;
-  // Set by LoadPalette when the slot's ranges file could not be read (the default list is
-  // then used): why, for the status line. Empty otherwise.
-  std::string cyclesProblem;
-  // Set by LoadPattern (LoadPalette) when the slot file is there but cannot be read (a
-  // folder, a FIFO, no permission, too large for a slot file): the slot loads as zeros, as a
-  // missing one does, and this names the file and why, for the status line. Ok otherwise.
-  Result patternProblem;
-  Result paletteProblem;
-  // What the editor's status line shows; empty at start.
-  StatusLine status;
-  // What encodes E's and a long loop's M's exports, a slice a frame (null: the front-end
-  // exports nothing); while it runs, whose export it is, E's or M's, and its id letter.
-  std::shared_ptr<ExportRunner> exporter;
-  bool exportEveryFormat = false;
-  char exportId = 'A';
-  // The pattern and the palette keys as their slot files held them when last loaded or
-  // saved: an edit is a difference from these.
-  PatternFields savedPattern;
-  PaletteKeys savedKeys = {};
-  CycleRanges savedCycles;
+  // The editor's panels, gesture, undo, status line and export.
+  EditorSession session;
+  // The slot files as last loaded or saved, and what could not be read of them.
+  SlotBaseline baseline;
 
   // Zeroes every field, then initialises: 64 x 64 tile, pattern 0 and palette 0 loaded from
   // the working directory, palette rebuilt, map synthesised, preview running.

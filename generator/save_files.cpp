@@ -160,12 +160,12 @@ void ScanPalette(TextReader& reader, PaletteKeys& keys) {
 namespace {
 
 void KeepPatternBaseline(PatternGenerator& g) {
-  g.savedPattern = g.Pattern();
+  g.baseline.pattern = g.Pattern();
 }
 
 void KeepPaletteBaseline(PatternGenerator& g) {
-  std::memcpy(g.savedKeys, g.keys, sizeof g.keys);
-  g.savedCycles = g.cycles;
+  std::memcpy(g.baseline.keys, g.keys, sizeof g.keys);
+  g.baseline.cycles = g.cycles;
 }
 
 }  // namespace
@@ -173,7 +173,7 @@ void KeepPaletteBaseline(PatternGenerator& g) {
 void PatternGenerator::LoadPattern(int n) {
   std::string bytes;
   PatternFields pattern;  // a missing or unreadable file: zeros
-  if (ReadSlotFile(DataFolder::PatternFile(n), bytes, patternProblem) == SlotRead::kRead) {
+  if (ReadSlotFile(DataFolder::PatternFile(n), bytes, baseline.patternProblem) == SlotRead::kRead) {
     pattern = Pattern();
     TextReader reader(bytes);
     ScanPattern(reader, pattern);
@@ -201,11 +201,11 @@ PatternFields PatternGenerator::Pattern() const {
 }
 
 bool PatternGenerator::PatternEdited() const {
-  return !(Pattern() == savedPattern);
+  return !(Pattern() == baseline.pattern);
 }
 
 bool PatternGenerator::PaletteEdited() const {
-  return std::memcmp(keys, savedKeys, sizeof keys) != 0;
+  return std::memcmp(keys, baseline.keys, sizeof keys) != 0;
 }
 
 Result ReadCyclesFile(const std::string& path, CycleRanges& cycles) {
@@ -256,7 +256,7 @@ bool PatternFileMatches(const PatternGenerator& g, const std::string& path) {
 
 void PatternGenerator::LoadPalette(int n) {
   std::string bytes;
-  if (ReadSlotFile(DataFolder::PaletteFile(n), bytes, paletteProblem) == SlotRead::kRead) {
+  if (ReadSlotFile(DataFolder::PaletteFile(n), bytes, baseline.paletteProblem) == SlotRead::kRead) {
     TextReader reader(bytes);
     ScanPalette(reader, keys);
   } else {
@@ -264,16 +264,16 @@ void PatternGenerator::LoadPalette(int n) {
       for (auto& digit : entry) digit = 0;
   }
   cycles = CycleRanges{};
-  cyclesProblem.clear();
+  baseline.cyclesProblem.clear();
   if (Result read = ReadCyclesFile(DataFolder::CyclesFile(n), cycles); !read) {
     cycles = CycleRanges{};
-    cyclesProblem = read.message;
+    baseline.cyclesProblem = read.message;
   }
   KeepPaletteBaseline(*this);
 }
 
 bool PatternGenerator::CyclesEdited() const {
-  return !(cycles == savedCycles);
+  return !(cycles == baseline.cycles);
 }
 
 std::string PaletteText(const PatternGenerator& g) {

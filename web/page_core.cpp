@@ -123,13 +123,13 @@ EMSCRIPTEN_KEEPALIVE int quilmorante_pointer() {
 // The screen's language, 0 Japanese, 1 English; the page's toggle sets it as L does.
 EMSCRIPTEN_KEEPALIVE int quilmorante_language() {
   return app != nullptr && app->generator != nullptr &&
-                 app->generator->language == Language::kEnglish
+                 app->generator->session.language == Language::kEnglish
              ? 1
              : 0;
 }
 EMSCRIPTEN_KEEPALIVE void quilmorante_set_language(int language) {
   if (app != nullptr && app->generator != nullptr)
-    app->generator->language = language == 1 ? Language::kEnglish : Language::kJapanese;
+    app->generator->session.language = language == 1 ? Language::kEnglish : Language::kJapanese;
 }
 
 // Whether a long loop's export is still encoding: its files appear in result/ when it ends.

@@ -57,7 +57,7 @@ void BM_EditorFrameDragging(benchmark::State& state) {
     mouse.pressed = false;
     benchmark::DoNotOptimize(back->color[0]);
   }
-  state.counters["undo steps"] = static_cast<double>(g->history.steps.size());
+  state.counters["undo steps"] = static_cast<double>(g->session.history.steps.size());
   ReleaseCanvas(canvas);
 }
 BENCHMARK(BM_EditorFrameDragging)
@@ -80,8 +80,8 @@ void BM_UndoHistoryOfAThousandSteps(benchmark::State& state) {
       clock.keyState[DIK_X] = 0;
       EditorFrame(*g, none, clock);
     }
-    state.counters["bytes"] = static_cast<double>(g->history.Bytes());
-    state.counters["steps"] = static_cast<double>(g->history.steps.size());
+    state.counters["bytes"] = static_cast<double>(g->session.history.Bytes());
+    state.counters["steps"] = static_cast<double>(g->session.history.steps.size());
   }
 }
 BENCHMARK(BM_UndoHistoryOfAThousandSteps)->Unit(benchmark::kMillisecond)->Iterations(1);

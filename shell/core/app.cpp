@@ -44,31 +44,32 @@ void Tick(App& app, const uint8_t keyState[256], uint64_t nowMs, const MouseStat
   if (firstFrame) {
     app.generator = std::make_unique<PatternGenerator>();
     app.generator->folder = app.folder;
-    app.generator->exporter = app.exporter;
+    app.generator->session.exporter = app.exporter;
     // The language of the last run, or the one asked for; no settings file yet is the
     // first start.
     app.savedLanguage = ReadLanguageSetting(DataFolder::kSettings);
     firstStart = !app.savedLanguage;
-    app.generator->language =
+    app.generator->session.language =
         app.languageOverride.value_or(app.savedLanguage.value_or(Language::kJapanese));
   }
   PatternGenerator& generator = *app.generator;
   generator.deviceRef = &app.backBuffer;
   generator.canvas = &app.canvas;
   FrameBody(app, keyState, nowMs, mouse);
-  if (generator.language != app.savedLanguage) {
+  if (generator.session.language != app.savedLanguage) {
     // Remembered for the next start; a folder that cannot take it only forgets it.
-    static_cast<void>(WriteLanguageSetting(DataFolder::kSettings, generator.language));
-    app.savedLanguage = generator.language;
+    static_cast<void>(WriteLanguageSetting(DataFolder::kSettings, generator.session.language));
+    app.savedLanguage = generator.session.language;
   }
   // From the second frame on, so the first frame is always the bare editor.
   if (firstFrame) {
     const std::vector<std::string> recovery = FindRecoveryFiles();
-    generator.status.language = generator.language;
+    generator.session.status.language = generator.session.language;
     if (!recovery.empty()) {
-      ShowRecoveryFiles(generator.status, recovery);
-    } else if (!ShowSlotProblem(generator.status, generator, SlotProblemOf::kBoth) && firstStart) {
-      ShowFirstHint(generator.status, nowMs);
+      ShowRecoveryFiles(generator.session.status, recovery);
+    } else if (!ShowSlotProblem(generator.session.status, generator, SlotProblemOf::kBoth) &&
+               firstStart) {
+      ShowFirstHint(generator.session.status, nowMs);
     }
   }
 }
@@ -93,6 +94,6 @@ void FrameBody(App& app, const uint8_t keyState[256], uint64_t nowMs, const Mous
   EditorFrame(generator, editorCanvas, clock);
   // After every text of the editor frame, and outside it: the frame itself draws what it
   // always drew.
-  DrawStatus(generator.status, editorCanvas);
+  DrawStatus(generator.session.status, editorCanvas);
   EndSprites(canvas);
 }

@@ -142,7 +142,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr,
                  "quilmorante: the window stays open; close it again within 3 s to quit "
                  "without keeping the edits\n");
-    if (app.generator != nullptr) ShowCloseRefused(app.generator->status, kept);
+    if (app.generator != nullptr) ShowCloseRefused(app.generator->session.status, kept);
     refusedAt = now;
     return false;
   };

@@ -71,13 +71,13 @@ TEST_F(CyclesPanelTest, KeysEditTheRangesAsTheOtherPanelsEditTheirFields) {
     EXPECT_EQ(CycleRangesText(g->cycles), script[i].ranges) << "step " << i;
     ASSERT_TRUE(CheckCycleRanges(g->cycles)) << "step " << i;
   }
-  EXPECT_FALSE(g->cyclesOpen);
+  EXPECT_FALSE(g->session.cyclesOpen);
   EXPECT_EQ(g->panel, kSettingsPanel) << "SPACE went to the cycles panel while it was open";
 }
 
 TEST_F(CyclesPanelTest, SpeedRepeatsWhileHeldAndStaysInItsRange) {
   Frame({DIK_C});
-  g->cycleColumn = kCycleSpeed;
+  g->session.cycleColumn = kCycleSpeed;
   for (int frame = 0; frame < 60; ++frame) Frame({DIK_X});
   EXPECT_EQ(g->cycles.ranges[0].speed, kMaxSpeed);
   for (int frame = 0; frame < 80; ++frame) Frame({DIK_Z});
@@ -99,8 +99,8 @@ TEST_F(CyclesPanelTest, OpenPanelCoversTheKeyGridAndMarksTheRangesUnderTheSwatch
 // second E or an edit meanwhile changes nothing of it, and the files are the cycle's at the
 // press, as PlanExport writes them.
 TEST_F(CyclesPanelTest, LongLoopExportsBetweenFramesFromTheCycleAtThePress) {
-  g->language = Language::kEnglish;
-  g->exporter = MakeFormatExportRunner();
+  g->session.language = Language::kEnglish;
+  g->session.exporter = MakeFormatExportRunner();
   ASSERT_TRUE(ParseCycleRanges("0,4,1,reverse,0\n", g->cycles));  // 80 frames
   g->previewMode = 1;
   g->Synthesize();
@@ -114,9 +114,9 @@ TEST_F(CyclesPanelTest, LongLoopExportsBetweenFramesFromTheCycleAtThePress) {
 
   Frame({DIK_E});
   int progressFrames = 0;
-  for (int frame = 0; g->exporter->Running() && frame < 100000; ++frame) {
+  for (int frame = 0; g->session.exporter->Running() && frame < 100000; ++frame) {
     const int32_t phase = g->cyclePhase;
-    const std::string shown = g->status.text;
+    const std::string shown = g->session.status.text;
     progressFrames += shown.rfind("Exporting ", 0) == 0 ? 1 : 0;
     // The second E falls on a running job; the key edit lands in the generator only.
     Frame(frame == 0   ? std::vector<int>{DIK_E}
@@ -124,14 +124,14 @@ TEST_F(CyclesPanelTest, LongLoopExportsBetweenFramesFromTheCycleAtThePress) {
                        : std::vector<int>{});
     EXPECT_EQ(g->cyclePhase, phase + 1);
   }
-  ASSERT_FALSE(g->exporter->Running());
+  ASSERT_FALSE(g->session.exporter->Running());
   EXPECT_GT(progressFrames, 0);
-  EXPECT_EQ(g->status.text,
+  EXPECT_EQ(g->session.status.text,
             "Exported: result/A* all " + std::to_string(expected.files.size()) + " files");
   for (const ExportFile& file : expected.files)
     EXPECT_EQ(ReadText(file.path), std::string(file.bytes.begin(), file.bytes.end())) << file.path;
   Frame({});
-  EXPECT_FALSE(g->exporter->Running()) << "the second E started nothing";
+  EXPECT_FALSE(g->session.exporter->Running()) << "the second E started nothing";
 }
 
 struct PlayCase {

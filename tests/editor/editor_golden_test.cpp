@@ -137,7 +137,7 @@ struct Screen {
     EditorCanvas view = BindEditorCanvas(canvas);
     if (!texts) view.drawText = nullptr;
     EditorFrame(g, view, clock);
-    DrawStatus(g.status, view);
+    DrawStatus(g.session.status, view);
     EndSprites(canvas);
   }
 };
@@ -352,7 +352,7 @@ const RecordedScreen kRecordedScreens[] = {
     {"settings_panel",
      [](PatternGenerator& g, MouseState& m) {
        g.cursorRow = 3;
-       ShowNote(g.status, "status line", 0);
+       ShowNote(g.session.status, "status line", 0);
        Pointer(m, SettingsRowBand(4));
      }},
     {"key_panel",
@@ -377,22 +377,22 @@ const RecordedScreen kRecordedScreens[] = {
        g.cycles.ranges[0] = {0, 3, 16, CycleMode::kForward, false};
        g.cycles.ranges[1] = {5, 9, 8, CycleMode::kReverse, true};
        g.cycles.ranges[2] = {12, 15, 64, CycleMode::kPingPong, false};
-       g.cyclesOpen = true;
-       g.cycleRow = 1;
-       g.cycleColumn = kCycleSpeed;
+       g.session.cyclesOpen = true;
+       g.session.cycleRow = 1;
+       g.session.cycleColumn = kCycleSpeed;
        Pointer(m, Swatch(13));
      }},
     {"help_overlay",
      [](PatternGenerator& g, MouseState& m) {
-       g.helpOpen = true;
+       g.session.helpOpen = true;
        Pointer(m, kKeyPanelBox);
      }},
     {"english_screen",
      [](PatternGenerator& g, MouseState&) {
-       g.language = Language::kEnglish;
-       g.cyclesOpen = true;
-       g.helpOpen = true;
-       ShowNote(g.status, "status line", 0);
+       g.session.language = Language::kEnglish;
+       g.session.cyclesOpen = true;
+       g.session.helpOpen = true;
+       ShowNote(g.session.status, "status line", 0);
      }},
     {"point_markers",
      [](PatternGenerator& g, MouseState& m) {

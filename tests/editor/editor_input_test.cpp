@@ -90,7 +90,7 @@ TEST_P(UndoRedo, OneStepBackAndForth) {
   ASSERT_EQ(c.field(*g), c.after);
   Tap({DIK_LCONTROL, DIK_Z});
   EXPECT_EQ(c.field(*g), c.before);
-  EXPECT_EQ(g->status.text, std::string(kJapaneseTexts.undo) + c.named);
+  EXPECT_EQ(g->session.status.text, std::string(kJapaneseTexts.undo) + c.named);
   Tap({DIK_RCONTROL, DIK_Y});
   EXPECT_EQ(c.field(*g), c.after);
   Tap({DIK_LCONTROL, DIK_Z});
@@ -99,7 +99,7 @@ TEST_P(UndoRedo, OneStepBackAndForth) {
   Tap({DIK_LCONTROL, DIK_Z});
   Tap({DIK_LCONTROL, DIK_Z});  // nothing further back
   EXPECT_EQ(c.field(*g), c.before);
-  EXPECT_EQ(g->status.text, kJapaneseTexts.nothingToUndo);
+  EXPECT_EQ(g->session.status.text, kJapaneseTexts.nothingToUndo);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -175,8 +175,8 @@ TEST_F(EditorInputTest, AThousandStepsTakeAFewBytesEach) {
   g->panel = kPointPanel;
   g->cursorColumn = 4;
   for (int step = 0; step < 1000; ++step) Tap({step % 2 == 0 ? DIK_X : DIK_Z});
-  EXPECT_EQ(g->history.steps.size(), 1000u);
-  EXPECT_LT(g->history.Bytes(), 64u * 1000u);
+  EXPECT_EQ(g->session.history.steps.size(), 1000u);
+  EXPECT_LT(g->session.history.Bytes(), 64u * 1000u);
 }
 
 struct ClickCase {
@@ -223,7 +223,7 @@ TEST_F(EditorInputTest, UnmovedMouseLeavesTheFrameAlone) {
   rec.Clear();
   EditorFrame(*g, rec.Bind(), clock);
   EXPECT_EQ(rec.rects, keyboardOnly);
-  EXPECT_EQ(g->dragPoint, -1);
+  EXPECT_EQ(g->session.dragPoint, -1);
 }
 
 TEST_F(EditorInputTest, MarkersAndHoverFollowThePointer) {
@@ -265,9 +265,9 @@ TEST_F(EditorInputTest, HoverOutlinesWhatAClickActsOn) {
     for (int32_t y = 0; y < 480; y += 3) {
       for (int32_t x = 0; x < 640; x += 3) {
         SCOPED_TRACE(::testing::Message() << "(" << x << ", " << y << ") cycles " << cycles);
-        g->cyclesOpen = cycles;
+        g->session.cyclesOpen = cycles;
         g->panel = kSettingsPanel;
-        g->cursorColumn = g->cursorRow = g->cycleRow = g->cycleColumn = 0;
+        g->cursorColumn = g->cursorRow = g->session.cycleRow = g->session.cycleColumn = 0;
         Frame({{}, x, y});
         const std::optional<ScreenBox> outline = HoverOutline(rec);
         Frame({{}, x, y, true});
@@ -275,7 +275,7 @@ TEST_F(EditorInputTest, HoverOutlinesWhatAClickActsOn) {
         const std::optional<ScreenBox> cursor = CursorBox(rec);
         if (!outline) {
           ASSERT_TRUE(g->panel == kSettingsPanel && g->cursorColumn == 0 && g->cursorRow == 0 &&
-                      g->cycleRow == 0 && g->cycleColumn == 0);
+                      g->session.cycleRow == 0 && g->session.cycleColumn == 0);
           continue;
         }
         // With the cycles panel open the editing panels wait and draw no cursor.

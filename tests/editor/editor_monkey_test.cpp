@@ -92,7 +92,7 @@ void CheckDrawn(const PatternGenerator& g, int32_t width, int32_t height,
   ASSERT_EQ(rec.endCalls, 1);
   ASSERT_EQ(rec.rectsBeforeEnd, rec.rects.size());
   // The cycles panel (C, among the random keys) and the help (F1) add their own texts.
-  if (!g.cyclesOpen && !g.helpOpen) {
+  if (!g.session.cyclesOpen && !g.session.helpOpen) {
     ASSERT_EQ(rec.texts.size(), 17u);
   }
 }

@@ -57,7 +57,7 @@ class EnglishScreen : public ::testing::Test {
     ASSERT_EQ(MakeFonts(canvas), kFontSlots) << "the Japanese gothic font is needed";
     EndSprites(canvas);
     g = std::make_unique<PatternGenerator>();
-    g->language = Language::kEnglish;
+    g->session.language = Language::kEnglish;
   }
   void TearDown() override {
     ReleaseCanvas(canvas);
@@ -94,12 +94,12 @@ TEST_F(EnglishScreen, EveryTextFitsItsBoxAndNoneOverlap) {
   g->distortX = g->distortY = -1;
   const std::vector<std::function<void()>> screens = {
       [] {},
-      [this] { g->cyclesOpen = true; },
+      [this] { g->session.cyclesOpen = true; },
       [this] {
-        g->cyclesOpen = true;
+        g->session.cyclesOpen = true;
         g->cycles.ranges[0] = {10, 15, 64, CycleMode::kPingPong, true};
       },
-      [this] { g->helpOpen = true; },
+      [this] { g->session.helpOpen = true; },
   };
   for (size_t s = 0; s < screens.size(); ++s) {
     screens[s]();

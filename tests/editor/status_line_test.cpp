@@ -41,7 +41,7 @@ class StatusLineTest : public ::testing::Test {
     SetKeys(clock, down);
     clock.nowMs = atMs;
     EditorFrame(*g, rec.Bind(), clock);
-    DrawStatus(g->status, canvas);
+    DrawStatus(g->session.status, canvas);
   }
   // The status text of the last frame, or "" when none was drawn there.
   std::string Shown() const {
@@ -93,7 +93,7 @@ TEST_F(StatusLineTest, UnreadableSlotSaysWhyAndStaysUnwritten) {
   std::ofstream("savedata/pat5.txt") << std::string(kMaxSmallFileBytes + 1, '1');
   g->patternNumber = 4;  // the cursor is on the pattern number
   Frame({DIK_RIGHT});
-  EXPECT_EQ(g->status.text + g->status.file,
+  EXPECT_EQ(g->session.status.text + g->session.status.file,
             std::string(kJapaneseTexts.slotUnreadable) + "larger than 64 KiB: savedata/pat5.txt");
   Frame();
   Frame({DIK_RIGHT});
@@ -117,7 +117,7 @@ TEST_F(StatusLineTest, FailureStaysUntilTheNextKeyPress) {
 }
 
 TEST_F(StatusLineTest, RecoveryNoticeNamesTheFirstFileAndCountsTheRest) {
-  ShowRecoveryFiles(g->status, {"savedata/pal1.unsaved.txt", "savedata/pat4.unsaved.txt"});
+  ShowRecoveryFiles(g->session.status, {"savedata/pal1.unsaved.txt", "savedata/pat4.unsaved.txt"});
   Frame({}, 50'000);
   EXPECT_EQ(Shown(), std::string(kJapaneseTexts.recovery) + "savedata/pal1.unsaved.txt" +
                          " \x91\xBC"
@@ -132,7 +132,7 @@ TEST_F(StatusLineTest, LongTextsEndBeforeTheSettingsPanel) {
   const std::string reason(200, 'W');
   for (const bool measured : {true, false}) {
     canvas = measured ? MeasuringCanvas(rec.Bind()) : rec.Bind();
-    ShowSaveFailure(g->status, Result::Fail("savedata/pat1.txt: " + reason));
+    ShowSaveFailure(g->session.status, Result::Fail("savedata/pat1.txt: " + reason));
     Frame();
     const std::string shown = Shown();
     const std::string ellipsis = kJapaneseTexts.ellipsis;
@@ -150,7 +150,7 @@ TEST_F(StatusLineTest, LongTextsEndBeforeTheSettingsPanel) {
 // to act on, where a cut from the right kept only the folder.
 TEST_F(StatusLineTest, FileFailuresShowTheReasonFirstAndTheFilesEnd) {
   const std::string file = "/home/someone/" + std::string(60, 'd') + "/savedata/pat1.txt";
-  ShowSaveFailure(g->status, Result::FileFailure(file, "cannot create", EACCES));
+  ShowSaveFailure(g->session.status, Result::FileFailure(file, "cannot create", EACCES));
   Frame();
   const std::string shown = Shown();
   const std::string start = std::string(kJapaneseTexts.saveFailed) + std::strerror(EACCES) + ": " +

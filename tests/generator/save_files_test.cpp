@@ -298,10 +298,10 @@ TEST_P(CyclesFile, LoadedWithThePaletteAndSavedInItsSet) {
   if (c.before != nullptr) WriteText("savedata/pal2.cycles.txt", c.before);
   auto g = std::make_unique<PatternGenerator>();
   g->LoadPalette(2);
-  EXPECT_EQ(!g->cyclesProblem.empty(), c.problem) << g->cyclesProblem;
+  EXPECT_EQ(!g->baseline.cyclesProblem.empty(), c.problem) << g->baseline.cyclesProblem;
   if (c.problem) {
     EXPECT_TRUE(g->cycles.IsDefault());
-    EXPECT_NE(g->cyclesProblem.find("savedata/pal2.cycles.txt: "), std::string::npos);
+    EXPECT_NE(g->baseline.cyclesProblem.find("savedata/pal2.cycles.txt: "), std::string::npos);
   }
   if (c.edit != nullptr) {
     ASSERT_TRUE(ParseCycleRanges(c.edit, g->cycles));
@@ -312,7 +312,7 @@ TEST_P(CyclesFile, LoadedWithThePaletteAndSavedInItsSet) {
     EXPECT_EQ(ReadText("savedata/pal2.cycles.txt"), c.after);
     auto again = std::make_unique<PatternGenerator>();
     again->LoadPalette(2);
-    EXPECT_TRUE(again->cyclesProblem.empty());
+    EXPECT_TRUE(again->baseline.cyclesProblem.empty());
     EXPECT_EQ(CycleRangesText(again->cycles), c.after);
   }
 }
@@ -361,8 +361,10 @@ TEST(UnreadableSlot, LoadsAsZerosAndSaysWhy) {
     g->LoadPalette(3);
     EXPECT_EQ(g->points[1].x + g->points[1].weight + g->keys[1][1], 0) << kind;
     EXPECT_TRUE(g->cycles.IsDefault()) << kind;
-    EXPECT_EQ(g->patternProblem.file + g->paletteProblem.file, files[0] + files[1]) << kind;
-    EXPECT_EQ(g->cyclesProblem.rfind(files[2] + ": ", 0), 0u) << g->cyclesProblem;
+    EXPECT_EQ(g->baseline.patternProblem.file + g->baseline.paletteProblem.file,
+              files[0] + files[1])
+        << kind;
+    EXPECT_EQ(g->baseline.cyclesProblem.rfind(files[2] + ": ", 0), 0u) << g->baseline.cyclesProblem;
     EXPECT_FALSE(PatternFileMatches(*g, files[0]) || PaletteFileMatches(*g, files[1])) << kind;
   }
 }

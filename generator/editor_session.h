@@ -1,0 +1,44 @@
+#pragma once
+// What the editor keeps between frames beside the document: its panels' cursors, the
+// language, the gesture in progress, undo, the status line and the running export; and the
+// slot files as last loaded or saved, against which an edit is judged. Synthesis, the ramp
+// and the exports read none of it.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "generator/cycle_ranges.h"
+#include "generator/edit_history.h"
+#include "generator/program_limits.h"
+#include "generator/result.h"
+#include "generator/status_message.h"
+
+class ExportRunner;  // where the editor's exports are encoded; given by the front-end
+
+struct EditorSession {
+  // The cycles panel (C): whether it is open over the key grid, and its cursor: the range
+  // (row) and its field (column: low, high, speed, mode, blend, remove).
+  bool cyclesOpen = false;
+  int32_t cycleRow = 0;
+  int32_t cycleColumn = 0;
+  // The screen's language; L switches it.
+  Language language = Language::kJapanese;
+  // The key and mouse help (F1) is shown over the preview.
+  bool helpOpen = false;
+  // The control point being dragged on the single-tile preview, or -1.
+  int32_t dragPoint = -1;
+  // Undo and redo, and what the editor keeps between frames for them: Z and X as they were
+  // last frame (a held key's repeats make one step), and the keys of a Ctrl chord, which act
+  // as nothing else until they are released.
+  EditHistory history;
+  uint8_t heldValueKeys = 0;
+  uint8_t chordKeys = 0;
+  // What the editor's status line shows; empty at start.
+  StatusLine status;
+  // What encodes E's and a long loop's M's exports, a slice a frame (null: the front-end
+  // exports nothing); while it runs, whose export it is, E's or M's, and its id letter.
+  std::shared_ptr<ExportRunner> exporter;
+  bool exportEveryFormat = false;
+  char exportId = 'A';
+};
