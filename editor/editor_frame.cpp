@@ -252,55 +252,28 @@ bool Down(const uint8_t* keys, int key) {
   return (keys[key] & 0x80) != 0;
 }
 
+// Each undoable field's name on the status line, in the order of EditField; a name with a
+// number takes the point (for a point's field) or the slot stepped to.
+constexpr const char* ScreenTexts::*kStepNames[] = {
+    &ScreenTexts::editPointPosition, &ScreenTexts::editPointPosition, &ScreenTexts::editPointScaleX,
+    &ScreenTexts::editPointScaleY,   &ScreenTexts::editPointWeight,   &ScreenTexts::editReverseX,
+    &ScreenTexts::editReverseY,      &ScreenTexts::editDistortX,      &ScreenTexts::editDistortY,
+    &ScreenTexts::editKey,           &ScreenTexts::editMosaic,        &ScreenTexts::editSizeX,
+    &ScreenTexts::editSizeY,         &ScreenTexts::editIdLetter,      &ScreenTexts::editCycles,
+    &ScreenTexts::editPatternSlot,   &ScreenTexts::editPaletteSlot};
+static_assert(std::size(kStepNames) == static_cast<size_t>(EditField::kPaletteSlot) + 1);
+
 // What an undo step changed, for the status line: its first change names it.
 std::string DescribeStep(const PatternGenerator& g, const FieldChange* changes, uint32_t count,
                          const ScreenTexts& t) {
   if (count == 0) return {};
   const FieldChange& c = changes[0];
+  int number = c.index + 1;
+  if (c.field == EditField::kPatternSlot) number = g.patternNumber;
+  if (c.field == EditField::kPaletteSlot) number = g.paletteNumber;
   char text[64];
-  const int point = c.index + 1;
-  switch (c.field) {
-    case EditField::kPointX:
-    case EditField::kPointY:
-      std::snprintf(text, sizeof text, t.editPointPosition, point);
-      return text;
-    case EditField::kPointScaleX:
-      std::snprintf(text, sizeof text, t.editPointScaleX, point);
-      return text;
-    case EditField::kPointScaleY:
-      std::snprintf(text, sizeof text, t.editPointScaleY, point);
-      return text;
-    case EditField::kPointWeight:
-      std::snprintf(text, sizeof text, t.editPointWeight, point);
-      return text;
-    case EditField::kReverseX:
-      return t.editReverseX;
-    case EditField::kReverseY:
-      return t.editReverseY;
-    case EditField::kDistortX:
-      return t.editDistortX;
-    case EditField::kDistortY:
-      return t.editDistortY;
-    case EditField::kKey:
-      return t.editKey;
-    case EditField::kMosaic:
-      return t.editMosaic;
-    case EditField::kSizeExpX:
-      return t.editSizeX;
-    case EditField::kSizeExpY:
-      return t.editSizeY;
-    case EditField::kIdLetter:
-      return t.editIdLetter;
-    case EditField::kCycles:
-      return t.editCycles;
-    case EditField::kPatternSlot:
-      std::snprintf(text, sizeof text, t.editPatternSlot, static_cast<int>(g.patternNumber));
-      return text;
-    case EditField::kPaletteSlot:
-      std::snprintf(text, sizeof text, t.editPaletteSlot, static_cast<int>(g.paletteNumber));
-      return text;
-  }
-  return {};
+  std::snprintf(text, sizeof text, t.*kStepNames[static_cast<size_t>(c.field)], number);
+  return text;
 }
 
 // Undo (or redo) the latest step (the step after the done ones). A slot step is undone by

@@ -32,18 +32,9 @@ void ReportFailure(const Result& result, const char* consequence) {
 }
 
 int32_t& PointField(ControlPoint& p, int32_t field) {
-  switch (field) {
-    case 0:
-      return p.x;
-    case 1:
-      return p.y;
-    case 2:
-      return p.scaleX;
-    case 3:
-      return p.scaleY;
-    default:
-      return p.weight;
-  }
+  // Any other field is the last, as the cursor's last column is.
+  return p.*
+         kControlPointFields[field >= 0 && field < kPointFields ? field : kPointFields - 1].member;
 }
 
 namespace {

@@ -6,62 +6,72 @@
 
 namespace {
 
-constexpr int kPointValues = kPointCount * 5;
-constexpr int kShapeAt = kPointValues;
-constexpr int kKeysAt = kShapeAt + 4;
-constexpr int kSettingsAt = kKeysAt + kPaletteEntries * kChannels;
-constexpr int kValueCount = kSettingsAt + 4;
-static_assert(kValueCount == sizeof(EditState::values) / sizeof(int32_t));
+// What else a field's new value needs before it shows.
+enum class EditEffect : uint8_t { kSynthesise, kRebuildPalette, kNothing };
 
-// The field and its index that value slot i holds.
-void FieldOf(int i, EditField& field, uint8_t& index) {
-  if (i < kShapeAt) {
-    field = static_cast<EditField>(static_cast<int>(EditField::kPointX) + i % 5);
-    index = static_cast<uint8_t>(i / 5);
-  } else if (i < kKeysAt) {
-    field = static_cast<EditField>(static_cast<int>(EditField::kReverseX) + (i - kShapeAt));
-    index = 0;
-  } else if (i < kSettingsAt) {
-    field = EditField::kKey;
-    index = static_cast<uint8_t>(i - kKeysAt);
-  } else {
-    field = static_cast<EditField>(static_cast<int>(EditField::kMosaic) + (i - kSettingsAt));
-    index = 0;
-  }
+// One undoable field: its values (one a point, one a key digit, or one), read and written
+// by index, and what a change of it needs.
+struct UndoableField {
+  EditField field;
+  int count;
+  int32_t (*read)(const PatternGenerator& g, int index);
+  void (*write)(PatternGenerator& g, int index, int32_t value);
+  EditEffect effect;
+};
+
+template <int f>
+constexpr UndoableField PointField(EditField field) {
+  constexpr auto member = kControlPointFields[f].member;
+  return {field, kPointCount, [](const PatternGenerator& g, int i) { return g.points[i].*member; },
+          [](PatternGenerator& g, int i, int32_t value) { g.points[i].*member = value; },
+          EditEffect::kSynthesise};
 }
 
-int32_t* ValueOf(PatternGenerator& g, EditField field, uint8_t index) {
-  ControlPoint& p = g.points[index % kPointCount];
-  switch (field) {
-    case EditField::kPointX:
-      return &p.x;
-    case EditField::kPointY:
-      return &p.y;
-    case EditField::kPointScaleX:
-      return &p.scaleX;
-    case EditField::kPointScaleY:
-      return &p.scaleY;
-    case EditField::kPointWeight:
-      return &p.weight;
-    case EditField::kReverseX:
-      return &g.reverseX;
-    case EditField::kReverseY:
-      return &g.reverseY;
-    case EditField::kDistortX:
-      return &g.distortX;
-    case EditField::kDistortY:
-      return &g.distortY;
-    case EditField::kKey:
-      return &g.keys[(index / kChannels) % kPaletteEntries][index % kChannels];
-    case EditField::kMosaic:
-      return &g.mosaicLevel;
-    case EditField::kSizeExpX:
-      return &g.sizeExpX;
-    case EditField::kSizeExpY:
-      return &g.sizeExpY;
-    default:
-      return nullptr;
-  }
+template <int32_t PatternGenerator::*member>
+constexpr UndoableField ShapeField(EditField field) {
+  return {field, 1, [](const PatternGenerator& g, int) { return g.*member; },
+          [](PatternGenerator& g, int, int32_t value) { g.*member = value; },
+          EditEffect::kSynthesise};
+}
+
+// The undoable fields, in the order a step lists its changes; the cycle ranges and the slot
+// steps are kept apart (a whole list, a slot to step to).
+constexpr UndoableField kUndoableFields[] = {
+    PointField<0>(EditField::kPointX),
+    PointField<1>(EditField::kPointY),
+    PointField<2>(EditField::kPointScaleX),
+    PointField<3>(EditField::kPointScaleY),
+    PointField<4>(EditField::kPointWeight),
+    ShapeField<&PatternGenerator::reverseX>(EditField::kReverseX),
+    ShapeField<&PatternGenerator::reverseY>(EditField::kReverseY),
+    ShapeField<&PatternGenerator::distortX>(EditField::kDistortX),
+    ShapeField<&PatternGenerator::distortY>(EditField::kDistortY),
+    {EditField::kKey, kPaletteEntries* kChannels,
+     [](const PatternGenerator& g, int i) { return g.keys[i / kChannels][i % kChannels]; },
+     [](PatternGenerator& g, int i, int32_t value) {
+       g.keys[i / kChannels][i % kChannels] = value;
+     },
+     EditEffect::kRebuildPalette},
+    ShapeField<&PatternGenerator::mosaicLevel>(EditField::kMosaic),
+    ShapeField<&PatternGenerator::sizeExpX>(EditField::kSizeExpX),
+    ShapeField<&PatternGenerator::sizeExpY>(EditField::kSizeExpY),
+    {EditField::kIdLetter, 1,
+     [](const PatternGenerator& g, int) { return static_cast<int32_t>(g.idLetter); },
+     [](PatternGenerator& g, int, int32_t value) { g.idLetter = static_cast<char>(value); },
+     EditEffect::kNothing},
+};
+
+constexpr int CountValues() {
+  int count = 0;
+  for (const UndoableField& row : kUndoableFields) count += row.count;
+  return count;
+}
+static_assert(CountValues() == kEditValueCount);
+
+const UndoableField* RowOf(EditField field) {
+  for (const UndoableField& row : kUndoableFields)
+    if (row.field == field) return &row;
+  return nullptr;
 }
 
 }  // namespace
@@ -69,13 +79,8 @@ int32_t* ValueOf(PatternGenerator& g, EditField field, uint8_t index) {
 EditState CaptureEdits(const PatternGenerator& g) {
   EditState state;
   int at = 0;
-  for (const ControlPoint& p : g.points)
-    for (int32_t value : {p.x, p.y, p.scaleX, p.scaleY, p.weight}) state.values[at++] = value;
-  for (int32_t value : {g.reverseX, g.reverseY, g.distortX, g.distortY}) state.values[at++] = value;
-  for (const auto& entry : g.keys)
-    for (int32_t digit : entry) state.values[at++] = digit;
-  for (int32_t value : {g.mosaicLevel, g.sizeExpX, g.sizeExpY, static_cast<int32_t>(g.idLetter)})
-    state.values[at++] = value;
+  for (const UndoableField& row : kUndoableFields)
+    for (int i = 0; i < row.count; ++i) state.values[at++] = row.read(g, i);
   state.patternNumber = g.patternNumber;
   state.paletteNumber = g.paletteNumber;
   state.cycles = g.cycles;
@@ -92,13 +97,12 @@ void EditHistory::Record(const EditState& start, const PatternGenerator& g, bool
   } else if (now.paletteNumber != start.paletteNumber) {
     made.push_back({EditField::kPaletteSlot, 0, start.paletteNumber, now.paletteNumber});
   } else {
-    for (int i = 0; i < kValueCount; ++i) {
-      if (now.values[i] == start.values[i]) continue;
-      FieldChange change{};
-      FieldOf(i, change.field, change.index);
-      change.before = start.values[i];
-      change.after = now.values[i];
-      made.push_back(change);
+    int at = 0;
+    for (const UndoableField& row : kUndoableFields) {
+      for (int i = 0; i < row.count; ++i, ++at) {
+        if (now.values[at] == start.values[at]) continue;
+        made.push_back({row.field, static_cast<uint8_t>(i), start.values[at], now.values[at]});
+      }
     }
     if (!(now.cycles == start.cycles)) {
       made.push_back({EditField::kCycles, 0, 0, 1});  // indices fixed below
@@ -184,25 +188,15 @@ EditApplied ApplyChanges(PatternGenerator& g, const EditHistory& history,
   for (uint32_t k = 0; k < count; ++k) {
     const FieldChange& change = changes[undo ? count - 1 - k : k];
     const int32_t value = undo ? change.before : change.after;
-    switch (change.field) {
-      case EditField::kPatternSlot:
-      case EditField::kPaletteSlot:
-        break;  // the caller steps the slot
-      case EditField::kCycles:
-        g.cycles = history.ranges[static_cast<size_t>(value)];
-        break;
-      case EditField::kIdLetter:
-        g.idLetter = static_cast<char>(value);
-        break;
-      case EditField::kKey:
-        *ValueOf(g, change.field, change.index) = value;
-        applied.rebuildPalette = true;
-        break;
-      default:
-        *ValueOf(g, change.field, change.index) = value;
-        applied.synthesise = true;
-        break;
+    if (change.field == EditField::kCycles) {
+      g.cycles = history.ranges[static_cast<size_t>(value)];
+      continue;
     }
+    const UndoableField* row = RowOf(change.field);
+    if (row == nullptr) continue;  // a slot step: the caller steps the slot
+    row->write(g, change.index % row->count, value);
+    applied.synthesise |= row->effect == EditEffect::kSynthesise;
+    applied.rebuildPalette |= row->effect == EditEffect::kRebuildPalette;
   }
   if (applied.synthesise) g.UpdateTileSize();
   return applied;

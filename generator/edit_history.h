@@ -39,9 +39,13 @@ struct FieldChange {
   int32_t after;
 };
 
+// How many values the undoable fields hold: the points' fields, the shape flags, the key
+// digits, the mosaic level, the size exponents and the id letter.
+constexpr int kEditValueCount = 4 * 5 + 4 + 16 * 3 + 4;
+
 // Everything an edit can change, as a frame starts.
 struct EditState {
-  int32_t values[4 * 5 + 4 + 48 + 4];  // points, shape, keys, mosaic, sizes, id letter
+  int32_t values[kEditValueCount];  // in the order of the undoable fields' table
   uint8_t patternNumber;
   uint8_t paletteNumber;
   CycleRanges cycles;

@@ -3,6 +3,7 @@
 // shape parameters, the editor's small screen state, and the owned frame clock.
 
 #include <cstdint>
+#include <iterator>
 #include <memory>
 #include <string>
 
@@ -43,6 +44,27 @@ struct PatternFields {
 
   bool operator==(const PatternFields&) const = default;
 };
+
+// A field of a struct of numbers and the name messages give it.
+template <typename Owner>
+struct NamedField {
+  const char* name;
+  int32_t Owner::*member;
+};
+
+// A point's fields and the pattern's shape flags, in the order the slot file, the screen and
+// undo give them.
+inline constexpr NamedField<ControlPoint> kControlPointFields[] = {
+    {"x", &ControlPoint::x},
+    {"y", &ControlPoint::y},
+    {"scaleX", &ControlPoint::scaleX},
+    {"scaleY", &ControlPoint::scaleY},
+    {"weight", &ControlPoint::weight}};
+inline constexpr NamedField<PatternFields> kShapeFields[] = {
+    {"reverseX", &PatternFields::reverseX},
+    {"reverseY", &PatternFields::reverseY},
+    {"distortX", &PatternFields::distortX},
+    {"distortY", &PatternFields::distortY}};
 
 // The slot files as last loaded or saved (an edit is a difference from these), and what
 // could not be read of them, for the status line.

@@ -131,12 +131,15 @@ SlotRead ReadSlotFile(const std::string& path, std::string& bytes, Result& probl
 // or malformed keeps the value it had.
 void ScanPattern(TextReader& reader, PatternFields& pattern) {
   for (auto& p : pattern.points) {
-    int32_t* const fields[] = {&p.x, &p.y, &p.scaleX, &p.scaleY, &p.weight};
-    reader.ScanList(fields, 5);
+    int32_t* fields[std::size(kControlPointFields)];
+    for (size_t f = 0; f < std::size(kControlPointFields); ++f)
+      fields[f] = &(p.*kControlPointFields[f].member);
+    reader.ScanList(fields, static_cast<int>(std::size(fields)));
   }
-  int32_t* const shape[] = {&pattern.reverseX, &pattern.reverseY, &pattern.distortX,
-                            &pattern.distortY};
-  reader.ScanList(shape, 4);
+  int32_t* shape[std::size(kShapeFields)];
+  for (size_t f = 0; f < std::size(kShapeFields); ++f)
+    shape[f] = &(pattern.*kShapeFields[f].member);
+  reader.ScanList(shape, static_cast<int>(std::size(shape)));
 }
 
 // A slot file's bytes for a comparison with memory: false when it cannot be read (it holds
@@ -322,19 +325,18 @@ Result CheckPatternFile(const std::string& path) {
   Result problem;
   if (ReadSlotFile(path, bytes, problem) != SlotRead::kRead) return problem;
   TextReader reader(bytes);
-  static const char* const kPointFields[] = {"x", "y", "scaleX", "scaleY", "weight"};
-  static const char* const kShapeFields[] = {"reverseX", "reverseY", "distortX", "distortY"};
-  int32_t values[5];
-  int32_t* const fields[] = {&values[0], &values[1], &values[2], &values[3], &values[4]};
+  int32_t values[std::size(kControlPointFields)];
+  int32_t* fields[std::size(values)];
+  for (size_t f = 0; f < std::size(values); ++f) fields[f] = &values[f];
   std::string failure;
   for (int line = 0; line <= kPointCount && failure.empty(); ++line) {
     const bool shape = line == kPointCount;
-    const int count = shape ? 4 : 5;
+    const int count = static_cast<int>(shape ? std::size(kShapeFields) : std::size(values));
     const int read = reader.ScanList(fields, count);
     if (read < count) {
       failure = path + ": line " + std::to_string(reader.line()) + ": cannot read " +
-                (shape ? std::string("the shape field ") + kShapeFields[read]
-                       : "field " + std::string(kPointFields[read]) + " of point " +
+                (shape ? std::string("the shape field ") + kShapeFields[read].name
+                       : "field " + std::string(kControlPointFields[read].name) + " of point " +
                              std::to_string(line));
     }
   }
