@@ -265,32 +265,23 @@ Result EstimateBytes(const Apng& apng, uint64_t& bytes) {
 }  // namespace
 
 Result StartApng(const Cycle& cycle, int scale, const std::string& path, Encoding& encoding) {
-  if (Result scaled = CheckScale("APNG", scale); !scaled) return scaled;
-  if (Result timed = CheckDelay("APNG", cycle); !timed) return timed;
-  if (cycle.frames < 1) return Result::Fail("APNG: the cycle has no frames");
+  if (Result checked = CheckAnimation("APNG", cycle, scale); !checked) return checked;
   auto apng = std::make_shared<Apng>();
   apng->cycle = &cycle;
   apng->scale = scale;
   apng->edge = static_cast<uint32_t>(Cycle::kEdge * scale);
   MakeSharedPalette(cycle, apng->palette);
-  encoding.steps = cycle.frames;
   encoding.bytes = MostBytes(*apng);
   encoding.estimate = [apng](uint64_t& bytes) { return EstimateBytes(*apng, bytes); };
   encoding.made = [apng] { return apng->out.Size(); };
-  encoding.step = [apng](int j) -> Result {
-    if (j == 0)
-      if (Result begun = Begin(*apng); !begun) return begun;
-    return AddFrame(*apng, j);
-  };
-  encoding.finish = [apng, path](std::vector<ExportFile>& files) {
-    const size_t at = BeginChunk(apng->bytes, "IEND");
-    EndChunk(apng->bytes, at);
-    ExportFile file;
-    if (Result put = PutChunks(*apng); !put) return put;
-    if (Result finished = apng->out.Finish(path, file); !finished) return finished;
-    files.push_back(std::move(file));
-    return Result::Ok();
-  };
+  FrameSteps(
+      encoding, cycle.frames, [apng] { return Begin(*apng); },
+      [apng](int j) { return AddFrame(*apng, j); },
+      [apng, path](ExportFile& file) {
+        EndChunk(apng->bytes, BeginChunk(apng->bytes, "IEND"));
+        if (Result put = PutChunks(*apng); !put) return put;
+        return apng->out.Finish(path, file);
+      });
   return Result::Ok();
 }
 

@@ -193,30 +193,22 @@ Result EstimateBytes(const Cycle& cycle, int scale, uint64_t& bytes) {
 }  // namespace
 
 Result StartWebp(const Cycle& cycle, int scale, const std::string& path, Encoding& encoding) {
-  if (Result scaled = CheckScale("WebP", scale); !scaled) return scaled;
-  if (Result timed = CheckDelay("WebP", cycle); !timed) return timed;
-  if (cycle.frames < 1) return Result::Fail("WebP: the cycle has no frames");
+  if (Result checked = CheckAnimation("WebP", cycle, scale); !checked) return checked;
   auto webp = std::make_shared<Webp>();
   webp->cycle = &cycle;
   webp->edge = Cycle::kEdge * scale;
-  encoding.steps = cycle.frames;
   encoding.bytes = MostBytes(cycle, webp->edge);
   encoding.estimate = [&cycle, scale](uint64_t& bytes) {
     return EstimateBytes(cycle, scale, bytes);
   };
-  encoding.step = [webp, scale](int a) -> Result {
-    if (a == 0)
-      if (Result begun = Begin(*webp, scale); !begun) return begun;
-    return AddFrame(*webp, a);
-  };
-  encoding.finish = [webp, path](std::vector<ExportFile>& files) -> Result {
-    FileSink out;
-    ExportFile file;
-    if (Result ended = End(*webp, out); !ended) return ended;
-    if (Result finished = out.Finish(path, file); !finished) return finished;
-    files.push_back(std::move(file));
-    return Result::Ok();
-  };
+  FrameSteps(
+      encoding, cycle.frames, [webp, scale] { return Begin(*webp, scale); },
+      [webp](int a) { return AddFrame(*webp, a); },
+      [webp, path](ExportFile& file) {
+        FileSink out;
+        if (Result ended = End(*webp, out); !ended) return ended;
+        return out.Finish(path, file);
+      });
   return Result::Ok();
 }
 

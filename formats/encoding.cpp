@@ -3,6 +3,7 @@
 #include <memory>
 #include <utility>
 
+#include "formats/scale.h"
 #include "formats/spill.h"
 
 void OneStep(Encoding& encoding, std::function<Result(std::vector<ExportFile>& files)> make) {
@@ -12,6 +13,29 @@ void OneStep(Encoding& encoding, std::function<Result(std::vector<ExportFile>& f
   encoding.finish = [made](std::vector<ExportFile>& files) {
     for (ExportFile& file : *made) files.push_back(std::move(file));
     made->clear();
+    return Result::Ok();
+  };
+}
+
+Result CheckAnimation(const char* format, const Cycle& cycle, int scale) {
+  if (Result scaled = CheckScale(format, scale); !scaled) return scaled;
+  if (Result timed = CheckDelay(format, cycle); !timed) return timed;
+  if (cycle.frames < 1) return Result::Fail(std::string(format) + ": the cycle has no frames");
+  return Result::Ok();
+}
+
+void FrameSteps(Encoding& encoding, int frames, std::function<Result()> begin,
+                std::function<Result(int frame)> add, std::function<Result(ExportFile& file)> end) {
+  encoding.steps = frames;
+  encoding.step = [begin = std::move(begin), add = std::move(add)](int frame) -> Result {
+    if (frame == 0)
+      if (Result begun = begin(); !begun) return begun;
+    return add(frame);
+  };
+  encoding.finish = [end = std::move(end)](std::vector<ExportFile>& files) {
+    ExportFile file;
+    if (Result ended = end(file); !ended) return ended;
+    files.push_back(std::move(file));
     return Result::Ok();
   };
 }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "generator/cycle.h"
 #include "generator/result.h"
 #include "generator/safe_file.h"
 
@@ -30,6 +31,15 @@ struct Encoding {
 
 // An encoding of one step that makes all its files at once.
 void OneStep(Encoding& encoding, std::function<Result(std::vector<ExportFile>& files)> make);
+
+// The checks every animation encoded a frame a step makes before it starts: the scale, the
+// delay and at least one frame. Failures name the format.
+Result CheckAnimation(const char* format, const Cycle& cycle, int scale);
+
+// An animation encoded a frame a step: frame 0's step begins the file before adding the
+// frame, and the finish hands over the one file end makes.
+void FrameSteps(Encoding& encoding, int frames, std::function<Result()> begin,
+                std::function<Result(int frame)> add, std::function<Result(ExportFile& file)> end);
 
 // Runs every step and then the finish. On failure adds nothing.
 Result RunEncoding(Encoding& encoding, std::vector<ExportFile>& files);

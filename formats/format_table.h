@@ -22,29 +22,29 @@ struct FormatSettings {
 struct ExportFormat {
   // The tool's option ("--gif"); empty for the BMP frames, which every export writes into
   // result/.
-  const char* option;
-  const char* argument;  // what the option names: "FILE" or "DIR"
-  const char* summary;   // its line of the usage text
+  const char* option = "";
+  const char* argument = "FILE";  // what the option names: "FILE" or "DIR"
+  const char* summary = "";       // its line of the usage text
   // The names --all gives, as the README's table shows them.
-  const char* allNames;
+  const char* allNames = "";
   // The paths --all writes inside its folder dir for the id letter; null for a format --all
   // does not write.
-  void (*allPaths)(const std::string& dir, char id, std::vector<std::string>& paths);
-  bool makesFolder;  // the path is a folder, made when missing (one level)
+  void (*allPaths)(const std::string& dir, char id, std::vector<std::string>& paths) = nullptr;
+  bool makesFolder = false;  // the path is a folder, made when missing (one level)
   // The settings the format uses.
-  bool takesScale;
-  bool takesDelay;
-  bool takesColumns;
+  bool takesScale = false;
+  bool takesDelay = false;
+  bool takesColumns = false;
   // Checks an option's path before anything is encoded; null when any path serves.
-  Result (*checkPath)(const std::string& path);
+  Result (*checkPath)(const std::string& path) = nullptr;
   // Starts encoding the format's files for one path: checks the settings and sets how many
   // steps the encoding takes (one, or one a frame for the long ones), whose finish adds the
   // files. The cycle must outlive the encoding. Failures name the path.
   Result (*start)(const Cycle& cycle, char id, const FormatSettings& settings,
-                  const std::string& path, Encoding& encoding);
+                  const std::string& path, Encoding& encoding) = nullptr;
   // What the user should know of the format's file for this cycle (what it cannot hold, a
   // layout other than the one asked for); null, or empty, when nothing.
-  std::string (*notes)(const Cycle& cycle, const FormatSettings& settings);
+  std::string (*notes)(const Cycle& cycle, const FormatSettings& settings) = nullptr;
   // For a folder of one file a frame, named as the BMP frames are: their extension. An
   // export replaces the id's whole frame set there.
   const char* frameExtension = nullptr;
