@@ -23,25 +23,7 @@ struct Step {
   const char* ranges;     // CycleRangesText afterwards
 };
 
-class CyclesPanelTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ArmAllKeys();
-    g = std::make_unique<PatternGenerator>();
-  }
-  void TearDown() override { ArmAllKeys(); }
-  void Frame(const std::vector<int>& down) {
-    rec.Clear();
-    std::memset(clock.keyState, 0, sizeof clock.keyState);
-    for (int key : down) clock.keyState[key] = 0x80;
-    EditorFrame(*g, rec.Bind(), clock);
-  }
-
-  ScratchDir dir;
-  std::unique_ptr<PatternGenerator> g;
-  FrameClock clock;
-  RecordingCanvas rec;
-};
+class CyclesPanelTest : public EditorFixture {};
 
 TEST_F(CyclesPanelTest, KeysEditTheRangesAsTheOtherPanelsEditTheirFields) {
   const Step script[] = {

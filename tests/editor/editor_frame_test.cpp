@@ -27,25 +27,8 @@ std::string ReadFile(const std::filesystem::path& path) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-class EditorFrameTest : public ::testing::Test {
+class EditorFrameTest : public EditorFixture {
  protected:
-  void SetUp() override {
-    ArmAllKeys();
-    g = std::make_unique<PatternGenerator>();
-  }
-  void TearDown() override { ArmAllKeys(); }
-
-  // One frame with the listed keys down; the recorder holds only this frame.
-  void Frame(std::initializer_list<int> down = {}) {
-    rec.Clear();
-    SetKeys(clock, down);
-    EditorFrame(*g, rec.Bind(), clock);
-  }
-  // Press and release: the release frame re-arms the keys that the open panel tests.
-  void Tap(std::initializer_list<int> down) {
-    Frame(down);
-    Frame();
-  }
   std::string Line(TextSpot at) const {
     const RecordedText* t = rec.TextAt(at.x, at.y);
     return t != nullptr ? t->text : std::string("<missing>");
@@ -58,11 +41,6 @@ class EditorFrameTest : public ::testing::Test {
     std::snprintf(buffer, sizeof buffer, format, value);
     return buffer;
   }
-
-  ScratchDir dir;
-  std::unique_ptr<PatternGenerator> g;
-  FrameClock clock;
-  RecordingCanvas rec;
 };
 
 // ---- first frame, draw order, texts -------------------------------------------------------

@@ -209,16 +209,12 @@ void ExpectRecordedFrame(const std::string& name, const uint32_t* shown,
                 << "\ndifference (red over the dimmed recording): " << diff << rerecord;
 }
 
-class EditorGoldenTest : public ::testing::Test {
+class EditorGoldenTest : public EditorFixture {
  protected:
   void SetUp() override {
     if (!std::filesystem::exists("siro.bmp")) GTEST_SKIP() << "no siro.bmp in data/";
-    ArmAllKeys();
-    g = std::make_unique<PatternGenerator>();
+    EditorFixture::SetUp();
   }
-  ScratchDir dir;
-  std::unique_ptr<PatternGenerator> g;
-  FrameClock clock;
 };
 
 TEST_F(EditorGoldenTest, FirstFrameMatchesTheReviewedImageOutsideTheTexts) {

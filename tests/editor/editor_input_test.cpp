@@ -35,16 +35,11 @@ struct Input {
   int32_t wheel = 0;
 };
 
-class EditorInputTest : public ::testing::Test {
+class EditorInputTest : public EditorFixture {
  public:
-  void SetUp() override {
-    ArmAllKeys();
-    g = std::make_unique<PatternGenerator>();
-  }
-  void TearDown() override { ArmAllKeys(); }
   void Frame(const Input& in) {
     rec.Clear();
-    std::memset(clock.keyState, 0, sizeof clock.keyState);
+    SetKeys(clock, {});
     for (int key : in.keys) clock.keyState[key] = 0x80;
     MouseState& m = clock.mouse;
     m.seen = m.seen || in.x >= 0;
@@ -64,11 +59,6 @@ class EditorInputTest : public ::testing::Test {
     Frame({keys});
     Frame({});
   }
-
-  ScratchDir dir;
-  std::unique_ptr<PatternGenerator> g;
-  FrameClock clock;
-  RecordingCanvas rec;
 };
 
 struct UndoCase {

@@ -2,6 +2,8 @@
 // Shared by the editor tests: a canvas that records what a frame draws, a canvas that draws
 // nothing, a scratch working directory holding a copy of data/, and scripted key frames.
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
@@ -147,3 +149,32 @@ inline bool PaletteRebuilt(const PatternGenerator& g) {
       if (c == -777) return false;
   return true;
 }
+
+// A generator started in a scratch copy of data/, its clock and a recording canvas, with
+// every key armed before and after each test so no press leaks between tests.
+class EditorFixture : public ::testing::Test {
+ public:
+  void SetUp() override {
+    ArmAllKeys();
+    g = std::make_unique<PatternGenerator>();
+  }
+  void TearDown() override { ArmAllKeys(); }
+
+  // One frame with the listed keys down; the recorder holds only this frame.
+  void Frame(const std::vector<int>& down = {}) {
+    rec.Clear();
+    std::memset(clock.keyState, 0, sizeof clock.keyState);
+    for (int key : down) clock.keyState[key] = 0x80;
+    EditorFrame(*g, rec.Bind(), clock);
+  }
+  // Press and release: the release frame re-arms the keys that the open panel tests.
+  void Tap(const std::vector<int>& down) {
+    Frame(down);
+    Frame();
+  }
+
+  ScratchDir dir;
+  std::unique_ptr<PatternGenerator> g;
+  FrameClock clock;
+  RecordingCanvas rec;
+};

@@ -47,27 +47,24 @@ int32_t RoomAt(int32_t x, int32_t y) {
   return 640 - x;
 }
 
-class EnglishScreen : public ::testing::Test {
+class EnglishScreen : public EditorFixture {
  protected:
   void SetUp() override {
-    ArmAllKeys();
+    EditorFixture::SetUp();
     ASSERT_TRUE(SetupCanvas(canvas, back.get()));
     BeginSprites(canvas, back.get());
     canvas.text = FreeTypeFaces();
     ASSERT_EQ(MakeFonts(canvas), kFontSlots) << "the Japanese gothic font is needed";
     EndSprites(canvas);
-    g = std::make_unique<PatternGenerator>();
     g->session.language = Language::kEnglish;
   }
   void TearDown() override {
     ReleaseCanvas(canvas);
-    ArmAllKeys();
+    EditorFixture::TearDown();
   }
   // The frame's texts, each with the box the real font draws it in.
-  std::vector<std::pair<RecordedText, Box>> Frame() {
-    rec.Clear();
-    std::memset(clock.keyState, 0, sizeof clock.keyState);
-    EditorFrame(*g, rec.Bind(), clock);
+  std::vector<std::pair<RecordedText, Box>> Texts() {
+    Frame();
     std::vector<std::pair<RecordedText, Box>> boxes;
     for (const RecordedText& t : rec.texts)
       boxes.push_back(
@@ -75,12 +72,8 @@ class EnglishScreen : public ::testing::Test {
     return boxes;
   }
 
-  ScratchDir dir;
   std::unique_ptr<BackBuffer> back = std::make_unique<BackBuffer>();
   Canvas canvas;
-  std::unique_ptr<PatternGenerator> g;
-  FrameClock clock;
-  RecordingCanvas rec;
 };
 
 TEST_F(EnglishScreen, EveryTextFitsItsBoxAndNoneOverlap) {
@@ -103,7 +96,7 @@ TEST_F(EnglishScreen, EveryTextFitsItsBoxAndNoneOverlap) {
   };
   for (size_t s = 0; s < screens.size(); ++s) {
     screens[s]();
-    const auto boxes = Frame();
+    const auto boxes = Texts();
     for (size_t i = 0; i < boxes.size(); ++i) {
       const auto& [text, box] = boxes[i];
       EXPECT_LE(box.w, RoomAt(box.x, box.y))

@@ -27,20 +27,12 @@ EditorCanvas MeasuringCanvas(EditorCanvas canvas) {
   return canvas;
 }
 
-class StatusLineTest : public ::testing::Test {
+class StatusLineTest : public EditorFixture {
  protected:
-  void SetUp() override {
-    ArmAllKeys();
-    g = std::make_unique<PatternGenerator>();
-  }
-  void TearDown() override { ArmAllKeys(); }
-
   // One frame at the given time, then the status line as the frame driver draws it.
   void Frame(std::initializer_list<int> down = {}, uint64_t atMs = 0) {
-    rec.Clear();
-    SetKeys(clock, down);
     clock.nowMs = atMs;
-    EditorFrame(*g, rec.Bind(), clock);
+    EditorFixture::Frame(down);
     DrawStatus(g->session.status, canvas);
   }
   // The status text of the last frame, or "" when none was drawn there.
@@ -52,10 +44,6 @@ class StatusLineTest : public ::testing::Test {
     return t->text;
   }
 
-  ScratchDir dir;
-  std::unique_ptr<PatternGenerator> g;
-  FrameClock clock;
-  RecordingCanvas rec;
   EditorCanvas canvas = MeasuringCanvas(rec.Bind());
 };
 
