@@ -345,41 +345,37 @@ int32_t Flipped(int32_t flag) {
 
 }  // namespace
 
-void EditorFrame(PatternGenerator& g, const EditorCanvas& canvas, FrameClock& clock) {
-  const Screen screen{canvas};
-  char line[kTextBufferSize];
+namespace {
 
-  // Whatever the fields were set to, the map reads of the preview and of synthesis stay
-  // inside the 256 x 256 map.
-  g.UpdateTileSize();
-
+// The frame's input: the status line ages, our own keys act (and the keys of a Ctrl chord
+// are taken from what the rest of the frame reads), and the texts follow the language.
+void ReadInput(PatternGenerator& g, const FrameClock& clock, uint8_t (&keys)[256]) {
   AgeStatus(g.session.status, clock.keyState, clock.nowMs);
-
-  uint8_t frameKeys[256];
-  OwnKeys(g, clock.keyState, frameKeys, clock.nowMs);
-  const uint8_t* const keys = frameKeys;
+  OwnKeys(g, clock.keyState, keys, clock.nowMs);
   g.session.status.language = g.session.language;
-  const ScreenTexts& texts = TextsFor(g.session.language);
-  // What the frame's edits start from: the difference at its end is one undo step.
-  const EditState before = CaptureEdits(g);
+}
 
-  // An export under way goes on; a second M or E waits until it is done.
+// An export under way goes on; a second M or E waits until it is done.
+void ExportKeys(PatternGenerator& g, const uint8_t* keys, uint64_t nowMs) {
   const bool exporting = g.session.exporter != nullptr && g.session.exporter->Running();
-  if (exporting) AdvanceExport(g, kExportSliceMs, clock.nowMs);
+  if (exporting) AdvanceExport(g, kExportSliceMs, nowMs);
   if (!exporting && KeyTriggered(DIK_M, keys, false)) {
     if (g.cycles.IsDefault()) {
       const Result exported = g.ExportFrames();
       if (exported) {
-        ShowExported(g.session.status, g.idLetter, clock.nowMs);
+        ShowExported(g.session.status, g.idLetter, nowMs);
       } else {
         ExportFailed(g, exported);
       }
     } else {
-      StartExport(g, false, clock.nowMs);
+      StartExport(g, false, nowMs);
     }
   }
-  if (!exporting && KeyTriggered(DIK_E, keys, false)) StartExport(g, true, clock.nowMs);
+  if (!exporting && KeyTriggered(DIK_E, keys, false)) StartExport(g, true, nowMs);
+}
 
+// P steps the preview mode; the mouse acts; the running preview advances and is drawn.
+void Preview(PatternGenerator& g, const Screen& screen, FrameClock& clock, const uint8_t* keys) {
   if (KeyTriggered(DIK_P, keys, false)) {
     g.previewMode = static_cast<int8_t>((g.previewMode + 1) % kPreviewModeCount);
     if (g.previewMode != kPreviewOff) g.Synthesize();
@@ -389,73 +385,104 @@ void EditorFrame(PatternGenerator& g, const EditorCanvas& canvas, FrameClock& cl
   if (g.previewMode != kPreviewOff) {
     g.cyclePhase = static_cast<int32_t>(static_cast<uint32_t>(g.cyclePhase) + 1u);
     DrawPreview(g, screen);
-    DrawPointMarkers(g, clock.mouse, canvas);
+    DrawPointMarkers(g, clock.mouse, screen.canvas);
   }
+}
 
-  // C opens the cycles panel over the key grid; while open it takes SPACE, Z, X and the
-  // arrows, and the editing panels wait.
+// C opens the cycles panel over the key grid; while open it takes SPACE, Z, X and the
+// arrows, and the editing panels wait. Otherwise SPACE steps the panels and the open one
+// takes its keys.
+void Panels(PatternGenerator& g, const Screen& screen, const uint8_t* keys, uint64_t nowMs) {
   if (KeyTriggered(DIK_C, keys, false)) g.session.cyclesOpen = !g.session.cyclesOpen;
-
   if (g.session.cyclesOpen) {
-    CyclesPanel(g, canvas, keys);
-  } else {
-    if (KeyTriggered(DIK_SPACE, keys, false)) {
-      g.panel = static_cast<int32_t>((static_cast<int64_t>(g.panel) + 1) % kPanelCount);
-    }
-
-    switch (g.panel) {
-      case kKeyPanel:
-        PaletteKeyPanel(g, screen, keys);
-        break;
-      case kPointPanel:
-        ControlPointPanel(g, screen, keys);
-        break;
-      case kSettingsPanel:
-        SettingsPanel(g, screen, keys, clock.nowMs);
-        break;
-      default:
-        break;
-    }
+    CyclesPanel(g, screen.canvas, keys);
+    return;
   }
+  if (KeyTriggered(DIK_SPACE, keys, false))
+    g.panel = static_cast<int32_t>((static_cast<int64_t>(g.panel) + 1) % kPanelCount);
+  switch (g.panel) {
+    case kKeyPanel:
+      PaletteKeyPanel(g, screen, keys);
+      break;
+    case kPointPanel:
+      ControlPointPanel(g, screen, keys);
+      break;
+    case kSettingsPanel:
+      SettingsPanel(g, screen, keys, nowMs);
+      break;
+    default:
+      break;
+  }
+}
 
+// The swatches, the key grid, the hover and the help's backdrop, the batch's end, then the
+// texts over them.
+void DrawScreen(PatternGenerator& g, const Screen& screen, const FrameClock& clock) {
+  char line[kTextBufferSize];
   DrawSwatches(g, screen);
   if (!g.session.cyclesOpen) DrawKeyGrid(g, screen);
-  DrawHover(g, clock.mouse, canvas);
+  DrawHover(g, clock.mouse, screen.canvas);
   if (g.session.helpOpen) DrawHelpBackdrop(screen);
   screen.End();
-
+  const ScreenTexts& texts = TextsFor(g.session.language);
   DrawTexts(g, texts, screen, line);
-  if (g.session.cyclesOpen) CyclesPanelTexts(g, canvas);
+  if (g.session.cyclesOpen) CyclesPanelTexts(g, screen.canvas);
   if (g.session.helpOpen) DrawHelpLines(texts, screen);
+}
 
-  // After the texts: the reverse and distortion lines show a change one frame later.
-  if (KeyTriggered(DIK_A, keys, false)) {
-    g.distortX = NextDistortion(g.distortX);
+// A, S, Q and W, after the texts: the reverse and distortion lines show a change one frame
+// later.
+void ShapeKeys(PatternGenerator& g, const uint8_t* keys) {
+  struct ShapeKey {
+    int key;
+    int32_t PatternGenerator::*field;
+    int32_t (*next)(int32_t);
+  };
+  static constexpr ShapeKey kShapeKeys[] = {{DIK_A, &PatternGenerator::distortX, NextDistortion},
+                                            {DIK_S, &PatternGenerator::distortY, NextDistortion},
+                                            {DIK_Q, &PatternGenerator::reverseX, Flipped},
+                                            {DIK_W, &PatternGenerator::reverseY, Flipped}};
+  for (const ShapeKey& shape : kShapeKeys) {
+    if (!KeyTriggered(shape.key, keys, false)) continue;
+    g.*shape.field = shape.next(g.*shape.field);
     g.Synthesize();
   }
-  if (KeyTriggered(DIK_S, keys, false)) {
-    g.distortY = NextDistortion(g.distortY);
-    g.Synthesize();
-  }
-  if (KeyTriggered(DIK_Q, keys, false)) {
-    g.reverseX = Flipped(g.reverseX);
-    g.Synthesize();
-  }
-  if (KeyTriggered(DIK_W, keys, false)) {
-    g.reverseY = Flipped(g.reverseY);
-    g.Synthesize();
-  }
+}
 
+void DrawPointLines(const PatternGenerator& g, const Screen& screen) {
+  char line[kTextBufferSize];
   for (int k = 0; k < kPointCount; ++k) {
     const ControlPoint& p = g.points[k];
     std::snprintf(line, sizeof line, kPointFormat, p.x, p.y, p.scaleX, p.scaleY, p.weight);
     screen.Text(PointLineAt(k), line, kFontLines);
   }
+}
 
-  // A held key's repeats and one drag are one step.
+// The frame's edits as one undo step; a held key's repeats and one drag are one step.
+void RecordEdits(PatternGenerator& g, const EditState& before, const uint8_t* keys) {
   const uint8_t held =
       static_cast<uint8_t>((Down(keys, DIK_Z) ? kHeldZ : 0) | (Down(keys, DIK_X) ? kHeldX : 0));
   const bool continuing = g.session.dragPoint >= 0 || (held & g.session.heldValueKeys) != 0;
   g.session.heldValueKeys = held;
   g.session.history.Record(before, g, continuing);
+}
+
+}  // namespace
+
+void EditorFrame(PatternGenerator& g, const EditorCanvas& canvas, FrameClock& clock) {
+  const Screen screen{canvas};
+  // Whatever the fields were set to, the map reads of the preview and of synthesis stay
+  // inside the 256 x 256 map.
+  g.UpdateTileSize();
+  uint8_t keys[256];
+  ReadInput(g, clock, keys);
+  // What the frame's edits start from: the difference at its end is one undo step.
+  const EditState before = CaptureEdits(g);
+  ExportKeys(g, keys, clock.nowMs);
+  Preview(g, screen, clock, keys);
+  Panels(g, screen, keys, clock.nowMs);
+  DrawScreen(g, screen, clock);
+  ShapeKeys(g, keys);
+  DrawPointLines(g, screen);
+  RecordEdits(g, before, keys);
 }
