@@ -227,6 +227,19 @@ case "$job" in
     echo "fuzz: no findings in 60 s"
     stage_done passed
 
+    # Arbitrary bytes as an imported palette file, for a minute, from the palette files and
+    # the shader palette.png the export tool writes.
+    stage "palette-file fuzzing, 60 s"
+    mkdir -p build-fuzz/palette-corpus
+    ./build/quilmorante-export --shader build-fuzz/palette-shader \
+      --palette-file build-fuzz/palette-corpus/a.gpl --palette-file build-fuzz/palette-corpus/a.pal \
+      --palette-file build-fuzz/palette-corpus/a.hex --palette-file build-fuzz/palette-corpus/a.act
+    cp build-fuzz/palette-shader/palette.png build-fuzz/palette-corpus/
+    ./build-fuzz/palette_reader_fuzzer -max_total_time=60 -rss_limit_mb=2048 \
+      -artifact_prefix="$PWD/build-fuzz/" "$PWD/build-fuzz/palette-corpus"
+    echo "palette fuzz: no findings in 60 s"
+    stage_done passed
+
     # The Windows programs: cross-built, zipped, checked under Wine against build/'s.
     stage "Windows libraries (built once)"
     build_windows_libraries
