@@ -32,6 +32,8 @@ struct DataFolder {
   static constexpr const char* kSettings = "settings.txt";
   // Held by the editor for its whole run: one editor per data folder.
   static constexpr const char* kEditorLock = "savedata/.quilmorante-editor.lock";
+  // The extension of M's frames, BMP files.
+  static constexpr const char* kFrameExtension = ".bmp";
 
   // savedata/pat<n>.txt and savedata/pal<n>.txt, n in decimal.
   static std::string PatternFile(int n);
@@ -42,7 +44,7 @@ struct DataFolder {
   // <id>-<frame, four digits><extension> when numbered (any other cycle); the BMP frames
   // and the PNG frames alike. FrameFile: a BMP frame in result/.
   static std::string FrameName(char idLetter, int frame, bool numbered = false,
-                               const char* extension = ".bmp");
+                               const char* extension = kFrameExtension);
   static std::string FrameFile(char idLetter, int frame, bool numbered = false);
   // Whether a file name is one of idLetter's frame names with the extension, in either
   // naming.

@@ -2,6 +2,9 @@
 // Key codes of the keyboard state: the scan-code numbering of a standard PC keyboard
 // (set 1, extended keys with bit 7 set), as DirectInput numbers its keys.
 
+// The keyboard state holds a byte for every key code, 0 .. kKeyCodeCount - 1.
+constexpr int kKeyCodeCount = 256;
+
 enum KeyCode : int {
   DIK_ESCAPE = 0x01,
   DIK_1 = 0x02,

@@ -13,6 +13,7 @@
 #include "formats/export_job.h"
 #include "formats/export_set.h"
 #include "generator/cycle.h"
+#include "web/exporter_protocol.h"
 
 namespace {
 
@@ -45,15 +46,16 @@ EMSCRIPTEN_KEEPALIVE void exporter_start(int id, int everyFormat) {
                                     FormatSettings{}, std::move(requests));
 }
 
-// 0 while encoding, 1 once every file is encoded, -1 after a failure (exporter_failure).
+// An ExportState: encoding, every file encoded, or failed (exporter_failure says why).
 EMSCRIPTEN_KEEPALIVE int exporter_advance(double budgetMs) {
-  if (job == nullptr) return failure ? -1 : 1;
+  const auto answer = [](ExportState state) { return static_cast<int>(state); };
+  if (job == nullptr) return answer(failure ? ExportState::kFailed : ExportState::kDone);
   failure = job->Advance(budgetMs);
-  if (failure && !job->Done()) return 0;
+  if (failure && !job->Done()) return answer(ExportState::kEncoding);
   if (failure) failure = job->TakePlan(plan);
   path = job->Progress().path;
   job.reset();
-  return failure ? 1 : -1;
+  return answer(failure ? ExportState::kDone : ExportState::kFailed);
 }
 
 // How far the export is, in frames of the loop, and what it encodes.
@@ -65,9 +67,16 @@ EMSCRIPTEN_KEEPALIVE const char* exporter_path() {
   return path.c_str();
 }
 
-// Why the export failed: 0 the message, 1 the file, 2 the system's reason.
+// Why the export failed: the ExportText of the message, the file or the system's reason.
 EMSCRIPTEN_KEEPALIVE const char* exporter_failure(int part) {
-  return (part == 0 ? failure.message : part == 1 ? failure.file : failure.reason).c_str();
+  switch (static_cast<ExportText>(part)) {
+    case ExportText::kMessage:
+      return failure.message.c_str();
+    case ExportText::kFile:
+      return failure.file.c_str();
+    default:
+      return failure.reason.c_str();
+  }
 }
 
 // The finished export: the folders to make, then the files.

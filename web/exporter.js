@@ -1,6 +1,10 @@
 // The format library's module, fetched on the first export: the editor's module hands each
 // export to it (web/page_exporter.cpp) and takes the files back. Until the module is ready an
 // export waits, at nothing done, while the editor keeps drawing.
+import { ExportList, ExportState, ExportText } from "./page_constants.js";
+
+// The parts of a failure, as the format module tells them.
+const FAILURE_TEXTS = [ExportText.kMessage, ExportText.kFile, ExportText.kReason];
 
 export class Exporter {
   constructor(url = "./formats.js") {
@@ -9,7 +13,7 @@ export class Exporter {
     this.loading = null;
     this.loadFailure = null;
     this.run = null;
-    this.failure = ["", "", ""];
+    this.failure = {};
   }
 
   start(cycle, id, everyFormat) {
@@ -24,11 +28,11 @@ export class Exporter {
       );
   }
 
-  // 0 while encoding or loading, 1 once every file is encoded, -1 after a failure.
+  // An ExportState; encoding while the module loads.
   advance(budgetMs) {
     const m = this.module;
     if (this.loadFailure !== null) return this.fail(this.loadFailure);
-    if (m === null) return 0;
+    if (m === null) return ExportState.kEncoding;
     if (!this.run.begun) {
       if (m._exporter_cycle_size() !== this.run.cycle.length)
         return this.fail(`${this.url} was built from other sources than the page`);
@@ -37,32 +41,41 @@ export class Exporter {
       this.run.begun = true;
     }
     const state = m._exporter_advance(budgetMs);
-    if (state < 0) this.failure = [0, 1, 2].map((part) => m.UTF8ToString(m._exporter_failure(part)));
+    if (state === ExportState.kFailed) {
+      for (const part of FAILURE_TEXTS)
+        this.failure[part] = m.UTF8ToString(m._exporter_failure(part));
+    }
     return state;
   }
 
   fail(message) {
-    this.failure = [message, "", ""];
-    return -1;
+    this.failure = { [ExportText.kMessage]: message };
+    return ExportState.kFailed;
   }
 
   framesDone() {
     return this.module?._exporter_frames_done() ?? 0;
   }
 
-  // 0 folders, 1 files.
+  // The size of an ExportList.
   count(list) {
     const m = this.module;
-    return list === 0 ? m._exporter_folder_count() : m._exporter_file_count();
+    return list === ExportList.kFolders ? m._exporter_folder_count() : m._exporter_file_count();
   }
 
-  // 0 the path being encoded; 1, 2, 3 the failure's message, file and reason; 4 folder i;
-  // 5 file i's path.
+  // An ExportText; i numbers the folders and the files.
   text(which, i) {
     const m = this.module;
-    if (which === 0) return m === null ? "" : m.UTF8ToString(m._exporter_path());
-    if (which <= 3) return this.failure[which - 1];
-    return m.UTF8ToString(which === 4 ? m._exporter_folder(i) : m._exporter_file_path(i));
+    switch (which) {
+      case ExportText.kPath:
+        return m === null ? "" : m.UTF8ToString(m._exporter_path());
+      case ExportText.kFolder:
+        return m.UTF8ToString(m._exporter_folder(i));
+      case ExportText.kFilePath:
+        return m.UTF8ToString(m._exporter_file_path(i));
+      default:
+        return this.failure[which] ?? "";
+    }
   }
 
   fileBytes(i) {

@@ -1,13 +1,15 @@
 // The editor's working folder in the module's file system: siro.bmp and a.bmp from the
 // site, savedata/ kept in the browser's IndexedDB so slots survive a reload, and result/
 // whose files are handed to the user as downloads.
+import {
+  DataFolder, EXAMPLE_SLOTS, kFrameTemplateFile, kWhiteTextureFile,
+} from "./page_constants.js";
 
 export const WORK = "/work";
-const SAVEDATA = `${WORK}/savedata`;
-const RESULT = `${WORK}/result`;
+const SAVEDATA = `${WORK}/${DataFolder.kSlots}`;
+const RESULT = `${WORK}/${DataFolder.kResults}`;
 // Put beside the example slots on the first visit; later visits leave savedata/ as it is.
 const PLACED = `${SAVEDATA}/.examples-placed`;
-const EXAMPLES = ["pat0.txt", "pat1.txt", "pat2.txt", "pal0.txt", "pal1.txt", "pal2.txt"];
 
 async function fetchBytes(url) {
   const response = await fetch(url);
@@ -28,7 +30,8 @@ function exists(FS, path) {
 // Starts every download the working folder needs, at once: the page calls it before the
 // module is ready, so the files arrive while the code compiles.
 export function fetchData(dataUrl) {
-  const names = ["siro.bmp", "a.bmp", ...EXAMPLES.map((name) => `savedata/${name}`)];
+  const names = [kWhiteTextureFile, kFrameTemplateFile,
+    ...EXAMPLE_SLOTS.map((name) => `${DataFolder.kSlots}/${name}`)];
   return Promise.all(names.map((name) => fetchBytes(`${dataUrl}/${name}`)));
 }
 
@@ -39,15 +42,15 @@ export async function prepareFiles(module, data) {
   const { FS } = module;
   const [white, template, ...slots] = await data;
   FS.mkdir(WORK);
-  FS.writeFile(`${WORK}/siro.bmp`, white);
-  FS.writeFile(`${WORK}/a.bmp`, template);
+  FS.writeFile(`${WORK}/${kWhiteTextureFile}`, white);
+  FS.writeFile(`${WORK}/${kFrameTemplateFile}`, template);
   FS.mkdir(SAVEDATA);
   FS.mkdir(RESULT);
   FS.mount(FS.filesystems.IDBFS, {}, SAVEDATA);
   await sync(FS, true);
   const placed = !exists(FS, PLACED);
   if (placed) {
-    EXAMPLES.forEach((name, i) => {
+    EXAMPLE_SLOTS.forEach((name, i) => {
       if (!exists(FS, `${SAVEDATA}/${name}`)) FS.writeFile(`${SAVEDATA}/${name}`, slots[i]);
     });
     FS.writeFile(PLACED, new Uint8Array(0));

@@ -1,31 +1,33 @@
-// KeyboardEvent.code to the key codes the editor reads (the same numbers the desktop's
-// scancode table gives these keys).
+import { KeyCode } from "./page_constants.js";
+
+// KeyboardEvent.code to the key codes the editor reads, the ones the desktop's scancode table
+// gives the same keys.
 export const KEY_CODES = {
-  ArrowUp: 0xc8,
-  ArrowDown: 0xd0,
-  ArrowLeft: 0xcb,
-  ArrowRight: 0xcd,
-  Space: 0x39,
-  KeyZ: 0x2c,
-  KeyX: 0x2d,
-  KeyA: 0x1e,
-  KeyS: 0x1f,
-  KeyQ: 0x10,
-  KeyW: 0x11,
-  KeyP: 0x19,
-  KeyM: 0x32,
-  KeyE: 0x12,
-  KeyC: 0x2e,
-  KeyL: 0x26,
-  KeyY: 0x15,
-  F1: 0x3b,
-  ShiftLeft: 0x2a,
-  ShiftRight: 0x36,
-  ControlLeft: 0x1d,
-  ControlRight: 0x9d,
+  ArrowUp: KeyCode.DIK_UP,
+  ArrowDown: KeyCode.DIK_DOWN,
+  ArrowLeft: KeyCode.DIK_LEFT,
+  ArrowRight: KeyCode.DIK_RIGHT,
+  Space: KeyCode.DIK_SPACE,
+  KeyZ: KeyCode.DIK_Z,
+  KeyX: KeyCode.DIK_X,
+  KeyA: KeyCode.DIK_A,
+  KeyS: KeyCode.DIK_S,
+  KeyQ: KeyCode.DIK_Q,
+  KeyW: KeyCode.DIK_W,
+  KeyP: KeyCode.DIK_P,
+  KeyM: KeyCode.DIK_M,
+  KeyE: KeyCode.DIK_E,
+  KeyC: KeyCode.DIK_C,
+  KeyL: KeyCode.DIK_L,
+  KeyY: KeyCode.DIK_Y,
+  F1: KeyCode.DIK_F1,
+  ShiftLeft: KeyCode.DIK_LSHIFT,
+  ShiftRight: KeyCode.DIK_RSHIFT,
+  ControlLeft: KeyCode.DIK_LCONTROL,
+  ControlRight: KeyCode.DIK_RCONTROL,
   // Cmd on macOS does what Ctrl does elsewhere.
-  MetaLeft: 0x1d,
-  MetaRight: 0x9d,
+  MetaLeft: KeyCode.DIK_LCONTROL,
+  MetaRight: KeyCode.DIK_RCONTROL,
 };
 
 // Ctrl, Shift and Cmd act only with another key: one released since the last frame is still
@@ -60,7 +62,8 @@ export class Keys {
     return true;
   }
 
-  // Fills the 256 bytes the next tick reads and forgets the presses it has now seen.
+  // Fills the key state the next tick reads, a byte a key code, and forgets the presses it has
+  // now seen.
   fill(state) {
     state.fill(0);
     for (const code of this.held) state[code] = 0x80;

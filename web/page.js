@@ -2,18 +2,19 @@
 // canvas, the editor's texts drawn over it, keys in, slots kept, exports downloaded.
 import createQuilmorante from "./quilmorante.js";
 import { Keys } from "./keys.js";
-import { fetchData, prepareFiles, savedataStamp, persistSavedata, takeResults } from "./files.js";
+import {
+  WORK, fetchData, prepareFiles, savedataStamp, persistSavedata, takeResults,
+} from "./files.js";
 import { zipStored } from "./zip.js";
 import { UnsavedEdits } from "./unsaved.js";
 import { Pointer } from "./pointer.js";
 import { Exporter } from "./exporter.js";
+import {
+  DataFolder, Language, TextFaces, kFontHeights, kFrameRateCeiling, kKeyCodeCount, kScreenHeight,
+  kScreenWidth,
+} from "./page_constants.js";
 
-const WIDTH = 640;
-const HEIGHT = 480;
-const FRAME_MS = 1000 / 60;
-// The cell heights of the font slots, and where the text box clips each text.
-const FONT_HEIGHTS = [30, 54, 18, 14];
-const TEXT_BOX = { width: 640, height: 128 };
+const FRAME_MS = 1000 / kFrameRateCeiling;
 // IPA P Gothic: ascender 1802 of 2048 units, line height one cell.
 const ASCENDER = 1802 / 2048;
 
@@ -25,13 +26,13 @@ const keys = new Keys();
 const fontName = "QuilmoranteGothic";
 const keepFirstFrame = new URLSearchParams(location.search).has("keepFirstFrame");
 const languageButton = document.getElementById("language");
-const SETTINGS_FILE = "/work/settings.txt";
+const SETTINGS_FILE = `${WORK}/${DataFolder.kSettings}`;
 const SETTINGS_STORE = "quilmorante-settings";
 
 // The page follows the editor's language: its help, its own messages, and the toggle, which
 // offers the other one.
 function showLanguage(language) {
-  const english = language === 1;
+  const english = language === Language.kEnglish;
   document.documentElement.lang = english ? "en" : "ja";
   for (const help of document.querySelectorAll("[data-help]"))
     help.hidden = help.dataset.help !== (english ? "en" : "ja");
@@ -40,7 +41,7 @@ function showLanguage(language) {
 }
 
 function fontOf(slot) {
-  return `${FONT_HEIGHTS[slot] ?? FONT_HEIGHTS[2]}px ${fontName}`;
+  return `${kFontHeights[slot] ?? kFontHeights[2]}px ${fontName}`;
 }
 
 function cString(module, pointer) {
@@ -81,10 +82,12 @@ function textBitmap(slot, text) {
   let bitmap = textBitmaps.get(key);
   if (bitmap !== undefined) return bitmap;
   if (textBitmaps.size > 1024) textBitmaps.clear();
-  const height = FONT_HEIGHTS[slot];
+  const height = kFontHeights[slot];
   const lines = text.split(/\r\n|\r|\n/);
-  const width = Math.min(TEXT_BOX.width, Math.max(1, ...lines.map((line) => lineWidth(slot, line) + height)));
-  bitmap = new OffscreenCanvas(width, Math.min(TEXT_BOX.height, lines.length * height + height));
+  const width = Math.min(TextFaces.kBoxWidth,
+    Math.max(1, ...lines.map((line) => lineWidth(slot, line) + height)));
+  bitmap = new OffscreenCanvas(width,
+    Math.min(TextFaces.kBoxHeight, lines.length * height + height));
   const pen = bitmap.getContext("2d");
   pen.font = fontOf(slot);
   pen.fillStyle = "#ffffff";
@@ -113,7 +116,7 @@ function drawTexts(module) {
   const heap = module.HEAPU8;
   for (let i = 0; i < count; i++) {
     const slot = module._quilmorante_text_slot(i);
-    if (FONT_HEIGHTS[slot] === undefined) continue;
+    if (kFontHeights[slot] === undefined) continue;
     const pointer = module._quilmorante_text_bytes(i);
     let last = lastTexts[i];
     if (last === undefined || last.slot !== slot || !sameBytes(heap, pointer, last.bytes)) {
@@ -128,9 +131,10 @@ function drawTexts(module) {
 
 function fitCanvas() {
   const room = document.getElementById("stage").getBoundingClientRect();
-  const scale = Math.max(1, Math.floor(Math.min(room.width / WIDTH, window.innerHeight * 0.8 / HEIGHT)));
-  canvas.style.width = `${WIDTH * scale}px`;
-  canvas.style.height = `${HEIGHT * scale}px`;
+  const scale = Math.max(1, Math.floor(Math.min(room.width / kScreenWidth,
+    window.innerHeight * 0.8 / kScreenHeight)));
+  canvas.style.width = `${kScreenWidth * scale}px`;
+  canvas.style.height = `${kScreenHeight * scale}px`;
 }
 
 function download(name, blob) {
@@ -145,10 +149,10 @@ function download(name, blob) {
 
 // An export's files, as one ZIP: "A-frames.zip" after M, "A-all.zip" after E.
 function offerResults(module) {
+  // M writes its BMP frames alone; asked before they leave result/.
+  const frames = module._quilmorante_results_are_frames() !== 0;
   const files = takeResults(module.FS);
   if (files.length === 0) return;
-  // M writes BMP frames alone: <id>A.bmp .. <id>P.bmp, or <id>-0000.bmp on for other cycles.
-  const frames = files.every((f) => /^[A-Z]([A-P]|-\d{4})\.bmp$/.test(f.name));
   const id = files[0].name[0];
   const name = `${id}-${frames ? "frames" : "all"}.zip`;
   const blob = zipStored(files);
@@ -205,7 +209,8 @@ async function start() {
   canvas.focus();
   const pointer = new Pointer(canvas, module);
   languageButton.addEventListener("click", () => {
-    module._quilmorante_set_language(1 - module._quilmorante_language());
+    const english = module._quilmorante_language() === Language.kEnglish;
+    module._quilmorante_set_language(english ? Language.kJapanese : Language.kEnglish);
     canvas.focus();
   });
   let language = -1;
@@ -214,15 +219,16 @@ async function start() {
   // One tick: keys, the frame, the picture, the texts; then what the frame saved or wrote.
   page.tick = (now) => {
     const at = module._quilmorante_keys();
-    const state = module.HEAPU8.subarray(at, at + 256);
+    const state = module.HEAPU8.subarray(at, at + kKeyCodeCount);
     keys.fill(state);
     // Read now: a tick that grows the module's memory detaches this view.
     const anyKeyDown = state.some((bit) => bit !== 0);
     const begin = performance.now();
     module._quilmorante_tick(now);
     pointer.showShape();
-    const pixels = new Uint8ClampedArray(module.HEAPU8.buffer, module._quilmorante_pixels(), WIDTH * HEIGHT * 4);
-    context.putImageData(new ImageData(pixels, WIDTH, HEIGHT), 0, 0);
+    const pixels = new Uint8ClampedArray(module.HEAPU8.buffer, module._quilmorante_pixels(),
+      kScreenWidth * kScreenHeight * 4);
+    context.putImageData(new ImageData(pixels, kScreenWidth, kScreenHeight), 0, 0);
     drawTexts(module);
     page.frameTimes.push(performance.now() - begin);
     if (page.frameTimes.length > 600) page.frameTimes.shift();
@@ -231,7 +237,7 @@ async function start() {
       page.firstFrameMs = performance.now();
       // For the tests: the first frame as shown, and where its texts went.
       if (keepFirstFrame) {
-        page.firstFrame = context.getImageData(0, 0, WIDTH, HEIGHT).data;
+        page.firstFrame = context.getImageData(0, 0, kScreenWidth, kScreenHeight).data;
         page.firstTexts = Array.from({ length: module._quilmorante_text_count() }, (_, i) => ({
           x: module._quilmorante_text_x(i),
           y: module._quilmorante_text_y(i),

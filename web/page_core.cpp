@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "generator/file_system.h"
 #include "generator/unsaved_work.h"
 #include "shell/core/app.h"
 #include "web/page_exporter.h"
@@ -16,7 +17,7 @@ namespace {
 
 BackBuffer* device = nullptr;
 App* app = nullptr;
-uint8_t keyState[256] = {};
+uint8_t keyState[kKeyCodeCount] = {};
 MouseState mouse;
 std::string failure;
 // What quilmorante_unsaved last answered: the slot file's name, then the text.
@@ -41,7 +42,7 @@ EMSCRIPTEN_KEEPALIVE const char* quilmorante_start() {
   return nullptr;
 }
 
-// The 256 key codes the next tick reads, bit 7 while down.
+// The state of every key code the next tick reads, bit 7 while down.
 EMSCRIPTEN_KEEPALIVE uint8_t* quilmorante_keys() {
   return keyState;
 }
@@ -63,15 +64,16 @@ EMSCRIPTEN_KEEPALIVE void quilmorante_tick(double nowMs) {
 }
 
 // Edits not saved to a slot, for the page to keep in the browser's synchronous storage:
-// kind 0 the pattern, 1 the palette. The slot file's name, a line end, then the bytes a
-// recovery file would hold; the size is quilmorante_unsaved_size(). Empty when there is
-// nothing to keep.
+// kind the SlotKind of the pattern or of the palette. The slot file's name, a line end, then
+// the bytes a recovery file would hold; the size is quilmorante_unsaved_size(). Empty when
+// there is nothing to keep.
 EMSCRIPTEN_KEEPALIVE const char* quilmorante_unsaved(int kind) {
   unsaved.clear();
   if (app == nullptr || app->generator == nullptr) return unsaved.c_str();
   std::string slotFile;
-  const std::string text =
-      UnsavedText(*app->generator, kind == 0 ? SlotKind::kPattern : SlotKind::kPalette, slotFile);
+  const SlotKind slot =
+      kind == static_cast<int>(SlotKind::kPattern) ? SlotKind::kPattern : SlotKind::kPalette;
+  const std::string text = UnsavedText(*app->generator, slot, slotFile);
   if (!text.empty()) unsaved = slotFile + "\n" + text;
   return unsaved.c_str();
 }
@@ -113,28 +115,38 @@ EMSCRIPTEN_KEEPALIVE void quilmorante_mouse(int seen, int32_t x, int32_t y, int 
   mouse.wheel += wheel;
 }
 
-// The pointer's shape the last tick asked for: 0 arrow, 1 hand, 2 move.
+// The PointerShape the last tick asked for.
 EMSCRIPTEN_KEEPALIVE int quilmorante_pointer() {
-  return app != nullptr && app->generator != nullptr
-             ? static_cast<int>(app->generator->clock->pointer)
-             : 0;
+  return static_cast<int>(app != nullptr && app->generator != nullptr
+                              ? app->generator->clock->pointer
+                              : PointerShape::kArrow);
 }
 
-// The screen's language, 0 Japanese, 1 English; the page's toggle sets it as L does.
+// The screen's Language; the page's toggle sets it as L does.
 EMSCRIPTEN_KEEPALIVE int quilmorante_language() {
-  return app != nullptr && app->generator != nullptr &&
-                 app->generator->session.language == Language::kEnglish
-             ? 1
-             : 0;
+  return static_cast<int>(app != nullptr && app->generator != nullptr
+                              ? app->generator->session.language
+                              : Language::kJapanese);
 }
 EMSCRIPTEN_KEEPALIVE void quilmorante_set_language(int language) {
   if (app != nullptr && app->generator != nullptr)
-    app->generator->session.language = language == 1 ? Language::kEnglish : Language::kJapanese;
+    app->generator->session.language =
+        language == static_cast<int>(Language::kEnglish) ? Language::kEnglish : Language::kJapanese;
 }
 
 // Whether a long loop's export is still encoding: its files appear in result/ when it ends.
 EMSCRIPTEN_KEEPALIVE int quilmorante_exporting() {
   return app != nullptr && app->exporter != nullptr && app->exporter->Running();
+}
+
+// Whether result/ holds M's frames alone, in either naming: the page names the ZIP of its
+// files after it.
+EMSCRIPTEN_KEEPALIVE int quilmorante_results_are_frames() {
+  std::vector<std::string> names;
+  os::ListFolder(DataFolder::kResults, names);
+  for (const std::string& name : names)
+    if (!DataFolder::IsFrameName(name, name[0], DataFolder::kFrameExtension)) return 0;
+  return 1;
 }
 
 EMSCRIPTEN_KEEPALIVE const uint8_t* quilmorante_pixels() {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "generator/safe_file.h"
+#include "web/exporter_protocol.h"
 
 // Module.exporter is web/exporter.js's Exporter, given to the module by the page.
 EM_JS(void, ExporterStart, (const void* cycle, int size, int id, int everyFormat),
@@ -24,15 +25,16 @@ EM_JS(void, ExporterEnd, (), { Module.exporter.end(); });
 
 namespace {
 
-// The texts and lists of Exporter.text and Exporter.count.
-enum Text { kPath, kMessage, kFile, kReason, kFolder, kFilePath };
-enum List { kFolders, kFiles };
-
-std::string ExporterString(Text text, int i = 0) {
-  std::string value(static_cast<size_t>(ExporterTextSize(text, i)), '\0');
-  ExporterText(text, i, value.data(), static_cast<int>(value.size()));
+std::string ExporterString(ExportText text, int i = 0) {
+  const int which = static_cast<int>(text);
+  std::string value(static_cast<size_t>(ExporterTextSize(which, i)), '\0');
+  ExporterText(which, i, value.data(), static_cast<int>(value.size()));
   value.pop_back();
   return value;
+}
+
+int ExporterListSize(ExportList list) {
+  return ExporterCount(static_cast<int>(list));
 }
 
 class PageExportRunner : public ExportRunner {
@@ -45,24 +47,25 @@ class PageExportRunner : public ExportRunner {
   }
   bool Running() const override { return running_; }
   Result Advance(double budgetMs, bool& done) override {
-    const int state = ExporterAdvance(budgetMs);
-    done = state == 1;
-    if (state >= 0) return Result::Ok();
-    Result failure = Result::Fail(ExporterString(kMessage));
-    failure.file = ExporterString(kFile);
-    failure.reason = ExporterString(kReason);
+    const auto state = static_cast<ExportState>(ExporterAdvance(budgetMs));
+    done = state == ExportState::kDone;
+    if (state != ExportState::kFailed) return Result::Ok();
+    Result failure = Result::Fail(ExporterString(ExportText::kMessage));
+    failure.file = ExporterString(ExportText::kFile);
+    failure.reason = ExporterString(ExportText::kReason);
     End();
     return failure;
   }
   ExportRunProgress Progress() const override {
-    return {ExporterFramesDone(), frames_, ExporterString(kPath)};
+    return {ExporterFramesDone(), frames_, ExporterString(ExportText::kPath)};
   }
   Result Commit(int& fileCount) override {
     std::vector<std::string> folders;
-    for (int i = 0; i < ExporterCount(kFolders); ++i) folders.push_back(ExporterString(kFolder, i));
+    for (int i = 0; i < ExporterListSize(ExportList::kFolders); ++i)
+      folders.push_back(ExporterString(ExportText::kFolder, i));
     std::vector<ExportFile> files;
-    for (int i = 0; i < ExporterCount(kFiles); ++i) {
-      files.push_back({ExporterString(kFilePath, i),
+    for (int i = 0; i < ExporterListSize(ExportList::kFiles); ++i) {
+      files.push_back({ExporterString(ExportText::kFilePath, i),
                        std::vector<uint8_t>(static_cast<size_t>(ExporterFileSize(i)))});
       ExporterFile(i, files.back().bytes.data());
     }

@@ -2,12 +2,15 @@
 // whole pixels, so a CSS pixel maps back by the displayed size. Until the pointer has moved
 // over the picture it counts for nothing, so a pointer that rests there at the start changes
 // nothing on the screen.
+import { PointerShape, kScreenHeight, kScreenWidth } from "./page_constants.js";
 
-const WIDTH = 640;
-const HEIGHT = 480;
 // One notch of an ordinary wheel; trackpads send smaller steps that add up to it.
 const NOTCH_PIXELS = 100;
-const CURSORS = ["default", "pointer", "move"];
+const CURSORS = {
+  [PointerShape.kArrow]: "default",
+  [PointerShape.kHand]: "pointer",
+  [PointerShape.kMove]: "move",
+};
 
 export class Pointer {
   constructor(canvas, module) {
@@ -23,8 +26,8 @@ export class Pointer {
     this.active = false;
     const place = (event) => {
       const box = canvas.getBoundingClientRect();
-      this.x = Math.floor(((event.clientX - box.left) * WIDTH) / box.width);
-      this.y = Math.floor(((event.clientY - box.top) * HEIGHT) / box.height);
+      this.x = Math.floor(((event.clientX - box.left) * kScreenWidth) / box.width);
+      this.y = Math.floor(((event.clientY - box.top) * kScreenHeight) / box.height);
     };
     canvas.addEventListener("pointermove", (event) => {
       place(event);

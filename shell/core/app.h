@@ -11,14 +11,15 @@
 
 #include "generator/data_folder.h"
 #include "generator/frame_clock.h"
+#include "generator/key_codes.h"
 #include "generator/pattern_generator.h"
 #include "generator/result.h"
 #include "shell/core/canvas.h"
 #include "shell/core/rasterizer.h"
 
 struct App {
-  // Not owned; the 640 x 480 ARGB picture each tick leaves behind. Without it a tick does
-  // nothing at all.
+  // Not owned; the kScreenWidth x kScreenHeight ARGB picture each tick leaves behind.
+  // Without it a tick does nothing at all.
   BackBuffer* backBuffer = nullptr;
   Canvas canvas;
   // Made by the first tick (it is far too big for the stack); its clock owns the front-end's
@@ -50,9 +51,10 @@ Result WriteLanguageSetting(const std::string& path, Language language);
 // opaque black and the depth to 1.0, makes the generator on the first tick, runs FrameBody
 // with this frame's keys (key codes, bit 7 while down) and steady milliseconds, and after
 // the first tick posts the recovery notice.
-void Tick(App& app, const uint8_t keyState[256], uint64_t nowMs,
+void Tick(App& app, const uint8_t keyState[kKeyCodeCount], uint64_t nowMs,
           const MouseState& mouse = MouseState{});
 
 // Opens the sprite batch, sets the keyboard and fonts up on the first call, hands the keys
 // and time to the clock, runs the editor frame and the status line and closes the batch.
-void FrameBody(App& app, const uint8_t keyState[256], uint64_t nowMs, const MouseState& mouse);
+void FrameBody(App& app, const uint8_t keyState[kKeyCodeCount], uint64_t nowMs,
+               const MouseState& mouse);

@@ -36,7 +36,8 @@ sys.path.insert(0, os.path.join(HERE, "..", "support"))
 from x_session import check, failures, passes  # noqa: E402
 
 SKIP = 77
-W, H = 640, 480
+# The editor frame's size: the golden first frame's (main reads it).
+W = H = 0
 WAIT_S = 30
 # The desktop end-to-end sequence, as KeyboardEvent codes.
 SEQUENCE = (["Space", "ArrowRight", "KeyZ", "Space"] + ["ArrowRight"] * 3 +
@@ -156,19 +157,27 @@ def saved(driver):
 
 
 def read_bmp24(path):
+    """The width, the height and the 0xRRGGBB pixels, row by row from the top."""
     with open(path, "rb") as f:
         data = f.read()
     offset, width, height, bits = (struct.unpack_from("<I", data, 10)[0],
                                    *struct.unpack_from("<iiHH", data, 18)[:2],
                                    struct.unpack_from("<H", data, 28)[0])
-    assert (width, abs(height), bits) == (W, H, 24), "golden frame must be 640x480x24"
-    pitch = (W * 3 + 3) & ~3
+    assert bits == 24, "the golden frame must have 24 bits a pixel"
+    rows = abs(height)
+    pitch = (width * 3 + 3) & ~3
     pixels = []
-    for y in range(H):
-        row = offset + (H - 1 - y if height > 0 else y) * pitch
+    for y in range(rows):
+        row = offset + (rows - 1 - y if height > 0 else y) * pitch
         pixels.extend(data[row + 3 * x + 2] << 16 | data[row + 3 * x + 1] << 8 | data[row + 3 * x]
-                      for x in range(W))
-    return pixels
+                      for x in range(width))
+    return width, rows, pixels
+
+
+def module_exports(driver, url):
+    """What one of the page's modules exports, through JSON."""
+    return driver.execute_async_script(
+        "import(arguments[0]).then((m) => arguments[1](JSON.parse(JSON.stringify(m))))", url)
 
 
 def ink(pixels, box):
@@ -183,16 +192,16 @@ def ink(pixels, box):
     return {(x + dx, y + dy) for x, y in found for dx in range(-5, 6) for dy in range(-2, 3)}, found
 
 
-def check_first_frame(driver, golden_path):
+def check_first_frame(driver, golden, font_heights):
     rgba = base64.b64decode(driver.execute_script("""
         const d = window.quilmorante.firstFrame; let s = '';
         for (let i = 0; i < d.length; i += 0x8000) s += String.fromCharCode(...d.subarray(i, i + 0x8000));
         return btoa(s);"""))
     texts = driver.execute_script("return window.quilmorante.firstTexts")
     page = [rgba[4 * i] << 16 | rgba[4 * i + 1] << 8 | rgba[4 * i + 2] for i in range(W * H)]
-    golden = read_bmp24(golden_path)
-    boxes = [(t["x"], t["y"], W, min(H, t["y"] + (14 if t["slot"] == 3 else 18) + 6))
-             for t in texts]
+    # A text in a slot the page has no height for is one of the 17 missing.
+    boxes = [(t["x"], t["y"], W, min(H, t["y"] + font_heights[t["slot"]] + 6)) for t in texts
+             if 0 <= t["slot"] < len(font_heights)]
     check(len(boxes) == 17, "the first frame draws the editor's 17 texts (%d)" % len(boxes))
     inside = [[False] * W for _ in range(H)]
     for x0, y0, x1, y1 in boxes:
@@ -258,16 +267,14 @@ def main():
     if not os.path.isfile(os.path.join(site, "quilmorante.wasm")):
         print("skipped: no page in %s (./quickstart.sh web builds it)" % site, flush=True)
         return SKIP
-    with open(os.path.join(site, "keys.js")) as f:
-        codes = {k: int(v, 16) for k, v in re.findall(r"(\w+): 0x([0-9a-f]+)", f.read())}
+    global W, H
+    W, H, golden_pixels = read_bmp24(golden)
     with open(os.path.join(HERE, "..", "..", "generator", "key_codes.h")) as f:
         desktop = {k: int(v, 16) for k, v in re.findall(r"DIK_(\w+) = 0x([0-9A-F]+)", f.read())}
     names = {"Space": "SPACE", "ArrowUp": "UP", "ArrowDown": "DOWN", "ArrowLeft": "LEFT",
              "ArrowRight": "RIGHT", "F1": "F1", "ShiftLeft": "LSHIFT", "ShiftRight": "RSHIFT",
              "ControlLeft": "LCONTROL", "ControlRight": "RCONTROL", "MetaLeft": "LCONTROL",
              "MetaRight": "RCONTROL"}
-    check(all(desktop.get(names.get(k, k[len("Key"):])) == v for k, v in codes.items()),
-          "the page's key codes are the desktop's for all %d keys it maps" % len(codes))
     from serve import make_server
     server = make_server(site)
     threading.Thread(target=server.serve_forever, daemon=True).start()
@@ -279,7 +286,16 @@ def main():
     folders = []
     try:
         open_page(driver, url + "?keepFirstFrame")
-        check_first_frame(driver, golden)
+        constants = module_exports(driver, "./page_constants.js")
+        canvas = driver.execute_script(
+            "const c = document.getElementById('screen'); return [c.width, c.height];")
+        check(canvas == [W, H] == [constants["kScreenWidth"], constants["kScreenHeight"]],
+              "the canvas and the page's screen size are the editor frame's, %dx%d (%s, %s)"
+              % (W, H, canvas, [constants["kScreenWidth"], constants["kScreenHeight"]]))
+        codes = module_exports(driver, "./keys.js")["KEY_CODES"]
+        check(all(desktop.get(names.get(k, k[len("Key"):])) == v for k, v in codes.items()),
+              "the page's key codes are the desktop's for all %d keys it maps" % len(codes))
+        check_first_frame(driver, golden_pixels, constants["kFontHeights"])
 
         for code in SEQUENCE:
             press(driver, code)
@@ -363,7 +379,7 @@ def main():
         shown = driver.execute_script(
             "return [window.quilmorante.language, document.getElementById('language')"
             ".textContent, window.quilmorante.module._quilmorante_language()]")
-        check(shown == ["en", "\u65e5\u672c\u8a9e", 1],
+        check(shown == ["en", "\u65e5\u672c\u8a9e", constants["Language"]["kEnglish"]],
               "the toggle switches to English and a reload keeps it (%s)" % shown)
 
         # A long loop's E encodes between frames; its files download when it ends.

@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "editor/format_export_runner.h"
+#include "generator/key_codes.h"
 #include "shell/core/app.h"
 
 int main(int argc, char** argv) {
@@ -33,14 +34,14 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "replay_keys: %s\n", ready.message.c_str());
     return 1;
   }
-  uint8_t keys[256] = {};
+  uint8_t keys[kKeyCodeCount] = {};
   uint64_t now = 0;
   auto tick = [&] { Tick(app, keys, now += 16); };
   tick();
   for (int i = 2; i < argc; ++i) {
     char* end = nullptr;
     const long code = std::strtol(argv[i], &end, 0);
-    if (*end != '\0' || code <= 0 || code > 255) {
+    if (*end != '\0' || code <= 0 || code >= kKeyCodeCount) {
       std::fprintf(stderr, "replay_keys: not a key code: %s\n", argv[i]);
       return 2;
     }
