@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "editor/editor_operations.h"
 #include "editor/screen_texts.h"
 #include "generator/key_codes.h"
 
@@ -14,9 +15,6 @@ constexpr int32_t kTitleY = kCyclesY + 1;
 constexpr int32_t kFirstRowY = kCyclesY + 17;
 constexpr int32_t kStripX = 16;
 constexpr int32_t kStripCell = 6;
-// Where each field of a row is written, and the width of its cursor box.
-constexpr int32_t kFieldX[kCycleFieldCount] = {118, 142, 166, 214, 252, 330};
-constexpr int32_t kFieldWidth[kCycleFieldCount] = {22, 22, 44, 36, 74, 40};
 // The marks under the swatches, one colour a range, two pixels below them.
 constexpr uint32_t kMarkColours[kMaxCycleRanges] = {0xFFE0E0E0, 0xFFE0A040, 0xFF40C0E0, 0xFFE060C0,
                                                     0xFF80E060, 0xFFE0E040, 0xFF8080FF, 0xFFFF6060};
@@ -31,20 +29,10 @@ void Text(const EditorCanvas& canvas, int32_t x, int32_t y, const char* text) {
   if (canvas.drawText != nullptr) canvas.drawText(canvas.target, x, y, text, kFont);
 }
 
-uint32_t EntryColour(const int32_t (&entry)[kChannels]) {
-  return 0xFF000000u | ((static_cast<uint32_t>(entry[0]) & 0xFFu) << 16) |
-         ((static_cast<uint32_t>(entry[1]) & 0xFFu) << 8) |
-         (static_cast<uint32_t>(entry[2]) & 0xFFu);
-}
-
 // The first range row shown: the selected one stays in view.
 int FirstVisibleRow(const PatternGenerator& g) {
   const int last = std::max(0, g.cycles.count - kCyclesVisibleRows);
   return std::clamp(g.session.cycleRow - (kCyclesVisibleRows - 1), 0, last);
-}
-
-int32_t Wrap(int32_t value, int32_t n) {
-  return n <= 0 ? 0 : ((value % n) + n) % n;
 }
 
 // One step of Z (a = -1) or X (a = +1) on the selected field of the selected range. The
@@ -134,8 +122,8 @@ void CyclesPanel(PatternGenerator& g, const EditorCanvas& canvas, const uint8_t*
       Rect(canvas, kStripX + kStripCell * (i - range.low), y + 2, kStripCell, 12,
            EntryColour(g.palette[i]), 1.0f);
     if (r == g.session.cycleRow)
-      Rect(canvas, kFieldX[g.session.cycleColumn] - 3, y, kFieldWidth[g.session.cycleColumn],
-           kRowHeight, 0xFF403020, 0.0f);
+      Rect(canvas, kCycleFieldX[g.session.cycleColumn] - 3, y,
+           kCycleFieldWidth[g.session.cycleColumn], kRowHeight, 0xFF403020, 0.0f);
   }
   for (int r = 0; r < g.cycles.count; ++r) {
     const CycleRange& range = g.cycles.ranges[r];
@@ -162,14 +150,14 @@ void CyclesPanelTexts(const PatternGenerator& g, const EditorCanvas& canvas) {
     const CycleRange& range = g.cycles.ranges[r];
     const int32_t y = kFirstRowY + kRowHeight * (r - first) + 1;
     std::snprintf(line, sizeof line, "%d", range.low);
-    Text(canvas, kFieldX[kCycleLow], y, line);
+    Text(canvas, kCycleFieldX[kCycleLow], y, line);
     std::snprintf(line, sizeof line, "%d", range.high);
-    Text(canvas, kFieldX[kCycleHigh], y, line);
+    Text(canvas, kCycleFieldX[kCycleHigh], y, line);
     std::snprintf(line, sizeof line, "%d/16", range.speed);
-    Text(canvas, kFieldX[kCycleSpeed], y, line);
-    Text(canvas, kFieldX[kCycleMode], y, t.cyclesModes[static_cast<int>(range.mode)]);
-    Text(canvas, kFieldX[kCycleBlend], y, range.blend ? t.cyclesBlend : "-");
-    Text(canvas, kFieldX[kCycleRemove], y, t.cyclesRemove);
+    Text(canvas, kCycleFieldX[kCycleSpeed], y, line);
+    Text(canvas, kCycleFieldX[kCycleMode], y, t.cyclesModes[static_cast<int>(range.mode)]);
+    Text(canvas, kCycleFieldX[kCycleBlend], y, range.blend ? t.cyclesBlend : "-");
+    Text(canvas, kCycleFieldX[kCycleRemove], y, t.cyclesRemove);
   }
   if (g.cycles.count < kMaxCycleRanges && r - first < kCyclesVisibleRows)
     Text(canvas, kStripX, kFirstRowY + kRowHeight * (r - first) + 1, t.cyclesAdd);
@@ -181,11 +169,11 @@ bool CycleFieldAt(const PatternGenerator& g, int32_t x, int32_t y, int32_t& row,
   const int32_t r = (y - kFirstRowY) / kRowHeight;
   if (y < kFirstRowY || r >= kCyclesVisibleRows || first + r >= g.cycles.count) return false;
   for (int32_t c = 0; c < kCycleFieldCount; ++c) {
-    const int32_t left = kFieldX[c] - 3;
-    if (x < left || x >= left + kFieldWidth[c]) continue;
+    const int32_t left = kCycleFieldX[c] - 3;
+    if (x < left || x >= left + kCycleFieldWidth[c]) continue;
     row = first + r;
     column = c;
-    box = {left, kFirstRowY + kRowHeight * r, kFieldWidth[c], kRowHeight};
+    box = {left, kFirstRowY + kRowHeight * r, kCycleFieldWidth[c], kRowHeight};
     return true;
   }
   return false;

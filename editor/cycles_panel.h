@@ -27,6 +27,10 @@ enum CycleField : int32_t {
   kCycleRemove,
   kCycleFieldCount
 };
+// Where each field of a range row is written, and its cursor box: from 3 pixels left of the
+// text, this wide.
+constexpr int32_t kCycleFieldX[kCycleFieldCount] = {118, 142, 166, 214, 252, 330};
+constexpr int32_t kCycleFieldWidth[kCycleFieldCount] = {22, 22, 44, 36, 74, 40};
 
 // Reads the panel's keys, changes the ranges and draws the panel's rectangles and the marks
 // under the swatches; before the batch ends.

@@ -19,6 +19,7 @@ int32_t SaturatingAdd(int32_t value, int32_t delta) {
 }
 
 int32_t Wrap(int32_t value, int32_t n) {
+  if (n <= 0) return 0;  // nothing to wrap into (no cycle ranges)
   const int64_t r = (static_cast<int64_t>(value) + n) % n;
   return static_cast<int32_t>(r < 0 ? r + n : r);
 }

@@ -28,7 +28,7 @@ uint32_t EntryColour(const int32_t (&entry)[kChannels]);
 int32_t SaturatingAdd(int32_t value, int32_t delta);
 
 // (value + n) mod n for the cursor wraps. Normal values are never below -1, where this is
-// the plain remainder; any other value still lands in 0..n-1.
+// the plain remainder; any other value still lands in 0..n-1. 0 when n is not positive.
 int32_t Wrap(int32_t value, int32_t n);
 
 int32_t ClampStep(int32_t value, int32_t a, int32_t lo, int32_t hi);

@@ -30,21 +30,19 @@ bool Overlap(const Box& a, const Box& b) {
 }
 
 // The room each place of the layout gives its text, right edge first: the point and settings
-// column ends at the panels' edge (536), the help lines at the screen's (640), the status
-// line before the settings panel (304), the cycles panel and the help overlay at their own.
+// column ends at the panels' edge, the help lines at the screen's, the status line at its
+// right, a cycle field two pixels before the next one, the help overlay at its box.
 int32_t RoomAt(int32_t x, int32_t y) {
-  if (x == 320) return 536 - x;
-  if (x == 400) return 640 - x;
-  if (y >= kCyclesY && y < kCyclesY + kCyclesHeight) {
-    static const int32_t fieldRight[] = {140, 164, 210, 250, 326, 370};
-    static const int32_t fieldLeft[] = {118, 142, 166, 214, 252, 330};
-    for (int f = 0; f < 6; ++f)
-      if (x == fieldLeft[f]) return fieldRight[f] - x;
+  if (x == kHeadingAt.x) return kPointPanelBox.x + kPointPanelBox.w - x;
+  if (x == HelpLineAt(0).x) return kScreenWidth - x;
+  if (kCyclesPanelBox.Contains(x, y)) {
+    for (int f = 0; f + 1 < kCycleFieldCount; ++f)
+      if (x == kCycleFieldX[f]) return kCycleFieldX[f + 1] - 2 - x;
     return kCyclesX + kCyclesWidth - x;
   }
-  if (x == 16 && y < 336) return 304 - x;  // the help overlay
-  if (x == 8 && y == 336) return 304 - x;  // the status line
-  return 640 - x;
+  if (x == HelpOverlayLineAt(0).x) return kHelpOverlayBox.x + kHelpOverlayBox.w - x;
+  if (x == kStatusX && y == kStatusY) return kStatusRight - x;
+  return kScreenWidth - x;
 }
 
 class EnglishScreen : public EditorFixture {
