@@ -310,7 +310,8 @@ void UndoOrRedo(PatternGenerator& g, bool undo, uint64_t nowMs) {
 // The keys of our own, before the frame's edits: L the language, F1 the help, Ctrl+Z undo,
 // Ctrl+Y and Ctrl+Shift+Z redo. While Ctrl is held, and until a key of a Ctrl chord is
 // released, Z and X act as nothing else: `keys` becomes the state the rest of the frame reads.
-void OwnKeys(PatternGenerator& g, const uint8_t* raw, uint8_t (&keys)[256], uint64_t nowMs) {
+void OwnKeys(PatternGenerator& g, const uint8_t* raw, uint8_t (&keys)[kKeyCodeCount],
+             uint64_t nowMs) {
   std::memcpy(keys, raw, sizeof keys);
   if (KeyTriggered(DIK_L, raw, false))
     g.session.language =
@@ -349,7 +350,7 @@ namespace {
 
 // The frame's input: the status line ages, our own keys act (and the keys of a Ctrl chord
 // are taken from what the rest of the frame reads), and the texts follow the language.
-void ReadInput(PatternGenerator& g, const FrameClock& clock, uint8_t (&keys)[256]) {
+void ReadInput(PatternGenerator& g, const FrameClock& clock, uint8_t (&keys)[kKeyCodeCount]) {
   AgeStatus(g.session.status, clock.keyState, clock.nowMs);
   OwnKeys(g, clock.keyState, keys, clock.nowMs);
   g.session.status.language = g.session.language;
@@ -474,7 +475,7 @@ void EditorFrame(PatternGenerator& g, const EditorCanvas& canvas, FrameClock& cl
   // Whatever the fields were set to, the map reads of the preview and of synthesis stay
   // inside the 256 x 256 map.
   g.UpdateTileSize();
-  uint8_t keys[256];
+  uint8_t keys[kKeyCodeCount];
   ReadInput(g, clock, keys);
   // What the frame's edits start from: the difference at its end is one undo step.
   const EditState before = CaptureEdits(g);

@@ -15,6 +15,7 @@
 #include "formats/png_sheet.h"
 #include "formats/shader_pair.h"
 #include "formats/spill.h"
+#include "generator/data_folder.h"
 #include "generator/frame_template.h"
 #include "generator/paths.h"
 
@@ -199,7 +200,7 @@ constexpr ExportFormat kFormats[] = {
      .summary = "the loop's 4-bit BMP frames DIR/<id>A.bmp .. <id>P.bmp",
      .makesFolder = true,
      .start = StartFrames,
-     .frameExtension = ".bmp"},
+     .frameExtension = DataFolder::kFrameExtension},
     {.option = "--png",
      .argument = "DIR",
      .summary = "the loop's 4-bit PNG frames DIR/<id>A.png .. <id>P.png",

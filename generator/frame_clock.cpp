@@ -2,7 +2,7 @@
 
 #include "generator/key_codes.h"
 
-uint8_t KeyLatch[256] = {};
+uint8_t KeyLatch[kKeyCodeCount] = {};
 
 void ReleaseClockInput(FrameClock& clock) {
   if (clock.input != nullptr && clock.releaseInput != nullptr) clock.releaseInput(clock.input);

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "generator/key_codes.h"
+
 // The pointer as the front-end saw it since the last frame, in back-buffer pixels.
 struct MouseState {
   // The pointer has moved over the picture since the program started: until then the mouse
@@ -24,7 +26,7 @@ enum class PointerShape : uint8_t { kArrow, kHand, kMove };
 struct FrameClock {
   // This frame's keyboard, indexed by key code (key_codes.h); bit 7 set while a key is down.
   // Every key reads as up until the first successful read.
-  uint8_t keyState[256] = {};
+  uint8_t keyState[kKeyCodeCount] = {};
   // The platform keyboard source, owned: set up by the shell, released with the clock.
   void* input = nullptr;
   // The window whose keyboard focus gates the reads; not owned.
@@ -44,7 +46,7 @@ void ReleaseClockInput(FrameClock& clock);
 
 // One entry per key code: 1 when that key has been seen up since a non-repeating test last
 // reported it. All 0 at program start, so a key held at start must be released first.
-extern uint8_t KeyLatch[256];
+extern uint8_t KeyLatch[kKeyCodeCount];
 
 // Once-per-press test (repeat false) or while-held test (repeat true) of one key.
 bool KeyTriggered(int key, const uint8_t* state, bool repeat);

@@ -35,7 +35,8 @@ Result WriteLanguageSetting(const std::string& path, Language language) {
   return WriteFileAtomically(path, text.data(), text.size());
 }
 
-void Tick(App& app, const uint8_t keyState[256], uint64_t nowMs, const MouseState& mouse) {
+void Tick(App& app, const uint8_t keyState[kKeyCodeCount], uint64_t nowMs,
+          const MouseState& mouse) {
   // Without a back buffer there is nothing to clear: no scene.
   if (app.backBuffer == nullptr) return;
   ClearBackBuffer(*app.backBuffer, 0xFF000000u, 1.0f);
@@ -74,7 +75,8 @@ void Tick(App& app, const uint8_t keyState[256], uint64_t nowMs, const MouseStat
   }
 }
 
-void FrameBody(App& app, const uint8_t keyState[256], uint64_t nowMs, const MouseState& mouse) {
+void FrameBody(App& app, const uint8_t keyState[kKeyCodeCount], uint64_t nowMs,
+               const MouseState& mouse) {
   PatternGenerator& generator = *app.generator;
   Canvas& canvas = *generator.canvas;
   BeginSprites(canvas, *generator.deviceRef);

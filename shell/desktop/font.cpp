@@ -7,13 +7,14 @@
 #include <cstring>
 #include <optional>
 
+#include "shell/core/text_faces.h"
 #include "shell/desktop/cp932.h"
 #include "shell/desktop/font_lookup.h"
 
 namespace {
 
-constexpr int kTextBoxWidth = 640;
-constexpr int kTextBoxHeight = 128;
+constexpr int kTextBoxWidth = TextFaces::kBoxWidth;
+constexpr int kTextBoxHeight = TextFaces::kBoxHeight;
 
 // Every font uses the same face, so it is looked up once per process.
 const std::optional<FaceFile>& FindFace() {

@@ -8,17 +8,18 @@
 
 #include <cstdint>
 
+#include "generator/key_codes.h"
 #include "shell/core/app.h"
 #include "shell/desktop/display_device.h"
 
 // The keys the desktop hands each frame: SDL's state while the window has the keyboard
 // focus, otherwise what the last read left. Every key reads as up until the first read.
 struct DesktopKeys {
-  uint8_t state[256] = {};
+  uint8_t state[kKeyCodeCount] = {};
   // Keys pressed, and chord modifiers released, since the last frame (key codes, bit 7): the
   // next frame sees them down even when they are up by then, so a quick tap or chord is
   // never lost.
-  uint8_t pressed[256] = {};
+  uint8_t pressed[kKeyCodeCount] = {};
   // Cleared when the keyboard could not be set up: nothing is read from then on.
   bool readable = true;
 };

@@ -37,7 +37,7 @@ Result SetupKeyboard(FrameClock& clock, SDL_Window* window) {
   return Result::Ok();
 }
 
-bool ReadFocusedKeyboard(SDL_Window* window, uint8_t keyState[256]) {
+bool ReadFocusedKeyboard(SDL_Window* window, uint8_t keyState[kKeyCodeCount]) {
   if (window == nullptr || SDL_GetKeyboardFocus() != window) return false;
   int count = 0;
   const Uint8* pressed = SDL_GetKeyboardState(&count);
@@ -46,8 +46,8 @@ bool ReadFocusedKeyboard(SDL_Window* window, uint8_t keyState[256]) {
   return true;
 }
 
-void TranslateKeyboardState(const uint8_t* pressed, int count, uint8_t keyState[256]) {
-  uint8_t fresh[256] = {};
+void TranslateKeyboardState(const uint8_t* pressed, int count, uint8_t keyState[kKeyCodeCount]) {
+  uint8_t fresh[kKeyCodeCount] = {};
   const int limit = count < SDL_NUM_SCANCODES ? count : SDL_NUM_SCANCODES;
   for (int scancode = 0; scancode < limit; ++scancode) {
     if (pressed[scancode] == 0) continue;
