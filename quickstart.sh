@@ -4,7 +4,7 @@
 #   ./quickstart.sh test       install what the tests need as well, build, check formatting,
 #                              run every test: the unit and program tests, the same under
 #                              AddressSanitizer and UndefinedBehaviorSanitizer, and the fuzz
-#                              target for a minute
+#                              targets for a minute each
 #   ./quickstart.sh web        install what the page needs, build it into build-web/site/ and
 #                              serve it on http://127.0.0.1:8000 (the folder is static: publish
 #                              it as it is)
