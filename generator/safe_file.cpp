@@ -414,7 +414,3 @@ Result EnsureDirectory(const std::string& path) {
   if (error == EEXIST && os::IsFolder(path)) return {};
   return Result::FileFailure(path, "cannot create folder", error == EEXIST ? ENOTDIR : error);
 }
-
-bool ReadWhole(const std::string& path, std::string& text) {
-  return static_cast<bool>(ReadFileBytes(path, batch::kMaxJournalBytes, text));
-}

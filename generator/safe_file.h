@@ -119,9 +119,6 @@ int RecoverFolder(const std::string& folder);
 // Only the temporaries part of RecoverFolder; returns how many were removed.
 int RemoveStaleTemporaries(const std::string& folder);
 
-// A file's whole bytes; false when it cannot be opened or read.
-bool ReadWhole(const std::string& path, std::string& text);
-
 // Creates the folder when it is missing; fails when the name is taken by something else.
 Result EnsureDirectory(const std::string& path);
 

@@ -1,0 +1,231 @@
+#include "tools/export_options.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <string>
+
+#include "formats/scale.h"
+#include "generator/pattern_generator.h"
+#include "generator/program_limits.h"
+
+namespace {
+
+// The options that are not formats; the formats' lines come from the format table.
+static_assert(kSlotCount == 100 && kMaxMosaic == 4, "the usage text names 0..99 and 0..4");
+constexpr const char* kUsageHead =
+    "usage: quilmorante-export [options]\n"
+    "Writes the colour-cycle frames of one loop: result/<id>A.bmp .. result/<id>P.bmp,\n"
+    "or result/<id>-0000.bmp onward for any cycle but the default one.\n"
+    "  --data DIR     folder with savedata/ and a.bmp; receives result/\n"
+    "                 (default: the folder of this program, or when installed\n"
+    "                 $XDG_DATA_HOME/quilmorante, ~/.local/share/quilmorante)\n"
+    "  --pattern N    pattern file savedata/patN.txt, 0..99 (default 0)\n"
+    "  --palette N    palette file savedata/palN.txt, 0..99 (default 0)\n"
+    "  --id L         identification letter A..Z, first letter of the file names (default A)\n"
+    "  --size WxH     tile size, each a power of two 16..256 (default 64x64)\n"
+    "  --mosaic L     mosaic level 0..4 (default 0)\n"
+    "  --cycle LOW,HIGH,K,MODE[,blend]  a cycle range instead of the palette slot's (repeat\n"
+    "                 for more): entries LOW..HIGH (0..15), K/16 palette steps a frame\n"
+    "                 (K 0..64), MODE forward, reverse or pingpong, blend to fade between\n"
+    "                 steps; the ranges may not overlap\n"
+    "Also, in any combination (paths relative to the current folder):\n";
+constexpr const char* kUsageTail =
+    "  --all DIR      every format above into DIR, named after the id letter\n"
+    "  --delay CS     hundredths of a second per frame, 1..100 (default 2; a frame is one\n"
+    "                 palette step of the default cycle): the speed of the formats marked delay\n"
+    "  --scale N      enlarge the formats marked scale N times: 1, 2, 3, 4 or 8 (default 1)\n"
+    "  --sheet-columns N  frames per row of the sheet: 1, 2, 4, 8 or 16 (default 16)\n"
+    "  --help         show this text\n"
+    "  --version      show the version\n";
+
+[[noreturn]] void UsageError(const std::string& message) {
+  std::fprintf(stderr, "quilmorante-export: %s\n%s", message.c_str(), Usage().c_str());
+  std::exit(2);
+}
+
+std::optional<int> ParseInt(const std::string& text, int low, int high) {
+  if (text.empty() || text.size() > 9) return std::nullopt;
+  for (char c : text)
+    if (c < '0' || c > '9') return std::nullopt;
+  const int value = std::atoi(text.c_str());
+  if (value < low || value > high) return std::nullopt;
+  return value;
+}
+
+std::optional<int> ParseEdgeExponent(const std::string& text) {
+  const std::optional<int> edge = ParseInt(text, 16, 256);
+  if (!edge) return std::nullopt;
+  for (int e = kMinTileExp; e <= kMaxTileExp; ++e)
+    if (*edge == (1 << e)) return e;
+  return std::nullopt;
+}
+
+// A number low..high, or the usage error naming the option and what it takes.
+int NumberOption(const std::string& flag, const std::string& text, int low, int high,
+                 const std::string& takes) {
+  const std::optional<int> n = ParseInt(text, low, high);
+  if (!n) UsageError(flag + " must be " + takes + ", not '" + text + "'");
+  return *n;
+}
+
+// The options that take a value, each checking its own; the formats' options come from the
+// format table.
+using OptionParser = void (*)(const std::string& flag, const std::string& text, Options& options);
+struct ValueOption {
+  const char* flag;
+  OptionParser parse;
+};
+
+void ParseSlot(const std::string& flag, const std::string& text, Options& options) {
+  (flag == "--pattern" ? options.pattern : options.palette) =
+      NumberOption(flag, text, 0, kSlotCount - 1, "a number 0.." + std::to_string(kSlotCount - 1));
+}
+
+void ParseSize(const std::string&, const std::string& text, Options& options) {
+  const std::size_t x = text.find('x');
+  const std::optional<int> ex =
+      x == std::string::npos ? std::nullopt : ParseEdgeExponent(text.substr(0, x));
+  const std::optional<int> ey =
+      x == std::string::npos ? std::nullopt : ParseEdgeExponent(text.substr(x + 1));
+  if (!ex || !ey)
+    UsageError("--size must be WxH with powers of two 16..256 (e.g. 64x64), not '" + text + "'");
+  options.sizeExpX = *ex;
+  options.sizeExpY = *ey;
+}
+
+void ParseCycle(const std::string&, const std::string& text, Options& options) {
+  CycleRange range;
+  if (Result parsed = ParseCycleRange(text, range); !parsed)
+    UsageError("--cycle " + parsed.message);
+  options.cycles.push_back(range);
+  CycleRanges all;
+  all.count = 0;
+  for (const CycleRange& given : options.cycles)
+    if (all.count < kMaxCycleRanges) all.ranges[all.count++] = given;
+  if (options.cycles.size() > static_cast<size_t>(kMaxCycleRanges))
+    UsageError("--cycle: at most " + std::to_string(kMaxCycleRanges) + " ranges");
+  if (Result checked = CheckCycleRanges(all); !checked) UsageError("--cycle: " + checked.message);
+}
+
+constexpr ValueOption kValueOptions[] = {
+    {"--data",
+     [](const std::string&, const std::string& text, Options& options) {
+       if (text.empty()) UsageError("--data needs a folder name");
+       options.dataDir = text;
+     }},
+    {"--pattern", ParseSlot},
+    {"--palette", ParseSlot},
+    {"--id",
+     [](const std::string&, const std::string& text, Options& options) {
+       if (text.size() != 1 || text[0] < 'A' || text[0] > 'Z')
+         UsageError("--id must be one capital letter A..Z, not '" + text + "'");
+       options.id = text[0];
+     }},
+    {"--size", ParseSize},
+    {"--mosaic",
+     [](const std::string& flag, const std::string& text, Options& options) {
+       options.mosaic =
+           NumberOption(flag, text, 0, kMaxMosaic, "a level 0.." + std::to_string(kMaxMosaic));
+     }},
+    {"--all",
+     [](const std::string& flag, const std::string& text, Options& options) {
+       if (text.empty()) UsageError(flag + " needs a file or folder name");
+       if (text == "-") UsageError("--all names a folder; '-' (standard output) is for one file");
+       options.all = text;
+     }},
+    {"--scale",
+     [](const std::string&, const std::string& text, Options& options) {
+       const std::optional<int> n = ParseInt(text, 1, 8);
+       if (!n || !ValidScale(*n)) UsageError("--scale must be 1, 2, 3, 4 or 8, not '" + text + "'");
+       options.settings.scale = *n;
+     }},
+    {"--sheet-columns",
+     [](const std::string&, const std::string& text, Options& options) {
+       const std::optional<int> n = ParseInt(text, 1, 16);
+       if (!n || (*n & (*n - 1)) != 0)
+         UsageError("--sheet-columns must be 1, 2, 4, 8 or 16, not '" + text + "'");
+       options.settings.sheetColumns = *n;
+     }},
+    {"--cycle", ParseCycle},
+    {"--delay",
+     [](const std::string& flag, const std::string& text, Options& options) {
+       options.delay = NumberOption(flag, text, 1, 100, "1..100 hundredths of a second");
+     }},
+};
+
+void ParseFormatOption(const ExportFormat& format, const std::string& flag, const std::string& path,
+                       Options& options) {
+  if (path.empty()) UsageError(flag + " needs a file or folder name");
+  if (path == "-" && format.makesFolder)
+    UsageError(flag + " names a folder; '-' (standard output) is for one file");
+  if (format.checkPath != nullptr && path != "-")
+    if (Result checked = format.checkPath(path); !checked) UsageError(flag + " " + checked.message);
+  options.requests.push_back(ExportRequest{&format, path});
+}
+
+[[noreturn]] void ShowAndExit(const std::string& flag) {
+  if (flag == "--help")
+    std::fputs(Usage().c_str(), stdout);
+  else
+    std::printf("quilmorante-export %s\n", QUILMORANTE_VERSION);
+  std::exit(0);
+}
+
+}  // namespace
+
+std::string Usage() {
+  std::string text = kUsageHead;
+  for (const ExportFormat& format : ExportFormats()) {
+    if (*format.option == '\0') continue;
+    std::string line = std::string("  ") + format.option + " " + format.argument;
+    line.resize(std::max<size_t>(line.size() + 1, 17), ' ');
+    line += format.summary;
+    if (format.takesScale || format.takesDelay)
+      line += format.takesScale && format.takesDelay ? " [scale, delay]"
+              : format.takesScale                    ? " [scale]"
+                                                     : " [delay]";
+    text += line + "\n";
+  }
+  return text + kUsageTail;
+}
+
+Options Parse(int argc, char** argv) {
+  Options options;
+  for (int i = 1; i < argc; ++i) {
+    std::string flag = argv[i];
+    std::optional<std::string> inlineValue;
+    if (const std::size_t eq = flag.find('=');
+        flag.rfind("--", 0) == 0 && eq != std::string::npos) {
+      inlineValue = flag.substr(eq + 1);
+      flag = flag.substr(0, eq);
+    }
+    if (flag == "--help" || flag == "--version") {
+      if (inlineValue) UsageError("option " + flag + " takes no value");
+      ShowAndExit(flag);
+    }
+    const ExportFormat* format = FindExportFormat(flag);
+    const ValueOption* option = nullptr;
+    for (const ValueOption& known : kValueOptions)
+      if (flag == known.flag) option = &known;
+    if (format == nullptr && option == nullptr)
+      UsageError("unknown option '" + std::string(argv[i]) + "'");
+    if (!inlineValue && i + 1 >= argc) UsageError("option " + flag + " needs a value");
+    const std::string value = inlineValue ? *inlineValue : argv[++i];
+    if (format != nullptr)
+      ParseFormatOption(*format, flag, value, options);
+    else
+      option->parse(flag, value, options);
+  }
+  // Ranges given on the command line that loop too long are a mistake in the options.
+  if (!options.cycles.empty()) {
+    CycleRanges given;
+    given.count = static_cast<int>(options.cycles.size());
+    std::copy(options.cycles.begin(), options.cycles.end(), given.ranges);
+    int frames = 0;
+    if (Result loop = LoopFrames(given, frames); !loop) UsageError("--cycle: " + loop.message);
+  }
+  return options;
+}
