@@ -14,6 +14,7 @@
 #include "editor/editor_operations.h"
 #include "editor/editor_texts.h"
 #include "editor/export_runner.h"
+#include "editor/look_panel.h"
 #include "editor/screen_layout.h"
 #include "editor/screen_texts.h"
 #include "editor/status_line.h"
@@ -119,6 +120,7 @@ void DrawPreview(const PatternGenerator& g, const Screen& screen) {
     for (int c = 0; c < kChannels; ++c) palette[k][c] = static_cast<uint8_t>(g.palette[k][c]);
   uint8_t shown[kPaletteEntries][kChannels];
   ColoursAtFrame(g.cycles, palette, static_cast<uint32_t>(g.cyclePhase), shown);
+  LimitOf(g.look).Apply(shown);
   uint32_t colours[kPaletteEntries];
   for (int k = 0; k < kPaletteEntries; ++k)
     colours[k] =
@@ -188,17 +190,28 @@ void SettingsPanel(PatternGenerator& g, const Screen& screen, const uint8_t* key
   screen.Rect(SettingsCursor(g.cursorRow), 0xFF403020, kFront);
 }
 
+// The palette's entries as they show, snap and depth included.
 void DrawSwatches(const PatternGenerator& g, const Screen& screen) {
-  for (int k = 0; k < kPaletteEntries; ++k) {
-    screen.Rect(Swatch(k), EntryColour(g.palette[k]), kBack);
-  }
+  uint8_t shown[kPaletteEntries][kChannels];
+  for (int k = 0; k < kPaletteEntries; ++k)
+    for (int c = 0; c < kChannels; ++c) shown[k][c] = static_cast<uint8_t>(g.palette[k][c]);
+  LimitOf(g.look).Apply(shown);
+  for (int k = 0; k < kPaletteEntries; ++k)
+    screen.Rect(
+        Swatch(k),
+        0xFF000000u | uint32_t{shown[k][0]} << 16 | uint32_t{shown[k][1]} << 8 | shown[k][2],
+        kBack);
 }
 
 void DrawKeyGrid(const PatternGenerator& g, const Screen& screen) {
   for (int k = 0; k < kPaletteEntries; ++k) {
     for (int ch = 0; ch < kChannels; ++ch) {
       const int32_t d = g.keys[k][ch];
-      if (d != 0) {
+      if (!g.look.colours.empty()) {
+        // Colours from a palette file stand in for the ramp: the keys show greyed.
+        screen.Rect(d != 0 ? KeyCell(k, ch) : EmptyKeyCell(k, ch), d != 0 ? 0xFF505050 : 0xFF383838,
+                    kBack);
+      } else if (d != 0) {
         const uint32_t level = static_cast<uint32_t>(KeyIntensity(d)) & 0xFFu;
         const uint32_t colour = 0xFF000000u | (level << (16 - 8 * ch));
         screen.Rect(KeyCell(k, ch), colour, kBack);
@@ -260,8 +273,8 @@ constexpr const char* ScreenTexts::*kStepNames[] = {
     &ScreenTexts::editReverseY,      &ScreenTexts::editDistortX,      &ScreenTexts::editDistortY,
     &ScreenTexts::editKey,           &ScreenTexts::editMosaic,        &ScreenTexts::editSizeX,
     &ScreenTexts::editSizeY,         &ScreenTexts::editIdLetter,      &ScreenTexts::editCycles,
-    &ScreenTexts::editPatternSlot,   &ScreenTexts::editPaletteSlot};
-static_assert(std::size(kStepNames) == static_cast<size_t>(EditField::kPaletteSlot) + 1);
+    &ScreenTexts::editPatternSlot,   &ScreenTexts::editPaletteSlot,   &ScreenTexts::editLook};
+static_assert(std::size(kStepNames) == static_cast<size_t>(EditField::kLook) + 1);
 
 // What an undo step changed, for the status line: its first change names it.
 std::string DescribeStep(const PatternGenerator& g, const FieldChange* changes, uint32_t count,
@@ -394,9 +407,16 @@ void Preview(PatternGenerator& g, const Screen& screen, FrameClock& clock, const
 // arrows, and the editing panels wait. Otherwise SPACE steps the panels and the open one
 // takes its keys.
 void Panels(PatternGenerator& g, const Screen& screen, const uint8_t* keys, uint64_t nowMs) {
-  if (KeyTriggered(DIK_C, keys, false)) g.session.cyclesOpen = !g.session.cyclesOpen;
-  if (g.session.cyclesOpen) {
+  EditorSession& s = g.session;
+  // The cycles panel and the palette panel share the key grid's place: one closes the other.
+  if (KeyTriggered(DIK_C, keys, false)) s.cyclesOpen = !s.cyclesOpen, s.lookOpen = false;
+  if (KeyTriggered(DIK_I, keys, false)) s.lookOpen = !s.lookOpen, s.cyclesOpen = false;
+  if (s.cyclesOpen) {
     CyclesPanel(g, screen.canvas, keys);
+    return;
+  }
+  if (s.lookOpen) {
+    LookPanel(g, screen.canvas, keys);
     return;
   }
   if (KeyTriggered(DIK_SPACE, keys, false))
@@ -421,13 +441,14 @@ void Panels(PatternGenerator& g, const Screen& screen, const uint8_t* keys, uint
 void DrawScreen(PatternGenerator& g, const Screen& screen, const FrameClock& clock) {
   char line[kTextBufferSize];
   DrawSwatches(g, screen);
-  if (!g.session.cyclesOpen) DrawKeyGrid(g, screen);
+  if (!g.session.cyclesOpen && !g.session.lookOpen) DrawKeyGrid(g, screen);
   DrawHover(g, clock.mouse, screen.canvas);
   if (g.session.helpOpen) DrawHelpBackdrop(screen);
   screen.End();
   const ScreenTexts& texts = TextsFor(g.session.language);
   DrawTexts(g, texts, screen, line);
   if (g.session.cyclesOpen) CyclesPanelTexts(g, screen.canvas);
+  if (g.session.lookOpen) LookPanelTexts(g, screen.canvas);
   if (g.session.helpOpen) DrawHelpLines(texts, screen);
 }
 
@@ -480,6 +501,10 @@ void EditorFrame(PatternGenerator& g, const EditorCanvas& canvas, FrameClock& cl
   // What the frame's edits start from: the difference at its end is one undo step.
   const EditState before = CaptureEdits(g);
   ExportKeys(g, keys, clock.nowMs);
+  // A dropped palette file goes into the palette panel's row, colours when it is closed.
+  for (const std::string& path : clock.dropped)
+    ImportPalette(g, path, g.session.lookOpen ? g.session.lookRow : kLookColours, clock.nowMs);
+  clock.dropped.clear();
   Preview(g, screen, clock, keys);
   Panels(g, screen, keys, clock.nowMs);
   DrawScreen(g, screen, clock);

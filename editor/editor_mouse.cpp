@@ -4,6 +4,7 @@
 
 #include "editor/cycles_panel.h"
 #include "editor/editor_operations.h"
+#include "editor/look_panel.h"
 #include "editor/screen_layout.h"
 
 namespace {
@@ -24,7 +25,9 @@ enum class Target {
   kKeyPanel,
   kSwatch,
   kCycleField,
-  kCyclesPanel
+  kCyclesPanel,
+  kLookRow,
+  kLookPanel
 };
 
 struct Hit {
@@ -91,7 +94,15 @@ Hit HitAt(const PatternGenerator& g, int32_t x, int32_t y) {
     }
     return Boxed(Target::kCyclesPanel, 0, 0, kCyclesPanelBox);
   }
-  if (!g.session.cyclesOpen && kKeyPanelBox.Contains(x, y)) {
+  if (g.session.lookOpen && kCyclesPanelBox.Contains(x, y)) {
+    Hit hit;
+    if (LookRowAt(x, y, hit.a, hit.box)) {
+      hit.target = Target::kLookRow;
+      return hit;
+    }
+    return Boxed(Target::kLookPanel, 0, 0, kCyclesPanelBox);
+  }
+  if (!g.session.cyclesOpen && !g.session.lookOpen && kKeyPanelBox.Contains(x, y)) {
     for (int32_t k = 0; k < kPaletteEntries; ++k)
       for (int32_t ch = 0; ch < kChannels; ++ch)
         if (KeyCell(k, ch).Contains(x, y)) return Boxed(Target::kKeyCell, k, ch, KeyCell(k, ch));
@@ -141,6 +152,9 @@ void Click(PatternGenerator& g, const Hit& hit) {
       g.session.cycleRow = hit.a;
       g.session.cycleColumn = hit.b;
       return;
+    case Target::kLookRow:
+      g.session.lookRow = hit.a;
+      return;
     default:
       return;
   }
@@ -166,6 +180,10 @@ void Wheel(PatternGenerator& g, const Hit& hit, int32_t a, uint64_t nowMs) {
       g.session.cycleRow = hit.a;
       g.session.cycleColumn = hit.b;
       StepCycleField(g, a);
+      return;
+    case Target::kLookRow:
+      g.session.lookRow = hit.a;
+      StepLookRow(g, hit.a, a);
       return;
     default:
       return;

@@ -63,7 +63,8 @@ namespace {
 // not be read only when there are edits to keep), and a failed save keeps the editor on it.
 void StepSlot(PatternGenerator& g, bool pattern, int32_t a, uint64_t nowMs) {
   const bool unreadable = pattern ? !g.baseline.patternProblem : !g.baseline.paletteProblem;
-  const bool edited = pattern ? g.PatternEdited() : g.PaletteEdited() || g.CyclesEdited();
+  const bool edited =
+      pattern ? g.PatternEdited() : g.PaletteEdited() || g.CyclesEdited() || g.LookEdited();
   uint8_t& number = pattern ? g.patternNumber : g.paletteNumber;
   if (!unreadable || edited) {
     const Result saved = pattern ? g.SavePattern(number) : g.SavePalette(number);
@@ -136,20 +137,32 @@ void MovePoint(PatternGenerator& g, int32_t point, int32_t x, int32_t y) {
   g.Synthesize();
 }
 
+namespace {
+
+// An edited key digit means the ramp: colours from a palette file give way to it.
+void KeyEdited(PatternGenerator& g) {
+  g.look.colours.clear();
+  g.look.colourStart = 0;
+  g.look.coloursName.clear();
+  g.RebuildPalette();
+}
+
+}  // namespace
+
 void RaiseKeyDigit(PatternGenerator& g, int32_t entry, int32_t channel) {
   int32_t& digit = g.keys[entry][channel];
   // Widened: a digit loaded out of range is still stepped without overflow.
   digit = static_cast<int32_t>((static_cast<int64_t>(digit) + 1) % 10);
-  g.RebuildPalette();
+  KeyEdited(g);
 }
 
 void ClearKeyDigit(PatternGenerator& g, int32_t entry, int32_t channel) {
   g.keys[entry][channel] = 0;
-  g.RebuildPalette();
+  KeyEdited(g);
 }
 
 void LowerKeyDigit(PatternGenerator& g, int32_t entry, int32_t channel) {
   int32_t& digit = g.keys[entry][channel];
   digit = std::clamp(digit - (digit > 0 ? 1 : 0), 0, 9);
-  g.RebuildPalette();
+  KeyEdited(g);
 }

@@ -119,6 +119,10 @@ void ShowCyclesUnreadable(StatusLine& status, const std::string& why) {
   Post(status, Texts(status).cyclesUnreadable + why, true, 0, true);
 }
 
+void ShowImportFailure(StatusLine& status, const Result& failure) {
+  PostFailure(status, Texts(status).importFailed, failure);
+}
+
 bool ShowSlotProblem(StatusLine& status, const PatternGenerator& g, SlotProblemOf which) {
   const bool pattern = which != SlotProblemOf::kPalette;
   const bool palette = which != SlotProblemOf::kPattern;
@@ -128,6 +132,8 @@ bool ShowSlotProblem(StatusLine& status, const PatternGenerator& g, SlotProblemO
     PostFailure(status, Texts(status).slotUnreadable, g.baseline.paletteProblem);
   } else if (palette && !g.baseline.cyclesProblem.empty()) {
     ShowCyclesUnreadable(status, g.baseline.cyclesProblem);
+  } else if (palette && !g.baseline.lookProblem.empty()) {
+    Post(status, Texts(status).lookUnreadable + g.baseline.lookProblem, true, 0, true);
   } else {
     return false;
   }

@@ -37,6 +37,8 @@ void ShowRecoveryFiles(StatusLine& status, const std::vector<std::string>& files
 // The palette's ranges file could not be read: the default cycle is used, nothing is written
 // until the palette is saved. Stays until the next key press.
 void ShowCyclesUnreadable(StatusLine& status, const std::string& why);
+// A palette file that could not be imported: why, and the file.
+void ShowImportFailure(StatusLine& status, const Result& failure);
 // Which slots' load problems ShowSlotProblem looks at.
 enum class SlotProblemOf { kPattern, kPalette, kBoth };
 // A slot file the last load could not read (the pattern's first, then the palette's, then

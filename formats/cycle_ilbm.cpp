@@ -120,7 +120,9 @@ Result EncodeIlbm(const Cycle& cycle, std::vector<uint8_t>& bytes) {
   EndChunk(bytes, bmhd);
 
   const size_t cmap = BeginChunk(bytes, "CMAP");
-  for (const auto& rgb : cycle.palette) bytes.insert(bytes.end(), rgb, rgb + kChannels);
+  uint8_t base[kPaletteEntries][kChannels];
+  cycle.BaseColours(base);
+  for (const auto& rgb : base) bytes.insert(bytes.end(), rgb, rgb + kChannels);
   EndChunk(bytes, cmap);
 
   // One CRNG a range. Forward CRNG cycling moves register i's colour to i + 1, as our forward

@@ -109,12 +109,14 @@ Result EncodeCycleJson(const Cycle& cycle, const std::string& filename,
   Append(bytes, ",\"height\":");
   AppendNumber(bytes, Cycle::kEdge);
   Append(bytes, ",\"colors\":[");
+  uint8_t base[kPaletteEntries][kChannels];
+  cycle.BaseColours(base);
   for (int k = 0; k < kPaletteEntries; ++k) {
     if (k > 0) bytes.push_back(',');
     bytes.push_back('[');
     for (int c = 0; c < kChannels; ++c) {
       if (c > 0) bytes.push_back(',');
-      AppendNumber(bytes, cycle.palette[k][c]);
+      AppendNumber(bytes, base[k][c]);
     }
     bytes.push_back(']');
   }

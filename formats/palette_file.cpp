@@ -5,6 +5,8 @@
 
 namespace {
 
+using Palette8 = uint8_t[kPaletteEntries][kChannels];
+
 // The part after the last dot of the last path component, lower case; the whole component
 // when it has no dot, so a bare "gpl" names the format too.
 std::string Extension(const std::string& pathOrExtension) {
@@ -18,13 +20,13 @@ std::string Extension(const std::string& pathOrExtension) {
   return extension;
 }
 
-void Gimp(const Cycle& cycle, const std::string& name, std::string& out) {
+void Gimp(const Palette8& palette, const std::string& name, std::string& out) {
   std::string oneLine = name;
   for (char& c : oneLine)
     if (c == '\n' || c == '\r') c = ' ';
   out += "GIMP Palette\nName: " + oneLine + "\nColumns: 16\n";
   for (int k = 0; k < kPaletteEntries; ++k) {
-    const uint8_t* rgb = cycle.palette[k];
+    const uint8_t* rgb = palette[k];
     char line[48];
     const int length =
         std::snprintf(line, sizeof line, "%3d %3d %3d\tIndex %d\n", rgb[0], rgb[1], rgb[2], k);
@@ -32,17 +34,17 @@ void Gimp(const Cycle& cycle, const std::string& name, std::string& out) {
   }
 }
 
-void Jasc(const Cycle& cycle, std::string& out) {
+void Jasc(const Palette8& palette, std::string& out) {
   out += "JASC-PAL\r\n0100\r\n16\r\n";
-  for (const auto& rgb : cycle.palette) {
+  for (const auto& rgb : palette) {
     char line[48];
     const int length = std::snprintf(line, sizeof line, "%d %d %d\r\n", rgb[0], rgb[1], rgb[2]);
     out.append(line, static_cast<size_t>(length));
   }
 }
 
-void Hex(const Cycle& cycle, std::string& out) {
-  for (const auto& rgb : cycle.palette) {
+void Hex(const Palette8& palette, std::string& out) {
+  for (const auto& rgb : palette) {
     char line[48];
     std::snprintf(line, sizeof line, "%02x%02x%02x", rgb[0], rgb[1], rgb[2]);
     out.append(line, 6);
@@ -50,8 +52,8 @@ void Hex(const Cycle& cycle, std::string& out) {
   }
 }
 
-void Act(const Cycle& cycle, std::string& out) {
-  for (const auto& rgb : cycle.palette) out.append(rgb, rgb + kChannels);
+void Act(const Palette8& palette, std::string& out) {
+  for (const auto& rgb : palette) out.append(rgb, rgb + kChannels);
   out.resize(256 * 3, '\0');
   // Big-endian entry count, then the transparent index: 0xFFFF for none.
   out += {'\x00', static_cast<char>(kPaletteEntries), '\xFF', '\xFF'};
@@ -85,14 +87,16 @@ Result EncodePaletteFile(const Cycle& cycle, const std::string& pathOrExtension,
                          const std::string& name, std::vector<uint8_t>& bytes) {
   const std::string extension = Extension(pathOrExtension);
   std::string text;
+  Palette8 palette;
+  cycle.BaseColours(palette);
   if (extension == "gpl") {
-    Gimp(cycle, name, text);
+    Gimp(palette, name, text);
   } else if (extension == "pal") {
-    Jasc(cycle, text);
+    Jasc(palette, text);
   } else if (extension == "hex") {
-    Hex(cycle, text);
+    Hex(palette, text);
   } else if (extension == "act") {
-    Act(cycle, text);
+    Act(palette, text);
   } else {
     return Result::Fail("palette file: unknown extension \"" + extension + "\" in \"" +
                         pathOrExtension + "\"; use " + ExtensionList());

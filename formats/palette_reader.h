@@ -15,12 +15,11 @@
 #include <string_view>
 #include <vector>
 
+#include "generator/palette_look.h"
 #include "generator/result.h"
 
-struct PaletteColour {
-  uint8_t r = 0, g = 0, b = 0;
-  bool operator==(const PaletteColour&) const = default;
-};
+// A colour as the palette look keeps it.
+using PaletteColour = Rgb;
 
 struct ImportedPalette {
   std::vector<PaletteColour> colours;  // 1..kMaxImportedColours, in the file's order

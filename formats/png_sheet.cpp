@@ -81,8 +81,9 @@ void MapCellRow(Sheet& sheet, int r) {
           sheet.cycle->Colours(j, table);
           std::memcpy(map.data(), table, sizeof table);
         } else {
-          for (int i = 0; i < kPaletteEntries; ++i)
-            std::memcpy(&map[3 * i], sheet.cycle->palette[0], kChannels);
+          uint8_t base[kPaletteEntries][kChannels];
+          sheet.cycle->BaseColours(base);
+          for (int i = 0; i < kPaletteEntries; ++i) std::memcpy(&map[3 * i], base[0], kChannels);
         }
         break;
     }

@@ -18,8 +18,10 @@ const uint8_t* GreyRow(const void* context, int y, uint8_t* scratch) {
 
 const uint8_t* PaletteRow(const void* context, int frame, uint8_t* scratch) {
   const auto* cycle = static_cast<const Cycle*>(context);
+  uint8_t base[kPaletteEntries][kChannels];
+  cycle->BaseColours(base);
   for (int k = 0; k < kPaletteEntries; ++k)
-    std::memcpy(scratch + 3 * k, cycle->palette[(k + frame) % kPaletteEntries], 3);
+    std::memcpy(scratch + 3 * k, base[(k + frame) % kPaletteEntries], 3);
   return scratch;
 }
 

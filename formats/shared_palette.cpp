@@ -16,7 +16,9 @@ void MakeSharedPalette(const Cycle& cycle, SharedPalette& palette) {
   if (!blended) {
     palette.layout = SharedLayout::kRemap4;
     palette.entries = kPaletteEntries;
-    std::memcpy(palette.colours, cycle.palette, sizeof cycle.palette);
+    uint8_t base[kPaletteEntries][kChannels];
+    cycle.BaseColours(base);
+    std::memcpy(palette.colours, base, sizeof base);
     return;
   }
   std::unordered_map<uint32_t, uint8_t> slots;

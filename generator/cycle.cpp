@@ -31,6 +31,7 @@ Result MakeCycle(const PatternGenerator& g, const uint8_t header[kHeaderBytes],
   }
   for (int k = 0; k < kPaletteEntries; ++k)
     for (int c = 0; c < kChannels; ++c) cycle.palette[k][c] = static_cast<uint8_t>(g.palette[k][c]);
+  cycle.limit = LimitOf(g.look);
   cycle.delayCentiseconds = delayCentiseconds;
   return Result::Ok();
 }

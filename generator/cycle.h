@@ -6,18 +6,23 @@
 // template in use (a bottom-up template puts plane row 255 at the top, a top-down one plane
 // row 0).
 
+#include <algorithm>
 #include <cstdint>
 
 #include "generator/cycle_ranges.h"
 #include "generator/frame_template.h"
+#include "generator/palette_look.h"
 #include "generator/pattern_generator.h"
 
 struct Cycle {
   static constexpr int kEdge = kMapEdge;
   // Colour index 0..15 of every pixel, row-major, the picture's top row first.
   uint8_t pixels[kEdge * kEdge];
-  // Red, green, blue of each entry: the low 8 bits of the palette's values.
+  // Red, green, blue of each entry: the low 8 bits of the palette's values, before the
+  // limit; the frames and the base colours a format writes come through the limit.
   uint8_t palette[kPaletteEntries][kChannels];
+  // The snap target and the colour depth every colour of every frame is limited to.
+  ColourLimit limit;
   // Hundredths of a second per palette step, 1..100.
   int delayCentiseconds;
   // The frame template's bytes, which head every BMP frame as they are; the sign of its
@@ -31,6 +36,13 @@ struct Cycle {
   // Frame j's colour table: colours[k] is what index k shows.
   void Colours(int64_t frame, uint8_t (&colours)[kPaletteEntries][kChannels]) const {
     ColoursAtFrame(ranges, palette, frame, colours);
+    limit.Apply(colours);
+  }
+  // The unshifted palette as it shows: what a format that writes the base colours and the
+  // ranges as a rule (not as frames) writes.
+  void BaseColours(uint8_t (&colours)[kPaletteEntries][kChannels]) const {
+    std::copy_n(&palette[0][0], kPaletteEntries * kChannels, &colours[0][0]);
+    limit.Apply(colours);
   }
   // Whether frame files are numbered (<id>-0000) rather than lettered (<id>A .. <id>P): for
   // every cycle but the default one.

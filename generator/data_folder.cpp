@@ -133,6 +133,10 @@ std::string DataFolder::CyclesFile(int n) {
   return JoinPath(kSlots, "pal" + std::to_string(n) + ".cycles.txt");
 }
 
+std::string DataFolder::LookFile(int n) {
+  return JoinPath(kSlots, "pal" + std::to_string(n) + ".look.txt");
+}
+
 std::string DataFolder::FrameName(char idLetter, int frame, bool numbered, const char* extension) {
   char name[24];
   if (numbered)

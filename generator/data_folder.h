@@ -40,6 +40,8 @@ struct DataFolder {
   static std::string PaletteFile(int n);
   // savedata/pal<n>.cycles.txt: the palette's cycle ranges.
   static std::string CyclesFile(int n);
+  // savedata/pal<n>.look.txt: where the palette's colours come from and their limits.
+  static std::string LookFile(int n);
   // The frame files' names: <id><'A' + frame><extension> for the default cycle's sixteen,
   // <id>-<frame, four digits><extension> when numbered (any other cycle); the BMP frames
   // and the PNG frames alike. FrameFile: a BMP frame in result/.

@@ -68,6 +68,11 @@ constexpr int CountValues() {
 }
 static_assert(CountValues() == kEditValueCount);
 
+// A change whose before and after are whole palette sides.
+bool IsSide(EditField field) {
+  return field == EditField::kCycles || field == EditField::kLook;
+}
+
 const UndoableField* RowOf(EditField field) {
   for (const UndoableField& row : kUndoableFields)
     if (row.field == field) return &row;
@@ -83,14 +88,14 @@ EditState CaptureEdits(const PatternGenerator& g) {
     for (int i = 0; i < row.count; ++i) state.values[at++] = row.read(g, i);
   state.patternNumber = g.patternNumber;
   state.paletteNumber = g.paletteNumber;
-  state.cycles = g.cycles;
+  state.side = {g.cycles, g.look};
   return state;
 }
 
 void EditHistory::Record(const EditState& start, const PatternGenerator& g, bool continuing) {
   const EditState now = CaptureEdits(g);
   std::vector<FieldChange> made;
-  std::vector<CycleRanges> madeRanges;
+  std::vector<PaletteSide> madeSides;
   // A slot step loads what the slot holds: the step is the slot, not the fields it loaded.
   if (now.patternNumber != start.patternNumber) {
     made.push_back({EditField::kPatternSlot, 0, start.patternNumber, now.patternNumber});
@@ -104,9 +109,11 @@ void EditHistory::Record(const EditState& start, const PatternGenerator& g, bool
         made.push_back({row.field, static_cast<uint8_t>(i), start.values[at], now.values[at]});
       }
     }
-    if (!(now.cycles == start.cycles)) {
-      made.push_back({EditField::kCycles, 0, 0, 1});  // indices fixed below
-      madeRanges = {start.cycles, now.cycles};
+    if (!(now.side == start.side)) {
+      // indices fixed below
+      made.push_back(
+          {now.side.cycles == start.side.cycles ? EditField::kLook : EditField::kCycles, 0, 0, 1});
+      madeSides = {start.side, now.side};
     }
   }
   if (made.empty()) {
@@ -127,15 +134,15 @@ void EditHistory::Record(const EditState& start, const PatternGenerator& g, bool
       }
       if (kept == nullptr) {
         FieldChange added = change;
-        if (added.field == EditField::kCycles) {
-          added.before = static_cast<int32_t>(ranges.size());
+        if (IsSide(added.field)) {
+          added.before = static_cast<int32_t>(sides.size());
           added.after = added.before + 1;
-          ranges.insert(ranges.end(), madeRanges.begin(), madeRanges.end());
+          sides.insert(sides.end(), madeSides.begin(), madeSides.end());
         }
         changes.push_back(added);
         ++last.count;
-      } else if (kept->field == EditField::kCycles) {
-        ranges[static_cast<size_t>(kept->after)] = madeRanges[1];
+      } else if (IsSide(kept->field)) {
+        sides[static_cast<size_t>(kept->after)] = madeSides[1];
       } else {
         kept->after = change.after;
       }
@@ -148,14 +155,14 @@ void EditHistory::Record(const EditState& start, const PatternGenerator& g, bool
     steps.resize(done);
     size_t keep = 0;
     for (const FieldChange& change : changes)
-      if (change.field == EditField::kCycles) keep = static_cast<size_t>(change.after) + 1;
-    ranges.resize(keep);
+      if (IsSide(change.field)) keep = static_cast<size_t>(change.after) + 1;
+    sides.resize(keep);
   }
   for (FieldChange& change : made) {
-    if (change.field != EditField::kCycles) continue;
-    change.before = static_cast<int32_t>(ranges.size());
-    change.after = static_cast<int32_t>(ranges.size() + 1);
-    ranges.insert(ranges.end(), madeRanges.begin(), madeRanges.end());
+    if (!IsSide(change.field)) continue;
+    change.before = static_cast<int32_t>(sides.size());
+    change.after = static_cast<int32_t>(sides.size() + 1);
+    sides.insert(sides.end(), madeSides.begin(), madeSides.end());
   }
   steps.push_back({static_cast<uint32_t>(changes.size()), static_cast<uint32_t>(made.size())});
   changes.insert(changes.end(), made.begin(), made.end());
@@ -178,8 +185,11 @@ const FieldChange* EditHistory::RedoChanges(uint32_t& count) const {
 }
 
 size_t EditHistory::Bytes() const {
-  return steps.capacity() * sizeof(Step) + changes.capacity() * sizeof(FieldChange) +
-         ranges.capacity() * sizeof(CycleRanges);
+  size_t bytes = steps.capacity() * sizeof(Step) + changes.capacity() * sizeof(FieldChange) +
+                 sides.capacity() * sizeof(PaletteSide);
+  for (const PaletteSide& side : sides)
+    bytes += (side.look.colours.capacity() + side.look.snap.capacity()) * sizeof(Rgb);
+  return bytes;
 }
 
 EditApplied ApplyChanges(PatternGenerator& g, const EditHistory& history,
@@ -188,8 +198,11 @@ EditApplied ApplyChanges(PatternGenerator& g, const EditHistory& history,
   for (uint32_t k = 0; k < count; ++k) {
     const FieldChange& change = changes[undo ? count - 1 - k : k];
     const int32_t value = undo ? change.before : change.after;
-    if (change.field == EditField::kCycles) {
-      g.cycles = history.ranges[static_cast<size_t>(value)];
+    if (IsSide(change.field)) {
+      const PaletteSide& side = history.sides[static_cast<size_t>(value)];
+      applied.rebuildPalette |= !(side.look == g.look);
+      g.cycles = side.cycles;
+      g.look = side.look;
       continue;
     }
     const UndoableField* row = RowOf(change.field);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "generator/cycle_ranges.h"
+#include "generator/palette_look.h"
 
 struct PatternGenerator;
 
@@ -27,9 +28,17 @@ enum class EditField : uint8_t {
   kSizeExpX,
   kSizeExpY,
   kIdLetter,
-  kCycles,       // before and after: indices into the history's ranges
+  kCycles,       // before and after: indices into the history's palette sides
   kPatternSlot,  // a step to another slot: before and after are the slot numbers
   kPaletteSlot,
+  kLook,  // as kCycles
+};
+
+// What a palette slot holds beside its keys, kept whole by undo: its ranges and its look.
+struct PaletteSide {
+  CycleRanges cycles;
+  PaletteLook look;
+  bool operator==(const PaletteSide&) const = default;
 };
 
 struct FieldChange {
@@ -48,7 +57,7 @@ struct EditState {
   int32_t values[kEditValueCount];  // in the order of the undoable fields' table
   uint8_t patternNumber;
   uint8_t paletteNumber;
-  CycleRanges cycles;
+  PaletteSide side;
 };
 
 EditState CaptureEdits(const PatternGenerator& g);
@@ -61,7 +70,7 @@ struct EditHistory {
   };
   std::vector<Step> steps;
   std::vector<FieldChange> changes;
-  std::vector<CycleRanges> ranges;  // the cycle ranges before and after kCycles changes
+  std::vector<PaletteSide> sides;  // the palette sides before and after kCycles and kLook changes
   size_t done = 0;
   // The last step may grow while the gesture that made it goes on (a held key, a drag).
   bool open = false;

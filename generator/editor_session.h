@@ -22,6 +22,10 @@ struct EditorSession {
   bool cyclesOpen = false;
   int32_t cycleRow = 0;
   int32_t cycleColumn = 0;
+  // The palette panel (I): whether it is open over the key grid, and its row (colours,
+  // snap, depth).
+  bool lookOpen = false;
+  int32_t lookRow = 0;
   // The screen's language; L switches it.
   Language language = Language::kJapanese;
   // The key and mouse help (F1) is shown over the preview.

@@ -3,6 +3,8 @@
 // and logic: the shell's keyboard adapter fills keyState and owns the platform handles.
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "generator/key_codes.h"
 
@@ -37,6 +39,8 @@ struct FrameClock {
   // line's messages.
   uint64_t nowMs = 0;
   MouseState mouse;
+  // Files dropped on the window since the last frame, in order; the frame takes them.
+  std::vector<std::string> dropped;
   // Set by the editor frame for the front-end.
   PointerShape pointer = PointerShape::kArrow;
 };

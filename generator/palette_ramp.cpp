@@ -30,4 +30,5 @@ void PatternGenerator::RebuildPalette() {
       a = b;
     }
   }
+  OverlayColours(look, palette);
 }

@@ -11,6 +11,7 @@
 #include "generator/data_folder.h"
 #include "generator/editor_session.h"
 #include "generator/frame_clock.h"
+#include "generator/palette_look.h"
 #include "generator/program_limits.h"
 #include "generator/result.h"
 
@@ -72,6 +73,7 @@ struct SlotBaseline {
   PatternFields pattern;
   PaletteKeys keys = {};
   CycleRanges cycles;
+  PaletteLook look;
   // Set by LoadPattern (LoadPalette) when the slot file is there but cannot be read (a
   // folder, a FIFO, no permission, too large for a slot file): the slot loads as zeros, as a
   // missing one does, and this names the file and why. Ok otherwise.
@@ -80,6 +82,8 @@ struct SlotBaseline {
   // Set by LoadPalette when the slot's ranges file could not be read (the default list is
   // then used): why. Empty otherwise.
   std::string cyclesProblem;
+  // Likewise for the slot's look file (the default look is then used).
+  std::string lookProblem;
 };
 
 // Palette index of a cell value, negative values included: the value modulo 16 in the
@@ -144,6 +148,9 @@ struct PatternGenerator {
   DataFolder folder;
   // How the palette cycles; kept with the palette slot, in savedata/pal<n>.cycles.txt.
   CycleRanges cycles;
+  // Where the palette's colours come from and what they are limited to; kept with the
+  // palette slot, in savedata/pal<n>.look.txt.
+  PaletteLook look;
   // The editor's panels, gesture, undo, status line and export.
   EditorSession session;
   // The slot files as last loaded or saved, and what could not be read of them.
@@ -177,6 +184,7 @@ struct PatternGenerator {
   bool PatternEdited() const;
   bool PaletteEdited() const;
   bool CyclesEdited() const;
+  bool LookEdited() const;
 
   // The map read as a 256 x 256 plane of tiles, every other tile mirrored; u, v in 0..255.
   int32_t TiledCell(int u, int v) const {

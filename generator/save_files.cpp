@@ -169,6 +169,7 @@ void KeepPatternBaseline(PatternGenerator& g) {
 void KeepPaletteBaseline(PatternGenerator& g) {
   std::memcpy(g.baseline.keys, g.keys, sizeof g.keys);
   g.baseline.cycles = g.cycles;
+  g.baseline.look = g.look;
 }
 
 }  // namespace
@@ -211,21 +212,36 @@ bool PatternGenerator::PaletteEdited() const {
   return std::memcmp(keys, baseline.keys, sizeof keys) != 0;
 }
 
-Result ReadCyclesFile(const std::string& path, CycleRanges& cycles) {
+namespace {
+
+// A file beside the palette slot: missing is the default; unreadable or malformed fails,
+// naming the file.
+template <typename Value, typename Parse>
+Result ReadBesideSlot(const std::string& path, Value& value, Parse parse) {
   std::string text;
   Result problem;
   switch (ReadSlotFile(path, text, problem)) {
     case SlotRead::kMissing:
-      cycles = CycleRanges{};
+      value = Value{};
       return Result::Ok();
     case SlotRead::kRefused:
       return problem;
     case SlotRead::kRead:
       break;
   }
-  if (Result parsed = ParseCycleRanges(text, cycles); !parsed)
+  if (Result parsed = parse(text, value); !parsed)
     return Result::Fail(path + ": " + parsed.message);
   return Result::Ok();
+}
+
+}  // namespace
+
+Result ReadCyclesFile(const std::string& path, CycleRanges& cycles) {
+  return ReadBesideSlot(path, cycles, ParseCycleRanges);
+}
+
+Result ReadLookFile(const std::string& path, PaletteLook& look) {
+  return ReadBesideSlot(path, look, ParsePaletteLook);
 }
 
 std::string PatternText(const PatternGenerator& g) {
@@ -272,11 +288,21 @@ void PatternGenerator::LoadPalette(int n) {
     cycles = CycleRanges{};
     baseline.cyclesProblem = read.message;
   }
+  look = PaletteLook{};
+  baseline.lookProblem.clear();
+  if (Result read = ReadLookFile(DataFolder::LookFile(n), look); !read) {
+    look = PaletteLook{};
+    baseline.lookProblem = read.message;
+  }
   KeepPaletteBaseline(*this);
 }
 
 bool PatternGenerator::CyclesEdited() const {
   return !(cycles == baseline.cycles);
+}
+
+bool PatternGenerator::LookEdited() const {
+  return !(look == baseline.look);
 }
 
 std::string PaletteText(const PatternGenerator& g) {
@@ -300,6 +326,12 @@ Result PatternGenerator::SavePalette(int n) {
   if (saved && (!cycles.IsDefault() || ReadFileBytes(cyclesFile, kMaxSmallFileBytes, held))) {
     const std::string ranges = CycleRangesText(cycles);
     saved = batch.Add(cyclesFile, ranges.data(), ranges.size());
+  }
+  // Likewise the look: the default needs no file.
+  const std::string lookFile = DataFolder::LookFile(n);
+  if (saved && (!look.IsDefault() || ReadFileBytes(lookFile, kMaxSmallFileBytes, held))) {
+    const std::string text = PaletteLookText(look);
+    saved = batch.Add(lookFile, text.data(), text.size());
   }
   if (saved) saved = batch.Commit();
   if (saved) KeepPaletteBaseline(*this);

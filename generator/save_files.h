@@ -22,6 +22,8 @@ bool PaletteFileMatches(const PatternGenerator& g, const std::string& path);
 // file and why, when it is there but cannot be read (see ReadFileBytes; more than
 // kMaxSmallFileBytes is refused unread), or naming the line and what is wrong in it.
 Result ReadCyclesFile(const std::string& path, CycleRanges& cycles);
+// Likewise the palette's look file; a missing file is the default look.
+Result ReadLookFile(const std::string& path, PaletteLook& look);
 
 // Whether loading would read every field of the file, for a reader that has no earlier slot
 // whose values could stand in for a missing one. A missing file passes (it loads as zeros);

@@ -86,6 +86,13 @@ bool FindUnsavedWork(const PatternGenerator& g, SlotKind kind, std::string& slot
     text = PaletteText(g);
     return true;
   }
+  if (kind == SlotKind::kLook) {
+    slotFile = DataFolder::LookFile(g.paletteNumber);
+    PaletteLook held;
+    if (!g.LookEdited() || (ReadLookFile(slotFile, held) && held == g.look)) return false;
+    text = PaletteLookText(g.look);
+    return true;
+  }
   slotFile = DataFolder::CyclesFile(g.paletteNumber);
   CycleRanges held;
   if (!g.CyclesEdited() || (ReadCyclesFile(slotFile, held) && held == g.cycles)) return false;
@@ -102,7 +109,8 @@ std::string UnsavedText(const PatternGenerator& g, SlotKind kind, std::string& s
 
 Result KeepUnsavedWork(const PatternGenerator& g, std::vector<std::string>& written) {
   Result result = Result::Ok();
-  for (const SlotKind kind : {SlotKind::kPattern, SlotKind::kPalette, SlotKind::kCycles}) {
+  for (const SlotKind kind :
+       {SlotKind::kPattern, SlotKind::kPalette, SlotKind::kCycles, SlotKind::kLook}) {
     std::string slotFile;
     std::string text;
     if (!FindUnsavedWork(g, kind, slotFile, text)) continue;

@@ -20,10 +20,10 @@ std::string RecoveryFileName(const std::string& slotFile, int copy = 1);
 // the first file that could not be written.
 Result KeepUnsavedWork(const PatternGenerator& g, std::vector<std::string>& written);
 
-enum class SlotKind { kPattern, kPalette, kCycles };
+enum class SlotKind { kPattern, kPalette, kCycles, kLook };
 
-// Whether the current pattern (palette, palette's ranges) has edits its slot file does not
-// hold; if so, what a recovery file of them holds goes to text (for ranges, an empty text is a
+// Whether the current pattern (palette, palette's ranges, its look) has edits its slot file does
+// not hold; if so, what a recovery file of them holds goes to text (for ranges, an empty text is a
 // list of no ranges), with the slot file it belongs to in slotFile.
 bool FindUnsavedWork(const PatternGenerator& g, SlotKind kind, std::string& slotFile,
                      std::string& text);

@@ -1,0 +1,145 @@
+#include "generator/palette_look.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <sstream>
+
+int NearestColour(const uint8_t* rgb, const uint8_t (*target)[kChannels], int count) {
+  int best = 0;
+  int64_t bestDistance = INT64_MAX;
+  for (int i = 0; i < count; ++i) {
+    const int64_t mean = (int64_t{rgb[0]} + target[i][0]) / 2;
+    const int64_t dr = int64_t{rgb[0]} - target[i][0];
+    const int64_t dg = int64_t{rgb[1]} - target[i][1];
+    const int64_t db = int64_t{rgb[2]} - target[i][2];
+    const int64_t distance = (512 + mean) * dr * dr + 1024 * dg * dg + (767 - mean) * db * db;
+    if (distance < bestDistance) best = i, bestDistance = distance;
+  }
+  return best;
+}
+
+uint8_t LimitDepth(uint8_t value, int bits) {
+  const int top = (1 << std::clamp(bits, kMinDepthBits, kMaxDepthBits)) - 1;
+  const int level = (value * top + 127) / 255;
+  return static_cast<uint8_t>((2 * level * 255 + top) / (2 * top));
+}
+
+void ColourLimit::Apply(uint8_t (&colours)[kPaletteEntries][kChannels]) const {
+  if (IsNone()) return;
+  for (auto& rgb : colours) {
+    if (snapCount > 0) std::copy_n(snap[NearestColour(rgb, snap, snapCount)], kChannels, rgb);
+    if (depthBits != kMaxDepthBits)
+      for (uint8_t& value : rgb) value = LimitDepth(value, depthBits);
+  }
+}
+
+ColourLimit LimitOf(const PaletteLook& look) {
+  ColourLimit limit;
+  limit.snapCount = static_cast<int>(std::min<size_t>(look.snap.size(), kMaxLookColours));
+  for (int i = 0; i < limit.snapCount; ++i) {
+    limit.snap[i][0] = look.snap[i].r;
+    limit.snap[i][1] = look.snap[i].g;
+    limit.snap[i][2] = look.snap[i].b;
+  }
+  limit.depthBits = std::clamp(look.depthBits, kMinDepthBits, kMaxDepthBits);
+  return limit;
+}
+
+void OverlayColours(const PaletteLook& look, int32_t (&palette)[kPaletteEntries][kChannels]) {
+  const int size = static_cast<int>(look.colours.size());
+  for (int k = 0; k < kPaletteEntries && look.colourStart + k < size; ++k) {
+    if (look.colourStart + k < 0) continue;
+    const Rgb& c = look.colours[static_cast<size_t>(look.colourStart + k)];
+    palette[k][0] = c.r;
+    palette[k][1] = c.g;
+    palette[k][2] = c.b;
+  }
+}
+
+namespace {
+
+// "rrggbb rrggbb ..." after a line's key.
+bool ReadColours(std::istringstream& in, std::vector<Rgb>& colours) {
+  std::string word;
+  while (in >> word) {
+    unsigned value = 0;
+    int used = 0;
+    if (word.size() != 6 || std::sscanf(word.c_str(), "%6x%n", &value, &used) != 1 || used != 6)
+      return false;
+    colours.push_back({static_cast<uint8_t>(value >> 16), static_cast<uint8_t>(value >> 8),
+                       static_cast<uint8_t>(value)});
+    if (colours.size() > kMaxLookColours) return false;
+  }
+  return !colours.empty();
+}
+
+// The rest of a line, its leading space dropped: a palette's name.
+std::string RestOf(std::istringstream& in) {
+  std::string rest;
+  std::getline(in, rest);
+  const size_t start = rest.find_first_not_of(' ');
+  return start == std::string::npos ? std::string() : rest.substr(start);
+}
+
+void AppendColours(std::string& text, const std::vector<Rgb>& colours) {
+  char hex[8];
+  for (const Rgb& c : colours) {
+    std::snprintf(hex, sizeof hex, " %02x%02x%02x", c.r, c.g, c.b);
+    text += hex;
+  }
+  text += '\n';
+}
+
+}  // namespace
+
+Result ParsePaletteLook(const std::string& text, PaletteLook& look) {
+  PaletteLook read;
+  std::istringstream lines(text);
+  std::string line;
+  int number = 0;
+  while (std::getline(lines, line)) {
+    ++number;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    std::istringstream in(line);
+    std::string key;
+    if (!(in >> key)) continue;
+    bool ok = true;
+    if (key == "colours-name") {
+      read.coloursName = RestOf(in);
+    } else if (key == "snap-name") {
+      read.snapName = RestOf(in);
+    } else if (key == "colours") {
+      ok = (in >> read.colourStart) && read.colourStart >= 0 &&
+           read.colourStart < kMaxLookColours && ReadColours(in, read.colours) &&
+           read.colourStart < static_cast<int>(read.colours.size());
+    } else if (key == "snap") {
+      ok = ReadColours(in, read.snap);
+    } else if (key == "depth") {
+      std::string rest;
+      ok = (in >> read.depthBits) && !(in >> rest) && read.depthBits >= kMinDepthBits &&
+           read.depthBits <= kMaxDepthBits;
+    } else {
+      ok = false;
+    }
+    if (!ok)
+      return Result::Fail("line " + std::to_string(number) + ": cannot read \"" + key + "\"");
+  }
+  look = std::move(read);
+  return Result::Ok();
+}
+
+std::string PaletteLookText(const PaletteLook& look) {
+  std::string text;
+  if (!look.colours.empty()) {
+    if (!look.coloursName.empty()) text += "colours-name " + look.coloursName + "\n";
+    text += "colours " + std::to_string(look.colourStart);
+    AppendColours(text, look.colours);
+  }
+  if (!look.snap.empty()) {
+    if (!look.snapName.empty()) text += "snap-name " + look.snapName + "\n";
+    text += "snap";
+    AppendColours(text, look.snap);
+  }
+  if (look.depthBits != kMaxDepthBits) text += "depth " + std::to_string(look.depthBits) + "\n";
+  return text;
+}
