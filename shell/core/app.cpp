@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 #include "editor/editor_frame.h"
 #include "editor/status_line.h"
@@ -92,6 +93,8 @@ void FrameBody(App& app, const uint8_t keyState[kKeyCodeCount], uint64_t nowMs,
   std::memcpy(clock.keyState, keyState, sizeof clock.keyState);
   clock.nowMs = nowMs;
   clock.mouse = mouse;
+  clock.dropped = std::move(app.dropped);
+  app.dropped.clear();
   const EditorCanvas editorCanvas = BindEditorCanvas(canvas);
   EditorFrame(generator, editorCanvas, clock);
   // After every text of the editor frame, and outside it: the frame itself draws what it

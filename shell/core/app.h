@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "generator/data_folder.h"
 #include "generator/frame_clock.h"
@@ -40,6 +41,8 @@ struct App {
   std::shared_ptr<ExportRunner> exporter;
   // The language the settings file holds; it is written again when the screen's changes.
   std::optional<Language> savedLanguage;
+  // Files dropped on the window since the last tick, in order; the next frame takes them.
+  std::vector<std::string> dropped;
 };
 
 // The editor's settings file, "language=ja" or "language=en": the language it names, or none

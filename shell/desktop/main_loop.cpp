@@ -3,7 +3,9 @@
 #include <SDL2/SDL.h>
 
 #include <chrono>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "shell/desktop/frame_driver.h"
 #include "shell/desktop/frame_pacer.h"
@@ -35,7 +37,7 @@ int64_t CurrentFrameInterval(SDL_Window* window, const DisplayDevice& display) {
 // frame interval may have to follow a new display or renderer. A key pressed in between is
 // kept for the next frame, which sees it down even when it is up again by then.
 bool HandleEvent(const SDL_Event& event, DisplayDevice& display, DesktopKeys& keys,
-                 DesktopMouse& mouse, bool& displayChanged) {
+                 DesktopMouse& mouse, std::vector<std::string>& dropped, bool& displayChanged) {
   NoteMouseEvent(mouse, event);
   switch (event.type) {
     case SDL_QUIT:
@@ -49,6 +51,13 @@ bool HandleEvent(const SDL_Event& event, DisplayDevice& display, DesktopKeys& ke
     case SDL_WINDOWEVENT:
       if (event.window.event == SDL_WINDOWEVENT_DISPLAY_CHANGED) displayChanged = true;
       return event.window.event == SDL_WINDOWEVENT_CLOSE;
+    case SDL_DROPFILE:
+      // A file dropped on the window: the editor imports it as a palette.
+      if (event.drop.file != nullptr) {
+        dropped.emplace_back(event.drop.file);
+        SDL_free(event.drop.file);
+      }
+      return false;
     case SDL_RENDER_TARGETS_RESET:
     case SDL_RENDER_DEVICE_RESET:
       static_cast<void>(ResetDisplay(display));  // tried again on the next failed present
@@ -71,7 +80,8 @@ LoopEnd RunMainLoop(App& app, DisplayDevice& display, SDL_Window* window,
     bool displayChanged = false;
     bool closeAsked = false;
     while (SDL_PollEvent(&event) != 0)
-      closeAsked = HandleEvent(event, display, keys, mouse, displayChanged) || closeAsked;
+      closeAsked =
+          HandleEvent(event, display, keys, mouse, app.dropped, displayChanged) || closeAsked;
     if (QuitSignalled()) return LoopEnd::kSignal;
     // One request however many events it came as.
     if (closeAsked && mayClose()) return LoopEnd::kClosed;
