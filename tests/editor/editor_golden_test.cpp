@@ -390,6 +390,20 @@ const RecordedScreen kRecordedScreens[] = {
        g.session.helpOpen = true;
        ShowNote(g.session.status, "status line", 0);
      }},
+    {"look_panel",
+     [](PatternGenerator& g, MouseState& m) {
+       VariedKeys(g);
+       g.look.colours = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 0}};
+       g.look.colourStart = 1;
+       g.look.coloursName = "four.hex";
+       g.look.snap = {{0, 0, 0}, {255, 255, 255}, {255, 0, 0}, {0, 128, 255}};
+       g.look.snapName = "target.gpl";
+       g.look.depthBits = 4;
+       g.RebuildPalette();
+       g.session.lookOpen = true;
+       g.session.lookRow = 2;
+       Pointer(m, Swatch(4));
+     }},
     {"point_markers",
      [](PatternGenerator& g, MouseState& m) {
        g.previewMode = kPreviewSingleTile;
