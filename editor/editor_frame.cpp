@@ -111,7 +111,7 @@ void StartExport(PatternGenerator& g, bool everyFormat, uint64_t nowMs) {
   AdvanceExport(g, shortLoop ? std::numeric_limits<double>::infinity() : kExportSliceMs, nowMs);
 }
 
-void DrawPreview(const PatternGenerator& g, const Screen& screen) {
+void DrawPreview(PatternGenerator& g, const Screen& screen) {
   if (screen.canvas.fillRect == nullptr) return;
   // The palette at this frame of the cycle: the phase counts frames, and index k shows
   // colour k of the frame (with the default cycle, palette entry (k + phase) mod 16).
@@ -120,7 +120,7 @@ void DrawPreview(const PatternGenerator& g, const Screen& screen) {
     for (int c = 0; c < kChannels; ++c) palette[k][c] = static_cast<uint8_t>(g.palette[k][c]);
   uint8_t shown[kPaletteEntries][kChannels];
   ColoursAtFrame(g.cycles, palette, static_cast<uint32_t>(g.cyclePhase), shown);
-  LimitOf(g.look).Apply(shown);
+  g.session.shownLimit.Apply(g.look, shown);
   uint32_t colours[kPaletteEntries];
   for (int k = 0; k < kPaletteEntries; ++k)
     colours[k] =
@@ -191,11 +191,11 @@ void SettingsPanel(PatternGenerator& g, const Screen& screen, const uint8_t* key
 }
 
 // The palette's entries as they show, snap and depth included.
-void DrawSwatches(const PatternGenerator& g, const Screen& screen) {
+void DrawSwatches(PatternGenerator& g, const Screen& screen) {
   uint8_t shown[kPaletteEntries][kChannels];
   for (int k = 0; k < kPaletteEntries; ++k)
     for (int c = 0; c < kChannels; ++c) shown[k][c] = static_cast<uint8_t>(g.palette[k][c]);
-  LimitOf(g.look).Apply(shown);
+  g.session.shownLimit.Apply(g.look, shown);
   for (int k = 0; k < kPaletteEntries; ++k)
     screen.Rect(
         Swatch(k),

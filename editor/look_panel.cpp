@@ -39,12 +39,6 @@ const char* PresetName(int bits) {
 
 }  // namespace
 
-std::string ShownName(const std::string& path) {
-  std::string name;
-  for (char c : BaseName(path)) name += c >= 0x20 && c < 0x7F ? c : '?';
-  return name.size() > 24 ? name.substr(0, 21) + "..." : name;
-}
-
 void StepLookRow(PatternGenerator& g, int32_t row, int32_t a) {
   PaletteLook& look = g.look;
   switch (row) {

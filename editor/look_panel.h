@@ -29,6 +29,3 @@ bool LookRowAt(int32_t x, int32_t y, int32_t& row, ScreenBox& box);
 // Reads a palette file into the row (colours or snap; the depth row takes colours), and says
 // on the status line what was imported or why not. Nothing changes on failure.
 void ImportPalette(PatternGenerator& g, const std::string& path, int32_t row, uint64_t nowMs);
-
-// A name a screen text can hold: the file's base name, printable ASCII, at most 24 characters.
-std::string ShownName(const std::string& path);

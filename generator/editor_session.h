@@ -10,6 +10,7 @@
 
 #include "generator/cycle_ranges.h"
 #include "generator/edit_history.h"
+#include "generator/palette_look.h"
 #include "generator/program_limits.h"
 #include "generator/result.h"
 #include "generator/status_message.h"
@@ -45,4 +46,6 @@ struct EditorSession {
   std::shared_ptr<ExportRunner> exporter;
   bool exportEveryFormat = false;
   char exportId = 'A';
+  // The look's limit as the preview and the swatches apply it.
+  ShownLimit shownLimit;
 };

@@ -1,18 +1,20 @@
 #include "generator/palette_look.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <sstream>
 
 int NearestColour(const uint8_t* rgb, const uint8_t (*target)[kChannels], int count) {
+  // At most (512 + 255 + 1024 + 767) * 255 * 255 = 166,338,150: int32 holds every distance.
   int best = 0;
-  int64_t bestDistance = INT64_MAX;
-  for (int i = 0; i < count; ++i) {
-    const int64_t mean = (int64_t{rgb[0]} + target[i][0]) / 2;
-    const int64_t dr = int64_t{rgb[0]} - target[i][0];
-    const int64_t dg = int64_t{rgb[1]} - target[i][1];
-    const int64_t db = int64_t{rgb[2]} - target[i][2];
-    const int64_t distance = (512 + mean) * dr * dr + 1024 * dg * dg + (767 - mean) * db * db;
+  int32_t bestDistance = INT32_MAX;
+  for (int i = 0; i < count && bestDistance > 0; ++i) {
+    const int32_t mean = (rgb[0] + target[i][0]) / 2;
+    const int32_t dr = rgb[0] - target[i][0];
+    const int32_t dg = rgb[1] - target[i][1];
+    const int32_t db = rgb[2] - target[i][2];
+    const int32_t distance = (512 + mean) * dr * dr + 1024 * dg * dg + (767 - mean) * db * db;
     if (distance < bestDistance) best = i, bestDistance = distance;
   }
   return best;
@@ -30,6 +32,26 @@ void ColourLimit::Apply(uint8_t (&colours)[kPaletteEntries][kChannels]) const {
     if (snapCount > 0) std::copy_n(snap[NearestColour(rgb, snap, snapCount)], kChannels, rgb);
     if (depthBits != kMaxDepthBits)
       for (uint8_t& value : rgb) value = LimitDepth(value, depthBits);
+  }
+}
+
+void ShownLimit::Apply(const PaletteLook& look, uint8_t (&colours)[kPaletteEntries][kChannels]) {
+  if (look.snap.empty() && look.depthBits == kMaxDepthBits) return;
+  if (!(of == look)) {
+    of = look;
+    limit = LimitOf(look);
+    std::fill(std::begin(key), std::end(key), 0u);
+  }
+  for (auto& rgb : colours) {
+    const uint32_t colour = uint32_t{rgb[0]} << 16 | uint32_t{rgb[1]} << 8 | rgb[2];
+    const uint32_t slot = (colour * 2654435761u) >> 24;
+    if (key[slot] != colour + 1) {
+      uint8_t one[kPaletteEntries][kChannels] = {{rgb[0], rgb[1], rgb[2]}};
+      limit.Apply(one);
+      std::copy_n(one[0], kChannels, value[slot]);
+      key[slot] = colour + 1;
+    }
+    std::copy_n(value[slot], kChannels, rgb);
   }
 }
 

@@ -59,6 +59,19 @@ struct ColourLimit {
 };
 ColourLimit LimitOf(const PaletteLook& look);
 
+// The limit of a look kept from frame to frame for the preview: rebuilt only when the look
+// changes, and each colour's limited value remembered (a cycle shows the same colours again
+// and again), so a frame rarely searches the target.
+struct ShownLimit {
+  void Apply(const PaletteLook& look, uint8_t (&colours)[kPaletteEntries][kChannels]);
+
+ private:
+  PaletteLook of;
+  ColourLimit limit;
+  uint32_t key[256] = {};  // 1 + the colour's 24 bits; 0 for an empty slot
+  uint8_t value[256][kChannels] = {};
+};
+
 // The index of the target colour nearest rgb by the integer redmean distance, the lowest
 // index on a tie.
 int NearestColour(const uint8_t* rgb, const uint8_t (*target)[kChannels], int count);

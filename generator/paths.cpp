@@ -22,6 +22,12 @@ std::string BaseName(const std::string& path) {
   return path.substr(NameStart(path));
 }
 
+std::string ShownName(const std::string& path) {
+  std::string name;
+  for (char c : BaseName(path)) name += c >= 0x20 && c < 0x7F ? c : '?';
+  return name.size() > 24 ? name.substr(0, 21) + "..." : name;
+}
+
 std::string FolderOf(const std::string& path) {
   const std::size_t slash = NameStart(path);
   if (slash == 0) return ".";

@@ -9,6 +9,8 @@
 std::string JoinPath(const std::string& folder, const std::string& name);
 // The name after the last separator: "out/x.gif" -> "x.gif".
 std::string BaseName(const std::string& path);
+// A name a screen text can hold: the file's base name, printable ASCII, at most 24 characters.
+std::string ShownName(const std::string& path);
 // The folder that holds the file: "out/x.gif" -> "out", "x.gif" -> ".", "/x" -> "/".
 std::string FolderOf(const std::string& path);
 // The folder that holds a folder, trailing separators ignored: "/usr/bin/" -> "/usr".

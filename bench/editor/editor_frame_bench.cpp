@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "bench/formats/bench_cycles.h"
 #include "editor/editor_frame.h"
 #include "generator/key_codes.h"
 #include "generator/pattern_generator.h"
@@ -80,6 +81,8 @@ void BM_EditorFrameEightBlendedRanges(benchmark::State& state) {
       "0,1,1,forward,1\n2,3,3,reverse,1\n4,5,5,pingpong,1\n6,7,7,forward,1\n"
       "8,9,9,reverse,1\n10,11,11,pingpong,1\n12,13,13,forward,1\n14,15,15,reverse,1\n";
   if (!ParseCycleRanges(text, g->cycles)) std::abort();
+  // Arg 1: every shown colour snapped to a 256-colour target.
+  if (state.range(0) == 1) g->look.snap = BenchSnapTarget();
   FrameClock clock;
   RunFrames(state, *g, clock);
 }
@@ -103,6 +106,8 @@ BENCHMARK(BM_EditorFrame)
     ->Repetitions(9)
     ->ReportAggregatesOnly(true);
 BENCHMARK(BM_EditorFrameEightBlendedRanges)
+    ->Arg(0)
+    ->Arg(1)
     ->Unit(benchmark::kMillisecond)
     ->Repetitions(9)
     ->ReportAggregatesOnly(true);

@@ -39,6 +39,6 @@ void BM_ExportAll(benchmark::State& state) {
       state.SkipWithError("export failed");
   }
 }
-BENCHMARK(BM_ExportAll)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ExportAll)->Arg(0)->Arg(1)->Arg(2)->Arg(3)->Unit(benchmark::kMillisecond);
 
 }  // namespace
