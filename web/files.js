@@ -1,6 +1,7 @@
 // The editor's working folder in the module's file system: siro.bmp and a.bmp from the
-// site, savedata/ kept in the browser's IndexedDB so slots survive a reload, and result/
-// whose files are handed to the user as downloads.
+// site, savedata/ kept in the browser's IndexedDB so slots survive a reload, result/ whose
+// files are handed to the user as downloads, and dropped/ with copies of the files the user
+// gives the editor to import.
 import {
   DataFolder, EXAMPLE_SLOTS, kFrameTemplateFile, kWhiteTextureFile,
 } from "./page_constants.js";
@@ -8,6 +9,8 @@ import {
 export const WORK = "/work";
 const SAVEDATA = `${WORK}/${DataFolder.kSlots}`;
 const RESULT = `${WORK}/${DataFolder.kResults}`;
+// Relative to the working folder: the editor's messages name the copies by this path.
+const DROPPED = "dropped";
 // Put beside the example slots on the first visit; later visits leave savedata/ as it is.
 const PLACED = `${SAVEDATA}/.examples-placed`;
 
@@ -46,6 +49,7 @@ export async function prepareFiles(module, data) {
   FS.writeFile(`${WORK}/${kFrameTemplateFile}`, template);
   FS.mkdir(SAVEDATA);
   FS.mkdir(RESULT);
+  FS.mkdir(`${WORK}/${DROPPED}`);
   FS.mount(FS.filesystems.IDBFS, {}, SAVEDATA);
   await sync(FS, true);
   const placed = !exists(FS, PLACED);
@@ -69,6 +73,13 @@ export function savedataStamp(FS) {
 
 export function persistSavedata(FS) {
   return sync(FS, false);
+}
+
+// Where the copy of a file the user gave the editor goes, under the file's own name ("/"
+// and NUL, which the file system cannot hold, as "_"); relative to the working folder.
+export function droppedPath(name) {
+  const safe = name.replace(/[\/\0]/g, "_");
+  return `${DROPPED}/${safe === "" || safe === "." || safe === ".." ? "_" : safe}`;
 }
 
 // Every file now below result/ as {name, bytes}, sorted by name, and removed from it: an

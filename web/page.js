@@ -1,9 +1,10 @@
 // The page: one Tick per animation frame (at most 60 a second), the picture put on the
-// canvas, the editor's texts drawn over it, keys in, slots kept, exports downloaded.
+// canvas, the editor's texts drawn over it, keys in, slots kept, exports downloaded, palette
+// files handed to the editor.
 import createQuilmorante from "./quilmorante.js";
 import { Keys } from "./keys.js";
 import {
-  WORK, fetchData, prepareFiles, savedataStamp, persistSavedata, takeResults,
+  WORK, droppedPath, fetchData, prepareFiles, savedataStamp, persistSavedata, takeResults,
 } from "./files.js";
 import { zipStored } from "./zip.js";
 import { UnsavedEdits } from "./unsaved.js";
@@ -26,6 +27,8 @@ const keys = new Keys();
 const fontName = "QuilmoranteGothic";
 const keepFirstFrame = new URLSearchParams(location.search).has("keepFirstFrame");
 const languageButton = document.getElementById("language");
+const importButton = document.getElementById("import");
+const importChooser = document.getElementById("import-file");
 const SETTINGS_FILE = `${WORK}/${DataFolder.kSettings}`;
 const SETTINGS_STORE = "quilmorante-settings";
 
@@ -37,6 +40,9 @@ function showLanguage(language) {
   for (const help of document.querySelectorAll("[data-help]"))
     help.hidden = help.dataset.help !== (english ? "en" : "ja");
   languageButton.textContent = english ? "日本語" : "English";
+  importButton.textContent = english ? "Import palette" : "パレット読込";
+  importButton.title = english ? "Import a palette file (or drop one on the picture)"
+    : "パレットファイルを読み込む(絵にドロップしても可)";
   page.language = english ? "en" : "ja";
 }
 
@@ -167,6 +173,39 @@ function offerResults(module) {
 const page = { frames: 0, downloads: [], ready: false, frameTimes: [] };
 window.quilmorante = page;
 
+// Files go to the canvas only: dropped anywhere else, or before the editor is ready, the
+// browser would open the file in place of the page and its unsaved edits.
+window.addEventListener("dragover", (event) => {
+  if (event.defaultPrevented) return;
+  event.preventDefault();
+  event.dataTransfer.dropEffect = "none";
+});
+window.addEventListener("drop", (event) => event.preventDefault());
+
+// Hands the editor palette files, in the order given, as the desktop hands it files dropped
+// on its window: a copy of each in the working folder, cut one byte past what the editor
+// reads of a file, so that a larger one is refused without being read whole.
+function importer(module) {
+  let copying = Promise.resolve();
+  const copy = async (file) => {
+    const path = droppedPath(file.name);
+    try {
+      const bytes = await file.slice(0, module._quilmorante_drop_bytes()).arrayBuffer();
+      module.FS.writeFile(path, new Uint8Array(bytes));
+    } catch {
+      // Handed on all the same: the editor's status line says it cannot read the file.
+    }
+    const name = new TextEncoder().encode(`${path}\0`);
+    const at = module._malloc(name.length);
+    module.HEAPU8.set(name, at);
+    module._quilmorante_drop_file(at);
+    module._free(at);
+  };
+  return (files) => {
+    for (const file of files) copying = copying.then(() => copy(file));
+  };
+}
+
 async function start() {
   const data = fetchData("data");
   const font = new FontFace(fontName, "url(gothic.woff2)");
@@ -208,6 +247,23 @@ async function start() {
   fitCanvas();
   canvas.focus();
   const pointer = new Pointer(canvas, module);
+  const importFiles = importer(module);
+  canvas.addEventListener("dragover", (event) => {
+    event.preventDefault();
+    event.dataTransfer.dropEffect = "copy";
+  });
+  canvas.addEventListener("drop", (event) => {
+    event.preventDefault();
+    importFiles(event.dataTransfer.files);
+    canvas.focus();
+  });
+  importButton.addEventListener("click", () => importChooser.click());
+  importChooser.addEventListener("change", () => {
+    importFiles(importChooser.files);
+    // Choosing the same file again is a change too.
+    importChooser.value = "";
+    canvas.focus();
+  });
   languageButton.addEventListener("click", () => {
     const english = module._quilmorante_language() === Language.kEnglish;
     module._quilmorante_set_language(english ? Language.kJapanese : Language.kEnglish);

@@ -1,12 +1,14 @@
 // What the page calls: one App over a back buffer in the module's memory. Each animation
 // frame the page fills the key state, ticks, and reads the picture and the texts back. The
-// working folder is the module's file system: siro.bmp, a.bmp, savedata/ and result/.
+// working folder is the module's file system: siro.bmp, a.bmp, savedata/, result/ and the
+// page's copies of files dropped on the canvas.
 
 #include <emscripten/emscripten.h>
 
 #include <string>
 #include <vector>
 
+#include "formats/palette_reader.h"
 #include "generator/file_system.h"
 #include "generator/unsaved_work.h"
 #include "shell/core/app.h"
@@ -50,7 +52,10 @@ EMSCRIPTEN_KEEPALIVE uint8_t* quilmorante_keys() {
 EMSCRIPTEN_KEEPALIVE void quilmorante_tick(double nowMs) {
   if (app == nullptr) return;
   PageTexts().clear();
+  // The tick's frame imports the dropped files; their copies go with it.
+  const std::vector<std::string> dropped = app->dropped;
   Tick(*app, keyState, static_cast<uint64_t>(nowMs), mouse);
+  for (const std::string& path : dropped) os::Remove(path);
   mouse.pressed = false;
   mouse.wheel = 0;
   // The picture as the page's ImageData wants it, R, G, B, A bytes, in place: every tick
@@ -61,6 +66,18 @@ EMSCRIPTEN_KEEPALIVE void quilmorante_tick(double nowMs) {
     const uint32_t argb = color[i];
     color[i] = 0xFF000000u | ((argb & 0xFFu) << 16) | (argb & 0xFF00u) | ((argb >> 16) & 0xFFu);
   }
+}
+
+// A file dropped on the canvas or chosen with the page's button, copied by the page into the
+// working folder: the next tick imports it as the desktop imports a dropped file, then
+// removes the copy.
+EMSCRIPTEN_KEEPALIVE void quilmorante_drop_file(const char* path) {
+  if (app != nullptr) app->dropped.emplace_back(path);
+}
+// The most bytes of a dropped file the page copies: one more than the palette reader takes,
+// so that it refuses a larger file as it would the whole.
+EMSCRIPTEN_KEEPALIVE int quilmorante_drop_bytes() {
+  return static_cast<int>(kMaxPaletteFileBytes + 1);
 }
 
 // Edits not saved to a slot, for the page to keep in the browser's synchronous storage:

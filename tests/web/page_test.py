@@ -13,12 +13,15 @@
   edit not saved to a slot comes back after a reload as a recovery file the notice names.
 - A mouse drag moves a control point and Ctrl+Z takes it back; the language toggle beside the
   canvas switches the screen to English, and a reload keeps it.
+- A palette file chosen with the import button or dropped on the canvas is imported, one too
+  big is refused, no copy stays; the palette's look, saved, outlives a reload.
 
 Usage: page_test.py SITE_FOLDER REPLAY_KEYS DATA_DIR GOLDEN_BMP
 """
 
 import base64
 import io
+import json
 import os
 import re
 import shutil
@@ -45,6 +48,38 @@ SEQUENCE = (["Space", "ArrowRight", "KeyZ", "Space"] + ["ArrowRight"] * 3 +
              "ArrowLeft", "KeyM", "KeyE"])
 SLOTS = ["pat0.txt", "pat1.txt", "pal0.txt", "pal1.txt"]
 GARBAGE = bytes(range(256)) + b"\n-99999999999,,\xff\xfe\r\n" * 3
+# Sixteen colours nothing else on the screen shows, and palette files given to the page: how,
+# the name, the bytes, and the start of the status line then. The last one's colours stay.
+COLOURS = [(16 * k + 3) << 16 | (200 - 9 * k) << 8 | (60 + 11 * k) for k in range(16)]
+IMPORTS = [
+    ("chooser", "big.hex", b"#000000\n" * (1 << 17) + b"#", "Cannot import: larger than 1 MiB"),
+    ("drop", "colours.hex", "".join("#%06X\n" % c for c in COLOURS).encode(),
+     "Imported: colours.hex, 16 colours"),
+]
+DROP = """const files = new DataTransfer();
+    files.items.add(new File([new Uint8Array(arguments[0])], arguments[1]));
+    document.getElementById('screen').dispatchEvent(
+        new DragEvent('drop', {dataTransfer: files, bubbles: true, cancelable: true}));"""
+# The last frame's text that holds `name`, if any.
+STATUS = """const m = window.quilmorante.module, heap = m.HEAPU8;
+    for (let i = 0; i < m._quilmorante_text_count(); i++) {
+      const at = m._quilmorante_text_bytes(i);
+      const text = new TextDecoder('shift_jis').decode(heap.subarray(at, heap.indexOf(0, at)));
+      if (text.includes(name)) return text;
+    }"""
+# Whether a row of the last frame shows the colours once each, left to right, among others:
+# the swatches, wherever the layout puts them.
+IN_A_ROW = """const [colours, width, height] = arguments, wanted = new Set(colours);
+    const m = window.quilmorante.module, heap = m.HEAPU8, at = m._quilmorante_pixels();
+    for (let y = 0, seen = [], last = -1; y < height; y++, seen = [], last = -1) {
+      for (let x = 0, i = at + 4 * width * y; x < width; x++, i += 4) {
+        const c = heap[i] << 16 | heap[i + 1] << 8 | heap[i + 2];
+        if (c !== last && wanted.has(c)) seen.push(c);
+        last = c;
+      }
+      if (seen.join() === colours.join()) return true;
+    }
+    return false;"""
 
 
 def start_browser(download_dir, profile):
@@ -381,6 +416,34 @@ def main():
             ".textContent, window.quilmorante.module._quilmorante_language()]")
         check(shown == ["en", "\u65e5\u672c\u8a9e", constants["Language"]["kEnglish"]],
               "the toggle switches to English and a reload keeps it (%s)" % shown)
+
+        # Palette files: the editor reads each in the next frame, the last one's colours go on
+        # the swatches, and no copy stays; stepping the palette saves its look for a reload.
+        for how, name, content, said in IMPORTS:
+            path = os.path.join(work, name)
+            with open(path, "wb") as f:
+                f.write(content)
+            if how == "chooser":
+                driver.find_element("id", "import-file").send_keys(path)
+            else:
+                driver.execute_script(DROP, list(content), name)
+            text = wait_for(driver, "const name = %s; %s" % (json.dumps(name), STATUS), name)
+            check(text.startswith(said), "%s by %s: the status line says %r (%r)"
+                  % (name, how, said, text))
+        frames_pass(driver)
+        left = driver.execute_script(
+            "return window.quilmorante.module.FS.readdir('/work/dropped').length - 2")
+        check(driver.execute_script(IN_A_ROW, COLOURS, W, H) and left == 0,
+              "the swatches show the imported colours, and no copy is left (%d)" % left)
+        for code in ("ArrowDown", "ArrowRight", "ArrowLeft"):
+            press(driver, code)
+        saved(driver)
+        open_page(driver, url)
+        frames_pass(driver)
+        check(driver.execute_script("return window.quilmorante.module.FS.analyzePath("
+                                    "'/work/savedata/pal0.look.txt').exists") and
+              driver.execute_script(IN_A_ROW, COLOURS, W, H),
+              "stepping the palette saves pal0.look.txt, and a reload keeps its colours")
 
         # A long loop's E encodes between frames; its files download when it ends.
         driver.execute_script("""
