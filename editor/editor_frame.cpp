@@ -501,6 +501,8 @@ void EditorFrame(PatternGenerator& g, const EditorCanvas& canvas, FrameClock& cl
   // What the frame's edits start from: the difference at its end is one undo step.
   const EditState before = CaptureEdits(g);
   ExportKeys(g, keys, clock.nowMs);
+  if (KeyTriggered(DIK_R, keys, false))
+    DrawRandom(g, Down(keys, DIK_LSHIFT) || Down(keys, DIK_RSHIFT), clock.nowMs);
   // A dropped palette file goes into the palette panel's row, colours when it is closed.
   for (const std::string& path : clock.dropped)
     ImportPalette(g, path, g.session.lookOpen ? g.session.lookRow : kLookColours, clock.nowMs);

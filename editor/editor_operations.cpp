@@ -4,7 +4,9 @@
 #include <cstdio>
 #include <limits>
 
+#include "editor/screen_texts.h"
 #include "editor/status_line.h"
+#include "generator/random_pattern.h"
 
 uint32_t EntryColour(const int32_t (&entry)[kChannels]) {
   return 0xFF000000u | ((static_cast<uint32_t>(entry[0]) & 0xFFu) << 16) |
@@ -148,6 +150,22 @@ void KeyEdited(PatternGenerator& g) {
 }
 
 }  // namespace
+
+void DrawRandom(PatternGenerator& g, bool paletteKeys, uint64_t nowMs) {
+  const uint32_t seed =
+      g.session.nextSeed.value_or(static_cast<uint32_t>(nowMs % (kMaxRandomSeed + 1)));
+  g.session.nextSeed = NextRandomSeed(seed);
+  if (paletteKeys) {
+    RandomPaletteKeys(seed, g.keys);
+    KeyEdited(g);
+  } else {
+    g.SetPattern(RandomPattern(seed));
+    g.Synthesize();
+  }
+  char line[64];
+  std::snprintf(line, sizeof line, TextsFor(g.session.language).randomFormat, seed);
+  ShowNote(g.session.status, line, nowMs);
+}
 
 void RaiseKeyDigit(PatternGenerator& g, int32_t entry, int32_t channel) {
   int32_t& digit = g.keys[entry][channel];

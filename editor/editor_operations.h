@@ -47,6 +47,10 @@ void MovePoint(PatternGenerator& g, int32_t point, int32_t x, int32_t y);
 
 // Z on a key digit: + 1, 9 wrapping to 0 (no key); X: 0; the wheel's step down: - 1, 1 going
 // to 0 and 0 staying. Each rebuilds the palette.
+// R (Shift+R): the pattern (the palette keys) the session's next seed gives, the seed on the
+// status line.
+void DrawRandom(PatternGenerator& g, bool paletteKeys, uint64_t nowMs);
+
 void RaiseKeyDigit(PatternGenerator& g, int32_t entry, int32_t channel);
 void ClearKeyDigit(PatternGenerator& g, int32_t entry, int32_t channel);
 void LowerKeyDigit(PatternGenerator& g, int32_t entry, int32_t channel);

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "generator/cycle_ranges.h"
@@ -46,6 +47,9 @@ struct EditorSession {
   std::shared_ptr<ExportRunner> exporter;
   bool exportEveryFormat = false;
   char exportId = 'A';
+  // The seed R (Shift+R) draws from next; none until the first press, which takes one from
+  // the clock.
+  std::optional<uint32_t> nextSeed;
   // The look's limit as the preview and the swatches apply it.
   ShownLimit shownLimit;
 };

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <functional>
 #include <memory>
@@ -14,6 +15,7 @@
 #include "editor/screen_layout.h"
 #include "editor/screen_texts.h"
 #include "generator/key_codes.h"
+#include "generator/random_pattern.h"
 #include "tests/editor/editor_test_support.h"
 
 namespace {
@@ -147,6 +149,28 @@ TEST_F(EditorInputTest, ASlotStepIsUndoneByStepping) {
   EXPECT_EQ(g->points[0].weight, 77) << "pattern 0 as it was saved";
   Tap({DIK_LCONTROL, DIK_Y});
   EXPECT_EQ(g->patternNumber, 1);
+}
+
+// R draws the pattern its seed gives and Shift+R the keys, each one step naming the seed; the
+// next press draws from another seed.
+TEST_F(EditorInputTest, RDrawsFromTheSeedItShows) {
+  const PatternFields before = g->Pattern();
+  g->session.nextSeed = 1234567;
+  Tap({DIK_R});
+  EXPECT_EQ(g->Pattern(), RandomPattern(1234567));
+  char shown[64];
+  std::snprintf(shown, sizeof shown, kJapaneseTexts.randomFormat, 1234567u);
+  EXPECT_EQ(g->session.status.text, shown);
+  Tap({DIK_LCONTROL, DIK_Z});
+  EXPECT_EQ(g->Pattern(), before);
+
+  const uint32_t next = NextRandomSeed(1234567);
+  Tap({DIK_LSHIFT, DIK_R});
+  PaletteKeys keys;
+  RandomPaletteKeys(next, keys);
+  EXPECT_EQ(std::memcmp(g->keys, keys, sizeof keys), 0);
+  EXPECT_EQ(g->Pattern(), before) << "Shift+R leaves the pattern";
+  EXPECT_NE(RandomPattern(1), RandomPattern(2));
 }
 
 TEST_F(EditorInputTest, CtrlKeepsZAndXFromActingUntilTheyAreReleased) {
