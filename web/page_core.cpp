@@ -81,16 +81,15 @@ EMSCRIPTEN_KEEPALIVE int quilmorante_drop_bytes() {
 }
 
 // Edits not saved to a slot, for the page to keep in the browser's synchronous storage:
-// kind the SlotKind of the pattern or of the palette. The slot file's name, a line end, then
-// the bytes a recovery file would hold; the size is quilmorante_unsaved_size(). Empty when
-// there is nothing to keep.
+// kind a SlotKind: the pattern, the palette, its ranges or its look. The slot file's name, a line
+// end, then the bytes a recovery file would hold; the size is quilmorante_unsaved_size(). Empty
+// when there is nothing to keep.
 EMSCRIPTEN_KEEPALIVE const char* quilmorante_unsaved(int kind) {
   unsaved.clear();
   if (app == nullptr || app->generator == nullptr) return unsaved.c_str();
   std::string slotFile;
-  const SlotKind slot =
-      kind == static_cast<int>(SlotKind::kPattern) ? SlotKind::kPattern : SlotKind::kPalette;
-  const std::string text = UnsavedText(*app->generator, slot, slotFile);
+  if (kind < 0 || kind > static_cast<int>(SlotKind::kLook)) return unsaved.c_str();
+  const std::string text = UnsavedText(*app->generator, static_cast<SlotKind>(kind), slotFile);
   if (!text.empty()) unsaved = slotFile + "\n" + text;
   return unsaved.c_str();
 }
@@ -105,8 +104,9 @@ EMSCRIPTEN_KEEPALIVE const char* quilmorante_keep(const char* kept, int size) {
   const std::string slotFile = whole.substr(0, whole.find('\n'));
   bool isSlot = false;
   for (int n = 0; n < kSlotCount; ++n)
-    isSlot =
-        isSlot || slotFile == DataFolder::PatternFile(n) || slotFile == DataFolder::PaletteFile(n);
+    isSlot = isSlot || slotFile == DataFolder::PatternFile(n) ||
+             slotFile == DataFolder::PaletteFile(n) || slotFile == DataFolder::CyclesFile(n) ||
+             slotFile == DataFolder::LookFile(n);
   std::vector<std::string> written;
   const Result result =
       !isSlot || slotFile.size() == whole.size()

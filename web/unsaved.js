@@ -8,7 +8,7 @@ const STORE = "quilmorante-unsaved";
 // The module's answers as stored: the slot file's name, a line end, then the recovery bytes.
 function unsavedNow(module) {
   const kept = [];
-  for (const kind of [SlotKind.kPattern, SlotKind.kPalette]) {
+  for (const kind of [SlotKind.kPattern, SlotKind.kPalette, SlotKind.kCycles, SlotKind.kLook]) {
     const at = module._quilmorante_unsaved(kind);
     const size = module._quilmorante_unsaved_size();
     if (size > 0) kept.push(btoa(String.fromCharCode(...module.HEAPU8.subarray(at, at + size))));
