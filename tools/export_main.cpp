@@ -1,6 +1,7 @@
 // quilmorante-export: the editor's export (its M and E keys) without a screen. Loads a
-// pattern and a palette slot (with its cycle ranges), sets the tile size and mosaic, and
-// writes the colour-cycle frames of one loop, and whichever other formats the options ask for.
+// pattern and a palette slot (with its cycle ranges and look), sets the tile size and mosaic,
+// and writes the colour-cycle frames of one loop, and whichever other formats the options ask
+// for.
 
 #include <algorithm>
 #include <cctype>
@@ -147,7 +148,8 @@ Result EnterDataFolder(Options& options, DataFolder& folder) {
   return Result::Ok();
 }
 
-// The slots the options name, loaded into a generator with the options' settings, synthesised.
+// The slots the options name, loaded into a generator with the options' settings (the
+// palette's look with what --colors, --snap and --depth replace), synthesised.
 // The editor loads a slot over the one before it; the tool has none before, so a slot file it
 // cannot read whole would give made-up values: it is refused, named.
 Result LoadSlots(const Options& options, const DataFolder& folder,
@@ -177,6 +179,7 @@ Result LoadSlots(const Options& options, const DataFolder& folder,
     g.cycles.count = static_cast<int>(options.cycles.size());
     std::copy(options.cycles.begin(), options.cycles.end(), g.cycles.ranges);
   }
+  options.look.ApplyTo(g.look);
   g.Synthesize();
   g.RebuildPalette();
   return Result::Ok();
@@ -235,6 +238,8 @@ void Report(const Options& options, const Cycle& cycle, const std::vector<Export
 
 int main(int argc, char** argv) {
   Options options = Parse(argc, argv);
+  // Before the data folder is entered: their paths are relative to where the tool started.
+  if (Result read = ReadLookFiles(options.look); !read) Refuse(read.message);
   DataFolder folder;
   if (Result entered = EnterDataFolder(options, folder); !entered) {
     std::fprintf(stderr, "quilmorante-export: %s\n", entered.message.c_str());

@@ -7,14 +7,18 @@
 #include <optional>
 #include <string>
 
+#include "formats/palette_reader.h"
 #include "formats/scale.h"
+#include "generator/paths.h"
 #include "generator/pattern_generator.h"
 #include "generator/program_limits.h"
 
 namespace {
 
 // The options that are not formats; the formats' lines come from the format table.
-static_assert(kSlotCount == 100 && kMaxMosaic == 4, "the usage text names 0..99 and 0..4");
+static_assert(kSlotCount == 100 && kMaxMosaic == 4 && kMinDepthBits == 1 && kMaxDepthBits == 8 &&
+                  kMaxLookColours == 256,
+              "the usage text names 0..99, 0..4, 1..8 and 256");
 constexpr const char* kUsageHead =
     "usage: quilmorante-export [options]\n"
     "Writes the colour-cycle frames of one loop: result/<id>A.bmp .. result/<id>P.bmp,\n"
@@ -31,6 +35,14 @@ constexpr const char* kUsageHead =
     "                 for more): entries LOW..HIGH (0..15), K/16 palette steps a frame\n"
     "                 (K 0..64), MODE forward, reverse or pingpong, blend to fade between\n"
     "                 steps; the ranges may not overlap\n"
+    "  --colors FILE[:START]  the palette's entries from a palette file (GIMP, hex list,\n"
+    "                 JASC-PAL, RIFF, .act, Paint.NET, or a PNG's, GIF's or BMP's palette):\n"
+    "                 its colours from entry START (default 0) on; the key ramp keeps the\n"
+    "                 entries past the file's end\n"
+    "  --snap FILE    every colour becomes the nearest of a palette file's (up to 256)\n"
+    "  --depth BITS   bits a channel every colour is limited to, 1..8 (8: as it is)\n"
+    "                 --colors, --snap and --depth each replace that part of the palette\n"
+    "                 slot's look for this run (files relative to the current folder)\n"
     "Also, in any combination (paths relative to the current folder):\n";
 constexpr const char* kUsageTail =
     "  --all DIR      every format above into DIR, named after the id letter\n"
@@ -110,6 +122,21 @@ void ParseCycle(const std::string&, const std::string& text, Options& options) {
   if (Result checked = CheckCycleRanges(all); !checked) UsageError("--cycle: " + checked.message);
 }
 
+// FILE[:START]: START only when what follows the last ':' is all digits, so "C:\p.gpl" and
+// other names that hold a ':' stay whole.
+void ParseColours(const std::string& flag, const std::string& text, Options& options) {
+  const std::size_t colon = text.rfind(':');
+  const std::string start = colon == std::string::npos ? "" : text.substr(colon + 1);
+  const bool numbered = !start.empty() && std::all_of(start.begin(), start.end(),
+                                                      [](char c) { return c >= '0' && c <= '9'; });
+  LookOptions& look = options.look;
+  look.colours = {numbered ? text.substr(0, colon) : text, {}};
+  if (look.colours.path.empty()) UsageError(flag + " needs a palette file");
+  look.colourStart = numbered ? NumberOption(flag + " START", start, 0, kMaxLookColours - 1,
+                                             "an entry 0.." + std::to_string(kMaxLookColours - 1))
+                              : 0;
+}
+
 constexpr ValueOption kValueOptions[] = {
     {"--data",
      [](const std::string&, const std::string& text, Options& options) {
@@ -154,6 +181,18 @@ constexpr ValueOption kValueOptions[] = {
      [](const std::string& flag, const std::string& text, Options& options) {
        options.delay = NumberOption(flag, text, 1, 100, "1..100 hundredths of a second");
      }},
+    {"--colors", ParseColours},
+    {"--snap",
+     [](const std::string& flag, const std::string& text, Options& options) {
+       if (text.empty()) UsageError(flag + " needs a palette file");
+       options.look.snap = {text, {}};
+     }},
+    {"--depth",
+     [](const std::string& flag, const std::string& text, Options& options) {
+       options.look.depthBits = NumberOption(flag, text, kMinDepthBits, kMaxDepthBits,
+                                             std::to_string(kMinDepthBits) + ".." +
+                                                 std::to_string(kMaxDepthBits) + " bits a channel");
+     }},
 };
 
 void ParseFormatOption(const ExportFormat& format, const std::string& flag, const std::string& path,
@@ -175,6 +214,19 @@ void ParseFormatOption(const ExportFormat& format, const std::string& flag, cons
 }
 
 }  // namespace
+
+void LookOptions::ApplyTo(PaletteLook& look) const {
+  if (!colours.path.empty()) {
+    look.colours = colours.colours;
+    look.colourStart = colourStart;
+    look.coloursName = ShownName(colours.path);
+  }
+  if (!snap.path.empty()) {
+    look.snap = snap.colours;
+    look.snapName = ShownName(snap.path);
+  }
+  if (depthBits != 0) look.depthBits = depthBits;
+}
 
 std::string Usage() {
   std::string text = kUsageHead;
@@ -228,4 +280,19 @@ Options Parse(int argc, char** argv) {
     if (Result loop = LoopFrames(given, frames); !loop) UsageError("--cycle: " + loop.message);
   }
   return options;
+}
+
+Result ReadLookFiles(LookOptions& look) {
+  for (LookFile* file : {&look.colours, &look.snap}) {
+    if (file->path.empty()) continue;
+    ImportedPalette imported;
+    if (Result read = ReadPaletteFile(file->path, imported); !read) return read;
+    file->colours = std::move(imported.colours);
+  }
+  const int count = static_cast<int>(look.colours.colours.size());
+  if (!look.colours.path.empty() && look.colourStart >= count)
+    UsageError("--colors START " + std::to_string(look.colourStart) + " is past the end of " +
+               look.colours.path + ", which has " + std::to_string(count) + " colours (0.." +
+               std::to_string(count - 1) + ")");
+  return Result::Ok();
 }

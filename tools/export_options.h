@@ -9,6 +9,25 @@
 #include "formats/format_table.h"
 #include "generator/cycle.h"
 #include "generator/cycle_ranges.h"
+#include "generator/palette_look.h"
+#include "generator/result.h"
+
+// A palette file an option names and, once read, its colours.
+struct LookFile {
+  std::string path;  // as given; empty when the option is not
+  std::vector<Rgb> colours;
+};
+
+// --colors, --snap and --depth: each in place of its own part of the palette slot's look.
+struct LookOptions {
+  LookFile colours;
+  int colourStart = 0;
+  LookFile snap;
+  int depthBits = 0;  // 0 when not given
+
+  // The slot's look with the parts given replaced.
+  void ApplyTo(PaletteLook& look) const;
+};
 
 struct Options {
   std::string dataDir;
@@ -25,6 +44,7 @@ struct Options {
   // The formats asked for, by their options, with their paths as given.
   std::vector<ExportRequest> requests;
   std::string all;  // --all's folder; empty when not asked for
+  LookOptions look;
 };
 
 // The usage text: the options, then every format's line from the format table.
@@ -33,3 +53,8 @@ std::string Usage();
 // Reads the command line; --help and --version print and exit 0, a mistake prints what is
 // wrong and the usage text and exits 2.
 Options Parse(int argc, char** argv);
+
+// Reads the palette files --colors and --snap name, relative to the current folder. A file
+// that cannot be read or decoded fails with the reader's message; a START past the file's
+// colours prints the usage error and exits 2.
+Result ReadLookFiles(LookOptions& look);

@@ -258,6 +258,84 @@ INSTANTIATE_TEST_SUITE_P(Tool, ToolGif,
                                            GifCase{"TopDownTemplate", -256}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+#ifdef _WIN32
+#define PALETTE_FOLDER "x9"  // Windows names hold no ':'
+#else
+#define PALETTE_FOLDER "x:9"  // only digits after the last ':' are a START
+#endif
+
+// The one snap target of the cases below, every channel on a 4-bit level.
+constexpr const char* kSnapTarget = "ff0000\n00ff00\n0000ff\n777777\n";
+
+struct LookCase {
+  const char* name;
+  const char* arguments;
+  int status;
+  const char* mentions;  // in the output
+  int levelStep;         // every channel of every colour a multiple of it (17: 4-bit levels)
+  bool snapped;          // every colour one of kSnapTarget's
+  const char* hexStart;  // what out.hex begins with
+};
+
+class ToolLook : public ToolFixture, public ::testing::WithParamInterface<LookCase> {};
+
+// --colors, --snap and --depth replace their own part of the slot's look in every colour of
+// the BMP frames and the palette file; a file or value they cannot use writes nothing.
+TEST_P(ToolLook, OptionsReplaceTheirPartOfTheLook) {
+  const LookCase& c = GetParam();
+  WriteText(PALETTE_FOLDER "/f.gpl", "GIMP Palette\n1 2 3\n4 5 6\n10 20 30\n40 50 60\n70 80 90\n");
+  WriteText("s.hex", kSnapTarget);
+  WriteText("savedata/pal11.txt", ReadText("savedata/pal4.txt"));
+  const std::string slotLook = "snap ff0000 00ff00 0000ff 777777\n";
+  WriteText("savedata/pal11.look.txt", slotLook);
+  const ToolRun run = RunTool("--data " + folder.path().string() + " --pattern 3 --palette-file " +
+                              (folder.path() / "out.hex").string() + " " + c.arguments);
+  EXPECT_EQ(run.status, c.status) << run.output;
+  EXPECT_NE(run.output.find(c.mentions), std::string::npos) << run.output;
+  EXPECT_EQ(ReadText("savedata/pal11.look.txt"), slotLook);
+  const std::string hex = ReadText("out.hex");
+  if (c.status != 0) {
+    EXPECT_FALSE(fs::exists("result") || fs::exists("out.hex")) << run.output;
+    return;
+  }
+  EXPECT_EQ(hex.rfind(c.hexStart, 0), 0u) << hex;
+  std::vector<uint32_t> colours;
+  for (size_t at = 0; at + 6 <= hex.size(); at += 7)
+    colours.push_back(std::stoul(hex.substr(at, 6), nullptr, 16));
+  for (int a = 0; a < kFrameCount; ++a) {
+    const std::string bmp = ReadText(DataFolder::FrameFile('A', a));
+    ASSERT_EQ(bmp.size(), 32886u);
+    for (int k = 0; k < kPaletteEntries; ++k) {
+      const auto* quad = reinterpret_cast<const uint8_t*>(&bmp[54 + 4 * k]);
+      colours.push_back(uint32_t{quad[2]} << 16 | quad[1] << 8 | quad[0]);
+    }
+  }
+  ASSERT_EQ(colours.size(), size_t{kPaletteEntries * (kFrameCount + 1)});
+  for (const uint32_t rgb : colours) {
+    char text[8];
+    std::snprintf(text, sizeof text, "%06x", rgb);
+    EXPECT_TRUE(!c.snapped || std::string(kSnapTarget).find(text) != std::string::npos) << text;
+    for (const int shift : {0, 8, 16}) EXPECT_EQ((rgb >> shift & 255) % c.levelStep, 0u) << text;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Tool, ToolLook,
+    ::testing::Values(
+        LookCase{"FourBits", "--palette 4 --depth 4", 0, "AP.bmp", 17, false, ""},
+        LookCase{"Snap", "--palette 4 --snap s.hex", 0, "AP.bmp", 1, true, ""},
+        LookCase{"DepthKeepsTheSlotsSnap", "--palette 11 --depth 4", 0, "AP.bmp", 17, true, ""},
+        LookCase{"ColoursFromEntryTwo", "--palette 4 --colors " PALETTE_FOLDER "/f.gpl:2", 0,
+                 "AP.bmp", 1, false, "0a141e\n28323c\n46505a\n"},
+        LookCase{"MissingFile", "--snap none.hex", 2, "none.hex", 1, false, ""},
+        LookCase{"DepthNine", "--depth 9", 2, "--depth", 1, false, ""},
+        LookCase{"DepthZero", "--depth 0", 2, "--depth", 1, false, ""},
+        LookCase{"StartPastTheEnd", "--colors " PALETTE_FOLDER "/f.gpl:99", 2, "--colors", 1, false,
+                 ""},
+        LookCase{"NotAPalette", "--colors savedata/pat3.txt", 2, "savedata/pat3.txt", 1, false,
+                 ""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 // A run that fails replaces nothing: not the frames either.
 TEST_F(ToolFixture, AFailedRunWritesNothing) {
   for (const char* arguments : {"--gif /nonexistent/x.gif", "--gif /dev/full", "--all a.bmp",
