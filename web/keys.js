@@ -18,6 +18,8 @@ export const KEY_CODES = {
   KeyM: KeyCode.DIK_M,
   KeyE: KeyCode.DIK_E,
   KeyC: KeyCode.DIK_C,
+  KeyI: KeyCode.DIK_I,
+  KeyR: KeyCode.DIK_R,
   KeyL: KeyCode.DIK_L,
   KeyY: KeyCode.DIK_Y,
   F1: KeyCode.DIK_F1,
