@@ -26,6 +26,7 @@
 #include "generator/paths.h"
 #include "generator/pattern_generator.h"
 #include "generator/program_limits.h"
+#include "generator/random_pattern.h"
 #include "generator/save_files.h"
 #include "tools/export_options.h"
 
@@ -155,11 +156,14 @@ Result EnterDataFolder(Options& options, DataFolder& folder) {
 Result LoadSlots(const Options& options, const DataFolder& folder,
                  std::unique_ptr<PatternGenerator>& generator) {
   CycleRanges slotCycles;
+  PaletteLook slotLook;
   for (const Result& checked :
-       {CheckPatternFile(DataFolder::PatternFile(options.pattern)),
+       {options.randomPattern ? Result::Ok()
+                              : CheckPatternFile(DataFolder::PatternFile(options.pattern)),
         CheckPaletteFile(DataFolder::PaletteFile(options.palette)),
         options.cycles.empty() ? ReadCyclesFile(DataFolder::CyclesFile(options.palette), slotCycles)
-                               : Result::Ok()})
+                               : Result::Ok(),
+        ReadLookFile(DataFolder::LookFile(options.palette), slotLook)})
     if (!checked) return checked;
   // A slot's ranges that loop too long are the file's fault: it is named.
   if (options.cycles.empty()) {
@@ -178,6 +182,14 @@ Result LoadSlots(const Options& options, const DataFolder& folder,
   if (!options.cycles.empty()) {
     g.cycles.count = static_cast<int>(options.cycles.size());
     std::copy(options.cycles.begin(), options.cycles.end(), g.cycles.ranges);
+  }
+  if (options.randomPattern) g.SetPattern(RandomPattern(*options.randomPattern));
+  if (options.randomPalette) {
+    // New keys mean the ramp, as Shift+R in the editor.
+    RandomPaletteKeys(*options.randomPalette, g.keys);
+    g.look.colours.clear();
+    g.look.colourStart = 0;
+    g.look.coloursName.clear();
   }
   options.look.ApplyTo(g.look);
   g.Synthesize();

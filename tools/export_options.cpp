@@ -12,13 +12,14 @@
 #include "generator/paths.h"
 #include "generator/pattern_generator.h"
 #include "generator/program_limits.h"
+#include "generator/random_pattern.h"
 
 namespace {
 
 // The options that are not formats; the formats' lines come from the format table.
 static_assert(kSlotCount == 100 && kMaxMosaic == 4 && kMinDepthBits == 1 && kMaxDepthBits == 8 &&
-                  kMaxLookColours == 256,
-              "the usage text names 0..99, 0..4, 1..8 and 256");
+                  kMaxLookColours == 256 && kMaxRandomSeed == 9999999,
+              "the usage text names 0..99, 0..4, 1..8, 256 and 0..9999999");
 constexpr const char* kUsageHead =
     "usage: quilmorante-export [options]\n"
     "Writes the colour-cycle frames of one loop: result/<id>A.bmp .. result/<id>P.bmp,\n"
@@ -43,6 +44,9 @@ constexpr const char* kUsageHead =
     "  --depth BITS   bits a channel every colour is limited to, 1..8 (8: as it is)\n"
     "                 --colors, --snap and --depth each replace that part of the palette\n"
     "                 slot's look for this run (files relative to the current folder)\n"
+    "  --random SEED  the pattern the editor's R draws from SEED (0..9999999) in place of\n"
+    "                 the pattern slot's\n"
+    "  --random-palette SEED  the palette keys Shift+R draws from SEED, in place of the slot's\n"
     "Also, in any combination (paths relative to the current folder):\n";
 constexpr const char* kUsageTail =
     "  --all DIR      every format above into DIR, named after the id letter\n"
@@ -180,6 +184,18 @@ constexpr ValueOption kValueOptions[] = {
     {"--delay",
      [](const std::string& flag, const std::string& text, Options& options) {
        options.delay = NumberOption(flag, text, 1, 100, "1..100 hundredths of a second");
+     }},
+    {"--random",
+     [](const std::string& flag, const std::string& text, Options& options) {
+       options.randomPattern =
+           static_cast<uint32_t>(NumberOption(flag, text, 0, static_cast<int>(kMaxRandomSeed),
+                                              "a seed 0.." + std::to_string(kMaxRandomSeed)));
+     }},
+    {"--random-palette",
+     [](const std::string& flag, const std::string& text, Options& options) {
+       options.randomPalette =
+           static_cast<uint32_t>(NumberOption(flag, text, 0, static_cast<int>(kMaxRandomSeed),
+                                              "a seed 0.." + std::to_string(kMaxRandomSeed)));
      }},
     {"--colors", ParseColours},
     {"--snap",

@@ -2,6 +2,8 @@
 // The export tool's command line: its options, their checks and the usage text, which lists
 // the formats from the format table.
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -45,6 +47,10 @@ struct Options {
   std::vector<ExportRequest> requests;
   std::string all;  // --all's folder; empty when not asked for
   LookOptions look;
+  // --random, --random-palette: the pattern (the palette keys) a seed gives, in place of the
+  // slot's, as the editor's R (Shift+R) draws them.
+  std::optional<uint32_t> randomPattern;
+  std::optional<uint32_t> randomPalette;
 };
 
 // The usage text: the options, then every format's line from the format table.

@@ -13,6 +13,7 @@
 #include "generator/data_folder.h"
 #include "generator/frame_template.h"
 #include "generator/pattern_generator.h"
+#include "generator/random_pattern.h"
 #include "tests/support/process_support.h"
 #include "tests/support/temp_folder.h"
 
@@ -147,12 +148,13 @@ TEST_F(ToolFixture, MissingTemplateIsAnIoFailure) {
 }
 
 #ifndef _WIN32
-// A slot file, a ranges file or a template that cannot be read is refused, named in the data
-// folder; a FIFO is never waited on (a run that waits is cut off after 20 s).
+// A slot file, a ranges or look file or a template that cannot be read is refused, named in the
+// data folder; a FIFO is never waited on (a run that waits is cut off after 20 s).
 TEST_F(ToolFixture, UnreadableInputsAreRefused) {
   for (const auto& [file, arguments] : {std::pair{"savedata/pat9.txt", "--pattern 9"},
                                         {"savedata/pal9.txt", "--palette 9"},
                                         {"savedata/pal9.cycles.txt", "--palette 9"},
+                                        {"savedata/pal9.look.txt", "--palette 9"},
                                         {"a.bmp", ""}}) {
     for (const bool fifo : {true, false}) {
       fs::remove(file);
@@ -195,6 +197,28 @@ TEST_F(ToolFixture, FramesMatchTheGeneratorsExport) {
     EXPECT_EQ(ReadText(DataFolder::FrameFile('K', a)), fromTool[a]) << "frame " << a;
     EXPECT_EQ(fromTool[a].size(), 32886u);
   }
+}
+
+// --random and --random-palette export what R and Shift+R draw from the same seed (the
+// editor's test shows R sets RandomPattern(seed)), and no slot is touched.
+TEST_F(ToolFixture, RandomSeedsExportWhatTheEditorDraws) {
+  const std::string slotBefore = ReadText(DataFolder::PatternFile(3));
+  const ToolRun run = RunTool("--data " + folder.path().string() +
+                              " --pattern 3 --random 1234567 --random-palette 42");
+  ASSERT_EQ(run.status, 0) << run.output;
+  std::vector<std::string> fromTool;
+  for (int a = 0; a < kFrameCount; ++a) fromTool.push_back(ReadText(DataFolder::FrameFile('A', a)));
+  EXPECT_EQ(ReadText(DataFolder::PatternFile(3)), slotBefore);
+  fs::remove_all("result");
+  auto g = std::make_unique<PatternGenerator>(3, 0);
+  g->SetPattern(RandomPattern(1234567));
+  RandomPaletteKeys(42, g->keys);
+  g->Synthesize();
+  g->RebuildPalette();
+  ASSERT_TRUE(g->ExportFrames());
+  for (int a = 0; a < kFrameCount; ++a)
+    EXPECT_EQ(ReadText(DataFolder::FrameFile('A', a)), fromTool[a]) << "frame " << a;
+  EXPECT_EQ(RunTool("--data " + folder.path().string() + " --random 10000000").status, 2);
 }
 
 struct GifCase {
