@@ -68,6 +68,7 @@ void NamedAfterId(const std::string& dir, char id, std::vector<std::string>& pat
 
 constexpr char kSheet[] = "-sheet.png";
 constexpr char kShader[] = "-shader";
+constexpr char kPaletteAtlas[] = "-palettes.png";
 constexpr char kIlbm[] = ".iff";
 constexpr char kJson[] = ".json";
 constexpr char kGif[] = ".gif";
@@ -105,14 +106,17 @@ Result StartShaderPair(const Cycle& cycle, char, const FormatSettings&, const st
                        Encoding& encoding) {
   OneStep(encoding, [&cycle, dir](std::vector<ExportFile>& files) {
     std::vector<ExportFile> pair;
-    for (const char* name : {"index.png", "palette.png"}) {
+    using Encoder = Result (*)(const Cycle&, std::vector<uint8_t>&);
+    const std::pair<const char*, Encoder> textures[] = {{"index.png", EncodeIndexPng},
+                                                        {"palette.png", EncodePalettePng},
+                                                        {"palettes.png", EncodePaletteAtlasPng}};
+    for (const auto& [name, encode] : textures) {
       ExportFile file{InFolder(dir, name), {}};
-      const Result encoded =
-          name[0] == 'i' ? EncodeIndexPng(cycle, file.bytes) : EncodePalettePng(cycle, file.bytes);
-      if (!encoded) return Result::Fail(file.path + ": " + encoded.message);
+      if (const Result encoded = encode(cycle, file.bytes); !encoded)
+        return Result::Fail(file.path + ": " + encoded.message);
       pair.push_back(std::move(file));
     }
-    for (const ShaderKind kind : {ShaderKind::kGlsl, ShaderKind::kGodot}) {
+    for (const ShaderKind kind : kShaderKinds) {
       const std::string text = ShaderText(kind, cycle);
       pair.push_back(ExportFile{InFolder(dir, ShaderFileName(kind)), {text.begin(), text.end()}});
     }
@@ -120,6 +124,13 @@ Result StartShaderPair(const Cycle& cycle, char, const FormatSettings&, const st
     return Result::Ok();
   });
   return Result::Ok();
+}
+
+Result StartPaletteAtlas(const Cycle& cycle, char, const FormatSettings&, const std::string& path,
+                         Encoding& encoding) {
+  return OneFile(path, encoding, [&cycle](std::vector<uint8_t>& bytes) {
+    return EncodePaletteAtlasPng(cycle, bytes);
+  });
 }
 
 Result StartIlbm(const Cycle& cycle, char, const FormatSettings&, const std::string& path,
@@ -221,12 +232,18 @@ constexpr ExportFormat kFormats[] = {
      .notes = SheetNotes},
     {.option = "--shader",
      .argument = "DIR",
-     .summary = "index.png, palette.png, cycle.glsl and cycle.gdshader in DIR",
+     .summary = "index.png, palette.png, palettes.png, cycle.glsl, cycle.gdshader,\n"
+                "                 atlas.glsl and atlas.gdshader in DIR",
      .allNames = "`<id>-shader/`",
      .allPaths = NamedAfterId<kShader>,
      .makesFolder = true,
      .takesDelay = true,
      .start = StartShaderPair},
+    {.option = "--palette-atlas",
+     .summary = "the palette atlas: 16 x L RGB PNG, row j frame j's 16 colours",
+     .allNames = "`<id>-palettes.png`",
+     .allPaths = NamedAfterId<kPaletteAtlas>,
+     .start = StartPaletteAtlas},
     {.option = "--ilbm",
      .summary = "IFF ILBM with a colour-cycling range for each range (DPaint, GrafX2)",
      .allNames = "`<id>.iff`",

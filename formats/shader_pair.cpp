@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "atlas_gdshader.h"
+#include "atlas_glsl.h"
 #include "cycle_gdshader.h"
 #include "cycle_glsl.h"
 #include "formats/png_encoder.h"
@@ -22,6 +24,13 @@ const uint8_t* PaletteRow(const void* context, int frame, uint8_t* scratch) {
   cycle->BaseColours(base);
   for (int k = 0; k < kPaletteEntries; ++k)
     std::memcpy(scratch + 3 * k, base[(k + frame) % kPaletteEntries], 3);
+  return scratch;
+}
+
+const uint8_t* AtlasRow(const void* context, int frame, uint8_t* scratch) {
+  uint8_t colours[kPaletteEntries][kChannels];
+  static_cast<const Cycle*>(context)->Colours(frame, colours);
+  std::memcpy(scratch, colours, sizeof colours);
   return scratch;
 }
 
@@ -62,12 +71,37 @@ Result EncodePalettePng(const Cycle& cycle, std::vector<uint8_t>& bytes) {
   return EncodePng(image, "palette.png", bytes);
 }
 
+Result EncodePaletteAtlasPng(const Cycle& cycle, std::vector<uint8_t>& bytes) {
+  PngImage image;
+  image.width = kPaletteEntries;
+  image.height = cycle.frames;
+  image.layout = PngLayout::kRgb8;
+  // Consecutive frames mostly share their colours.
+  image.filter = PngFilter::kUp;
+  image.row = AtlasRow;
+  image.context = &cycle;
+  return EncodePng(image, "palettes.png", bytes);
+}
+
 const char* ShaderFileName(ShaderKind kind) {
-  return kind == ShaderKind::kGlsl ? "cycle.glsl" : "cycle.gdshader";
+  switch (kind) {
+    case ShaderKind::kGlsl:
+      return "cycle.glsl";
+    case ShaderKind::kGodot:
+      return "cycle.gdshader";
+    case ShaderKind::kAtlasGlsl:
+      return "atlas.glsl";
+    case ShaderKind::kAtlasGodot:
+      return "atlas.gdshader";
+  }
+  return "";
 }
 
 std::string ShaderText(ShaderKind kind, const Cycle& cycle) {
-  std::string text = kind == ShaderKind::kGlsl ? kCycleGlsl : kCycleGdshader;
+  std::string text = kind == ShaderKind::kGlsl        ? kCycleGlsl
+                     : kind == ShaderKind::kGodot     ? kCycleGdshader
+                     : kind == ShaderKind::kAtlasGlsl ? kAtlasGlsl
+                                                      : kAtlasGdshader;
   // The sources declare each constant once, with the default cycle's value.
   auto setValue = [&](const char* declaration, const std::string& value) {
     const size_t at = text.find(declaration);
@@ -77,7 +111,8 @@ std::string ShaderText(ShaderKind kind, const Cycle& cycle) {
   };
   setValue("frames_per_second = ", FloatLiteral(cycle.FramesPerSecond()));
   setValue("loop_frames = ", std::to_string(cycle.frames));
-  // One call a range, in place of the default cycle's between the two marking comments.
+  // One call a range, in place of the default cycle's between the two marking comments; the
+  // atlas shaders have none.
   static constexpr char kBegin[] = "// The ranges:\n";
   const size_t begin = text.find(kBegin);
   const size_t end = text.find("// (end of the ranges)");

@@ -1,6 +1,7 @@
 #!/usr/bin/python3
-"""cycle.glsl drawn by headless Chromium's WebGL 2 at frames in and past the loop, for several
-range lists, equals the BMP frames pixel for pixel. Usage: shader_webgl_test.py TOOL DATA_DIR"""
+"""cycle.glsl and atlas.glsl drawn by headless Chromium's WebGL 2 at frames in and past the
+loop, for several range lists, equal the BMP frames pixel for pixel.
+Usage: shader_webgl_test.py TOOL DATA_DIR"""
 
 import base64
 import os
@@ -17,8 +18,12 @@ from x_session import check, failures, passes  # noqa: E402
 RANGE_LISTS = ["", "0,7,8,forward\n8,15,16,reverse\n", "2,9,24,pingpong,1\n12,15,5,forward\n",
                "0,1,0,forward,1\n4,15,3,reverse,blend\n", "0,7,1,forward,1\n8,15,3,pingpong,1\n"]
 
+# Each shader of the folder, the colour texture it reads and that texture's sampler.
+SHADERS = [("cycle.glsl", "palette.png", "paletteTexture"),
+           ("atlas.glsl", "palettes.png", "atlasTexture")]
+
 # Draws the frames; gives each one's pixels, bottom row first, as base64 RGBA, or an error.
-DRAW = """const [urls, fragment, frames, done] = arguments;
+DRAW = """const [urls, colourSampler, fragment, frames, done] = arguments;
 const canvas = Object.assign(document.createElement('canvas'), {width: 256, height: 256});
 const gl = canvas.getContext('webgl2', {antialias: false}), program = gl.createProgram();
 for (const [type, text] of [[gl.VERTEX_SHADER, `#version 300 es
@@ -37,7 +42,7 @@ gl.bindBuffer(gl.ARRAY_BUFFER, gl.createBuffer());
 gl.bufferData(gl.ARRAY_BUFFER, new Float32Array([-1, -1, 3, -1, -1, 3]), gl.STATIC_DRAW);
 gl.enableVertexAttribArray(0);
 gl.vertexAttribPointer(0, 2, gl.FLOAT, false, 0, 0);
-gl.uniform1i(gl.getUniformLocation(program, 'paletteTexture'), 1);
+gl.uniform1i(gl.getUniformLocation(program, colourSampler), 1);
 gl.pixelStorei(gl.UNPACK_COLORSPACE_CONVERSION_WEBGL, gl.NONE);
 const load = (url) => new Promise((ok) => Object.assign(new Image(), {onload() { ok(this); }, src: url}));
 Promise.all(urls.map(load)).then((images) => {
@@ -81,18 +86,21 @@ def main():
             loop = len(bmps)
             frames = sorted({0, 1, 2, 3, 5, loop // 2, loop - 1, loop, loop + 1, 99 * loop + 7,
                              2 ** 31 - 1})
-            files = [open(os.path.join(folder, "shader", name), "rb").read()
-                     for name in ("index.png", "palette.png", "cycle.glsl")]
-            urls = ["data:image/png;base64," + base64.b64encode(b).decode() for b in files[:2]]
-            drawn = driver.execute_async_script(DRAW, urls, files[2].decode(), frames)
-            what = "ranges %r (loop %d)" % (ranges, loop)
-            check(isinstance(drawn, list), what + ": draws %.200s" % drawn)
-            for frame, pixels in zip(frames, drawn if isinstance(drawn, list) else []):
-                expected = bmp_rgba(os.path.join(folder, "result", bmps[frame % loop]))
-                got = base64.b64decode(pixels)
-                wrong = sum(got[i:i + 4] != expected[i:i + 4] for i in range(0, len(got), 4))
-                check(wrong == 0, "%s frame %d shows BMP frame %d (%d pixels differ)"
-                      % (what, frame, frame % loop, wrong))
+            expected = {frame: bmp_rgba(os.path.join(folder, "result", bmps[frame % loop]))
+                        for frame in frames}
+            for shader, colours, sampler in SHADERS:
+                files = [open(os.path.join(folder, "shader", name), "rb").read()
+                         for name in ("index.png", colours, shader)]
+                urls = ["data:image/png;base64," + base64.b64encode(b).decode() for b in files[:2]]
+                drawn = driver.execute_async_script(DRAW, urls, sampler, files[2].decode(), frames)
+                what = "%s, ranges %r (loop %d)" % (shader, ranges, loop)
+                check(isinstance(drawn, list), what + ": draws %.200s" % drawn)
+                for frame, pixels in zip(frames, drawn if isinstance(drawn, list) else []):
+                    got = base64.b64decode(pixels)
+                    wrong = sum(got[i:i + 4] != expected[frame][i:i + 4]
+                                for i in range(0, len(got), 4))
+                    check(wrong == 0, "%s frame %d shows BMP frame %d (%d pixels differ)"
+                          % (what, frame, frame % loop, wrong))
     finally:
         driver.quit()
         shutil.rmtree(work, ignore_errors=True)
