@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "formats/cycle_apng.h"
+#include "formats/cycle_aseprite.h"
 #include "formats/cycle_gif.h"
 #include "formats/cycle_ilbm.h"
 #include "formats/cycle_json.h"
@@ -74,6 +75,7 @@ constexpr char kJson[] = ".json";
 constexpr char kGif[] = ".gif";
 constexpr char kApng[] = "-anim.png";
 constexpr char kWebp[] = ".webp";
+constexpr char kAseprite[] = ".aseprite";
 
 Result StartFrames(const Cycle& cycle, char id, const FormatSettings&, const std::string& dir,
                    Encoding& encoding) {
@@ -183,6 +185,13 @@ Result StartWebpFile(const Cycle& cycle, char, const FormatSettings& settings,
                  [&](Encoding& e) { return StartWebp(cycle, settings.scale, path, e); });
 }
 
+// The layer and the tag are named after the id letter.
+Result StartAsepriteFile(const Cycle& cycle, char id, const FormatSettings& settings,
+                         const std::string& path, Encoding& encoding) {
+  return Stepped(path, encoding,
+                 [&](Encoding& e) { return StartAseprite(cycle, id, settings.scale, path, e); });
+}
+
 // A size in tenths of the unit the limit is said in (GiB, MiB, KiB), rounded up so that a size
 // past the limit is never said to meet it; the limit itself rounded down, whole units bare.
 std::string SizeText(uint64_t bytes, uint64_t limit, bool up) {
@@ -284,6 +293,14 @@ constexpr ExportFormat kFormats[] = {
      .takesScale = true,
      .takesDelay = true,
      .start = StartWebpFile},
+    {.option = "--aseprite",
+     .summary = "one indexed Aseprite file; Aseprite plays its palette changes as frames,\n"
+                "                 LibreSprite, Pixelorama and Unity's importer read it",
+     .allNames = "`<id>.aseprite`",
+     .allPaths = NamedAfterId<kAseprite>,
+     .takesScale = true,
+     .takesDelay = true,
+     .start = StartAsepriteFile},
 };
 
 }  // namespace
