@@ -26,13 +26,15 @@ uint8_t LimitDepth(uint8_t value, int bits) {
   return static_cast<uint8_t>((2 * level * 255 + top) / (2 * top));
 }
 
+void ColourLimit::Apply(uint8_t* rgb) const {
+  if (snapCount > 0) std::copy_n(snap[NearestColour(rgb, snap, snapCount)], kChannels, rgb);
+  if (depthBits != kMaxDepthBits)
+    for (int c = 0; c < kChannels; ++c) rgb[c] = LimitDepth(rgb[c], depthBits);
+}
+
 void ColourLimit::Apply(uint8_t (&colours)[kPaletteEntries][kChannels]) const {
   if (IsNone()) return;
-  for (auto& rgb : colours) {
-    if (snapCount > 0) std::copy_n(snap[NearestColour(rgb, snap, snapCount)], kChannels, rgb);
-    if (depthBits != kMaxDepthBits)
-      for (uint8_t& value : rgb) value = LimitDepth(value, depthBits);
-  }
+  for (auto& rgb : colours) Apply(rgb);
 }
 
 void ShownLimit::Apply(const PaletteLook& look, uint8_t (&colours)[kPaletteEntries][kChannels]) {
@@ -46,9 +48,8 @@ void ShownLimit::Apply(const PaletteLook& look, uint8_t (&colours)[kPaletteEntri
     const uint32_t colour = uint32_t{rgb[0]} << 16 | uint32_t{rgb[1]} << 8 | rgb[2];
     const uint32_t slot = (colour * 2654435761u) >> 24;
     if (key[slot] != colour + 1) {
-      uint8_t one[kPaletteEntries][kChannels] = {{rgb[0], rgb[1], rgb[2]}};
-      limit.Apply(one);
-      std::copy_n(one[0], kChannels, value[slot]);
+      std::copy_n(rgb, kChannels, value[slot]);
+      limit.Apply(value[slot]);
       key[slot] = colour + 1;
     }
     std::copy_n(value[slot], kChannels, rgb);

@@ -54,7 +54,8 @@ struct ColourLimit {
   int depthBits = kMaxDepthBits;
 
   bool IsNone() const { return snapCount == 0 && depthBits == kMaxDepthBits; }
-  // Snap, then depth.
+  // Snap, then depth, on one colour and on a frame's.
+  void Apply(uint8_t* rgb) const;
   void Apply(uint8_t (&colours)[kPaletteEntries][kChannels]) const;
 };
 ColourLimit LimitOf(const PaletteLook& look);
