@@ -48,7 +48,7 @@ test_packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   xvfb xdotool x11-utils strace
   file
-  glslang-tools netpbm
+  glslang-tools netpbm tiled
   "${web_packages[@]}" chromium chromium-driver python3-selenium
   "${windows_packages[@]}"
 )

@@ -16,6 +16,7 @@
 #include "formats/png_sheet.h"
 #include "formats/shader_pair.h"
 #include "formats/spill.h"
+#include "formats/tiled_map.h"
 #include "generator/data_folder.h"
 #include "generator/frame_template.h"
 #include "generator/paths.h"
@@ -76,6 +77,7 @@ constexpr char kGif[] = ".gif";
 constexpr char kApng[] = "-anim.png";
 constexpr char kWebp[] = ".webp";
 constexpr char kAseprite[] = ".aseprite";
+constexpr char kTiled[] = "-tiled";
 
 Result StartFrames(const Cycle& cycle, char id, const FormatSettings&, const std::string& dir,
                    Encoding& encoding) {
@@ -192,6 +194,15 @@ Result StartAsepriteFile(const Cycle& cycle, char id, const FormatSettings& sett
                  [&](Encoding& e) { return StartAseprite(cycle, id, settings.scale, path, e); });
 }
 
+// The sheet in the sheet's default layout, which the tileset describes; --sheet-columns is
+// the --sheet's.
+Result StartTiled(const Cycle& cycle, char id, const FormatSettings& settings,
+                  const std::string& dir, Encoding& encoding) {
+  return Stepped(dir, encoding, [&](Encoding& e) {
+    return StartTiledMap(cycle, id, FormatSettings{}.sheetColumns, settings.scale, dir, e);
+  });
+}
+
 // A size in tenths of the unit the limit is said in (GiB, MiB, KiB), rounded up so that a size
 // past the limit is never said to meet it; the limit itself rounded down, whole units bare.
 std::string SizeText(uint64_t bytes, uint64_t limit, bool up) {
@@ -301,6 +312,16 @@ constexpr ExportFormat kFormats[] = {
      .takesScale = true,
      .takesDelay = true,
      .start = StartAsepriteFile},
+    {.option = "--tiled",
+     .argument = "DIR",
+     .summary = "a Tiled map of the tile cycling: <id>.tmx, <id>.tsx and <id>-sheet.png\n"
+                "                 in DIR",
+     .allNames = "`<id>-tiled/`",
+     .allPaths = NamedAfterId<kTiled>,
+     .makesFolder = true,
+     .takesScale = true,
+     .takesDelay = true,
+     .start = StartTiled},
 };
 
 }  // namespace

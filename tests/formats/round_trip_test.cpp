@@ -302,7 +302,8 @@ TEST(CycleSpeedTest, RatesFollowTheDelay) {
 }
 
 // Every format of --all (the sheet 4 frames a row) exported a step at a time by an ExportJob
-// that alone holds the cycle: a step a frame for the APNG and WebP, a row of cells the sheet.
+// that alone holds the cycle: a step a frame for the APNG and WebP, a row of cells the sheet
+// and the Tiled map's sheet (16 cells a row).
 class RangeRoundTrip : public ::testing::TestWithParam<RangeSet> {
  protected:
   void SetUp() override {
@@ -311,6 +312,7 @@ class RangeRoundTrip : public ::testing::TestWithParam<RangeSet> {
     ExportJob job(std::make_shared<Cycle>(*c), 'A', FormatSettings{.sheetColumns = 4}, requests);
     for (const RequestProgress& r : job.Requests())
       EXPECT_EQ(r.stepsTotal, r.label == "--sheet"                         ? (loop + 3) / 4
+                              : r.label == "--tiled"                       ? (loop + 15) / 16
                               : r.label == "--apng" || r.label == "--webp" ? loop
                                                                            : 1);
     for (int done = 1; !job.Done(); ++done)
