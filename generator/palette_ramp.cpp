@@ -4,6 +4,10 @@
 #include "generator/pattern_generator.h"
 
 void PatternGenerator::RebuildPalette() {
+  BuildPalette(keys, look, palette);
+}
+
+void BuildPalette(const PaletteKeys& keys, const PaletteLook& look, Palette& palette) {
   for (auto& entry : palette)
     for (auto& value : entry) value = 0;
   for (int channel = 0; channel < kChannels; ++channel) {

@@ -200,3 +200,9 @@ struct PatternGenerator {
   // Writes result/<id>A.bmp .. result/<id>P.bmp from the folder's frame template.
   Result ExportFrames();
 };
+
+// What Synthesize makes of a pattern at a tile size and mosaic level, for a map of its own.
+void SynthesizeMap(const PatternFields& pattern, int32_t width, int32_t height, int32_t mosaicLevel,
+                   PatternMap& map);
+// What RebuildPalette makes of key digits and a look.
+void BuildPalette(const PaletteKeys& keys, const PaletteLook& look, Palette& palette);

@@ -110,9 +110,6 @@ class TextReader {
   int line_ = 1;
 };
 
-// How a slot file's read went.
-enum class SlotRead { kRead, kMissing, kRefused };
-
 // A slot file's bytes, read whole (slot files are small: a larger one is refused unread).
 // Missing is not a problem: a missing slot is all zeros. Any other failure is in `problem`,
 // naming the file and why.
@@ -174,14 +171,21 @@ void KeepPaletteBaseline(PatternGenerator& g) {
 
 }  // namespace
 
-void PatternGenerator::LoadPattern(int n) {
+SlotRead ReadPatternSlot(int n, PatternFields& pattern, Result& problem) {
   std::string bytes;
-  PatternFields pattern;  // a missing or unreadable file: zeros
-  if (ReadSlotFile(DataFolder::PatternFile(n), bytes, baseline.patternProblem) == SlotRead::kRead) {
-    pattern = Pattern();
-    TextReader reader(bytes);
-    ScanPattern(reader, pattern);
+  const SlotRead read = ReadSlotFile(DataFolder::PatternFile(n), bytes, problem);
+  if (read != SlotRead::kRead) {
+    pattern = PatternFields{};  // a missing or unreadable file: zeros
+    return read;
   }
+  TextReader reader(bytes);
+  ScanPattern(reader, pattern);
+  return read;
+}
+
+void PatternGenerator::LoadPattern(int n) {
+  PatternFields pattern = Pattern();
+  ReadPatternSlot(n, pattern, baseline.patternProblem);
   SetPattern(pattern);
   KeepPatternBaseline(*this);
 }
@@ -273,27 +277,39 @@ bool PatternFileMatches(const PatternGenerator& g, const std::string& path) {
   return held == g.Pattern();
 }
 
-void PatternGenerator::LoadPalette(int n) {
+SlotRead ReadPaletteSlot(int n, PaletteSlot& slot, Result& problem) {
   std::string bytes;
-  if (ReadSlotFile(DataFolder::PaletteFile(n), bytes, baseline.paletteProblem) == SlotRead::kRead) {
+  const SlotRead read = ReadSlotFile(DataFolder::PaletteFile(n), bytes, problem);
+  if (read == SlotRead::kRead) {
     TextReader reader(bytes);
-    ScanPalette(reader, keys);
+    ScanPalette(reader, slot.keys);
   } else {
-    for (auto& entry : keys)
+    for (auto& entry : slot.keys)
       for (auto& digit : entry) digit = 0;
   }
-  cycles = CycleRanges{};
-  baseline.cyclesProblem.clear();
-  if (Result read = ReadCyclesFile(DataFolder::CyclesFile(n), cycles); !read) {
-    cycles = CycleRanges{};
-    baseline.cyclesProblem = read.message;
+  slot.cycles = CycleRanges{};
+  slot.cyclesProblem.clear();
+  if (Result ranges = ReadCyclesFile(DataFolder::CyclesFile(n), slot.cycles); !ranges) {
+    slot.cycles = CycleRanges{};
+    slot.cyclesProblem = ranges.message;
   }
-  look = PaletteLook{};
-  baseline.lookProblem.clear();
-  if (Result read = ReadLookFile(DataFolder::LookFile(n), look); !read) {
-    look = PaletteLook{};
-    baseline.lookProblem = read.message;
+  slot.look = PaletteLook{};
+  slot.lookProblem.clear();
+  if (Result looked = ReadLookFile(DataFolder::LookFile(n), slot.look); !looked) {
+    slot.look = PaletteLook{};
+    slot.lookProblem = looked.message;
   }
+  return read;
+}
+
+void PatternGenerator::LoadPalette(int n) {
+  PaletteSlot slot;
+  ReadPaletteSlot(n, slot, baseline.paletteProblem);
+  std::memcpy(keys, slot.keys, sizeof keys);
+  cycles = std::move(slot.cycles);
+  look = std::move(slot.look);
+  baseline.cyclesProblem = std::move(slot.cyclesProblem);
+  baseline.lookProblem = std::move(slot.lookProblem);
   KeepPaletteBaseline(*this);
 }
 

@@ -6,6 +6,24 @@
 
 #include "generator/pattern_generator.h"
 
+// How a slot file's read went: read, missing (a slot of zeros), or there but refused.
+enum class SlotRead { kRead, kMissing, kRefused };
+
+// What LoadPattern(n) makes of `pattern`, the fields it starts from (a malformed number
+// keeps its field), without a generator; a refused file's reason goes to problem.
+SlotRead ReadPatternSlot(int n, PatternFields& pattern, Result& problem);
+
+// A palette slot's files as LoadPalette reads them: the keys, and the ranges and look (their
+// defaults, with the reason, where a file cannot be read).
+struct PaletteSlot {
+  PaletteKeys keys = {};
+  CycleRanges cycles;
+  PaletteLook look;
+  std::string cyclesProblem;
+  std::string lookProblem;
+};
+SlotRead ReadPaletteSlot(int n, PaletteSlot& slot, Result& problem);
+
 // What SavePattern writes: four lines "x,y,scaleX,scaleY,weight" and the line
 // "reverseX,reverseY,distortX,distortY" without a line end.
 std::string PatternText(const PatternGenerator& g);

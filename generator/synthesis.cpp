@@ -113,19 +113,19 @@ int32_t TruncSaturate(float f) {
   return static_cast<int32_t>(f);
 }
 
-void Plan::Prepare(const PatternGenerator& g) {
-  width = std::clamp<int32_t>(g.width, 1, kMapEdge);
-  height = std::clamp<int32_t>(g.height, 1, kMapEdge);
-  reverseX = g.reverseX != 0;
-  reverseY = g.reverseY != 0;
-  distortX = g.distortX;
-  distortY = g.distortY;
+void Plan::Prepare(const PatternFields& pattern, int32_t tileWidth, int32_t tileHeight) {
+  width = std::clamp<int32_t>(tileWidth, 1, kMapEdge);
+  height = std::clamp<int32_t>(tileHeight, 1, kMapEdge);
+  reverseX = pattern.reverseX != 0;
+  reverseY = pattern.reverseY != 0;
+  distortX = pattern.distortX;
+  distortY = pattern.distortY;
   const float qx = 64.0f / static_cast<float>(width);
   const float qy = 64.0f / static_cast<float>(height);
   active = 0;
   double bound = 0;
   bool weightsExact = true;
-  for (const ControlPoint& p : g.points) {
+  for (const ControlPoint& p : pattern.points) {
     if (p.weight == 0) continue;  // adds exactly nothing to any cell
     Term& term = terms[active++];
     term.weight = p.weight;
@@ -223,8 +223,13 @@ void Plan::RunVector(int32_t* dest) const {
 }  // namespace synthesis_detail
 
 void PatternGenerator::Synthesize() {
+  SynthesizeMap(Pattern(), width, height, mosaicLevel, map);
+}
+
+void SynthesizeMap(const PatternFields& pattern, int32_t width, int32_t height, int32_t mosaicLevel,
+                   PatternMap& map) {
   synthesis_detail::Plan plan;
-  plan.Prepare(*this);
+  plan.Prepare(pattern, width, height);
   const int w = plan.width;
   const int h = plan.height;
   const int level = std::clamp<int32_t>(mosaicLevel, 0, kMaxMosaicShift);

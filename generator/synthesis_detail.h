@@ -33,7 +33,7 @@ struct Plan {
   // True when four float lanes reproduce the exact steps bit for bit.
   bool vectorExact = false;
 
-  void Prepare(const PatternGenerator& g);
+  void Prepare(const PatternFields& pattern, int32_t tileWidth, int32_t tileHeight);
   // The finished value of unmirrored cell (x, y), computed step by step.
   int32_t Cell(int x, int y) const;
   // Fill the tile of dest (x * 256 + y layout), mirrored as asked.

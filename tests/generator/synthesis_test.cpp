@@ -291,7 +291,7 @@ TEST(Synthesis, VectorPathMatchesScalarSteps) {
     g->distortX = static_cast<int32_t>(random() % 3) - 1;
     g->distortY = static_cast<int32_t>(random() % 3) - 1;
     synthesis_detail::Plan plan;
-    plan.Prepare(*g);
+    plan.Prepare(g->Pattern(), g->width, g->height);
     if (!plan.vectorExact) continue;
     ++vectorRuns;
     static int32_t scalar[kMapCells], vector[kMapCells];
