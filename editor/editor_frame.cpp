@@ -14,6 +14,7 @@
 #include "editor/editor_operations.h"
 #include "editor/editor_texts.h"
 #include "editor/export_runner.h"
+#include "editor/gallery.h"
 #include "editor/look_panel.h"
 #include "editor/screen_layout.h"
 #include "editor/screen_texts.h"
@@ -113,18 +114,9 @@ void StartExport(PatternGenerator& g, bool everyFormat, uint64_t nowMs) {
 
 void DrawPreview(PatternGenerator& g, const Screen& screen) {
   if (screen.canvas.fillRect == nullptr) return;
-  // The palette at this frame of the cycle: the phase counts frames, and index k shows
-  // colour k of the frame (with the default cycle, palette entry (k + phase) mod 16).
-  uint8_t palette[kPaletteEntries][kChannels];
-  for (int k = 0; k < kPaletteEntries; ++k)
-    for (int c = 0; c < kChannels; ++c) palette[k][c] = static_cast<uint8_t>(g.palette[k][c]);
-  uint8_t shown[kPaletteEntries][kChannels];
-  ColoursAtFrame(g.cycles, palette, static_cast<uint32_t>(g.cyclePhase), shown);
-  g.session.shownLimit.Apply(g.look, shown);
   uint32_t colours[kPaletteEntries];
-  for (int k = 0; k < kPaletteEntries; ++k)
-    colours[k] =
-        0xFF000000u | uint32_t{shown[k][0]} << 16 | uint32_t{shown[k][1]} << 8 | shown[k][2];
+  ShownColours(g.palette, g.cycles, g.look, g.session.shownLimit,
+               static_cast<uint32_t>(g.cyclePhase), colours);
 
   // The single-tile mode shows one tile; the tiled mode the whole plane.
   const bool single = g.previewMode == kPreviewSingleTile;
@@ -329,6 +321,8 @@ void OwnKeys(PatternGenerator& g, const uint8_t* raw, uint8_t (&keys)[kKeyCodeCo
   if (KeyTriggered(DIK_L, raw, false))
     g.session.language =
         g.session.language == Language::kJapanese ? Language::kEnglish : Language::kJapanese;
+  // Over the gallery only the language changes: nothing else of ours shows there.
+  if (g.session.galleryOpen) return;
   if (KeyTriggered(DIK_F1, raw, false)) g.session.helpOpen = !g.session.helpOpen;
   const bool ctrl = Down(raw, DIK_LCONTROL) || Down(raw, DIK_RCONTROL);
   const bool shift = Down(raw, DIK_LSHIFT) || Down(raw, DIK_RSHIFT);
@@ -369,10 +363,16 @@ void ReadInput(PatternGenerator& g, const FrameClock& clock, uint8_t (&keys)[kKe
   g.session.status.language = g.session.language;
 }
 
-// An export under way goes on; a second M or E waits until it is done.
-void ExportKeys(PatternGenerator& g, const uint8_t* keys, uint64_t nowMs) {
+// An export under way goes on, whatever the frame shows; whether one is.
+bool ContinueExport(PatternGenerator& g, uint64_t nowMs) {
   const bool exporting = g.session.exporter != nullptr && g.session.exporter->Running();
   if (exporting) AdvanceExport(g, kExportSliceMs, nowMs);
+  return exporting;
+}
+
+// A second M or E waits until the export under way is done.
+void ExportKeys(PatternGenerator& g, const uint8_t* keys, uint64_t nowMs) {
+  const bool exporting = ContinueExport(g, nowMs);
   if (!exporting && KeyTriggered(DIK_M, keys, false)) {
     if (g.cycles.IsDefault()) {
       const Result exported = g.ExportFrames();
@@ -500,6 +500,15 @@ void EditorFrame(PatternGenerator& g, const EditorCanvas& canvas, FrameClock& cl
   ReadInput(g, clock, keys);
   // What the frame's edits start from: the difference at its end is one undo step.
   const EditState before = CaptureEdits(g);
+  // G opens the gallery over the whole window; while it is open it takes the frame.
+  if (!g.session.galleryOpen && KeyTriggered(DIK_G, keys, false)) OpenGallery(g);
+  if (g.session.galleryOpen) {
+    ContinueExport(g, clock.nowMs);
+    if (GalleryFrame(g, canvas, clock, keys)) {
+      RecordEdits(g, before, keys);
+      return;
+    }
+  }
   ExportKeys(g, keys, clock.nowMs);
   if (KeyTriggered(DIK_R, keys, false))
     DrawRandom(g, Down(keys, DIK_LSHIFT) || Down(keys, DIK_RSHIFT), clock.nowMs);

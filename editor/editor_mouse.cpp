@@ -4,6 +4,7 @@
 
 #include "editor/cycles_panel.h"
 #include "editor/editor_operations.h"
+#include "editor/gallery.h"
 #include "editor/look_panel.h"
 #include "editor/screen_layout.h"
 
@@ -27,7 +28,8 @@ enum class Target {
   kCycleField,
   kCyclesPanel,
   kLookRow,
-  kLookPanel
+  kLookPanel,
+  kGallerySlot
 };
 
 struct Hit {
@@ -58,6 +60,12 @@ bool OverSingleTile(const PatternGenerator& g, int32_t x, int32_t y) {
 }
 
 Hit HitAt(const PatternGenerator& g, int32_t x, int32_t y) {
+  // The gallery covers the whole window.
+  if (g.session.galleryOpen) {
+    Hit hit;
+    if (GallerySlotAt(x, y, hit.a, hit.box)) hit.target = Target::kGallerySlot;
+    return hit;
+  }
   if (OverSingleTile(g, x, y)) {
     // The last drawn marker is the one on top.
     for (int k = kPointCount - 1; k >= 0; --k) {
@@ -119,7 +127,7 @@ PointerShape ShapeOf(const Hit& hit, bool dragging) {
   return PointerShape::kHand;
 }
 
-void Click(PatternGenerator& g, const Hit& hit) {
+void Click(PatternGenerator& g, const Hit& hit, uint64_t nowMs) {
   switch (hit.target) {
     case Target::kMarker:
       g.session.dragPoint = hit.a;
@@ -154,6 +162,9 @@ void Click(PatternGenerator& g, const Hit& hit) {
       return;
     case Target::kLookRow:
       g.session.lookRow = hit.a;
+      return;
+    case Target::kGallerySlot:
+      LoadGallerySlot(g, hit.a, nowMs);
       return;
     default:
       return;
@@ -221,7 +232,7 @@ void MouseActions(PatternGenerator& g, FrameClock& clock) {
       if (x != p.x || y != p.y) MovePoint(g, g.session.dragPoint, x, y);
     }
   }
-  if (m.pressed && g.session.dragPoint < 0) Click(g, HitAt(g, m.pressX, m.pressY));
+  if (m.pressed && g.session.dragPoint < 0) Click(g, HitAt(g, m.pressX, m.pressY), clock.nowMs);
   const Hit hit = HitAt(g, m.x, m.y);
   for (int32_t notch = 0; notch < std::min(std::abs(m.wheel), 8); ++notch)
     Wheel(g, hit, m.wheel > 0 ? 1 : -1, clock.nowMs);

@@ -14,6 +14,19 @@ uint32_t EntryColour(const int32_t (&entry)[kChannels]) {
          (static_cast<uint32_t>(entry[2]) & 0xFFu);
 }
 
+void ShownColours(const Palette& palette, const CycleRanges& cycles, const PaletteLook& look,
+                  ShownLimit& limit, uint32_t phase, uint32_t (&colours)[kPaletteEntries]) {
+  uint8_t entries[kPaletteEntries][kChannels];
+  for (int k = 0; k < kPaletteEntries; ++k)
+    for (int c = 0; c < kChannels; ++c) entries[k][c] = static_cast<uint8_t>(palette[k][c]);
+  uint8_t shown[kPaletteEntries][kChannels];
+  ColoursAtFrame(cycles, entries, phase, shown);
+  limit.Apply(look, shown);
+  for (int k = 0; k < kPaletteEntries; ++k)
+    colours[k] =
+        0xFF000000u | uint32_t{shown[k][0]} << 16 | uint32_t{shown[k][1]} << 8 | shown[k][2];
+}
+
 int32_t SaturatingAdd(int32_t value, int32_t delta) {
   const int64_t sum = static_cast<int64_t>(value) + delta;
   return static_cast<int32_t>(std::clamp<int64_t>(sum, std::numeric_limits<int32_t>::min(),

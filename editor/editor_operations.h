@@ -23,6 +23,12 @@ constexpr int32_t kPointFields = static_cast<int32_t>(std::size(kControlPointFie
 // Opaque ARGB of a palette entry; only the low 8 bits of each channel count.
 uint32_t EntryColour(const int32_t (&entry)[kChannels]);
 
+// The colours a palette shows at frame `phase` of its cycle, its look's limit applied, as
+// opaque ARGB: colour k is what index k shows (with the default cycle, palette entry
+// (k + phase) mod 16). What the preview and the gallery draw.
+void ShownColours(const Palette& palette, const CycleRanges& cycles, const PaletteLook& look,
+                  ShownLimit& limit, uint32_t phase, uint32_t (&colours)[kPaletteEntries]);
+
 // Field steps saturate at the int32 limits rather than overflow: a coordinate held at its
 // limit stays there instead of jumping to the other end of the range.
 int32_t SaturatingAdd(int32_t value, int32_t delta);

@@ -16,7 +16,8 @@
 #include "generator/result.h"
 #include "generator/status_message.h"
 
-class ExportRunner;  // where the editor's exports are encoded; given by the front-end
+class ExportRunner;        // where the editor's exports are encoded; given by the front-end
+struct GalleryThumbnails;  // what the gallery shows of each slot; the editor's own
 
 struct EditorSession {
   // The cycles panel (C): whether it is open over the key grid, and its cursor: the range
@@ -32,6 +33,13 @@ struct EditorSession {
   Language language = Language::kJapanese;
   // The key and mouse help (F1) is shown over the preview.
   bool helpOpen = false;
+  // The gallery (G): whether it is open over the whole window, whether it shows the palette
+  // slots (Tab) or the pattern slots, its cursor (a slot), and what it shows of each slot,
+  // read when it opens.
+  bool galleryOpen = false;
+  bool galleryPalettes = false;
+  int32_t galleryCursor = 0;
+  std::shared_ptr<GalleryThumbnails> gallery;
   // The control point being dragged on the single-tile preview, or -1.
   int32_t dragPoint = -1;
   // Undo and redo, and what the editor keeps between frames for them: Z and X as they were

@@ -26,6 +26,7 @@
 
 #include "editor/cycles_panel.h"
 #include "editor/editor_frame.h"
+#include "editor/gallery.h"
 #include "editor/screen_layout.h"
 #include "editor/screen_texts.h"
 #include "editor/status_line.h"
@@ -403,6 +404,21 @@ const RecordedScreen kRecordedScreens[] = {
        g.session.lookOpen = true;
        g.session.lookRow = 2;
        Pointer(m, Swatch(4));
+     }},
+    {"gallery",
+     [](PatternGenerator& g, MouseState& m) {
+       g.look.depthBits = 3;
+       OpenGallery(g);
+       g.session.galleryCursor = 5;
+       Pointer(m, GalleryCell(23));
+     }},
+    {"palette_gallery",
+     [](PatternGenerator& g, MouseState&) {
+       g.session.language = Language::kEnglish;
+       g.session.galleryPalettes = true;
+       g.cycles.count = 1;
+       g.cycles.ranges[0] = {4, 11, 8, CycleMode::kPingPong, true};
+       OpenGallery(g);
      }},
     {"point_markers",
      [](PatternGenerator& g, MouseState& m) {

@@ -1,0 +1,242 @@
+#include "editor/gallery.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+#include "editor/editor_mouse.h"
+#include "editor/editor_operations.h"
+#include "editor/screen_texts.h"
+#include "generator/key_codes.h"
+#include "generator/save_files.h"
+
+constexpr int kThumbnailCells = kThumbnailEdge * kThumbnailEdge;
+
+struct GalleryThumbnails {
+  // How each slot's file read: a thumbnail for a read one (and the current slot, which shows
+  // what is in memory), a mark for a missing or an unreadable one.
+  SlotRead read[kSlotCount] = {};
+  // Each thumbnail's colour indices, a column of kThumbnailEdge at a time from the left: a
+  // thumbnail a slot for the pattern slots, the current pattern's alone for the palette slots.
+  std::vector<uint8_t> indices;
+  // The palette slots': each slot's palette, ranges and look, as loading it gives them.
+  struct PaletteShown {
+    Palette palette = {};
+    CycleRanges cycles;
+    PaletteLook look;
+    ShownLimit limit;
+  };
+  std::vector<PaletteShown> palettes;
+  // The frame of the cycle the thumbnails show; from 0 when the gallery opens.
+  uint32_t phase = 0;
+};
+
+namespace {
+
+constexpr int kFont = 3;  // 14 pixels high
+constexpr float kFront = 0.0f;
+constexpr float kBack = 1.0f;
+constexpr uint32_t kCursorColour = 0xFF403020;
+constexpr uint32_t kCurrentColour = 0xFFFFFFFF;
+constexpr uint32_t kNoThumbnailColour = 0xFF282828;
+
+struct MapCells {
+  PatternMap cells;
+};
+
+int32_t CurrentSlot(const PatternGenerator& g) {
+  return g.session.galleryPalettes ? g.paletteNumber : g.patternNumber;
+}
+
+// The thumbnail of a map: the 256 x 256 plane of its tiles (what a frame of the export
+// shows), one cell in every 256 / kThumbnailEdge each way.
+void Sample(const PatternGenerator& g, const PatternMap& map, uint8_t* indices) {
+  int rowOf[kThumbnailEdge];
+  for (int j = 0; j < kThumbnailEdge; ++j)
+    rowOf[j] = MirroredTileIndex(j * kMapEdge / kThumbnailEdge, g.height);
+  for (int i = 0; i < kThumbnailEdge; ++i) {
+    const int32_t* column =
+        &map[MirroredTileIndex(i * kMapEdge / kThumbnailEdge, g.width) * kMapEdge];
+    for (int j = 0; j < kThumbnailEdge; ++j)
+      indices[i * kThumbnailEdge + j] = static_cast<uint8_t>(ColourIndex(column[rowOf[j]]));
+  }
+}
+
+// Each pattern slot as loading it would make it, synthesised at the current tile size and
+// mosaic level.
+void ReadPatternSlots(const PatternGenerator& g, GalleryThumbnails& shown) {
+  auto map = std::make_unique<MapCells>();
+  shown.indices.assign(size_t{kSlotCount} * kThumbnailCells, 0);
+  for (int s = 0; s < kSlotCount; ++s) {
+    PatternFields pattern = g.Pattern();
+    Result problem;
+    shown.read[s] = s == g.patternNumber ? SlotRead::kRead : ReadPatternSlot(s, pattern, problem);
+    if (shown.read[s] != SlotRead::kRead) continue;
+    SynthesizeMap(pattern, g.width, g.height, g.mosaicLevel, map->cells);
+    Sample(g, map->cells, shown.indices.data() + size_t{kThumbnailCells} * s);
+  }
+}
+
+// The current pattern once, and each palette slot as loading it would make it.
+void ReadPaletteSlots(const PatternGenerator& g, GalleryThumbnails& shown) {
+  auto map = std::make_unique<MapCells>();
+  SynthesizeMap(g.Pattern(), g.width, g.height, g.mosaicLevel, map->cells);
+  shown.indices.assign(kThumbnailCells, 0);
+  Sample(g, map->cells, shown.indices.data());
+  shown.palettes.resize(kSlotCount);
+  for (int s = 0; s < kSlotCount; ++s) {
+    GalleryThumbnails::PaletteShown& palette = shown.palettes[s];
+    if (s == g.paletteNumber) {
+      shown.read[s] = SlotRead::kRead;
+      std::copy(&g.palette[0][0], &g.palette[0][0] + kPaletteEntries * kChannels,
+                &palette.palette[0][0]);
+      palette.cycles = g.cycles;
+      palette.look = g.look;
+      continue;
+    }
+    PaletteSlot slot;
+    Result problem;
+    shown.read[s] = ReadPaletteSlot(s, slot, problem);
+    BuildPalette(slot.keys, slot.look, palette.palette);
+    palette.cycles = std::move(slot.cycles);
+    palette.look = std::move(slot.look);
+  }
+}
+
+void ReadSlots(PatternGenerator& g) {
+  auto shown = std::make_shared<GalleryThumbnails>();
+  if (g.session.galleryPalettes)
+    ReadPaletteSlots(g, *shown);
+  else
+    ReadPatternSlots(g, *shown);
+  g.session.gallery = std::move(shown);
+  g.session.galleryCursor = CurrentSlot(g);
+}
+
+void CloseGallery(PatternGenerator& g) {
+  g.session.galleryOpen = false;
+  g.session.gallery.reset();
+}
+
+void Rect(const EditorCanvas& canvas, const ScreenBox& box, uint32_t colour, float z) {
+  canvas.fillRect(canvas.target, box.x, box.y, box.w, box.h, colour, z);
+}
+
+void Text(const EditorCanvas& canvas, TextSpot at, const char* text) {
+  if (canvas.drawText != nullptr) canvas.drawText(canvas.target, at.x, at.y, text, kFont);
+}
+
+// The cursor's cell, the current slot's outline, and every thumbnail (a pixel a cell, column
+// by column, as the preview draws) or the mark's backdrop; then the hover and the texts.
+void DrawGallery(PatternGenerator& g, const EditorCanvas& canvas, const MouseState& mouse) {
+  GalleryThumbnails& shown = *g.session.gallery;
+  const bool palettes = g.session.galleryPalettes;
+  const uint32_t phase = shown.phase++;
+  if (canvas.fillRect != nullptr) {
+    uint32_t colours[kPaletteEntries];
+    if (!palettes) ShownColours(g.palette, g.cycles, g.look, g.session.shownLimit, phase, colours);
+    Rect(canvas, GalleryCell(g.session.galleryCursor), kCursorColour, kBack);
+    const int32_t current = CurrentSlot(g);
+    for (int32_t s = 0; s < kSlotCount; ++s) {
+      const ScreenBox box = GalleryThumbnail(s);
+      if (s == current)
+        Rect(canvas, {box.x - 2, box.y - 2, box.w + 4, box.h + 4}, kCurrentColour, kBack);
+      if (shown.read[s] != SlotRead::kRead) {
+        Rect(canvas, box, kNoThumbnailColour, kBack);
+        continue;
+      }
+      const uint8_t* indices = shown.indices.data();
+      if (palettes) {
+        GalleryThumbnails::PaletteShown& palette = shown.palettes[s];
+        ShownColours(palette.palette, palette.cycles, palette.look, palette.limit, phase, colours);
+      } else {
+        indices += size_t{kThumbnailCells} * s;
+      }
+      const auto fill = canvas.fillRect;
+      for (int i = 0; i < kThumbnailEdge; ++i)
+        for (int j = 0; j < kThumbnailEdge; ++j)
+          fill(canvas.target, box.x + i, box.y + j, 1, 1, colours[indices[i * kThumbnailEdge + j]],
+               kFront);
+    }
+  }
+  DrawHover(g, mouse, canvas);
+  if (canvas.endSprites != nullptr) canvas.endSprites(canvas.target);
+
+  const ScreenTexts& t = TextsFor(g.session.language);
+  Text(canvas, kGalleryTitleAt, palettes ? t.galleryPalettes : t.galleryPatterns);
+  char number[16];
+  for (int32_t s = 0; s < kSlotCount; ++s) {
+    std::snprintf(number, sizeof number, "%d", static_cast<int>(s));
+    Text(canvas, GalleryNumberAt(s), number);
+    if (shown.read[s] == SlotRead::kRead) continue;
+    const char* mark = shown.read[s] == SlotRead::kMissing ? t.galleryEmpty : t.galleryUnreadable;
+    // In the middle of the thumbnail's place where the canvas measures texts.
+    const ScreenBox box = GalleryThumbnail(s);
+    const int32_t width =
+        canvas.textWidth != nullptr ? canvas.textWidth(canvas.target, mark, kFont) : box.w - 2;
+    Text(canvas, {box.x + std::max(0, box.w - width) / 2, box.y + 13}, mark);
+  }
+  Text(canvas, kGalleryKeysAt, t.galleryKeys);
+}
+
+}  // namespace
+
+void OpenGallery(PatternGenerator& g) {
+  EditorSession& s = g.session;
+  s.galleryOpen = true;
+  // A drag under way ends where it is: the gallery covers the tile.
+  if (s.dragPoint >= 0) {
+    s.dragPoint = -1;
+    s.history.Close();
+  }
+  ReadSlots(g);
+}
+
+bool GalleryFrame(PatternGenerator& g, const EditorCanvas& canvas, FrameClock& clock,
+                  const uint8_t* keys) {
+  EditorSession& s = g.session;
+  if (KeyTriggered(DIK_G, keys, false) || KeyTriggered(DIK_ESCAPE, keys, false)) {
+    CloseGallery(g);
+    return false;
+  }
+  if (KeyTriggered(DIK_TAB, keys, false)) {
+    s.galleryPalettes = !s.galleryPalettes;
+    ReadSlots(g);
+  }
+  int32_t step = 0;
+  if (KeyTriggered(DIK_RIGHT, keys, false)) step += 1;
+  if (KeyTriggered(DIK_LEFT, keys, false)) step -= 1;
+  if (KeyTriggered(DIK_DOWN, keys, false)) step += kGalleryColumns;
+  if (KeyTriggered(DIK_UP, keys, false)) step -= kGalleryColumns;
+  s.galleryCursor = Wrap(s.galleryCursor + step, kSlotCount);
+  if (KeyTriggered(DIK_RETURN, keys, false)) {
+    LoadGallerySlot(g, s.galleryCursor, clock.nowMs);
+    return false;
+  }
+  MouseActions(g, clock);
+  // The gallery's click and wheel are spent: the editor's screen, should it draw this frame,
+  // does not take them again.
+  clock.mouse.pressed = false;
+  clock.mouse.wheel = 0;
+  if (!s.galleryOpen) return false;
+  DrawGallery(g, canvas, clock.mouse);
+  return true;
+}
+
+bool GallerySlotAt(int32_t x, int32_t y, int32_t& slot, ScreenBox& cell) {
+  for (int32_t s = 0; s < kSlotCount; ++s) {
+    if (!GalleryCell(s).Contains(x, y)) continue;
+    slot = s;
+    cell = GalleryCell(s);
+    return true;
+  }
+  return false;
+}
+
+void LoadGallerySlot(PatternGenerator& g, int32_t slot, uint64_t nowMs) {
+  const bool palettes = g.session.galleryPalettes;
+  CloseGallery(g);
+  const int32_t current = palettes ? g.paletteNumber : g.patternNumber;
+  if (slot != current) StepSetting(g, palettes ? kPaletteRow : kPatternRow, slot - current, nowMs);
+}

@@ -1,0 +1,31 @@
+#pragma once
+// The gallery (G): over the whole window, the 100 pattern slots as ten rows of ten thumbnails,
+// each the slot's pattern tiled and cycling in the current palette; Tab shows the current
+// pattern in each of the 100 palette slots instead. The current slot is outlined. The arrows
+// move the cursor; Return, or a click on a slot, loads it as stepping the slot number does
+// and closes the gallery; G or Escape closes it as it is. What the thumbnails show is read
+// from the slots when the gallery opens and when Tab switches, not every frame.
+
+#include <cstdint>
+
+#include "editor/editor_canvas.h"
+#include "editor/screen_layout.h"
+#include "generator/frame_clock.h"
+#include "generator/pattern_generator.h"
+
+// Opens the gallery on the pattern slots (the palette slots when it was last closed on
+// them), its cursor on the current slot.
+void OpenGallery(PatternGenerator& g);
+
+// While the gallery is open: reads its keys and the mouse and draws it, ending the batch;
+// true when the gallery took the frame, false when it closed (the editor's screen then
+// draws as ever).
+bool GalleryFrame(PatternGenerator& g, const EditorCanvas& canvas, FrameClock& clock,
+                  const uint8_t* keys);
+
+// The slot whose cell holds (x, y), and the cell; false when none.
+bool GallerySlotAt(int32_t x, int32_t y, int32_t& slot, ScreenBox& cell);
+
+// Loads the slot into the editor as the settings panel's step to it does (the slot left is
+// saved first), and closes the gallery.
+void LoadGallerySlot(PatternGenerator& g, int32_t slot, uint64_t nowMs);
