@@ -51,6 +51,7 @@ int32_t CurrentSlot(const PatternGenerator& g) {
 
 // The thumbnail of a map: the 256 x 256 plane of its tiles (what a frame of the export
 // shows), one cell in every 256 / kThumbnailEdge each way.
+static_assert(kMapEdge % kThumbnailEdge == 0);
 void Sample(const PatternGenerator& g, const PatternMap& map, uint8_t* indices) {
   int rowOf[kThumbnailEdge];
   for (int j = 0; j < kThumbnailEdge; ++j)
@@ -171,11 +172,11 @@ void DrawGallery(PatternGenerator& g, const EditorCanvas& canvas, const MouseSta
     Text(canvas, GalleryNumberAt(s), number);
     if (shown.read[s] == SlotRead::kRead) continue;
     const char* mark = shown.read[s] == SlotRead::kMissing ? t.galleryEmpty : t.galleryUnreadable;
-    // In the middle of the thumbnail's place where the canvas measures texts.
+    // Over the middle of the thumbnail's place where the canvas measures texts.
     const ScreenBox box = GalleryThumbnail(s);
     const int32_t width =
-        canvas.textWidth != nullptr ? canvas.textWidth(canvas.target, mark, kFont) : box.w - 2;
-    Text(canvas, {box.x + std::max(0, box.w - width) / 2, box.y + 13}, mark);
+        canvas.textWidth != nullptr ? canvas.textWidth(canvas.target, mark, kFont) : box.w;
+    Text(canvas, {box.x + (box.w - std::min(width, box.w + 8)) / 2, box.y + 9}, mark);
   }
   Text(canvas, kGalleryKeysAt, t.galleryKeys);
 }

@@ -120,15 +120,15 @@ constexpr TextSpot kGalleryKeysAt{8, 463};
 // The slots as ten rows of ten, slot s in row s / 10 and column s % 10; each slot's cell
 // holds its thumbnail, a square of kThumbnailEdge pixels, and its number beside it.
 constexpr int32_t kGalleryColumns = 10;
-constexpr int32_t kThumbnailEdge = 40;
+constexpr int32_t kThumbnailEdge = 32;
 constexpr ScreenBox GalleryCell(int32_t s) {
   return {64 * (s % kGalleryColumns), 22 + 44 * (s / kGalleryColumns), 64, 44};
 }
 constexpr ScreenBox GalleryThumbnail(int32_t s) {
   const ScreenBox cell = GalleryCell(s);
-  return {cell.x + 3, cell.y + 2, kThumbnailEdge, kThumbnailEdge};
+  return {cell.x + 8, cell.y + 6, kThumbnailEdge, kThumbnailEdge};
 }
 constexpr TextSpot GalleryNumberAt(int32_t s) {
   const ScreenBox cell = GalleryCell(s);
-  return {cell.x + 46, cell.y + 14};
+  return {cell.x + 44, cell.y + 14};
 }

@@ -1,6 +1,7 @@
 // Whole editor frames into the display-free canvas: the tiled preview frame, the same with
-// eight moving blended cycle ranges (to compare with the default cycle's), and a frame with
-// X held on a control point's x, which synthesises a 256 x 256 tile in the frame.
+// eight moving blended cycle ranges (to compare with the default cycle's), a frame with X
+// held on a control point's x, which synthesises a 256 x 256 tile in the frame, and the
+// gallery's frame with all 100 slots' thumbnails cycling, and its opening.
 
 #include <benchmark/benchmark.h>
 
@@ -12,6 +13,8 @@
 
 #include "bench/formats/bench_cycles.h"
 #include "editor/editor_frame.h"
+#include "editor/gallery.h"
+#include "generator/data_folder.h"
 #include "generator/key_codes.h"
 #include "generator/pattern_generator.h"
 #include "shell/core/canvas.h"
@@ -101,6 +104,38 @@ void BM_EditorFrameHeld(benchmark::State& state) {
   state.counters["x"] = g->points[0].x;
 }
 
+// Every slot of both kinds holds one of the shipped slots' files, so each thumbnail draws.
+void FillSlots() {
+  for (int n = 3; n < kSlotCount; ++n) {
+    std::filesystem::copy_file(DataFolder::PatternFile(n % 3), DataFolder::PatternFile(n));
+    std::filesystem::copy_file(DataFolder::PaletteFile(n % 3), DataFolder::PaletteFile(n));
+  }
+}
+
+// Arg 0: the pattern slots; 1: the palette slots, the current one with eight blended ranges.
+void BM_EditorFrameGallery(benchmark::State& state) {
+  Workspace workspace;
+  FillSlots();
+  auto g = std::make_unique<PatternGenerator>();
+  if (!ParseCycleRanges("0,3,1,forward,1\n4,7,3,pingpong,1\n8,15,5,reverse,1\n", g->cycles))
+    std::abort();
+  g->session.galleryPalettes = state.range(0) == 1;
+  OpenGallery(*g);
+  FrameClock clock;
+  RunFrames(state, *g, clock);
+}
+
+// What opening the gallery reads and synthesises, at the largest tile.
+void BM_GalleryOpen(benchmark::State& state) {
+  Workspace workspace;
+  FillSlots();
+  auto g = std::make_unique<PatternGenerator>();
+  g->sizeExpX = g->sizeExpY = 8;
+  g->UpdateTileSize();
+  g->session.galleryPalettes = state.range(0) == 1;
+  for (auto _ : state) OpenGallery(*g);
+}
+
 BENCHMARK(BM_EditorFrame)
     ->Unit(benchmark::kMillisecond)
     ->Repetitions(9)
@@ -115,6 +150,14 @@ BENCHMARK(BM_EditorFrameHeld)
     ->Unit(benchmark::kMillisecond)
     ->Repetitions(9)
     ->ReportAggregatesOnly(true);
+
+BENCHMARK(BM_EditorFrameGallery)
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(9)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_GalleryOpen)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -1,0 +1,142 @@
+// The gallery (G): the keys and a click load a slot as stepping to it does (one undo step,
+// the slot left saved), closing changes nothing, other keys wait, and a thumbnail shows the
+// slot as loading it would.
+
+#include "editor/gallery.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+
+#include "editor/editor_operations.h"
+#include "editor/screen_layout.h"
+#include "editor/screen_texts.h"
+#include "generator/data_folder.h"
+#include "generator/key_codes.h"
+#include "generator/save_files.h"
+#include "tests/editor/editor_test_support.h"
+
+namespace {
+
+class GalleryTest : public EditorFixture {
+ public:
+  void SetUp() override {
+    EditorFixture::SetUp();
+    // Slot 5 of each kind holds something of its own: slot 2's pattern, keys 1..9.
+    std::filesystem::copy_file(DataFolder::PatternFile(2), DataFolder::PatternFile(5));
+    std::ofstream(DataFolder::PaletteFile(5), std::ios::binary)
+        << "123456789000000098765432100000001111111119999999";
+  }
+  uint8_t& Number(bool palettes) { return palettes ? g->paletteNumber : g->patternNumber; }
+  void Open(bool palettes) {
+    Tap({DIK_G});  // on the slots it was last closed on
+    if (g->session.galleryPalettes != palettes) Tap({DIK_TAB});
+  }
+  void Click(const ScreenBox& box) {
+    MouseState& m = clock.mouse;
+    m.seen = m.pressed = true;
+    m.x = m.pressX = box.x + box.w / 2;
+    m.y = m.pressY = box.y + box.h / 2;
+    Frame();
+    m.pressed = false;
+  }
+};
+
+struct Way {
+  const char* name;
+  bool palettes;
+  bool click;
+};
+
+TEST_F(GalleryTest, KeysAndAClickLoadASlotInOneUndoStep) {
+  for (const Way way : {Way{"keys, patterns", false, false}, Way{"click, patterns", false, true},
+                        Way{"keys, palettes", true, false}, Way{"click, palettes", true, true}}) {
+    SCOPED_TRACE(way.name);
+    ASSERT_EQ(Number(way.palettes), 0);
+    const PatternFields pattern = g->Pattern();
+    // An edit of the slot left, which it keeps.
+    if (way.palettes)
+      g->keys[15][2] = 4;
+    else
+      g->points[0].x += 1;
+    Open(way.palettes);
+    ASSERT_TRUE(g->session.galleryOpen);
+    if (way.click) {
+      Click(GalleryCell(5));
+    } else {
+      for (int k : {DIK_DOWN, DIK_RIGHT, DIK_UP, DIK_RIGHT, DIK_RIGHT, DIK_RIGHT, DIK_RIGHT})
+        Tap({k});
+      EXPECT_EQ(g->session.galleryCursor, 5);
+      Tap({DIK_RETURN});
+    }
+    EXPECT_FALSE(g->session.galleryOpen);
+    EXPECT_EQ(Number(way.palettes), 5);
+    if (way.palettes) {
+      EXPECT_EQ(g->keys[0][0], 1);
+    } else {
+      PatternFields slot2 = pattern;
+      Result problem;
+      ReadPatternSlot(2, slot2, problem);
+      EXPECT_TRUE(g->Pattern() == slot2);
+    }
+    PatternFields saved = {};
+    PaletteSlot savedKeys;
+    Result problem;
+    ReadPatternSlot(0, saved, problem);
+    ReadPaletteSlot(0, savedKeys, problem);
+    EXPECT_TRUE(way.palettes ? savedKeys.keys[15][2] == 4
+                             : saved.points[0].x == pattern.points[0].x + 1)
+        << "the slot left is saved";
+    Tap({DIK_LCONTROL, DIK_Z});
+    EXPECT_EQ(Number(way.palettes), 0) << "one undo step back to the slot";
+  }
+}
+
+TEST_F(GalleryTest, ClosingChangesNothingAndOtherKeysWait) {
+  const PatternFields pattern = g->Pattern();
+  const int32_t panel = g->panel;
+  for (int close : {DIK_G, DIK_ESCAPE}) {
+    Open(false);
+    for (int k : {DIK_RIGHT, DIK_Z, DIK_X, DIK_A, DIK_Q, DIK_SPACE, DIK_P, DIK_C, DIK_R, DIK_F1})
+      Tap({k});
+    EXPECT_EQ(g->session.galleryCursor, 1);
+    Tap({close});
+    EXPECT_FALSE(g->session.galleryOpen);
+    EXPECT_TRUE(g->Pattern() == pattern);
+    EXPECT_EQ(g->panel, panel);
+    EXPECT_EQ(g->patternNumber, 0);
+    EXPECT_FALSE(g->session.cyclesOpen || g->session.helpOpen);
+    EXPECT_EQ(g->previewMode, kPreviewTiled);
+  }
+  uint32_t steps = 0;
+  EXPECT_EQ(g->session.history.UndoChanges(steps), nullptr);
+}
+
+TEST_F(GalleryTest, AThumbnailShowsTheSlotAsLoadingItWould) {
+  Open(false);
+  Frame();
+  // Slot 5 loaded into a generator of its own: its plane at one cell in 256 / 32, in the
+  // current palette at the gallery's frame (the third since it opened: a tap and a frame).
+  auto loaded = std::make_unique<PatternGenerator>(5, 0);
+  const ScreenBox box = GalleryThumbnail(5);
+  for (int i : {0, 17, 31}) {
+    for (int j : {0, 23, 31}) {
+      const int index = ColourIndex(loaded->TiledCell(i * 8, j * 8));
+      const int entry = (index + 2) % kPaletteEntries;
+      EXPECT_TRUE(rec.Has({box.x + i, box.y + j, 1, 1, EntryColour(g->palette[entry]), 0.0f}))
+          << i << ", " << j;
+    }
+  }
+  // Slot 7 has no file: its mark, and no thumbnail.
+  const ScreenBox empty = GalleryThumbnail(7);
+  for (const RecordedRect& r : rec.rects) EXPECT_FALSE(r.w == 1 && empty.Contains(r.x, r.y));
+  bool marked = false;
+  for (const RecordedText& t : rec.texts)
+    marked |= t.text == TextsFor(g->session.language).galleryEmpty && empty.Contains(t.x, t.y);
+  EXPECT_TRUE(marked);
+}
+
+}  // namespace
