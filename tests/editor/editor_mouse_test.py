@@ -5,7 +5,10 @@ On the single-tile preview (P) point 0 is dragged to another place; stepping the
 number away and back saves it, and M's frames equal what quilmorante-export writes from that
 slot. Ctrl+Z three times (the two steps and the drag) brings the point back: M's frames then
 equal the export of the original slot again, and the slot file keeps the moved point (undo
-never unsaves a file). L switches the language, which the next start remembers.
+never unsaves a file). The gallery (G) loads slot 5 with the arrows and Return, and again
+with a click on its thumbnail: M's frames then equal quilmorante-export's of pattern 5, and
+Ctrl+Z takes the load back in one step. L switches the language, which the next start
+remembers.
 
 Usage: editor_mouse_test.py QUILMORANTE QUILMORANTE_EXPORT DATA_DIR
 """
@@ -47,13 +50,14 @@ def frames(folder):
     return out
 
 
-def exported(tool, data, savedata, work, name):
-    """quilmorante-export's frames of pattern 0 from a copy of savedata."""
+def exported(tool, data, savedata, work, name, pattern=0):
+    """quilmorante-export's frames of a pattern slot from a copy of savedata."""
     folder = os.path.join(work, name)
     copy_data(data, folder)
     shutil.rmtree(os.path.join(folder, "savedata"))
     shutil.copytree(savedata, os.path.join(folder, "savedata"))
-    subprocess.run([tool, "--data", folder], capture_output=True, check=True)
+    subprocess.run([tool, "--data", folder, "--pattern", str(pattern)], capture_output=True,
+                   check=True)
     return frames(folder)
 
 
@@ -65,6 +69,8 @@ def main():
     work = tempfile.mkdtemp(prefix="quilmorante-mouse-")
     folder = os.path.join(work, "editor")
     copy_data(data, folder, binary)
+    shutil.copy(os.path.join(folder, "savedata", "pat2.txt"),
+                os.path.join(folder, "savedata", "pat5.txt"))
     original = exported(tool, data, os.path.join(data, "savedata"), work, "original")
     xvfb, display = start_xvfb(1024, 768)
     xlib = Xlib(display)
@@ -129,6 +135,21 @@ def main():
               "after three Ctrl+Z, M's frames equal the export of the original slot")
         with open(os.path.join(folder, "savedata", "pat0.txt")) as f:
             check(f.read() == saved, "undo leaves the saved slot as it was saved")
+
+        five = exported(tool, data, os.path.join(folder, "savedata"), work, "five", 5)
+        key("g")
+        for _ in range(5):
+            key("Right")
+        key("Return")
+        check(export() == five, "G, five Rights and Return load pattern 5")
+        key("Control_L", "z")
+        check(export() == original, "one Ctrl+Z takes the gallery's load back to pattern 0")
+        key("g")
+        xdotool(display, "mousemove", "--window", window, 64 * 5 + 32, 22 + 22)
+        time.sleep(0.2)
+        xdotool(display, "click", 1)
+        time.sleep(0.3)
+        check(export() == five, "G and a click on slot 5's thumbnail load pattern 5")
 
         key("l")
         time.sleep(0.3)
