@@ -9,6 +9,10 @@ same run.
 - dragging: the same frame while the mouse drags control point 0 across the single tile, one
   cell a frame, back to back (the pattern synthesised each frame), median of 600; target at
   most 2 ms;
+- gallery: the same frame back to back with the gallery (G) open and all 100 slots filled
+  from the example slots, so that every thumbnail cycles, median of 600: on the pattern
+  slots, then (Tab) on the palette slots; target at most 2 ms, beside native
+  BM_EditorFrameGallery/0 and /1 when the benchmark binary has them;
 - transfer: the bytes the page loads (HTML, CSS, JS, wasm, font, data), uncompressed;
   target at most 400 KB;
 - load: navigation start to the first frame on the canvas; target at most 1 s (median of
@@ -33,14 +37,38 @@ from page_test import start_browser, wait_for  # noqa: E402
 from serve import make_server  # noqa: E402
 
 
-def native_editor_frame_ms(bench):
-    """BM_EditorFrame's median over its own repetitions, in milliseconds."""
-    run = subprocess.run([bench, "--benchmark_filter=^BM_EditorFrame/", "--benchmark_format=json"],
+def native_editor_frame_ms(bench, name="BM_EditorFrame"):
+    """The benchmark's median over its own repetitions, in milliseconds; None when the binary
+    has no such benchmark."""
+    run = subprocess.run([bench, "--benchmark_filter=^%s/" % name, "--benchmark_format=json"],
                          capture_output=True, text=True, check=True)
     runs = json.loads(run.stdout)["benchmarks"]
     median = [r for r in runs if r.get("aggregate_name") == "median"] or runs
+    if not median:
+        return None
     unit = {"ns": 1e-6, "us": 1e-3, "ms": 1.0}[median[0]["time_unit"]]
     return median[0]["real_time"] * unit
+
+
+# Fills slots 3 to 99 of both kinds from the example slots 0 to 2, opens the gallery (G) and
+# ticks 600 frames back to back on the pattern slots, then (Tab) on the palette slots.
+GALLERY = """const page = window.quilmorante, m = page.module, FS = m.FS;
+    const canvas = document.getElementById('screen'), slots = '/work/savedata/';
+    for (let n = 3; n < 100; n++)
+      for (const kind of ['pat', 'pal'])
+        FS.writeFile(`${slots}${kind}${n}.txt`, FS.readFile(`${slots}${kind}${n % 3}.txt`));
+    const times = [];
+    for (const code of ['KeyG', 'Tab']) {
+      for (const type of ['keydown', 'keyup']) {
+        canvas.dispatchEvent(new KeyboardEvent(type, {code}));
+        page.tick(performance.now());
+      }
+      for (let i = 0; i < 600; i++) page.tick(performance.now());
+      // The gallery draws the 100 slot numbers.
+      if (m._quilmorante_text_count() < 100) throw new Error(`${code} left no gallery open`);
+      times.push(page.frameTimes.slice(-600));
+    }
+    return times;"""
 
 
 def main():
@@ -51,6 +79,7 @@ def main():
     threading.Thread(target=server.serve_forever, daemon=True).start()
     url = "http://127.0.0.1:%d/index.html" % server.server_port
     loads, marks, transfer, frame, back_to_back, dragging = [], [], None, None, None, None
+    gallery = None
     for attempt in range(5):
         work = tempfile.mkdtemp(prefix="quilmorante-bench-")
         driver = start_browser(work, os.path.join(work, "profile"))
@@ -90,6 +119,7 @@ def main():
                     page.tick(performance.now());
                     return page.frameTimes.slice(-601, -1);""")
                 dragging = statistics.median(times)
+                gallery = [statistics.median(t) for t in driver.execute_script(GALLERY)]
         finally:
             driver.quit()
             shutil.rmtree(work, ignore_errors=True)
@@ -103,6 +133,12 @@ def main():
           % (native, frame / native, back_to_back / native))
     print("page frame while dragging a point, back to back, median of 600: %.3f ms "
           "(target <= 2 ms)" % dragging)
+    for kind, page_ms, arg in zip(("pattern", "palette"), gallery, (0, 1)):
+        native_ms = native_editor_frame_ms(bench, "BM_EditorFrameGallery/%d" % arg)
+        print("page frame with the gallery on the %s slots, back to back, median of 600: %.3f ms "
+              "(target <= 2 ms); native BM_EditorFrameGallery/%d: %s" % (
+                  kind, page_ms, arg,
+                  "not in the benchmark binary" if native_ms is None else "%.3f ms" % native_ms))
     print("transfer, uncompressed: %.1f KB (target <= 400 KB)" % (total / 1000))
     for name, size in sorted(transfer, key=lambda e: -e[1]):
         print("  %-24s %8d bytes" % (name or "index.html", size))

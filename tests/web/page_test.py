@@ -15,6 +15,9 @@
   canvas switches the screen to English, and a reload keeps it.
 - A palette file chosen with the import button or dropped on the canvas is imported, one too
   big is refused, no copy stays; the palette's look, saved, outlives a reload.
+- The gallery (G) shows the slots with the cursor on the current one, Tab switches to the
+  palette slots without moving the focus off the canvas, the arrows wrap, Enter or a click
+  loads a slot, G or Escape closes it as it is.
 
 Usage: page_test.py SITE_FOLDER REPLAY_KEYS DATA_DIR GOLDEN_BMP
 """
@@ -81,6 +84,27 @@ IN_A_ROW = """const [colours, width, height] = arguments, wanted = new Set(colou
     }
     return false;"""
 
+# The gallery's steps, with the page in English: keys pressed (or the slot whose cell is
+# clicked), then what the frame shows (the gallery's title word, or the editor's pattern
+# number once it is closed) and the slots whose cell has the cursor's backdrop, 0x403020.
+GALLERY = [
+    (["KeyG"], "Pattern", [0]),
+    (["Tab"], "Palette", [0]),
+    (["Tab", "ArrowLeft", "ArrowDown"] + ["ArrowLeft"] * 4, "Pattern", [5]),
+    (["Enter"], 5, []),
+    (["KeyG", "ArrowRight", "Escape", "KeyG", "ArrowRight", "KeyG"], 5, []),
+    (["KeyG"], "Pattern", [5]),
+    (2, 2, []),
+]
+GALLERY_SHOWN = """const m = window.quilmorante.module, heap = m.HEAPU8;
+    const at = m._quilmorante_pixels(), texts = Array.from({length: m._quilmorante_text_count()},
+        (_, i) => m.UTF8ToString(m._quilmorante_text_bytes(i))).join('\\n');
+    const found = /^(Pattern|Palette) slots|^Pattern: +(\\d+)/m.exec(texts);
+    const cursor = [...Array(100).keys()].filter((s) => {
+      const i = at + 4 * (arguments[0] * (62 + 44 * Math.floor(s / 10)) + 64 * (s % 10) + 60);
+      return (heap[i] << 16 | heap[i + 1] << 8 | heap[i + 2]) === 0x403020; });
+    return [found && (found[1] ?? Number(found[2])), cursor, document.activeElement.id];"""
+
 
 def start_browser(download_dir, profile):
     try:
@@ -134,7 +158,8 @@ def press(driver, code):
     from selenium.webdriver.common.action_chains import ActionChains
     from selenium.webdriver.common.keys import Keys
     key = {"Space": Keys.SPACE, "ArrowRight": Keys.ARROW_RIGHT, "ArrowLeft": Keys.ARROW_LEFT,
-           "ArrowDown": Keys.ARROW_DOWN, "ArrowUp": Keys.ARROW_UP}.get(code)
+           "ArrowDown": Keys.ARROW_DOWN, "ArrowUp": Keys.ARROW_UP, "Tab": Keys.TAB,
+           "Enter": Keys.RETURN, "Escape": Keys.ESCAPE}.get(code)
     key = key or code[len("Key"):].lower()
     ActionChains(driver).key_down(key).key_up(key).perform()
     frames_pass(driver)
@@ -309,7 +334,7 @@ def main():
     names = {"Space": "SPACE", "ArrowUp": "UP", "ArrowDown": "DOWN", "ArrowLeft": "LEFT",
              "ArrowRight": "RIGHT", "F1": "F1", "ShiftLeft": "LSHIFT", "ShiftRight": "RSHIFT",
              "ControlLeft": "LCONTROL", "ControlRight": "RCONTROL", "MetaLeft": "LCONTROL",
-             "MetaRight": "RCONTROL"}
+             "MetaRight": "RCONTROL", "Tab": "TAB", "Enter": "RETURN", "Escape": "ESCAPE"}
     from serve import make_server
     server = make_server(site)
     threading.Thread(target=server.serve_forever, daemon=True).start()
@@ -458,6 +483,24 @@ def main():
         check({"A-%04d.bmp" % j for j in range(80)} | {"A.gif"} <= set(names),
               "a long loop's E downloads its 80 numbered frames and the rest when the job ends "
               "(%s)" % names[:2])
+
+        # The gallery reads the slots when it opens: slot 5 holds slot 2's pattern.
+        driver.execute_script("""
+            const FS = window.quilmorante.module.FS;
+            FS.writeFile('/work/savedata/pat5.txt', FS.readFile('/work/savedata/pat2.txt'));""")
+        for step, shown, cursor in GALLERY:
+            if isinstance(step, int):
+                drag(driver, [(64 * (step % 10) + 20, 22 + 44 * (step // 10) + 20)], [])
+            else:
+                for code in step:
+                    press(driver, code)
+            got = driver.execute_script(GALLERY_SHOWN, W)
+            check(got == [shown, cursor, "screen"], "gallery after %s: shows %r, the cursor on %s, "
+                  "the canvas keeps the focus (%s)" % (step, shown, cursor, got))
+        check(driver.execute_script("const FS = window.quilmorante.module.FS;"
+                                    "return String(FS.readFile('/work/savedata/pat5.txt')) === "
+                                    "String(FS.readFile('/work/savedata/pat2.txt'));"),
+              "the gallery loaded slot 5 from its file: leaving it saves the same bytes")
     finally:
         driver.quit()
         server.shutdown()
