@@ -1,11 +1,12 @@
 // The English screen, measured with the real font: every text fits the box the layout gives
-// it, and no two texts of a frame overlap.
+// it, and no two texts of a frame overlap (the gallery's as well).
 
 #include "editor/screen_texts.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -13,6 +14,8 @@
 
 #include "editor/cycles_panel.h"
 #include "editor/editor_frame.h"
+#include "editor/gallery.h"
+#include "generator/data_folder.h"
 #include "generator/key_codes.h"
 #include "shell/core/canvas.h"
 #include "shell/core/rasterizer.h"
@@ -31,8 +34,13 @@ bool Overlap(const Box& a, const Box& b) {
 
 // The room each place of the layout gives its text, right edge first: the point and settings
 // column ends at the panels' edge, the help lines at the screen's, the status line at its
-// right, a cycle field two pixels before the next one, the help overlay at its box.
-int32_t RoomAt(int32_t x, int32_t y) {
+// right, a cycle field two pixels before the next one, the help overlay at its box; over the
+// gallery, a slot's texts at its cell's edge.
+int32_t RoomAt(int32_t x, int32_t y, bool gallery) {
+  int32_t slot = 0;
+  ScreenBox cell{};
+  if (gallery && GallerySlotAt(x, y, slot, cell)) return cell.x + cell.w - x;
+  if (gallery) return kScreenWidth - x;
   if (x == kHeadingAt.x) return kPointPanelBox.x + kPointPanelBox.w - x;
   if (x == HelpLineAt(0).x) return kScreenWidth - x;
   if (kCyclesPanelBox.Contains(x, y)) {
@@ -91,13 +99,18 @@ TEST_F(EnglishScreen, EveryTextFitsItsBoxAndNoneOverlap) {
         g->cycles.ranges[0] = {10, 15, 64, CycleMode::kPingPong, true};
       },
       [this] { g->session.helpOpen = true; },
+      // The gallery with a slot of each mark: none (no file) and error (a folder).
+      [this] {
+        std::filesystem::create_directory(DataFolder::PatternFile(4));
+        OpenGallery(*g);
+      },
   };
   for (size_t s = 0; s < screens.size(); ++s) {
     screens[s]();
     const auto boxes = Texts();
     for (size_t i = 0; i < boxes.size(); ++i) {
       const auto& [text, box] = boxes[i];
-      EXPECT_LE(box.w, RoomAt(box.x, box.y))
+      EXPECT_LE(box.w, RoomAt(box.x, box.y, g->session.galleryOpen))
           << "screen " << s << ": '" << text.text << "' at (" << box.x << ", " << box.y << ")";
       for (size_t j = i + 1; j < boxes.size(); ++j)
         EXPECT_FALSE(Overlap(box, boxes[j].second))
