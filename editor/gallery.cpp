@@ -211,7 +211,7 @@ bool GalleryFrame(PatternGenerator& g, const EditorCanvas& canvas, FrameClock& c
   if (KeyTriggered(DIK_DOWN, keys, false)) step += kGalleryColumns;
   if (KeyTriggered(DIK_UP, keys, false)) step -= kGalleryColumns;
   s.galleryCursor = Wrap(s.galleryCursor + step, kSlotCount);
-  if (KeyTriggered(DIK_RETURN, keys, false)) {
+  if (KeyTriggered(DIK_RETURN, keys, false) || KeyTriggered(DIK_NUMPADENTER, keys, false)) {
     LoadGallerySlot(g, s.galleryCursor, clock.nowMs);
     return false;
   }

@@ -2,9 +2,9 @@
 // The gallery (G): over the whole window, the 100 pattern slots as ten rows of ten thumbnails,
 // each the slot's pattern tiled and cycling in the current palette; Tab shows the current
 // pattern in each of the 100 palette slots instead. The current slot is outlined. The arrows
-// move the cursor; Return, or a click on a slot, loads it as stepping the slot number does
-// and closes the gallery; G or Escape closes it as it is. What the thumbnails show is read
-// from the slots when the gallery opens and when Tab switches, not every frame.
+// move the cursor; Return (either Enter key), or a click on a slot, loads it as stepping the slot
+// number does and closes the gallery; G or Escape closes it as it is. What the thumbnails show is
+// read from the slots when the gallery opens and when Tab switches, not every frame.
 
 #include <cstdint>
 

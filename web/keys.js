@@ -26,6 +26,7 @@ export const KEY_CODES = {
   F1: KeyCode.DIK_F1,
   Tab: KeyCode.DIK_TAB,
   Enter: KeyCode.DIK_RETURN,
+  NumpadEnter: KeyCode.DIK_NUMPADENTER,
   Escape: KeyCode.DIK_ESCAPE,
   ShiftLeft: KeyCode.DIK_LSHIFT,
   ShiftRight: KeyCode.DIK_RSHIFT,
@@ -41,6 +42,10 @@ export const KEY_CODES = {
 const MODIFIER_CODES = new Set(["ShiftLeft", "ShiftRight", "ControlLeft", "ControlRight",
   "MetaLeft", "MetaRight"]);
 
+// Keys the editor reads only over its gallery: elsewhere Tab moves the browser's focus and
+// Escape is the browser's.
+const GALLERY_CODES = new Set(["Tab", "Escape"]);
+
 // With Ctrl (or Cmd) held the page keeps only the editor's chords; the browser keeps the rest
 // (reload, copy, ...).
 const CHORD_CODES = new Set(["KeyZ", "KeyY", ...MODIFIER_CODES]);
@@ -53,10 +58,12 @@ export class Keys {
     this.pressed = new Set();
   }
 
-  // Returns whether the event was one of the editor's keys (the page then keeps it).
-  handle(event) {
+  // Returns whether the event was one of the editor's keys (the page then keeps it);
+  // galleryOpen: whether the editor shows its gallery.
+  handle(event, galleryOpen) {
     const code = KEY_CODES[event.code];
     if (code === undefined || event.altKey) return false;
+    if (GALLERY_CODES.has(event.code) && !galleryOpen && event.type === "keydown") return false;
     if ((event.ctrlKey || event.metaKey) && !CHORD_CODES.has(event.code)) return false;
     if (event.type === "keydown") {
       this.held.add(code);

@@ -237,7 +237,7 @@ async function start() {
   window.addEventListener("pagehide", () => unsaved.remember());
 
   const onKey = (event) => {
-    if (keys.handle(event)) event.preventDefault();
+    if (keys.handle(event, module._quilmorante_gallery_open() !== 0)) event.preventDefault();
   };
   canvas.addEventListener("keydown", onKey);
   canvas.addEventListener("keyup", onKey);

@@ -151,6 +151,11 @@ EMSCRIPTEN_KEEPALIVE void quilmorante_set_language(int language) {
         language == static_cast<int>(Language::kEnglish) ? Language::kEnglish : Language::kJapanese;
 }
 
+// Whether the gallery is open: the page lets the browser have Tab and Escape otherwise.
+EMSCRIPTEN_KEEPALIVE int quilmorante_gallery_open() {
+  return app != nullptr && app->generator != nullptr && app->generator->session.galleryOpen;
+}
+
 // Whether a long loop's export is still encoding: its files appear in result/ when it ends.
 EMSCRIPTEN_KEEPALIVE int quilmorante_exporting() {
   return app != nullptr && app->exporter != nullptr && app->exporter->Running();

@@ -17,7 +17,7 @@
   big is refused, no copy stays; the palette's look, saved, outlives a reload.
 - The gallery (G) shows the slots with the cursor on the current one, Tab switches to the
   palette slots without moving the focus off the canvas, the arrows wrap, Enter or a click
-  loads a slot, G or Escape closes it as it is.
+  loads a slot, G or Escape closes it as it is; with it closed, Tab is the browser's again.
 
 Usage: page_test.py SITE_FOLDER REPLAY_KEYS DATA_DIR GOLDEN_BMP
 """
@@ -334,7 +334,8 @@ def main():
     names = {"Space": "SPACE", "ArrowUp": "UP", "ArrowDown": "DOWN", "ArrowLeft": "LEFT",
              "ArrowRight": "RIGHT", "F1": "F1", "ShiftLeft": "LSHIFT", "ShiftRight": "RSHIFT",
              "ControlLeft": "LCONTROL", "ControlRight": "RCONTROL", "MetaLeft": "LCONTROL",
-             "MetaRight": "RCONTROL", "Tab": "TAB", "Enter": "RETURN", "Escape": "ESCAPE"}
+             "MetaRight": "RCONTROL", "Tab": "TAB", "Enter": "RETURN", "Escape": "ESCAPE",
+             "NumpadEnter": "NUMPADENTER"}
     from serve import make_server
     server = make_server(site)
     threading.Thread(target=server.serve_forever, daemon=True).start()
@@ -501,6 +502,9 @@ def main():
                                     "return String(FS.readFile('/work/savedata/pat5.txt')) === "
                                     "String(FS.readFile('/work/savedata/pat2.txt'));"),
               "the gallery loaded slot 5 from its file: leaving it saves the same bytes")
+        press(driver, "Tab")
+        check(driver.execute_script("return document.activeElement.id") != "screen",
+              "with the gallery closed, Tab moves the browser's focus off the canvas")
     finally:
         driver.quit()
         server.shutdown()
