@@ -3,7 +3,7 @@
 #include <cstring>
 #include <memory>
 
-#include "formats/export_set.h"
+#include "generator/data_folder.h"
 #include "generator/paths.h"
 
 void AddBmpFrames(const Cycle& cycle, char idLetter, const std::string& dir,
@@ -37,8 +37,18 @@ void AddBmpFrames(const Cycle& cycle, char idLetter, const std::string& dir,
   }
 }
 
+Result WriteBmpFrames(const Cycle& cycle, char idLetter, const std::string& dir) {
+  std::vector<ExportFile> files;
+  AddBmpFrames(cycle, idLetter, dir, files);
+  std::vector<std::string> paths;
+  for (const ExportFile& file : files) paths.push_back(file.path);
+  return WriteFileSet({dir}, files,
+                      OtherFrameFiles(dir, idLetter, DataFolder::kFrameExtension, paths));
+}
+
 // M: the loop's BMP frames into result/, as the format table's BMP row writes them in every
-// export, one crash-safe set that replaces the id's frames there.
+// export. Written here rather than through the table, so that a program which exports only
+// M's frames (the page's editor) carries none of the other formats' encoders.
 Result PatternGenerator::ExportFrames() {
   Synthesize();
   RebuildPalette();
@@ -46,10 +56,5 @@ Result PatternGenerator::ExportFrames() {
   // result/ alone.
   auto cycle = std::make_unique<Cycle>();
   if (Result made = CycleOf(*this, kDefaultDelayCentiseconds, *cycle); !made) return made;
-  std::vector<ExportRequest> requests;
-  RequestResults(idLetter, false, requests);
-  ExportPlan plan;
-  if (Result planned = PlanExport(*cycle, idLetter, FormatSettings{}, requests, plan); !planned)
-    return planned;
-  return WriteExport(plan);
+  return WriteBmpFrames(*cycle, idLetter, DataFolder::kResults);
 }

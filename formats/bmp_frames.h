@@ -15,3 +15,8 @@
 // header, frame j's colour table and the pixel array with plane row 0 first.
 void AddBmpFrames(const Cycle& cycle, char idLetter, const std::string& dir,
                   std::vector<ExportFile>& files);
+
+// The loop's BMP frames written into dir as one crash-safe set, which also removes the frames
+// of an earlier loop of the id that these do not replace (what the BMP row of an export
+// plans).
+Result WriteBmpFrames(const Cycle& cycle, char idLetter, const std::string& dir);
