@@ -1,9 +1,10 @@
 #include "generator/palette_look.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdint>
 #include <cstdio>
-#include <sstream>
+#include <string_view>
 
 int NearestColour(const uint8_t* rgb, const uint8_t (*target)[kChannels], int count) {
   // At most (512 + 255 + 1024 + 767) * 255 * 255 = 166,338,150: int32 holds every distance.
@@ -81,27 +82,50 @@ void OverlayColours(const PaletteLook& look, int32_t (&palette)[kPaletteEntries]
 
 namespace {
 
+// A line's words, split at white space, read one after another; read without streams, whose
+// locale machinery the page's module would carry for this alone.
+class Words {
+ public:
+  explicit Words(std::string_view line) : rest_(line) {}
+
+  bool Next(std::string_view& word) {
+    Skip();
+    if (rest_.empty()) return false;
+    const size_t end = std::min(rest_.find_first_of(kSpace), rest_.size());
+    word = rest_.substr(0, end);
+    rest_.remove_prefix(end);
+    return true;
+  }
+  bool NextInt(int& value) {
+    std::string_view word;
+    if (!Next(word)) return false;
+    const auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), value);
+    return error == std::errc() && end == word.data() + word.size();
+  }
+  // The rest of the line, its leading spaces dropped: a palette's name.
+  std::string Rest() const {
+    const size_t start = rest_.find_first_not_of(' ');
+    return start == std::string_view::npos ? std::string() : std::string(rest_.substr(start));
+  }
+
+ private:
+  static constexpr const char* kSpace = " \t\v\f\r";
+  void Skip() { rest_.remove_prefix(std::min(rest_.find_first_not_of(kSpace), rest_.size())); }
+  std::string_view rest_;
+};
+
 // "rrggbb rrggbb ..." after a line's key.
-bool ReadColours(std::istringstream& in, std::vector<Rgb>& colours) {
-  std::string word;
-  while (in >> word) {
+bool ReadColours(Words& in, std::vector<Rgb>& colours) {
+  std::string_view word;
+  while (in.Next(word)) {
     unsigned value = 0;
-    int used = 0;
-    if (word.size() != 6 || std::sscanf(word.c_str(), "%6x%n", &value, &used) != 1 || used != 6)
-      return false;
+    const auto [end, error] = std::from_chars(word.data(), word.data() + word.size(), value, 16);
+    if (word.size() != 6 || error != std::errc() || end != word.data() + word.size()) return false;
     colours.push_back({static_cast<uint8_t>(value >> 16), static_cast<uint8_t>(value >> 8),
                        static_cast<uint8_t>(value)});
     if (colours.size() > kMaxLookColours) return false;
   }
   return !colours.empty();
-}
-
-// The rest of a line, its leading space dropped: a palette's name.
-std::string RestOf(std::istringstream& in) {
-  std::string rest;
-  std::getline(in, rest);
-  const size_t start = rest.find_first_not_of(' ');
-  return start == std::string::npos ? std::string() : rest.substr(start);
 }
 
 void AppendColours(std::string& text, const std::vector<Rgb>& colours) {
@@ -117,35 +141,37 @@ void AppendColours(std::string& text, const std::vector<Rgb>& colours) {
 
 Result ParsePaletteLook(const std::string& text, PaletteLook& look) {
   PaletteLook read;
-  std::istringstream lines(text);
-  std::string line;
   int number = 0;
-  while (std::getline(lines, line)) {
+  for (size_t at = 0; at < text.size();) {
+    const size_t end = std::min(text.find('\n', at), text.size());
+    std::string_view line = std::string_view(text).substr(at, end - at);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    Words in(line);
+    at = end + 1;
     ++number;
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    std::istringstream in(line);
-    std::string key;
-    if (!(in >> key)) continue;
+    std::string_view key;
+    if (!in.Next(key)) continue;
+    std::string_view rest;
     bool ok = true;
     if (key == "colours-name") {
-      read.coloursName = RestOf(in);
+      read.coloursName = in.Rest();
     } else if (key == "snap-name") {
-      read.snapName = RestOf(in);
+      read.snapName = in.Rest();
     } else if (key == "colours") {
-      ok = (in >> read.colourStart) && read.colourStart >= 0 &&
+      ok = in.NextInt(read.colourStart) && read.colourStart >= 0 &&
            read.colourStart < kMaxLookColours && ReadColours(in, read.colours) &&
            read.colourStart < static_cast<int>(read.colours.size());
     } else if (key == "snap") {
       ok = ReadColours(in, read.snap);
     } else if (key == "depth") {
-      std::string rest;
-      ok = (in >> read.depthBits) && !(in >> rest) && read.depthBits >= kMinDepthBits &&
+      ok = in.NextInt(read.depthBits) && !in.Next(rest) && read.depthBits >= kMinDepthBits &&
            read.depthBits <= kMaxDepthBits;
     } else {
       ok = false;
     }
     if (!ok)
-      return Result::Fail("line " + std::to_string(number) + ": cannot read \"" + key + "\"");
+      return Result::Fail("line " + std::to_string(number) + ": cannot read \"" + std::string(key) +
+                          "\"");
   }
   look = std::move(read);
   return Result::Ok();

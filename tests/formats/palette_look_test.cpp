@@ -166,6 +166,16 @@ TEST(PaletteLook, FileRoundTripsAndRefusesMalformedLines) {
     ASSERT_TRUE(ParsePaletteLook(PaletteLookText(given), read));
     EXPECT_EQ(read, given) << PaletteLookText(given);
   }
+  // As a Windows editor may save it: CR LF line ends, tabs between the words.
+  std::string crlf;
+  for (char c : PaletteLookText(look)) {
+    if (c == '\n') crlf += '\r';
+    crlf += c == ' ' ? '\t' : c;
+  }
+  PaletteLook read;
+  ASSERT_TRUE(ParsePaletteLook(crlf, read)) << crlf;
+  EXPECT_EQ(read.colours, look.colours);
+  EXPECT_EQ(read.depthBits, look.depthBits);
   struct Case {
     std::string text, line;
   };
