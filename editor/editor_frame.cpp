@@ -502,12 +502,10 @@ void EditorFrame(PatternGenerator& g, const EditorCanvas& canvas, FrameClock& cl
   const EditState before = CaptureEdits(g);
   // G opens the gallery over the whole window; while it is open it takes the frame.
   if (!g.session.galleryOpen && KeyTriggered(DIK_G, keys, false)) OpenGallery(g);
-  if (g.session.galleryOpen) {
+  if (g.session.galleryOpen && GalleryFrame(g, canvas, clock, keys)) {
     ContinueExport(g, clock.nowMs);
-    if (GalleryFrame(g, canvas, clock, keys)) {
-      RecordEdits(g, before, keys);
-      return;
-    }
+    RecordEdits(g, before, keys);
+    return;
   }
   ExportKeys(g, keys, clock.nowMs);
   if (KeyTriggered(DIK_R, keys, false))

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "editor/editor_operations.h"
+#include "editor/format_export_runner.h"
 #include "editor/screen_layout.h"
 #include "editor/screen_texts.h"
 #include "generator/data_folder.h"
@@ -113,6 +114,17 @@ TEST_F(GalleryTest, ClosingChangesNothingAndOtherKeysWait) {
   }
   uint32_t steps = 0;
   EXPECT_EQ(g->session.history.UndoChanges(steps), nullptr);
+}
+
+TEST_F(GalleryTest, AnExportUnderWayGoesOnBehindIt) {
+  g->session.exporter = MakeFormatExportRunner();
+  ASSERT_TRUE(ParseCycleRanges("0,4,1,reverse,0\n", g->cycles));  // 80 frames
+  Frame({DIK_E});
+  ASSERT_TRUE(g->session.exporter->Running());
+  Tap({DIK_G});
+  for (int frame = 0; g->session.exporter->Running() && frame < 2000; ++frame) Frame();
+  EXPECT_TRUE(g->session.galleryOpen);
+  EXPECT_TRUE(std::filesystem::exists("result/A-0079.bmp"));
 }
 
 TEST_F(GalleryTest, AThumbnailShowsTheSlotAsLoadingItWould) {
