@@ -452,6 +452,22 @@ void DrawScreen(PatternGenerator& g, const Screen& screen, const FrameClock& clo
   if (g.session.helpOpen) DrawHelpLines(texts, screen);
 }
 
+// The gallery's keys, the mouse and its hover outline over the gallery, the batch's end and
+// the gallery's texts; false, having drawn nothing, when the gallery closed (the editor's
+// screen then draws as ever, and does not take this frame's click and wheel again).
+bool Gallery(PatternGenerator& g, const Screen& screen, FrameClock& clock, const uint8_t* keys) {
+  if (!GalleryKeys(g, keys, clock.nowMs)) return false;
+  MouseActions(g, clock);
+  clock.mouse.pressed = false;
+  clock.mouse.wheel = 0;
+  if (!g.session.galleryOpen) return false;
+  DrawGallery(g, screen.canvas);
+  DrawHover(g, clock.mouse, screen.canvas);
+  screen.End();
+  GalleryTexts(g, screen.canvas);
+  return true;
+}
+
 // A, S, Q and W, after the texts: the reverse and distortion lines show a change one frame
 // later.
 void ShapeKeys(PatternGenerator& g, const uint8_t* keys) {
@@ -502,7 +518,7 @@ void EditorFrame(PatternGenerator& g, const EditorCanvas& canvas, FrameClock& cl
   const EditState before = CaptureEdits(g);
   // G opens the gallery over the whole window; while it is open it takes the frame.
   if (!g.session.galleryOpen && KeyTriggered(DIK_G, keys, false)) OpenGallery(g);
-  if (g.session.galleryOpen && GalleryFrame(g, canvas, clock, keys)) {
+  if (g.session.galleryOpen && Gallery(g, screen, clock, keys)) {
     ContinueExport(g, clock.nowMs);
     RecordEdits(g, before, keys);
     return;

@@ -5,7 +5,6 @@
 #include <memory>
 #include <vector>
 
-#include "editor/editor_mouse.h"
 #include "editor/editor_operations.h"
 #include "editor/screen_texts.h"
 #include "generator/key_codes.h"
@@ -128,9 +127,9 @@ void Text(const EditorCanvas& canvas, TextSpot at, const char* text) {
   if (canvas.drawText != nullptr) canvas.drawText(canvas.target, at.x, at.y, text, kFont);
 }
 
-// The cursor's cell, the current slot's outline, and every thumbnail (a pixel a cell, column
-// by column, as the preview draws) or the mark's backdrop; then the hover and the texts.
-void DrawGallery(PatternGenerator& g, const EditorCanvas& canvas, const MouseState& mouse) {
+}  // namespace
+
+void DrawGallery(PatternGenerator& g, const EditorCanvas& canvas) {
   GalleryThumbnails& shown = *g.session.gallery;
   const bool palettes = g.session.galleryPalettes;
   const uint32_t phase = shown.phase++;
@@ -161,9 +160,11 @@ void DrawGallery(PatternGenerator& g, const EditorCanvas& canvas, const MouseSta
                kFront);
     }
   }
-  DrawHover(g, mouse, canvas);
-  if (canvas.endSprites != nullptr) canvas.endSprites(canvas.target);
+}
 
+void GalleryTexts(const PatternGenerator& g, const EditorCanvas& canvas) {
+  const GalleryThumbnails& shown = *g.session.gallery;
+  const bool palettes = g.session.galleryPalettes;
   const ScreenTexts& t = TextsFor(g.session.language);
   Text(canvas, kGalleryTitleAt, palettes ? t.galleryPalettes : t.galleryPatterns);
   char number[16];
@@ -181,8 +182,6 @@ void DrawGallery(PatternGenerator& g, const EditorCanvas& canvas, const MouseSta
   Text(canvas, kGalleryKeysAt, t.galleryKeys);
 }
 
-}  // namespace
-
 void OpenGallery(PatternGenerator& g) {
   EditorSession& s = g.session;
   s.galleryOpen = true;
@@ -194,8 +193,7 @@ void OpenGallery(PatternGenerator& g) {
   ReadSlots(g);
 }
 
-bool GalleryFrame(PatternGenerator& g, const EditorCanvas& canvas, FrameClock& clock,
-                  const uint8_t* keys) {
+bool GalleryKeys(PatternGenerator& g, const uint8_t* keys, uint64_t nowMs) {
   EditorSession& s = g.session;
   if (KeyTriggered(DIK_G, keys, false) || KeyTriggered(DIK_ESCAPE, keys, false)) {
     CloseGallery(g);
@@ -212,16 +210,9 @@ bool GalleryFrame(PatternGenerator& g, const EditorCanvas& canvas, FrameClock& c
   if (KeyTriggered(DIK_UP, keys, false)) step -= kGalleryColumns;
   s.galleryCursor = Wrap(s.galleryCursor + step, kSlotCount);
   if (KeyTriggered(DIK_RETURN, keys, false) || KeyTriggered(DIK_NUMPADENTER, keys, false)) {
-    LoadGallerySlot(g, s.galleryCursor, clock.nowMs);
+    LoadGallerySlot(g, s.galleryCursor, nowMs);
     return false;
   }
-  MouseActions(g, clock);
-  // The gallery's click and wheel are spent: the editor's screen, should it draw this frame,
-  // does not take them again.
-  clock.mouse.pressed = false;
-  clock.mouse.wheel = 0;
-  if (!s.galleryOpen) return false;
-  DrawGallery(g, canvas, clock.mouse);
   return true;
 }
 

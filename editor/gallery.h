@@ -10,18 +10,18 @@
 
 #include "editor/editor_canvas.h"
 #include "editor/screen_layout.h"
-#include "generator/frame_clock.h"
 #include "generator/pattern_generator.h"
 
 // Opens the gallery on the pattern slots (the palette slots when it was last closed on
 // them), its cursor on the current slot.
 void OpenGallery(PatternGenerator& g);
 
-// While the gallery is open: reads its keys and the mouse and draws it, ending the batch;
-// true when the gallery took the frame, false when it closed (the editor's screen then
-// draws as ever).
-bool GalleryFrame(PatternGenerator& g, const EditorCanvas& canvas, FrameClock& clock,
-                  const uint8_t* keys);
+// While the gallery is open: reads its keys; false when they closed it.
+bool GalleryKeys(PatternGenerator& g, const uint8_t* keys, uint64_t nowMs);
+// Draws its rectangles, before the batch ends (the mouse's outline goes over them), and its
+// texts, after.
+void DrawGallery(PatternGenerator& g, const EditorCanvas& canvas);
+void GalleryTexts(const PatternGenerator& g, const EditorCanvas& canvas);
 
 // The slot whose cell holds (x, y), and the cell; false when none.
 bool GallerySlotAt(int32_t x, int32_t y, int32_t& slot, ScreenBox& cell);
