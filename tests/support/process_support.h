@@ -34,11 +34,13 @@ inline int RunCommandOnce(const std::string& command, std::string& output) {
 // RunCommandOnce for a command line that starts a program of the build.
 inline int RunCommand(const std::string& command, std::string& output) {
 #ifdef _WIN32
-  // 9009 is cmd's "not recognized": the program exists, but under Wine a start now and then
-  // fails that way, so a start that failed is tried again.
-  constexpr int kNotStarted = 9009;
-  int status = kNotStarted;
-  for (int attempt = 0; attempt < 3 && status == kNotStarted; ++attempt)
+  // Under Wine a start now and then fails: cmd says "not recognized" (9009) for a program that
+  // exists, or the pipe itself is not made (-1). The build's programs exit 0, 1 or 2, so either
+  // status means the program never ran, and the command is tried again.
+  constexpr int kNotRecognized = 9009;
+  const auto not_started = [](int status) { return status == kNotRecognized || status == -1; };
+  int status = -1;
+  for (int attempt = 0; attempt < 4 && not_started(status); ++attempt)
     status = RunCommandOnce(command, output);
   return status;
 #else
