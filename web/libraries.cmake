@@ -16,8 +16,23 @@ add_library(web_zlib STATIC ${zlib_files})
 target_include_directories(web_zlib SYSTEM PUBLIC ${src}/zlib)
 add_library(ZLIB::ZLIB ALIAS web_zlib)
 
-# The configuration Debian's build derives from pnglibconf.dfa with no options changed.
-configure_file(${src}/libpng/scripts/pnglibconf.h.prebuilt
+# The configuration Debian's build derives from pnglibconf.dfa, less the reading options the
+# palette reader never asks for: the editor's module reads PNG palettes, and its transforms
+# and ancillary chunks would otherwise ride in every first visit. Those chunks are skipped as
+# unknown ones, whose errors, like theirs, are warnings; writing is Debian's, byte for byte.
+file(READ ${src}/libpng/scripts/pnglibconf.h.prebuilt png_configuration)
+foreach(option ALPHA_MODE BACKGROUND BGR COMPOSITE_NODIV COMPRESSED_TEXT EXPAND_16 FILLER GAMMA
+    INVERT_ALPHA INVERT OPT_PLTE PACKSWAP PACK QUANTIZE RGB_TO_GRAY SCALE_16_TO_8 SHIFT
+    SWAP_ALPHA SWAP TEXT USER_TRANSFORM bKGD cHRM eXIf gAMA hIST iCCP iTXt oFFs pCAL pHYs sBIT
+    sCAL sPLT sRGB tEXt tIME tRNS zTXt)
+  string(REPLACE "#define PNG_READ_${option}_SUPPORTED\n" "" png_configuration
+                 "${png_configuration}")
+endforeach()
+foreach(option SIMPLIFIED_READ_AFIRST SIMPLIFIED_READ_BGR SIMPLIFIED_READ)
+  string(REPLACE "#define PNG_${option}_SUPPORTED\n" "" png_configuration "${png_configuration}")
+endforeach()
+file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/libpng/pnglibconf.h.in "${png_configuration}")
+configure_file(${CMAKE_CURRENT_BINARY_DIR}/libpng/pnglibconf.h.in
                ${CMAKE_CURRENT_BINARY_DIR}/libpng/pnglibconf.h COPYONLY)
 set(png_files png pngerror pngget pngmem pngpread pngread pngrio pngrtran pngrutil pngset
     pngtrans pngwio pngwrite pngwtran pngwutil)
