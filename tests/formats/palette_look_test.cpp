@@ -6,7 +6,6 @@
 
 #include <gif_lib.h>
 #include <gtest/gtest.h>
-#include <png.h>
 
 #include <cmath>
 #include <memory>
@@ -18,6 +17,7 @@
 #include "formats/cycle_gif.h"
 #include "formats/png_frames.h"
 #include "tests/formats/reference_frames.h"
+#include "tests/support/png_pixels.h"
 
 namespace {
 
@@ -95,12 +95,7 @@ TEST(PaletteLookProperty, EveryExportedPixelObeysTheSnapAndTheDepth) {
       const SavedImage& image = decoded->SavedImages[j];
       const GifColorType* map =
           (image.ImageDesc.ColorMap ? image.ImageDesc.ColorMap : decoded->SColorMap)->Colors;
-      png_image png{};
-      png.version = PNG_IMAGE_VERSION;
-      ASSERT_TRUE(png_image_begin_read_from_memory(&png, pngs[j].data(), pngs[j].size()));
-      png.format = PNG_FORMAT_RGB;
-      std::vector<uint8_t> rgb(PNG_IMAGE_SIZE(png));
-      ASSERT_TRUE(png_image_finish_read(&png, nullptr, rgb.data(), 0, nullptr));
+      const std::vector<uint8_t> rgb = ReadPngPixels(pngs[j]);
       ASSERT_EQ(rgb.size(), 3u * 65536);
       for (size_t i = 0; i < 65536; ++i) {
         const GifColorType& c = map[image.RasterBits[i]];

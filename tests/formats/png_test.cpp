@@ -14,6 +14,7 @@
 #include "formats/png_sheet.h"
 #include "formats/shader_pair.h"
 #include "tests/formats/reference_frames.h"
+#include "tests/support/png_pixels.h"
 
 namespace {
 
@@ -73,11 +74,8 @@ struct Decoded {
 
 Decoded Decode(const std::vector<uint8_t>& bytes, png_uint_32 format) {
   png_image image{};
-  image.version = PNG_IMAGE_VERSION;
-  if (!png_image_begin_read_from_memory(&image, bytes.data(), bytes.size())) return {};
-  image.format = format;
-  std::vector<uint8_t> buffer(PNG_IMAGE_SIZE(image));
-  if (!png_image_finish_read(&image, nullptr, buffer.data(), 0, nullptr)) return {};
+  const std::vector<uint8_t> buffer = ReadPngPixels(bytes, format, &image);
+  if (buffer.empty()) return {};
   Decoded d{static_cast<int>(image.width), static_cast<int>(image.height), {}};
   const size_t channels = PNG_IMAGE_PIXEL_CHANNELS(format);
   for (size_t i = 0; i < buffer.size(); i += channels)

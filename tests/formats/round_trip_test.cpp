@@ -4,7 +4,6 @@
 
 #include <gif_lib.h>
 #include <gtest/gtest.h>
-#include <png.h>
 #include <webp/demux.h>
 #include <zlib.h>
 
@@ -22,6 +21,7 @@
 #include "formats/cycle_webp.h"
 #include "formats/export_job.h"
 #include "tests/formats/reference_frames.h"
+#include "tests/support/png_pixels.h"
 
 namespace {
 
@@ -96,18 +96,6 @@ std::string ParseJson(const std::vector<std::vector<uint8_t>>& files) {
   return std::system((command + " > parsed.txt").c_str()) == 0 ? ReadText("parsed.txt") : "";
 }
 
-// A PNG as libpng's simplified reader shows it, 3 bytes a pixel.
-std::vector<uint8_t> ReadPng(const std::vector<uint8_t>& b) {
-  png_image image{};
-  image.version = PNG_IMAGE_VERSION;
-  std::vector<uint8_t> rgb;
-  if (!png_image_begin_read_from_memory(&image, b.data(), b.size())) return rgb;
-  image.format = PNG_FORMAT_RGB;
-  rgb.resize(PNG_IMAGE_SIZE(image));
-  if (!png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr)) rgb.clear();
-  return rgb;
-}
-
 // An APNG's acTL data, and its frames (sequence numbers checked) as libpng reads each one's
 // data under the file's IHDR and PLTE, 3 bytes a pixel.
 std::vector<std::vector<uint8_t>> ReadApng(const std::vector<uint8_t>& b, std::string& actl) {
@@ -119,7 +107,7 @@ std::vector<std::vector<uint8_t>> ReadApng(const std::vector<uint8_t>& b, std::s
   };
   auto read = [&] {
     const std::string png = head + chunk("IDAT", frame) + chunk("IEND", "");
-    if (!frame.empty()) frames.push_back(ReadPng({png.begin(), png.end()}));
+    if (!frame.empty()) frames.push_back(ReadPngPixels({png.begin(), png.end()}));
     frame.clear();
   };
   uint32_t sequence = 0;
@@ -223,12 +211,7 @@ TEST_P(RoundTripTest, ApngFramesThroughOnePalette) {
       EXPECT_TRUE(Shows(rgb.data(), 3, r.frames[a], scale)) << "frame " << a;
     }
     // A reader that knows no animation shows frame A.
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    ASSERT_TRUE(png_image_begin_read_from_memory(&image, b.data(), b.size()));
-    image.format = PNG_FORMAT_RGB;
-    std::vector<uint8_t> rgb(PNG_IMAGE_SIZE(image));
-    ASSERT_TRUE(png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr)) << image.message;
+    const std::vector<uint8_t> rgb = ReadPngPixels(b);
     ASSERT_EQ(rgb.size(), 3u * edge * edge);
     EXPECT_TRUE(Shows(rgb.data(), 3, r.frames[0], scale));
   }
@@ -337,7 +320,7 @@ TEST_P(RangeRoundTrip, AnimatedFormatsShowEveryFrame) {
   EXPECT_EQ(actl, Be32(loop) + Be32(0));
   for (const auto* b : {&apng, &sheet})
     EXPECT_EQ((*b)[24] * ((*b)[25] == 2 ? 3 : 1), GetParam().depth) << "bits a pixel";
-  const std::vector<uint8_t> cells = ReadPng(sheet);  // 4 cells a row
+  const std::vector<uint8_t> cells = ReadPngPixels(sheet);  // 4 cells a row
   ASSERT_EQ(cells.size(), 3 * 65536 * size_t((loop + 3) / 4 * 4));
   WriteBytes("a.gif", files["out/A.gif"]);
   const std::unique_ptr<GifFileType, void (*)(GifFileType*)> gif(
@@ -371,7 +354,7 @@ TEST_P(RangeRoundTrip, AnimatedFormatsShowEveryFrame) {
     ASSERT_TRUE(j * 70 < end || WebPAnimDecoderGetNext(decoder.get(), &rgba, &end));
     EXPECT_TRUE(Shows(rgba, 4, expected, 1)) << "WebP frame " << j;
     const std::vector<uint8_t>& png = files["out/" + DataFolder::FrameName('A', j, true, ".png")];
-    EXPECT_TRUE(png[24] == 4 && png[25] == 3 && Shows(ReadPng(png).data(), 3, expected, 1))
+    EXPECT_TRUE(png[24] == 4 && png[25] == 3 && Shows(ReadPngPixels(png).data(), 3, expected, 1))
         << "PNG frame " << j;
   }
   EXPECT_FALSE(WebPAnimDecoderHasMoreFrames(decoder.get()));

@@ -14,20 +14,17 @@
 
 #include "shell/desktop/icon_png.h"
 #include "shell/desktop/window_icon_pixels.h"
+#include "tests/support/png_pixels.h"
 
 namespace {
 
 void ExpectSameAsTheWindowIcon(const std::vector<uint8_t>& bytes) {
   png_image image{};
-  image.version = PNG_IMAGE_VERSION;
-  ASSERT_TRUE(png_image_begin_read_from_memory(&image, bytes.data(), bytes.size()))
-      << image.message;
+  const std::vector<uint8_t> rgb = ReadPngPixels(bytes, PNG_FORMAT_RGB, &image);
+  ASSERT_FALSE(rgb.empty());
   EXPECT_EQ(image.width, 32u);
   EXPECT_EQ(image.height, 32u);
   EXPECT_EQ(image.colormap_entries, 16u);
-  image.format = PNG_FORMAT_RGB;
-  std::vector<uint8_t> rgb(PNG_IMAGE_SIZE(image));
-  ASSERT_TRUE(png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr)) << image.message;
   SDL_Surface* icon = MakeWindowIcon();
   ASSERT_NE(icon, nullptr);
   ASSERT_EQ(icon->w, 32);
