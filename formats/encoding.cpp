@@ -1,5 +1,6 @@
 #include "formats/encoding.h"
 
+#include <cstddef>
 #include <memory>
 #include <utility>
 
@@ -43,9 +44,11 @@ void FrameSteps(Encoding& encoding, int frames, std::function<Result()> begin,
 Result RunEncoding(Encoding& encoding, std::vector<ExportFile>& files) {
   for (int s = 0; s < encoding.steps; ++s)
     if (Result stepped = encoding.step(s); !stepped) return stepped;
-  std::vector<ExportFile> made;
-  if (Result finished = encoding.finish(made); !finished) return finished;
-  for (ExportFile& file : made) files.push_back(std::move(file));
+  const size_t before = files.size();
+  if (Result finished = encoding.finish(files); !finished) {
+    files.erase(files.begin() + static_cast<std::ptrdiff_t>(before), files.end());
+    return finished;
+  }
   return Result::Ok();
 }
 

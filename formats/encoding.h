@@ -1,6 +1,7 @@
 #pragma once
 // An encoding spread over steps, so a caller can keep drawing while a long loop is encoded:
-// steps 0 .. steps - 1 run in order, each once, then finish adds the files. The formats that
+// steps 0 .. steps - 1 run in order, each once, then finish adds the files after those the
+// export has made before it, which it may read. The formats that
 // are cheap take one step; the animated ones one frame a step. A failed step ends it.
 
 #include <cstdint>

@@ -13,7 +13,8 @@ ExportJob::ExportJob(std::shared_ptr<const Cycle> cycle, char id, const FormatSe
     progress_.push_back(
         RequestProgress{*option != '\0' ? option : "BMP frames", request.path, 0, 0});
     if (!failure_) continue;
-    failure_ = StartFormat(*request.format, *cycle_, id, settings, request.path, encodings_[r]);
+    failure_ = StartFormat(*request.format, *cycle_, id, SettingsInSet(settings, requests_, r),
+                           request.path, encodings_[r]);
     progress_[r].stepsTotal = encodings_[r].steps;
   }
 }

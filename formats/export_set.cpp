@@ -18,6 +18,19 @@ void RequestResults(char id, bool everyFormat, std::vector<ExportRequest>& reque
   if (everyFormat) RequestAllFormats(DataFolder::kResults, id, requests);
 }
 
+FormatSettings SettingsInSet(const FormatSettings& settings,
+                             const std::vector<ExportRequest>& requests, size_t r) {
+  FormatSettings inSet = settings;
+  inSet.sheetMadeEarlier.clear();
+  const ExportFormat* sheet = FindExportFormat("--sheet");
+  if (requests[r].format != FindExportFormat("--tiled") ||
+      settings.sheetColumns != FormatSettings{}.sheetColumns)
+    return inSet;
+  for (size_t q = 0; q < r; ++q)
+    if (requests[q].format == sheet) inSet.sheetMadeEarlier = requests[q].path;
+  return inSet;
+}
+
 void PlanFolders(const std::vector<ExportRequest>& requests, char id, ExportPlan& plan) {
   plan.folders.clear();
   plan.removals.clear();
@@ -44,7 +57,8 @@ Result PlanExport(const Cycle& cycle, char id, const FormatSettings& settings,
   std::vector<size_t> origins;
   for (size_t r = 0; r < requests.size(); ++r) {
     const ExportRequest& request = requests[r];
-    if (Result added = EncodeFormat(*request.format, cycle, id, settings, request.path, made.files);
+    if (Result added = EncodeFormat(*request.format, cycle, id,
+                                    SettingsInSet(settings, requests, r), request.path, made.files);
         !added)
       return added;
     origins.resize(made.files.size(), r);

@@ -24,6 +24,12 @@ void RequestAllFormats(const std::string& dir, char id, std::vector<ExportReques
 // every format of --all (the files `quilmorante-export --all result` writes).
 void RequestResults(char id, bool everyFormat, std::vector<ExportRequest>& requests);
 
+// The settings requests[r] is encoded with: settings, and for a Tiled folder whose sheet an
+// earlier request's sprite sheet is already (at the default columns), that sheet's path in
+// sheetMadeEarlier, so that it is encoded once.
+FormatSettings SettingsInSet(const FormatSettings& settings,
+                             const std::vector<ExportRequest>& requests, size_t r);
+
 // What an export writes: the folders to make (parents first) and every file's bytes.
 struct ExportPlan {
   std::vector<std::string> folders;

@@ -199,7 +199,8 @@ Result StartAsepriteFile(const Cycle& cycle, char id, const FormatSettings& sett
 Result StartTiled(const Cycle& cycle, char id, const FormatSettings& settings,
                   const std::string& dir, Encoding& encoding) {
   return Stepped(dir, encoding, [&](Encoding& e) {
-    return StartTiledMap(cycle, id, FormatSettings{}.sheetColumns, settings.scale, dir, e);
+    return StartTiledMap(cycle, id, FormatSettings{}.sheetColumns, settings.scale, dir,
+                         settings.sheetMadeEarlier, e);
   });
 }
 

@@ -17,6 +17,11 @@
 struct FormatSettings {
   int scale = 1;          // 1, 2, 3, 4 or 8
   int sheetColumns = 16;  // 1, 2, 4, 8 or 16
+  // Set by an export of several formats, never by the user: the path of the sprite sheet an
+  // earlier format of the same export makes in the layout the Tiled folder's tileset
+  // describes, which the Tiled folder copies rather than encode the same sheet again; empty
+  // when there is none.
+  std::string sheetMadeEarlier = {};
 };
 
 struct ExportFormat {

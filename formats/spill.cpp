@@ -51,7 +51,8 @@ struct WriteOutside {
 
 }  // namespace
 
-// An unnamed temporary file: written from the start, then read back once from the start.
+// An unnamed temporary file: written from the start, then read back from the start as often
+// as it is asked for.
 // Its name goes as soon as it is open where the system lets an open file lose its name
 // (POSIX); elsewhere (Windows) when the file is closed.
 class SpillFile final : public OutsideContents {
@@ -73,7 +74,6 @@ class SpillFile final : public OutsideContents {
   int writer_ = -1;
   int reader_ = -1;
   uint64_t size_ = 0;
-  bool emitted_ = false;
 };
 
 Result SpillFile::Create(std::unique_ptr<SpillFile>& made) {
@@ -130,9 +130,9 @@ Result SpillFile::Seal() {
 }
 
 Result SpillFile::Emit(const Put& put) {
-  // Read once: the file has no name left to open it again by.
-  if (emitted_) return Failed("cannot read back a large export's temporary file twice", EIO);
-  emitted_ = true;
+  // From the start each time: two files of one export may share the contents.
+  if (!os::Rewind(reader_))
+    return Failed("cannot read back a large export's temporary file", errno);
   std::vector<uint8_t> piece(kPieceBytes);
   uint64_t read = 0;
   for (;;) {

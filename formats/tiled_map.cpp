@@ -1,5 +1,6 @@
 #include "formats/tiled_map.h"
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -13,6 +14,24 @@ constexpr int kTilesASide = 4;  // cells a side
 
 std::string Attribute(const char* name, int value) {
   return std::string(" ") + name + "=\"" + std::to_string(value) + "\"";
+}
+
+// The sheet's encoding made a copy of the file at from among the files made before it: its
+// size judged as the encoding judges it, its bytes shared, never encoded again.
+void CopySheet(const std::string& from, const std::string& to, Encoding& sheet) {
+  sheet.steps = 1;
+  sheet.step = [](int) { return Result::Ok(); };
+  sheet.made = nullptr;
+  sheet.finish = [from, to](std::vector<ExportFile>& files) -> Result {
+    const auto made = std::find_if(files.begin(), files.end(),
+                                   [&](const ExportFile& file) { return file.path == from; });
+    if (made == files.end()) return Result::Fail("the sprite sheet " + from + " is not made");
+    ExportFile copy = *made;
+    copy.path = to;
+    copy.named = false;
+    files.push_back(std::move(copy));
+    return Result::Ok();
+  };
 }
 
 }  // namespace
@@ -67,7 +86,7 @@ std::string TiledMap(char id, int tileEdge) {
 }
 
 Result StartTiledMap(const Cycle& cycle, char id, int columns, int scale, const std::string& dir,
-                     Encoding& encoding) {
+                     const std::string& sheetMadeEarlier, Encoding& encoding) {
   if (Result delay = CheckDelay("Tiled map", cycle); !delay) return delay;
   SheetLayout layout;
   if (Result planned = PlanSheet(cycle, columns, scale, layout); !planned) return planned;
@@ -76,6 +95,8 @@ Result StartTiledMap(const Cycle& cycle, char id, int columns, int scale, const 
           StartSpriteSheet(cycle, columns, scale, InFolder(dir, TiledSheetName(id)), sheet);
       !started)
     return started;
+  if (!sheetMadeEarlier.empty())
+    CopySheet(sheetMadeEarlier, InFolder(dir, TiledSheetName(id)), sheet);
   const int tileEdge = Cycle::kEdge * scale;
   const std::string tileset = TiledTileset(cycle, id, layout, tileEdge);
   const std::string map = TiledMap(id, tileEdge);

@@ -27,5 +27,8 @@ std::string TiledMap(char id, int tileEdge);
 // columns as the sprite sheet takes them, scale 1, 2, 3, 4 or 8. Fails as the sheet does, or
 // for a delay outside 1..100. The encoding takes the sheet's steps; its finish adds the sheet,
 // the tileset and the map in dir. The cycle must outlive it.
+// With sheetMadeEarlier, the path of that same sheet among the files the finish is given
+// (made by an earlier encoding of the same export), the sheet is a copy of that file, made in
+// one step.
 Result StartTiledMap(const Cycle& cycle, char id, int columns, int scale, const std::string& dir,
-                     Encoding& encoding);
+                     const std::string& sheetMadeEarlier, Encoding& encoding);

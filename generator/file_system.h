@@ -44,6 +44,8 @@ int OpenForReading(const std::string& path);
 bool DescribeOpen(int fd, FileKind& kind, unsigned long long& size);
 // Up to size bytes; 0 at the end of the file; -1 with errno on failure.
 long long ReadSome(int fd, void* data, std::size_t size);
+// Moves a regular file's position back to its start, for reading it again.
+bool Rewind(int fd);
 // An existing file (a FIFO, a device) opened for writing as it is.
 int OpenForWriting(const std::string& path);
 // Standard output, in binary mode.

@@ -104,6 +104,10 @@ long long ReadSome(int fd, void* data, std::size_t size) {
   }
 }
 
+bool Rewind(int fd) {
+  return ::lseek(fd, 0, SEEK_SET) == 0;
+}
+
 int OpenForWriting(const std::string& path) {
   return ::open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
 }

@@ -255,6 +255,10 @@ long long ReadSome(int fd, void* data, std::size_t size) {
   return _read(fd, data, chunk);
 }
 
+bool Rewind(int fd) {
+  return _lseeki64(fd, 0, SEEK_SET) == 0;
+}
+
 int OpenForWriting(const std::string& path) {
   return Descriptor(
       CreateFileW(Wide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,

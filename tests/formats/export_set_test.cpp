@@ -6,9 +6,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <limits>
 #include <string>
 #include <vector>
 
+#include "formats/export_job.h"
+#include "generator/read_file.h"
 #include "tests/formats/reference_frames.h"
 
 namespace fs = std::filesystem;
@@ -46,5 +49,36 @@ INSTANTIATE_TEST_SUITE_P(Formats, FailedWriteTest,
                              if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
                            return name;
                          });
+
+// The Tiled folder's sheet, encoded alone or copied from the set's sprite sheet at the
+// default columns, whether the sheet's bytes are in memory or spilled, is one file, written
+// whole twice; at other columns the Tiled folder encodes its own.
+TEST(ExportSetTest, TheTiledSheetIsTheSheetAtTheDefaultColumns) {
+  TempFolder folder;
+  const std::unique_ptr<Cycle> cycle = RangeCycle(kRangeSets[1]);
+  const std::vector<ExportRequest> tiledAlone = {{FindExportFormat("--tiled"), "alone"}};
+  ExportPlan alone;
+  ASSERT_TRUE(PlanExport(*cycle, 'A', FormatSettings{}, tiledAlone, alone));
+  const std::vector<uint8_t>& expected = alone.files[0].bytes;
+  const std::vector<ExportRequest> both = {{FindExportFormat("--sheet"), "s.png"},
+                                           {FindExportFormat("--tiled"), "t"}};
+  for (const int columns : {16, 4})
+    for (const uint64_t spillAfter : {kSpillAfterBytes, uint64_t{0}}) {
+      SCOPED_TRACE(testing::Message() << columns << " columns, spill after " << spillAfter);
+      const Spilling spilling(spillAfter);
+      ExportJob job(std::make_shared<Cycle>(*cycle), 'A', FormatSettings{.sheetColumns = columns},
+                    both);
+      EXPECT_EQ(job.Requests()[1].stepsTotal, columns == 16 ? 1 : (kRangeSets[1].loop + 15) / 16);
+      while (!job.Done()) ASSERT_TRUE(job.Advance(1000));
+      ExportPlan plan;
+      ASSERT_TRUE(job.TakePlan(plan));
+      ASSERT_TRUE(WriteExport(plan));
+      std::string sheet, tiled;
+      ASSERT_TRUE(ReadFileBytes("s.png", std::numeric_limits<size_t>::max(), sheet));
+      ASSERT_TRUE(ReadFileBytes("t/A-sheet.png", std::numeric_limits<size_t>::max(), tiled));
+      EXPECT_TRUE(tiled == std::string(expected.begin(), expected.end()));
+      EXPECT_EQ(sheet == tiled, columns == 16);
+    }
+}
 
 }  // namespace

@@ -57,7 +57,8 @@ TEST(FormatTable, AllGivesEveryFileItsOwnName) {
   std::vector<ExportRequest> requests = {{&BmpFrames(), "result"}};
   RequestAllFormats("result", 'Q', requests);
   ExportPlan plan;
-  ASSERT_TRUE(PlanExport(*cycle, 'Q', FormatSettings{}, requests, plan));
+  const Result planned = PlanExport(*cycle, 'Q', FormatSettings{}, requests, plan);
+  ASSERT_TRUE(planned) << planned.message;
   std::set<std::string> paths;
   for (const ExportFile& file : plan.files) {
     EXPECT_TRUE(paths.insert(file.path).second) << file.path << " twice";

@@ -17,11 +17,6 @@
 
 namespace {
 
-struct Spilling {
-  explicit Spilling(uint64_t threshold) { SetSpillThreshold(threshold); }
-  ~Spilling() { SetSpillThreshold(kSpillAfterBytes); }
-};
-
 // The reference picture with the ranges: 16 frames by default, or the given ones.
 std::unique_ptr<Cycle> CycleWith(const std::vector<CycleRange>& ranges) {
   std::unique_ptr<Cycle> cycle = MakeReferenceFrames(kCycleCases[0]).cycle;

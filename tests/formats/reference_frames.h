@@ -8,11 +8,18 @@
 #include <string>
 #include <vector>
 
+#include "formats/spill.h"
 #include "generator/cycle.h"
 #include "generator/frame_template.h"
 #include "generator/pattern_generator.h"
 #include "tests/support/cycle_model.h"
 #include "tests/support/temp_folder.h"
+
+// Files spill past threshold bytes while it lives.
+struct Spilling {
+  explicit Spilling(uint64_t threshold) { SetSpillThreshold(threshold); }
+  ~Spilling() { SetSpillThreshold(kSpillAfterBytes); }
+};
 
 // The settings a format test runs under.
 struct CycleCase {
