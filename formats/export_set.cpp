@@ -34,13 +34,16 @@ FormatSettings SettingsInSet(const FormatSettings& settings,
 void PlanFolders(const std::vector<ExportRequest>& requests, char id, ExportPlan& plan) {
   plan.folders.clear();
   plan.removals.clear();
+  plan.removalRequests.clear();
   std::vector<std::string> paths;
   for (const ExportFile& file : plan.files) paths.push_back(file.path);
-  for (const ExportRequest& request : requests)
-    if (request.format->frameExtension != nullptr)
+  for (size_t r = 0; r < requests.size(); ++r)
+    if (requests[r].format->frameExtension != nullptr)
       for (std::string& path :
-           OtherFrameFiles(request.path, id, request.format->frameExtension, paths))
+           OtherFrameFiles(requests[r].path, id, requests[r].format->frameExtension, paths)) {
         plan.removals.push_back(std::move(path));
+        plan.removalRequests.push_back(r);
+      }
   for (const ExportRequest& request : requests)
     if (request.format->makesFolder &&
         std::find(plan.folders.begin(), plan.folders.end(), request.path) == plan.folders.end())

@@ -35,8 +35,9 @@ struct ExportPlan {
   std::vector<std::string> folders;
   std::vector<ExportFile> files;
   // Files the export removes with its set: the id's frames of an earlier loop that the new
-  // frames do not replace.
+  // frames do not replace; and for each, the index of the request whose frames they are.
   std::vector<std::string> removals;
+  std::vector<size_t> removalRequests;
 };
 
 // The folders the requests make, parents first, each once, and the frames of another loop

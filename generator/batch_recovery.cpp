@@ -182,6 +182,19 @@ void FinishJournal(const std::string& folder, const std::string& name, long owne
   os::SyncFolder(folder);
 }
 
+// Removes the folder when it holds nothing but temporaries of the writer `owner`.
+void RemoveUnfinishedFolder(const std::string& path, long owner) {
+  os::FileKind kind;
+  std::vector<std::string> names;
+  if (!os::LookAt(path, kind) || kind != os::FileKind::kFolder || !os::ListFolder(path, names))
+    return;
+  bool aside = false;
+  for (const std::string& name : names)
+    if (TemporaryOwner(name, nullptr, &aside) != owner || aside) return;
+  for (const std::string& name : names) os::Remove(path + "/" + name);
+  os::RemoveFolder(path);
+}
+
 }  // namespace
 
 int FinishJournals(const std::string& folder) {
@@ -209,7 +222,10 @@ int RemoveStale(const std::string& folder, const std::vector<std::string>* only)
     const long owner = TemporaryOwner(name, &file, &aside);
     if (owner == 0 || owner == self || os::ProcessRuns(owner)) continue;
     if (aside) {
-      // Wherever it is: putting one of our own files back under its name is always safe.
+      // Wherever it is: putting one of our own files back under its name is always safe. A
+      // folder the writer made in place of a link it moved aside, and that holds nothing but
+      // the writer's temporaries, is of a set that never came to be: it goes first.
+      RemoveUnfinishedFolder(folder + "/" + file, owner);
       PutBack(folder + "/" + name, folder + "/" + file);
       ++removed;
       continue;

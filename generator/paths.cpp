@@ -1,5 +1,7 @@
 #include "generator/paths.h"
 
+#include <vector>
+
 #include "generator/file_system.h"
 
 namespace {
@@ -9,6 +11,37 @@ std::size_t NameStart(const std::string& path) {
   std::size_t start = path.size();
   while (start > 0 && !os::IsSeparator(path[start - 1])) --start;
   return start;
+}
+
+// How long a chain of symbolic links is followed: the system gives up at 40 as well.
+constexpr int kMaxLinkHops = 40;
+
+// The root an absolute path starts with: "/", "C:\\", "\\\\server\\share\\" (Windows).
+std::size_t RootLength(const std::string& path) {
+  if (path.size() >= 3 && path[1] == ':' && os::IsSeparator(path[2])) return 3;
+  if (path.size() >= 2 && os::IsSeparator(path[0]) && os::IsSeparator(path[1]) &&
+      os::IsSeparator('\\')) {
+    // A UNC root ends after its share's name.
+    std::size_t at = 2;
+    for (int part = 0; part < 2 && at < path.size(); ++part) {
+      while (at < path.size() && !os::IsSeparator(path[at])) ++at;
+      if (at < path.size()) ++at;
+    }
+    return at;
+  }
+  return path.empty() || !os::IsSeparator(path[0]) ? 0 : 1;
+}
+
+// The path's parts from `from` on, the last first, without empty parts and ".".
+void PushParts(const std::string& path, std::size_t from, std::vector<std::string>& parts) {
+  std::vector<std::string> read;
+  for (std::size_t at = from; at < path.size();) {
+    std::size_t end = at;
+    while (end < path.size() && !os::IsSeparator(path[end])) ++end;
+    if (end > at && path.compare(at, end - at, ".") != 0) read.push_back(path.substr(at, end - at));
+    at = end + 1;
+  }
+  parts.insert(parts.end(), read.rbegin(), read.rend());
 }
 
 }  // namespace
@@ -48,4 +81,56 @@ std::string AbsolutePath(const std::string& path) {
   const std::string cwd = os::CurrentFolder();
   if (cwd.empty()) return path;
   return JoinPath(cwd, path);
+}
+
+std::string ResolvedPath(const std::string& path) {
+  const std::string whole = AbsolutePath(path);
+  std::size_t root = RootLength(whole);
+  std::string resolved = whole.substr(0, root);
+  std::vector<std::string> rest;  // the parts still to walk, the next one last
+  PushParts(whole, root, rest);
+  int hops = 0;
+  while (!rest.empty()) {
+    const std::string name = std::move(rest.back());
+    rest.pop_back();
+    if (name == "..") {
+      // The part before is no link (links are replaced as they are met): its folder.
+      std::size_t cut = resolved.size();
+      while (cut > root && !os::IsSeparator(resolved[cut - 1])) --cut;
+      resolved.resize(cut > root ? cut - 1 : root);
+      continue;
+    }
+    const std::string next = JoinPath(resolved, name);
+    os::FileKind kind = os::FileKind::kMissing;
+    std::string target;
+    if (hops < kMaxLinkHops && os::LookAt(next, kind) && kind == os::FileKind::kLink &&
+        os::ReadLink(next, target)) {
+      ++hops;
+      if (os::IsAbsolutePath(target)) {
+        root = RootLength(target);
+        resolved = target.substr(0, root);
+      }
+      PushParts(target, os::IsAbsolutePath(target) ? root : 0, rest);
+      continue;
+    }
+    resolved = next;
+  }
+  return resolved;
+}
+
+std::string FileIdentity(const std::string& path) {
+  if (path == "-") return path;
+  // Looked at as given first: a path too long for the system as a whole is still reached
+  // through the working directory.
+  if (const std::string key = os::FileKey(path); !key.empty()) return "file " + key;
+  const std::string resolved = ResolvedPath(path);
+  if (const std::string key = os::FileKey(resolved); !key.empty()) return "file " + key;
+  return "name " + resolved;
+}
+
+bool IsWithin(const std::string& path, const std::string& folder) {
+  const std::string inner = ResolvedPath(path), outer = ResolvedPath(folder);
+  if (inner.size() < outer.size() || inner.compare(0, outer.size(), outer) != 0) return false;
+  return inner.size() == outer.size() || os::IsSeparator(outer.back()) ||
+         os::IsSeparator(inner[outer.size()]);
 }

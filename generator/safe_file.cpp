@@ -20,24 +20,14 @@ using batch::PutBack;
 using batch::SyncFolders;
 using batch::TemporaryOf;
 
-// How deep a chain of symbolic links is followed.
-constexpr int kMaxLinkHops = 40;
-
-// Follows symbolic links at the end of the path: the absolute path of the file a write
-// reaches, and what is there.
+// What a write to the path reaches through its links: the absolute path of the file, and
+// what is there.
 Result ResolveTarget(const std::string& path, std::string& target, os::FileKind& kind) {
-  std::string current = AbsolutePath(path);
-  for (int hop = 0; hop < kMaxLinkHops; ++hop) {
-    if (!os::LookAt(current, kind)) return Result::FileFailure(path, "cannot look at", errno);
-    if (kind != os::FileKind::kLink) {
-      target = current;
-      return Result::Ok();
-    }
-    std::string link;
-    if (!os::ReadLink(current, link)) return Result::FileFailure(path, "cannot read link", errno);
-    current = os::IsAbsolutePath(link) ? link : FolderOf(current) + "/" + link;
-  }
-  return Result::FileFailure(path, "cannot follow link", ELOOP);
+  target = ResolvedPath(path);
+  if (!os::LookAt(target, kind)) return Result::FileFailure(path, "cannot look at", errno);
+  // Still a link: a chain too long to follow.
+  if (kind == os::FileKind::kLink) return Result::FileFailure(path, "cannot follow link", ELOOP);
+  return Result::Ok();
 }
 
 // A new file for writing at a name that no one else uses: whatever a killed writer of the
@@ -120,6 +110,10 @@ Result AtomicWriteBatch::Add(const std::string& path, bool named,
     // Standard output, a FIFO or a device is written as it is: replacing it would take it
     // away from its reader.
     p.direct = write;
+    if (path != "-") {
+      p.fd = os::OpenForWriting(p.target);
+      if (p.fd < 0) return fail(Result::FileFailure(path, "cannot open", errno));
+    }
     pending_.push_back(std::move(p));
     return Result::Ok();
   }
@@ -137,6 +131,13 @@ Result AtomicWriteBatch::Add(const std::string& path, bool named,
     return fail(written.file.empty() ? Result::FileFailure(path, "cannot write", written.error)
                                      : written);
   return Result::Ok();
+}
+
+bool AtomicWriteBatch::WritesInPlace(const ExportFile& file) {
+  if (file.path == "-") return true;
+  std::string target;
+  os::FileKind kind = os::FileKind::kMissing;
+  return file.named && ResolveTarget(file.path, target, kind) && kind == os::FileKind::kOther;
 }
 
 Result AtomicWriteBatch::Remove(const std::string& path) {
@@ -180,12 +181,12 @@ Result AtomicWriteBatch::WriteInPlace() {
   for (Pending& p : pending_) {
     if (!p.temp.empty()) continue;
     const bool out = p.target == "-";
-    const int fd = out ? os::StandardOutput() : os::OpenForWriting(p.target);
-    Result written = fd >= 0 ? p.direct(fd) : Result::FileFailure(p.path, "cannot open", errno);
+    Result written = p.direct(out ? os::StandardOutput() : p.fd);
     if (out) {
       std::fflush(stdout);
-    } else if (fd >= 0 && !os::Close(fd) && written) {
-      written = Result::FileFailure(p.path, "cannot write", errno);
+    } else {
+      if (!os::Close(p.fd) && written) written = Result::FileFailure(p.path, "cannot write", errno);
+      p.fd = -1;
     }
     if (!written)
       return written.file.empty() ? Result::FileFailure(p.path, "cannot write", written.error)
@@ -325,24 +326,37 @@ Result WriteNewFile(const std::string& path, const void* data, std::size_t size)
 
 namespace {
 
+// A link that stood where the set makes a folder of its own, moved aside until the set is
+// written: put back when it fails, removed when it goes through.
+struct MovedLink {
+  std::string link;
+  std::string aside;
+};
+
+std::string WithoutTrailingSeparators(std::string path) {
+  while (path.size() > 1 && os::IsSeparator(path.back())) path.pop_back();
+  return path;
+}
+
 // Makes each folder that is missing, in order, noting the ones it made. A folder of the set
-// made inside another one (the shader folder in --all's) is the export's own: a link there
-// would lead its files away, so the link is replaced by a real folder. The first level is
-// the user's to place anywhere.
-Result MakeFolders(const std::vector<std::string>& folders, std::vector<std::string>& made) {
-  for (const std::string& folder : folders) {
-    const bool inner = std::any_of(folders.begin(), folders.end(), [&](const std::string& outer) {
-      return folder.size() > outer.size() + 1 && folder.compare(0, outer.size(), outer) == 0 &&
-             os::IsSeparator(folder[outer.size()]);
-    });
+// made inside another one (the shader folder in --all's), however the two are spelled, is
+// the export's own: a link there would lead its files away, so the link is moved aside and a
+// real folder takes its place. The first level is the user's to place anywhere.
+Result MakeFolders(const std::vector<std::string>& folders, std::vector<std::string>& made,
+                   std::vector<MovedLink>& moved) {
+  for (std::size_t i = 0; i < folders.size(); ++i) {
+    const std::string folder = WithoutTrailingSeparators(folders[i]);
+    const std::string parent = FileIdentity(ParentFolder(folder));
+    const bool inner =
+        std::any_of(folders.begin(), folders.begin() + static_cast<long>(i),
+                    [&](const std::string& outer) { return FileIdentity(outer) == parent; });
     os::FileKind kind;
     if (!os::LookAt(folder, kind)) return Result::FileFailure(folder, "cannot look at", errno);
     if (inner && kind == os::FileKind::kLink) {
-      if (!os::Remove(folder)) return Result::FileFailure(folder, "cannot replace link", errno);
-      std::fprintf(stderr,
-                   "quilmorante: %s was a symbolic link; a folder replaces it, and what it "
-                   "pointed to is left as it was\n",
-                   folder.c_str());
+      const std::string aside = TemporaryOf(folder, os::CurrentProcess(), kAsideEnd);
+      if (!os::Replace(folder, aside))
+        return Result::FileFailure(folder, "cannot replace link", errno);
+      moved.push_back({folder, aside});
       kind = os::FileKind::kMissing;
     }
     if (kind == os::FileKind::kMissing && os::MakeFolder(folder, 0777)) {
@@ -358,54 +372,103 @@ void RemoveMadeFolders(const std::vector<std::string>& made) {
   for (auto folder = made.rbegin(); folder != made.rend(); ++folder) os::RemoveFolder(*folder);
 }
 
-Result WriteIntoFolders(const std::vector<ExportFile>& files,
-                        const std::vector<std::string>& removals) {
-  // The folders written into, with the names written into each.
-  std::vector<std::pair<std::string, std::vector<std::string>>> written;
-  std::vector<std::string> paths = removals;
-  for (const ExportFile& file : files)
-    if (file.path != "-") paths.push_back(file.path);
-  for (const std::string& path : paths) {
-    const std::string folder = FolderOf(AbsolutePath(path));
-    auto at = std::find_if(written.begin(), written.end(),
-                           [&](const auto& entry) { return entry.first == folder; });
-    if (at == written.end()) at = written.insert(written.end(), {folder, {}});
-    at->second.push_back(BaseName(path));
+// The locks of the folders a set writes into: each folder once, however it is reached (by
+// its identity, not its path's text).
+class FolderLocks {
+ public:
+  // Waits up to kFolderLockWaitMs for the folder; nothing to do for one that is not there
+  // (the write into it says why) or whose lock is held already.
+  Result Take(const std::string& folder) {
+    const std::string key = os::FileKey(folder);
+    if (key.empty() || std::find(keys_.begin(), keys_.end(), key) != keys_.end())
+      return Result::Ok();
+    FileLock lock;
+    const Result locked = FileLock::OnFolder(folder, kFolderLockWaitMs, lock);
+    if (locked.error == EWOULDBLOCK)
+      return Result::FileFailure(folder,
+                                 "another export is writing into this folder; nothing was "
+                                 "written",
+                                 EWOULDBLOCK);
+    if (!locked && locked.error != ENOENT && locked.error != ENOTDIR) return locked;
+    keys_.push_back(key);
+    locks_.push_back(std::move(lock));
+    return Result::Ok();
   }
-  // Locks in one order, so two writers never wait for each other.
-  std::sort(written.begin(), written.end());
-  std::vector<FileLock> locks(written.size());
-  for (std::size_t i = 0; i < written.size(); ++i)
-    if (Result locked = FileLock::OnFolder(written[i].first, kFolderLockWaitMs, locks[i]);
-        !locked && locked.error != ENOENT && locked.error != ENOTDIR)  // the file's write says
-      return locked.error == EWOULDBLOCK
-                 ? Result::FileFailure(written[i].first,
-                                       "another export is writing into this folder; nothing "
-                                       "was written",
-                                       EWOULDBLOCK)
-                 : locked;
-  // Every journal is finished before any temporary is taken for stale: a journal in one
-  // folder may roll forward temporaries in another.
-  for (const auto& [folder, names] : written) batch::FinishJournals(folder);
-  for (const auto& [folder, names] : written) batch::RemoveStale(folder, &names);
-  AtomicWriteBatch batch;
-  for (const ExportFile& file : files)
-    if (Result added = batch.Add(file); !added) return added;
-  for (const std::string& path : removals)
-    if (Result added = batch.Remove(path); !added) return added;
-  return batch.Commit();
+
+ private:
+  std::vector<std::string> keys_;
+  std::vector<FileLock> locks_;
+};
+
+// A folder the set writes into (as it is reached: a path too long for the system as a whole
+// still works through the working directory), its identity, and the names it writes there.
+struct WrittenFolder {
+  std::string identity;
+  std::string folder;
+  std::vector<std::string> names;
+};
+
+void NoteWritten(std::vector<WrittenFolder>& written, const std::string& path) {
+  const std::string folder = FolderOf(WithoutTrailingSeparators(path));
+  const std::string identity = FileIdentity(folder);
+  auto at = std::find_if(written.begin(), written.end(),
+                         [&](const WrittenFolder& entry) { return entry.identity == identity; });
+  if (at == written.end()) at = written.insert(written.end(), {identity, folder, {}});
+  at->names.push_back(BaseName(WithoutTrailingSeparators(path)));
 }
 
 }  // namespace
 
 Result WriteFileSet(const std::vector<std::string>& folders, const std::vector<ExportFile>& files,
                     const std::vector<std::string>& removals) {
+  AtomicWriteBatch batch;
+  // A FIFO waits for its reader before the set takes a lock or makes a temporary: a writer
+  // that waits holds up no other export, and one killed while it waits leaves nothing.
+  for (const ExportFile& file : files)
+    if (AtomicWriteBatch::WritesInPlace(file))
+      if (Result added = batch.Add(file); !added) return added;
+  // Every folder written into or made in, each once.
+  std::vector<WrittenFolder> written;
+  for (const ExportFile& file : files)
+    if (!AtomicWriteBatch::WritesInPlace(file)) NoteWritten(written, file.path);
+  for (const std::string& path : removals) NoteWritten(written, path);
+  for (const std::string& folder : folders) NoteWritten(written, folder);
+  // Locks in one order, so two writers never wait for each other.
+  std::sort(written.begin(), written.end(),
+            [](const WrittenFolder& a, const WrittenFolder& b) { return a.identity < b.identity; });
+  FolderLocks locks;
+  for (const WrittenFolder& entry : written)
+    if (Result locked = locks.Take(entry.folder); !locked) return locked;
+  // Every journal is finished before any temporary is taken for stale: a journal in one
+  // folder may roll forward temporaries in another. A link a killed set moved aside goes back
+  // before this set looks at its name.
+  for (const WrittenFolder& entry : written) batch::FinishJournals(entry.folder);
+  for (const WrittenFolder& entry : written) batch::RemoveStale(entry.folder, &entry.names);
   std::vector<std::string> made;
-  Result written = MakeFolders(folders, made);
-  if (written) written = WriteIntoFolders(files, removals);
-  // A failed export leaves nothing behind, not even the folders it made for its files.
-  if (!written) RemoveMadeFolders(made);
-  return written;
+  std::vector<MovedLink> moved;
+  Result result = MakeFolders(folders, made, moved);
+  // A folder made here is locked before anything goes into it.
+  for (std::size_t i = 0; result && i < made.size(); ++i) result = locks.Take(made[i]);
+  for (std::size_t i = 0; result && i < files.size(); ++i)
+    if (!AtomicWriteBatch::WritesInPlace(files[i])) result = batch.Add(files[i]);
+  for (std::size_t i = 0; result && i < removals.size(); ++i) result = batch.Remove(removals[i]);
+  if (result) result = batch.Commit();
+  if (!result) {
+    // A failed export leaves nothing behind: not the folders it made, and the links it moved
+    // aside are back.
+    batch.Abandon();
+    RemoveMadeFolders(made);
+    for (const MovedLink& link : moved) PutBack(link.aside, link.link);
+    return result;
+  }
+  for (const MovedLink& link : moved) {
+    os::Remove(link.aside);
+    std::fprintf(stderr,
+                 "quilmorante: %s was a symbolic link; a folder replaces it, and what it "
+                 "pointed to is left as it was\n",
+                 link.link.c_str());
+  }
+  return result;
 }
 
 Result EnsureDirectory(const std::string& path) {

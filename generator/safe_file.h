@@ -41,6 +41,12 @@ class AtomicWriteBatch {
   // others are replaced, and stays when the set fails. Nothing there is nothing to do.
   Result Remove(const std::string& path);
   Result Commit();
+  // Gives up the set: temporaries removed, files moved aside put back. Nothing is replaced.
+  void Abandon();
+  // Whether the file is written in place rather than replaced: standard output, or a named
+  // path that leads to a FIFO or a device. Add opens such a file at once, which for a FIFO
+  // waits until a reader opens it.
+  static bool WritesInPlace(const ExportFile& file);
 
  private:
   struct Pending {
@@ -48,7 +54,7 @@ class AtomicWriteBatch {
     std::string target;  // what is replaced, as the batch reaches it
     std::string whole;   // the target as an absolute path: the journal's name for it
     std::string temp;    // empty for a direct write
-    int fd;
+    int fd;              // the temporary, or the file a direct write goes into
     std::function<Result(int fd)> direct;  // writes the contents of a direct write
     bool replacesLink;
     bool removal;  // a file the set removes: temp is where it is moved aside
@@ -66,7 +72,6 @@ class AtomicWriteBatch {
                       Journal& journal);
   Result MoveRemovalsAside(const std::vector<Pending*>& removed);
   Result EndJournal(Journal& journal, const std::vector<std::string>& folders);
-  void Abandon();
   std::vector<Pending> pending_;
   std::unordered_set<std::string> targets_;
 };
@@ -99,11 +104,13 @@ struct ExportFile {
 // How long a writer waits for another writer's lock on a folder before it gives up.
 constexpr int kFolderLockWaitMs = 5000;
 
-// Writes a set of files as one batch: creates the folders (one level each, in order), takes
-// the lock of every folder it writes into (waiting up to kFolderLockWaitMs), finishes every
-// journal a killed writer left there and only then removes the stale temporaries of the
-// files it writes, then commits every file as one AtomicWriteBatch. A failure leaves
-// nothing: no file replaced, no folder it made.
+// Writes a set of files as one batch: opens the FIFOs and devices it writes into (waiting for
+// a FIFO's reader before anything else), takes the lock of every folder it writes into, each
+// once however its path is spelled (waiting up to kFolderLockWaitMs), finishes every journal
+// a killed writer left there and only then removes the stale temporaries of the files it
+// writes, creates the folders (one level each, in order), then commits every file as one
+// AtomicWriteBatch. A failure leaves nothing: no file replaced, no folder it made, no link it
+// moved aside.
 Result WriteFileSet(const std::vector<std::string>& folders, const std::vector<ExportFile>& files,
                     const std::vector<std::string>& removals = {});
 

@@ -9,7 +9,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <map>
 #include <memory>
 #include <optional>
@@ -30,60 +29,66 @@
 #include "generator/save_files.h"
 #include "tools/export_options.h"
 
-// A folder's real path, or the path made absolute and tidied when it cannot be resolved.
-std::filesystem::path FolderIdentity(const std::filesystem::path& folder) {
-  std::error_code error;
-  const std::filesystem::path whole =
-      std::filesystem::absolute(folder.empty() ? "." : folder, error);
-  const std::filesystem::path real = std::filesystem::weakly_canonical(whole, error);
-  return error ? whole.lexically_normal() : real;
-}
-
 // A mistake in what the options ask for, found before anything is written.
 [[noreturn]] void Refuse(const std::string& message) {
   std::fprintf(stderr, "quilmorante-export: %s\n", message.c_str());
   std::exit(2);
 }
 
-// What tells two paths of one file apart from two files: the file itself when something is
-// there (through links: a link and its target are one file), otherwise its folder's real
-// path and its name.
-std::string FileIdentity(const std::string& path) {
-  if (path == "-") return "-";
-  if (const std::string key = os::FileKey(path); !key.empty()) return "file " + key;
-  const std::filesystem::path whole = path;
-  return "name " + (FolderIdentity(whole.parent_path()) / whole.filename()).string();
+// A file the run reads, and who reads it, for messages.
+struct Input {
+  std::string reader;
+  std::string path;
+};
+
+// Every file the run reads: the frame template, the white texture, the slot's files and the
+// palette files --colors and --snap name.
+std::vector<Input> Inputs(const Options& options, const DataFolder& folder) {
+  std::vector<Input> inputs = {{"the export", folder.frameTemplate},
+                               {"the export", folder.whiteTexture},
+                               {"--palette", DataFolder::PaletteFile(options.palette)},
+                               {"--palette", DataFolder::CyclesFile(options.palette)},
+                               {"--palette", DataFolder::LookFile(options.palette)}};
+  if (!options.randomPattern)
+    inputs.push_back({"--pattern", DataFolder::PatternFile(options.pattern)});
+  if (!options.look.colours.path.empty()) inputs.push_back({"--colors", options.look.colours.path});
+  if (!options.look.snap.path.empty()) inputs.push_back({"--snap", options.look.snap.path});
+  return inputs;
 }
 
-// Refuses a plan that writes one file twice or writes over what the tool reads: the frame
-// template, the white texture, the slots (anything in savedata/).
+// Refuses a plan that writes one file twice, writes over or removes what the run reads, or
+// writes into savedata/, however the paths are spelled (links, "..", trailing separators):
+// each is compared by what a write to it would really open.
 void CheckOutputs(const ExportPlan& plan, const std::vector<size_t>& requestOfFile,
-                  const std::vector<std::string>& labels, const DataFolder& folder) {
+                  const std::vector<std::string>& labels, const std::vector<Input>& inputs) {
+  struct Output {
+    const std::string& path;
+    size_t request;
+    const char* verb;
+  };
+  std::vector<Output> outputs;
+  for (size_t i = 0; i < plan.files.size(); ++i)
+    if (plan.files[i].path != "-")
+      outputs.push_back({plan.files[i].path, requestOfFile[i], "write"});
+  for (size_t i = 0; i < plan.removals.size(); ++i)
+    outputs.push_back({plan.removals[i], plan.removalRequests[i], "remove"});
   std::map<std::string, size_t> written;  // identity -> request
-  for (size_t i = 0; i < plan.files.size(); ++i) {
-    const std::string& path = plan.files[i].path;
-    const size_t request = requestOfFile[i];
-    const auto [at, fresh] = written.emplace(FileIdentity(path), request);
-    if (!fresh)
-      Refuse(labels[at->second] + " and " + labels[request] + " both write " + path +
+  for (const Output& output : outputs) {
+    const std::string identity = FileIdentity(output.path);
+    const auto [at, fresh] = written.emplace(identity, output.request);
+    if (!fresh && *output.verb == 'w')
+      Refuse(labels[at->second] + " and " + labels[output.request] + " both write " + output.path +
              "; give them different names");
+    for (const Input& input : inputs)
+      if (FileIdentity(input.path) == identity)
+        Refuse(labels[output.request] + " " + output.path + " would " + output.verb + " " +
+               input.path + ", which " + input.reader + " reads; give another name");
   }
-  const std::string inputs[] = {folder.frameTemplate, folder.whiteTexture};
-  const std::filesystem::path slots = FolderIdentity(DataFolder::kSlots);
-  for (size_t i = 0; i < plan.files.size(); ++i) {
-    const std::string& path = plan.files[i].path;
-    if (path == "-") continue;
-    const std::string identity = FileIdentity(path);
-    for (const std::string& input : inputs)
-      if (FileIdentity(input) == identity)
-        Refuse(labels[requestOfFile[i]] + " " + path + " would overwrite " + input +
-               ", which the export reads");
-    // Through links too: a link named as the output may lead into savedata/.
-    if (FolderIdentity(std::filesystem::path(path).parent_path()) == slots ||
-        FolderIdentity(path).parent_path() == slots)
-      Refuse(labels[requestOfFile[i]] + " " + path + " would write into " + DataFolder::kSlots +
-             "/, where the slots are");
-  }
+  // Every folder of the plan holds files of it: the files tell.
+  for (const Output& output : outputs)
+    if (IsWithin(output.path, DataFolder::kSlots))
+      Refuse(labels[output.request] + " " + output.path + " would " + output.verb + " in " +
+             DataFolder::kSlots + "/, where the slots are");
 }
 
 // Whether the message begins with a path the tool names relative to the data folder, where
@@ -144,6 +149,8 @@ Result EnterDataFolder(Options& options, DataFolder& folder) {
   for (ExportRequest& request : options.requests)
     if (request.path != "-") request.path = AbsolutePath(request.path);
   if (!options.all.empty()) options.all = AbsolutePath(options.all);
+  for (LookFile* file : {&options.look.colours, &options.look.snap})
+    if (!file->path.empty()) file->path = AbsolutePath(file->path);
   if (!os::EnterFolder(options.dataDir))
     return Result::Fail(options.dataDir + ": cannot enter folder: " + std::strerror(errno));
   return Result::Ok();
@@ -160,7 +167,9 @@ Result LoadSlots(const Options& options, const DataFolder& folder,
   for (const Result& checked :
        {options.randomPattern ? Result::Ok()
                               : CheckPatternFile(DataFolder::PatternFile(options.pattern)),
-        CheckPaletteFile(DataFolder::PaletteFile(options.palette)),
+        // Random keys stand in for the slot's: its keys are not read.
+        options.randomPalette ? Result::Ok()
+                              : CheckPaletteFile(DataFolder::PaletteFile(options.palette)),
         options.cycles.empty() ? ReadCyclesFile(DataFolder::CyclesFile(options.palette), slotCycles)
                                : Result::Ok(),
         ReadLookFile(DataFolder::LookFile(options.palette), slotLook)})
@@ -271,7 +280,7 @@ int main(int argc, char** argv) {
   if (Result planned = EncodeShowingProgress(cycle, options, requests, plan, requestOfFile);
       !planned)
     return Failed(options, planned);
-  CheckOutputs(plan, requestOfFile, labels, folder);
+  CheckOutputs(plan, requestOfFile, labels, Inputs(options, folder));
   // A file an option names is written where its path leads (through a link, into a FIFO);
   // every file the tool names itself replaces whatever has its name.
   for (size_t i = 0; i < plan.files.size(); ++i) {

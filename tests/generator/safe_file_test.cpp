@@ -89,6 +89,24 @@ INSTANTIATE_TEST_SUITE_P(Kills, MovedAside,
                                            AsideCase{"AfterTheJournal", "", true, true}),
                          [](const auto& info) { return std::string(info.param.name); });
 
+#ifndef _WIN32
+// A link a killed set moved aside to make a folder of its own in its place comes back while
+// that folder holds nothing but the set's temporaries; once the set went through it goes.
+TEST(MovedAsideLink, ComesBackUnlessTheSetWentThrough) {
+  for (const bool committed : {false, true}) {
+    TempFolder folder;
+    const EndedProcess ended;
+    const std::string aside = "out/.A-tiled.quilmorante-" + std::to_string(ended.id()) + ".gone";
+    fs::create_directories("out/A-tiled");
+    fs::create_symlink("../elsewhere", aside);
+    WriteText(committed ? "out/A-tiled/A.tmx" : Ours("out/A-tiled", "A.tmx", ended.id()), "new");
+    RecoverFolder("out");
+    EXPECT_FALSE(fs::is_symlink(aside));
+    EXPECT_EQ(fs::is_symlink("out/A-tiled"), !committed) << committed;
+  }
+}
+#endif
+
 TEST(AtomicWriteBatch, RemovesWithTheSetAndKeepsWhenItFails) {
   TempFolder folder;
   WriteText("result/A-0040.bmp", "old");
