@@ -115,10 +115,6 @@ void ShowRecoveryFiles(StatusLine& status, const std::vector<std::string>& files
   Post(status, std::move(text), true, 0, true);
 }
 
-void ShowCyclesUnreadable(StatusLine& status, const std::string& why) {
-  Post(status, Texts(status).cyclesUnreadable + why, true, 0, true);
-}
-
 void ShowImportFailure(StatusLine& status, const Result& failure) {
   PostFailure(status, Texts(status).importFailed, failure);
 }
@@ -131,9 +127,10 @@ bool ShowSlotProblem(StatusLine& status, const PatternGenerator& g, SlotProblemO
   } else if (palette && !g.baseline.paletteProblem) {
     PostFailure(status, Texts(status).slotUnreadable, g.baseline.paletteProblem);
   } else if (palette && !g.baseline.cyclesProblem.empty()) {
-    ShowCyclesUnreadable(status, g.baseline.cyclesProblem);
+    // Until a key goes down after it: the key that loaded the slot may still be held.
+    Post(status, Texts(status).cyclesUnreadable + g.baseline.cyclesProblem, true, 0, false);
   } else if (palette && !g.baseline.lookProblem.empty()) {
-    Post(status, Texts(status).lookUnreadable + g.baseline.lookProblem, true, 0, true);
+    Post(status, Texts(status).lookUnreadable + g.baseline.lookProblem, true, 0, false);
   } else {
     return false;
   }

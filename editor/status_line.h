@@ -34,16 +34,14 @@ void ShowExportFailure(StatusLine& status, const Result& failure);
 // A window close refused because the unsaved edits could not be kept.
 void ShowCloseRefused(StatusLine& status, const Result& failure);
 void ShowRecoveryFiles(StatusLine& status, const std::vector<std::string>& files);
-// The palette's ranges file could not be read: the default cycle is used, nothing is written
-// until the palette is saved. Stays until the next key press.
-void ShowCyclesUnreadable(StatusLine& status, const std::string& why);
 // A palette file that could not be imported: why, and the file.
 void ShowImportFailure(StatusLine& status, const Result& failure);
 // Which slots' load problems ShowSlotProblem looks at.
 enum class SlotProblemOf { kPattern, kPalette, kBoth };
 // A slot file the last load could not read (the pattern's first, then the palette's, then
-// its ranges file's): the reason, then the file. The slot loaded as zeros (the ranges as the
-// default cycle). Stays until the next key press. Whether there was one to show.
+// its ranges file's, then its look's): the reason, then the file. The slot loaded as zeros
+// (the ranges as the default cycle, the look as none), and the file is not written until its
+// part is edited. Stays until a key goes down after it is shown. Whether there was one.
 bool ShowSlotProblem(StatusLine& status, const PatternGenerator& g, SlotProblemOf which);
 // A short note (undo, redo), shown for about three seconds.
 void ShowNote(StatusLine& status, const std::string& text, uint64_t nowMs);

@@ -334,23 +334,34 @@ std::string PaletteText(const PatternGenerator& g) {
 Result PatternGenerator::SavePalette(int n) {
   const std::string text = PaletteText(*this);
   if (Result folder = EnsureDirectory(DataFolder::kSlots); !folder) return folder;
-  AtomicWriteBatch batch;
-  Result saved = batch.Add(DataFolder::PaletteFile(n), text.data(), text.size());
-  // The default cycle needs no file; one that is there (and readable) is kept current.
-  const std::string cyclesFile = DataFolder::CyclesFile(n);
+  // A file of the slot that could not be read is written only when its part was edited:
+  // what it held (a line of a newer version, say) is not replaced unseen. The default cycle
+  // and look need no file; one that is there (and readable) is kept current.
+  const std::string cyclesFile = DataFolder::CyclesFile(n), lookFile = DataFolder::LookFile(n);
   std::string held;
-  if (saved && (!cycles.IsDefault() || ReadFileBytes(cyclesFile, kMaxSmallFileBytes, held))) {
+  const bool keysWritten = baseline.paletteProblem || PaletteEdited();
+  const bool cyclesWritten =
+      (baseline.cyclesProblem.empty() || CyclesEdited()) &&
+      (!cycles.IsDefault() || ReadFileBytes(cyclesFile, kMaxSmallFileBytes, held));
+  const bool lookWritten = (baseline.lookProblem.empty() || LookEdited()) &&
+                           (!look.IsDefault() || ReadFileBytes(lookFile, kMaxSmallFileBytes, held));
+  AtomicWriteBatch batch;
+  Result saved = Result::Ok();
+  if (keysWritten) saved = batch.Add(DataFolder::PaletteFile(n), text.data(), text.size());
+  if (saved && cyclesWritten) {
     const std::string ranges = CycleRangesText(cycles);
     saved = batch.Add(cyclesFile, ranges.data(), ranges.size());
   }
-  // Likewise the look: the default needs no file.
-  const std::string lookFile = DataFolder::LookFile(n);
-  if (saved && (!look.IsDefault() || ReadFileBytes(lookFile, kMaxSmallFileBytes, held))) {
-    const std::string text = PaletteLookText(look);
-    saved = batch.Add(lookFile, text.data(), text.size());
+  if (saved && lookWritten) {
+    const std::string lookText = PaletteLookText(look);
+    saved = batch.Add(lookFile, lookText.data(), lookText.size());
   }
   if (saved) saved = batch.Commit();
-  if (saved) KeepPaletteBaseline(*this);
+  if (!saved) return saved;
+  KeepPaletteBaseline(*this);
+  if (keysWritten) baseline.paletteProblem = Result::Ok();
+  if (cyclesWritten) baseline.cyclesProblem.clear();
+  if (lookWritten) baseline.lookProblem.clear();
   return saved;
 }
 

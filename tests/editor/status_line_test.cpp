@@ -75,18 +75,46 @@ TEST_F(StatusLineTest, SwitchNamesTheSlotItSaved) {
   EXPECT_EQ(Shown(), std::string(kJapaneseTexts.saved) + "savedata/pat0.txt");
 }
 
-// A slot file that cannot be read is named with why when stepped to, and stepping on without
-// an edit leaves it as it is.
-TEST_F(StatusLineTest, UnreadableSlotSaysWhyAndStaysUnwritten) {
-  std::ofstream("savedata/pat5.txt") << std::string(kMaxSmallFileBytes + 1, '1');
-  g->patternNumber = 4;  // the cursor is on the pattern number
+struct UnreadableCase {
+  const char* name;
+  int row;  // the settings row stepped: pattern or palette number
+  const char* file;
+  std::string text;
+  const char* shown;  // how the status line begins
+};
+
+class UnreadableSlotFile : public StatusLineTest,
+                           public ::testing::WithParamInterface<UnreadableCase> {};
+
+// A slot file that cannot be read is named with why when stepped to, for as long as the key
+// that stepped is held and until the next press; stepping on without an edit leaves it as
+// it is.
+TEST_P(UnreadableSlotFile, SaysWhyUntilTheNextPressAndStaysUnwritten) {
+  const UnreadableCase& c = GetParam();
+  std::ofstream(c.file) << c.text;
+  g->cursorRow = c.row;
+  (c.row == 0 ? g->patternNumber : g->paletteNumber) = 4;
   Frame({DIK_RIGHT});
-  EXPECT_EQ(g->session.status.text + g->session.status.file,
-            std::string(kJapaneseTexts.slotUnreadable) + "larger than 64 KiB: savedata/pat5.txt");
+  const std::string shown = g->session.status.text + g->session.status.file;
+  EXPECT_EQ(shown.rfind(c.shown, 0), 0u) << shown;
+  EXPECT_NE(shown.find(c.file), std::string::npos) << shown;
+  Frame({DIK_RIGHT});  // still held
   Frame();
+  EXPECT_EQ(g->session.status.text + g->session.status.file, shown);
   Frame({DIK_RIGHT});
-  EXPECT_EQ(std::filesystem::file_size("savedata/pat5.txt"), kMaxSmallFileBytes + 1);
+  EXPECT_EQ(ReadText(c.file), c.text);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Status, UnreadableSlotFile,
+    ::testing::Values(UnreadableCase{"Pattern", 0, "savedata/pat5.txt",
+                                     "large" + std::string(kMaxSmallFileBytes, '1'),
+                                     kJapaneseTexts.slotUnreadable},
+                      UnreadableCase{"RangesOfANewerVersion", 1, "savedata/pal5.cycles.txt",
+                                     "0,7,8,sideways,0\n", kJapaneseTexts.cyclesUnreadable},
+                      UnreadableCase{"LookOfANewerVersion", 1, "savedata/pal5.look.txt",
+                                     "future-option 3\n", kJapaneseTexts.lookUnreadable}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(StatusLineTest, FailureStaysUntilTheNextKeyPress) {
   std::filesystem::remove_all("result");

@@ -277,60 +277,78 @@ TEST(SaveFailures, SaveFolderTakenByAFile) {
 
 namespace {
 
-struct CyclesFileCase {
+struct SideFileCase {
   const char* name;
-  const char* before;  // the ranges file before the load; null: none
-  const char* edit;    // ranges set after the load, as file text; null: none
+  bool look;           // the look file, else the ranges file
+  const char* before;  // the file before the load; null: none
+  const char* edit;    // set after the load, as file text; null: none
   bool problem;        // the load reports an unreadable file
-  const char* after;   // the ranges file after SavePalette; null: none written
+  const char* after;   // the file after SavePalette; null: none
 };
 
-class CyclesFile : public ::testing::TestWithParam<CyclesFileCase> {
+class SideFile : public ::testing::TestWithParam<SideFileCase> {
  protected:
   TempFolder folder;
 };
 
-// The ranges travel with the palette slot; the default cycle writes no file of its own, and a
-// file that cannot be read loads as the default without being touched until the next save.
-TEST_P(CyclesFile, LoadedWithThePaletteAndSavedInItsSet) {
-  const CyclesFileCase& c = GetParam();
+// The ranges and the look travel with the palette slot; the default writes no file of its
+// own, and a file that cannot be read loads as the default and is written only once its part
+// is edited: what it held (a line of a newer version) is never replaced unseen.
+TEST_P(SideFile, LoadedWithThePaletteAndSavedInItsSet) {
+  const SideFileCase& c = GetParam();
+  const std::string path = c.look ? "savedata/pal2.look.txt" : "savedata/pal2.cycles.txt";
+  const auto text = [&](const PatternGenerator& g) {
+    return c.look ? PaletteLookText(g.look) : CycleRangesText(g.cycles);
+  };
   WriteText("savedata/pal2.txt", "100000000000000000000000000000000000000000000000");
-  if (c.before != nullptr) WriteText("savedata/pal2.cycles.txt", c.before);
+  if (c.before != nullptr) WriteText(path, c.before);
   auto g = std::make_unique<PatternGenerator>();
   g->LoadPalette(2);
-  EXPECT_EQ(!g->baseline.cyclesProblem.empty(), c.problem) << g->baseline.cyclesProblem;
+  const std::string& problem = c.look ? g->baseline.lookProblem : g->baseline.cyclesProblem;
+  EXPECT_EQ(!problem.empty(), c.problem) << problem;
   if (c.problem) {
-    EXPECT_TRUE(g->cycles.IsDefault());
-    EXPECT_NE(g->baseline.cyclesProblem.find("savedata/pal2.cycles.txt: "), std::string::npos);
+    EXPECT_TRUE(c.look ? g->look.IsDefault() : g->cycles.IsDefault());
+    EXPECT_NE(problem.find(path + ": "), std::string::npos);
   }
   if (c.edit != nullptr) {
-    ASSERT_TRUE(ParseCycleRanges(c.edit, g->cycles));
+    ASSERT_TRUE(c.look ? ParsePaletteLook(c.edit, g->look) : ParseCycleRanges(c.edit, g->cycles));
   }
-  ASSERT_TRUE(g->SavePalette(2));
-  EXPECT_EQ(fs::exists("savedata/pal2.cycles.txt"), c.after != nullptr);
-  if (c.after != nullptr) {
-    EXPECT_EQ(ReadText("savedata/pal2.cycles.txt"), c.after);
-    auto again = std::make_unique<PatternGenerator>();
-    again->LoadPalette(2);
-    EXPECT_TRUE(again->baseline.cyclesProblem.empty());
-    EXPECT_EQ(CycleRangesText(again->cycles), c.after);
+  for (int save = 0; save < 2; ++save) {
+    ASSERT_TRUE(g->SavePalette(2));
+    EXPECT_EQ(fs::exists(path), c.after != nullptr);
+    if (c.after != nullptr) {
+      EXPECT_EQ(ReadText(path), c.after);
+    }
+  }
+  auto again = std::make_unique<PatternGenerator>();
+  again->LoadPalette(2);
+  if (c.after != nullptr && (c.edit != nullptr || !c.problem)) {
+    EXPECT_EQ(text(*again), c.after);
   }
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Slots, CyclesFile,
-    ::testing::Values(
-        CyclesFileCase{"DefaultWritesNoFile", nullptr, nullptr, false, nullptr},
-        CyclesFileCase{"RangesWritten", nullptr, "0,7,8,forward,0\n9,15,24,pingpong,1\n", false,
-                       "0,7,8,forward,0\n9,15,24,pingpong,1\n"},
-        CyclesFileCase{"DefaultKeepsAnExistingFileCurrent", "3,5,1,reverse,0\n",
-                       "0,15,16,reverse,0\n", false, "0,15,16,reverse,0\n"},
-        CyclesFileCase{"CrLfAndBlendWordRead", "0,7,8,forward,blend\r\n", nullptr, false,
-                       "0,7,8,forward,1\n"},
-        CyclesFileCase{"OverlapIsUnreadable", "0,7,8,forward,0\n7,9,8,forward,0\n", nullptr, true,
-                       "0,15,16,reverse,0\n"},
-        CyclesFileCase{"GarbageIsUnreadable", "\xff\xfe,,", nullptr, true, "0,15,16,reverse,0\n"},
-        CyclesFileCase{"EmptyFileHoldsNoRanges", "", nullptr, false, ""}),
+    Slots, SideFile,
+    ::testing::Values(SideFileCase{"DefaultWritesNoFile", false, nullptr, nullptr, false, nullptr},
+                      SideFileCase{"RangesWritten", false, nullptr,
+                                   "0,7,8,forward,0\n9,15,24,pingpong,1\n", false,
+                                   "0,7,8,forward,0\n9,15,24,pingpong,1\n"},
+                      SideFileCase{"DefaultKeepsAnExistingFileCurrent", false, "3,5,1,reverse,0\n",
+                                   "0,15,16,reverse,0\n", false, "0,15,16,reverse,0\n"},
+                      SideFileCase{"CrLfAndBlendWordRead", false, "0,7,8,forward,blend\r\n",
+                                   nullptr, false, "0,7,8,forward,1\n"},
+                      SideFileCase{"OverlapIsKept", false, "0,7,8,forward,0\n7,9,8,forward,0\n",
+                                   nullptr, true, "0,7,8,forward,0\n7,9,8,forward,0\n"},
+                      SideFileCase{"NewerModeIsKept", false, "0,7,8,sideways,0\n", nullptr, true,
+                                   "0,7,8,sideways,0\n"},
+                      SideFileCase{"UnreadableRangesEditedAreWritten", false, "\xff\xfe,,",
+                                   "0,7,8,forward,0\n", true, "0,7,8,forward,0\n"},
+                      SideFileCase{"EmptyFileHoldsNoRanges", false, "", nullptr, false, ""},
+                      SideFileCase{"LookWritten", true, nullptr, "depth 4\n", false, "depth 4\n"},
+                      SideFileCase{"NewerLookKeyIsKept", true, "future-option 3\n", nullptr, true,
+                                   "future-option 3\n"},
+                      SideFileCase{"UnreadableLookEditedIsWritten", true, "future-option 3\n",
+                                   "depth 3\n", true, "depth 3\n"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
