@@ -468,6 +468,14 @@ bool Gallery(PatternGenerator& g, const Screen& screen, FrameClock& clock, const
   return true;
 }
 
+// A dropped palette file goes into the palette panel's row, colours when it is closed; one
+// dropped while the gallery is open too, so that no file is thrown away unsaid.
+void ImportDropped(PatternGenerator& g, FrameClock& clock) {
+  for (const std::string& path : clock.dropped)
+    ImportPalette(g, path, g.session.lookOpen ? g.session.lookRow : kLookColours, clock.nowMs);
+  clock.dropped.clear();
+}
+
 // A, S, Q and W, after the texts: the reverse and distortion lines show a change one frame
 // later.
 void ShapeKeys(PatternGenerator& g, const uint8_t* keys) {
@@ -500,9 +508,12 @@ void DrawPointLines(const PatternGenerator& g, const Screen& screen) {
 void RecordEdits(PatternGenerator& g, const EditState& before, const uint8_t* keys) {
   const uint8_t held =
       static_cast<uint8_t>((Down(keys, DIK_Z) ? kHeldZ : 0) | (Down(keys, DIK_X) ? kHeldX : 0));
-  const bool continuing = g.session.dragPoint >= 0 || (held & g.session.heldValueKeys) != 0;
+  const bool continuing =
+      g.session.dragPoint >= 0 || g.session.dragEnded || (held & g.session.heldValueKeys) != 0;
   g.session.heldValueKeys = held;
   g.session.history.Record(before, g, continuing);
+  if (g.session.dragEnded) g.session.history.Close();
+  g.session.dragEnded = false;
 }
 
 }  // namespace
@@ -519,6 +530,7 @@ void EditorFrame(PatternGenerator& g, const EditorCanvas& canvas, FrameClock& cl
   // G opens the gallery over the whole window; while it is open it takes the frame.
   if (!g.session.galleryOpen && KeyTriggered(DIK_G, keys, false)) OpenGallery(g);
   if (g.session.galleryOpen && Gallery(g, screen, clock, keys)) {
+    ImportDropped(g, clock);
     ContinueExport(g, clock.nowMs);
     RecordEdits(g, before, keys);
     return;
@@ -526,10 +538,7 @@ void EditorFrame(PatternGenerator& g, const EditorCanvas& canvas, FrameClock& cl
   ExportKeys(g, keys, clock.nowMs);
   if (KeyTriggered(DIK_R, keys, false))
     DrawRandom(g, Down(keys, DIK_LSHIFT) || Down(keys, DIK_RSHIFT), clock.nowMs);
-  // A dropped palette file goes into the palette panel's row, colours when it is closed.
-  for (const std::string& path : clock.dropped)
-    ImportPalette(g, path, g.session.lookOpen ? g.session.lookRow : kLookColours, clock.nowMs);
-  clock.dropped.clear();
+  ImportDropped(g, clock);
   Preview(g, screen, clock, keys);
   Panels(g, screen, keys, clock.nowMs);
   DrawScreen(g, screen, clock);

@@ -219,17 +219,19 @@ void MouseActions(PatternGenerator& g, FrameClock& clock) {
     return;
   }
   if (g.session.dragPoint >= 0) {
-    if (!m.down || g.previewMode != kPreviewSingleTile) {
-      g.session.dragPoint = -1;
-      g.session.history.Close();
-    } else {
-      // The pointer's cell in the tile, back in the 64 x 64 design space.
+    if (g.previewMode == kPreviewSingleTile) {
+      // The pointer's cell in the tile, back in the 64 x 64 design space: where the button
+      // went up too, when the last motion and the release came between two frames.
       const int32_t cx = std::clamp(m.x - kPreviewX, 0, g.width - 1);
       const int32_t cy = std::clamp(m.y - kPreviewY, 0, g.height - 1);
       const int32_t x = cx * 64 / g.width;
       const int32_t y = cy * 64 / g.height;
       const ControlPoint& p = g.points[g.session.dragPoint];
       if (x != p.x || y != p.y) MovePoint(g, g.session.dragPoint, x, y);
+    }
+    if (!m.down || g.previewMode != kPreviewSingleTile) {
+      g.session.dragPoint = -1;
+      g.session.dragEnded = true;
     }
   }
   if (m.pressed && g.session.dragPoint < 0) Click(g, HitAt(g, m.pressX, m.pressY), clock.nowMs);

@@ -8,6 +8,7 @@
 #include "editor/status_line.h"
 #include "formats/palette_reader.h"
 #include "generator/key_codes.h"
+#include "generator/messages.h"
 #include "generator/paths.h"
 
 namespace {
@@ -115,7 +116,12 @@ bool LookRowAt(int32_t x, int32_t y, int32_t& row, ScreenBox& box) {
 void ImportPalette(PatternGenerator& g, const std::string& path, int32_t row, uint64_t nowMs) {
   ImportedPalette imported;
   if (Result read = ReadPaletteFile(path, imported); !read) {
-    ShowImportFailure(g.session.status, read);
+    // The whole message on standard error; the name may come from anyone's folder.
+    const std::string why = read.message.rfind(path + ": ", 0) == 0
+                                ? read.message.substr(path.size() + 2)
+                                : read.message;
+    Warn(QuoteName(path) + ": " + why);
+    ShowImportFailure(g.session.status, ShownName(path), why);
     return;
   }
   const int count = static_cast<int>(imported.colours.size());
@@ -131,7 +137,8 @@ void ImportPalette(PatternGenerator& g, const std::string& path, int32_t row, ui
     g.RebuildPalette();
   }
   char line[128];
-  std::snprintf(line, sizeof line, TextsFor(g.session.language).importedFormat, name.c_str(),
-                count);
+  const ScreenTexts& texts = TextsFor(g.session.language);
+  std::snprintf(line, sizeof line, count == 1 ? texts.importedOneFormat : texts.importedFormat,
+                name.c_str(), count);
   ShowNote(g.session.status, line, nowMs);
 }

@@ -115,8 +115,9 @@ void ShowRecoveryFiles(StatusLine& status, const std::vector<std::string>& files
   Post(status, std::move(text), true, 0, true);
 }
 
-void ShowImportFailure(StatusLine& status, const Result& failure) {
-  PostFailure(status, Texts(status).importFailed, failure);
+void ShowImportFailure(StatusLine& status, const std::string& name, const std::string& why) {
+  // All in the text: a line too long loses the end of the reason, never the name.
+  Post(status, Texts(status).importFailed + name + ": " + why, true, 0, false);
 }
 
 bool ShowSlotProblem(StatusLine& status, const PatternGenerator& g, SlotProblemOf which) {

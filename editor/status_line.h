@@ -34,8 +34,9 @@ void ShowExportFailure(StatusLine& status, const Result& failure);
 // A window close refused because the unsaved edits could not be kept.
 void ShowCloseRefused(StatusLine& status, const Result& failure);
 void ShowRecoveryFiles(StatusLine& status, const std::vector<std::string>& files);
-// A palette file that could not be imported: why, and the file.
-void ShowImportFailure(StatusLine& status, const Result& failure);
+// A palette file that could not be imported: its name, then why, shortened where the line is
+// too long.
+void ShowImportFailure(StatusLine& status, const std::string& name, const std::string& why);
 // Which slots' load problems ShowSlotProblem looks at.
 enum class SlotProblemOf { kPattern, kPalette, kBoth };
 // A slot file the last load could not read (the pattern's first, then the palette's, then

@@ -6,6 +6,7 @@
 #include <charconv>
 #include <utility>
 
+#include "generator/messages.h"
 #include "generator/read_file.h"
 
 namespace {
@@ -124,7 +125,7 @@ Result ReadJasc(const Lines& lines, ImportedPalette& palette) {
   }
   if (palette.colours.size() != count)
     return Result::Fail("JASC-PAL: the count is " + std::to_string(count) + " but the file has " +
-                        std::to_string(palette.colours.size()) + " colours");
+                        Counted(static_cast<long long>(palette.colours.size()), "colour"));
   return Result::Ok();
 }
 
@@ -182,15 +183,19 @@ Reader BySignature(std::string_view bytes) {
 }
 
 Result Decode(std::string_view bytes, ImportedPalette& palette) {
-  // An Adobe colour table has no signature: any binary file of its size is one, unless it
-  // reads as the format its first bytes name.
-  const bool act = (bytes.size() == 768 || bytes.size() == 772) && !IsAsciiText(bytes);
+  // An Adobe colour table has no signature: any file of its size is one, unless it reads as
+  // the format its first bytes name or, all printable, as a text palette.
+  const bool act = bytes.size() == 768 || bytes.size() == 772;
   if (const Reader reader = BySignature(bytes)) {
     const Result result = reader(bytes, palette);
     if (result || !act) return result;
     palette = {};
+  } else if (!act || IsAsciiText(bytes)) {
+    const Result result = ReadText(bytes, palette);
+    if (result || !act) return result;
+    palette = {};
   }
-  return act ? DecodeActPalette(bytes, palette) : ReadText(bytes, palette);
+  return DecodeActPalette(bytes, palette);
 }
 
 }  // namespace

@@ -194,8 +194,11 @@ Result DecodeBmpPalette(std::string_view bytes, ImportedPalette& palette) {
     return Result::Fail("BMP: unknown header of " + std::to_string(headerBytes) + " bytes");
   if (bytes.size() - 14 < headerBytes) return Result::Fail("BMP: the file ends inside its header");
   const bool core = headerBytes == 12;
-  const int64_t width = core ? LittleEndian(bytes, 18, 2) : int32_t(LittleEndian(bytes, 18, 4));
-  const int64_t height = core ? LittleEndian(bytes, 20, 2) : int32_t(LittleEndian(bytes, 22, 4));
+  // Signed in the longer headers: a negative height is a top-down picture.
+  const int64_t width = core ? int64_t{LittleEndian(bytes, 18, 2)}
+                             : int64_t{static_cast<int32_t>(LittleEndian(bytes, 18, 4))};
+  const int64_t height = core ? int64_t{LittleEndian(bytes, 20, 2)}
+                              : int64_t{static_cast<int32_t>(LittleEndian(bytes, 22, 4))};
   const uint32_t bits = LittleEndian(bytes, core ? 24 : 28, 2);
   const uint32_t compression = core ? 0 : LittleEndian(bytes, 30, 4);
   const uint32_t used = core ? 0 : LittleEndian(bytes, 46, 4);

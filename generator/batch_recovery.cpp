@@ -9,6 +9,7 @@
 
 #include "generator/batch_files.h"
 #include "generator/file_system.h"
+#include "generator/messages.h"
 #include "generator/paths.h"
 #include "generator/read_file.h"
 #include "generator/safe_file.h"
@@ -135,13 +136,15 @@ void FinishJournal(const std::string& folder, const std::string& name, long owne
   const std::string path = folder + "/" + name;
   os::FileKind kind;
   if (!os::LookAt(path, kind) || kind != os::FileKind::kRegular) {
-    std::fprintf(stderr, "quilmorante: %s: not a regular file; not read as a journal\n",
-                 path.c_str());
+    Warn(path + ": not a regular file; not read as a journal");
     return;
   }
   std::string text;
   if (Result read = ReadFileBytes(path, kMaxJournalBytes, text); !read) {
-    std::fprintf(stderr, "quilmorante: %s; not read as a journal\n", read.message.c_str());
+    // One "not read": "<journal>: larger than 1 MiB; not read as a journal".
+    std::string why = read.message;
+    if (EndsWith(why, "; not read")) why.resize(why.size() - std::strlen("; not read"));
+    Warn(why + "; not read as a journal");
     return;
   }
   const Journal journal = ParseJournal(text);
@@ -163,8 +166,7 @@ void FinishJournal(const std::string& folder, const std::string& name, long owne
     const bool aside = EndsWith(temp, kAsideEnd);
     if (journal.whole && !aside) {
       if (!os::Replace(temp, target))
-        std::fprintf(stderr, "quilmorante: %s: cannot finish an interrupted export: %s\n",
-                     target.c_str(), std::strerror(errno));
+        Warn(QuoteName(target) + ": cannot finish an interrupted export: " + std::strerror(errno));
     } else if (!journal.whole && aside) {
       PutBack(temp, target);
     } else {
@@ -173,10 +175,9 @@ void FinishJournal(const std::string& folder, const std::string& name, long owne
     folders.push_back(FolderOf(target));
   }
   if (ignored)
-    std::fprintf(stderr,
-                 "quilmorante: %s lists files that are not this program's own temporaries "
-                 "beside their files; those were left alone\n",
-                 path.c_str());
+    Warn(path +
+         " lists files that are not this program's own temporaries beside their files; those "
+         "were left alone");
   SyncFolders(folders);
   os::Remove(path);
   os::SyncFolder(folder);

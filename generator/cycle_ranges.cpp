@@ -3,6 +3,7 @@
 #include <numeric>
 #include <vector>
 
+#include "generator/messages.h"
 #include "generator/read_file.h"
 
 namespace {

@@ -40,8 +40,10 @@ struct EditorSession {
   bool galleryPalettes = false;
   int32_t galleryCursor = 0;
   std::shared_ptr<GalleryThumbnails> gallery;
-  // The control point being dragged on the single-tile preview, or -1.
+  // The control point being dragged on the single-tile preview, or -1; and whether a drag
+  // ended in this frame (its last move is still part of its undo step).
   int32_t dragPoint = -1;
+  bool dragEnded = false;
   // Undo and redo, and what the editor keeps between frames for them: Z and X as they were
   // last frame (a held key's repeats make one step), and the keys of a Ctrl chord, which act
   // as nothing else until they are released.

@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "generator/file_system.h"
+#include "generator/messages.h"
 #include "generator/safe_file.h"
 
 FileLock::FileLock(FileLock&& other) noexcept : fd_(other.fd_) {
@@ -39,9 +40,9 @@ Result FileLock::OnFile(const std::string& path, int waitMs, FileLock& lock) {
                         ? os::Replace(path, path + ".moved-" + std::to_string(os::CurrentProcess()))
                         : os::Remove(path);
   if (!gone) return Result::FileFailure(path, "cannot replace with a lock file", errno);
-  std::fprintf(stderr, "quilmorante: %s was not a lock file; %s\n", path.c_str(),
-               kind == os::FileKind::kFolder ? "the folder is moved aside and a lock file made"
-                                             : "a lock file replaces it");
+  Warn(path + " was not a lock file; " +
+       (kind == os::FileKind::kFolder ? "the folder is moved aside and a lock file made"
+                                      : "a lock file replaces it"));
   return Take(path, false, waitMs, lock);
 }
 

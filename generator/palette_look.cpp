@@ -5,6 +5,10 @@
 #include <cstdint>
 #include <cstdio>
 #include <string_view>
+#include <vector>
+
+#include "generator/messages.h"
+#include "generator/read_file.h"
 
 int NearestColour(const uint8_t* rgb, const uint8_t (*target)[kChannels], int count) {
   // At most (512 + 255 + 1024 + 767) * 255 * 255 = 166,338,150: int32 holds every distance.
@@ -142,6 +146,7 @@ void AppendColours(std::string& text, const std::vector<Rgb>& colours) {
 Result ParsePaletteLook(const std::string& text, PaletteLook& look) {
   PaletteLook read;
   int number = 0;
+  std::vector<std::string_view> seen;
   for (size_t at = 0; at < text.size();) {
     const size_t end = std::min(text.find('\n', at), text.size());
     std::string_view line = std::string_view(text).substr(at, end - at);
@@ -151,6 +156,11 @@ Result ParsePaletteLook(const std::string& text, PaletteLook& look) {
     ++number;
     std::string_view key;
     if (!in.Next(key)) continue;
+    // A key given twice is a file this program did not write: which of the two was meant?
+    if (std::find(seen.begin(), seen.end(), key) != seen.end())
+      return Result::Fail("line " + std::to_string(number) + ": \"" +
+                          QuoteForMessage(std::string(key)) + "\" given a second time");
+    seen.push_back(key);
     std::string_view rest;
     bool ok = true;
     if (key == "colours-name") {
@@ -170,8 +180,8 @@ Result ParsePaletteLook(const std::string& text, PaletteLook& look) {
       ok = false;
     }
     if (!ok)
-      return Result::Fail("line " + std::to_string(number) + ": cannot read \"" + std::string(key) +
-                          "\"");
+      return Result::Fail("line " + std::to_string(number) + ": cannot read \"" +
+                          QuoteForMessage(std::string(key)) + "\"");
   }
   look = std::move(read);
   return Result::Ok();

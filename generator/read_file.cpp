@@ -7,7 +7,6 @@
 
 namespace {
 
-constexpr std::size_t kQuotedBytes = 80;
 constexpr const char* kCannotOpen = "cannot open";
 
 std::string SizeText(std::size_t bytes) {
@@ -61,21 +60,4 @@ Result ReadFileBytes(const std::string& path, std::size_t maxBytes, std::string&
 
 bool OpenFailed(const Result& read) {
   return !read && read.message == read.file + ": " + kCannotOpen + ": " + read.reason;
-}
-
-std::string QuoteForMessage(const std::string& text) {
-  std::string quoted;
-  const std::size_t shown = text.size() > kQuotedBytes ? kQuotedBytes : text.size();
-  for (std::size_t i = 0; i < shown; ++i) {
-    const unsigned char c = static_cast<unsigned char>(text[i]);
-    if (c >= 0x20 && c < 0x7f) {
-      quoted.push_back(static_cast<char>(c));
-    } else {
-      char escaped[5];
-      std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
-      quoted += escaped;
-    }
-  }
-  if (shown < text.size()) quoted += "...";
-  return quoted;
 }

@@ -21,7 +21,3 @@ Result ReadFileBytes(const std::string& path, std::size_t maxBytes, std::string&
 // Whether a failed ReadFileBytes could not open the file at all (missing, not permitted), as
 // against one it opened and then refused or could not read.
 bool OpenFailed(const Result& read);
-
-// At most 80 bytes of text for a message, printable ASCII as it is and any other byte as
-// "\xNN", with "..." where it was cut.
-std::string QuoteForMessage(const std::string& text);

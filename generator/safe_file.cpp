@@ -7,6 +7,7 @@
 
 #include "generator/batch_files.h"
 #include "generator/file_system.h"
+#include "generator/messages.h"
 #include "generator/paths.h"
 #include "generator/read_file.h"
 
@@ -273,10 +274,9 @@ Result AtomicWriteBatch::Commit() {
   }
   for (const Pending* p : renamed)
     if (p->replacesLink)
-      std::fprintf(stderr,
-                   "quilmorante: %s was a symbolic link; the file replaces the link, and what "
-                   "it pointed to is left as it was\n",
-                   p->path.c_str());
+      Warn(p->path +
+           " was a symbolic link; the file replaces the link, and what it pointed to is left as "
+           "it was");
   for (const Pending* p : removed)
     if (p->moved) os::Remove(p->temp);
   pending_.clear();
@@ -463,10 +463,8 @@ Result WriteFileSet(const std::vector<std::string>& folders, const std::vector<E
   }
   for (const MovedLink& link : moved) {
     os::Remove(link.aside);
-    std::fprintf(stderr,
-                 "quilmorante: %s was a symbolic link; a folder replaces it, and what it "
-                 "pointed to is left as it was\n",
-                 link.link.c_str());
+    Warn(link.link +
+         " was a symbolic link; a folder replaces it, and what it pointed to is left as it was");
   }
   return result;
 }

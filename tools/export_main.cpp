@@ -22,6 +22,7 @@
 #include "generator/data_folder.h"
 #include "generator/file_system.h"
 #include "generator/frame_template.h"
+#include "generator/messages.h"
 #include "generator/paths.h"
 #include "generator/pattern_generator.h"
 #include "generator/program_limits.h"
@@ -258,6 +259,7 @@ void Report(const Options& options, const Cycle& cycle, const std::vector<Export
 }
 
 int main(int argc, char** argv) {
+  SetProgramName("quilmorante-export");
   Options options = Parse(argc, argv);
   // Before the data folder is entered: their paths are relative to where the tool started.
   if (Result read = ReadLookFiles(options.look); !read) Refuse(read.message);

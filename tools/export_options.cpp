@@ -9,6 +9,7 @@
 
 #include "formats/palette_reader.h"
 #include "formats/scale.h"
+#include "generator/messages.h"
 #include "generator/paths.h"
 #include "generator/pattern_generator.h"
 #include "generator/program_limits.h"
@@ -308,7 +309,7 @@ Result ReadLookFiles(LookOptions& look) {
   const int count = static_cast<int>(look.colours.colours.size());
   if (!look.colours.path.empty() && look.colourStart >= count)
     UsageError("--colors START " + std::to_string(look.colourStart) + " is past the end of " +
-               look.colours.path + ", which has " + std::to_string(count) + " colours (0.." +
+               look.colours.path + ", which has " + Counted(count, "colour") + " (0.." +
                std::to_string(count - 1) + ")");
   return Result::Ok();
 }

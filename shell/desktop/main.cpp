@@ -63,6 +63,8 @@ Result LockDataFolder(FileLock& lock, const ScreenTexts& texts) {
       "another QUILMORANTE editor has this data folder open; close it first (" +
       std::string(DataFolder::kEditorLock) + ")";
   std::fprintf(stderr, "quilmorante: %s\n", message.c_str());
+  // Nothing is open yet: a signal ends the wait for the box.
+  EndAtOnceOnQuitSignals(1);
   SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "QUILMORANTE", texts.secondEditorBox, nullptr);
   return Result::Fail(message);
 }

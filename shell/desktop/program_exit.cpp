@@ -17,11 +17,14 @@ namespace {
 
 // Set by signal handlers and, on Windows, by the console's handler thread.
 std::atomic<int> quitSignal{0};
+// When set, the exit code a quit signal ends the process with at once (-1: none).
+std::atomic<int> endAtOnce{-1};
 static_assert(std::atomic<int>::is_always_lock_free, "set from signal handlers");
 const App* armedApp = nullptr;
 
 extern "C" void OnQuitSignal(int signal) {
   quitSignal = signal;
+  if (const int code = endAtOnce; code >= 0) std::_Exit(code);
 }
 
 void KeepAtExit() {
@@ -40,6 +43,7 @@ constexpr DWORD kConsoleEndWaitMs = 4500;
 BOOL WINAPI OnConsoleEvent(DWORD event) {
   const bool interrupt = event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT;
   quitSignal = interrupt ? SIGINT : SIGTERM;
+  if (const int code = endAtOnce; code >= 0) ExitProcess(static_cast<UINT>(code));
   if (!interrupt) Sleep(kConsoleEndWaitMs);
   return TRUE;
 }
@@ -61,6 +65,11 @@ void CatchQuitSignals() {
 
 bool QuitSignalled() {
   return quitSignal != 0;
+}
+
+void EndAtOnceOnQuitSignals(int exitCode) {
+  endAtOnce = exitCode;
+  if (QuitSignalled()) std::_Exit(exitCode);
 }
 
 Result KeepUnsavedWorkAtExit(const App& app) {

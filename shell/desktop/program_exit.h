@@ -12,6 +12,9 @@
 // between events.
 void CatchQuitSignals();
 bool QuitSignalled();
+// From here on a quit signal ends the process at once with exitCode, whatever it waits for
+// (a message box): for a program that has nothing of the user's to keep.
+void EndAtOnceOnQuitSignals(int exitCode);
 
 // Writes recovery files for the pattern and the palette edited since their slots were
 // loaded or saved, and names them (or the failure) on standard error.

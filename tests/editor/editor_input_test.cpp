@@ -240,6 +240,21 @@ TEST_F(EditorInputTest, UnmovedMouseLeavesTheFrameAlone) {
   EXPECT_EQ(g->session.dragPoint, -1);
 }
 
+// A drag whose last move and release come between the same two frames ends under the
+// release, and stays one undo step.
+TEST_F(EditorInputTest, ADragEndsWhereTheButtonIsReleased) {
+  Tap({DIK_P});
+  g->points[0].x = g->points[0].y = 16;
+  g->Synthesize();
+  Frame({{}, kPreviewX + 16, kPreviewY + 16});
+  Frame({{}, kPreviewX + 16, kPreviewY + 16, true});
+  Frame({{}, kPreviewX + 24, kPreviewY + 20, true});
+  Frame({{}, kPreviewX + 30, kPreviewY + 20, false});
+  EXPECT_EQ(g->points[0].x * 100 + g->points[0].y, 3020);
+  Tap({DIK_LCONTROL, DIK_Z});
+  EXPECT_EQ(g->points[0].x * 100 + g->points[0].y, 1616);
+}
+
 TEST_F(EditorInputTest, MarkersAndHoverFollowThePointer) {
   Tap({DIK_P});
   Frame({{}, kPreviewX + 40, kPreviewY + 40});

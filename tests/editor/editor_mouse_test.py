@@ -106,10 +106,12 @@ def main():
             xdotool(display, "mousemove", "--window", window, x, y)
             time.sleep(0.2)
         xdotool(display, "mousedown", 1)
-        for x in range(18, 32, 2):
+        for x in range(18, 30, 2):
             xdotool(display, "mousemove", "--window", window, x, 20)
             time.sleep(0.05)
-        xdotool(display, "mouseup", 1)
+        # The last move and the release in one command: both between the same two frames,
+        # where the point must still end under the release.
+        xdotool(display, "mousemove", "--window", window, 30, 20, "mouseup", 1)
         time.sleep(0.3)
         key("Right")
         key("Left")  # pattern 0 saved with the moved point, and loaded again

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <string>
 
+#include "editor/editor_texts.h"
 #include "editor/screen_texts.h"
 #include "generator/data_folder.h"
 #include "generator/key_codes.h"
@@ -44,11 +45,35 @@ TEST_F(LookPanelTest, ADroppedFileIsImportedAndUndoneInOneStep) {
   EXPECT_TRUE(g->look.colours.empty());
   EXPECT_EQ(g->palette[1][0], ramp);
 
-  // A file that is not a palette changes nothing and says why, naming it.
-  Write("notes.txt", "hello\n");
-  Drop("notes.txt");
+  // A file dropped while the gallery is open is imported all the same.
+  Write("one.hex", "123456\n");
+  Tap({DIK_G});
+  Drop("one.hex");
+  EXPECT_EQ(g->look.colours.size(), 1u);
+  std::snprintf(imported, sizeof imported, TextsFor(g->session.language).importedOneFormat,
+                "one.hex", 1);
+  EXPECT_EQ(g->session.status.text, imported);
+  Tap({DIK_G});
+  Undo();
+  ASSERT_TRUE(g->look.IsDefault());
+
+  // A file that is not a palette changes nothing and says why: its name first on the status
+  // line, the whole message, the name made inert, on standard error.
+#ifdef _WIN32
+  GTEST_SKIP() << "Windows names hold no control characters";
+#endif
+  const std::string name = "notes\x1b]0;owned\x07.txt";
+  Write(name, "hello\n");
+  ::testing::internal::CaptureStderr();
+  Drop(name);
+  const std::string error = ::testing::internal::GetCapturedStderr();
   EXPECT_TRUE(g->look.IsDefault());
-  EXPECT_NE((g->session.status.text + g->session.status.file).find("notes.txt"), std::string::npos);
+  EXPECT_EQ(g->session.status.text.rfind(
+                std::string(kJapaneseTexts.importFailed) + "notes?]0;owned?.txt: not a palette", 0),
+            0u)
+      << g->session.status.text;
+  EXPECT_NE(error.find("notes\\x1B]0;owned\\x07.txt: not a palette file"), std::string::npos)
+      << error;
 }
 
 TEST_F(LookPanelTest, EditingAKeyReturnsToTheRamp) {

@@ -183,11 +183,17 @@ TEST(PaletteLook, FileRoundTripsAndRefusesMalformedLines) {
                         {"snap\n", "line 1"},
                         {"snap gg0000\n", "line 1"},
                         {"tint 3\n", "line 1"},
+                        {"colours 0 ff0000\ncolours 0 00ff00\n", "line 2"},
+                        {"snap ff0000\nsnap 00ff00\n", "line 2"},
+                        // A terminal's title set by a shared file, in a message 60 KB long.
+                        {"\x1b]0;owned\x07" + std::string(60000, 'k') + " 1\n", "line 1"},
                         {tooMany, "line 1"}}) {
     PaletteLook kept = look;
     const Result parsed = ParsePaletteLook(c.text, kept);
     EXPECT_FALSE(parsed) << c.text;
     EXPECT_NE(parsed.message.find(c.line), std::string::npos) << parsed.message;
+    EXPECT_LT(parsed.message.size(), 160u);
+    EXPECT_EQ(parsed.message.find('\x1b'), std::string::npos);
     EXPECT_EQ(kept, look) << c.text;
   }
 }

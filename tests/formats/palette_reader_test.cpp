@@ -35,9 +35,10 @@ std::string Gif(bool global) {
          Le(0, 4) + Le(1, 2) + Le(1, 2) + (global ? "\0"s : "\x80"s + table) + "\2\2\x44\1\0;"s;
 }
 
-// The frame template's 4-bit BMP: colour i is red 3i, green 2i, blue i.
-std::string Bmp() {
-  std::string bmp = FrameTemplate();
+// The frame template's 4-bit BMP: colour i is red 3i, green 2i, blue i. height -256 is the
+// top-down template.
+std::string Bmp(int height = 256) {
+  std::string bmp = FrameTemplate(height);
   for (int i = 0; i < 16; ++i) bmp += {char(i), char(2 * i), char(3 * i), '\0'};
   return bmp + std::string(256 * 128, '\0');
 }
@@ -102,6 +103,9 @@ TEST(PaletteReaderTest, EveryFormatByItsContent) {
       {Gif(true), "GIF", 2, "010203 040506 "},
       {Gif(false), "GIF", 2, "010203 040506 "},
       {Bmp(), "BMP", 16, "000000 030201 060402 "},
+      {Bmp(-256), "BMP", 16, "000000 030201 060402 "},
+      // Every byte printable, yet no text palette: the size makes it a colour table.
+      {"ABC"s + std::string(765, '~'), "Adobe colour table", 256, "414243 7e7e7e 7e7e7e "},
   };
   for (const auto& file : kFiles) {
     ImportedPalette palette;
@@ -133,6 +137,7 @@ TEST(PaletteReaderTest, MalformedFilesAreRefusedSayingWhy) {
       {kRiff.substr(0, kRiff.size() - 1), "RIFF palette: the file ends"},
       {bmp.substr(0, bmp.size() - 1), "BMP: the file ends"},
       {bmp.substr(0, 60), "BMP: the file ends"},
+      {bmp.substr(0, 18) + Le(uint32_t(-256), 4) + bmp.substr(22), "BMP: the header's"},
       {png.substr(0, png.size() - 20), "PNG: "},
       {std::string(768, '\0') + "\1\1\xff\xff"s, "count of 257"},
   };

@@ -149,7 +149,11 @@ TEST_P(CraftedJournal, RenamesOrRemovesNothingButTheWritersOwnTemporaries) {
   WriteText("alpha/x.gif", "old");
   fs::create_directories("result");
   GetParam().lay(dead, "result/.quilmorante-journal-" + std::to_string(dead));
+  ::testing::internal::CaptureStderr();
   RecoverFolder("result");
+  // What a received folder holds is said once, and plainly.
+  const std::string said = ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(said.find("not read;"), std::string::npos) << said;
   for (const auto& [path, text] : GetParam().expect) {
     if (text.empty())
       EXPECT_FALSE(fs::exists(fs::symlink_status(path))) << path;

@@ -172,6 +172,17 @@ def second_editor(binary, data, display, xlib):
     check(box and code == 1, "second editor: a message box, then exit 1 (got %s)" % code)
     check("another QUILMORANTE editor" in second.stderr(), "second editor: stderr says why")
     check(first.program.process.poll() is None, "second editor: the first one runs on")
+    # A signal ends a refused editor while its box waits, as timeout(1) or a closed terminal
+    # would send it.
+    for name in ("SIGTERM", "SIGINT", "SIGHUP"):
+        waiting = Editor(binary, data, display, folder=first.folder)
+        shown = wait_until(boxes, 10)
+        waiting.program.process.send_signal(getattr(signal, name))
+        code = exit_code(waiting.program, 1)
+        check(shown and code == 1, "second editor: %s ends it at its box with exit 1 (got %s)"
+              % (name, code))
+        for window in boxes():
+            xdotool(display, "windowkill", str(window))
     first.program.finish()
 
 

@@ -310,6 +310,7 @@ TEST_P(ToolLook, OptionsReplaceTheirPartOfTheLook) {
   const LookCase& c = GetParam();
   WriteText(PALETTE_FOLDER "/f.gpl", "GIMP Palette\n1 2 3\n4 5 6\n10 20 30\n40 50 60\n70 80 90\n");
   WriteText("s.hex", kSnapTarget);
+  WriteText("s1.hex", "777777\n");
   WriteText("savedata/pal11.txt", ReadText("savedata/pal4.txt"));
   const std::string slotLook = "snap ff0000 00ff00 0000ff 777777\n";
   WriteText("savedata/pal11.look.txt", slotLook);
@@ -357,6 +358,8 @@ INSTANTIATE_TEST_SUITE_P(
         LookCase{"DepthZero", "--depth 0", 2, "--depth", 1, false, ""},
         LookCase{"StartPastTheEnd", "--colors " PALETTE_FOLDER "/f.gpl:99", 2, "--colors", 1, false,
                  ""},
+        LookCase{"StartPastAOneColourFile", "--colors s1.hex:1", 2, "which has 1 colour (0..0)", 1,
+                 false, ""},
         LookCase{"NotAPalette", "--colors savedata/pat3.txt", 2, "savedata/pat3.txt", 1, false,
                  ""}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -444,6 +447,12 @@ TEST_P(ToolPathSpellings, OutputsLandWhereTheyAreMeant) {
   EXPECT_FALSE(fs::exists(c.absent)) << c.absent;
   EXPECT_EQ(ReadText("savedata/pat3.txt") + ReadText("savedata/pal5.cycles.txt"), slots);
   EXPECT_EQ(ReadText("elsewhere/A.tmx"), "the user's");
+  // Every message is the tool's own, by its name.
+  for (size_t at = 0; at < run.output.size(); at = run.output.find('\n', at) + 1) {
+    EXPECT_TRUE(run.output.compare(at, 6, "wrote ") == 0 ||
+                run.output.compare(at, 20, "quilmorante-export: ") == 0)
+        << run.output.substr(at);
+  }
   // A link where the run makes a folder of its own is replaced with the set or not at all.
   for (const std::string& link : Words(c.links))
     if (link.rfind("out/", 0) == 0) {
