@@ -19,7 +19,9 @@
 #include "editor/screen_layout.h"
 #include "editor/screen_texts.h"
 #include "editor/status_line.h"
+#include "formats/bmp_frames.h"
 #include "generator/key_codes.h"
+#include "store/template_file.h"
 
 namespace {
 
@@ -100,7 +102,13 @@ void StartExport(PatternGenerator& g, bool everyFormat, uint64_t nowMs) {
   // The template is read and checked before anything is encoded, so a bad one leaves
   // result/ alone.
   auto cycle = std::make_unique<Cycle>();
-  Result started = CycleOf(g, kDefaultDelayCentiseconds, *cycle);
+  uint8_t header[kHeaderBytes];
+  Result started = g.session.folder != nullptr
+                       ? ReadFrameTemplate(header, g.session.folder->frameTemplate)
+                       : Result::Fail("this program has no data folder");
+  if (started)
+    started =
+        MakeCycle(g.AsDocument(), g.map, g.palette, header, kDefaultDelayCentiseconds, *cycle);
   if (started) started = g.session.exporter->Start(*cycle, g.idLetter, everyFormat);
   if (!started) {
     ExportFailed(g, started);
@@ -375,7 +383,12 @@ void ExportKeys(PatternGenerator& g, const uint8_t* keys, uint64_t nowMs) {
   const bool exporting = ContinueExport(g, nowMs);
   if (!exporting && KeyTriggered(DIK_M, keys, false)) {
     if (g.cycles.IsDefault()) {
-      const Result exported = g.ExportFrames();
+      // The map and the palette made anew from their fields, as the export makes them.
+      g.Synthesize();
+      g.RebuildPalette();
+      const Result exported = g.session.folder != nullptr
+                                  ? ExportFrames(g.AsDocument(), *g.session.folder)
+                                  : Result::Fail("this program has no data folder");
       if (exported) {
         ShowExported(g.session.status, g.idLetter, nowMs);
       } else {

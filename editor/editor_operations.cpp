@@ -77,7 +77,8 @@ namespace {
 // Steps the pattern or the palette slot: the slot left is saved first (a slot file that could
 // not be read only when there are edits to keep), and a failed save keeps the editor on it.
 void StepSlot(PatternGenerator& g, bool pattern, int32_t a, uint64_t nowMs) {
-  const bool unreadable = pattern ? !g.baseline.patternProblem : !g.baseline.paletteProblem;
+  const SlotFile& slotFile = pattern ? PatternSlotFile() : PaletteSlotFile();
+  const bool unreadable = !g.baseline.ProblemOf(slotFile);
   const bool edited =
       pattern ? g.PatternEdited() : g.PaletteEdited() || g.CyclesEdited() || g.LookEdited();
   uint8_t& number = pattern ? g.patternNumber : g.paletteNumber;
@@ -89,8 +90,7 @@ void StepSlot(PatternGenerator& g, bool pattern, int32_t a, uint64_t nowMs) {
       ShowSaveFailure(g.session.status, saved);
       return;
     }
-    ShowSaved(g.session.status,
-              pattern ? g.folder.PatternFile(number) : g.folder.PaletteFile(number), nowMs);
+    ShowSaved(g.session.status, SlotFileName(slotFile, number), nowMs);
   }
   number = StepFileNumber(number, a);
   if (pattern) {

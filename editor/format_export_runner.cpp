@@ -11,9 +11,10 @@ namespace {
 
 class FormatExportRunner : public ExportRunner {
  public:
+  explicit FormatExportRunner(std::string results) : results_(std::move(results)) {}
   Result Start(const Cycle& cycle, char id, bool everyFormat) override {
     std::vector<ExportRequest> requests;
-    RequestResults(id, everyFormat, requests);
+    RequestResults(results_, id, everyFormat, requests);
     job_ = std::make_unique<ExportJob>(std::make_shared<const Cycle>(cycle), id, FormatSettings{},
                                        std::move(requests));
     return Result::Ok();
@@ -40,11 +41,12 @@ class FormatExportRunner : public ExportRunner {
   }
 
  private:
+  std::string results_;
   std::unique_ptr<ExportJob> job_;
 };
 
 }  // namespace
 
-std::shared_ptr<ExportRunner> MakeFormatExportRunner() {
-  return std::make_shared<FormatExportRunner>();
+std::shared_ptr<ExportRunner> MakeFormatExportRunner(const DataFolder& folder) {
+  return std::make_shared<FormatExportRunner>(folder.Path(DataFolder::kResults));
 }

@@ -4,5 +4,7 @@
 #include <memory>
 
 #include "editor/export_runner.h"
+#include "store/data_folder.h"
 
-std::shared_ptr<ExportRunner> MakeFormatExportRunner();
+// Writes into the data folder's result/.
+std::shared_ptr<ExportRunner> MakeFormatExportRunner(const DataFolder& folder);

@@ -8,7 +8,7 @@
 #include "editor/editor_operations.h"
 #include "editor/screen_texts.h"
 #include "generator/key_codes.h"
-#include "generator/save_files.h"
+#include "generator/slot_files.h"
 
 constexpr int kThumbnailCells = kThumbnailEdge * kThumbnailEdge;
 
@@ -68,12 +68,14 @@ void Sample(const PatternGenerator& g, const PatternMap& map, uint8_t* indices) 
 void ReadPatternSlots(const PatternGenerator& g, GalleryThumbnails& shown) {
   auto map = std::make_unique<MapCells>();
   shown.indices.assign(size_t{kSlotCount} * kThumbnailCells, 0);
+  Result problems[kSlotFileCount];
   for (int s = 0; s < kSlotCount; ++s) {
-    PatternFields pattern = g.Pattern();
-    Result problem;
-    shown.read[s] = s == g.patternNumber ? SlotRead::kRead : ReadPatternSlot(s, pattern, problem);
+    Document document = g.AsDocument();
+    shown.read[s] = s == g.patternNumber
+                        ? SlotRead::kRead
+                        : LoadSlot(g.store, SlotKind::kPattern, s, document, problems);
     if (shown.read[s] != SlotRead::kRead) continue;
-    SynthesizeMap(pattern, g.width, g.height, g.mosaicLevel, map->cells);
+    SynthesizeMap(document.pattern.fields, g.width, g.height, g.mosaicLevel, map->cells);
     Sample(g, map->cells, shown.indices.data() + size_t{kThumbnailCells} * s);
   }
 }
@@ -85,6 +87,7 @@ void ReadPaletteSlots(const PatternGenerator& g, GalleryThumbnails& shown) {
   shown.indices.assign(kThumbnailCells, 0);
   Sample(g, map->cells, shown.indices.data());
   shown.palettes.resize(kSlotCount);
+  Result problems[kSlotFileCount];
   for (int s = 0; s < kSlotCount; ++s) {
     GalleryThumbnails::PaletteShown& palette = shown.palettes[s];
     if (s == g.paletteNumber) {
@@ -95,12 +98,11 @@ void ReadPaletteSlots(const PatternGenerator& g, GalleryThumbnails& shown) {
       palette.look = g.look;
       continue;
     }
-    PaletteSlot slot;
-    Result problem;
-    shown.read[s] = ReadPaletteSlot(s, slot, problem);
-    BuildPalette(slot.keys, slot.look, palette.palette);
-    palette.cycles = std::move(slot.cycles);
-    palette.look = std::move(slot.look);
+    Document document;
+    shown.read[s] = LoadSlot(g.store, SlotKind::kPalette, s, document, problems);
+    BuildPalette(document.palette.keys, document.palette.look, palette.palette);
+    palette.cycles = std::move(document.palette.cycles);
+    palette.look = std::move(document.palette.look);
   }
 }
 

@@ -9,7 +9,7 @@
 #include "formats/palette_reader.h"
 #include "generator/key_codes.h"
 #include "generator/messages.h"
-#include "generator/paths.h"
+#include "store/paths.h"
 
 namespace {
 

@@ -5,6 +5,7 @@
 #include "editor/editor_texts.h"
 #include "editor/screen_texts.h"
 #include "generator/frame_template.h"
+#include "store/data_folder.h"
 
 namespace {
 
@@ -121,21 +122,26 @@ void ShowImportFailure(StatusLine& status, const std::string& name, const std::s
 }
 
 bool ShowSlotProblem(StatusLine& status, const PatternGenerator& g, SlotProblemOf which) {
-  const bool pattern = which != SlotProblemOf::kPalette;
-  const bool palette = which != SlotProblemOf::kPattern;
-  if (pattern && !g.baseline.patternProblem) {
-    PostFailure(status, Texts(status).slotUnreadable, g.baseline.patternProblem);
-  } else if (palette && !g.baseline.paletteProblem) {
-    PostFailure(status, Texts(status).slotUnreadable, g.baseline.paletteProblem);
-  } else if (palette && !g.baseline.cyclesProblem.empty()) {
+  for (const SlotFile& file : kSlotFiles) {
+    const Result& problem = g.baseline.ProblemOf(file);
+    if (problem || (which == SlotProblemOf::kPattern && file.kind != SlotKind::kPattern) ||
+        (which == SlotProblemOf::kPalette && file.kind != SlotKind::kPalette))
+      continue;
     // Until a key goes down after it: the key that loaded the slot may still be held.
-    Post(status, Texts(status).cyclesUnreadable + g.baseline.cyclesProblem, true, 0, false);
-  } else if (palette && !g.baseline.lookProblem.empty()) {
-    Post(status, Texts(status).lookUnreadable + g.baseline.lookProblem, true, 0, false);
-  } else {
-    return false;
+    switch (file.style) {
+      case SlotProblemStyle::kSlot:
+        PostFailure(status, Texts(status).slotUnreadable, problem);
+        break;
+      case SlotProblemStyle::kCycles:
+        Post(status, Texts(status).cyclesUnreadable + problem.message, true, 0, false);
+        break;
+      case SlotProblemStyle::kLook:
+        Post(status, Texts(status).lookUnreadable + problem.message, true, 0, false);
+        break;
+    }
+    return true;
   }
-  return true;
+  return false;
 }
 
 void ShowNote(StatusLine& status, const std::string& text, uint64_t nowMs) {

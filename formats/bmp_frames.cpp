@@ -3,8 +3,9 @@
 #include <cstring>
 #include <memory>
 
-#include "generator/data_folder.h"
-#include "generator/paths.h"
+#include "store/data_folder.h"
+#include "store/paths.h"
+#include "store/template_file.h"
 
 void AddBmpFrames(const Cycle& cycle, char idLetter, const std::string& dir,
                   std::vector<ExportFile>& files) {
@@ -46,15 +47,13 @@ Result WriteBmpFrames(const Cycle& cycle, char idLetter, const std::string& dir)
                       OtherFrameFiles(dir, idLetter, DataFolder::kFrameExtension, paths));
 }
 
-// M: the loop's BMP frames into result/, as the format table's BMP row writes them in every
-// export. Written here rather than through the table, so that a program which exports only
-// M's frames (the page's editor) carries none of the other formats' encoders.
-Result PatternGenerator::ExportFrames() {
-  Synthesize();
-  RebuildPalette();
+Result ExportFrames(const Document& document, const DataFolder& folder) {
   // The template is read once and checked before any frame is written, so a bad one leaves
   // result/ alone.
+  uint8_t header[kHeaderBytes];
+  if (Result read = ReadFrameTemplate(header, folder.frameTemplate); !read) return read;
   auto cycle = std::make_unique<Cycle>();
-  if (Result made = CycleOf(*this, kDefaultDelayCentiseconds, *cycle); !made) return made;
-  return WriteBmpFrames(*cycle, idLetter, DataFolder::kResults);
+  if (Result made = MakeCycle(document, header, kDefaultDelayCentiseconds, *cycle); !made)
+    return made;
+  return WriteBmpFrames(*cycle, document.idLetter, folder.Path(DataFolder::kResults));
 }

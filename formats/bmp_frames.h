@@ -8,7 +8,8 @@
 
 #include "generator/cycle.h"
 #include "generator/frame_template.h"
-#include "generator/safe_file.h"
+#include "store/data_folder.h"
+#include "store/safe_file.h"
 
 // The BMP frames of one loop of the cycle: with the default cycle the sixteen
 // dir/<id>A.bmp .. dir/<id>P.bmp, otherwise dir/<id>-0000.bmp on; each the cycle's template
@@ -20,3 +21,8 @@ void AddBmpFrames(const Cycle& cycle, char idLetter, const std::string& dir,
 // of an earlier loop of the id that these do not replace (what the BMP row of an export
 // plans).
 Result WriteBmpFrames(const Cycle& cycle, char idLetter, const std::string& dir);
+
+// M: the document's loop as BMP frames in the data folder's result/, written here rather than
+// through the format table, so that a program which exports only these (the page's editor)
+// carries none of the other formats' encoders. The template is read and checked first.
+Result ExportFrames(const Document& document, const DataFolder& folder);

@@ -11,7 +11,7 @@
 
 #include "generator/cycle.h"
 #include "generator/result.h"
-#include "generator/safe_file.h"
+#include "store/safe_file.h"
 
 struct Encoding {
   int steps = 1;

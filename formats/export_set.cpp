@@ -13,9 +13,10 @@ void RequestAllFormats(const std::string& dir, char id, std::vector<ExportReques
   }
 }
 
-void RequestResults(char id, bool everyFormat, std::vector<ExportRequest>& requests) {
-  requests = {{&BmpFrames(), DataFolder::kResults}};
-  if (everyFormat) RequestAllFormats(DataFolder::kResults, id, requests);
+void RequestResults(const std::string& results, char id, bool everyFormat,
+                    std::vector<ExportRequest>& requests) {
+  requests = {{&BmpFrames(), results}};
+  if (everyFormat) RequestAllFormats(results, id, requests);
 }
 
 FormatSettings SettingsInSet(const FormatSettings& settings,

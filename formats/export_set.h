@@ -8,8 +8,8 @@
 
 #include "formats/format_table.h"
 #include "generator/cycle.h"
-#include "generator/pattern_generator.h"
-#include "generator/safe_file.h"
+#include "store/data_folder.h"
+#include "store/safe_file.h"
 
 // One format to write, at a path (a file, or the folder of a folder format).
 struct ExportRequest {
@@ -20,9 +20,11 @@ struct ExportRequest {
 // Every format of --all into dir, named after the id letter.
 void RequestAllFormats(const std::string& dir, char id, std::vector<ExportRequest>& requests);
 
-// The editor's exports into result/: M's BMP frames, or with everyFormat E's BMP frames and
-// every format of --all (the files `quilmorante-export --all result` writes).
-void RequestResults(char id, bool everyFormat, std::vector<ExportRequest>& requests);
+// The editor's exports into the results folder (a data folder's result/): M's BMP frames, or
+// with everyFormat E's BMP frames and every format of --all (the files `quilmorante-export
+// --all result` writes).
+void RequestResults(const std::string& results, char id, bool everyFormat,
+                    std::vector<ExportRequest>& requests);
 
 // The settings requests[r] is encoded with: settings, and for a Tiled folder whose sheet an
 // earlier request's sprite sheet is already (at the default columns), that sheet's path in

@@ -17,9 +17,9 @@
 #include "formats/shader_pair.h"
 #include "formats/spill.h"
 #include "formats/tiled_map.h"
-#include "generator/data_folder.h"
 #include "generator/frame_template.h"
-#include "generator/paths.h"
+#include "store/data_folder.h"
+#include "store/paths.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "formats/encoding.h"
 #include "generator/cycle.h"
 #include "generator/result.h"
-#include "generator/safe_file.h"
+#include "store/safe_file.h"
 
 // What the formats take beyond the cycle (which carries the delay).
 struct FormatSettings {

@@ -10,8 +10,8 @@
 #include "formats/png_frames.h"
 #include "formats/scale.h"
 #include "formats/spill.h"
-#include "generator/data_folder.h"
 #include "generator/frame_template.h"
+#include "store/data_folder.h"
 
 namespace {
 

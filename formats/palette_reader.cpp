@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "generator/messages.h"
-#include "generator/read_file.h"
+#include "store/read_file.h"
 
 namespace {
 

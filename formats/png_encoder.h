@@ -11,7 +11,7 @@
 
 #include "generator/cycle.h"
 #include "generator/result.h"
-#include "generator/safe_file.h"
+#include "store/safe_file.h"
 
 // zlib level of every PNG written; the export benchmark's floor compresses at the same one.
 // Level 1: on these pictures a tenth larger than level 6 and several times faster.

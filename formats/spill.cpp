@@ -6,7 +6,7 @@
 #include <limits>
 #include <utility>
 
-#include "generator/file_system.h"
+#include "store/file_system.h"
 
 #ifndef __EMSCRIPTEN__
 #include <filesystem>

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "generator/result.h"
-#include "generator/safe_file.h"
+#include "store/safe_file.h"
 
 // How many bytes of one file, or of a set of frame files, stay in memory; past that a file
 // spills. Large enough that exports of the default cycle never spill.

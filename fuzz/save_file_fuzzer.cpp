@@ -1,56 +1,61 @@
-// Arbitrary bytes as a pattern file and a palette file: the loads, a synthesis at a size and
-// mosaic the input picks, the palette ramp and a full export into a temporary folder.
-
-#include <unistd.h>
+// Arbitrary bytes as the files of a pattern slot and a palette slot (the slot files and the
+// ranges and look beside them): the loads, a synthesis at a size and mosaic the input picks,
+// the palette ramp, the frames of the cycle, and the slots saved and loaded again. The files
+// live in memory: the slot files' readers take bytes, so no folder is needed.
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
+#include <map>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "formats/bmp_frames.h"
+#include "generator/cycle.h"
 #include "generator/pattern_generator.h"
 
 namespace {
 
-void Write(const char* name, const uint8_t* data, size_t size) {
-  std::FILE* file = std::fopen(name, "wb");
-  if (file == nullptr) std::abort();
-  if (size > 0) std::fwrite(data, 1, size, file);
-  std::fclose(file);
-}
+class MemoryStore : public SlotStore {
+ public:
+  SlotRead Read(const SlotFile& file, int n, std::string& bytes, Result& problem) const override {
+    problem = Result::Ok();
+    const auto found = files_.find({&file, n});
+    if (found == files_.end()) return SlotRead::kMissing;
+    bytes = found->second;
+    return SlotRead::kRead;
+  }
+  Result Write(int n, const std::vector<SlotText>& files) const override {
+    for (const SlotText& file : files) files_[{file.file, n}] = file.text;
+    return Result::Ok();
+  }
+  std::string Where(const SlotFile& file, int n) const override { return SlotFileName(file, n); }
+  void Put(const SlotFile& file, int n, std::string bytes) {
+    files_[{&file, n}] = std::move(bytes);
+  }
 
-const std::filesystem::path& Folder() {
-  static const std::filesystem::path folder = [] {
-    // Memory-backed when there is one: every run saves files, and each save waits for the disk.
-    std::string pattern = std::filesystem::is_directory("/dev/shm") ? "/dev/shm" : "/tmp";
-    pattern += "/quilmorante-fuzz-XXXXXX";
-    const char* made = ::mkdtemp(pattern.data());
-    if (made == nullptr) std::abort();
-    std::filesystem::current_path(made);
-    std::filesystem::create_directory("savedata");
-    uint8_t header[54] = {'B', 'M'};
-    Write("a.bmp", header, sizeof header);
-    return std::filesystem::path(made);
-  }();
-  return folder;
-}
+ private:
+  mutable std::map<std::pair<const SlotFile*, int>, std::string> files_;
+};
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  Folder();
-  static PatternGenerator* generator = new PatternGenerator();
+  static MemoryStore* store = new MemoryStore;
+  static PatternGenerator* generator = new PatternGenerator(store);
   PatternGenerator& g = *generator;
-  // First byte: tile exponents and mosaic; second: where the pattern ends and the palette starts.
+  // First byte: tile exponents and mosaic; the next four: where each file's bytes end.
   const uint8_t shape = size > 0 ? data[0] : 0;
-  const size_t split = size > 1 ? (data[1] * (size - 2)) / 255 : 0;
-  const uint8_t* body = size > 2 ? data + 2 : data;
-  const size_t bodySize = size > 2 ? size - 2 : 0;
-  Write("savedata/pat1.txt", body, split);
-  Write("savedata/pal1.txt", body + split, bodySize - split);
+  const size_t header = size > 4 ? 5 : size;
+  const std::string body(reinterpret_cast<const char*>(data) + header, size - header);
+  size_t start = 0;
+  for (int f = 0; f < kSlotFileCount; ++f) {
+    const size_t end =
+        f + 1 == kSlotFileCount || header < 5 ? body.size() : data[1 + f] * body.size() / 255;
+    store->Put(kSlotFiles[f], 1, body.substr(start, end > start ? end - start : 0));
+    start = end > start ? end : start;
+  }
   g.LoadPattern(1);
   g.LoadPalette(1);
   g.sizeExpX = 4 + shape % 5;
@@ -59,7 +64,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   g.mosaicLevel = (shape / 25) % 5;
   g.Synthesize();
   g.RebuildPalette();
-  if (shape % 8 == 0) (void)g.ExportFrames();
+  if (shape % 8 == 0) {
+    const uint8_t frameTemplate[kHeaderBytes] = {'B', 'M'};
+    auto cycle = std::make_unique<Cycle>();
+    if (MakeCycle(g.AsDocument(), g.map, g.palette, frameTemplate, kDefaultDelayCentiseconds,
+                  *cycle)) {
+      std::vector<ExportFile> frames;
+      AddBmpFrames(*cycle, g.idLetter, "result", frames);
+    }
+  }
   (void)g.SavePattern(2);
   (void)g.SavePalette(2);
   g.LoadPattern(2);

@@ -10,9 +10,9 @@
 #include <cstdint>
 
 #include "generator/cycle_ranges.h"
+#include "generator/document.h"
 #include "generator/frame_template.h"
 #include "generator/palette_look.h"
-#include "generator/pattern_generator.h"
 
 struct Cycle {
   static constexpr int kEdge = kMapEdge;
@@ -61,11 +61,12 @@ Result CheckDelay(const char* format, const Cycle& cycle);
 // The default speed, 50 steps per second.
 constexpr int kDefaultDelayCentiseconds = 2;
 
-// From the generator's current map, palette and cycle ranges (nothing is recomputed) and a
-// frame template. Fails for ranges that are not valid or whose loop is too long.
-Result MakeCycle(const PatternGenerator& g, const uint8_t header[kHeaderBytes],
+// The document's cycle with a frame template: its pattern synthesised into the map and its
+// palette built, as the editor shows them. Fails for ranges that are not valid or whose loop
+// is too long.
+Result MakeCycle(const Document& document, const uint8_t header[kHeaderBytes],
                  int delayCentiseconds, Cycle& cycle);
-
-// The generator's current cycle with its folder's frame template, read and checked as
-// ReadFrameTemplate does.
-Result CycleOf(const PatternGenerator& g, int delayCentiseconds, Cycle& cycle);
+// The same from the document's map and palette already made (the editor keeps its own
+// current): nothing is recomputed.
+Result MakeCycle(const Document& document, const PatternMap& map, const Palette& palette,
+                 const uint8_t header[kHeaderBytes], int delayCentiseconds, Cycle& cycle);

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "generator/messages.h"
-#include "generator/read_file.h"
+#include "store/read_file.h"
 
 namespace {
 

@@ -17,6 +17,7 @@
 #include "generator/status_message.h"
 
 class ExportRunner;        // where the editor's exports are encoded; given by the front-end
+class DataFolder;          // where the exports go and the frame template is; the front-end's
 struct GalleryThumbnails;  // what the gallery shows of each slot; the editor's own
 
 struct EditorSession {
@@ -55,6 +56,9 @@ struct EditorSession {
   // What encodes E's and a long loop's M's exports, a slice a frame (null: the front-end
   // exports nothing); while it runs, whose export it is, E's or M's, and its id letter.
   std::shared_ptr<ExportRunner> exporter;
+  // The data folder M's frames go into and whose frame template the exports start from;
+  // without one the editor exports nothing.
+  const DataFolder* folder = nullptr;
   bool exportEveryFormat = false;
   char exportId = 'A';
   // The seed R (Shift+R) draws from next; none until the first press, which takes one from

@@ -3,31 +3,6 @@
 #include <cstring>
 #include <string>
 
-#include "generator/read_file.h"
-
-namespace {
-
-// A template is a BMP header, perhaps with a whole frame (32886 bytes) behind it; a file
-// far larger is no template, and is refused before it is read.
-constexpr std::size_t kMaxTemplateBytes = 1024 * 1024;
-
-}  // namespace
-
-Result ReadFrameTemplate(uint8_t header[kHeaderBytes], const std::string& path) {
-  std::string bytes;
-  if (Result read = ReadFileBytes(path, kMaxTemplateBytes, bytes); !read) return read;
-  // A short template would give frames with made-up header bytes: refuse it instead.
-  if (bytes.size() < kHeaderBytes)
-    return Result::Fail(path + ": shorter than " + std::to_string(kHeaderBytes) +
-                        " bytes, not a BMP header template");
-  std::memcpy(header, bytes.data(), kHeaderBytes);
-  Result checked = CheckFrameTemplate(header);
-  // The check names the template by its usual name; this one may be elsewhere.
-  if (!checked && path != kFrameTemplateFile)
-    checked.message = path + checked.message.substr(std::strlen(kFrameTemplateFile));
-  return checked;
-}
-
 namespace {
 
 // A 2-byte field unsigned, a 4-byte one as the signed 32-bit value BMP readers take.
@@ -69,17 +44,18 @@ Result CheckFrameTemplate(const uint8_t header[kHeaderBytes]) {
   return Result::Ok();
 }
 
-void BuildFramePixels(const PatternGenerator& g, uint8_t pixels[kPixelBytes]) {
+void BuildFramePixels(const PatternMap& map, int32_t width, int32_t height,
+                      uint8_t pixels[kPixelBytes]) {
   // TiledCell's mirroring, resolved once per plane column and row.
   int column[kMapEdge];
   int row[kMapEdge];
   for (int u = 0; u < kMapEdge; ++u) {
-    column[u] = MirroredTileIndex(u, g.width);
-    row[u] = MirroredTileIndex(u, g.height);
+    column[u] = MirroredTileIndex(u, width);
+    row[u] = MirroredTileIndex(u, height);
   }
   for (int v = 0; v < kMapEdge; ++v) {
     uint8_t* out = pixels + v * (kMapEdge / 2);
-    const int32_t* cells = g.map + row[v];
+    const int32_t* cells = map + row[v];
     for (int m = 0; m < kMapEdge / 2; ++m) {
       const int left = ColourIndex(cells[column[2 * m] * kMapEdge]);
       const int right = ColourIndex(cells[column[2 * m + 1] * kMapEdge]);

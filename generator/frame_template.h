@@ -5,8 +5,11 @@
 #include <cstdint>
 #include <string>
 
-#include "generator/data_folder.h"
-#include "generator/pattern_generator.h"
+#include "generator/document.h"
+#include "generator/result.h"
+
+// The template's name in the data folder.
+constexpr const char* kFrameTemplateFile = "a.bmp";
 
 constexpr int kFrameCount = 16;
 constexpr int kHeaderBytes = 54;
@@ -14,20 +17,16 @@ constexpr int kColourTableBytes = 16 * 4;
 constexpr int kPixelBytes = kMapEdge * kMapEdge / 2;
 constexpr int kFrameBytes = kHeaderBytes + kColourTableBytes + kPixelBytes;  // 32886
 
-// Reads the first 54 bytes of the template (by default "a.bmp" in the working directory); a
-// missing or shorter template fails, and so does one that cannot be read (see ReadFileBytes;
-// a file over 1 MiB is no template) or that CheckFrameTemplate refuses. Messages name path.
-Result ReadFrameTemplate(uint8_t header[kHeaderBytes],
-                         const std::string& path = kFrameTemplateFile);
-
 // Fails, naming a.bmp and the first wrong field, unless the header makes the frames
 // uncompressed 256 x 256 BMPs of 4 bits per pixel with one plane and their pixels at 118
 // (bottom-up or top-down).
 Result CheckFrameTemplate(const uint8_t header[kHeaderBytes]);
 
-// The pixel array: row k holds plane row v = k; byte m has the colour index of
-// TiledCell(2m, v) in its high nibble and of TiledCell(2m + 1, v) in its low nibble.
-void BuildFramePixels(const PatternGenerator& g, uint8_t pixels[kPixelBytes]);
+// The pixel array of a map with a width x height tile: row k holds plane row v = k; byte m
+// has the colour index of TiledCell(2m, v) in its high nibble and of TiledCell(2m + 1, v) in
+// its low nibble.
+void BuildFramePixels(const PatternMap& map, int32_t width, int32_t height,
+                      uint8_t pixels[kPixelBytes]);
 
 // Whether the template stores rows bottom-up (positive height), as BMP files usually do.
 bool TemplateIsBottomUp(const uint8_t header[kHeaderBytes]);

@@ -13,7 +13,7 @@ void DestroyClock(FrameClock* clock) {
 
 }  // namespace
 
-PatternGenerator::PatternGenerator(int patternSlot, int paletteSlot)
+PatternGenerator::PatternGenerator(const SlotStore* slots, int patternSlot, int paletteSlot)
     : map{},
       palette{},
       keys{},
@@ -37,7 +37,8 @@ PatternGenerator::PatternGenerator(int patternSlot, int paletteSlot)
       paletteNumber(static_cast<uint8_t>(paletteSlot)),
       clock(nullptr, &DestroyClock),
       deviceRef(nullptr),
-      canvas(nullptr) {
+      canvas(nullptr),
+      store(slots) {
   sizeExpX = 6;
   sizeExpY = 6;
   for (auto& entry : keys)

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "generator/pattern_generator.h"
+#include "generator/document.h"
 
 // Seeds the status line shows and the tool takes: 0 .. kMaxRandomSeed.
 constexpr uint32_t kMaxRandomSeed = 9999999;

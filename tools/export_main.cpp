@@ -19,15 +19,15 @@
 #include "formats/export_set.h"
 #include "formats/scale.h"
 #include "formats/spill.h"
-#include "generator/data_folder.h"
-#include "generator/file_system.h"
 #include "generator/frame_template.h"
 #include "generator/messages.h"
-#include "generator/paths.h"
-#include "generator/pattern_generator.h"
 #include "generator/program_limits.h"
 #include "generator/random_pattern.h"
-#include "generator/save_files.h"
+#include "generator/slot_files.h"
+#include "store/data_folder.h"
+#include "store/file_system.h"
+#include "store/paths.h"
+#include "store/template_file.h"
 #include "tools/export_options.h"
 
 // A mistake in what the options ask for, found before anything is written.
@@ -46,12 +46,12 @@ struct Input {
 // palette files --colors and --snap name.
 std::vector<Input> Inputs(const Options& options, const DataFolder& folder) {
   std::vector<Input> inputs = {{"the export", folder.frameTemplate},
-                               {"the export", folder.whiteTexture},
-                               {"--palette", DataFolder::PaletteFile(options.palette)},
-                               {"--palette", DataFolder::CyclesFile(options.palette)},
-                               {"--palette", DataFolder::LookFile(options.palette)}};
-  if (!options.randomPattern)
-    inputs.push_back({"--pattern", DataFolder::PatternFile(options.pattern)});
+                               {"the export", folder.whiteTexture}};
+  for (const SlotFile& file : kSlotFiles)
+    if (file.kind == SlotKind::kPalette)
+      inputs.push_back({"--palette", folder.Where(file, options.palette)});
+    else if (!options.randomPattern)
+      inputs.push_back({"--pattern", folder.Where(file, options.pattern)});
   if (!options.look.colours.path.empty()) inputs.push_back({"--colors", options.look.colours.path});
   if (!options.look.snap.path.empty()) inputs.push_back({"--snap", options.look.snap.path});
   return inputs;
@@ -61,7 +61,8 @@ std::vector<Input> Inputs(const Options& options, const DataFolder& folder) {
 // writes into savedata/, however the paths are spelled (links, "..", trailing separators):
 // each is compared by what a write to it would really open.
 void CheckOutputs(const ExportPlan& plan, const std::vector<size_t>& requestOfFile,
-                  const std::vector<std::string>& labels, const std::vector<Input>& inputs) {
+                  const std::vector<std::string>& labels, const std::vector<Input>& inputs,
+                  const DataFolder& folder) {
   struct Output {
     const std::string& path;
     size_t request;
@@ -87,25 +88,14 @@ void CheckOutputs(const ExportPlan& plan, const std::vector<size_t>& requestOfFi
   }
   // Every folder of the plan holds files of it: the files tell.
   for (const Output& output : outputs)
-    if (IsWithin(output.path, DataFolder::kSlots))
+    if (IsWithin(output.path, folder.Path(DataFolder::kSlots)))
       Refuse(labels[output.request] + " " + output.path + " would " + output.verb + " in " +
              DataFolder::kSlots + "/, where the slots are");
 }
 
-// Whether the message begins with a path the tool names relative to the data folder, where
-// it works: a slot, a frame in result/, the frame template.
-bool NamesDataFolderPath(const std::string& message) {
-  const std::string head = message.substr(0, message.find(':'));
-  for (const char* name : {DataFolder::kSlots, DataFolder::kResults, kFrameTemplateFile})
-    if (head == name || head.rfind(std::string(name) + "/", 0) == 0) return true;
-  return false;
-}
-
-// A path in the data folder is shown with the folder in front; any other message (absolute
-// paths, or none) as it is.
-int Failed(const Options& options, const Result& result) {
-  const std::string folder = NamesDataFolderPath(result.message) ? options.dataDir + "/" : "";
-  std::fprintf(stderr, "quilmorante-export: %s%s\n", folder.c_str(), result.message.c_str());
+// A file that could not be read or written: the message names it.
+int Failed(const Result& result) {
+  std::fprintf(stderr, "quilmorante-export: %s\n", result.message.c_str());
   return 1;
 }
 
@@ -132,79 +122,77 @@ Result EncodeShowingProgress(std::shared_ptr<const Cycle> cycle, const Options& 
   return job.TakePlan(plan, &requestOfFile);
 }
 
-// Finds the data folder (--data's, or the layout's as for the editor), makes the output paths
-// absolute (they name places relative to where the tool was started) and enters the folder.
-Result EnterDataFolder(Options& options, DataFolder& folder) {
+// The data folder: --data's, or the layout's as for the editor. Paths the options give stay as
+// they are, relative to where the tool was started.
+Result FindDataFolder(Options& options, DataFolder& folder) {
   const DataLayout layout = ProcessDataLayout();
-  if (options.dataDir.empty()) {
-    if (Result prepared = PrepareWorkFolder(layout); !prepared) return prepared;
-    if (layout.installed)
-      std::fprintf(stderr,
-                   "quilmorante-export: slots (savedata/) and exports (result/) are in %s\n",
-                   layout.workFolder.c_str());
-    options.dataDir = layout.workFolder.empty() ? "." : layout.workFolder;
-    folder = LayoutDataFolder(layout);
-  } else {
+  if (!options.dataDir.empty()) {
+    if (!os::IsFolder(options.dataDir))
+      return Result::FileFailure(options.dataDir, "cannot use as the data folder",
+                                 os::IsFile(options.dataDir) ? ENOTDIR : ENOENT);
     folder = NamedDataFolder(layout, options.dataDir);
+    return Result::Ok();
   }
-  for (ExportRequest& request : options.requests)
-    if (request.path != "-") request.path = AbsolutePath(request.path);
-  if (!options.all.empty()) options.all = AbsolutePath(options.all);
-  for (LookFile* file : {&options.look.colours, &options.look.snap})
-    if (!file->path.empty()) file->path = AbsolutePath(file->path);
-  if (!os::EnterFolder(options.dataDir))
-    return Result::Fail(options.dataDir + ": cannot enter folder: " + std::strerror(errno));
+  if (Result prepared = PrepareWorkFolder(layout); !prepared) return prepared;
+  if (layout.installed)
+    std::fprintf(stderr, "quilmorante-export: slots (savedata/) and exports (result/) are in %s\n",
+                 layout.workFolder.c_str());
+  options.dataDir = layout.workFolder.empty() ? "." : layout.workFolder;
+  folder = DataFolder(options.dataDir);
+  folder.frameTemplate = ResourcePath(layout, kFrameTemplateFile);
   return Result::Ok();
 }
 
-// The slots the options name, loaded into a generator with the options' settings (the
-// palette's look with what --colors, --snap and --depth replace), synthesised.
-// The editor loads a slot over the one before it; the tool has none before, so a slot file it
-// cannot read whole would give made-up values: it is refused, named.
-Result LoadSlots(const Options& options, const DataFolder& folder,
-                 std::unique_ptr<PatternGenerator>& generator) {
-  CycleRanges slotCycles;
-  PaletteLook slotLook;
-  for (const Result& checked :
-       {options.randomPattern ? Result::Ok()
-                              : CheckPatternFile(DataFolder::PatternFile(options.pattern)),
-        // Random keys stand in for the slot's: its keys are not read.
-        options.randomPalette ? Result::Ok()
-                              : CheckPaletteFile(DataFolder::PaletteFile(options.palette)),
-        options.cycles.empty() ? ReadCyclesFile(DataFolder::CyclesFile(options.palette), slotCycles)
-                               : Result::Ok(),
-        ReadLookFile(DataFolder::LookFile(options.palette), slotLook)})
-    if (!checked) return checked;
-  // A slot's ranges that loop too long are the file's fault: it is named.
-  if (options.cycles.empty()) {
-    int frames = 0;
-    if (Result loop = LoopFrames(slotCycles, frames); !loop)
-      return Result::Fail(DataFolder::CyclesFile(options.palette) + ": " + loop.message);
+// The document the options name, each file read once: the slots' files (a file that cannot
+// be read whole is refused, named: the editor loads a slot over the one before it and keeps
+// the earlier values, but the tool has none before), or in their place what --random,
+// --random-palette and --cycle give, with the options' settings and the parts of the look
+// --colors, --snap and --depth replace.
+Result ReadDocument(const Options& options, const DataFolder& folder, Document& document) {
+  for (const SlotFile& file : kSlotFiles) {
+    const bool pattern = file.kind == SlotKind::kPattern;
+    // What an option gives in place of a file: the file is not read.
+    const bool given = pattern                       ? options.randomPattern.has_value()
+                       : &file == &PaletteSlotFile() ? options.randomPalette.has_value()
+                       : &file == &CyclesSlotFile()  ? !options.cycles.empty()
+                                                     : false;
+    if (given) continue;
+    if (Result read =
+            ReadSlotWhole(folder, file, pattern ? options.pattern : options.palette, document);
+        !read)
+      return read;
   }
-  generator = std::make_unique<PatternGenerator>(options.pattern, options.palette);
-  PatternGenerator& g = *generator;
-  g.folder = folder;
-  g.idLetter = options.id;
-  g.sizeExpX = options.sizeExpX;
-  g.sizeExpY = options.sizeExpY;
-  g.UpdateTileSize();
-  g.mosaicLevel = options.mosaic;
+  document.idLetter = options.id;
+  document.sizeExpX = options.sizeExpX;
+  document.sizeExpY = options.sizeExpY;
+  document.mosaicLevel = options.mosaic;
+  PaletteSlot& palette = document.palette;
   if (!options.cycles.empty()) {
-    g.cycles.count = static_cast<int>(options.cycles.size());
-    std::copy(options.cycles.begin(), options.cycles.end(), g.cycles.ranges);
+    palette.cycles.count = static_cast<int>(options.cycles.size());
+    std::copy(options.cycles.begin(), options.cycles.end(), palette.cycles.ranges);
   }
-  if (options.randomPattern) g.SetPattern(RandomPattern(*options.randomPattern));
+  if (options.randomPattern) document.pattern.fields = RandomPattern(*options.randomPattern);
   if (options.randomPalette) {
     // New keys mean the ramp, as Shift+R in the editor.
-    RandomPaletteKeys(*options.randomPalette, g.keys);
-    g.look.colours.clear();
-    g.look.colourStart = 0;
-    g.look.coloursName.clear();
+    RandomPaletteKeys(*options.randomPalette, palette.keys);
+    palette.look.colours.clear();
+    palette.look.colourStart = 0;
+    palette.look.coloursName.clear();
   }
-  options.look.ApplyTo(g.look);
-  g.Synthesize();
-  g.RebuildPalette();
+  options.look.ApplyTo(palette.look);
   return Result::Ok();
+}
+
+// The document's cycle with the folder's template. Ranges that loop too long are the ranges
+// file's fault when they come from the slot: it is named.
+Result ReadCycle(const Options& options, const DataFolder& folder, const Document& document,
+                 Cycle& cycle) {
+  uint8_t header[kHeaderBytes];
+  if (Result read = ReadFrameTemplate(header, folder.frameTemplate); !read) return read;
+  Result made = MakeCycle(document, header, options.delay, cycle);
+  if (!made && options.cycles.empty())
+    made.message = folder.Where(CyclesSlotFile(), options.palette) + ": " + made.message;
+  return made;
 }
 
 // The BMP frames, then every format asked for in the table's order, then --all's; labels
@@ -215,7 +203,7 @@ std::vector<ExportRequest> Requests(Options& options, std::vector<std::string>& 
                    [&](const ExportRequest& a, const ExportRequest& b) {
                      return a.format - formats.data() < b.format - formats.data();
                    });
-  std::vector<ExportRequest> requests = {{&BmpFrames(), DataFolder::kResults}};
+  std::vector<ExportRequest> requests = {{&BmpFrames(), options.resultsDir}};
   requests.insert(requests.end(), options.requests.begin(), options.requests.end());
   if (!options.all.empty()) RequestAllFormats(options.all, options.id, requests);
   labels = {"the BMP frames"};
@@ -241,10 +229,12 @@ void Report(const Options& options, const Cycle& cycle, const std::vector<Export
   for (const ExportFile& file : plan.files)
     if (file.path == "-") report = stderr;
   const bool numbered = cycle.NumberedFrames();
-  std::fprintf(report, "wrote %s/%s .. %s/%s (%d frames of %d bytes)\n", options.dataDir.c_str(),
-               DataFolder::FrameFile(options.id, 0, numbered).c_str(), options.dataDir.c_str(),
-               DataFolder::FrameFile(options.id, cycle.frames - 1, numbered).c_str(), cycle.frames,
-               kFrameBytes);
+  std::fprintf(
+      report, "wrote %s .. %s (%d frames of %d bytes)\n",
+      JoinPath(options.resultsDir, DataFolder::FrameName(options.id, 0, numbered)).c_str(),
+      JoinPath(options.resultsDir, DataFolder::FrameName(options.id, cycle.frames - 1, numbered))
+          .c_str(),
+      cycle.frames, kFrameBytes);
   // The frames come first in the plan.
   for (size_t i = static_cast<size_t>(cycle.frames); i < plan.files.size(); ++i)
     std::fprintf(report, "wrote %s (%llu bytes)\n", plan.files[i].path.c_str(),
@@ -261,28 +251,24 @@ void Report(const Options& options, const Cycle& cycle, const std::vector<Export
 int main(int argc, char** argv) {
   SetProgramName("quilmorante-export");
   Options options = Parse(argc, argv);
-  // Before the data folder is entered: their paths are relative to where the tool started.
   if (Result read = ReadLookFiles(options.look); !read) Refuse(read.message);
   DataFolder folder;
-  if (Result entered = EnterDataFolder(options, folder); !entered) {
-    std::fprintf(stderr, "quilmorante-export: %s\n", entered.message.c_str());
-    return 1;
-  }
-  std::unique_ptr<PatternGenerator> generator;
-  if (Result loaded = LoadSlots(options, folder, generator); !loaded)
-    return Failed(options, loaded);
+  if (Result found = FindDataFolder(options, folder); !found) return Failed(found);
+  options.resultsDir = folder.Path(DataFolder::kResults);
+  Document document;
+  if (Result read = ReadDocument(options, folder, document); !read) return Failed(read);
   // The frames and every format asked for, encoded whole before any is written, then written
   // as one batch.
   auto cycle = std::make_shared<Cycle>();
-  if (Result made = CycleOf(*generator, options.delay, *cycle); !made) return Failed(options, made);
+  if (Result made = ReadCycle(options, folder, document, *cycle); !made) return Failed(made);
   std::vector<std::string> labels;
   const std::vector<ExportRequest> requests = Requests(options, labels);
   ExportPlan plan;
   std::vector<size_t> requestOfFile;
   if (Result planned = EncodeShowingProgress(cycle, options, requests, plan, requestOfFile);
       !planned)
-    return Failed(options, planned);
-  CheckOutputs(plan, requestOfFile, labels, Inputs(options, folder));
+    return Failed(planned);
+  CheckOutputs(plan, requestOfFile, labels, Inputs(options, folder), folder);
   // A file an option names is written where its path leads (through a link, into a FIFO);
   // every file the tool names itself replaces whatever has its name.
   for (size_t i = 0; i < plan.files.size(); ++i) {
@@ -290,7 +276,7 @@ int main(int argc, char** argv) {
     plan.files[i].named = request >= 1 && request <= options.requests.size() &&
                           !requests[request].format->makesFolder;
   }
-  if (Result written = WriteExport(plan); !written) return Failed(options, written);
+  if (Result written = WriteExport(plan); !written) return Failed(written);
   Report(options, *cycle, requests, plan);
   return 0;
 }

@@ -10,10 +10,9 @@
 #include "formats/palette_reader.h"
 #include "formats/scale.h"
 #include "generator/messages.h"
-#include "generator/paths.h"
-#include "generator/pattern_generator.h"
 #include "generator/program_limits.h"
 #include "generator/random_pattern.h"
+#include "store/paths.h"
 
 namespace {
 

@@ -45,7 +45,8 @@ struct Options {
   std::vector<CycleRange> cycles;
   // The formats asked for, by their options, with their paths as given.
   std::vector<ExportRequest> requests;
-  std::string all;  // --all's folder; empty when not asked for
+  std::string all;         // --all's folder; empty when not asked for
+  std::string resultsDir;  // the data folder's result/, where the BMP frames go
   LookOptions look;
   // --random, --random-palette: the pattern (the palette keys) a seed gives, in place of the
   // slot's, as the editor's R (Shift+R) draws them.

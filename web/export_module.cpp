@@ -39,7 +39,8 @@ EMSCRIPTEN_KEEPALIVE int exporter_cycle_size() {
 // E's files into result/, or M's frames.
 EMSCRIPTEN_KEEPALIVE void exporter_start(int id, int everyFormat) {
   std::vector<ExportRequest> requests;
-  RequestResults(static_cast<char>(id), everyFormat != 0, requests);
+  // The module's file system is the page's data folder, its working directory.
+  RequestResults(DataFolder::kResults, static_cast<char>(id), everyFormat != 0, requests);
   plan = ExportPlan{};
   failure = Result::Ok();
   job = std::make_unique<ExportJob>(std::make_shared<const Cycle>(cycle), static_cast<char>(id),

@@ -3,12 +3,12 @@
 // files are handed to the user as downloads, and dropped/ with copies of the files the user
 // gives the editor to import.
 import {
-  DataFolder, EXAMPLE_SLOTS, kFrameTemplateFile, kWhiteTextureFile,
+  EXAMPLE_SLOTS, kFrameTemplateFile, kResultsFolder, kSlotsFolder, kWhiteTextureFile,
 } from "./page_constants.js";
 
 export const WORK = "/work";
-const SAVEDATA = `${WORK}/${DataFolder.kSlots}`;
-const RESULT = `${WORK}/${DataFolder.kResults}`;
+const SAVEDATA = `${WORK}/${kSlotsFolder}`;
+const RESULT = `${WORK}/${kResultsFolder}`;
 // Relative to the working folder: the editor's messages name the copies by this path.
 const DROPPED = "dropped";
 // Put beside the example slots on the first visit; later visits leave savedata/ as it is.
@@ -34,7 +34,7 @@ function exists(FS, path) {
 // module is ready, so the files arrive while the code compiles.
 export function fetchData(dataUrl) {
   const names = [kWhiteTextureFile, kFrameTemplateFile,
-    ...EXAMPLE_SLOTS.map((name) => `${DataFolder.kSlots}/${name}`)];
+    ...EXAMPLE_SLOTS.map((name) => `${kSlotsFolder}/${name}`)];
   return Promise.all(names.map((name) => fetchBytes(`${dataUrl}/${name}`)));
 }
 

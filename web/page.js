@@ -11,8 +11,8 @@ import { UnsavedEdits } from "./unsaved.js";
 import { Pointer } from "./pointer.js";
 import { Exporter } from "./exporter.js";
 import {
-  DataFolder, Language, TextFaces, kFontHeights, kFrameRateCeiling, kKeyCodeCount, kScreenHeight,
-  kScreenWidth,
+  Language, TextFaces, kFontHeights, kFrameRateCeiling, kKeyCodeCount, kScreenHeight,
+  kScreenWidth, kSettingsFile,
 } from "./page_constants.js";
 
 const FRAME_MS = 1000 / kFrameRateCeiling;
@@ -29,7 +29,7 @@ const keepFirstFrame = new URLSearchParams(location.search).has("keepFirstFrame"
 const languageButton = document.getElementById("language");
 const importButton = document.getElementById("import");
 const importChooser = document.getElementById("import-file");
-const SETTINGS_FILE = `${WORK}/${DataFolder.kSettings}`;
+const SETTINGS_FILE = `${WORK}/${kSettingsFile}`;
 const SETTINGS_STORE = "quilmorante-settings";
 
 // The page follows the editor's language: its help, its own messages, and the toggle, which

@@ -18,11 +18,11 @@ set(wanted
   "shell/core/text_faces.h: TextFaces::kBoxWidth TextFaces::kBoxHeight"
   "shell/desktop/frame_pacer.h: kFrameRateCeiling"
   "generator/key_codes.h: kKeyCodeCount enum KeyCode"
-  "generator/data_folder.h: kWhiteTextureFile kFrameTemplateFile DataFolder::kSlots
-   DataFolder::kResults DataFolder::kSettings"
+  "store/data_folder.h: kWhiteTextureFile kResultsFolder kSettingsFile"
+  "generator/frame_template.h: kFrameTemplateFile"
+  "generator/slot_files.h: kSlotsFolder"
   "generator/program_limits.h: enum Language"
   "generator/frame_clock.h: enum PointerShape"
-  "generator/unsaved_work.h: enum SlotKind"
   "web/exporter_protocol.h: enum ExportState enum ExportText enum ExportList")
 
 set(integer "-?(0[xX][0-9A-Fa-f]+|[0-9]+)")

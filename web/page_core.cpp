@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "formats/palette_reader.h"
-#include "generator/file_system.h"
-#include "generator/unsaved_work.h"
 #include "shell/core/app.h"
+#include "store/file_system.h"
+#include "store/unsaved_work.h"
 #include "web/page_exporter.h"
 #include "web/page_text.h"
 
@@ -80,16 +80,21 @@ EMSCRIPTEN_KEEPALIVE int quilmorante_drop_bytes() {
   return static_cast<int>(kMaxPaletteFileBytes + 1);
 }
 
-// Edits not saved to a slot, for the page to keep in the browser's synchronous storage:
-// kind a SlotKind: the pattern, the palette, its ranges or its look. The slot file's name, a line
-// end, then the bytes a recovery file would hold; the size is quilmorante_unsaved_size(). Empty
-// when there is nothing to keep.
-EMSCRIPTEN_KEEPALIVE const char* quilmorante_unsaved(int kind) {
+// How many slot files the editor keeps (the pattern's, the palette's and those beside it):
+// quilmorante_unsaved's file is 0 .. this - 1.
+EMSCRIPTEN_KEEPALIVE int quilmorante_slot_files() {
+  return kSlotFileCount;
+}
+
+// Edits not saved to a slot, for the page to keep in the browser's synchronous storage: file
+// a row of the slot files' table. The slot file's name, a line end, then the bytes a recovery
+// file would hold; the size is quilmorante_unsaved_size(). Empty when there is nothing to keep.
+EMSCRIPTEN_KEEPALIVE const char* quilmorante_unsaved(int file) {
   unsaved.clear();
-  if (app == nullptr || app->generator == nullptr) return unsaved.c_str();
+  if (app == nullptr || app->generator == nullptr || file < 0 || file >= kSlotFileCount)
+    return unsaved.c_str();
   std::string slotFile;
-  if (kind < 0 || kind > static_cast<int>(SlotKind::kLook)) return unsaved.c_str();
-  const std::string text = UnsavedText(*app->generator, static_cast<SlotKind>(kind), slotFile);
+  const std::string text = UnsavedText(*app->generator, kSlotFiles[file], slotFile);
   if (!text.empty()) unsaved = slotFile + "\n" + text;
   return unsaved.c_str();
 }
@@ -102,16 +107,11 @@ EMSCRIPTEN_KEEPALIVE int quilmorante_unsaved_size() {
 EMSCRIPTEN_KEEPALIVE const char* quilmorante_keep(const char* kept, int size) {
   const std::string whole(kept, static_cast<size_t>(size));
   const std::string slotFile = whole.substr(0, whole.find('\n'));
-  bool isSlot = false;
-  for (int n = 0; n < kSlotCount; ++n)
-    isSlot = isSlot || slotFile == DataFolder::PatternFile(n) ||
-             slotFile == DataFolder::PaletteFile(n) || slotFile == DataFolder::CyclesFile(n) ||
-             slotFile == DataFolder::LookFile(n);
   std::vector<std::string> written;
   const Result result =
-      !isSlot || slotFile.size() == whole.size()
+      app == nullptr || !IsSlotFileName(slotFile) || slotFile.size() == whole.size()
           ? Result::Fail("not a kept edit of a slot")
-          : KeepRecoveryFile(slotFile, whole.substr(slotFile.size() + 1), written);
+          : KeepRecoveryFile(app->folder, slotFile, whole.substr(slotFile.size() + 1), written);
   if (result) return nullptr;
   failure = result.message;
   return failure.c_str();

@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "generator/safe_file.h"
+#include "store/safe_file.h"
 #include "web/exporter_protocol.h"
 
 // Module.exporter is web/exporter.js's Exporter, given to the module by the page.

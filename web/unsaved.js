@@ -1,15 +1,14 @@
 // Edits not saved to a slot survive a closed tab: after every frame with a key down, and when
 // the page goes away, they are copied into the browser's synchronous storage; the next visit
 // turns them into recovery files in savedata/, which the editor's start-up notice names.
-import { SlotKind } from "./page_constants.js";
-
 const STORE = "quilmorante-unsaved";
 
 // The module's answers as stored: the slot file's name, a line end, then the recovery bytes.
 function unsavedNow(module) {
   const kept = [];
-  for (const kind of [SlotKind.kPattern, SlotKind.kPalette, SlotKind.kCycles, SlotKind.kLook]) {
-    const at = module._quilmorante_unsaved(kind);
+  // Every slot file the module keeps, in the order of its table.
+  for (let file = 0; file < module._quilmorante_slot_files(); ++file) {
+    const at = module._quilmorante_unsaved(file);
     const size = module._quilmorante_unsaved_size();
     if (size > 0) kept.push(btoa(String.fromCharCode(...module.HEAPU8.subarray(at, at + size))));
   }

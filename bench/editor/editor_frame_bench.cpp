@@ -14,12 +14,13 @@
 #include "bench/formats/bench_cycles.h"
 #include "editor/editor_frame.h"
 #include "editor/gallery.h"
-#include "generator/data_folder.h"
 #include "generator/key_codes.h"
 #include "generator/pattern_generator.h"
 #include "shell/core/canvas.h"
 #include "shell/core/rasterizer.h"
 #include "shell/desktop/freetype_faces.h"
+#include "store/data_folder.h"
+#include "tests/support/generator_exports.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
@@ -71,7 +72,7 @@ void RunFrames(benchmark::State& state, PatternGenerator& g, FrameClock& clock) 
 
 void BM_EditorFrame(benchmark::State& state) {
   Workspace workspace;
-  auto g = std::make_unique<PatternGenerator>();
+  auto g = std::make_unique<PatternGenerator>(&WorkingFolder());
   FrameClock clock;
   RunFrames(state, *g, clock);
 }
@@ -79,7 +80,7 @@ void BM_EditorFrame(benchmark::State& state) {
 // Every entry in a range that fades, each range at its own speed and mode.
 void BM_EditorFrameEightBlendedRanges(benchmark::State& state) {
   Workspace workspace;
-  auto g = std::make_unique<PatternGenerator>();
+  auto g = std::make_unique<PatternGenerator>(&WorkingFolder());
   const char* text =
       "0,1,1,forward,1\n2,3,3,reverse,1\n4,5,5,pingpong,1\n6,7,7,forward,1\n"
       "8,9,9,reverse,1\n10,11,11,pingpong,1\n12,13,13,forward,1\n14,15,15,reverse,1\n";
@@ -92,7 +93,7 @@ void BM_EditorFrameEightBlendedRanges(benchmark::State& state) {
 
 void BM_EditorFrameHeld(benchmark::State& state) {
   Workspace workspace;
-  auto g = std::make_unique<PatternGenerator>();
+  auto g = std::make_unique<PatternGenerator>(&WorkingFolder());
   g->panel = 1;
   g->cursorColumn = 0;
   g->cursorRow = 0;
@@ -116,7 +117,7 @@ void FillSlots() {
 void BM_EditorFrameGallery(benchmark::State& state) {
   Workspace workspace;
   FillSlots();
-  auto g = std::make_unique<PatternGenerator>();
+  auto g = std::make_unique<PatternGenerator>(&WorkingFolder());
   if (!ParseCycleRanges("0,3,1,forward,1\n4,7,3,pingpong,1\n8,15,5,reverse,1\n", g->cycles))
     std::abort();
   g->session.galleryPalettes = state.range(0) == 1;
@@ -129,7 +130,7 @@ void BM_EditorFrameGallery(benchmark::State& state) {
 void BM_GalleryOpen(benchmark::State& state) {
   Workspace workspace;
   FillSlots();
-  auto g = std::make_unique<PatternGenerator>();
+  auto g = std::make_unique<PatternGenerator>(&WorkingFolder());
   g->sizeExpX = g->sizeExpY = 8;
   g->UpdateTileSize();
   g->session.galleryPalettes = state.range(0) == 1;

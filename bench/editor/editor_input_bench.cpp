@@ -12,6 +12,7 @@
 #include "shell/core/canvas.h"
 #include "shell/core/rasterizer.h"
 #include "shell/desktop/freetype_faces.h"
+#include "tests/support/generator_exports.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
@@ -36,7 +37,8 @@ void BM_EditorFrameDragging(benchmark::State& state) {
   MakeFonts(canvas);
   EndSprites(canvas);
   const EditorCanvas view = BindEditorCanvas(canvas);
-  auto g = std::make_unique<PatternGenerator>();
+  auto g = std::make_unique<PatternGenerator>(&WorkingFolder());
+  g->session.folder = &WorkingFolder();
   g->previewMode = kPreviewSingleTile;
   FrameClock clock;
   MouseState& mouse = clock.mouse;
@@ -69,7 +71,8 @@ BENCHMARK(BM_EditorFrameDragging)
 void BM_UndoHistoryOfAThousandSteps(benchmark::State& state) {
   Workspace workspace;
   for (auto _ : state) {
-    auto g = std::make_unique<PatternGenerator>();
+    auto g = std::make_unique<PatternGenerator>(&WorkingFolder());
+    g->session.folder = &WorkingFolder();
     g->panel = kPointPanel;
     g->cursorColumn = 4;
     FrameClock clock;

@@ -18,6 +18,7 @@
 #include "formats/palette_file.h"
 #include "generator/cycle.h"
 #include "generator/pattern_generator.h"
+#include "tests/support/generator_exports.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
@@ -26,7 +27,7 @@ namespace {
 // the bench's range lists.
 std::unique_ptr<Cycle> BusyCycle(int64_t ranges = 0) {
   TempFolder folder{{.label = "bench"}};
-  auto g = std::make_unique<PatternGenerator>();
+  auto g = std::make_unique<PatternGenerator>(&WorkingFolder());
   g->points[0] = {16, 16, 1, 1, 3};
   g->points[1] = {48, 40, 2, 1, -2};
   g->points[2] = {32, 56, 1, 3, 2};
@@ -36,8 +37,8 @@ std::unique_ptr<Cycle> BusyCycle(int64_t ranges = 0) {
   g->Synthesize();
   g->RebuildPalette();
   auto cycle = std::make_unique<Cycle>();
-  static_cast<void>(MakeCycle(*g, reinterpret_cast<const uint8_t*>(FrameTemplate().data()),
-                              kDefaultDelayCentiseconds, *cycle));
+  static_cast<void>(CycleOfGenerator(*g, reinterpret_cast<const uint8_t*>(FrameTemplate().data()),
+                                     kDefaultDelayCentiseconds, *cycle));
   PlayBenchRanges(ranges, *cycle);
   return cycle;
 }

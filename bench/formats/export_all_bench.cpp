@@ -13,6 +13,7 @@
 #include "bench/formats/bench_cycles.h"
 #include "formats/export_set.h"
 #include "generator/pattern_generator.h"
+#include "tests/support/generator_exports.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
@@ -20,7 +21,7 @@ namespace {
 void BM_ExportAll(benchmark::State& state) {
   const char* base = std::getenv("QUILMORANTE_BENCH_DIR");
   TempFolder folder{{.label = "bench", .base = base != nullptr ? base : ""}};
-  auto g = std::make_unique<PatternGenerator>();
+  auto g = std::make_unique<PatternGenerator>(&WorkingFolder());
   for (int e = 0; e < kPaletteEntries; ++e)
     for (int c = 0; c < kChannels; ++c) g->keys[e][c] = 1 + (e * 3 + c * 5) % 9;
   g->points[0] = ControlPoint{20, 30, 1, 2, 5};
@@ -28,8 +29,8 @@ void BM_ExportAll(benchmark::State& state) {
   g->Synthesize();
   g->RebuildPalette();
   auto cycle = std::make_unique<Cycle>();
-  static_cast<void>(MakeCycle(*g, reinterpret_cast<const uint8_t*>(FrameTemplate().data()),
-                              kDefaultDelayCentiseconds, *cycle));
+  static_cast<void>(CycleOfGenerator(*g, reinterpret_cast<const uint8_t*>(FrameTemplate().data()),
+                                     kDefaultDelayCentiseconds, *cycle));
   PlayBenchRanges(state.range(0), *cycle);
   for (auto _ : state) {
     std::vector<ExportRequest> requests;

@@ -17,12 +17,13 @@
 #include "generator/cycle.h"
 #include "generator/frame_template.h"
 #include "generator/pattern_generator.h"
+#include "tests/support/generator_exports.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
 
 std::unique_ptr<PatternGenerator> Busy(int edge) {
-  auto g = std::make_unique<PatternGenerator>();
+  auto g = std::make_unique<PatternGenerator>(&WorkingFolder());
   g->width = g->height = edge;
   g->points[0] = {16, 16, 1, 1, 3};
   g->points[1] = {48, 40, 2, 1, -2};
@@ -36,8 +37,9 @@ std::unique_ptr<PatternGenerator> Busy(int edge) {
 
 std::unique_ptr<Cycle> BusyCycle(int edge) {
   auto cycle = std::make_unique<Cycle>();
-  static_cast<void>(MakeCycle(*Busy(edge), reinterpret_cast<const uint8_t*>(FrameTemplate().data()),
-                              kDefaultDelayCentiseconds, *cycle));
+  static_cast<void>(CycleOfGenerator(*Busy(edge),
+                                     reinterpret_cast<const uint8_t*>(FrameTemplate().data()),
+                                     kDefaultDelayCentiseconds, *cycle));
   return cycle;
 }
 
@@ -54,7 +56,7 @@ void Compress(benchmark::State& state, const std::vector<uint8_t>& pixels) {
 void BM_ExportFloor(benchmark::State& state) {
   auto g = Busy(static_cast<int>(state.range(0)));
   std::vector<uint8_t> pixels(kPixelBytes);
-  BuildFramePixels(*g, pixels.data());
+  BuildFramePixels(g->map, g->width, g->height, pixels.data());
   Compress(state, pixels);
 }
 BENCHMARK(BM_ExportFloor)->Arg(64)->Arg(256)->Unit(benchmark::kMicrosecond);
@@ -63,7 +65,7 @@ BENCHMARK(BM_ExportFloor)->Arg(64)->Arg(256)->Unit(benchmark::kMicrosecond);
 void BM_SheetFloor(benchmark::State& state) {
   auto g = Busy(static_cast<int>(state.range(0)));
   std::vector<uint8_t> pixels(kPixelBytes);
-  BuildFramePixels(*g, pixels.data());
+  BuildFramePixels(g->map, g->width, g->height, pixels.data());
   std::vector<uint8_t> sheet;
   for (int row = 0; row < 256; ++row)
     for (int a = 0; a < kFrameCount; ++a)

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "generator/pattern_generator.h"
+#include "tests/support/generator_exports.h"
 #include "tests/support/temp_folder.h"
 
 #if defined(__SSE2__)
@@ -34,7 +35,7 @@ struct BenchFolder {
 };
 
 std::unique_ptr<PatternGenerator> Busy(int edge, bool shaped) {
-  auto g = std::make_unique<PatternGenerator>();
+  auto g = std::make_unique<PatternGenerator>(&WorkingFolder());
   g->width = g->height = edge;
   g->points[0] = {16, 16, 1, 1, 3};
   g->points[1] = {48, 40, 2, 1, -2};
@@ -118,7 +119,7 @@ void BM_ExportFrames(benchmark::State& state) {
   BenchFolder folder;
   auto g = Busy(static_cast<int>(state.range(0)), false);
   for (auto _ : state) {
-    if (!g->ExportFrames()) state.SkipWithError("export failed");
+    if (!ExportFramesOf(*g, DataFolder())) state.SkipWithError("export failed");
   }
 }
 BENCHMARK(BM_ExportFrames)->Arg(64)->Arg(256)->Unit(benchmark::kMillisecond);

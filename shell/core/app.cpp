@@ -6,9 +6,9 @@
 
 #include "editor/editor_frame.h"
 #include "editor/status_line.h"
-#include "generator/read_file.h"
-#include "generator/safe_file.h"
-#include "generator/unsaved_work.h"
+#include "store/read_file.h"
+#include "store/safe_file.h"
+#include "store/unsaved_work.h"
 
 namespace {
 
@@ -44,12 +44,12 @@ void Tick(App& app, const uint8_t keyState[kKeyCodeCount], uint64_t nowMs,
   const bool firstFrame = app.generator == nullptr;
   bool firstStart = false;
   if (firstFrame) {
-    app.generator = std::make_unique<PatternGenerator>();
-    app.generator->folder = app.folder;
+    app.generator = std::make_unique<PatternGenerator>(&app.folder);
+    app.generator->session.folder = &app.folder;
     app.generator->session.exporter = app.exporter;
     // The language of the last run, or the one asked for; no settings file yet is the
     // first start.
-    app.savedLanguage = ReadLanguageSetting(DataFolder::kSettings);
+    app.savedLanguage = ReadLanguageSetting(app.folder.Path(DataFolder::kSettings));
     firstStart = !app.savedLanguage;
     app.generator->session.language =
         app.languageOverride.value_or(app.savedLanguage.value_or(Language::kJapanese));
@@ -60,12 +60,13 @@ void Tick(App& app, const uint8_t keyState[kKeyCodeCount], uint64_t nowMs,
   FrameBody(app, keyState, nowMs, mouse);
   if (generator.session.language != app.savedLanguage) {
     // Remembered for the next start; a folder that cannot take it only forgets it.
-    static_cast<void>(WriteLanguageSetting(DataFolder::kSettings, generator.session.language));
+    static_cast<void>(
+        WriteLanguageSetting(app.folder.Path(DataFolder::kSettings), generator.session.language));
     app.savedLanguage = generator.session.language;
   }
   // From the second frame on, so the first frame is always the bare editor.
   if (firstFrame) {
-    const std::vector<std::string> recovery = FindRecoveryFiles();
+    const std::vector<std::string> recovery = FindRecoveryFiles(app.folder);
     generator.session.status.language = generator.session.language;
     if (!recovery.empty()) {
       ShowRecoveryFiles(generator.session.status, recovery);

@@ -10,13 +10,13 @@
 #include <string>
 #include <vector>
 
-#include "generator/data_folder.h"
 #include "generator/frame_clock.h"
 #include "generator/key_codes.h"
 #include "generator/pattern_generator.h"
 #include "generator/result.h"
 #include "shell/core/canvas.h"
 #include "shell/core/rasterizer.h"
+#include "store/data_folder.h"
 
 struct App {
   // Not owned; the kScreenWidth x kScreenHeight ARGB picture each tick leaves behind.

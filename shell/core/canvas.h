@@ -6,10 +6,10 @@
 #include <string>
 
 #include "editor/editor_canvas.h"
-#include "generator/data_folder.h"
 #include "generator/result.h"
 #include "shell/core/rasterizer.h"
 #include "shell/core/text_faces.h"
+#include "store/data_folder.h"
 
 // Slot 0, the white texture, is the only texture anything draws with.
 constexpr int kTextureSlots = 1;

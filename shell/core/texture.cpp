@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <string>
 
-#include "generator/read_file.h"
 #include "shell/core/bmp_image.h"
+#include "store/read_file.h"
 
 namespace {
 

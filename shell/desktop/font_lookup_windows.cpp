@@ -9,8 +9,8 @@
 
 #include <cstring>
 
-#include "generator/data_folder.h"
 #include "shell/desktop/font_lookup.h"
+#include "store/data_folder.h"
 
 namespace {
 

@@ -12,8 +12,6 @@
 #include "editor/format_export_runner.h"
 #include "editor/screen_texts.h"
 #include "editor/status_line.h"
-#include "generator/safe_file.h"
-#include "generator/unsaved_work.h"
 #include "shell/core/app.h"
 #include "shell/desktop/console.h"
 #include "shell/desktop/display_device.h"
@@ -24,6 +22,8 @@
 #include "shell/desktop/program_data.h"
 #include "shell/desktop/program_exit.h"
 #include "shell/desktop/program_window.h"
+#include "store/safe_file.h"
+#include "store/unsaved_work.h"
 
 namespace {
 
@@ -38,9 +38,10 @@ int Fail(const std::string& message) {
 
 // Interrupted exports and saves leave journals and temporaries that no later write would
 // finish or clear.
-void RecoverAtStart() {
-  for (const char* folder : {DataFolder::kResults, DataFolder::kSlots}) RecoverFolder(folder);
-  const std::vector<std::string> recovery = FindRecoveryFiles();
+void RecoverAtStart(const DataFolder& data) {
+  for (const char* folder : {DataFolder::kResults, DataFolder::kSlots})
+    RecoverFolder(data.Path(folder));
+  const std::vector<std::string> recovery = FindRecoveryFiles(data);
   for (const std::string& file : recovery)
     std::fprintf(stderr, "quilmorante: %s holds edits an earlier run did not save to a slot\n",
                  file.c_str());
@@ -48,9 +49,9 @@ void RecoverAtStart() {
 
 // One editor per data folder: a second one would overwrite the first one's saves. Fails,
 // having said so on standard error and in a message box, only when another editor holds it.
-Result LockDataFolder(FileLock& lock, const ScreenTexts& texts) {
-  static_cast<void>(EnsureDirectory(DataFolder::kSlots));
-  const Result locked = FileLock::OnFile(DataFolder::kEditorLock, 0, lock);
+Result LockDataFolder(const DataFolder& folder, FileLock& lock, const ScreenTexts& texts) {
+  static_cast<void>(EnsureDirectory(folder.Path(DataFolder::kSlots)));
+  const Result locked = FileLock::OnFile(folder.Path(DataFolder::kEditorLock), 0, lock);
   if (locked) return locked;
   if (locked.error != EWOULDBLOCK) {
     // A folder that cannot hold the lock file (read-only) cannot take saves either: no
@@ -93,12 +94,12 @@ int main(int argc, char** argv) {
   const DataLayout layout = ProcessDataLayout();
   if (Result entered = EnterProgramData(layout, app); !entered) return Fail(entered.message);
   app.languageOverride = options.language;
-  app.exporter = MakeFormatExportRunner();
+  app.exporter = MakeFormatExportRunner(app.folder);
   const Language language = options.language.value_or(
-      ReadLanguageSetting(DataFolder::kSettings).value_or(Language::kJapanese));
+      ReadLanguageSetting(app.folder.Path(DataFolder::kSettings)).value_or(Language::kJapanese));
   FileLock dataFolderLock;
-  if (!LockDataFolder(dataFolderLock, TextsFor(language))) return 1;
-  RecoverAtStart();
+  if (!LockDataFolder(app.folder, dataFolderLock, TextsFor(language))) return 1;
+  RecoverAtStart(app.folder);
 
   if (!DisplayNamed())
     return Fail(

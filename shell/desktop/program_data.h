@@ -1,9 +1,9 @@
 #pragma once
 // The program's files at start-up: the layout rule of data_folder.h applied to the editor.
 
-#include "generator/data_folder.h"
 #include "generator/result.h"
 #include "shell/core/app.h"
+#include "store/data_folder.h"
 
 // Makes the layout's work folder the working directory (creating and seeding the user's data
 // folder in the installed layout, which it names on standard error) and gives the app the

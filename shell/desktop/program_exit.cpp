@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "generator/unsaved_work.h"
+#include "store/unsaved_work.h"
 
 namespace {
 
@@ -76,7 +76,7 @@ Result KeepUnsavedWorkAtExit(const App& app) {
   const PatternGenerator* generator = app.generator.get();
   if (generator == nullptr) return Result::Ok();
   std::vector<std::string> written;
-  const Result kept = KeepUnsavedWork(*generator, written);
+  const Result kept = KeepUnsavedWork(*generator, app.folder, written);
   for (const std::string& file : written)
     std::fprintf(stderr, "quilmorante: edits not saved to a slot are kept in %s\n", file.c_str());
   if (!kept)

@@ -15,6 +15,7 @@
 #include "generator/cycle.h"
 #include "generator/key_codes.h"
 #include "tests/editor/editor_test_support.h"
+#include "tests/support/generator_exports.h"
 
 namespace {
 
@@ -82,13 +83,15 @@ TEST_F(CyclesPanelTest, OpenPanelCoversTheKeyGridAndMarksTheRangesUnderTheSwatch
 // press, as PlanExport writes them.
 TEST_F(CyclesPanelTest, LongLoopExportsBetweenFramesFromTheCycleAtThePress) {
   g->session.language = Language::kEnglish;
-  g->session.exporter = MakeFormatExportRunner();
+  g->session.exporter = MakeFormatExportRunner(data);
   ASSERT_TRUE(ParseCycleRanges("0,4,1,reverse,0\n", g->cycles));  // 80 frames
   g->previewMode = 1;
   g->Synthesize();
   g->RebuildPalette();
   Cycle pressed;
-  ASSERT_TRUE(CycleOf(*g, kDefaultDelayCentiseconds, pressed));
+  const std::string header = ReadText(data.frameTemplate);
+  ASSERT_TRUE(CycleOfGenerator(*g, reinterpret_cast<const uint8_t*>(header.data()),
+                               kDefaultDelayCentiseconds, pressed));
   std::vector<ExportRequest> requests = {{&BmpFrames(), "result"}};
   RequestAllFormats("result", g->idLetter, requests);
   ExportPlan expected;

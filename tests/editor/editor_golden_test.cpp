@@ -35,6 +35,7 @@
 #include "shell/desktop/freetype_faces.h"
 #include "tests/editor/editor_test_support.h"
 #include "tests/support/failure_images.h"
+#include "tests/support/generator_exports.h"
 
 namespace {
 
@@ -220,7 +221,7 @@ class EditorGoldenTest : public EditorFixture {
 
 TEST_F(EditorGoldenTest, FirstFrameMatchesTheReviewedImageOutsideTheTexts) {
   // What the frame writes where: the recorder gives the text positions.
-  auto probe = std::make_unique<PatternGenerator>();
+  auto probe = std::make_unique<PatternGenerator>(&WorkingFolder());
   RecordingCanvas rec;
   EditorFrame(*probe, rec.Bind(), clock);
   const std::vector<Box> boxes = TextBoxes(rec);
@@ -229,7 +230,8 @@ TEST_F(EditorGoldenTest, FirstFrameMatchesTheReviewedImageOutsideTheTexts) {
   Screen screen;
   screen.Run(*g, clock, false);
   const std::vector<uint32_t> bare(screen.device->color, screen.device->color + kW * kH);
-  g = std::make_unique<PatternGenerator>();
+  g = std::make_unique<PatternGenerator>(&WorkingFolder());
+  g->session.folder = &WorkingFolder();
   screen.Run(*g, clock, true);
   const uint32_t* shown = screen.device->color;
 

@@ -11,6 +11,7 @@
 #include "editor/editor_frame.h"
 #include "generator/key_codes.h"
 #include "tests/editor/editor_test_support.h"
+#include "tests/support/generator_exports.h"
 
 namespace {
 
@@ -100,7 +101,8 @@ void CheckDrawn(const PatternGenerator& g, int32_t width, int32_t height,
 TEST(EditorMonkeyTest, RandomKeyboardStatesKeepEveryFieldInRange) {
   ScratchDir dir;
   ArmAllKeys();
-  auto g = std::make_unique<PatternGenerator>();
+  auto g = std::make_unique<PatternGenerator>(&WorkingFolder());
+  g->session.folder = &WorkingFolder();
   FrameClock clock;
   RecordingCanvas rec;
   const EditorCanvas null = NullCanvas();

@@ -16,6 +16,7 @@
 #include "editor/editor_frame.h"
 #include "generator/frame_clock.h"
 #include "generator/pattern_generator.h"
+#include "store/data_folder.h"
 #include "tests/support/temp_folder.h"
 
 struct RecordedRect {
@@ -156,7 +157,8 @@ class EditorFixture : public ::testing::Test {
  public:
   void SetUp() override {
     ArmAllKeys();
-    g = std::make_unique<PatternGenerator>();
+    g = std::make_unique<PatternGenerator>(&data);
+    g->session.folder = &data;
   }
   void TearDown() override { ArmAllKeys(); }
 
@@ -174,6 +176,7 @@ class EditorFixture : public ::testing::Test {
   }
 
   ScratchDir dir;
+  DataFolder data;
   std::unique_ptr<PatternGenerator> g;
   FrameClock clock;
   RecordingCanvas rec;

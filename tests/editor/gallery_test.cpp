@@ -15,10 +15,11 @@
 #include "editor/format_export_runner.h"
 #include "editor/screen_layout.h"
 #include "editor/screen_texts.h"
-#include "generator/data_folder.h"
 #include "generator/key_codes.h"
-#include "generator/save_files.h"
+#include "generator/slot_files.h"
+#include "store/data_folder.h"
 #include "tests/editor/editor_test_support.h"
+#include "tests/support/generator_exports.h"
 
 namespace {
 
@@ -78,18 +79,18 @@ TEST_F(GalleryTest, KeysAndAClickLoadASlotInOneUndoStep) {
     if (way.palettes) {
       EXPECT_EQ(g->keys[0][0], 1);
     } else {
-      PatternFields slot2 = pattern;
-      Result problem;
-      ReadPatternSlot(2, slot2, problem);
-      EXPECT_TRUE(g->Pattern() == slot2);
+      Document slot2;
+      slot2.pattern.fields = pattern;
+      Result problems[kSlotFileCount];
+      LoadSlot(&data, SlotKind::kPattern, 2, slot2, problems);
+      EXPECT_TRUE(g->Pattern() == slot2.pattern.fields);
     }
-    PatternFields saved = {};
-    PaletteSlot savedKeys;
-    Result problem;
-    ReadPatternSlot(0, saved, problem);
-    ReadPaletteSlot(0, savedKeys, problem);
-    EXPECT_TRUE(way.palettes ? savedKeys.keys[15][2] == 4
-                             : saved.points[0].x == pattern.points[0].x + 1)
+    Document saved;
+    Result problems[kSlotFileCount];
+    LoadSlot(&data, SlotKind::kPattern, 0, saved, problems);
+    LoadSlot(&data, SlotKind::kPalette, 0, saved, problems);
+    EXPECT_TRUE(way.palettes ? saved.palette.keys[15][2] == 4
+                             : saved.pattern.fields.points[0].x == pattern.points[0].x + 1)
         << "the slot left is saved";
     Tap({DIK_LCONTROL, DIK_Z});
     EXPECT_EQ(Number(way.palettes), 0) << "one undo step back to the slot";
@@ -117,7 +118,7 @@ TEST_F(GalleryTest, ClosingChangesNothingAndOtherKeysWait) {
 }
 
 TEST_F(GalleryTest, AnExportUnderWayGoesOnBehindIt) {
-  g->session.exporter = MakeFormatExportRunner();
+  g->session.exporter = MakeFormatExportRunner(data);
   ASSERT_TRUE(ParseCycleRanges("0,4,1,reverse,0\n", g->cycles));  // 80 frames
   Frame({DIK_E});
   ASSERT_TRUE(g->session.exporter->Running());
@@ -132,7 +133,7 @@ TEST_F(GalleryTest, AThumbnailShowsTheSlotAsLoadingItWould) {
   Frame();
   // Slot 5 loaded into a generator of its own: its plane at one cell in 256 / 32, in the
   // current palette at the gallery's frame (the third since it opened: a tap and a frame).
-  auto loaded = std::make_unique<PatternGenerator>(5, 0);
+  auto loaded = std::make_unique<PatternGenerator>(&WorkingFolder(), 5, 0);
   const ScreenBox box = GalleryThumbnail(5);
   for (int i : {0, 17, 31}) {
     for (int j : {0, 23, 31}) {

@@ -12,8 +12,8 @@
 
 #include "editor/editor_texts.h"
 #include "editor/screen_texts.h"
-#include "generator/data_folder.h"
 #include "generator/key_codes.h"
+#include "store/data_folder.h"
 #include "tests/editor/editor_test_support.h"
 
 namespace {
@@ -126,7 +126,7 @@ TEST_F(LookPanelTest, TheLookIsKeptWithTheSlot) {
   Write(DataFolder::LookFile(8), "depth 12\n");
   g->LoadPalette(8);
   EXPECT_TRUE(g->look.IsDefault());
-  EXPECT_NE(g->baseline.lookProblem.find("line 1"), std::string::npos);
+  EXPECT_NE(g->baseline.ProblemOf(LookSlotFile()).message.find("line 1"), std::string::npos);
 }
 
 }  // namespace

@@ -15,11 +15,11 @@
 #include "editor/cycles_panel.h"
 #include "editor/editor_frame.h"
 #include "editor/gallery.h"
-#include "generator/data_folder.h"
 #include "generator/key_codes.h"
 #include "shell/core/canvas.h"
 #include "shell/core/rasterizer.h"
 #include "shell/desktop/freetype_faces.h"
+#include "store/data_folder.h"
 #include "tests/editor/editor_test_support.h"
 
 namespace {

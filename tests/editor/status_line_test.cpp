@@ -14,7 +14,7 @@
 
 #include "editor/editor_texts.h"
 #include "generator/key_codes.h"
-#include "generator/read_file.h"
+#include "store/read_file.h"
 #include "tests/editor/editor_test_support.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "formats/export_job.h"
-#include "generator/read_file.h"
+#include "store/read_file.h"
 #include "tests/formats/reference_frames.h"
 
 namespace fs = std::filesystem;

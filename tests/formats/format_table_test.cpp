@@ -50,10 +50,9 @@ TEST(FormatTable, ReadmeTableListsEveryOptionWithItsAllNames) {
 
 TEST(FormatTable, AllGivesEveryFileItsOwnName) {
   TempFolder folder;
-  WriteText("a.bmp", FrameTemplate());
-  PatternGenerator g;
   auto cycle = std::make_unique<Cycle>();
-  ASSERT_TRUE(CycleOf(g, kDefaultDelayCentiseconds, *cycle));
+  ASSERT_TRUE(MakeCycle(Document{}, reinterpret_cast<const uint8_t*>(FrameTemplate().data()),
+                        kDefaultDelayCentiseconds, *cycle));
   std::vector<ExportRequest> requests = {{&BmpFrames(), "result"}};
   RequestAllFormats("result", 'Q', requests);
   ExportPlan plan;

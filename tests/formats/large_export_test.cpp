@@ -12,7 +12,7 @@
 #include "formats/export_job.h"
 #include "formats/export_set.h"
 #include "formats/spill.h"
-#include "generator/read_file.h"
+#include "store/read_file.h"
 #include "tests/formats/reference_frames.h"
 
 namespace {

@@ -17,6 +17,7 @@
 #include "formats/cycle_gif.h"
 #include "formats/png_frames.h"
 #include "tests/formats/reference_frames.h"
+#include "tests/support/generator_exports.h"
 #include "tests/support/png_pixels.h"
 
 namespace {
@@ -51,7 +52,7 @@ TEST(PaletteLookProperty, EveryExportedPixelObeysTheSnapAndTheDepth) {
   TempFolder folder;
   const std::string header = FrameTemplate();
   WriteText("savedata/pat0.txt", "32,32,1,1,4\n10,50,2,1,-3\n60,8,1,2,2\n0,0,0,0,0\n0,0,1,0");
-  auto generator = std::make_unique<PatternGenerator>();
+  auto generator = std::make_unique<PatternGenerator>(&WorkingFolder());
   PatternGenerator& g = *generator;
   std::mt19937 random(20240611u);
   for (int n = 0; n < 24; ++n) {
@@ -71,7 +72,7 @@ TEST(PaletteLookProperty, EveryExportedPixelObeysTheSnapAndTheDepth) {
     }
     g.RebuildPalette();
     Cycle cycle;
-    ASSERT_TRUE(MakeCycle(g, reinterpret_cast<const uint8_t*>(header.data()), 2, cycle));
+    ASSERT_TRUE(CycleOfGenerator(g, reinterpret_cast<const uint8_t*>(header.data()), 2, cycle));
     std::vector<uint8_t> gif;
     std::vector<std::vector<uint8_t>> pngs;
     ASSERT_TRUE(EncodeCycleGif(cycle, 1, gif) && EncodePngFrames(cycle, 1, pngs));

@@ -13,6 +13,7 @@
 #include "generator/frame_template.h"
 #include "generator/pattern_generator.h"
 #include "tests/support/cycle_model.h"
+#include "tests/support/generator_exports.h"
 #include "tests/support/temp_folder.h"
 
 // Files spill past threshold bytes while it lives.
@@ -56,14 +57,14 @@ inline ReferenceFrames MakeReferenceFrames(const CycleCase& c, int delayCentisec
   WriteText("a.bmp", r.header);
   WriteText("savedata/pat0.txt", "32,32,1,1,4\n10,50,2,1,-3\n60,8,1,2,2\n0,0,0,0,0\n0,0,1,0");
   WriteText("savedata/pal0.txt", "900000001000000000000900000001000010000000900000");
-  r.g = std::make_unique<PatternGenerator>();
+  r.g = std::make_unique<PatternGenerator>(&WorkingFolder());
   PatternGenerator& g = *r.g;
   g.sizeExpX = c.sizeExpX;
   g.sizeExpY = c.sizeExpY;
   g.reverseX = c.reverseX;
   g.reverseY = c.reverseY;
   g.UpdateTileSize();
-  if (!g.ExportFrames()) return r;  // frames stay empty: the test's comparison fails
+  if (!ExportFramesOf(g, DataFolder())) return r;  // frames stay empty: the test's comparison fails
   for (int a = 0; a < kFrameCount; ++a) {
     const std::string file = ReadText(DataFolder::FrameFile(g.idLetter, a));
     if (file.size() != static_cast<size_t>(kFrameBytes)) continue;
@@ -81,7 +82,8 @@ inline ReferenceFrames MakeReferenceFrames(const CycleCase& c, int delayCentisec
     }
   }
   r.cycle = std::make_unique<Cycle>();
-  if (!MakeCycle(g, reinterpret_cast<const uint8_t*>(r.header.data()), delayCentiseconds, *r.cycle))
+  if (!CycleOfGenerator(g, reinterpret_cast<const uint8_t*>(r.header.data()), delayCentiseconds,
+                        *r.cycle))
     r.cycle.reset();
   return r;
 }

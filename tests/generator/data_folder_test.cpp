@@ -1,4 +1,4 @@
-#include "generator/data_folder.h"
+#include "store/data_folder.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -11,6 +11,7 @@
 
 #include "generator/frame_template.h"
 #include "generator/pattern_generator.h"
+#include "tests/support/generator_exports.h"
 #include "tests/support/temp_folder.h"
 
 namespace fs = std::filesystem;
@@ -112,13 +113,13 @@ TEST_F(LayoutTree, NamedDataFolderUsesItsOwnTemplateOrTheInstalledOne) {
   fs::create_directories("bare");
   const DataLayout installed = DecideDataLayout(root + "/usr/bin", {"/xdg", "/home/u"});
   ASSERT_TRUE(installed.installed);
-  EXPECT_EQ(NamedDataFolder(installed, "mine").frameTemplate, "a.bmp");
-  EXPECT_EQ(NamedDataFolder(installed, root + "/mine").frameTemplate, "a.bmp");
+  EXPECT_EQ(NamedDataFolder(installed, "mine").frameTemplate, "mine/a.bmp");
+  EXPECT_EQ(NamedDataFolder(installed, root + "/mine").frameTemplate, root + "/mine/a.bmp");
   EXPECT_EQ(NamedDataFolder(installed, "bare").frameTemplate,
             root + "/usr/share/quilmorante/a.bmp");
   // Beside the executable there is no installed template to fall back on.
   const DataLayout beside = DecideDataLayout(root + "/beside", {"/xdg", "/home/u"});
-  EXPECT_EQ(NamedDataFolder(beside, "bare").frameTemplate, "a.bmp");
+  EXPECT_EQ(NamedDataFolder(beside, "bare").frameTemplate, "bare/a.bmp");
 }
 
 // The installed layout's first start: share/quilmorante holds the example slots, the user's
@@ -187,18 +188,17 @@ TEST_F(FirstStart, NeverOverwritesASlot) {
 TEST_F(FirstStart, ExportReadsTheInstalledTemplate) {
   WriteText("usr/share/quilmorante/a.bmp", FrameTemplate());
   ASSERT_TRUE(EnterWorkFolder(layout));
-  auto g = std::make_unique<PatternGenerator>();
-  g->folder = LayoutDataFolder(layout);
-  ASSERT_TRUE(g->ExportFrames());
+  const DataFolder data = LayoutDataFolder(layout);
+  ASSERT_TRUE(ExportFrames(Document{}, data));
   EXPECT_FALSE(fs::exists(Work() / "a.bmp"));
   for (int a = 0; a < kFrameCount; ++a)
     EXPECT_EQ(fs::file_size(Work() / DataFolder::FrameFile('A', a)),
               static_cast<uintmax_t>(kFrameBytes));
   // A missing installed template is named with its full path.
   fs::remove(folder.path() / "usr/share/quilmorante/a.bmp");
-  const Result result = g->ExportFrames();
+  const Result result = ExportFrames(Document{}, data);
   EXPECT_FALSE(result);
-  EXPECT_NE(result.message.find(g->folder.frameTemplate), std::string::npos) << result.message;
+  EXPECT_NE(result.message.find(data.frameTemplate), std::string::npos) << result.message;
 }
 
 TEST_F(FirstStart, ADataFolderThatIsAFileFails) {

@@ -14,6 +14,7 @@
 #include "formats/bmp_frames.h"
 #include "generator/cycle.h"
 #include "generator/pattern_generator.h"
+#include "tests/support/generator_exports.h"
 #include "tests/support/temp_folder.h"
 
 namespace fs = std::filesystem;
@@ -30,7 +31,7 @@ struct ExportFixture : ::testing::Test {
               "9000000010000000"
               "0000090000000100"
               "0010000000900000");
-    g = std::make_unique<PatternGenerator>();
+    g = std::make_unique<PatternGenerator>(&WorkingFolder());
   }
   std::string Frame(char id, int a) { return ReadText(DataFolder::FrameFile(id, a)); }
   static int Nibble(const std::string& file, int u, int v) {
@@ -41,7 +42,7 @@ struct ExportFixture : ::testing::Test {
 
 TEST_F(ExportFixture, SixteenFramesDifferOnlyInTheColourTable) {
   g->idLetter = 'C';
-  ASSERT_TRUE(g->ExportFrames());
+  ASSERT_TRUE(ExportFramesOf(*g, DataFolder()));
   const std::string first = Frame('C', 0);
   ASSERT_EQ(first.size(), 32886u);
   EXPECT_EQ(first.substr(0, 54), FrameTemplate());
@@ -63,7 +64,7 @@ TEST_F(ExportFixture, SixteenFramesDifferOnlyInTheColourTable) {
 }
 
 TEST_F(ExportFixture, PixelsFollowTheMirroredPlane) {
-  ASSERT_TRUE(g->ExportFrames());
+  ASSERT_TRUE(ExportFramesOf(*g, DataFolder()));
   const std::string frame = Frame('A', 0);
   for (int v = 0; v < 256; ++v)
     for (int u = 0; u < 256; ++u)
@@ -93,14 +94,14 @@ TEST_F(ExportFixture, TiledCellMirrorsEveryOtherTile) {
 
 TEST(FrameBytes, NibbleOrderColourTableAndLowBits) {
   TempFolder folder;
-  auto g = std::make_unique<PatternGenerator>();
+  auto g = std::make_unique<PatternGenerator>(&WorkingFolder());
   g->width = g->height = 256;
   g->map[0 * 256 + 0] = 3;
   g->map[1 * 256 + 0] = 17;
   g->map[2 * 256 + 0] = -1;  // negative values index entry v & 15
   g->map[3 * 256 + 0] = -16;
   uint8_t pixels[kPixelBytes];
-  BuildFramePixels(*g, pixels);
+  BuildFramePixels(g->map, g->width, g->height, pixels);
   EXPECT_EQ(pixels[0], 0x31);
   EXPECT_EQ(pixels[1], 0xF0);
 
@@ -112,7 +113,8 @@ TEST(FrameBytes, NibbleOrderColourTableAndLowBits) {
   g->palette[1][0] = 288;
   g->palette[1][1] = -64;
   auto cycle = std::make_unique<Cycle>();
-  ASSERT_TRUE(MakeCycle(*g, reinterpret_cast<const uint8_t*>(FrameTemplate().data()), 2, *cycle));
+  ASSERT_TRUE(
+      CycleOfGenerator(*g, reinterpret_cast<const uint8_t*>(FrameTemplate().data()), 2, *cycle));
   std::vector<ExportFile> files;
   AddBmpFrames(*cycle, 'A', "result", files);
   ASSERT_EQ(files.size(), 16u);
@@ -139,8 +141,8 @@ TEST(FrameBytes, TemplateOrientation) {
 TEST_F(ExportFixture, ExportResynthesisesAndRebuilds) {
   g->points[0].weight = 8;  // not yet synthesised
   g->keys[3][0] = 5;        // not yet rebuilt
-  ASSERT_TRUE(g->ExportFrames());
-  auto fresh = std::make_unique<PatternGenerator>();
+  ASSERT_TRUE(ExportFramesOf(*g, DataFolder()));
+  auto fresh = std::make_unique<PatternGenerator>(&WorkingFolder());
   fresh->points[0].weight = 8;
   fresh->keys[3][0] = 5;
   fresh->Synthesize();
@@ -161,8 +163,8 @@ class BadTemplate : public ::testing::TestWithParam<TemplateCase> {};
 TEST_P(BadTemplate, WritesNothingAndReports) {
   TempFolder folder;
   if (GetParam().present) WriteText("a.bmp", GetParam().bytes);
-  auto g = std::make_unique<PatternGenerator>();
-  const Result result = g->ExportFrames();
+  auto g = std::make_unique<PatternGenerator>(&WorkingFolder());
+  const Result result = ExportFramesOf(*g, DataFolder());
   EXPECT_FALSE(result);
   EXPECT_NE(result.message.find("a.bmp"), std::string::npos) << result.message;
   EXPECT_FALSE(fs::exists("result/AA.bmp"));
@@ -176,18 +178,18 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(ExportFixture, CreatesTheResultFolder) {
   ASSERT_FALSE(fs::exists("result"));
-  ASSERT_TRUE(g->ExportFrames());
+  ASSERT_TRUE(ExportFramesOf(*g, DataFolder()));
   EXPECT_TRUE(fs::is_directory("result"));
 }
 
 TEST_F(ExportFixture, OtherFilesInResultAreLeftAlone) {
   WriteText("result/notes.txt", "mine");
-  ASSERT_TRUE(g->ExportFrames());
+  ASSERT_TRUE(ExportFramesOf(*g, DataFolder()));
   EXPECT_EQ(ReadText("result/notes.txt"), "mine");
 }
 
 TEST_F(ExportFixture, FailedWriteKeepsEarlierFramesWhole) {
-  ASSERT_TRUE(g->ExportFrames());
+  ASSERT_TRUE(ExportFramesOf(*g, DataFolder()));
   std::vector<std::string> before;
   for (int a = 0; a < 16; ++a) before.push_back(Frame('A', a));
   g->points[0].weight = 40;
@@ -196,7 +198,7 @@ TEST_F(ExportFixture, FailedWriteKeepsEarlierFramesWhole) {
     // Held open as a viewer holds it, Windows cannot replace it (it has no file size limit).
     const std::unique_ptr<std::FILE, int (*)(std::FILE*)> held(std::fopen("result/AA.bmp", "rb"),
                                                                std::fclose);
-    const Result result = g->ExportFrames();
+    const Result result = ExportFramesOf(*g, DataFolder());
 #else
     std::signal(SIGXFSZ, SIG_IGN);
     rlimit previous{};
@@ -204,7 +206,7 @@ TEST_F(ExportFixture, FailedWriteKeepsEarlierFramesWhole) {
     rlimit limit = previous;
     limit.rlim_cur = 1000;
     setrlimit(RLIMIT_FSIZE, &limit);
-    const Result result = g->ExportFrames();
+    const Result result = ExportFramesOf(*g, DataFolder());
     setrlimit(RLIMIT_FSIZE, &previous);
     std::signal(SIGXFSZ, SIG_DFL);
 #endif
@@ -223,7 +225,7 @@ TEST_F(ExportFixture, FailedWriteKeepsEarlierFramesWhole) {
 
 TEST_F(ExportFixture, ResultTakenByAFileFails) {
   WriteText("result", "a file, not a folder");
-  const Result result = g->ExportFrames();
+  const Result result = ExportFramesOf(*g, DataFolder());
   EXPECT_FALSE(result);
   EXPECT_NE(result.message.find("result"), std::string::npos);
 }

@@ -2,7 +2,7 @@
 // place of the lock) must never make a write, a rename or a removal reach outside the files
 // the program itself writes, nor make it wait.
 
-#include "generator/safe_file.h"
+#include "store/safe_file.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

@@ -7,6 +7,7 @@
 
 #include "generator/pattern_generator.h"
 #include "generator/synthesis_detail.h"
+#include "tests/support/generator_exports.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
@@ -14,7 +15,7 @@ namespace {
 // A generator with the zeroed state a start without save files gives.
 std::unique_ptr<PatternGenerator> FreshGenerator() {
   TempFolder folder;
-  return std::make_unique<PatternGenerator>();
+  return std::make_unique<PatternGenerator>(&WorkingFolder());
 }
 
 void SetEdge(PatternGenerator& g, int edge) {

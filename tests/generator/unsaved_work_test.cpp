@@ -1,7 +1,7 @@
 // What is kept at exit and what is cleaned at start: recovery files for edits that no slot
 // holds, stale temporaries of killed writers, and the template check before an export.
 
-#include "generator/unsaved_work.h"
+#include "store/unsaved_work.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -16,10 +16,11 @@
 #include <vector>
 
 #include "generator/frame_template.h"
-#include "generator/safe_file.h"
-#include "generator/save_files.h"
+#include "generator/slot_files.h"
+#include "store/safe_file.h"
+#include "tests/support/generator_exports.h"
 #include "tests/support/process_support.h"
-#include "tests/support/temp_folder.h"
+#include "tests/support/temp_data_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -36,31 +37,28 @@ struct UnsavedWorkCase {
   std::vector<std::string> kept;
 };
 
-class UnsavedWorkTest : public ::testing::TestWithParam<UnsavedWorkCase> {
- protected:
-  TempFolder folder;
-};
+class UnsavedWorkTest : public ::testing::TestWithParam<UnsavedWorkCase>, public TempDataFolder {};
 
 TEST_P(UnsavedWorkTest, KeepsExactlyWhatDiffersFromTheSlots) {
   const UnsavedWorkCase& c = GetParam();
-  fs::create_directory("savedata");
-  if (c.patternFile != nullptr) WriteText("savedata/pat0.txt", c.patternFile);
-  if (c.paletteFile != nullptr) WriteText("savedata/pal0.txt", c.paletteFile);
-  auto g = std::make_unique<PatternGenerator>();
+  fs::create_directory(File("savedata"));
+  if (c.patternFile != nullptr) Write("savedata/pat0.txt", c.patternFile);
+  if (c.paletteFile != nullptr) Write("savedata/pal0.txt", c.paletteFile);
+  auto g = std::make_unique<PatternGenerator>(&data);
   if (c.edit) c.edit(*g);
   std::vector<std::string> written;
-  ASSERT_TRUE(KeepUnsavedWork(*g, written));
+  ASSERT_TRUE(KeepUnsavedWork(*g, data, written));
   EXPECT_EQ(written, c.kept);
   std::vector<std::string> sorted = c.kept;
   std::sort(sorted.begin(), sorted.end());
-  EXPECT_EQ(FindRecoveryFiles(), sorted);
+  EXPECT_EQ(FindRecoveryFiles(data), sorted);
   // Same format as the slot, and the slots themselves untouched.
   for (const std::string& file : c.kept) {
-    EXPECT_EQ(ReadText(file),
-              file.find("pat") != std::string::npos ? PatternText(*g) : PaletteText(*g));
+    EXPECT_EQ(Read(file), file.find("pat") != std::string::npos ? PatternText(g->Pattern())
+                                                                : PaletteText(g->keys));
   }
   if (c.patternFile != nullptr) {
-    EXPECT_EQ(ReadText("savedata/pat0.txt"), c.patternFile);
+    EXPECT_EQ(Read("savedata/pat0.txt"), c.patternFile);
   }
 }
 
@@ -134,21 +132,20 @@ struct TemplateCase {
 class TemplateCheckTest : public ::testing::TestWithParam<TemplateCase> {};
 
 TEST_P(TemplateCheckTest, FixedFieldsAreCheckedFreeFieldsStayFree) {
-  TempFolder folder;
+  const TempDataFolder folder;
   std::string header = FrameTemplate();
   const TemplateCase& c = GetParam();
   for (size_t i = 0; i < c.bytes.size(); ++i) header[c.offset + i] = static_cast<char>(c.bytes[i]);
-  WriteText("a.bmp", header);
-  auto g = std::make_unique<PatternGenerator>();
-  const Result result = g->ExportFrames();
+  folder.Write("a.bmp", header);
+  const Result result = ExportFrames(Document{}, folder.data);
   if (c.namedField == nullptr) {
     EXPECT_TRUE(result) << result.message;
     return;
   }
   ASSERT_FALSE(result);
-  EXPECT_EQ(result.message.rfind("a.bmp: ", 0), 0u) << result.message;
+  EXPECT_EQ(result.message.rfind(folder.File("a.bmp: "), 0), 0u) << result.message;
   EXPECT_NE(result.message.find(c.namedField), std::string::npos) << result.message;
-  EXPECT_FALSE(fs::exists("result/AA.bmp"));
+  EXPECT_FALSE(fs::exists(folder.File("result/AA.bmp")));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -179,26 +176,23 @@ struct RecoveryCopyCase {
   std::vector<std::string> written;                         // what KeepUnsavedWork names
 };
 
-class RecoveryCopies : public ::testing::TestWithParam<RecoveryCopyCase> {
- protected:
-  TempFolder folder;
-};
+class RecoveryCopies : public ::testing::TestWithParam<RecoveryCopyCase>, public TempDataFolder {};
 
 // Edits of two runs both survive: a recovery file is never replaced, and a slot that loaded
 // short is no edit.
 TEST_P(RecoveryCopies, NeverReplaceAnother) {
   const RecoveryCopyCase& c = GetParam();
-  fs::create_directory("savedata");
-  if (c.slot != nullptr) WriteText("savedata/pat0.txt", c.slot);
-  for (const auto& [name, text] : c.before) WriteText(name, text);
-  auto g = std::make_unique<PatternGenerator>();
+  fs::create_directory(File("savedata"));
+  if (c.slot != nullptr) Write("savedata/pat0.txt", c.slot);
+  for (const auto& [name, text] : c.before) Write(name, text);
+  auto g = std::make_unique<PatternGenerator>(&data);
   if (c.slot == nullptr || std::string(c.slot) == kPattern) g->points[3].x = 12;
-  const std::string edited = PatternText(*g);
+  const std::string edited = PatternText(g->Pattern());
   std::vector<std::string> written;
-  ASSERT_TRUE(KeepUnsavedWork(*g, written));
+  ASSERT_TRUE(KeepUnsavedWork(*g, data, written));
   EXPECT_EQ(written, c.written);
-  for (const auto& [name, text] : c.before) EXPECT_EQ(ReadText(name), text) << name;
-  for (const std::string& name : written) EXPECT_EQ(ReadText(name), edited) << name;
+  for (const auto& [name, text] : c.before) EXPECT_EQ(Read(name), text) << name;
+  for (const std::string& name : written) EXPECT_EQ(Read(name), edited) << name;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -222,11 +216,11 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(RecoveryCopies, FoundWithTheirNumbers) {
-  TempFolder folder;
+  const TempDataFolder folder;
   for (const char* name : {"pat0.unsaved.txt", "pat0.unsaved-2.txt", "pal3.unsaved-12.txt",
                            "pat1.unsaved-.txt", "pat1.unsaved-x.txt", "pat1.txt"})
-    WriteText(std::string("savedata/") + name, "x");
-  EXPECT_EQ(FindRecoveryFiles(),
+    folder.Write(std::string("savedata/") + name, "x");
+  EXPECT_EQ(FindRecoveryFiles(folder.data),
             (std::vector<std::string>{"savedata/pal3.unsaved-12.txt", "savedata/pat0.unsaved-2.txt",
                                       "savedata/pat0.unsaved.txt"}));
 }
@@ -321,14 +315,15 @@ namespace {
 
 // Deleting every range is an edit: it is kept at exit, and reads back as no ranges at all.
 TEST(UnsavedCycles, NoRangesAtAllAreKept) {
-  TempFolder folder;
-  auto g = std::make_unique<PatternGenerator>();
+  const TempDataFolder folder;
+  auto g = std::make_unique<PatternGenerator>(&folder.data);
   g->cycles.count = 0;
   std::vector<std::string> written;
-  CycleRanges kept;
-  ASSERT_TRUE(KeepUnsavedWork(*g, written));
+  ASSERT_TRUE(KeepUnsavedWork(*g, folder.data, written));
   ASSERT_EQ(written, std::vector<std::string>{"savedata/pal0.cycles.unsaved.txt"});
-  EXPECT_TRUE(ReadCyclesFile(written[0], kept) && kept.count == 0);
+  Document kept;
+  EXPECT_TRUE(CyclesSlotFile().parse(folder.Read(written[0]), kept) &&
+              kept.palette.cycles.count == 0);
 }
 
 }  // namespace

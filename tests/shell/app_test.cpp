@@ -14,6 +14,7 @@
 #include "generator/key_codes.h"
 #include "shell/desktop/freetype_faces.h"
 #include "tests/editor/editor_test_support.h"
+#include "tests/support/generator_exports.h"
 
 namespace {
 
@@ -49,7 +50,7 @@ TEST_F(AppTest, FirstTickLeavesTheFrameTheGoldenTestDraws) {
   EndSprites(canvas);
   ClearBackBuffer(*reference, 0xFF000000u, 1.0f);
   BeginSprites(canvas, reference.get());
-  auto generator = std::make_unique<PatternGenerator>();
+  auto generator = std::make_unique<PatternGenerator>(&WorkingFolder());
   FrameClock clock;
   EditorFrame(*generator, BindEditorCanvas(canvas), clock);
   EndSprites(canvas);

@@ -12,10 +12,11 @@
 #include <thread>
 #include <vector>
 
-#include "generator/data_folder.h"
 #include "generator/frame_template.h"
 #include "generator/pattern_generator.h"
 #include "generator/random_pattern.h"
+#include "store/data_folder.h"
+#include "tests/support/generator_exports.h"
 #include "tests/support/process_support.h"
 #include "tests/support/temp_folder.h"
 
@@ -186,14 +187,15 @@ TEST_F(ToolFixture, FramesMatchTheGeneratorsExport) {
   std::vector<std::string> fromTool;
   for (int a = 0; a < kFrameCount; ++a) fromTool.push_back(ReadText(DataFolder::FrameFile('K', a)));
   fs::remove_all("result");
-  auto g = std::make_unique<PatternGenerator>();
+  auto g = std::make_unique<PatternGenerator>(&WorkingFolder());
   g->LoadPattern(3);
   g->LoadPalette(4);
   g->idLetter = 'K';
-  g->width = 32;
-  g->height = 128;
+  g->sizeExpX = 5;
+  g->sizeExpY = 7;
+  g->UpdateTileSize();
   g->mosaicLevel = 1;
-  ASSERT_TRUE(g->ExportFrames());
+  ASSERT_TRUE(ExportFramesOf(*g, DataFolder()));
   for (int a = 0; a < kFrameCount; ++a) {
     EXPECT_EQ(ReadText(DataFolder::FrameFile('K', a)), fromTool[a]) << "frame " << a;
     EXPECT_EQ(fromTool[a].size(), 32886u);
@@ -211,12 +213,12 @@ TEST_F(ToolFixture, RandomSeedsExportWhatTheEditorDraws) {
   for (int a = 0; a < kFrameCount; ++a) fromTool.push_back(ReadText(DataFolder::FrameFile('A', a)));
   EXPECT_EQ(ReadText(DataFolder::PatternFile(3)), slotBefore);
   fs::remove_all("result");
-  auto g = std::make_unique<PatternGenerator>(3, 0);
+  auto g = std::make_unique<PatternGenerator>(&WorkingFolder(), 3, 0);
   g->SetPattern(RandomPattern(1234567));
   RandomPaletteKeys(42, g->keys);
   g->Synthesize();
   g->RebuildPalette();
-  ASSERT_TRUE(g->ExportFrames());
+  ASSERT_TRUE(ExportFramesOf(*g, DataFolder()));
   for (int a = 0; a < kFrameCount; ++a)
     EXPECT_EQ(ReadText(DataFolder::FrameFile('A', a)), fromTool[a]) << "frame " << a;
   EXPECT_EQ(RunTool("--data " + folder.path().string() + " --random 10000000").status, 2);

@@ -22,10 +22,11 @@ BROKEN = [
     ("shell/core/rasterizer.h", "kScreenWidth = 640", "kScreenWidth = 320 * 2",
      "kScreenWidth = 320 * 2"),
     ("editor/editor_canvas.h", "{30,", "{30u,", "kFontHeights = 30u: not an integer"),
-    ("generator/data_folder.h", "kSettings = \"settings.txt\"", "kSettings = kSettingsFile",
-     "DataFolder::kSettings = kSettingsFile"),
-    ("generator/data_folder.h", "struct DataFolder {", "struct DataFolder {\n"
-     "  static constexpr const char* kSlots = \"slots\";", "DataFolder::kSlots: declared more"),
+    ("store/data_folder.h", "kSettingsFile = \"settings.txt\"", "kSettingsFile = kOtherFile",
+     "kSettingsFile = kOtherFile"),
+    ("store/data_folder.h", "constexpr const char* kResultsFolder = \"result\";",
+     "constexpr const char* kResultsFolder = \"result\";\n"
+     "constexpr const char* kResultsFolder = \"other\";", "kResultsFolder: declared more"),
     ("generator/frame_clock.h", "kHand,", "kHand = kArrow + 1,", "PointerShape::kHand"),
     ("generator/program_limits.h", "enum class Language", "enum class Languages",
      "enum Language: not found"),
@@ -57,7 +58,7 @@ def main():
     work = tempfile.mkdtemp(prefix="quilmorante-constants-")
     try:
         copy = os.path.join(work, "sources")
-        for folder in ("shell", "editor", "generator", "web"):
+        for folder in ("shell", "editor", "generator", "store", "web"):
             shutil.copytree(os.path.join(source, folder), os.path.join(copy, folder))
         run = generate(copy, cmake, work)
         imported = subprocess.run(["/usr/bin/node", "--input-type=module", "-e", "import('%s')"

@@ -26,7 +26,7 @@ int main(int argc, char** argv) {
   auto device = std::make_unique<BackBuffer>();
   App app;
   app.backBuffer = device.get();
-  app.exporter = MakeFormatExportRunner();
+  app.exporter = MakeFormatExportRunner(DataFolder());
   // Faces that draw nothing: the files do not depend on texts.
   app.canvas.text.make = [](void*, int, int) { return true; };
   app.canvas.text.draw = [](void*, int, BackBuffer&, int32_t, int32_t, const char*) {};

@@ -6,23 +6,31 @@
 
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 
 #include "generator/cycle_ranges.h"
 #include "generator/pattern_generator.h"
-#include "generator/read_file.h"
-#include "generator/save_files.h"
-#include "tests/support/temp_folder.h"
+#include "generator/slot_files.h"
+#include "store/data_folder.h"
+#include "store/read_file.h"
+#include "tests/support/temp_data_folder.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-TEST(Initialisation, WithoutSaveFolder) {
-  TempFolder folder;
-  auto g = std::make_unique<PatternGenerator>();
+class SlotsTest : public ::testing::Test, public TempDataFolder {
+ protected:
+  std::unique_ptr<PatternGenerator> Generator() const {
+    return std::make_unique<PatternGenerator>(&data);
+  }
+};
+
+TEST_F(SlotsTest, WithoutSaveFolder) {
+  auto g = Generator();
   for (const auto& p : g->points) {
     EXPECT_EQ(p.x, 0);
     EXPECT_EQ(p.weight, 0);
@@ -41,27 +49,25 @@ TEST(Initialisation, WithoutSaveFolder) {
   for (uint8_t key : g->clock->keyState) EXPECT_EQ(key, 0);
 }
 
-TEST(Initialisation, LoadsSlotZero) {
-  TempFolder folder;
-  WriteText("savedata/pat0.txt", "32,32,1,1,4\n0,0,0,0,0\n0,0,0,0,0\n0,0,0,0,0\n0,0,0,0");
-  WriteText("savedata/pal0.txt", "1" + std::string(47, '0'));
-  auto g = std::make_unique<PatternGenerator>();
+TEST_F(SlotsTest, LoadsSlotZero) {
+  WriteText(File("savedata/pat0.txt"), "32,32,1,1,4\n0,0,0,0,0\n0,0,0,0,0\n0,0,0,0,0\n0,0,0,0");
+  WriteText(File("savedata/pal0.txt"), "1" + std::string(47, '0'));
+  auto g = Generator();
   EXPECT_EQ(g->map[0], 1069);
   EXPECT_EQ(g->keys[0][0], 1);
   EXPECT_EQ(g->keys[1][0], 0);
   EXPECT_EQ(g->keys[0][1], 0);
 }
 
-TEST(PatternFile, ZeroedPatternIsWrittenExactly) {
-  TempFolder folder;
-  auto g = std::make_unique<PatternGenerator>();
+TEST_F(SlotsTest, ZeroedPatternIsWrittenExactly) {
+  auto g = Generator();
   ASSERT_TRUE(g->SavePattern(7));  // creates savedata/ when it is missing
-  EXPECT_EQ(ReadText("savedata/pat7.txt"), "0,0,0,0,0\n0,0,0,0,0\n0,0,0,0,0\n0,0,0,0,0\n0,0,0,0");
+  EXPECT_EQ(ReadText(File("savedata/pat7.txt")),
+            "0,0,0,0,0\n0,0,0,0,0\n0,0,0,0,0\n0,0,0,0,0\n0,0,0,0");
 }
 
-TEST(PatternFile, RoundTripKeepsEveryField) {
-  TempFolder folder;
-  auto g = std::make_unique<PatternGenerator>();
+TEST_F(SlotsTest, PatternRoundTripKeepsEveryField) {
+  auto g = Generator();
   const ControlPoint points[] = {{1, -2, 3, 4, -5},
                                  {2147483647, -2147483647 - 1, 0, 9, 100},
                                  {-64, 64, 7, 0, 0},
@@ -72,8 +78,8 @@ TEST(PatternFile, RoundTripKeepsEveryField) {
   g->distortX = -1;
   g->distortY = 1;
   ASSERT_TRUE(g->SavePattern(99));
-  EXPECT_EQ(ReadText("savedata/pat99.txt").substr(0, 12), "1,-2,3,4,-5\n");
-  auto h = std::make_unique<PatternGenerator>();
+  EXPECT_EQ(ReadText(File("savedata/pat99.txt")).substr(0, 12), "1,-2,3,4,-5\n");
+  auto h = Generator();
   h->LoadPattern(99);
   for (int i = 0; i < kPointCount; ++i) {
     EXPECT_EQ(h->points[i].x, points[i].x);
@@ -98,27 +104,21 @@ struct LoadCase {
 
 class PatternLoad : public ::testing::TestWithParam<LoadCase> {};
 
-// Every field starts at 9 so that a field the load leaves alone shows.
+// Every field starts at 9 so that a field the load leaves alone shows. The reader takes the
+// file's bytes: no folder.
 TEST_P(PatternLoad, Fields) {
   const LoadCase& c = GetParam();
-  TempFolder folder;
-  auto g = std::make_unique<PatternGenerator>();
-  for (auto& p : g->points) p = {9, 9, 9, 9, 9};
-  g->reverseX = g->reverseY = g->distortX = g->distortY = 9;
-  WriteText("savedata/pat3.txt", c.text);
-  g->LoadPattern(3);
-  const ControlPoint* want[] = {&c.first, &c.second};
-  for (int i = 0; i < 2; ++i) {
-    EXPECT_EQ(g->points[i].x, want[i]->x) << "point " << i;
-    EXPECT_EQ(g->points[i].y, want[i]->y) << "point " << i;
-    EXPECT_EQ(g->points[i].scaleX, want[i]->scaleX) << "point " << i;
-    EXPECT_EQ(g->points[i].scaleY, want[i]->scaleY) << "point " << i;
-    EXPECT_EQ(g->points[i].weight, want[i]->weight) << "point " << i;
-  }
-  EXPECT_EQ(g->reverseX, c.shape[0]);
-  EXPECT_EQ(g->reverseY, c.shape[1]);
-  EXPECT_EQ(g->distortX, c.shape[2]);
-  EXPECT_EQ(g->distortY, c.shape[3]);
+  Document document;
+  PatternFields& pattern = document.pattern.fields;
+  for (auto& p : pattern.points) p = {9, 9, 9, 9, 9};
+  pattern.reverseX = pattern.reverseY = pattern.distortX = pattern.distortY = 9;
+  ASSERT_TRUE(PatternSlotFile().parse(c.text, document));
+  EXPECT_EQ(pattern.points[0], c.first);
+  EXPECT_EQ(pattern.points[1], c.second);
+  EXPECT_EQ(pattern.reverseX, c.shape[0]);
+  EXPECT_EQ(pattern.reverseY, c.shape[1]);
+  EXPECT_EQ(pattern.distortX, c.shape[2]);
+  EXPECT_EQ(pattern.distortY, c.shape[3]);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -167,9 +167,8 @@ INSTANTIATE_TEST_SUITE_P(
                  {9, 9, 9, 9}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(PatternFile, MissingFileZeroesPointsAndShape) {
-  TempFolder folder;
-  auto g = std::make_unique<PatternGenerator>();
+TEST_F(SlotsTest, MissingPatternFileZeroesPointsAndShape) {
+  auto g = Generator();
   g->points[2] = {1, 2, 3, 4, 5};
   g->reverseY = 1;
   g->distortX = -1;
@@ -180,36 +179,35 @@ TEST(PatternFile, MissingFileZeroesPointsAndShape) {
   EXPECT_EQ(g->distortX, 0);
 }
 
-TEST(PaletteFile, RoundTripAndLayout) {
-  TempFolder folder;
-  auto g = std::make_unique<PatternGenerator>();
+TEST_F(SlotsTest, PaletteRoundTripAndLayout) {
+  auto g = Generator();
   for (int e = 0; e < kPaletteEntries; ++e)
     for (int ch = 0; ch < kChannels; ++ch) g->keys[e][ch] = (e + 3 * ch) % 10;
   ASSERT_TRUE(g->SavePalette(5));
-  const std::string text = ReadText("savedata/pal5.txt");
+  const std::string text = ReadText(File("savedata/pal5.txt"));
   ASSERT_EQ(text.size(), 48u);
   EXPECT_EQ(text.substr(0, 16), "0123456789012345");  // red digits of entries 0..15
   EXPECT_EQ(text.substr(16, 3), "345");               // green starts at character 17
-  auto h = std::make_unique<PatternGenerator>();
+  auto h = Generator();
   h->LoadPalette(5);
   for (int e = 0; e < kPaletteEntries; ++e)
     for (int ch = 0; ch < kChannels; ++ch) EXPECT_EQ(h->keys[e][ch], g->keys[e][ch]);
 }
 
-TEST(PaletteFile, ShortAndOddFiles) {
-  TempFolder folder;
-  auto g = std::make_unique<PatternGenerator>();
-  WriteText("savedata/pal1.txt", "12");
-  g->LoadPalette(1);
-  EXPECT_EQ(g->keys[0][0], 1);
-  EXPECT_EQ(g->keys[1][0], 2);
-  EXPECT_EQ(g->keys[2][0], -49);  // past the end
-  EXPECT_EQ(g->keys[15][2], -49);
-  WriteText("savedata/pal2.txt", "a\r\n" + std::string(45, '0'));
-  g->LoadPalette(2);
-  EXPECT_EQ(g->keys[0][0], 'a' - '0');
-  EXPECT_EQ(g->keys[1][0], '\n' - '0');  // CR LF reads as one line end
-  EXPECT_EQ(g->keys[2][0], 0);
+TEST_F(SlotsTest, ShortAndOddPaletteFiles) {
+  Document document;
+  const PaletteKeys& keys = document.palette.keys;
+  ASSERT_TRUE(PaletteSlotFile().parse("12", document));
+  EXPECT_EQ(keys[0][0], 1);
+  EXPECT_EQ(keys[1][0], 2);
+  EXPECT_EQ(keys[2][0], -49);  // past the end
+  EXPECT_EQ(keys[15][2], -49);
+  ASSERT_TRUE(PaletteSlotFile().parse("a\r\n" + std::string(45, '0'), document));
+  EXPECT_EQ(keys[0][0], 'a' - '0');
+  EXPECT_EQ(keys[1][0], '\n' - '0');  // CR LF reads as one line end
+  EXPECT_EQ(keys[2][0], 0);
+  auto g = Generator();
+  std::memcpy(g->keys, keys, sizeof keys);
   g->RebuildPalette();  // out-of-range digits are harmless
   g->LoadPalette(3);    // missing: all keys 0
   for (const auto& entry : g->keys)
@@ -238,18 +236,17 @@ class FileSizeLimit {
 };
 #endif
 
-TEST(SaveFailures, FailedWriteKeepsTheOldFileAndReports) {
-  TempFolder folder;
-  auto g = std::make_unique<PatternGenerator>();
+TEST_F(SlotsTest, FailedWriteKeepsTheOldFileAndReports) {
+  auto g = Generator();
   g->points[0] = {1, 1, 1, 1, 1};
   ASSERT_TRUE(g->SavePattern(0));
-  const std::string before = ReadText("savedata/pat0.txt");
+  const std::string before = ReadText(File("savedata/pat0.txt"));
   g->points[0] = {123456789, 123456789, 123456789, 123456789, 123456789};
   {
 #ifdef _WIN32
     // Held open as a viewer holds it, Windows cannot replace it (it has no file size limit).
     const std::unique_ptr<std::FILE, int (*)(std::FILE*)> held(
-        std::fopen("savedata/pat0.txt", "rb"), std::fclose);
+        std::fopen(File("savedata/pat0.txt").c_str(), "rb"), std::fclose);
 #else
     FileSizeLimit limit(16);
 #endif
@@ -257,15 +254,14 @@ TEST(SaveFailures, FailedWriteKeepsTheOldFileAndReports) {
     EXPECT_FALSE(result);
     EXPECT_NE(result.message.find("savedata/pat0.txt"), std::string::npos) << result.message;
   }
-  EXPECT_EQ(ReadText("savedata/pat0.txt"), before);
-  for (const auto& entry : fs::directory_iterator("savedata"))
+  EXPECT_EQ(ReadText(File("savedata/pat0.txt")), before);
+  for (const auto& entry : fs::directory_iterator(File("savedata")))
     EXPECT_EQ(entry.path().filename(), "pat0.txt") << "left behind: " << entry.path();
 }
 
-TEST(SaveFailures, SaveFolderTakenByAFile) {
-  TempFolder folder;
-  WriteText("savedata", "not a folder");
-  auto g = std::make_unique<PatternGenerator>();
+TEST_F(SlotsTest, SaveFolderTakenByAFile) {
+  WriteText(File("savedata"), "not a folder");
+  auto g = Generator();
   const Result pattern = g->SavePattern(1);
   const Result palette = g->SavePalette(1);
   EXPECT_FALSE(pattern);
@@ -286,25 +282,21 @@ struct SideFileCase {
   const char* after;   // the file after SavePalette; null: none
 };
 
-class SideFile : public ::testing::TestWithParam<SideFileCase> {
- protected:
-  TempFolder folder;
-};
+class SideFile : public SlotsTest, public ::testing::WithParamInterface<SideFileCase> {};
 
 // The ranges and the look travel with the palette slot; the default writes no file of its
 // own, and a file that cannot be read loads as the default and is written only once its part
 // is edited: what it held (a line of a newer version) is never replaced unseen.
 TEST_P(SideFile, LoadedWithThePaletteAndSavedInItsSet) {
   const SideFileCase& c = GetParam();
-  const std::string path = c.look ? "savedata/pal2.look.txt" : "savedata/pal2.cycles.txt";
-  const auto text = [&](const PatternGenerator& g) {
-    return c.look ? PaletteLookText(g.look) : CycleRangesText(g.cycles);
-  };
-  WriteText("savedata/pal2.txt", "100000000000000000000000000000000000000000000000");
+  const SlotFile& file = c.look ? LookSlotFile() : CyclesSlotFile();
+  const std::string path = File(SlotFileName(file, 2));
+  const auto text = [&](const PatternGenerator& g) { return file.text(g.AsDocument()); };
+  WriteText(File("savedata/pal2.txt"), "100000000000000000000000000000000000000000000000");
   if (c.before != nullptr) WriteText(path, c.before);
-  auto g = std::make_unique<PatternGenerator>();
+  auto g = Generator();
   g->LoadPalette(2);
-  const std::string& problem = c.look ? g->baseline.lookProblem : g->baseline.cyclesProblem;
+  const std::string& problem = g->baseline.ProblemOf(file).message;
   EXPECT_EQ(!problem.empty(), c.problem) << problem;
   if (c.problem) {
     EXPECT_TRUE(c.look ? g->look.IsDefault() : g->cycles.IsDefault());
@@ -320,7 +312,7 @@ TEST_P(SideFile, LoadedWithThePaletteAndSavedInItsSet) {
       EXPECT_EQ(ReadText(path), c.after);
     }
   }
-  auto again = std::make_unique<PatternGenerator>();
+  auto again = Generator();
   again->LoadPalette(2);
   if (c.after != nullptr && (c.edit != nullptr || !c.problem)) {
     EXPECT_EQ(text(*again), c.after);
@@ -358,12 +350,13 @@ namespace {
 // A slot file that is there but cannot be read loads as a missing one does, says which file
 // and why, and matches nothing memory holds.
 TEST(UnreadableSlot, LoadsAsZerosAndSaysWhy) {
-  const std::string files[] = {"savedata/pat3.txt", "savedata/pal3.txt",
-                               "savedata/pal3.cycles.txt"};
+  const SlotFile* rows[] = {&PatternSlotFile(), &PaletteSlotFile(), &CyclesSlotFile()};
   for (const std::string kind : {"folder", "too large", "device", "no permission"}) {
-    TempFolder folder;
-    fs::create_directory("savedata");
-    for (const std::string& file : files) {
+    TempFolder folder({.enter = false});
+    const DataFolder data(folder.path().string());
+    fs::create_directory(folder.path() / "savedata");
+    for (const SlotFile* row : rows) {
+      const std::string file = data.Where(*row, 3);
       if (kind == "folder") fs::create_directory(file);
       if (kind == "too large") WriteText(file, std::string(kMaxSmallFileBytes + 1, '1'));
 #ifndef _WIN32
@@ -371,19 +364,20 @@ TEST(UnreadableSlot, LoadsAsZerosAndSaysWhy) {
       if (kind == "no permission") WriteText(file, "1"), ::chmod(file.c_str(), 0);
 #endif
     }
-    if (!fs::exists(files[0])) continue;                                      // not on this system
-    if (kind == "no permission" && std::ifstream(files[0]).good()) continue;  // root reads all
-    auto g = std::make_unique<PatternGenerator>();
+    const std::string first = data.Where(*rows[0], 3);
+    if (!fs::exists(first)) continue;                                      // not on this system
+    if (kind == "no permission" && std::ifstream(first).good()) continue;  // root reads all
+    auto g = std::make_unique<PatternGenerator>(&data);
     g->points[1].x = g->points[1].weight = g->keys[1][1] = 9;
     g->LoadPattern(3);
     g->LoadPalette(3);
     EXPECT_EQ(g->points[1].x + g->points[1].weight + g->keys[1][1], 0) << kind;
     EXPECT_TRUE(g->cycles.IsDefault()) << kind;
-    EXPECT_EQ(g->baseline.patternProblem.file + g->baseline.paletteProblem.file,
-              files[0] + files[1])
-        << kind;
-    EXPECT_EQ(g->baseline.cyclesProblem.rfind(files[2] + ": ", 0), 0u) << g->baseline.cyclesProblem;
-    EXPECT_FALSE(PatternFileMatches(*g, files[0]) || PaletteFileMatches(*g, files[1])) << kind;
+    for (const SlotFile* row : rows) {
+      const Result& problem = g->baseline.ProblemOf(*row);
+      EXPECT_EQ(problem.message.rfind(data.Where(*row, 3) + ": ", 0), 0u) << problem.message;
+      EXPECT_FALSE(SlotFileMatches(data, *row, 3, g->AsDocument())) << kind;
+    }
   }
 }
 

@@ -4,9 +4,9 @@
 #include <string>
 #include <thread>
 
-#include "generator/file_system.h"
 #include "generator/messages.h"
-#include "generator/safe_file.h"
+#include "store/file_system.h"
+#include "store/safe_file.h"
 
 FileLock::FileLock(FileLock&& other) noexcept : fd_(other.fd_) {
   other.fd_ = -1;

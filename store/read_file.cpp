@@ -1,9 +1,9 @@
-#include "generator/read_file.h"
+#include "store/read_file.h"
 
 #include <cerrno>
 #include <cstdio>
 
-#include "generator/file_system.h"
+#include "store/file_system.h"
 
 namespace {
 

@@ -13,34 +13,47 @@
 #include <string>
 #include <vector>
 
+#include "generator/frame_template.h"
 #include "generator/result.h"
+#include "generator/slot_files.h"
 
 constexpr const char* kWhiteTextureFile = "siro.bmp";
-constexpr const char* kFrameTemplateFile = "a.bmp";
+// The exports' folder and the editor's settings (the screen language), beside savedata/.
+constexpr const char* kResultsFolder = "result";
+constexpr const char* kSettingsFile = "settings.txt";
 
-// The files of the data folder the programs work in: the slots and the recovery files in
-// savedata/, the exports in result/, both relative to the working directory (the programs
-// enter the data folder at start), and the frame template and the white texture wherever
-// the layout keeps them. The one place these names are made.
-struct DataFolder {
-  std::string frameTemplate = kFrameTemplateFile;
-  std::string whiteTexture = kWhiteTextureFile;
+// The files of the data folder the programs work in, each path made from its root: the slots
+// and the recovery files in savedata/, the exports in result/, the settings, and the frame
+// template and the white texture wherever the layout keeps them. The one place these names
+// are made, and the slots' store: the generator loads and saves its slots through it.
+class DataFolder : public SlotStore {
+ public:
+  // A folder whose root is the working directory: the editor's, which enters its data
+  // folder at start.
+  DataFolder() : DataFolder(std::string()) {}
+  explicit DataFolder(std::string folder);
 
-  static constexpr const char* kSlots = "savedata";
-  static constexpr const char* kResults = "result";
-  // The editor's settings (the screen language), beside savedata/ and result/.
-  static constexpr const char* kSettings = "settings.txt";
+  // The data folder; empty for the working directory. Every path below starts with it.
+  std::string root;
+  std::string frameTemplate;
+  std::string whiteTexture;
+
+  static constexpr const char* kSlots = kSlotsFolder;
+  static constexpr const char* kResults = kResultsFolder;
+  static constexpr const char* kSettings = kSettingsFile;
   // Held by the editor for its whole run: one editor per data folder.
   static constexpr const char* kEditorLock = "savedata/.quilmorante-editor.lock";
   // The extension of M's frames, BMP files.
   static constexpr const char* kFrameExtension = ".bmp";
 
-  // savedata/pat<n>.txt and savedata/pal<n>.txt, n in decimal.
+  // root/name: a file of the data folder named as the screen names it ("result/AA.bmp").
+  std::string Path(const std::string& name) const;
+
+  // The slot files' names: savedata/pat<n>.txt, savedata/pal<n>.txt and the palette's files
+  // beside it, savedata/pal<n>.cycles.txt and savedata/pal<n>.look.txt (n in decimal).
   static std::string PatternFile(int n);
   static std::string PaletteFile(int n);
-  // savedata/pal<n>.cycles.txt: the palette's cycle ranges.
   static std::string CyclesFile(int n);
-  // savedata/pal<n>.look.txt: where the palette's colours come from and their limits.
   static std::string LookFile(int n);
   // The frame files' names: <id><'A' + frame><extension> for the default cycle's sixteen,
   // <id>-<frame, four digits><extension> when numbered (any other cycle); the BMP frames
@@ -51,6 +64,11 @@ struct DataFolder {
   // Whether a file name is one of idLetter's frame names with the extension, in either
   // naming.
   static bool IsFrameName(const std::string& name, char idLetter, const std::string& extension);
+
+  // The slots' store: savedata/ under the root. A slot file is read whole, at most 64 KiB.
+  SlotRead Read(const SlotFile& file, int n, std::string& bytes, Result& problem) const override;
+  Result Write(int n, const std::vector<SlotText>& files) const override;
+  std::string Where(const SlotFile& file, int n) const override;
 };
 
 // The files in `folder` that are frames of idLetter with the extension, in either naming, and
@@ -61,8 +79,8 @@ std::vector<std::string> OtherFrameFiles(const std::string& folder, char idLette
                                          const std::vector<std::string>& kept);
 
 struct DataLayout {
-  // The working directory: savedata/ and result/ are relative to it. Empty when the
-  // executable's folder could not be found (the current folder is used).
+  // The data folder: savedata/ and result/ are in it. Empty when the executable's folder
+  // could not be found (the current folder is used).
   std::string workFolder;
   // Where siro.bmp and a.bmp are read from; empty means the working directory.
   std::string resourceFolder;
@@ -97,12 +115,13 @@ DataLayout ProcessDataLayout();
 // resourceFolder/name, or name alone when the resource folder is the working directory.
 std::string ResourcePath(const DataLayout& layout, const char* name);
 
-// The data folder of the layout, once its work folder is the working directory.
+// The data folder of the layout, once its work folder is the working directory (the editor's
+// start enters it): its root is the working directory.
 DataFolder LayoutDataFolder(const DataLayout& layout);
 
-// An explicitly named data folder (quilmorante-export --data), once it is the working
+// An explicitly named data folder (quilmorante-export --data), reached from the working
 // directory. Its frame template is its own a.bmp when it has one, otherwise the installed
-// a.bmp in the installed layout, otherwise "a.bmp" (which then fails, naming it).
+// a.bmp in the installed layout, otherwise its a.bmp (which then fails, naming it).
 DataFolder NamedDataFolder(const DataLayout& layout, const std::string& dataFolder);
 
 // In the installed layout: creates the work folder (and its parents, private to the user),

@@ -1,15 +1,15 @@
-#include "generator/safe_file.h"
+#include "store/safe_file.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 
-#include "generator/batch_files.h"
-#include "generator/file_system.h"
 #include "generator/messages.h"
-#include "generator/paths.h"
-#include "generator/read_file.h"
+#include "store/batch_files.h"
+#include "store/file_system.h"
+#include "store/paths.h"
+#include "store/read_file.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
-#include "generator/paths.h"
+#include "store/paths.h"
 
 #include <vector>
 
-#include "generator/file_system.h"
+#include "store/file_system.h"
 
 namespace {
 

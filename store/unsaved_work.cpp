@@ -1,15 +1,15 @@
-#include "generator/unsaved_work.h"
+#include "store/unsaved_work.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 
-#include "generator/file_system.h"
-#include "generator/paths.h"
-#include "generator/read_file.h"
-#include "generator/safe_file.h"
-#include "generator/save_files.h"
+#include "generator/slot_files.h"
+#include "store/file_system.h"
+#include "store/paths.h"
+#include "store/read_file.h"
+#include "store/safe_file.h"
 
 namespace {
 
@@ -22,19 +22,20 @@ constexpr int kMaxRecoveryCopies = 999;
 
 // A recovery file never replaces another: the same edits kept already count as kept, other
 // edits go to the next free name beside them.
-Result KeepRecoveryFile(const std::string& slotFile, const std::string& text,
-                        std::vector<std::string>& written) {
-  if (Result folder = EnsureDirectory(DataFolder::kSlots); !folder) return folder;
+Result KeepRecoveryFile(const DataFolder& folder, const std::string& slotFile,
+                        const std::string& text, std::vector<std::string>& written) {
+  if (Result made = EnsureDirectory(folder.Path(DataFolder::kSlots)); !made) return made;
   std::string held;
   for (int copy = 1; copy <= kMaxRecoveryCopies; ++copy) {
     const std::string name = RecoveryFileName(slotFile, copy);
+    const std::string path = folder.Path(name);
     // A recovery file holds a slot's text: one too large for that holds other things.
-    if (ReadFileBytes(name, kMaxSmallFileBytes, held)) {
+    if (ReadFileBytes(path, kMaxSmallFileBytes, held)) {
       if (held != text) continue;
       written.push_back(name);
       return Result::Ok();
     }
-    const Result saved = WriteNewFile(name, text.data(), text.size());
+    const Result saved = WriteNewFile(path, text.data(), text.size());
     if (saved) {
       written.push_back(name);
       return saved;
@@ -71,59 +72,41 @@ std::string RecoveryFileName(const std::string& slotFile, int copy) {
   return name.append(plain);
 }
 
-bool FindUnsavedWork(const PatternGenerator& g, SlotKind kind, std::string& slotFile,
+bool FindUnsavedWork(const PatternGenerator& g, const SlotFile& file, std::string& slotFile,
                      std::string& text) {
   text.clear();
-  if (kind == SlotKind::kPattern) {
-    slotFile = DataFolder::PatternFile(g.patternNumber);
-    if (!g.PatternEdited() || PatternFileMatches(g, slotFile)) return false;
-    text = PatternText(g);
-    return true;
-  }
-  if (kind == SlotKind::kPalette) {
-    slotFile = DataFolder::PaletteFile(g.paletteNumber);
-    if (!g.PaletteEdited() || PaletteFileMatches(g, slotFile)) return false;
-    text = PaletteText(g);
-    return true;
-  }
-  if (kind == SlotKind::kLook) {
-    slotFile = DataFolder::LookFile(g.paletteNumber);
-    PaletteLook held;
-    if (!g.LookEdited() || (ReadLookFile(slotFile, held) && held == g.look)) return false;
-    text = PaletteLookText(g.look);
-    return true;
-  }
-  slotFile = DataFolder::CyclesFile(g.paletteNumber);
-  CycleRanges held;
-  if (!g.CyclesEdited() || (ReadCyclesFile(slotFile, held) && held == g.cycles)) return false;
-  // No ranges at all is an empty text, which reads back as no ranges.
-  text = CycleRangesText(g.cycles);
+  const int n = file.kind == SlotKind::kPattern ? g.patternNumber : g.paletteNumber;
+  slotFile = SlotFileName(file, n);
+  const Document now = g.AsDocument();
+  if (!file.differs(now, g.baseline.document)) return false;
+  if (g.store != nullptr && SlotFileMatches(*g.store, file, n, now)) return false;
+  text = file.text(now);
   return true;
 }
 
-std::string UnsavedText(const PatternGenerator& g, SlotKind kind, std::string& slotFile) {
+std::string UnsavedText(const PatternGenerator& g, const SlotFile& file, std::string& slotFile) {
   std::string text;
-  static_cast<void>(FindUnsavedWork(g, kind, slotFile, text));
+  static_cast<void>(FindUnsavedWork(g, file, slotFile, text));
   return text;
 }
 
-Result KeepUnsavedWork(const PatternGenerator& g, std::vector<std::string>& written) {
+Result KeepUnsavedWork(const PatternGenerator& g, const DataFolder& folder,
+                       std::vector<std::string>& written) {
   Result result = Result::Ok();
-  for (const SlotKind kind :
-       {SlotKind::kPattern, SlotKind::kPalette, SlotKind::kCycles, SlotKind::kLook}) {
+  for (const SlotFile& file : kSlotFiles) {
     std::string slotFile;
     std::string text;
-    if (!FindUnsavedWork(g, kind, slotFile, text)) continue;
+    if (!FindUnsavedWork(g, file, slotFile, text)) continue;
     // Each is tried when another failed: whatever can be kept is kept.
-    Result kept = KeepRecoveryFile(slotFile, text, written);
+    Result kept = KeepRecoveryFile(folder, slotFile, text, written);
     if (result) result = std::move(kept);
   }
   return result;
 }
 
-std::vector<std::string> FindRecoveryFiles() {
+std::vector<std::string> FindRecoveryFiles(const DataFolder& folder) {
   std::vector<std::string> names, found;
-  if (!os::ListFolder(DataFolder::kSlots, names)) return found;
+  if (!os::ListFolder(folder.Path(DataFolder::kSlots), names)) return found;
   for (const std::string& name : names)
     if (IsRecoveryFile(name.c_str())) found.push_back(JoinPath(DataFolder::kSlots, name));
   std::sort(found.begin(), found.end());

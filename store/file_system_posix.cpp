@@ -10,7 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "generator/file_system.h"
+#include "store/file_system.h"
 
 namespace os {
 

@@ -7,12 +7,12 @@
 #include <cstdio>
 #include <cstring>
 
-#include "generator/batch_files.h"
-#include "generator/file_system.h"
 #include "generator/messages.h"
-#include "generator/paths.h"
-#include "generator/read_file.h"
-#include "generator/safe_file.h"
+#include "store/batch_files.h"
+#include "store/file_system.h"
+#include "store/paths.h"
+#include "store/read_file.h"
+#include "store/safe_file.h"
 
 namespace batch {
 

@@ -1,4 +1,4 @@
-#include "generator/data_folder.h"
+#include "store/data_folder.h"
 
 #ifndef _WIN32
 #include <pwd.h>
@@ -12,10 +12,10 @@
 #include <cstring>
 #include <vector>
 
-#include "generator/file_system.h"
-#include "generator/paths.h"
-#include "generator/read_file.h"
-#include "generator/safe_file.h"
+#include "store/file_system.h"
+#include "store/paths.h"
+#include "store/read_file.h"
+#include "store/safe_file.h"
 
 namespace {
 
@@ -121,20 +121,53 @@ std::string ResourcePath(const DataLayout& layout, const char* name) {
   return JoinPath(layout.resourceFolder, name);
 }
 
+DataFolder::DataFolder(std::string folder)
+    : root(std::move(folder)),
+      frameTemplate(JoinPath(root, kFrameTemplateFile)),
+      whiteTexture(JoinPath(root, kWhiteTextureFile)) {}
+
+std::string DataFolder::Path(const std::string& name) const {
+  return JoinPath(root, name);
+}
+
 std::string DataFolder::PatternFile(int n) {
-  return JoinPath(kSlots, "pat" + std::to_string(n) + ".txt");
+  return SlotFileName(PatternSlotFile(), n);
 }
 
 std::string DataFolder::PaletteFile(int n) {
-  return JoinPath(kSlots, "pal" + std::to_string(n) + ".txt");
+  return SlotFileName(PaletteSlotFile(), n);
 }
 
 std::string DataFolder::CyclesFile(int n) {
-  return JoinPath(kSlots, "pal" + std::to_string(n) + ".cycles.txt");
+  return SlotFileName(kSlotFiles[2], n);
 }
 
 std::string DataFolder::LookFile(int n) {
-  return JoinPath(kSlots, "pal" + std::to_string(n) + ".look.txt");
+  return SlotFileName(kSlotFiles[3], n);
+}
+
+SlotRead DataFolder::Read(const SlotFile& file, int n, std::string& bytes, Result& problem) const {
+  problem = ReadFileBytes(Where(file, n), kMaxSmallFileBytes, bytes);
+  if (problem) return SlotRead::kRead;
+  // A missing savedata/ (or a file in its place) holds no slot either.
+  if (problem.error == ENOENT || problem.error == ENOTDIR) {
+    problem = Result::Ok();
+    return SlotRead::kMissing;
+  }
+  return SlotRead::kRefused;
+}
+
+Result DataFolder::Write(int n, const std::vector<SlotText>& files) const {
+  if (Result folder = EnsureDirectory(Path(kSlots)); !folder) return folder;
+  AtomicWriteBatch batch;
+  for (const SlotText& file : files)
+    if (Result added = batch.Add(Where(*file.file, n), file.text.data(), file.text.size()); !added)
+      return added;
+  return batch.Commit();
+}
+
+std::string DataFolder::Where(const SlotFile& file, int n) const {
+  return Path(SlotFileName(file, n));
 }
 
 std::string DataFolder::FrameName(char idLetter, int frame, bool numbered, const char* extension) {
@@ -184,8 +217,8 @@ DataFolder LayoutDataFolder(const DataLayout& layout) {
 }
 
 DataFolder NamedDataFolder(const DataLayout& layout, const std::string& dataFolder) {
-  DataFolder folder;
-  if (layout.installed && !IsFile(JoinPath(dataFolder, kFrameTemplateFile)))
+  DataFolder folder(dataFolder);
+  if (layout.installed && !IsFile(folder.frameTemplate))
     folder.frameTemplate = ResourcePath(layout, kFrameTemplateFile);
   return folder;
 }
