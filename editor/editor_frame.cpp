@@ -21,6 +21,7 @@
 #include "editor/status_line.h"
 #include "formats/bmp_frames.h"
 #include "generator/key_codes.h"
+#include "generator/pattern_fields.h"
 #include "store/template_file.h"
 
 namespace {
@@ -349,16 +350,6 @@ void OwnKeys(PatternGenerator& g, const uint8_t* raw, uint8_t (&keys)[kKeyCodeCo
   if (ctrl || (g.session.chordKeys & kHeldX) != 0) keys[DIK_X] = 0;
 }
 
-// -1, 0, 1 cycle 0 -> 1 -> -1 -> 0; widened so no stored value can overflow.
-int32_t NextDistortion(int32_t d) {
-  return static_cast<int32_t>((static_cast<int64_t>(d) + 2) % 3 - 1);
-}
-
-// 0 <-> 1; wraps modulo 2^32 for values no key could have produced.
-int32_t Flipped(int32_t flag) {
-  return static_cast<int32_t>(1u - static_cast<uint32_t>(flag));
-}
-
 }  // namespace
 
 namespace {
@@ -492,18 +483,9 @@ void ImportDropped(PatternGenerator& g, FrameClock& clock) {
 // A, S, Q and W, after the texts: the reverse and distortion lines show a change one frame
 // later.
 void ShapeKeys(PatternGenerator& g, const uint8_t* keys) {
-  struct ShapeKey {
-    int key;
-    int32_t PatternGenerator::*field;
-    int32_t (*next)(int32_t);
-  };
-  static constexpr ShapeKey kShapeKeys[] = {{DIK_A, &PatternGenerator::distortX, NextDistortion},
-                                            {DIK_S, &PatternGenerator::distortY, NextDistortion},
-                                            {DIK_Q, &PatternGenerator::reverseX, Flipped},
-                                            {DIK_W, &PatternGenerator::reverseY, Flipped}};
-  for (const ShapeKey& shape : kShapeKeys) {
+  for (const ShapeFieldRow& shape : kShapeFieldTable) {
     if (!KeyTriggered(shape.key, keys, false)) continue;
-    g.*shape.field = shape.next(g.*shape.field);
+    g.*shape.member = shape.next(g.*shape.member);
     g.Synthesize();
   }
 }

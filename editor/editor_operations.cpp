@@ -6,6 +6,7 @@
 
 #include "editor/screen_texts.h"
 #include "editor/status_line.h"
+#include "generator/pattern_fields.h"
 #include "generator/random_pattern.h"
 
 uint32_t EntryColour(const int32_t (&entry)[kChannels]) {
@@ -49,8 +50,7 @@ void ReportFailure(const Result& result, const char* consequence) {
 
 int32_t& PointField(ControlPoint& p, int32_t field) {
   // Any other field is the last, as the cursor's last column is.
-  return p.*
-         kControlPointFields[field >= 0 && field < kPointFields ? field : kPointFields - 1].member;
+  return p.*kPointFieldTable[field >= 0 && field < kPointFields ? field : kPointFields - 1].member;
 }
 
 namespace {

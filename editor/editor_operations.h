@@ -18,7 +18,7 @@ enum SettingsRow : int32_t {
   kTileHeightRow,
   kSettingsRows
 };
-constexpr int32_t kPointFields = static_cast<int32_t>(std::size(kControlPointFields));
+constexpr int32_t kPointFields = kPointFieldCount;
 
 // Opaque ARGB of a palette entry; only the low 8 bits of each channel count.
 uint32_t EntryColour(const int32_t (&entry)[kChannels]);

@@ -19,6 +19,11 @@ using Palette = int32_t[kPaletteEntries][kChannels];
 // 16 entries x {red, green, blue} key digits 0..9; 0 means no key.
 using PaletteKeys = int32_t[kPaletteEntries][kChannels];
 
+// A point's fields and the pattern's shape flags: how many (the table of them, with their
+// names, is pattern_fields.h).
+constexpr int kPointFieldCount = 5;
+constexpr int kShapeFieldCount = 4;
+
 struct ControlPoint {
   int32_t x;
   int32_t y;
@@ -39,27 +44,6 @@ struct PatternFields {
 
   bool operator==(const PatternFields&) const = default;
 };
-
-// A field of a struct of numbers and the name messages give it.
-template <typename Owner>
-struct NamedField {
-  const char* name;
-  int32_t Owner::*member;
-};
-
-// A point's fields and the pattern's shape flags, in the order the slot file, the screen and
-// undo give them.
-inline constexpr NamedField<ControlPoint> kControlPointFields[] = {
-    {"x", &ControlPoint::x},
-    {"y", &ControlPoint::y},
-    {"scaleX", &ControlPoint::scaleX},
-    {"scaleY", &ControlPoint::scaleY},
-    {"weight", &ControlPoint::weight}};
-inline constexpr NamedField<PatternFields> kShapeFields[] = {
-    {"reverseX", &PatternFields::reverseX},
-    {"reverseY", &PatternFields::reverseY},
-    {"distortX", &PatternFields::distortX},
-    {"distortY", &PatternFields::distortY}};
 
 // What a pattern slot holds: its pattern file's fields.
 struct PatternSlot {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "generator/pattern_generator.h"
+#include "generator/pattern_fields.h"
 
 namespace {
 
@@ -19,42 +19,52 @@ struct UndoableField {
   EditEffect effect;
 };
 
+// A point's field for every point, row f of the pattern fields' table.
 template <int f>
-constexpr UndoableField PointField(EditField field) {
-  constexpr auto member = kControlPointFields[f].member;
-  return {field, kPointCount, [](const PatternGenerator& g, int i) { return g.points[i].*member; },
+constexpr UndoableField PointRow() {
+  constexpr auto member = kPointFieldTable[f].member;
+  return {kPointFieldTable[f].undo, kPointCount,
+          [](const PatternGenerator& g, int i) { return g.points[i].*member; },
           [](PatternGenerator& g, int i, int32_t value) { g.points[i].*member = value; },
           EditEffect::kSynthesise};
 }
 
-template <int32_t PatternGenerator::*member>
-constexpr UndoableField ShapeField(EditField field) {
-  return {field, 1, [](const PatternGenerator& g, int) { return g.*member; },
+// A shape flag, row f of the pattern fields' table.
+template <int f>
+constexpr UndoableField ShapeRow() {
+  constexpr auto member = kShapeFieldTable[f].member;
+  return {kShapeFieldTable[f].undo, 1, [](const PatternGenerator& g, int) { return g.*member; },
           [](PatternGenerator& g, int, int32_t value) { g.*member = value; },
           EditEffect::kSynthesise};
+}
+
+template <int32_t PatternGenerator::*member>
+constexpr UndoableField SettingRow(EditField field, EditEffect effect) {
+  return {field, 1, [](const PatternGenerator& g, int) { return g.*member; },
+          [](PatternGenerator& g, int, int32_t value) { g.*member = value; }, effect};
 }
 
 // The undoable fields, in the order a step lists its changes; the cycle ranges and the slot
 // steps are kept apart (a whole list, a slot to step to).
 constexpr UndoableField kUndoableFields[] = {
-    PointField<0>(EditField::kPointX),
-    PointField<1>(EditField::kPointY),
-    PointField<2>(EditField::kPointScaleX),
-    PointField<3>(EditField::kPointScaleY),
-    PointField<4>(EditField::kPointWeight),
-    ShapeField<&PatternGenerator::reverseX>(EditField::kReverseX),
-    ShapeField<&PatternGenerator::reverseY>(EditField::kReverseY),
-    ShapeField<&PatternGenerator::distortX>(EditField::kDistortX),
-    ShapeField<&PatternGenerator::distortY>(EditField::kDistortY),
+    PointRow<0>(),
+    PointRow<1>(),
+    PointRow<2>(),
+    PointRow<3>(),
+    PointRow<4>(),
+    ShapeRow<0>(),
+    ShapeRow<1>(),
+    ShapeRow<2>(),
+    ShapeRow<3>(),
     {EditField::kKey, kPaletteEntries* kChannels,
      [](const PatternGenerator& g, int i) { return g.keys[i / kChannels][i % kChannels]; },
      [](PatternGenerator& g, int i, int32_t value) {
        g.keys[i / kChannels][i % kChannels] = value;
      },
      EditEffect::kRebuildPalette},
-    ShapeField<&PatternGenerator::mosaicLevel>(EditField::kMosaic),
-    ShapeField<&PatternGenerator::sizeExpX>(EditField::kSizeExpX),
-    ShapeField<&PatternGenerator::sizeExpY>(EditField::kSizeExpY),
+    SettingRow<&PatternGenerator::mosaicLevel>(EditField::kMosaic, EditEffect::kSynthesise),
+    SettingRow<&PatternGenerator::sizeExpX>(EditField::kSizeExpX, EditEffect::kSynthesise),
+    SettingRow<&PatternGenerator::sizeExpY>(EditField::kSizeExpY, EditEffect::kSynthesise),
     {EditField::kIdLetter, 1,
      [](const PatternGenerator& g, int) { return static_cast<int32_t>(g.idLetter); },
      [](PatternGenerator& g, int, int32_t value) { g.idLetter = static_cast<char>(value); },

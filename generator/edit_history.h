@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "generator/cycle_ranges.h"
+#include "generator/document.h"
 #include "generator/palette_look.h"
 
 struct PatternGenerator;
@@ -49,8 +50,10 @@ struct FieldChange {
 };
 
 // How many values the undoable fields hold: the points' fields, the shape flags, the key
-// digits, the mosaic level, the size exponents and the id letter.
-constexpr int kEditValueCount = 4 * 5 + 4 + 16 * 3 + 4;
+// digits, and the settings: the mosaic level, the size exponents and the id letter.
+constexpr int kEditSettingCount = 4;
+constexpr int kEditValueCount = kPointCount * kPointFieldCount + kShapeFieldCount +
+                                kPaletteEntries * kChannels + kEditSettingCount;
 
 // Everything an edit can change, as a frame starts.
 struct EditState {

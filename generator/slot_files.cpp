@@ -11,7 +11,7 @@
 #include <iterator>
 #include <limits>
 
-#include "generator/pattern_generator.h"
+#include "generator/pattern_fields.h"
 
 namespace {
 
@@ -110,15 +110,13 @@ class TextReader {
 // or malformed keeps the value it had.
 void ScanPattern(TextReader& reader, PatternFields& pattern) {
   for (auto& p : pattern.points) {
-    int32_t* fields[std::size(kControlPointFields)];
-    for (size_t f = 0; f < std::size(kControlPointFields); ++f)
-      fields[f] = &(p.*kControlPointFields[f].member);
-    reader.ScanList(fields, static_cast<int>(std::size(fields)));
+    int32_t* fields[kPointFieldCount];
+    for (int f = 0; f < kPointFieldCount; ++f) fields[f] = &(p.*kPointFieldTable[f].member);
+    reader.ScanList(fields, kPointFieldCount);
   }
-  int32_t* shape[std::size(kShapeFields)];
-  for (size_t f = 0; f < std::size(kShapeFields); ++f)
-    shape[f] = &(pattern.*kShapeFields[f].member);
-  reader.ScanList(shape, static_cast<int>(std::size(shape)));
+  int32_t* shape[kShapeFieldCount];
+  for (int f = 0; f < kShapeFieldCount; ++f) shape[f] = &(pattern.*kShapeFieldTable[f].value);
+  reader.ScanList(shape, kShapeFieldCount);
 }
 
 // Unvalidated, as the file format has always been read: past the end each digit is
@@ -142,17 +140,17 @@ Result ParsePalette(std::string_view bytes, Document& document) {
 
 Result CheckPattern(std::string_view bytes) {
   TextReader reader(bytes);
-  int32_t values[std::size(kControlPointFields)];
-  int32_t* fields[std::size(values)];
-  for (size_t f = 0; f < std::size(values); ++f) fields[f] = &values[f];
+  int32_t values[kPointFieldCount];
+  int32_t* fields[kPointFieldCount];
+  for (int f = 0; f < kPointFieldCount; ++f) fields[f] = &values[f];
   for (int line = 0; line <= kPointCount; ++line) {
     const bool shape = line == kPointCount;
-    const int count = static_cast<int>(shape ? std::size(kShapeFields) : std::size(values));
+    const int count = shape ? kShapeFieldCount : kPointFieldCount;
     const int read = reader.ScanList(fields, count);
     if (read < count)
       return Result::Fail("line " + std::to_string(reader.line()) + ": cannot read " +
-                          (shape ? std::string("the shape field ") + kShapeFields[read].name
-                                 : "field " + std::string(kControlPointFields[read].name) +
+                          (shape ? std::string("the shape field ") + kShapeFieldTable[read].name
+                                 : "field " + std::string(kPointFieldTable[read].name) +
                                        " of point " + std::to_string(line)) +
                           " (a whole number)");
   }
@@ -311,15 +309,16 @@ bool SlotFileMatches(const SlotStore& store, const SlotFile& file, int n,
 }
 
 std::string PatternText(const PatternFields& pattern) {
+  // A line a point, its fields separated by commas; the shape flags' line has no line end.
   std::string text;
-  char line[96];
   for (const auto& p : pattern.points) {
-    std::snprintf(line, sizeof line, "%d,%d,%d,%d,%d\n", p.x, p.y, p.scaleX, p.scaleY, p.weight);
-    text += line;
+    for (const PointFieldRow& field : kPointFieldTable)
+      text.append(&field == kPointFieldTable ? "" : ",").append(std::to_string(p.*field.member));
+    text += '\n';
   }
-  std::snprintf(line, sizeof line, "%d,%d,%d,%d", pattern.reverseX, pattern.reverseY,
-                pattern.distortX, pattern.distortY);
-  return text + line;
+  for (const ShapeFieldRow& field : kShapeFieldTable)
+    text.append(&field == kShapeFieldTable ? "" : ",").append(std::to_string(pattern.*field.value));
+  return text;
 }
 
 std::string PaletteText(const PaletteKeys& keys) {
@@ -398,19 +397,13 @@ Result PatternGenerator::SavePalette(int n) {
 
 void PatternGenerator::SetPattern(const PatternFields& pattern) {
   std::copy(std::begin(pattern.points), std::end(pattern.points), points);
-  reverseX = pattern.reverseX;
-  reverseY = pattern.reverseY;
-  distortX = pattern.distortX;
-  distortY = pattern.distortY;
+  for (const ShapeFieldRow& field : kShapeFieldTable) this->*field.member = pattern.*field.value;
 }
 
 PatternFields PatternGenerator::Pattern() const {
   PatternFields fields;
   std::copy(std::begin(points), std::end(points), fields.points);
-  fields.reverseX = reverseX;
-  fields.reverseY = reverseY;
-  fields.distortX = distortX;
-  fields.distortY = distortY;
+  for (const ShapeFieldRow& field : kShapeFieldTable) fields.*field.value = this->*field.member;
   return fields;
 }
 
