@@ -7,6 +7,7 @@
 #include <limits>
 #include <memory>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "editor/editor_mouse.h"
@@ -184,6 +185,33 @@ void DrawKeyGrid(const PatternGenerator& g, const ScreenDraw& screen) {
   }
 }
 
+// A settings row's line: its text, and the value its one directive shows (the tile's scales,
+// its sides over 64, as %f).
+using SettingValue = std::variant<int, double>;
+struct SettingsLine {
+  const char* ScreenTexts::*format;
+  SettingValue (*value)(const PatternGenerator& g);
+};
+constexpr SettingsLine kSettingsLines[] = {
+    {&ScreenTexts::patternFormat,
+     [](const PatternGenerator& g) -> SettingValue { return static_cast<int>(g.patternNumber); }},
+    {&ScreenTexts::paletteFormat,
+     [](const PatternGenerator& g) -> SettingValue { return static_cast<int>(g.paletteNumber); }},
+    {&ScreenTexts::idLetterFormat,
+     [](const PatternGenerator& g) -> SettingValue { return static_cast<int>(g.idLetter); }},
+    {&ScreenTexts::mosaicFormat,
+     [](const PatternGenerator& g) -> SettingValue { return g.mosaicLevel; }},
+    {&ScreenTexts::scaleXFormat,
+     [](const PatternGenerator& g) -> SettingValue {
+       return static_cast<double>(g.width) * 0.015625;
+     }},
+    {&ScreenTexts::scaleYFormat,
+     [](const PatternGenerator& g) -> SettingValue {
+       return static_cast<double>(g.height) * 0.015625;
+     }},
+};
+static_assert(std::size(kSettingsLines) == kSettingsRows);
+
 void DrawTexts(const PatternGenerator& g, const ScreenTexts& t, const ScreenDraw& screen,
                char (&line)[kTextBufferSize]) {
   screen.Text(kHeadingAt, t.heading, kFontLines);
@@ -194,18 +222,12 @@ void DrawTexts(const PatternGenerator& g, const ScreenTexts& t, const ScreenDraw
   std::snprintf(line, sizeof line, t.distortFormat, g.distortX, g.distortY);
   screen.Text(kDistortionLineAt, line, kFontLines);
 
-  std::snprintf(line, sizeof line, t.patternFormat, static_cast<int>(g.patternNumber));
-  screen.Text(SettingsLineAt(0), line, kFontLines);
-  std::snprintf(line, sizeof line, t.paletteFormat, static_cast<int>(g.paletteNumber));
-  screen.Text(SettingsLineAt(1), line, kFontLines);
-  std::snprintf(line, sizeof line, t.idLetterFormat, static_cast<int>(g.idLetter));
-  screen.Text(SettingsLineAt(2), line, kFontLines);
-  std::snprintf(line, sizeof line, t.mosaicFormat, g.mosaicLevel);
-  screen.Text(SettingsLineAt(3), line, kFontLines);
-  std::snprintf(line, sizeof line, t.scaleXFormat, static_cast<double>(g.width) * 0.015625);
-  screen.Text(SettingsLineAt(4), line, kFontLines);
-  std::snprintf(line, sizeof line, t.scaleYFormat, static_cast<double>(g.height) * 0.015625);
-  screen.Text(SettingsLineAt(5), line, kFontLines);
+  for (int32_t row = 0; row < kSettingsRows; ++row) {
+    const SettingsLine& setting = kSettingsLines[row];
+    std::visit([&](auto value) { std::snprintf(line, sizeof line, t.*setting.format, value); },
+               setting.value(g));
+    screen.Text(SettingsLineAt(row), line, kFontLines);
+  }
 }
 
 // The key and mouse help (F1) over the preview: its backdrop before the batch ends, its
