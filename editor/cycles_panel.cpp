@@ -4,29 +4,24 @@
 #include <cstdio>
 
 #include "editor/editor_operations.h"
+#include "editor/overlay.h"
 #include "editor/screen_texts.h"
 #include "generator/key_codes.h"
 
 namespace {
 
-constexpr int kFont = 3;  // 14 pixels high
-constexpr int32_t kRowHeight = 16;
-constexpr int32_t kTitleY = kCyclesY + 1;
-constexpr int32_t kFirstRowY = kCyclesY + 17;
-constexpr int32_t kStripX = 16;
+constexpr int32_t kRowHeight = kGridOverlayRowHeight;
+constexpr int32_t kFirstRowY = kGridOverlayFirstRowY;
+// Each range's colours, from the title's left edge.
+constexpr int32_t kStripX = kGridOverlayTitleAt.x;
 constexpr int32_t kStripCell = 6;
 // The marks under the swatches, one colour a range, two pixels below them.
 constexpr uint32_t kMarkColours[kMaxCycleRanges] = {0xFFE0E0E0, 0xFFE0A040, 0xFF40C0E0, 0xFFE060C0,
                                                     0xFF80E060, 0xFFE0E040, 0xFF8080FF, 0xFFFF6060};
 constexpr int32_t kMarkY = Swatch(0).y + Swatch(0).h + 2;
 
-void Rect(const EditorCanvas& canvas, int32_t x, int32_t y, int32_t w, int32_t h, uint32_t colour,
-          float z) {
-  if (canvas.fillRect != nullptr) canvas.fillRect(canvas.target, x, y, w, h, colour, z);
-}
-
-void Text(const EditorCanvas& canvas, int32_t x, int32_t y, const char* text) {
-  if (canvas.drawText != nullptr) canvas.drawText(canvas.target, x, y, text, kFont);
+void Text(const ScreenDraw& screen, int32_t x, int32_t y, const char* text) {
+  screen.Text({x, y}, text, kFontSmall);
 }
 
 // The first range row shown: the selected one stays in view.
@@ -35,10 +30,9 @@ int FirstVisibleRow(const PatternGenerator& g) {
   return std::clamp(g.session.cycleRow - (kCyclesVisibleRows - 1), 0, last);
 }
 
-// One step of Z (a = -1) or X (a = +1) on the selected field of the selected range. The
-// ranges stay sorted and disjoint: an end moves only as far as its neighbours allow.
 }  // namespace
 
+// The ranges stay sorted and disjoint: an end moves only as far as its neighbours allow.
 void StepCycleField(PatternGenerator& g, int32_t a) {
   CycleRanges& c = g.cycles;
   if (c.count == 0) return;
@@ -100,9 +94,9 @@ bool AddCycleRange(PatternGenerator& g) {
   return false;
 }
 
-void CyclesPanel(PatternGenerator& g, const EditorCanvas& canvas, const uint8_t* keys) {
-  Rect(canvas, kCyclesX, kCyclesY, kCyclesWidth, kCyclesHeight, 0xFF181818, 1.0f);
+namespace {
 
+void CyclesKeys(PatternGenerator& g, const uint8_t* keys, uint64_t) {
   if (KeyTriggered(DIK_RIGHT, keys, false)) ++g.session.cycleColumn;
   if (KeyTriggered(DIK_LEFT, keys, false)) --g.session.cycleColumn;
   StepRow(g.session.cycleRow, keys);
@@ -113,36 +107,40 @@ void CyclesPanel(PatternGenerator& g, const EditorCanvas& canvas, const uint8_t*
   if (KeyTriggered(DIK_Z, keys, repeat)) StepCycleField(g, -1);
   if (KeyTriggered(DIK_X, keys, repeat)) StepCycleField(g, 1);
   if (KeyTriggered(DIK_SPACE, keys, false)) AddCycleRange(g);
+}
 
+// The panel's rectangles and the marks under the swatches.
+void CyclesRects(PatternGenerator& g, const ScreenDraw& screen) {
+  screen.Rect(kGridOverlayBox, kGridOverlayColour, kBack);
   const int first = FirstVisibleRow(g);
   for (int r = first; r < std::min(g.cycles.count, first + kCyclesVisibleRows); ++r) {
     const CycleRange& range = g.cycles.ranges[r];
     const int32_t y = kFirstRowY + kRowHeight * (r - first);
     for (int i = range.low; i <= range.high; ++i)
-      Rect(canvas, kStripX + kStripCell * (i - range.low), y + 2, kStripCell, 12,
-           EntryColour(g.palette[i]), 1.0f);
+      screen.Rect(kStripX + kStripCell * (i - range.low), y + 2, kStripCell, 12,
+                  EntryColour(g.palette[i]), kBack);
     if (r == g.session.cycleRow)
-      Rect(canvas, kCycleFieldX[g.session.cycleColumn] - 3, y,
-           kCycleFieldWidth[g.session.cycleColumn], kRowHeight, 0xFF403020, 0.0f);
+      screen.Rect(kCycleFieldX[g.session.cycleColumn] - 3, y,
+                  kCycleFieldWidth[g.session.cycleColumn], kRowHeight, kCursorColour, kFront);
   }
   for (int r = 0; r < g.cycles.count; ++r) {
     const CycleRange& range = g.cycles.ranges[r];
     const bool selected = r == g.session.cycleRow;
     const ScreenBox low = Swatch(range.low), high = Swatch(range.high);
-    Rect(canvas, low.x, kMarkY - (selected ? 1 : 0), high.x + high.w - low.x, selected ? 3 : 2,
-         kMarkColours[r], 1.0f);
+    screen.Rect(low.x, kMarkY - (selected ? 1 : 0), high.x + high.w - low.x, selected ? 3 : 2,
+                kMarkColours[r], kBack);
   }
 }
 
-void CyclesPanelTexts(const PatternGenerator& g, const EditorCanvas& canvas) {
+void CyclesTexts(const PatternGenerator& g, const ScreenDraw& screen) {
   const ScreenTexts& t = TextsFor(g.session.language);
   char line[96];
   int loop = 0;
   if (LoopFrames(g.cycles, loop)) {
     std::snprintf(line, sizeof line, t.cyclesTitleFormat, loop);
-    Text(canvas, kStripX, kTitleY, line);
+    screen.Text(kGridOverlayTitleAt, line, kFontSmall);
   } else {
-    Text(canvas, kStripX, kTitleY, t.cyclesTooLong);
+    screen.Text(kGridOverlayTitleAt, t.cyclesTooLong, kFontSmall);
   }
   const int first = FirstVisibleRow(g);
   int r = first;
@@ -150,31 +148,57 @@ void CyclesPanelTexts(const PatternGenerator& g, const EditorCanvas& canvas) {
     const CycleRange& range = g.cycles.ranges[r];
     const int32_t y = kFirstRowY + kRowHeight * (r - first) + 1;
     std::snprintf(line, sizeof line, "%d", range.low);
-    Text(canvas, kCycleFieldX[kCycleLow], y, line);
+    Text(screen, kCycleFieldX[kCycleLow], y, line);
     std::snprintf(line, sizeof line, "%d", range.high);
-    Text(canvas, kCycleFieldX[kCycleHigh], y, line);
+    Text(screen, kCycleFieldX[kCycleHigh], y, line);
     std::snprintf(line, sizeof line, "%d/16", range.speed);
-    Text(canvas, kCycleFieldX[kCycleSpeed], y, line);
-    Text(canvas, kCycleFieldX[kCycleMode], y, t.cyclesModes[static_cast<int>(range.mode)]);
-    Text(canvas, kCycleFieldX[kCycleBlend], y, range.blend ? t.cyclesBlend : "-");
-    Text(canvas, kCycleFieldX[kCycleRemove], y, t.cyclesRemove);
+    Text(screen, kCycleFieldX[kCycleSpeed], y, line);
+    Text(screen, kCycleFieldX[kCycleMode], y, t.cyclesModes[static_cast<int>(range.mode)]);
+    Text(screen, kCycleFieldX[kCycleBlend], y, range.blend ? t.cyclesBlend : "-");
+    Text(screen, kCycleFieldX[kCycleRemove], y, t.cyclesRemove);
   }
   if (g.cycles.count < kMaxCycleRanges && r - first < kCyclesVisibleRows)
-    Text(canvas, kStripX, kFirstRowY + kRowHeight * (r - first) + 1, t.cyclesAdd);
+    Text(screen, kStripX, kFirstRowY + kRowHeight * (r - first) + 1, t.cyclesAdd);
 }
 
-bool CycleFieldAt(const PatternGenerator& g, int32_t x, int32_t y, int32_t& row, int32_t& column,
-                  ScreenBox& box) {
+// A range row's field.
+bool CycleFieldAt(const PatternGenerator& g, int32_t x, int32_t y, OverlayItem& item) {
   const int first = FirstVisibleRow(g);
   const int32_t r = (y - kFirstRowY) / kRowHeight;
   if (y < kFirstRowY || r >= kCyclesVisibleRows || first + r >= g.cycles.count) return false;
   for (int32_t c = 0; c < kCycleFieldCount; ++c) {
     const int32_t left = kCycleFieldX[c] - 3;
     if (x < left || x >= left + kCycleFieldWidth[c]) continue;
-    row = first + r;
-    column = c;
-    box = {left, kFirstRowY + kRowHeight * r, kCycleFieldWidth[c], kRowHeight};
+    item.index = first + r;
+    item.field = c;
+    item.box = {left, kFirstRowY + kRowHeight * r, kCycleFieldWidth[c], kRowHeight};
     return true;
   }
   return false;
 }
+
+// A click puts the cursor on the field; the wheel steps it there.
+void ClickCycleField(PatternGenerator& g, const OverlayItem& item, uint64_t) {
+  g.session.cycleRow = item.index;
+  g.session.cycleColumn = item.field;
+}
+
+void WheelCycleField(PatternGenerator& g, const OverlayItem& item, int32_t a, uint64_t nowMs) {
+  ClickCycleField(g, item, nowMs);
+  StepCycleField(g, a);
+}
+
+}  // namespace
+
+constinit const Overlay kCyclesOverlay = {
+    .key = DIK_C,
+    .place = OverlayPlace::kKeyGrid,
+    .opened = nullptr,
+    .closed = nullptr,
+    .keys = CyclesKeys,
+    .rects = CyclesRects,
+    .texts = CyclesTexts,
+    .itemAt = CycleFieldAt,
+    .click = ClickCycleField,
+    .wheel = WheelCycleField,
+};

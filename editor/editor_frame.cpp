@@ -7,15 +7,16 @@
 #include <limits>
 #include <memory>
 #include <string>
+#include <variant>
 #include <vector>
 
-#include "editor/cycles_panel.h"
 #include "editor/editor_mouse.h"
 #include "editor/editor_operations.h"
 #include "editor/editor_texts.h"
 #include "editor/export_runner.h"
-#include "editor/gallery.h"
 #include "editor/look_panel.h"
+#include "editor/overlay.h"
+#include "editor/screen_draw.h"
 #include "editor/screen_layout.h"
 #include "editor/screen_texts.h"
 #include "editor/status_line.h"
@@ -28,37 +29,6 @@ namespace {
 
 // The longest line, a control-point line with five 11-character numbers, needs 65 bytes.
 constexpr int kTextBufferSize = 96;
-
-constexpr int kFontLines = 2;  // 18 pixels high
-constexpr int kFontHelp = 3;   // 14 pixels high
-
-constexpr float kFront = 0.0f;
-constexpr float kBack = 1.0f;
-
-// Thin wrappers so a canvas without one of its functions simply draws nothing.
-struct Screen {
-  const EditorCanvas& canvas;
-  void Rect(int32_t x, int32_t y, int32_t w, int32_t h, uint32_t colour, float z) const {
-    if (canvas.fillRect != nullptr) canvas.fillRect(canvas.target, x, y, w, h, colour, z);
-  }
-  void Rect(const ScreenBox& box, uint32_t colour, float z) const {
-    Rect(box.x, box.y, box.w, box.h, colour, z);
-  }
-  // Positions derived from out-of-range cursors are computed wide; one that does not fit a
-  // screen coordinate lies far off the screen anyway and is dropped here.
-  void RectAt(int64_t x, int64_t y, int32_t w, int32_t h, uint32_t colour, float z) const {
-    constexpr int64_t lo = std::numeric_limits<int32_t>::min();
-    constexpr int64_t hi = std::numeric_limits<int32_t>::max();
-    if (x < lo || x > hi || y < lo || y > hi) return;
-    Rect(static_cast<int32_t>(x), static_cast<int32_t>(y), w, h, colour, z);
-  }
-  void End() const {
-    if (canvas.endSprites != nullptr) canvas.endSprites(canvas.target);
-  }
-  void Text(TextSpot at, const char* text, int font) const {
-    if (canvas.drawText != nullptr) canvas.drawText(canvas.target, at.x, at.y, text, font);
-  }
-};
 
 // M's and E's exports. A loop of the default sixteen frames is written within the key's
 // frame; a longer one is encoded a slice a frame so the screen keeps drawing and cycling, and
@@ -121,7 +91,7 @@ void StartExport(PatternGenerator& g, bool everyFormat, uint64_t nowMs) {
   AdvanceExport(g, shortLoop ? std::numeric_limits<double>::infinity() : kExportSliceMs, nowMs);
 }
 
-void DrawPreview(PatternGenerator& g, const Screen& screen) {
+void DrawPreview(PatternGenerator& g, const ScreenDraw& screen) {
   if (screen.canvas.fillRect == nullptr) return;
   uint32_t colours[kPaletteEntries];
   ShownColours(g.palette, g.cycles, g.look, g.session.shownLimit,
@@ -145,7 +115,7 @@ void DrawPreview(PatternGenerator& g, const Screen& screen) {
   }
 }
 
-void PaletteKeyPanel(PatternGenerator& g, const Screen& screen, const uint8_t* keys) {
+void PaletteKeyPanel(PatternGenerator& g, const ScreenDraw& screen, const uint8_t* keys) {
   screen.Rect(kKeyPanelBox, 0xFF181818, kBack);
   // The box marks the cell selected before this frame's cursor keys and wrap, which may lie
   // outside the grid.
@@ -163,7 +133,7 @@ void PaletteKeyPanel(PatternGenerator& g, const Screen& screen, const uint8_t* k
   if (KeyTriggered(DIK_X, keys, false)) ClearKeyDigit(g, g.cursorColumn, g.cursorRow);
 }
 
-void ControlPointPanel(PatternGenerator& g, const Screen& screen, const uint8_t* keys) {
+void ControlPointPanel(PatternGenerator& g, const ScreenDraw& screen, const uint8_t* keys) {
   screen.Rect(kPointPanelBox, 0xFF202020, kBack);
   if (KeyTriggered(DIK_RIGHT, keys, false)) g.cursorColumn = SaturatingAdd(g.cursorColumn, 1);
   if (KeyTriggered(DIK_LEFT, keys, false)) g.cursorColumn = SaturatingAdd(g.cursorColumn, -1);
@@ -175,10 +145,11 @@ void ControlPointPanel(PatternGenerator& g, const Screen& screen, const uint8_t*
   const bool repeat = g.cursorColumn < 2;
   if (KeyTriggered(DIK_Z, keys, repeat)) StepPointField(g, g.cursorRow, g.cursorColumn, -1);
   if (KeyTriggered(DIK_X, keys, repeat)) StepPointField(g, g.cursorRow, g.cursorColumn, 1);
-  screen.Rect(PointFieldBox(g.cursorRow, g.cursorColumn), 0xFF403020, kFront);
+  screen.Rect(PointFieldBox(g.cursorRow, g.cursorColumn), kCursorColour, kFront);
 }
 
-void SettingsPanel(PatternGenerator& g, const Screen& screen, const uint8_t* keys, uint64_t nowMs) {
+void SettingsPanel(PatternGenerator& g, const ScreenDraw& screen, const uint8_t* keys,
+                   uint64_t nowMs) {
   screen.Rect(kSettingsPanelBox, 0xFF202020, kBack);
   StepRow(g.cursorRow, keys);
   int32_t a = 0;
@@ -188,11 +159,11 @@ void SettingsPanel(PatternGenerator& g, const Screen& screen, const uint8_t* key
   if (a != 0 && g.cursorRow >= 0 && g.cursorRow < kSettingsRows)
     StepSetting(g, g.cursorRow, a, nowMs);
   g.cursorRow = Wrap(g.cursorRow, 6);
-  screen.Rect(SettingsCursor(g.cursorRow), 0xFF403020, kFront);
+  screen.Rect(SettingsCursor(g.cursorRow), kCursorColour, kFront);
 }
 
 // The palette's entries as they show, snap and depth included.
-void DrawSwatches(PatternGenerator& g, const Screen& screen) {
+void DrawSwatches(PatternGenerator& g, const ScreenDraw& screen) {
   uint8_t shown[kPaletteEntries][kChannels];
   for (int k = 0; k < kPaletteEntries; ++k)
     for (int c = 0; c < kChannels; ++c) shown[k][c] = static_cast<uint8_t>(g.palette[k][c]);
@@ -204,7 +175,7 @@ void DrawSwatches(PatternGenerator& g, const Screen& screen) {
         kBack);
 }
 
-void DrawKeyGrid(const PatternGenerator& g, const Screen& screen) {
+void DrawKeyGrid(const PatternGenerator& g, const ScreenDraw& screen) {
   for (int k = 0; k < kPaletteEntries; ++k) {
     for (int ch = 0; ch < kChannels; ++ch) {
       const int32_t d = g.keys[k][ch];
@@ -223,39 +194,60 @@ void DrawKeyGrid(const PatternGenerator& g, const Screen& screen) {
   }
 }
 
-void DrawTexts(const PatternGenerator& g, const ScreenTexts& t, const Screen& screen,
+// A settings row's line: its text, and the value its one directive shows (the tile's scales,
+// its sides over 64, as %f).
+using SettingValue = std::variant<int, double>;
+struct SettingsLine {
+  const char* ScreenTexts::*format;
+  SettingValue (*value)(const PatternGenerator& g);
+};
+constexpr SettingsLine kSettingsLines[] = {
+    {&ScreenTexts::patternFormat,
+     [](const PatternGenerator& g) -> SettingValue { return static_cast<int>(g.patternNumber); }},
+    {&ScreenTexts::paletteFormat,
+     [](const PatternGenerator& g) -> SettingValue { return static_cast<int>(g.paletteNumber); }},
+    {&ScreenTexts::idLetterFormat,
+     [](const PatternGenerator& g) -> SettingValue { return static_cast<int>(g.idLetter); }},
+    {&ScreenTexts::mosaicFormat,
+     [](const PatternGenerator& g) -> SettingValue { return g.mosaicLevel; }},
+    {&ScreenTexts::scaleXFormat,
+     [](const PatternGenerator& g) -> SettingValue {
+       return static_cast<double>(g.width) * 0.015625;
+     }},
+    {&ScreenTexts::scaleYFormat,
+     [](const PatternGenerator& g) -> SettingValue {
+       return static_cast<double>(g.height) * 0.015625;
+     }},
+};
+static_assert(std::size(kSettingsLines) == kSettingsRows);
+
+void DrawTexts(const PatternGenerator& g, const ScreenTexts& t, const ScreenDraw& screen,
                char (&line)[kTextBufferSize]) {
   screen.Text(kHeadingAt, t.heading, kFontLines);
-  for (int i = 0; i < 4; ++i) screen.Text(HelpLineAt(i), t.help[i], kFontHelp);
+  for (int i = 0; i < 4; ++i) screen.Text(HelpLineAt(i), t.help[i], kFontSmall);
 
   std::snprintf(line, sizeof line, t.reverseFormat, g.reverseX, g.reverseY);
   screen.Text(kReverseLineAt, line, kFontLines);
   std::snprintf(line, sizeof line, t.distortFormat, g.distortX, g.distortY);
   screen.Text(kDistortionLineAt, line, kFontLines);
 
-  std::snprintf(line, sizeof line, t.patternFormat, static_cast<int>(g.patternNumber));
-  screen.Text(SettingsLineAt(0), line, kFontLines);
-  std::snprintf(line, sizeof line, t.paletteFormat, static_cast<int>(g.paletteNumber));
-  screen.Text(SettingsLineAt(1), line, kFontLines);
-  std::snprintf(line, sizeof line, t.idLetterFormat, static_cast<int>(g.idLetter));
-  screen.Text(SettingsLineAt(2), line, kFontLines);
-  std::snprintf(line, sizeof line, t.mosaicFormat, g.mosaicLevel);
-  screen.Text(SettingsLineAt(3), line, kFontLines);
-  std::snprintf(line, sizeof line, t.scaleXFormat, static_cast<double>(g.width) * 0.015625);
-  screen.Text(SettingsLineAt(4), line, kFontLines);
-  std::snprintf(line, sizeof line, t.scaleYFormat, static_cast<double>(g.height) * 0.015625);
-  screen.Text(SettingsLineAt(5), line, kFontLines);
+  for (int32_t row = 0; row < kSettingsRows; ++row) {
+    const SettingsLine& setting = kSettingsLines[row];
+    std::visit([&](auto value) { std::snprintf(line, sizeof line, t.*setting.format, value); },
+               setting.value(g));
+    screen.Text(SettingsLineAt(row), line, kFontLines);
+  }
 }
 
 // The key and mouse help (F1) over the preview: its backdrop before the batch ends, its
 // lines after.
-void DrawHelpBackdrop(const Screen& screen) {
+void DrawHelpBackdrop(const ScreenDraw& screen) {
   screen.Rect(kHelpOverlayBox, 0xFF101018, kFront);
 }
 
-void DrawHelpLines(const ScreenTexts& t, const Screen& screen) {
+void DrawHelpLines(const ScreenTexts& t, const ScreenDraw& screen) {
   for (int i = 0; t.helpOverlay[i] != nullptr; ++i)
-    screen.Text(HelpOverlayLineAt(i), t.helpOverlay[i], kFontHelp);
+    screen.Text(HelpOverlayLineAt(i), t.helpOverlay[i], kFontSmall);
 }
 
 constexpr uint8_t kHeldZ = 1;
@@ -330,8 +322,9 @@ void OwnKeys(PatternGenerator& g, const uint8_t* raw, uint8_t (&keys)[kKeyCodeCo
   if (KeyTriggered(DIK_L, raw, false))
     g.session.language =
         g.session.language == Language::kJapanese ? Language::kEnglish : Language::kJapanese;
-  // Over the gallery only the language changes: nothing else of ours shows there.
-  if (g.session.galleryOpen) return;
+  // Over an overlay on the whole window only the language changes: nothing else of ours
+  // shows there.
+  if (OpenAt(g.session, OverlayPlace::kWindow) != nullptr) return;
   if (KeyTriggered(DIK_F1, raw, false)) g.session.helpOpen = !g.session.helpOpen;
   const bool ctrl = Down(raw, DIK_LCONTROL) || Down(raw, DIK_RCONTROL);
   const bool shift = Down(raw, DIK_LSHIFT) || Down(raw, DIK_RSHIFT);
@@ -393,7 +386,8 @@ void ExportKeys(PatternGenerator& g, const uint8_t* keys, uint64_t nowMs) {
 }
 
 // P steps the preview mode; the mouse acts; the running preview advances and is drawn.
-void Preview(PatternGenerator& g, const Screen& screen, FrameClock& clock, const uint8_t* keys) {
+void Preview(PatternGenerator& g, const ScreenDraw& screen, FrameClock& clock,
+             const uint8_t* keys) {
   if (KeyTriggered(DIK_P, keys, false)) {
     g.previewMode = static_cast<int8_t>((g.previewMode + 1) % kPreviewModeCount);
     if (g.previewMode != kPreviewOff) g.Synthesize();
@@ -407,20 +401,14 @@ void Preview(PatternGenerator& g, const Screen& screen, FrameClock& clock, const
   }
 }
 
-// C opens the cycles panel over the key grid; while open it takes SPACE, Z, X and the
-// arrows, and the editing panels wait. Otherwise SPACE steps the panels and the open one
-// takes its keys.
-void Panels(PatternGenerator& g, const Screen& screen, const uint8_t* keys, uint64_t nowMs) {
-  EditorSession& s = g.session;
-  // The cycles panel and the palette panel share the key grid's place: one closes the other.
-  if (KeyTriggered(DIK_C, keys, false)) s.cyclesOpen = !s.cyclesOpen, s.lookOpen = false;
-  if (KeyTriggered(DIK_I, keys, false)) s.lookOpen = !s.lookOpen, s.cyclesOpen = false;
-  if (s.cyclesOpen) {
-    CyclesPanel(g, screen.canvas, keys);
-    return;
-  }
-  if (s.lookOpen) {
-    LookPanel(g, screen.canvas, keys);
+// The overlays over the key grid open and close with their keys (C, I); while one is open it
+// takes its keys and the editing panels wait. Otherwise SPACE steps the panels and the open
+// one takes its keys.
+void Panels(PatternGenerator& g, const ScreenDraw& screen, const uint8_t* keys, uint64_t nowMs) {
+  OverlayKeys(g, OverlayPlace::kKeyGrid, keys);
+  if (const Overlay* overlay = OpenAt(g.session, OverlayPlace::kKeyGrid); overlay != nullptr) {
+    overlay->keys(g, keys, nowMs);
+    overlay->rects(g, screen);
     return;
   }
   if (KeyTriggered(DIK_SPACE, keys, false))
@@ -440,43 +428,44 @@ void Panels(PatternGenerator& g, const Screen& screen, const uint8_t* keys, uint
   }
 }
 
-// The swatches, the key grid, the hover and the help's backdrop, the batch's end, then the
-// texts over them.
-void DrawScreen(PatternGenerator& g, const Screen& screen, const FrameClock& clock) {
+// The swatches, the key grid (or the overlay in its place), the hover and the help's backdrop,
+// the batch's end, then the texts over them.
+void DrawScreen(PatternGenerator& g, const ScreenDraw& screen, const FrameClock& clock) {
   char line[kTextBufferSize];
+  const Overlay* overGrid = OpenAt(g.session, OverlayPlace::kKeyGrid);
   DrawSwatches(g, screen);
-  if (!g.session.cyclesOpen && !g.session.lookOpen) DrawKeyGrid(g, screen);
+  if (overGrid == nullptr) DrawKeyGrid(g, screen);
   DrawHover(g, clock.mouse, screen.canvas);
   if (g.session.helpOpen) DrawHelpBackdrop(screen);
   screen.End();
   const ScreenTexts& texts = TextsFor(g.session.language);
   DrawTexts(g, texts, screen, line);
-  if (g.session.cyclesOpen) CyclesPanelTexts(g, screen.canvas);
-  if (g.session.lookOpen) LookPanelTexts(g, screen.canvas);
+  if (overGrid != nullptr) overGrid->texts(g, screen);
   if (g.session.helpOpen) DrawHelpLines(texts, screen);
 }
 
-// The gallery's keys, the mouse and its hover outline over the gallery, the batch's end and
-// the gallery's texts; false, having drawn nothing, when the gallery closed (the editor's
-// screen then draws as ever, and does not take this frame's click and wheel again).
-bool Gallery(PatternGenerator& g, const Screen& screen, FrameClock& clock, const uint8_t* keys) {
-  if (!GalleryKeys(g, keys, clock.nowMs)) return false;
+// An overlay over the whole window: its keys, the mouse and its hover outline over it, the
+// batch's end and its texts; false, having drawn nothing, when it closed (the editor's screen
+// then draws as ever, and does not take this frame's click and wheel again).
+bool WindowOverlay(PatternGenerator& g, const Overlay& overlay, const ScreenDraw& screen,
+                   FrameClock& clock, const uint8_t* keys) {
+  overlay.keys(g, keys, clock.nowMs);
+  if (!IsOpen(g.session, overlay)) return false;
   MouseActions(g, clock);
   clock.mouse.pressed = false;
   clock.mouse.wheel = 0;
-  if (!g.session.galleryOpen) return false;
-  DrawGallery(g, screen.canvas);
+  if (!IsOpen(g.session, overlay)) return false;
+  overlay.rects(g, screen);
   DrawHover(g, clock.mouse, screen.canvas);
   screen.End();
-  GalleryTexts(g, screen.canvas);
+  overlay.texts(g, screen);
   return true;
 }
 
-// A dropped palette file goes into the palette panel's row, colours when it is closed; one
-// dropped while the gallery is open too, so that no file is thrown away unsaid.
+// A dropped palette file goes into the palette panel's row; one dropped while an overlay
+// covers the window too, so that no file is thrown away unsaid.
 void ImportDropped(PatternGenerator& g, FrameClock& clock) {
-  for (const std::string& path : clock.dropped)
-    ImportPalette(g, path, g.session.lookOpen ? g.session.lookRow : kLookColours, clock.nowMs);
+  for (const std::string& path : clock.dropped) ImportPalette(g, path, DropRow(g), clock.nowMs);
   clock.dropped.clear();
 }
 
@@ -490,7 +479,7 @@ void ShapeKeys(PatternGenerator& g, const uint8_t* keys) {
   }
 }
 
-void DrawPointLines(const PatternGenerator& g, const Screen& screen) {
+void DrawPointLines(const PatternGenerator& g, const ScreenDraw& screen) {
   char line[kTextBufferSize];
   for (int k = 0; k < kPointCount; ++k) {
     const ControlPoint& p = g.points[k];
@@ -514,7 +503,7 @@ void RecordEdits(PatternGenerator& g, const EditState& before, const uint8_t* ke
 }  // namespace
 
 void EditorFrame(PatternGenerator& g, const EditorCanvas& canvas, FrameClock& clock) {
-  const Screen screen{canvas};
+  const ScreenDraw screen{canvas};
   // Whatever the fields were set to, the map reads of the preview and of synthesis stay
   // inside the 256 x 256 map.
   g.UpdateTileSize();
@@ -522,9 +511,10 @@ void EditorFrame(PatternGenerator& g, const EditorCanvas& canvas, FrameClock& cl
   ReadInput(g, clock, keys);
   // What the frame's edits start from: the difference at its end is one undo step.
   const EditState before = CaptureEdits(g);
-  // G opens the gallery over the whole window; while it is open it takes the frame.
-  if (!g.session.galleryOpen && KeyTriggered(DIK_G, keys, false)) OpenGallery(g);
-  if (g.session.galleryOpen && Gallery(g, screen, clock, keys)) {
+  // An overlay over the whole window (G) takes the frame while it is open.
+  OverlayKeys(g, OverlayPlace::kWindow, keys);
+  const Overlay* window = OpenAt(g.session, OverlayPlace::kWindow);
+  if (window != nullptr && WindowOverlay(g, *window, screen, clock, keys)) {
     ImportDropped(g, clock);
     ContinueExport(g, clock.nowMs);
     RecordEdits(g, before, keys);

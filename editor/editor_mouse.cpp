@@ -2,10 +2,8 @@
 
 #include <algorithm>
 
-#include "editor/cycles_panel.h"
 #include "editor/editor_operations.h"
-#include "editor/gallery.h"
-#include "editor/look_panel.h"
+#include "editor/overlay.h"
 #include "editor/screen_layout.h"
 
 namespace {
@@ -25,11 +23,8 @@ enum class Target {
   kKeyCell,
   kKeyPanel,
   kSwatch,
-  kCycleField,
-  kCyclesPanel,
-  kLookRow,
-  kLookPanel,
-  kGallerySlot
+  kOverlayItem,
+  kOverlay
 };
 
 struct Hit {
@@ -37,6 +32,9 @@ struct Hit {
   int32_t a = 0;  // point / row / entry
   int32_t b = 0;  // field / channel
   ScreenBox box = {0, 0, 0, 0};
+  // The overlay of kOverlayItem and kOverlay, and the item.
+  const Overlay* overlay = nullptr;
+  OverlayItem item;
 };
 
 Hit Boxed(Target target, int32_t a, int32_t b, const ScreenBox& box) {
@@ -59,13 +57,24 @@ bool OverSingleTile(const PatternGenerator& g, int32_t x, int32_t y) {
   return g.previewMode == kPreviewSingleTile && PreviewTile(g.width, g.height).Contains(x, y);
 }
 
-Hit HitAt(const PatternGenerator& g, int32_t x, int32_t y) {
-  // The gallery covers the whole window.
-  if (g.session.galleryOpen) {
-    Hit hit;
-    if (GallerySlotAt(x, y, hit.a, hit.box)) hit.target = Target::kGallerySlot;
-    return hit;
+// The item of the overlay under (x, y); its place's box when none and the place has one.
+Hit OverlayHit(const PatternGenerator& g, const Overlay& overlay, int32_t x, int32_t y) {
+  Hit hit;
+  hit.overlay = &overlay;
+  if (overlay.itemAt(g, x, y, hit.item)) {
+    hit.target = Target::kOverlayItem;
+    hit.box = hit.item.box;
+  } else if (overlay.place == OverlayPlace::kKeyGrid) {
+    hit.target = Target::kOverlay;
+    hit.box = kGridOverlayBox;
   }
+  return hit;
+}
+
+Hit HitAt(const PatternGenerator& g, int32_t x, int32_t y) {
+  // An overlay over the whole window covers everything else.
+  if (const Overlay* window = OpenAt(g.session, OverlayPlace::kWindow); window != nullptr)
+    return OverlayHit(g, *window, x, y);
   if (OverSingleTile(g, x, y)) {
     // The last drawn marker is the one on top.
     for (int k = kPointCount - 1; k >= 0; --k) {
@@ -94,23 +103,10 @@ Hit HitAt(const PatternGenerator& g, int32_t x, int32_t y) {
   }
   for (int32_t k = 0; k < kPaletteEntries; ++k)
     if (Swatch(k).Contains(x, y)) return Boxed(Target::kSwatch, k, 0, Swatch(k));
-  if (g.session.cyclesOpen && kCyclesPanelBox.Contains(x, y)) {
-    Hit hit;
-    if (CycleFieldAt(g, x, y, hit.a, hit.b, hit.box)) {
-      hit.target = Target::kCycleField;
-      return hit;
-    }
-    return Boxed(Target::kCyclesPanel, 0, 0, kCyclesPanelBox);
-  }
-  if (g.session.lookOpen && kCyclesPanelBox.Contains(x, y)) {
-    Hit hit;
-    if (LookRowAt(x, y, hit.a, hit.box)) {
-      hit.target = Target::kLookRow;
-      return hit;
-    }
-    return Boxed(Target::kLookPanel, 0, 0, kCyclesPanelBox);
-  }
-  if (!g.session.cyclesOpen && !g.session.lookOpen && kKeyPanelBox.Contains(x, y)) {
+  // An overlay over the key grid takes its place.
+  if (const Overlay* grid = OpenAt(g.session, OverlayPlace::kKeyGrid); grid != nullptr) {
+    if (kGridOverlayBox.Contains(x, y)) return OverlayHit(g, *grid, x, y);
+  } else if (kKeyPanelBox.Contains(x, y)) {
     for (int32_t k = 0; k < kPaletteEntries; ++k)
       for (int32_t ch = 0; ch < kChannels; ++ch)
         if (KeyCell(k, ch).Contains(x, y)) return Boxed(Target::kKeyCell, k, ch, KeyCell(k, ch));
@@ -156,15 +152,8 @@ void Click(PatternGenerator& g, const Hit& hit, uint64_t nowMs) {
       g.cursorColumn = hit.a;
       g.panel = kKeyPanel;
       return;
-    case Target::kCycleField:
-      g.session.cycleRow = hit.a;
-      g.session.cycleColumn = hit.b;
-      return;
-    case Target::kLookRow:
-      g.session.lookRow = hit.a;
-      return;
-    case Target::kGallerySlot:
-      LoadGallerySlot(g, hit.a, nowMs);
+    case Target::kOverlayItem:
+      hit.overlay->click(g, hit.item, nowMs);
       return;
     default:
       return;
@@ -187,14 +176,8 @@ void Wheel(PatternGenerator& g, const Hit& hit, int32_t a, uint64_t nowMs) {
       else
         LowerKeyDigit(g, hit.a, hit.b);
       return;
-    case Target::kCycleField:
-      g.session.cycleRow = hit.a;
-      g.session.cycleColumn = hit.b;
-      StepCycleField(g, a);
-      return;
-    case Target::kLookRow:
-      g.session.lookRow = hit.a;
-      StepLookRow(g, hit.a, a);
+    case Target::kOverlayItem:
+      if (hit.overlay->wheel != nullptr) hit.overlay->wheel(g, hit.item, a, nowMs);
       return;
     default:
       return;

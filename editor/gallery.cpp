@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "editor/editor_operations.h"
+#include "editor/overlay.h"
 #include "editor/screen_texts.h"
 #include "generator/key_codes.h"
 #include "generator/slot_files.h"
@@ -33,10 +34,6 @@ struct GalleryThumbnails {
 
 namespace {
 
-constexpr int kFont = 3;  // 14 pixels high
-constexpr float kFront = 0.0f;
-constexpr float kBack = 1.0f;
-constexpr uint32_t kCursorColour = 0xFF403020;
 constexpr uint32_t kCurrentColour = 0xFFFFFFFF;
 constexpr uint32_t kNoThumbnailColour = 0xFF282828;
 
@@ -116,36 +113,36 @@ void ReadSlots(PatternGenerator& g) {
   g.session.galleryCursor = CurrentSlot(g);
 }
 
-void CloseGallery(PatternGenerator& g) {
-  g.session.galleryOpen = false;
-  g.session.gallery.reset();
+void Text(const ScreenDraw& screen, TextSpot at, const char* text) {
+  screen.Text(at, text, kFontSmall);
 }
 
-void Rect(const EditorCanvas& canvas, const ScreenBox& box, uint32_t colour, float z) {
-  canvas.fillRect(canvas.target, box.x, box.y, box.w, box.h, colour, z);
+// Loads the slot into the editor as the settings panel's step to it does (the slot left is
+// saved first), and closes the gallery.
+void LoadGallerySlot(PatternGenerator& g, int32_t slot, uint64_t nowMs) {
+  const bool palettes = g.session.galleryPalettes;
+  CloseOverlay(g, kGalleryOverlay);
+  const int32_t current = palettes ? g.paletteNumber : g.patternNumber;
+  if (slot != current) StepSetting(g, palettes ? kPaletteRow : kPatternRow, slot - current, nowMs);
 }
 
-void Text(const EditorCanvas& canvas, TextSpot at, const char* text) {
-  if (canvas.drawText != nullptr) canvas.drawText(canvas.target, at.x, at.y, text, kFont);
-}
-
-}  // namespace
-
-void DrawGallery(PatternGenerator& g, const EditorCanvas& canvas) {
+// Its rectangles; the mouse's outline goes over them.
+void DrawGallery(PatternGenerator& g, const ScreenDraw& screen) {
   GalleryThumbnails& shown = *g.session.gallery;
   const bool palettes = g.session.galleryPalettes;
   const uint32_t phase = shown.phase++;
+  const EditorCanvas& canvas = screen.canvas;
   if (canvas.fillRect != nullptr) {
     uint32_t colours[kPaletteEntries];
     if (!palettes) ShownColours(g.palette, g.cycles, g.look, g.session.shownLimit, phase, colours);
-    Rect(canvas, GalleryCell(g.session.galleryCursor), kCursorColour, kBack);
+    screen.Rect(GalleryCell(g.session.galleryCursor), kCursorColour, kBack);
     const int32_t current = CurrentSlot(g);
     for (int32_t s = 0; s < kSlotCount; ++s) {
       const ScreenBox box = GalleryThumbnail(s);
       if (s == current)
-        Rect(canvas, {box.x - 2, box.y - 2, box.w + 4, box.h + 4}, kCurrentColour, kBack);
+        screen.Rect({box.x - 2, box.y - 2, box.w + 4, box.h + 4}, kCurrentColour, kBack);
       if (shown.read[s] != SlotRead::kRead) {
-        Rect(canvas, box, kNoThumbnailColour, kBack);
+        screen.Rect(box, kNoThumbnailColour, kBack);
         continue;
       }
       const uint8_t* indices = shown.indices.data();
@@ -164,30 +161,30 @@ void DrawGallery(PatternGenerator& g, const EditorCanvas& canvas) {
   }
 }
 
-void GalleryTexts(const PatternGenerator& g, const EditorCanvas& canvas) {
+void GalleryTexts(const PatternGenerator& g, const ScreenDraw& screen) {
   const GalleryThumbnails& shown = *g.session.gallery;
   const bool palettes = g.session.galleryPalettes;
   const ScreenTexts& t = TextsFor(g.session.language);
-  Text(canvas, kGalleryTitleAt, palettes ? t.galleryPalettes : t.galleryPatterns);
+  const EditorCanvas& canvas = screen.canvas;
+  Text(screen, kGalleryTitleAt, palettes ? t.galleryPalettes : t.galleryPatterns);
   char number[16];
   for (int32_t s = 0; s < kSlotCount; ++s) {
     std::snprintf(number, sizeof number, "%d", static_cast<int>(s));
-    Text(canvas, GalleryNumberAt(s), number);
+    Text(screen, GalleryNumberAt(s), number);
     if (shown.read[s] == SlotRead::kRead) continue;
     const char* mark = shown.read[s] == SlotRead::kMissing ? t.galleryEmpty : t.galleryUnreadable;
     // Over the middle of the thumbnail's place where the canvas measures texts.
     const ScreenBox box = GalleryThumbnail(s);
     const int32_t width =
-        canvas.textWidth != nullptr ? canvas.textWidth(canvas.target, mark, kFont) : box.w;
-    Text(canvas, {box.x + (box.w - std::min(width, box.w + 8)) / 2, box.y + 9}, mark);
+        canvas.textWidth != nullptr ? canvas.textWidth(canvas.target, mark, kFontSmall) : box.w;
+    Text(screen, {box.x + (box.w - std::min(width, box.w + 8)) / 2, box.y + 9}, mark);
   }
-  Text(canvas, kGalleryKeysAt, t.galleryKeys);
+  Text(screen, kGalleryKeysAt, t.galleryKeys);
 }
 
-void OpenGallery(PatternGenerator& g) {
+// Opening reads the slots; a drag under way ends where it is, as the gallery covers the tile.
+void Opened(PatternGenerator& g) {
   EditorSession& s = g.session;
-  s.galleryOpen = true;
-  // A drag under way ends where it is: the gallery covers the tile.
   if (s.dragPoint >= 0) {
     s.dragPoint = -1;
     s.history.Close();
@@ -195,11 +192,16 @@ void OpenGallery(PatternGenerator& g) {
   ReadSlots(g);
 }
 
-bool GalleryKeys(PatternGenerator& g, const uint8_t* keys, uint64_t nowMs) {
+void Closed(PatternGenerator& g) {
+  g.session.gallery.reset();
+}
+
+// Beside G, its row's key, Escape closes it.
+void GalleryKeys(PatternGenerator& g, const uint8_t* keys, uint64_t nowMs) {
   EditorSession& s = g.session;
-  if (KeyTriggered(DIK_G, keys, false) || KeyTriggered(DIK_ESCAPE, keys, false)) {
-    CloseGallery(g);
-    return false;
+  if (KeyTriggered(DIK_ESCAPE, keys, false)) {
+    CloseOverlay(g, kGalleryOverlay);
+    return;
   }
   if (KeyTriggered(DIK_TAB, keys, false)) {
     s.galleryPalettes = !s.galleryPalettes;
@@ -211,11 +213,35 @@ bool GalleryKeys(PatternGenerator& g, const uint8_t* keys, uint64_t nowMs) {
   if (KeyTriggered(DIK_DOWN, keys, false)) step += kGalleryColumns;
   if (KeyTriggered(DIK_UP, keys, false)) step -= kGalleryColumns;
   s.galleryCursor = Wrap(s.galleryCursor + step, kSlotCount);
-  if (KeyTriggered(DIK_RETURN, keys, false) || KeyTriggered(DIK_NUMPADENTER, keys, false)) {
+  if (KeyTriggered(DIK_RETURN, keys, false) || KeyTriggered(DIK_NUMPADENTER, keys, false))
     LoadGallerySlot(g, s.galleryCursor, nowMs);
-    return false;
-  }
-  return true;
+}
+
+bool SlotAt(const PatternGenerator&, int32_t x, int32_t y, OverlayItem& item) {
+  return GallerySlotAt(x, y, item.index, item.box);
+}
+
+void ClickSlot(PatternGenerator& g, const OverlayItem& item, uint64_t nowMs) {
+  LoadGallerySlot(g, item.index, nowMs);
+}
+
+}  // namespace
+
+constinit const Overlay kGalleryOverlay = {
+    .key = DIK_G,
+    .place = OverlayPlace::kWindow,
+    .opened = Opened,
+    .closed = Closed,
+    .keys = GalleryKeys,
+    .rects = DrawGallery,
+    .texts = GalleryTexts,
+    .itemAt = SlotAt,
+    .click = ClickSlot,
+    .wheel = nullptr,
+};
+
+void OpenGallery(PatternGenerator& g) {
+  OpenOverlay(g, kGalleryOverlay);
 }
 
 bool GallerySlotAt(int32_t x, int32_t y, int32_t& slot, ScreenBox& cell) {
@@ -226,11 +252,4 @@ bool GallerySlotAt(int32_t x, int32_t y, int32_t& slot, ScreenBox& cell) {
     return true;
   }
   return false;
-}
-
-void LoadGallerySlot(PatternGenerator& g, int32_t slot, uint64_t nowMs) {
-  const bool palettes = g.session.galleryPalettes;
-  CloseGallery(g);
-  const int32_t current = palettes ? g.paletteNumber : g.patternNumber;
-  if (slot != current) StepSetting(g, palettes ? kPaletteRow : kPatternRow, slot - current, nowMs);
 }

@@ -8,24 +8,12 @@
 
 #include <cstdint>
 
-#include "editor/editor_canvas.h"
 #include "editor/screen_layout.h"
 #include "generator/pattern_generator.h"
 
-// Opens the gallery on the pattern slots (the palette slots when it was last closed on
-// them), its cursor on the current slot.
+// Opens the gallery (kGalleryOverlay, a row of editor/overlay.h) on the pattern slots (the
+// palette slots when it was last closed on them), its cursor on the current slot.
 void OpenGallery(PatternGenerator& g);
-
-// While the gallery is open: reads its keys; false when they closed it.
-bool GalleryKeys(PatternGenerator& g, const uint8_t* keys, uint64_t nowMs);
-// Draws its rectangles, before the batch ends (the mouse's outline goes over them), and its
-// texts, after.
-void DrawGallery(PatternGenerator& g, const EditorCanvas& canvas);
-void GalleryTexts(const PatternGenerator& g, const EditorCanvas& canvas);
 
 // The slot whose cell holds (x, y), and the cell; false when none.
 bool GallerySlotAt(int32_t x, int32_t y, int32_t& slot, ScreenBox& cell);
-
-// Loads the slot into the editor as the settings panel's step to it does (the slot left is
-// saved first), and closes the gallery.
-void LoadGallerySlot(PatternGenerator& g, int32_t slot, uint64_t nowMs);

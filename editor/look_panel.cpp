@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "editor/cycles_panel.h"
+#include "editor/overlay.h"
 #include "editor/screen_texts.h"
 #include "editor/status_line.h"
 #include "formats/palette_reader.h"
@@ -13,23 +13,13 @@
 
 namespace {
 
-constexpr int kFont = 3;  // 14 pixels high, as the cycles panel
-constexpr int32_t kRowHeight = 16;
-constexpr int32_t kTextX = 16;
-constexpr int32_t kTitleY = kCyclesY + 1;
-constexpr int32_t kFirstRowY = kCyclesY + 17;
-
-constexpr ScreenBox RowBox(int32_t row) {
-  return {kCyclesX + 4, kFirstRowY + kRowHeight * row, kCyclesWidth - 8, kRowHeight};
+// Row r's line: its cursor box, a little inside the panel's sides, and its text.
+constexpr ScreenBox RowBox(int32_t r) {
+  return {kGridOverlayBox.x + 4, kGridOverlayFirstRowY + kGridOverlayRowHeight * r,
+          kGridOverlayBox.w - 8, kGridOverlayRowHeight};
 }
-
-void Rect(const EditorCanvas& canvas, const ScreenBox& box, uint32_t colour, float z) {
-  if (canvas.fillRect != nullptr)
-    canvas.fillRect(canvas.target, box.x, box.y, box.w, box.h, colour, z);
-}
-
-void Text(const EditorCanvas& canvas, int32_t y, const char* text) {
-  if (canvas.drawText != nullptr) canvas.drawText(canvas.target, kTextX, y, text, kFont);
+constexpr TextSpot RowTextAt(int32_t r) {
+  return {kGridOverlayTitleAt.x, RowBox(r).y + 1};
 }
 
 const char* PresetName(int bits) {
@@ -69,48 +59,82 @@ void StepLookRow(PatternGenerator& g, int32_t row, int32_t a) {
   }
 }
 
-void LookPanel(PatternGenerator& g, const EditorCanvas& canvas, const uint8_t* keys) {
-  Rect(canvas, kCyclesPanelBox, 0xFF181818, 1.0f);
+namespace {
+
+void LookKeys(PatternGenerator& g, const uint8_t* keys, uint64_t) {
   int32_t& row = g.session.lookRow;
   if (KeyTriggered(DIK_DOWN, keys, false)) ++row;
   if (KeyTriggered(DIK_UP, keys, false)) --row;
   row = std::clamp(row, 0, kLookRows - 1);
   if (KeyTriggered(DIK_Z, keys, false)) StepLookRow(g, row, -1);
   if (KeyTriggered(DIK_X, keys, false)) StepLookRow(g, row, 1);
-  Rect(canvas, RowBox(row), 0xFF403020, 0.0f);
 }
 
-void LookPanelTexts(const PatternGenerator& g, const EditorCanvas& canvas) {
+void LookRects(PatternGenerator& g, const ScreenDraw& screen) {
+  screen.Rect(kGridOverlayBox, kGridOverlayColour, kBack);
+  screen.Rect(RowBox(g.session.lookRow), kCursorColour, kFront);
+}
+
+void LookTexts(const PatternGenerator& g, const ScreenDraw& screen) {
   const ScreenTexts& t = TextsFor(g.session.language);
   const PaletteLook& look = g.look;
   char line[128];
-  Text(canvas, kTitleY, t.lookTitle);
+  screen.Text(kGridOverlayTitleAt, t.lookTitle, kFontSmall);
   if (look.colours.empty()) {
-    Text(canvas, kFirstRowY + 1, t.lookRamp);
+    screen.Text(RowTextAt(kLookColours), t.lookRamp, kFontSmall);
   } else {
     std::snprintf(line, sizeof line, t.lookColoursFormat, ShownName(look.coloursName).c_str(),
                   static_cast<int>(look.colours.size()), look.colourStart);
-    Text(canvas, kFirstRowY + 1, line);
+    screen.Text(RowTextAt(kLookColours), line, kFontSmall);
   }
   if (look.snap.empty()) {
-    Text(canvas, kFirstRowY + kRowHeight + 1, t.lookSnapOff);
+    screen.Text(RowTextAt(kLookSnap), t.lookSnapOff, kFontSmall);
   } else {
     std::snprintf(line, sizeof line, t.lookSnapFormat, ShownName(look.snapName).c_str(),
                   static_cast<int>(look.snap.size()));
-    Text(canvas, kFirstRowY + kRowHeight + 1, line);
+    screen.Text(RowTextAt(kLookSnap), line, kFontSmall);
   }
   std::snprintf(line, sizeof line, t.lookDepthFormat, look.depthBits, PresetName(look.depthBits));
-  Text(canvas, kFirstRowY + 2 * kRowHeight + 1, line);
+  screen.Text(RowTextAt(kLookDepth), line, kFontSmall);
 }
 
-bool LookRowAt(int32_t x, int32_t y, int32_t& row, ScreenBox& box) {
+bool LookRowAt(const PatternGenerator&, int32_t x, int32_t y, OverlayItem& item) {
   for (int32_t r = 0; r < kLookRows; ++r) {
     if (!RowBox(r).Contains(x, y)) continue;
-    row = r;
-    box = RowBox(r);
+    item.index = r;
+    item.box = RowBox(r);
     return true;
   }
   return false;
+}
+
+// A click puts the cursor on the row; the wheel steps it there.
+void ClickLookRow(PatternGenerator& g, const OverlayItem& item, uint64_t) {
+  g.session.lookRow = item.index;
+}
+
+void WheelLookRow(PatternGenerator& g, const OverlayItem& item, int32_t a, uint64_t nowMs) {
+  ClickLookRow(g, item, nowMs);
+  StepLookRow(g, item.index, a);
+}
+
+}  // namespace
+
+constinit const Overlay kLookOverlay = {
+    .key = DIK_I,
+    .place = OverlayPlace::kKeyGrid,
+    .opened = nullptr,
+    .closed = nullptr,
+    .keys = LookKeys,
+    .rects = LookRects,
+    .texts = LookTexts,
+    .itemAt = LookRowAt,
+    .click = ClickLookRow,
+    .wheel = WheelLookRow,
+};
+
+int32_t DropRow(const PatternGenerator& g) {
+  return IsOpen(g.session, kLookOverlay) ? g.session.lookRow : kLookColours;
 }
 
 void ImportPalette(PatternGenerator& g, const std::string& path, int32_t row, uint64_t nowMs) {

@@ -34,8 +34,16 @@ constexpr ScreenBox PreviewTile(int32_t width, int32_t height) {
 constexpr ScreenBox kKeyPanelBox{8, 368, 392, 104};         // under the key grid and swatches
 constexpr ScreenBox kPointPanelBox{312, 0, 224, 128};       // under the heading and point lines
 constexpr ScreenBox kSettingsPanelBox{312, 192, 224, 160};  // under the six settings lines
-// The cycles panel (C) takes the key grid's place, above the swatches.
-constexpr ScreenBox kCyclesPanelBox{kKeyPanelBox.x, kKeyPanelBox.y, kKeyPanelBox.w, 78};
+
+// ---- the overlays over the key grid (editor/overlay.h) ------------------------------------
+
+// The cycles panel (C) and the palette panel (I) take the key grid's place, above the
+// swatches: a title line, then rows kGridOverlayRowHeight high from kGridOverlayFirstRowY,
+// each text a pixel below the top of its row.
+constexpr ScreenBox kGridOverlayBox{kKeyPanelBox.x, kKeyPanelBox.y, kKeyPanelBox.w, 78};
+constexpr TextSpot kGridOverlayTitleAt{16, kGridOverlayBox.y + 1};
+constexpr int32_t kGridOverlayFirstRowY = kGridOverlayBox.y + 17;
+constexpr int32_t kGridOverlayRowHeight = 16;
 
 // ---- the key grid and the swatches --------------------------------------------------------
 

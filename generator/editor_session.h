@@ -21,23 +21,22 @@ class DataFolder;          // where the exports go and the frame template is; th
 struct GalleryThumbnails;  // what the gallery shows of each slot; the editor's own
 
 struct EditorSession {
-  // The cycles panel (C): whether it is open over the key grid, and its cursor: the range
-  // (row) and its field (column: low, high, speed, mode, blend, remove).
-  bool cyclesOpen = false;
+  // Which of the editor's overlays are open (the cycles panel C and the palette panel I over
+  // the key grid, the gallery G over the whole window): a bit for each row of its table of
+  // overlays (editor/overlay.h).
+  uint8_t openOverlays = 0;
+  // The cycles panel's cursor: the range (row) and its field (column: low, high, speed, mode,
+  // blend, remove).
   int32_t cycleRow = 0;
   int32_t cycleColumn = 0;
-  // The palette panel (I): whether it is open over the key grid, and its row (colours,
-  // snap, depth).
-  bool lookOpen = false;
+  // The palette panel's row (colours, snap, depth).
   int32_t lookRow = 0;
   // The screen's language; L switches it.
   Language language = Language::kJapanese;
   // The key and mouse help (F1) is shown over the preview.
   bool helpOpen = false;
-  // The gallery (G): whether it is open over the whole window, whether it shows the palette
-  // slots (Tab) or the pattern slots, its cursor (a slot), and what it shows of each slot,
-  // read when it opens.
-  bool galleryOpen = false;
+  // The gallery (G): whether it shows the palette slots (Tab) or the pattern slots, its cursor
+  // (a slot), and what it shows of each slot, read when it opens.
   bool galleryPalettes = false;
   int32_t galleryCursor = 0;
   std::shared_ptr<GalleryThumbnails> gallery;

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "editor/overlay.h"
 #include "formats/palette_reader.h"
 #include "shell/core/app.h"
 #include "store/file_system.h"
@@ -153,7 +154,8 @@ EMSCRIPTEN_KEEPALIVE void quilmorante_set_language(int language) {
 
 // Whether the gallery is open: the page lets the browser have Tab and Escape otherwise.
 EMSCRIPTEN_KEEPALIVE int quilmorante_gallery_open() {
-  return app != nullptr && app->generator != nullptr && app->generator->session.galleryOpen;
+  return app != nullptr && app->generator != nullptr &&
+         IsOpen(app->generator->session, kGalleryOverlay);
 }
 
 // Whether a long loop's export is still encoding: its files appear in result/ when it ends.

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "editor/format_export_runner.h"
+#include "editor/overlay.h"
 #include "formats/export_set.h"
 #include "generator/cycle.h"
 #include "generator/key_codes.h"
@@ -54,7 +55,7 @@ TEST_F(CyclesPanelTest, KeysEditTheRangesAsTheOtherPanelsEditTheirFields) {
     EXPECT_EQ(CycleRangesText(g->cycles), script[i].ranges) << "step " << i;
     ASSERT_TRUE(CheckCycleRanges(g->cycles)) << "step " << i;
   }
-  EXPECT_FALSE(g->session.cyclesOpen);
+  EXPECT_FALSE(IsOpen(g->session, kCyclesOverlay));
   EXPECT_EQ(g->panel, kSettingsPanel) << "SPACE went to the cycles panel while it was open";
 }
 
@@ -70,7 +71,8 @@ TEST_F(CyclesPanelTest, SpeedRepeatsWhileHeldAndStaysInItsRange) {
 TEST_F(CyclesPanelTest, OpenPanelCoversTheKeyGridAndMarksTheRangesUnderTheSwatches) {
   Frame({DIK_C});
   EXPECT_EQ(rec.CountSized(12, 12), 0u) << "no empty key cell of the grid is drawn";
-  EXPECT_TRUE(rec.Has({kCyclesX, kCyclesY, kCyclesWidth, kCyclesHeight, 0xFF181818, 1.0f}));
+  EXPECT_TRUE(rec.Has({kGridOverlayBox.x, kGridOverlayBox.y, kGridOverlayBox.w, kGridOverlayBox.h,
+                       0xFF181818, 1.0f}));
   // The one default range's mark spans all sixteen swatches.
   bool marked = false;
   for (const RecordedRect& r : rec.rects) marked = marked || (r.x == 16 && r.w == 24 * 15 + 16);

@@ -27,6 +27,7 @@
 #include "editor/cycles_panel.h"
 #include "editor/editor_frame.h"
 #include "editor/gallery.h"
+#include "editor/overlay.h"
 #include "editor/screen_layout.h"
 #include "editor/screen_texts.h"
 #include "editor/status_line.h"
@@ -376,7 +377,7 @@ const RecordedScreen kRecordedScreens[] = {
        g.cycles.ranges[0] = {0, 3, 16, CycleMode::kForward, false};
        g.cycles.ranges[1] = {5, 9, 8, CycleMode::kReverse, true};
        g.cycles.ranges[2] = {12, 15, 64, CycleMode::kPingPong, false};
-       g.session.cyclesOpen = true;
+       OpenOverlay(g, kCyclesOverlay);
        g.session.cycleRow = 1;
        g.session.cycleColumn = kCycleSpeed;
        Pointer(m, Swatch(13));
@@ -389,7 +390,7 @@ const RecordedScreen kRecordedScreens[] = {
     {"english_screen",
      [](PatternGenerator& g, MouseState&) {
        g.session.language = Language::kEnglish;
-       g.session.cyclesOpen = true;
+       OpenOverlay(g, kCyclesOverlay);
        g.session.helpOpen = true;
        ShowNote(g.session.status, "status line", 0);
      }},
@@ -403,7 +404,7 @@ const RecordedScreen kRecordedScreens[] = {
        g.look.snapName = "target.gpl";
        g.look.depthBits = 4;
        g.RebuildPalette();
-       g.session.lookOpen = true;
+       OpenOverlay(g, kLookOverlay);
        g.session.lookRow = 2;
        Pointer(m, Swatch(4));
      }},

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "editor/editor_texts.h"
+#include "editor/overlay.h"
 #include "editor/screen_layout.h"
 #include "editor/screen_texts.h"
 #include "generator/key_codes.h"
@@ -294,7 +295,7 @@ TEST_F(EditorInputTest, HoverOutlinesWhatAClickActsOn) {
     for (int32_t y = 0; y < 480; y += 3) {
       for (int32_t x = 0; x < 640; x += 3) {
         SCOPED_TRACE(::testing::Message() << "(" << x << ", " << y << ") cycles " << cycles);
-        g->session.cyclesOpen = cycles;
+        if (cycles) OpenOverlay(*g, kCyclesOverlay);
         g->panel = kSettingsPanel;
         g->cursorColumn = g->cursorRow = g->session.cycleRow = g->session.cycleColumn = 0;
         Frame({{}, x, y});
@@ -308,7 +309,7 @@ TEST_F(EditorInputTest, HoverOutlinesWhatAClickActsOn) {
           continue;
         }
         // With the cycles panel open the editing panels wait and draw no cursor.
-        if (cycles && !kCyclesPanelBox.Contains(x, y)) continue;
+        if (cycles && !kGridOverlayBox.Contains(x, y)) continue;
         ASSERT_TRUE(cursor);
         const bool swatch = outline->y == Swatch(0).y;
         ASSERT_GE(cursor->x, outline->x);

@@ -9,6 +9,7 @@
 #include <random>
 
 #include "editor/editor_frame.h"
+#include "editor/overlay.h"
 #include "generator/key_codes.h"
 #include "tests/editor/editor_test_support.h"
 #include "tests/support/generator_exports.h"
@@ -93,7 +94,7 @@ void CheckDrawn(const PatternGenerator& g, int32_t width, int32_t height,
   ASSERT_EQ(rec.endCalls, 1);
   ASSERT_EQ(rec.rectsBeforeEnd, rec.rects.size());
   // The cycles panel (C, among the random keys) and the help (F1) add their own texts.
-  if (!g.session.cyclesOpen && !g.session.helpOpen) {
+  if (!IsOpen(g.session, kCyclesOverlay) && !g.session.helpOpen) {
     ASSERT_EQ(rec.texts.size(), 17u);
   }
 }

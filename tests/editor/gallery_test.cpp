@@ -13,6 +13,7 @@
 
 #include "editor/editor_operations.h"
 #include "editor/format_export_runner.h"
+#include "editor/overlay.h"
 #include "editor/screen_layout.h"
 #include "editor/screen_texts.h"
 #include "generator/key_codes.h"
@@ -65,7 +66,7 @@ TEST_F(GalleryTest, KeysAndAClickLoadASlotInOneUndoStep) {
     else
       g->points[0].x += 1;
     Open(way.palettes);
-    ASSERT_TRUE(g->session.galleryOpen);
+    ASSERT_TRUE(IsOpen(g->session, kGalleryOverlay));
     if (way.click) {
       Click(GalleryCell(5));
     } else {
@@ -74,7 +75,7 @@ TEST_F(GalleryTest, KeysAndAClickLoadASlotInOneUndoStep) {
       EXPECT_EQ(g->session.galleryCursor, 5);
       Tap({DIK_RETURN});
     }
-    EXPECT_FALSE(g->session.galleryOpen);
+    EXPECT_FALSE(IsOpen(g->session, kGalleryOverlay));
     EXPECT_EQ(Number(way.palettes), 5);
     if (way.palettes) {
       EXPECT_EQ(g->keys[0][0], 1);
@@ -106,15 +107,34 @@ TEST_F(GalleryTest, ClosingChangesNothingAndOtherKeysWait) {
       Tap({k});
     EXPECT_EQ(g->session.galleryCursor, 1);
     Tap({close});
-    EXPECT_FALSE(g->session.galleryOpen);
+    EXPECT_FALSE(IsOpen(g->session, kGalleryOverlay));
     EXPECT_TRUE(g->Pattern() == pattern);
     EXPECT_EQ(g->panel, panel);
     EXPECT_EQ(g->patternNumber, 0);
-    EXPECT_FALSE(g->session.cyclesOpen || g->session.helpOpen);
+    EXPECT_FALSE(IsOpen(g->session, kCyclesOverlay) || g->session.helpOpen);
     EXPECT_EQ(g->previewMode, kPreviewTiled);
   }
   uint32_t steps = 0;
   EXPECT_EQ(g->session.history.UndoChanges(steps), nullptr);
+}
+
+// The cycles and palette panels share the key grid's place; the gallery covers the one open
+// there, which waits beneath it and shows again when it closes.
+TEST_F(GalleryTest, ThePanelOverTheKeyGridWaitsBeneathIt) {
+  struct Step {
+    int key;
+    bool cycles, look, gallery;
+  };
+  const Step steps[] = {{DIK_C, true, false, false},      {DIK_G, true, false, true},
+                        {DIK_I, true, false, true},       {DIK_G, true, false, false},
+                        {DIK_I, false, true, false},      {DIK_G, false, true, true},
+                        {DIK_ESCAPE, false, true, false}, {DIK_I, false, false, false}};
+  for (size_t i = 0; i < std::size(steps); ++i) {
+    Tap({steps[i].key});
+    EXPECT_EQ(IsOpen(g->session, kCyclesOverlay), steps[i].cycles) << "step " << i;
+    EXPECT_EQ(IsOpen(g->session, kLookOverlay), steps[i].look) << "step " << i;
+    EXPECT_EQ(IsOpen(g->session, kGalleryOverlay), steps[i].gallery) << "step " << i;
+  }
 }
 
 TEST_F(GalleryTest, AnExportUnderWayGoesOnBehindIt) {
@@ -124,7 +144,7 @@ TEST_F(GalleryTest, AnExportUnderWayGoesOnBehindIt) {
   ASSERT_TRUE(g->session.exporter->Running());
   Tap({DIK_G});
   for (int frame = 0; g->session.exporter->Running() && frame < 2000; ++frame) Frame();
-  EXPECT_TRUE(g->session.galleryOpen);
+  EXPECT_TRUE(IsOpen(g->session, kGalleryOverlay));
   EXPECT_TRUE(std::filesystem::exists("result/A-0079.bmp"));
 }
 

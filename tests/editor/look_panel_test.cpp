@@ -11,6 +11,7 @@
 #include <string>
 
 #include "editor/editor_texts.h"
+#include "editor/overlay.h"
 #include "editor/screen_texts.h"
 #include "generator/key_codes.h"
 #include "store/data_folder.h"
@@ -91,7 +92,7 @@ TEST_F(LookPanelTest, EditingAKeyReturnsToTheRamp) {
 TEST_F(LookPanelTest, TheRowsStepAndTheSwatchesShowTheLimit) {
   Write("target.gpl", "GIMP Palette\n0 0 0\tblack\n255 255 255\twhite\n");
   Tap({DIK_I});
-  ASSERT_TRUE(g->session.lookOpen);
+  ASSERT_TRUE(IsOpen(g->session, kLookOverlay));
   Tap({DIK_DOWN});
   Drop("target.gpl");
   EXPECT_EQ(g->look.snap.size(), 2u) << "a drop goes into the row under the cursor";
@@ -107,7 +108,7 @@ TEST_F(LookPanelTest, TheRowsStepAndTheSwatchesShowTheLimit) {
   Tap({DIK_Z});
   EXPECT_TRUE(g->look.snap.empty());
   Tap({DIK_C});
-  EXPECT_FALSE(g->session.lookOpen) << "the cycles panel takes the place";
+  EXPECT_FALSE(IsOpen(g->session, kLookOverlay)) << "the cycles panel takes the place";
 }
 
 TEST_F(LookPanelTest, TheLookIsKeptWithTheSlot) {

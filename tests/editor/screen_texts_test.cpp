@@ -15,6 +15,7 @@
 #include "editor/cycles_panel.h"
 #include "editor/editor_frame.h"
 #include "editor/gallery.h"
+#include "editor/overlay.h"
 #include "generator/key_codes.h"
 #include "shell/core/canvas.h"
 #include "shell/core/rasterizer.h"
@@ -43,10 +44,10 @@ int32_t RoomAt(int32_t x, int32_t y, bool gallery) {
   if (gallery) return kScreenWidth - x;
   if (x == kHeadingAt.x) return kPointPanelBox.x + kPointPanelBox.w - x;
   if (x == HelpLineAt(0).x) return kScreenWidth - x;
-  if (kCyclesPanelBox.Contains(x, y)) {
+  if (kGridOverlayBox.Contains(x, y)) {
     for (int f = 0; f + 1 < kCycleFieldCount; ++f)
       if (x == kCycleFieldX[f]) return kCycleFieldX[f + 1] - 2 - x;
-    return kCyclesX + kCyclesWidth - x;
+    return kGridOverlayBox.x + kGridOverlayBox.w - x;
   }
   if (x == HelpOverlayLineAt(0).x) return kHelpOverlayBox.x + kHelpOverlayBox.w - x;
   if (x == kStatusX && y == kStatusY) return kStatusRight - x;
@@ -93,9 +94,9 @@ TEST_F(EnglishScreen, EveryTextFitsItsBoxAndNoneOverlap) {
   g->distortX = g->distortY = -1;
   const std::vector<std::function<void()>> screens = {
       [] {},
-      [this] { g->session.cyclesOpen = true; },
+      [this] { OpenOverlay(*g, kCyclesOverlay); },
       [this] {
-        g->session.cyclesOpen = true;
+        OpenOverlay(*g, kCyclesOverlay);
         g->cycles.ranges[0] = {10, 15, 64, CycleMode::kPingPong, true};
       },
       [this] { g->session.helpOpen = true; },
@@ -110,7 +111,7 @@ TEST_F(EnglishScreen, EveryTextFitsItsBoxAndNoneOverlap) {
     const auto boxes = Texts();
     for (size_t i = 0; i < boxes.size(); ++i) {
       const auto& [text, box] = boxes[i];
-      EXPECT_LE(box.w, RoomAt(box.x, box.y, g->session.galleryOpen))
+      EXPECT_LE(box.w, RoomAt(box.x, box.y, IsOpen(g->session, kGalleryOverlay)))
           << "screen " << s << ": '" << text.text << "' at (" << box.x << ", " << box.y << ")";
       for (size_t j = i + 1; j < boxes.size(); ++j)
         EXPECT_FALSE(Overlap(box, boxes[j].second))
