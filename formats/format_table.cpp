@@ -250,7 +250,8 @@ constexpr ExportFormat kFormats[] = {
      .takesScale = true,
      .takesColumns = true,
      .start = StartSheet,
-     .notes = SheetNotes},
+     .notes = SheetNotes,
+     .tilesetSheet = TilesetSheet::kMakes},
     {.option = "--shader",
      .argument = "DIR",
      .summary = "index.png, palette.png, palettes.png, cycle.glsl, cycle.gdshader,\n"
@@ -322,7 +323,8 @@ constexpr ExportFormat kFormats[] = {
      .makesFolder = true,
      .takesScale = true,
      .takesDelay = true,
-     .start = StartTiled},
+     .start = StartTiled,
+     .tilesetSheet = TilesetSheet::kCopies},
 };
 
 }  // namespace

@@ -24,6 +24,14 @@ struct FormatSettings {
   std::string sheetMadeEarlier = {};
 };
 
+// How a format stands to the sprite sheet a Tiled folder's tileset shows (the frames at the
+// default columns).
+enum class TilesetSheet : uint8_t {
+  kNone,
+  kMakes,   // its file is that sheet when made at the default columns
+  kCopies,  // copies that sheet from a format earlier in the same export rather than encode it
+};
+
 struct ExportFormat {
   // The tool's option ("--gif"); empty for the BMP frames, which every export writes into
   // result/.
@@ -53,6 +61,7 @@ struct ExportFormat {
   // For a folder of one file a frame, named as the BMP frames are: their extension. An
   // export replaces the id's whole frame set there.
   const char* frameExtension = nullptr;
+  TilesetSheet tilesetSheet = TilesetSheet::kNone;
 };
 
 std::span<const ExportFormat> ExportFormats();
