@@ -6,9 +6,8 @@
 void RequestAllFormats(const std::string& dir, char id, std::vector<ExportRequest>& requests) {
   std::vector<std::string> paths;
   for (const ExportFormat& format : ExportFormats()) {
-    if (format.allPaths == nullptr) continue;
     paths.clear();
-    format.allPaths(dir, id, paths);
+    AllPaths(format, dir, id, paths);
     for (std::string& path : paths) requests.push_back(ExportRequest{&format, std::move(path)});
   }
 }

@@ -38,10 +38,13 @@ struct ExportFormat {
   const char* option = "";
   const char* argument = "FILE";  // what the option names: "FILE" or "DIR"
   const char* summary = "";       // its line of the usage text
-  // The names --all gives, as the README's table shows them.
+  // What --all writes inside its folder for the id letter: a file (or, for a format that
+  // makes a folder, a folder) named the letter and this suffix ("-sheet.png"); null for a
+  // format --all names otherwise or does not write.
+  const char* allSuffix = nullptr;
+  // For a format --all names otherwise: the names, as the README's table shows them, and the
+  // paths it writes inside its folder dir for the id letter.
   const char* allNames = "";
-  // The paths --all writes inside its folder dir for the id letter; null for a format --all
-  // does not write.
   void (*allPaths)(const std::string& dir, char id, std::vector<std::string>& paths) = nullptr;
   bool makesFolder = false;  // the path is a folder, made when missing (one level)
   // The settings the format uses.
@@ -65,6 +68,14 @@ struct ExportFormat {
 };
 
 std::span<const ExportFormat> ExportFormats();
+
+// The paths --all writes inside dir for the id letter and the format; none for a format --all
+// does not write.
+void AllPaths(const ExportFormat& format, const std::string& dir, char id,
+              std::vector<std::string>& paths);
+
+// The names --all gives the format's files, as the README's table shows them ("`<id>.gif`").
+std::string AllNames(const ExportFormat& format);
 
 // The entry of a tool option ("--gif"), or null.
 const ExportFormat* FindExportFormat(std::string_view option);
