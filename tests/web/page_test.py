@@ -74,7 +74,8 @@ def png(width, colour_type, depth, rows, chunks):
 ANCILLARY = [(b"gAMA", struct.pack(">I", 45455)), (b"sRGB", b"\0"), (b"tEXt", b"Title\0x"),
              (b"iCCP", b"p\0\0" + zlib.compress(b"profile")), (b"pHYs", bytes(9))]
 IMPORTS = [
-    ("chooser", "big.hex", b"#000000\n" * (1 << 17) + b"#", "Cannot import: larger than 1 MiB"),
+    ("chooser", "big.hex", b"#000000\n" * (1 << 17) + b"#",
+     "Cannot import: big.hex: larger than 1 MiB"),
     ("drop", "colours.hex", "".join("#%06X\n" % c for c in COLOURS).encode(),
      "Imported: colours.hex, 16 colours"),
     # An indexed PNG's PLTE, in its order; then a 16-bit RGBA image's distinct colours, in
