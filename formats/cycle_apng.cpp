@@ -286,8 +286,5 @@ Result StartApng(const Cycle& cycle, int scale, const std::string& path, Encodin
 }
 
 Result EncodeApng(const Cycle& cycle, int scale, std::vector<uint8_t>& bytes) {
-  bytes.clear();
-  Encoding encoding;
-  if (Result started = StartApng(cycle, scale, "", encoding); !started) return started;
-  return RunToBytes(encoding, bytes);
+  return EncodeToBytes([&](Encoding& e) { return StartApng(cycle, scale, "", e); }, bytes);
 }

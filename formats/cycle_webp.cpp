@@ -213,8 +213,5 @@ Result StartWebp(const Cycle& cycle, int scale, const std::string& path, Encodin
 }
 
 Result EncodeWebp(const Cycle& cycle, int scale, std::vector<uint8_t>& bytes) {
-  bytes.clear();
-  Encoding encoding;
-  if (Result started = StartWebp(cycle, scale, "", encoding); !started) return started;
-  return RunToBytes(encoding, bytes);
+  return EncodeToBytes([&](Encoding& e) { return StartWebp(cycle, scale, "", e); }, bytes);
 }

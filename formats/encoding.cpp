@@ -52,8 +52,11 @@ Result RunEncoding(Encoding& encoding, std::vector<ExportFile>& files) {
   return Result::Ok();
 }
 
-Result RunToBytes(Encoding& encoding, std::vector<uint8_t>& bytes) {
+Result EncodeToBytes(const std::function<Result(Encoding& encoding)>& start,
+                     std::vector<uint8_t>& bytes) {
   bytes.clear();
+  Encoding encoding;
+  if (Result started = start(encoding); !started) return started;
   std::vector<ExportFile> files;
   if (Result run = RunEncoding(encoding, files); !run) return run;
   if (files.size() != 1) return Result::Fail("the encoding made no single file");

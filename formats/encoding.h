@@ -45,6 +45,8 @@ void FrameSteps(Encoding& encoding, int frames, std::function<Result()> begin,
 // Runs every step and then the finish. On failure adds nothing.
 Result RunEncoding(Encoding& encoding, std::vector<ExportFile>& files);
 
-// For one-file encoders: runs the encoding whole and hands over its one file's bytes, read
-// back into memory when the file spilled.
-Result RunToBytes(Encoding& encoding, std::vector<uint8_t>& bytes);
+// For one-file encoders: starts the encoding with start (given an empty path), runs it whole
+// and hands over its one file's bytes, read back into memory when the file spilled; empty on
+// failure.
+Result EncodeToBytes(const std::function<Result(Encoding& encoding)>& start,
+                     std::vector<uint8_t>& bytes);

@@ -6,9 +6,8 @@
 void RequestAllFormats(const std::string& dir, char id, std::vector<ExportRequest>& requests) {
   std::vector<std::string> paths;
   for (const ExportFormat& format : ExportFormats()) {
-    if (format.allPaths == nullptr) continue;
     paths.clear();
-    format.allPaths(dir, id, paths);
+    AllPaths(format, dir, id, paths);
     for (std::string& path : paths) requests.push_back(ExportRequest{&format, std::move(path)});
   }
 }
@@ -23,12 +22,13 @@ FormatSettings SettingsInSet(const FormatSettings& settings,
                              const std::vector<ExportRequest>& requests, size_t r) {
   FormatSettings inSet = settings;
   inSet.sheetMadeEarlier.clear();
-  const ExportFormat* sheet = FindExportFormat("--sheet");
-  if (requests[r].format != FindExportFormat("--tiled") ||
+  // The sheet a maker writes is the tileset's only at the default columns.
+  if (requests[r].format->tilesetSheet != TilesetSheet::kCopies ||
       settings.sheetColumns != FormatSettings{}.sheetColumns)
     return inSet;
   for (size_t q = 0; q < r; ++q)
-    if (requests[q].format == sheet) inSet.sheetMadeEarlier = requests[q].path;
+    if (requests[q].format->tilesetSheet == TilesetSheet::kMakes)
+      inSet.sheetMadeEarlier = requests[q].path;
   return inSet;
 }
 

@@ -62,23 +62,6 @@ Result Stepped(const std::string& path, Encoding& encoding, Start start) {
   return Result::Ok();
 }
 
-// The --all path "<id><suffix>" inside dir.
-template <const char* kSuffix>
-void NamedAfterId(const std::string& dir, char id, std::vector<std::string>& paths) {
-  paths.push_back(InFolder(dir, id + std::string(kSuffix)));
-}
-
-constexpr char kSheet[] = "-sheet.png";
-constexpr char kShader[] = "-shader";
-constexpr char kPaletteAtlas[] = "-palettes.png";
-constexpr char kIlbm[] = ".iff";
-constexpr char kJson[] = ".json";
-constexpr char kGif[] = ".gif";
-constexpr char kApng[] = "-anim.png";
-constexpr char kWebp[] = ".webp";
-constexpr char kAseprite[] = ".aseprite";
-constexpr char kTiled[] = "-tiled";
-
 Result StartFrames(const Cycle& cycle, char id, const FormatSettings&, const std::string& dir,
                    Encoding& encoding) {
   return StartBmpFrameFiles(cycle, id, dir, encoding);
@@ -245,37 +228,33 @@ constexpr ExportFormat kFormats[] = {
      .frameExtension = ".png"},
     {.option = "--sheet",
      .summary = "one PNG sprite sheet of the loop's frames",
-     .allNames = "`<id>-sheet.png`",
-     .allPaths = NamedAfterId<kSheet>,
+     .allSuffix = "-sheet.png",
      .takesScale = true,
      .takesColumns = true,
      .start = StartSheet,
-     .notes = SheetNotes},
+     .notes = SheetNotes,
+     .tilesetSheet = TilesetSheet::kMakes},
     {.option = "--shader",
      .argument = "DIR",
      .summary = "index.png, palette.png, palettes.png, cycle.glsl, cycle.gdshader,\n"
                 "                 atlas.glsl and atlas.gdshader in DIR",
-     .allNames = "`<id>-shader/`",
-     .allPaths = NamedAfterId<kShader>,
+     .allSuffix = "-shader",
      .makesFolder = true,
      .takesDelay = true,
      .start = StartShaderPair},
     {.option = "--palette-atlas",
      .summary = "the palette atlas: 16 x L RGB PNG, row j frame j's 16 colours",
-     .allNames = "`<id>-palettes.png`",
-     .allPaths = NamedAfterId<kPaletteAtlas>,
+     .allSuffix = "-palettes.png",
      .start = StartPaletteAtlas},
     {.option = "--ilbm",
      .summary = "IFF ILBM with a colour-cycling range for each range (DPaint, GrafX2)",
-     .allNames = "`<id>.iff`",
-     .allPaths = NamedAfterId<kIlbm>,
+     .allSuffix = ".iff",
      .takesDelay = true,
      .start = StartIlbm,
      .notes = IlbmNotes},
     {.option = "--json",
      .summary = "colour-cycling JSON for web players",
-     .allNames = "`<id>.json`",
-     .allPaths = NamedAfterId<kJson>,
+     .allSuffix = ".json",
      .takesDelay = true,
      .start = StartJson},
     {.option = "--palette-file",
@@ -286,30 +265,26 @@ constexpr ExportFormat kFormats[] = {
      .start = StartPaletteFile},
     {.option = "--gif",
      .summary = "one looping animated GIF",
-     .allNames = "`<id>.gif`",
-     .allPaths = NamedAfterId<kGif>,
+     .allSuffix = ".gif",
      .takesScale = true,
      .takesDelay = true,
      .start = StartGif},
     {.option = "--apng",
      .summary = "one looping animated PNG",
-     .allNames = "`<id>-anim.png`",
-     .allPaths = NamedAfterId<kApng>,
+     .allSuffix = "-anim.png",
      .takesScale = true,
      .takesDelay = true,
      .start = StartApngFile},
     {.option = "--webp",
      .summary = "one looping animated WebP (lossless)",
-     .allNames = "`<id>.webp`",
-     .allPaths = NamedAfterId<kWebp>,
+     .allSuffix = ".webp",
      .takesScale = true,
      .takesDelay = true,
      .start = StartWebpFile},
     {.option = "--aseprite",
      .summary = "one indexed Aseprite file; Aseprite plays its palette changes as frames,\n"
                 "                 LibreSprite, Pixelorama and Unity's importer read it",
-     .allNames = "`<id>.aseprite`",
-     .allPaths = NamedAfterId<kAseprite>,
+     .allSuffix = ".aseprite",
      .takesScale = true,
      .takesDelay = true,
      .start = StartAsepriteFile},
@@ -317,18 +292,31 @@ constexpr ExportFormat kFormats[] = {
      .argument = "DIR",
      .summary = "a Tiled map of the tile cycling: <id>.tmx, <id>.tsx and <id>-sheet.png\n"
                 "                 in DIR",
-     .allNames = "`<id>-tiled/`",
-     .allPaths = NamedAfterId<kTiled>,
+     .allSuffix = "-tiled",
      .makesFolder = true,
      .takesScale = true,
      .takesDelay = true,
-     .start = StartTiled},
+     .start = StartTiled,
+     .tilesetSheet = TilesetSheet::kCopies},
 };
 
 }  // namespace
 
 std::span<const ExportFormat> ExportFormats() {
   return kFormats;
+}
+
+void AllPaths(const ExportFormat& format, const std::string& dir, char id,
+              std::vector<std::string>& paths) {
+  if (format.allSuffix != nullptr)
+    paths.push_back(InFolder(dir, id + std::string(format.allSuffix)));
+  else if (format.allPaths != nullptr)
+    format.allPaths(dir, id, paths);
+}
+
+std::string AllNames(const ExportFormat& format) {
+  if (format.allSuffix == nullptr) return format.allNames;
+  return std::string("`<id>") + format.allSuffix + (format.makesFolder ? "/`" : "`");
 }
 
 const ExportFormat* FindExportFormat(std::string_view option) {

@@ -24,16 +24,27 @@ struct FormatSettings {
   std::string sheetMadeEarlier = {};
 };
 
+// How a format stands to the sprite sheet a Tiled folder's tileset shows (the frames at the
+// default columns).
+enum class TilesetSheet : uint8_t {
+  kNone,
+  kMakes,   // its file is that sheet when made at the default columns
+  kCopies,  // copies that sheet from a format earlier in the same export rather than encode it
+};
+
 struct ExportFormat {
   // The tool's option ("--gif"); empty for the BMP frames, which every export writes into
   // result/.
   const char* option = "";
   const char* argument = "FILE";  // what the option names: "FILE" or "DIR"
   const char* summary = "";       // its line of the usage text
-  // The names --all gives, as the README's table shows them.
+  // What --all writes inside its folder for the id letter: a file (or, for a format that
+  // makes a folder, a folder) named the letter and this suffix ("-sheet.png"); null for a
+  // format --all names otherwise or does not write.
+  const char* allSuffix = nullptr;
+  // For a format --all names otherwise: the names, as the README's table shows them, and the
+  // paths it writes inside its folder dir for the id letter.
   const char* allNames = "";
-  // The paths --all writes inside its folder dir for the id letter; null for a format --all
-  // does not write.
   void (*allPaths)(const std::string& dir, char id, std::vector<std::string>& paths) = nullptr;
   bool makesFolder = false;  // the path is a folder, made when missing (one level)
   // The settings the format uses.
@@ -53,9 +64,18 @@ struct ExportFormat {
   // For a folder of one file a frame, named as the BMP frames are: their extension. An
   // export replaces the id's whole frame set there.
   const char* frameExtension = nullptr;
+  TilesetSheet tilesetSheet = TilesetSheet::kNone;
 };
 
 std::span<const ExportFormat> ExportFormats();
+
+// The paths --all writes inside dir for the id letter and the format; none for a format --all
+// does not write.
+void AllPaths(const ExportFormat& format, const std::string& dir, char id,
+              std::vector<std::string>& paths);
+
+// The names --all gives the format's files, as the README's table shows them ("`<id>.gif`").
+std::string AllNames(const ExportFormat& format);
 
 // The entry of a tool option ("--gif"), or null.
 const ExportFormat* FindExportFormat(std::string_view option);

@@ -214,6 +214,36 @@ void PackNibbles(const uint8_t* indices, size_t count, uint8_t* packed) {
     packed[i / 2] = static_cast<uint8_t>(indices[i] << 4 | (indices[i + 1] & 15));
 }
 
+namespace {
+
+struct PackedPlane {
+  const uint8_t* rows;
+  size_t rowBytes;
+};
+
+const uint8_t* PlaneRow(const void* context, int y, uint8_t*) {
+  const auto* plane = static_cast<const PackedPlane*>(context);
+  return plane->rows + static_cast<size_t>(y) * plane->rowBytes;
+}
+
+}  // namespace
+
+Result EncodePackedPng(const uint8_t* packed, int edge, const uint8_t (*palette)[3],
+                       int paletteEntries, PngFilter filter, const char* what,
+                       std::vector<uint8_t>& bytes) {
+  const PackedPlane plane{packed, static_cast<size_t>(edge) / 2};
+  PngImage image;
+  image.width = edge;
+  image.height = edge;
+  image.layout = PngLayout::kPalette4;
+  image.filter = filter;
+  image.palette = palette;
+  image.paletteEntries = paletteEntries;
+  image.row = PlaneRow;
+  image.context = &plane;
+  return EncodePng(image, what, bytes);
+}
+
 std::vector<uint8_t> PackedPicture(const Cycle& cycle, int scale) {
   std::vector<uint8_t> indices;
   const uint8_t* source = cycle.pixels;

@@ -75,5 +75,11 @@ uint64_t MostPngBytes(uint64_t rowBytes, uint64_t rows, int paletteEntries);
 // Packs count indices (count even) two a byte, high nibble first, as 4-bit rows store them.
 void PackNibbles(const uint8_t* indices, size_t count, uint8_t* packed);
 
+// bytes becomes a 4-bit palette PNG of edge x edge indices packed as PackNibbles packs them,
+// row after row; what names it in a failure message.
+Result EncodePackedPng(const uint8_t* packed, int edge, const uint8_t (*palette)[3],
+                       int paletteEntries, PngFilter filter, const char* what,
+                       std::vector<uint8_t>& bytes);
+
 // The cycle's picture enlarged scale times and packed two pixels a byte, row by row.
 std::vector<uint8_t> PackedPicture(const Cycle& cycle, int scale);

@@ -10,16 +10,6 @@
 
 namespace {
 
-struct PackedPlane {
-  const uint8_t* rows;
-  size_t rowBytes;
-};
-
-const uint8_t* PlaneRow(const void* context, int y, uint8_t*) {
-  const auto* plane = static_cast<const PackedPlane*>(context);
-  return plane->rows + static_cast<size_t>(y) * plane->rowBytes;
-}
-
 uint32_t BigEndian32(const uint8_t* at) {
   return uint32_t{at[0]} << 24 | uint32_t{at[1]} << 16 | uint32_t{at[2]} << 8 | at[3];
 }
@@ -49,19 +39,9 @@ Result EncodePngFrame(const Cycle& cycle, int frame, int scale, std::vector<uint
 
   uint8_t table[kPaletteEntries][kChannels];
   cycle.Colours(frame, table);
-  const int edge = Cycle::kEdge * scale;
-  const PackedPlane plane{packed.data(), static_cast<size_t>(edge) / 2};
-  PngImage image;
-  image.width = edge;
-  image.height = edge;
-  image.layout = PngLayout::kPalette4;
   // Neighbouring indices mostly differ by a small step: the smallest files of the filters.
-  image.filter = PngFilter::kSub;
-  image.palette = table;
-  image.paletteEntries = kPaletteEntries;
-  image.row = PlaneRow;
-  image.context = &plane;
-  return EncodePng(image, "PNG frame", bytes);
+  return EncodePackedPng(packed.data(), Cycle::kEdge * scale, table, kPaletteEntries,
+                         PngFilter::kSub, "PNG frame", bytes);
 }
 
 Result EncodePngFrameBase(const Cycle& cycle, int scale, PngFrameBase& base) {

@@ -179,9 +179,6 @@ Result StartSpriteSheet(const Cycle& cycle, int columns, int scale, const std::s
 }
 
 Result EncodeSpriteSheet(const Cycle& cycle, int columns, int scale, std::vector<uint8_t>& bytes) {
-  bytes.clear();
-  Encoding encoding;
-  if (Result started = StartSpriteSheet(cycle, columns, scale, "", encoding); !started)
-    return started;
-  return RunToBytes(encoding, bytes);
+  return EncodeToBytes([&](Encoding& e) { return StartSpriteSheet(cycle, columns, scale, "", e); },
+                       bytes);
 }

@@ -34,6 +34,18 @@ const uint8_t* AtlasRow(const void* context, int frame, uint8_t* scratch) {
   return scratch;
 }
 
+// A texture of width x height whose rows row reads from the cycle.
+Result EncodeTexture(const Cycle& cycle, int width, int height, PngLayout layout, PngFilter filter,
+                     decltype(PngImage::row) row, const char* name, std::vector<uint8_t>& bytes) {
+  return EncodePng({.width = width,
+                    .height = height,
+                    .layout = layout,
+                    .filter = filter,
+                    .row = row,
+                    .context = &cycle},
+                   name, bytes);
+}
+
 // A GLSL and Godot float literal: always a decimal point (whatever the locale), enough
 // digits for 100 / 3.
 std::string FloatLiteral(double value) {
@@ -50,37 +62,20 @@ std::string FloatLiteral(double value) {
 }  // namespace
 
 Result EncodeIndexPng(const Cycle& cycle, std::vector<uint8_t>& bytes) {
-  PngImage image;
-  image.width = Cycle::kEdge;
-  image.height = Cycle::kEdge;
-  image.layout = PngLayout::kGrey8;
   // Neighbouring indices mostly differ by a small step: the smallest files of the filters.
-  image.filter = PngFilter::kSub;
-  image.row = GreyRow;
-  image.context = &cycle;
-  return EncodePng(image, "index.png", bytes);
+  return EncodeTexture(cycle, Cycle::kEdge, Cycle::kEdge, PngLayout::kGrey8, PngFilter::kSub,
+                       GreyRow, "index.png", bytes);
 }
 
 Result EncodePalettePng(const Cycle& cycle, std::vector<uint8_t>& bytes) {
-  PngImage image;
-  image.width = kPaletteEntries;
-  image.height = kFrameCount;
-  image.layout = PngLayout::kRgb8;
-  image.row = PaletteRow;
-  image.context = &cycle;
-  return EncodePng(image, "palette.png", bytes);
+  return EncodeTexture(cycle, kPaletteEntries, kFrameCount, PngLayout::kRgb8, PngFilter::kNone,
+                       PaletteRow, "palette.png", bytes);
 }
 
 Result EncodePaletteAtlasPng(const Cycle& cycle, std::vector<uint8_t>& bytes) {
-  PngImage image;
-  image.width = kPaletteEntries;
-  image.height = cycle.frames;
-  image.layout = PngLayout::kRgb8;
   // Consecutive frames mostly share their colours.
-  image.filter = PngFilter::kUp;
-  image.row = AtlasRow;
-  image.context = &cycle;
-  return EncodePng(image, "palettes.png", bytes);
+  return EncodeTexture(cycle, kPaletteEntries, cycle.frames, PngLayout::kRgb8, PngFilter::kUp,
+                       AtlasRow, "palettes.png", bytes);
 }
 
 const char* ShaderFileName(ShaderKind kind) {

@@ -1,6 +1,7 @@
 #include "generator/edit_history.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "generator/pattern_fields.h"
 
@@ -102,81 +103,107 @@ EditState CaptureEdits(const PatternGenerator& g) {
   return state;
 }
 
-void EditHistory::Record(const EditState& start, const PatternGenerator& g, bool continuing) {
-  const EditState now = CaptureEdits(g);
-  std::vector<FieldChange> made;
-  std::vector<PaletteSide> madeSides;
+namespace {
+
+// What changed between a frame's start and now: the changes a step would hold and, for a
+// change of a whole palette side, the side before and after (the change's before and after
+// are set when the sides are stored).
+struct FrameDiff {
+  std::vector<FieldChange> changes;
+  std::vector<PaletteSide> sides;
+};
+
+FrameDiff Diff(const EditState& start, const EditState& now) {
+  FrameDiff diff;
   // A slot step loads what the slot holds: the step is the slot, not the fields it loaded.
   if (now.patternNumber != start.patternNumber) {
-    made.push_back({EditField::kPatternSlot, 0, start.patternNumber, now.patternNumber});
+    diff.changes.push_back({EditField::kPatternSlot, 0, start.patternNumber, now.patternNumber});
   } else if (now.paletteNumber != start.paletteNumber) {
-    made.push_back({EditField::kPaletteSlot, 0, start.paletteNumber, now.paletteNumber});
+    diff.changes.push_back({EditField::kPaletteSlot, 0, start.paletteNumber, now.paletteNumber});
   } else {
     int at = 0;
     for (const UndoableField& row : kUndoableFields) {
       for (int i = 0; i < row.count; ++i, ++at) {
         if (now.values[at] == start.values[at]) continue;
-        made.push_back({row.field, static_cast<uint8_t>(i), start.values[at], now.values[at]});
+        diff.changes.push_back(
+            {row.field, static_cast<uint8_t>(i), start.values[at], now.values[at]});
       }
     }
     if (!(now.side == start.side)) {
-      // indices fixed below
-      made.push_back(
-          {now.side.cycles == start.side.cycles ? EditField::kLook : EditField::kCycles, 0, 0, 1});
-      madeSides = {start.side, now.side};
+      diff.changes.push_back(
+          {now.side.cycles == start.side.cycles ? EditField::kLook : EditField::kCycles, 0, 0, 0});
+      diff.sides = {start.side, now.side};
     }
   }
-  if (made.empty()) {
+  return diff;
+}
+
+bool IsSlot(EditField field) {
+  return field == EditField::kPatternSlot || field == EditField::kPaletteSlot;
+}
+
+// Stores the diff's two sides at the end of sides, as the before and after of change.
+void StoreSides(const FrameDiff& diff, FieldChange& change, std::vector<PaletteSide>& sides) {
+  change.before = static_cast<int32_t>(sides.size());
+  change.after = change.before + 1;
+  sides.insert(sides.end(), diff.sides.begin(), diff.sides.end());
+}
+
+// The gesture goes on: its step takes the new values, and any field it had not touched yet
+// (a drag that moves x first, then y too).
+void ExtendStep(const FrameDiff& diff, EditHistory& history) {
+  EditHistory::Step& last = history.steps.back();
+  for (const FieldChange& change : diff.changes) {
+    FieldChange* kept = nullptr;
+    for (uint32_t i = 0; i < last.count && kept == nullptr; ++i) {
+      FieldChange& candidate = history.changes[last.first + i];
+      if (candidate.field == change.field && candidate.index == change.index) kept = &candidate;
+    }
+    if (kept == nullptr) {
+      FieldChange added = change;
+      if (IsSide(added.field)) StoreSides(diff, added, history.sides);
+      history.changes.push_back(added);
+      ++last.count;
+    } else if (IsSide(kept->field)) {
+      history.sides[static_cast<size_t>(kept->after)] = diff.sides[1];
+    } else {
+      kept->after = change.after;
+    }
+  }
+}
+
+// A new step: what was undone cannot be redone any more.
+void AddStep(FrameDiff diff, EditHistory& history) {
+  if (history.done < history.steps.size()) {
+    history.changes.resize(history.steps[history.done].first);
+    history.steps.resize(history.done);
+    size_t keep = 0;
+    for (const FieldChange& change : history.changes)
+      if (IsSide(change.field)) keep = static_cast<size_t>(change.after) + 1;
+    history.sides.resize(keep);
+  }
+  for (FieldChange& change : diff.changes)
+    if (IsSide(change.field)) StoreSides(diff, change, history.sides);
+  history.steps.push_back(
+      {static_cast<uint32_t>(history.changes.size()), static_cast<uint32_t>(diff.changes.size())});
+  history.changes.insert(history.changes.end(), diff.changes.begin(), diff.changes.end());
+  history.done = history.steps.size();
+}
+
+}  // namespace
+
+void EditHistory::Record(const EditState& start, const PatternGenerator& g, bool continuing) {
+  FrameDiff diff = Diff(start, CaptureEdits(g));
+  if (diff.changes.empty()) {
     if (!continuing) open = false;
     return;
   }
-  const bool slot = made.front().field == EditField::kPatternSlot ||
-                    made.front().field == EditField::kPaletteSlot;
+  const bool slot = IsSlot(diff.changes.front().field);
   if (open && continuing && !slot && done == steps.size() && !steps.empty()) {
-    // The gesture goes on: its step takes the new values, and any field it had not touched
-    // yet (a drag that moves x first, then y too).
-    Step& last = steps.back();
-    for (const FieldChange& change : made) {
-      FieldChange* kept = nullptr;
-      for (uint32_t i = 0; i < last.count && kept == nullptr; ++i) {
-        FieldChange& candidate = changes[last.first + i];
-        if (candidate.field == change.field && candidate.index == change.index) kept = &candidate;
-      }
-      if (kept == nullptr) {
-        FieldChange added = change;
-        if (IsSide(added.field)) {
-          added.before = static_cast<int32_t>(sides.size());
-          added.after = added.before + 1;
-          sides.insert(sides.end(), madeSides.begin(), madeSides.end());
-        }
-        changes.push_back(added);
-        ++last.count;
-      } else if (IsSide(kept->field)) {
-        sides[static_cast<size_t>(kept->after)] = madeSides[1];
-      } else {
-        kept->after = change.after;
-      }
-    }
+    ExtendStep(diff, *this);
     return;
   }
-  // A new step: what was undone cannot be redone any more.
-  if (done < steps.size()) {
-    changes.resize(steps[done].first);
-    steps.resize(done);
-    size_t keep = 0;
-    for (const FieldChange& change : changes)
-      if (IsSide(change.field)) keep = static_cast<size_t>(change.after) + 1;
-    sides.resize(keep);
-  }
-  for (FieldChange& change : made) {
-    if (!IsSide(change.field)) continue;
-    change.before = static_cast<int32_t>(sides.size());
-    change.after = static_cast<int32_t>(sides.size() + 1);
-    sides.insert(sides.end(), madeSides.begin(), madeSides.end());
-  }
-  steps.push_back({static_cast<uint32_t>(changes.size()), static_cast<uint32_t>(made.size())});
-  changes.insert(changes.end(), made.begin(), made.end());
-  done = steps.size();
+  AddStep(std::move(diff), *this);
   open = !slot;
 }
 

@@ -25,12 +25,7 @@ void ReleaseFaces(void*) {}
 }  // namespace
 
 TextFaces PageTextFaces() {
-  TextFaces faces;
-  faces.make = MakeFace;
-  faces.draw = RecordText;
-  faces.width = MeasureText;
-  faces.release = ReleaseFaces;
-  return faces;
+  return {.make = MakeFace, .draw = RecordText, .width = MeasureText, .release = ReleaseFaces};
 }
 
 std::vector<PageText>& PageTexts() {

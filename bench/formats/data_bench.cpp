@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "bench/bench_support.h"
 #include "bench/formats/bench_cycles.h"
 #include "formats/cycle_apng.h"
 #include "formats/cycle_gif.h"
@@ -18,7 +19,6 @@
 #include "formats/palette_file.h"
 #include "generator/cycle.h"
 #include "generator/pattern_generator.h"
-#include "tests/support/generator_exports.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
@@ -27,18 +27,10 @@ namespace {
 // the bench's range lists.
 std::unique_ptr<Cycle> BusyCycle(int64_t ranges = 0) {
   TempFolder folder{{.label = "bench"}};
-  auto g = std::make_unique<PatternGenerator>(&WorkingFolder());
-  g->points[0] = {16, 16, 1, 1, 3};
-  g->points[1] = {48, 40, 2, 1, -2};
-  g->points[2] = {32, 56, 1, 3, 2};
-  g->points[3] = {8, 48, 1, 1, 1};
+  auto g = BusyPattern(64);
   for (int e = 0; e < kPaletteEntries; ++e)
     for (int c = 0; c < kChannels; ++c) g->keys[e][c] = 1 + (e * 3 + c * 5) % 9;
-  g->Synthesize();
-  g->RebuildPalette();
-  auto cycle = std::make_unique<Cycle>();
-  static_cast<void>(CycleOfGenerator(*g, reinterpret_cast<const uint8_t*>(FrameTemplate().data()),
-                                     kDefaultDelayCentiseconds, *cycle));
+  auto cycle = CycleOf(*g);
   PlayBenchRanges(ranges, *cycle);
   return cycle;
 }
@@ -46,15 +38,19 @@ std::unique_ptr<Cycle> BusyCycle(int64_t ranges = 0) {
 template <typename Encode>
 void Run(benchmark::State& state, Encode encode, int64_t ranges = 0) {
   const auto cycle = BusyCycle(ranges);
-  std::vector<uint8_t> bytes;
-  for (auto _ : state) {
-    if (!encode(*cycle, bytes)) state.SkipWithError("encoding failed");
-    benchmark::DoNotOptimize(bytes.data());
-  }
-  state.counters["bytes"] = static_cast<double>(bytes.size());
+  TimeEncoding(state, *cycle, encode);
   // Seconds a frame.
   state.counters["per_frame"] = benchmark::Counter(
       cycle->frames, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+// Args: scale, range list.
+template <Result (*Encode)(const Cycle&, int, std::vector<uint8_t>&)>
+void RunAnimation(benchmark::State& state) {
+  const int scale = static_cast<int>(state.range(0));
+  Run(
+      state, [scale](const Cycle& c, std::vector<uint8_t>& b) { return Encode(c, scale, b); },
+      state.range(1));
 }
 
 void BM_EncodeIlbm(benchmark::State& state) {
@@ -79,13 +75,8 @@ void BM_EncodePaletteFile(benchmark::State& state) {
 }
 BENCHMARK(BM_EncodePaletteFile)->Unit(benchmark::kMicrosecond);
 
-// Args: scale, range list.
 void BM_EncodeApng(benchmark::State& state) {
-  const int scale = static_cast<int>(state.range(0));
-  Run(
-      state,
-      [scale](const Cycle& c, std::vector<uint8_t>& b) { return EncodeApng(c, scale, b).ok; },
-      state.range(1));
+  RunAnimation<EncodeApng>(state);
 }
 BENCHMARK(BM_EncodeApng)
     ->Args({1, 0})
@@ -120,13 +111,8 @@ void BM_ApngFloor(benchmark::State& state) {
 }
 BENCHMARK(BM_ApngFloor)->Arg(1)->Arg(4)->Unit(benchmark::kMillisecond);
 
-// Args: scale, range list.
 void BM_EncodeWebp(benchmark::State& state) {
-  const int scale = static_cast<int>(state.range(0));
-  Run(
-      state,
-      [scale](const Cycle& c, std::vector<uint8_t>& b) { return EncodeWebp(c, scale, b).ok; },
-      state.range(1));
+  RunAnimation<EncodeWebp>(state);
 }
 BENCHMARK(BM_EncodeWebp)->Args({1, 0})->Args({1, 1})->Args({1, 2})->Unit(benchmark::kMillisecond);
 

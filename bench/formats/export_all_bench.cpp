@@ -10,10 +10,10 @@
 #include <memory>
 #include <vector>
 
+#include "bench/bench_support.h"
 #include "bench/formats/bench_cycles.h"
 #include "formats/export_set.h"
 #include "generator/pattern_generator.h"
-#include "tests/support/generator_exports.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
@@ -21,16 +21,12 @@ namespace {
 void BM_ExportAll(benchmark::State& state) {
   const char* base = std::getenv("QUILMORANTE_BENCH_DIR");
   TempFolder folder{{.label = "bench", .base = base != nullptr ? base : ""}};
-  auto g = std::make_unique<PatternGenerator>(&WorkingFolder());
+  auto g = std::make_unique<PatternGenerator>();
   for (int e = 0; e < kPaletteEntries; ++e)
     for (int c = 0; c < kChannels; ++c) g->keys[e][c] = 1 + (e * 3 + c * 5) % 9;
   g->points[0] = ControlPoint{20, 30, 1, 2, 5};
   g->points[1] = ControlPoint{50, 10, 2, 1, -3};
-  g->Synthesize();
-  g->RebuildPalette();
-  auto cycle = std::make_unique<Cycle>();
-  static_cast<void>(CycleOfGenerator(*g, reinterpret_cast<const uint8_t*>(FrameTemplate().data()),
-                                     kDefaultDelayCentiseconds, *cycle));
+  auto cycle = CycleOf(*g);
   PlayBenchRanges(state.range(0), *cycle);
   for (auto _ : state) {
     std::vector<ExportRequest> requests;

@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+#include "bench/bench_support.h"
 #include "formats/png_encoder.h"
 #include "formats/png_frames.h"
 #include "formats/png_sheet.h"
@@ -17,30 +18,26 @@
 #include "generator/cycle.h"
 #include "generator/frame_template.h"
 #include "generator/pattern_generator.h"
-#include "tests/support/generator_exports.h"
-#include "tests/support/temp_folder.h"
 
 namespace {
 
-std::unique_ptr<PatternGenerator> Busy(int edge) {
-  auto g = std::make_unique<PatternGenerator>(&WorkingFolder());
-  g->width = g->height = edge;
-  g->points[0] = {16, 16, 1, 1, 3};
-  g->points[1] = {48, 40, 2, 1, -2};
-  g->points[2] = {32, 56, 1, 3, 2};
-  g->points[3] = {8, 48, 1, 1, 1};
-  for (int e = 0; e < kPaletteEntries; e += 3) g->keys[e][e % 3] = 1 + e % 9;
+// The busy pattern's BMP frame pixels at the tile edge the arg gives.
+std::vector<uint8_t> FramePixels(const benchmark::State& state) {
+  auto g = BusyPattern(static_cast<int>(state.range(0)));
   g->Synthesize();
   g->RebuildPalette();
-  return g;
+  std::vector<uint8_t> pixels(kPixelBytes);
+  BuildFramePixels(g->map, g->width, g->height, pixels.data());
+  return pixels;
 }
 
-std::unique_ptr<Cycle> BusyCycle(int edge) {
-  auto cycle = std::make_unique<Cycle>();
-  static_cast<void>(CycleOfGenerator(*Busy(edge),
-                                     reinterpret_cast<const uint8_t*>(FrameTemplate().data()),
-                                     kDefaultDelayCentiseconds, *cycle));
-  return cycle;
+std::unique_ptr<Cycle> BusyCycle(const benchmark::State& state) {
+  return CycleOf(*BusyPattern(static_cast<int>(state.range(0))));
+}
+
+// The arg: the tile edge of the default export and of the least repetitive picture.
+void TileEdges(benchmark::internal::Benchmark* b) {
+  b->Arg(64)->Arg(256)->Unit(benchmark::kMicrosecond);
 }
 
 void Compress(benchmark::State& state, const std::vector<uint8_t>& pixels) {
@@ -54,18 +51,13 @@ void Compress(benchmark::State& state, const std::vector<uint8_t>& pixels) {
 }
 
 void BM_ExportFloor(benchmark::State& state) {
-  auto g = Busy(static_cast<int>(state.range(0)));
-  std::vector<uint8_t> pixels(kPixelBytes);
-  BuildFramePixels(g->map, g->width, g->height, pixels.data());
-  Compress(state, pixels);
+  Compress(state, FramePixels(state));
 }
-BENCHMARK(BM_ExportFloor)->Arg(64)->Arg(256)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ExportFloor)->Apply(TileEdges);
 
 // The sprite sheet's pixel bytes, unfiltered: each row the sixteen frames' rows side by side.
 void BM_SheetFloor(benchmark::State& state) {
-  auto g = Busy(static_cast<int>(state.range(0)));
-  std::vector<uint8_t> pixels(kPixelBytes);
-  BuildFramePixels(g->map, g->width, g->height, pixels.data());
+  const std::vector<uint8_t> pixels = FramePixels(state);
   std::vector<uint8_t> sheet;
   for (int row = 0; row < 256; ++row)
     for (int a = 0; a < kFrameCount; ++a)
@@ -75,37 +67,33 @@ void BM_SheetFloor(benchmark::State& state) {
       }
   Compress(state, sheet);
 }
-BENCHMARK(BM_SheetFloor)->Arg(64)->Arg(256)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_SheetFloor)->Apply(TileEdges);
 
-void BM_EncodePngFrame(benchmark::State& state) {
-  auto cycle = BusyCycle(static_cast<int>(state.range(0)));
-  std::vector<uint8_t> bytes;
-  for (auto _ : state)
-    if (!EncodePngFrame(*cycle, 5, 1, bytes)) state.SkipWithError("encode failed");
-  state.counters["bytes"] = static_cast<double>(bytes.size());
+// A writer of one PNG file: a frame (frame 5), the sprite sheet (16 columns).
+template <typename Encode>
+void BM_EncodePngFile(benchmark::State& state, Encode encode) {
+  TimeEncoding(state, *BusyCycle(state), encode);
 }
-BENCHMARK(BM_EncodePngFrame)->Arg(64)->Arg(256)->Unit(benchmark::kMicrosecond);
+Result Frame(const Cycle& cycle, std::vector<uint8_t>& bytes) {
+  return EncodePngFrame(cycle, 5, 1, bytes);
+}
+Result SpriteSheet(const Cycle& cycle, std::vector<uint8_t>& bytes) {
+  return EncodeSpriteSheet(cycle, 16, 1, bytes);
+}
+BENCHMARK_CAPTURE(BM_EncodePngFile, Frame, Frame)->Apply(TileEdges);
+BENCHMARK_CAPTURE(BM_EncodePngFile, SpriteSheet, SpriteSheet)->Apply(TileEdges);
 
 // What the export writes: all sixteen frames, the image data compressed once.
 void BM_EncodePngFrames(benchmark::State& state) {
-  auto cycle = BusyCycle(static_cast<int>(state.range(0)));
+  auto cycle = BusyCycle(state);
   std::vector<std::vector<uint8_t>> frames;
   for (auto _ : state)
     if (!EncodePngFrames(*cycle, 1, frames)) state.SkipWithError("encode failed");
 }
-BENCHMARK(BM_EncodePngFrames)->Arg(64)->Arg(256)->Unit(benchmark::kMicrosecond);
-
-void BM_EncodeSpriteSheet(benchmark::State& state) {
-  auto cycle = BusyCycle(static_cast<int>(state.range(0)));
-  std::vector<uint8_t> bytes;
-  for (auto _ : state)
-    if (!EncodeSpriteSheet(*cycle, 16, 1, bytes)) state.SkipWithError("encode failed");
-  state.counters["bytes"] = static_cast<double>(bytes.size());
-}
-BENCHMARK(BM_EncodeSpriteSheet)->Arg(64)->Arg(256)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_EncodePngFrames)->Apply(TileEdges);
 
 void BM_EncodeShaderPair(benchmark::State& state) {
-  auto cycle = BusyCycle(static_cast<int>(state.range(0)));
+  auto cycle = BusyCycle(state);
   std::vector<uint8_t> index, palette;
   for (auto _ : state) {
     if (!EncodeIndexPng(*cycle, index) || !EncodePalettePng(*cycle, palette))
@@ -115,7 +103,7 @@ void BM_EncodeShaderPair(benchmark::State& state) {
   }
   state.counters["bytes"] = static_cast<double>(index.size() + palette.size());
 }
-BENCHMARK(BM_EncodeShaderPair)->Arg(64)->Arg(256)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_EncodeShaderPair)->Apply(TileEdges);
 
 }  // namespace
 

@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_support.h"
 #include "generator/pattern_generator.h"
-#include "tests/support/generator_exports.h"
 #include "tests/support/temp_folder.h"
 
 #if defined(__SSE2__)
@@ -35,39 +35,32 @@ struct BenchFolder {
 };
 
 std::unique_ptr<PatternGenerator> Busy(int edge, bool shaped) {
-  auto g = std::make_unique<PatternGenerator>(&WorkingFolder());
-  g->width = g->height = edge;
-  g->points[0] = {16, 16, 1, 1, 3};
-  g->points[1] = {48, 40, 2, 1, -2};
-  g->points[2] = {32, 56, 1, 3, 2};
-  g->points[3] = {8, 48, 1, 1, 1};
+  auto g = BusyPattern(edge);
   if (shaped) {
     g->distortX = 1;
     g->distortY = -1;
     g->reverseX = 1;
     g->mosaicLevel = 2;
   }
-  for (int e = 0; e < kPaletteEntries; e += 3) g->keys[e][e % 3] = 1 + e % 9;
   return g;
 }
 
-void BM_Synthesize(benchmark::State& state) {
+void TimeSynthesis(benchmark::State& state, bool shaped) {
   BenchFolder folder;
-  auto g = Busy(static_cast<int>(state.range(0)), false);
+  auto g = Busy(static_cast<int>(state.range(0)), shaped);
   for (auto _ : state) {
     g->Synthesize();
     benchmark::DoNotOptimize(g->map[0]);
   }
+}
+
+void BM_Synthesize(benchmark::State& state) {
+  TimeSynthesis(state, false);
 }
 BENCHMARK(BM_Synthesize)->Arg(16)->Arg(64)->Arg(256)->Unit(benchmark::kMicrosecond);
 
 void BM_SynthesizeShaped(benchmark::State& state) {
-  BenchFolder folder;
-  auto g = Busy(static_cast<int>(state.range(0)), true);
-  for (auto _ : state) {
-    g->Synthesize();
-    benchmark::DoNotOptimize(g->map[0]);
-  }
+  TimeSynthesis(state, true);
 }
 BENCHMARK(BM_SynthesizeShaped)->Arg(16)->Arg(64)->Arg(256)->Unit(benchmark::kMicrosecond);
 
@@ -119,7 +112,7 @@ void BM_ExportFrames(benchmark::State& state) {
   BenchFolder folder;
   auto g = Busy(static_cast<int>(state.range(0)), false);
   for (auto _ : state) {
-    if (!ExportFramesOf(*g, DataFolder())) state.SkipWithError("export failed");
+    if (!ExportFramesOf(*g, WorkingFolder())) state.SkipWithError("export failed");
   }
 }
 BENCHMARK(BM_ExportFrames)->Arg(64)->Arg(256)->Unit(benchmark::kMillisecond);

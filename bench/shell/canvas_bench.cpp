@@ -7,11 +7,13 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <string>
 
 #include "editor/editor_texts.h"
 #include "shell/core/canvas.h"
 #include "shell/core/texture.h"
 #include "shell/desktop/freetype_faces.h"
+#include "tests/support/cp932_text.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
@@ -89,41 +91,25 @@ void BM_DrawText_EditorLines(benchmark::State& state) {
   }
   struct Line {
     int x, y;
-    const char* text;
+    std::string text;
     int font;
   };
   const Line lines[] = {
-      {320, 6, kJapaneseTexts.heading, 2},
-      {400, 360, kJapaneseTexts.help[0], 3},
-      {400, 378, kJapaneseTexts.help[1], 3},
-      {400, 396, kJapaneseTexts.help[2], 3},
-      {400, 414, kJapaneseTexts.help[3], 3},
-      {320, 132, "X\x8Bt:  0[Q] Y\x8Bt:  1[W]", 2},
-      {320, 156,
-       "X\x98"
-       "c:  3[A] Y\x98"
-       "c:  0[S]",
-       2},
-      {320, 200, "\x83p\x83^\x81[\x83\x93:   0", 2},
-      {320, 224,
-       "\x83p\x83\x8C\x83"
-       "b\x83g:    0",
-       2},
-      {320, 248, "\x8E\xAF\x95\xCA\x94\xD4\x8D\x86: A", 2},
-      {320, 272,
-       "\x83\x82\x83U\x83"
-       "C\x83N\x83\x8C\x83x\x83\x8B:    1",
-       2},
-      {320, 296, "\x82w\x94{\x97\xA6: 1.000000", 2},
-      {320, 320, "\x82x\x94{\x97\xA6: 2.000000", 2},
-      {320, 30, "( 16, 16) (x 32,x 32)x 10", 2},
-      {320, 54, "( 48, 16) (x 16,x 48)x -5", 2},
-      {320, 78, "( 16, 48) (x 64,x  8)x100", 2},
+      {320, 6, kJapaneseTexts.heading, 2},           {400, 360, kJapaneseTexts.help[0], 3},
+      {400, 378, kJapaneseTexts.help[1], 3},         {400, 396, kJapaneseTexts.help[2], 3},
+      {400, 414, kJapaneseTexts.help[3], 3},         {320, 132, Cp932("X逆:  0[Q] Y逆:  1[W]"), 2},
+      {320, 156, Cp932("X歪:  3[A] Y歪:  0[S]"), 2}, {320, 200, Cp932("パターン:   0"), 2},
+      {320, 224, Cp932("パレット:    0"), 2},        {320, 248, Cp932("識別番号: A"), 2},
+      {320, 272, Cp932("モザイクレベル:    1"), 2},  {320, 296, Cp932("Ｘ倍率: 1.000000"), 2},
+      {320, 320, Cp932("Ｙ倍率: 2.000000"), 2},      {320, 30, "( 16, 16) (x 32,x 32)x 10", 2},
+      {320, 54, "( 48, 16) (x 16,x 48)x -5", 2},     {320, 78, "( 16, 48) (x 64,x  8)x100", 2},
       {320, 102, "( 48, 48) (x  1,x  1)x  0", 2},
   };
-  for (const Line& line : lines) DrawText(bench.canvas, line.x, line.y, line.text, line.font);
+  for (const Line& line : lines)
+    DrawText(bench.canvas, line.x, line.y, line.text.c_str(), line.font);
   for (auto _ : state) {
-    for (const Line& line : lines) DrawText(bench.canvas, line.x, line.y, line.text, line.font);
+    for (const Line& line : lines)
+      DrawText(bench.canvas, line.x, line.y, line.text.c_str(), line.font);
     benchmark::DoNotOptimize(bench.device->color[10 * kScreenWidth + 330]);
   }
 }

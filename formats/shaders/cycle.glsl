@@ -11,30 +11,13 @@
 // default minification filter wants mipmaps, and without them WebGL 2 treats the texture as
 // incomplete and samples black, texelFetch included.
 //
-// Drive it with the uniform `frame`: the frames since the cycle started at the export's rate
-// (frames_per_second below, 100 / the delay in hundredths of a second), kept as an int, e.g.
-// frame = int(floor(seconds * frames_per_second)) from a clock that does not wrap. The shader
-// reduces it modulo the loop's length, so it stays exact however long it runs.
+#include "shared/frame_note.glsl"
 //
 // The exporter writes the cycle into the constants and the calls of apply_range in main: one
 // call a range, with its lowest and highest entry, its speed k (k / 16 palette steps a frame),
 // its mode (0 forward: entry i shows entry i - s; 1 reverse: i + s; 2 ping-pong: forward by
 // s there and back) and blend (1: between steps each entry fades toward its next colour).
-precision highp float;
-precision highp int;
-
-uniform sampler2D indexTexture;
-uniform sampler2D paletteTexture;
-uniform int frame;
-
-// Frames a second at the export's delay, for the code that counts `frame`.
-const float frames_per_second = 50.0;
-// Frames after which every range is back where it started.
-const int loop_frames = 16;
-
-// (0, 0) is the first pixel of index.png's first row; the picture tiles beyond 0..1.
-in vec2 uv;
-out vec4 fragColour;
+#include "shared/inputs.glsl" TABLE="paletteTexture" LOOP_NOTE=""
 
 // If entry `index` lies in low..high: where it takes its colour at frame f (0 <= f <
 // loop_frames), entry `from` faded toward entry `to` by `percent` hundredths.
@@ -71,12 +54,7 @@ int floor_hundredth(int v) {
 }
 
 void main() {
-  ivec2 size = textureSize(indexTexture, 0);
-  ivec2 texel = ivec2(floor(fract(uv) * vec2(size)));
-  texel = min(texel, size - 1);
-  int index = int(floor(texelFetch(indexTexture, texel, 0).r * 15.0 + 0.5));
-  // As unsigned, so a negative frame is still reduced by defined arithmetic.
-  int f = int(uint(frame) % uint(loop_frames));
+#include "shared/pixel.glsl" FRAME="f"
   int from = index;
   int to = index;
   int percent = 0;

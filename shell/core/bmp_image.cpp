@@ -11,11 +11,8 @@ constexpr uint32_t kCoreHeaderSize = 12;  // OS/2 1.x: 16-bit sizes, 3-byte pale
 constexpr uint32_t kInfoHeaderSize = 40;  // and every later header, which only adds fields
 constexpr uint32_t kMasksInHeaderSize = 52;
 
-constexpr uint32_t kRgb = 0;
-constexpr uint32_t kRle8 = 1;
-constexpr uint32_t kRle4 = 2;
-constexpr uint32_t kBitFields = 3;
-constexpr uint32_t kAlphaBitFields = 6;
+// The values of the header's compression field.
+enum Compression : uint32_t { kRgb = 0, kRle8 = 1, kRle4 = 2, kBitFields = 3, kAlphaBitFields = 6 };
 
 // Little-endian fields; callers check the bounds first.
 uint32_t U16(const uint8_t* p) {

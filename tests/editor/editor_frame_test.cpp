@@ -82,31 +82,14 @@ TEST_F(EditorFrameTest, TextsInOrderWithFontsAndExactBytes) {
   Frame();
   // Where each text stands, the recorded frames show.
   const std::vector<std::pair<std::string, int>> expected = {
-      {"\x92\x86\x90S\x93_\x81@\x8F"
-       "c\x89\xA1\x94{\x97\xA6",
-       2},
-      {kJapaneseTexts.help[0], 3},
-      {kJapaneseTexts.help[1], 3},
-      {kJapaneseTexts.help[2], 3},
-      {kJapaneseTexts.help[3], 3},
-      {"X\x8Bt:  1[Q] Y\x8Bt:  0[W]", 2},
-      {"X\x98"
-       "c: -1[A] Y\x98"
-       "c:  1[S]",
-       2},
-      {"\x83p\x83^\x81[\x83\x93:   7", 2},
-      {"\x83p\x83\x8C\x83"
-       "b\x83g:    42",
-       2},
-      {"\x8E\xAF\x95\xCA\x94\xD4\x8D\x86: Q", 2},
-      {"\x83\x82\x83U\x83"
-       "C\x83N\x83\x8C\x83x\x83\x8B:    3",
-       2},
-      {"\x82w\x94{\x97\xA6: 0.250000", 2},
-      {"\x82x\x94{\x97\xA6: 4.000000", 2},
-      {"(  1,  2) (x  3,x  4)x  5", 2},
-      {"(-12,345) (x  0,x 10)x -7", 2},
-      {"(-2147483648,2147483647) (x  0,x  0)x  0", 2},
+      {kJapaneseTexts.heading, 2},         {kJapaneseTexts.help[0], 3},
+      {kJapaneseTexts.help[1], 3},         {kJapaneseTexts.help[2], 3},
+      {kJapaneseTexts.help[3], 3},         {Cp932("X逆:  1[Q] Y逆:  0[W]"), 2},
+      {Cp932("X歪: -1[A] Y歪:  1[S]"), 2}, {Cp932("パターン:   7"), 2},
+      {Cp932("パレット:    42"), 2},       {Cp932("識別番号: Q"), 2},
+      {Cp932("モザイクレベル:    3"), 2},  {Cp932("Ｘ倍率: 0.250000"), 2},
+      {Cp932("Ｙ倍率: 4.000000"), 2},      {"(  1,  2) (x  3,x  4)x  5", 2},
+      {"(-12,345) (x  0,x 10)x -7", 2},    {"(-2147483648,2147483647) (x  0,x  0)x  0", 2},
       {"( 64,  0) (x  1,x  1)x1000", 2},
   };
   std::vector<std::pair<std::string, int>> shown;
@@ -120,8 +103,8 @@ TEST_F(EditorFrameTest, ScaleLinesForEveryExponent) {
     g->sizeExpX = e;
     g->sizeExpY = 12 - e;
     Frame();
-    EXPECT_EQ(Line(SettingsLineAt(4)), std::string("\x82w\x94{\x97\xA6: ") + shown[e - 4]);
-    EXPECT_EQ(Line(SettingsLineAt(5)), std::string("\x82x\x94{\x97\xA6: ") + shown[8 - e]);
+    EXPECT_EQ(Line(SettingsLineAt(4)), Cp932("Ｘ倍率: ") + shown[e - 4]);
+    EXPECT_EQ(Line(SettingsLineAt(5)), Cp932("Ｙ倍率: ") + shown[8 - e]);
     EXPECT_EQ(g->width, 1 << e);
     EXPECT_EQ(g->height, 1 << (12 - e));
   }

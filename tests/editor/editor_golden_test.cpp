@@ -306,11 +306,16 @@ TEST_F(EditorGoldenTest, FirstFramePixelsOfPreviewCursorAndKeyGrid) {
   }
 }
 
+// The cursor on a panel's cell.
+void CursorAt(PatternGenerator& g, int panel, int column, int row) {
+  g.panel = panel;
+  g.cursorColumn = column;
+  g.cursorRow = row;
+}
+
 TEST_F(EditorGoldenTest, KeyCursorStaysInFrontOfTheKeyCellDrawnAfterIt) {
   Screen screen;
-  g->panel = 0;
-  g->cursorColumn = 5;
-  g->cursorRow = 1;
+  CursorAt(*g, kKeyPanel, 5, 1);
   g->keys[5][1] = 9;
   screen.Run(*g, clock, false);
   auto at = [&](int32_t x, int32_t y) { return screen.device->color[y * kW + x]; };
@@ -358,16 +363,12 @@ const RecordedScreen kRecordedScreens[] = {
     {"key_panel",
      [](PatternGenerator& g, MouseState& m) {
        VariedKeys(g);
-       g.panel = kKeyPanel;
-       g.cursorColumn = 5;
-       g.cursorRow = 1;
+       CursorAt(g, kKeyPanel, 5, 1);
        Pointer(m, KeyCell(9, 2));
      }},
     {"point_panel",
      [](PatternGenerator& g, MouseState& m) {
-       g.panel = kPointPanel;
-       g.cursorColumn = 2;
-       g.cursorRow = 2;
+       CursorAt(g, kPointPanel, 2, 2);
        Pointer(m, PointFieldBox(3, 4));
      }},
     {"cycles_panel",

@@ -70,7 +70,7 @@ struct UndoCase {
   std::function<int32_t(const PatternGenerator&)> field;
   int32_t before;
   int32_t after;
-  const char* named;  // what the status line names (Japanese)
+  std::string named;  // what the status line names (Japanese)
 };
 
 class UndoRedo : public EditorInputTest, public ::testing::WithParamInterface<UndoCase> {};
@@ -106,8 +106,7 @@ INSTANTIATE_TEST_SUITE_P(
                    t.Tap({DIK_X});
                  },
                  [](const PatternGenerator& g) { return g.points[1].weight; }, -2, -1,
-                 "\x93_2\x82\xCC\x8F"
-                 "d\x82\xDD"},
+                 Cp932("点2の重み")},
         UndoCase{"HeldPositionIsOneStep",
                  [](EditorInputTest& t) {
                    t.g->panel = kPointPanel;
@@ -115,9 +114,9 @@ INSTANTIATE_TEST_SUITE_P(
                    t.Frame({});
                  },
                  [](const PatternGenerator& g) { return g.points[0].x; }, 16, 21,
-                 "\x93_1\x82\xCC\x88\xCA\x92u"},
+                 Cp932("点1の位置")},
         UndoCase{"ShapeKey", [](EditorInputTest& t) { t.Tap({DIK_Q}); },
-                 [](const PatternGenerator& g) { return g.reverseX; }, 0, 1, "X\x8Bt"},
+                 [](const PatternGenerator& g) { return g.reverseX; }, 0, 1, Cp932("X逆")},
         UndoCase{"WheelOnMosaic",
                  [](EditorInputTest& t) {
                    const ScreenBox mosaic = SettingsRowBand(3);
@@ -125,8 +124,7 @@ INSTANTIATE_TEST_SUITE_P(
                    t.Frame({{}, MidX(mosaic), MidY(mosaic)});
                  },
                  [](const PatternGenerator& g) { return g.mosaicLevel; }, 0, 1,
-                 "\x83\x82\x83U\x83"
-                 "C\x83N\x83\x8C\x83x\x83\x8B"},
+                 Cp932("モザイクレベル")},
         UndoCase{"DragIsOneStep",
                  [](EditorInputTest& t) {
                    t.Tap({DIK_P});  // single tile: 64 x 64 cells at the origin
@@ -138,7 +136,7 @@ INSTANTIATE_TEST_SUITE_P(
                    t.Frame({{}, kPreviewX + 30, kPreviewY + 20, false});
                  },
                  [](const PatternGenerator& g) { return g.points[0].x * 100 + g.points[0].y; },
-                 1616, 3020, "\x93_1\x82\xCC\x88\xCA\x92u"}),
+                 1616, 3020, Cp932("点1の位置")}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(EditorInputTest, ASlotStepIsUndoneByStepping) {

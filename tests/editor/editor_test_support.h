@@ -1,6 +1,7 @@
 #pragma once
 // Shared by the editor tests: a canvas that records what a frame draws, a canvas that draws
-// nothing, a scratch working directory holding a copy of data/, and scripted key frames.
+// nothing, a scratch working directory holding a copy of data/, and scripted key frames; and
+// Cp932, which spells the screen texts a test expects as they read.
 
 #include <gtest/gtest.h>
 
@@ -17,6 +18,7 @@
 #include "generator/frame_clock.h"
 #include "generator/pattern_generator.h"
 #include "store/data_folder.h"
+#include "tests/support/cp932_text.h"
 #include "tests/support/temp_folder.h"
 
 struct RecordedRect {

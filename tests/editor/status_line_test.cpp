@@ -135,9 +135,8 @@ TEST_F(StatusLineTest, FailureStaysUntilTheNextKeyPress) {
 TEST_F(StatusLineTest, RecoveryNoticeNamesTheFirstFileAndCountsTheRest) {
   ShowRecoveryFiles(g->session.status, {"savedata/pal1.unsaved.txt", "savedata/pat4.unsaved.txt"});
   Frame({}, 50'000);
-  EXPECT_EQ(Shown(), std::string(kJapaneseTexts.recovery) + "savedata/pal1.unsaved.txt" +
-                         " \x91\xBC"
-                         "1\x8C\x8F");
+  EXPECT_EQ(Shown(),
+            std::string(kJapaneseTexts.recovery) + "savedata/pal1.unsaved.txt" + Cp932(" 他1件"));
   Frame({DIK_SPACE});
   EXPECT_EQ(Shown(), "");
 }

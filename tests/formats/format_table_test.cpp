@@ -43,7 +43,7 @@ TEST(FormatTable, ReadmeTableListsEveryOptionWithItsAllNames) {
     if (*format.option != '\0') {
       std::string option = "`";
       option.append(format.option).push_back('`');
-      expected.emplace_back(option, format.allNames);
+      expected.emplace_back(option, AllNames(format));
     }
   EXPECT_EQ(ReadmeFormatRows(), expected);
 }

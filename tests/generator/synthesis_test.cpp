@@ -32,11 +32,16 @@ struct Cell {
   int32_t value;
 };
 
+// The shape settings, 0 where a case leaves them.
+struct Shape {
+  int reverseX = 0, reverseY = 0, distortX = 0, distortY = 0, mosaic = 0;
+};
+
 struct Case {
   const char* name;
   int edge;
   ControlPoint points[kPointCount];
-  int reverseX, reverseY, distortX, distortY, mosaic;
+  Shape shape;
   std::vector<Cell> cells;
 };
 
@@ -49,11 +54,11 @@ TEST_P(WorkedValues, CellsHoldTheirValues) {
   auto g = FreshGenerator();
   SetEdge(*g, c.edge);
   for (int i = 0; i < kPointCount; ++i) g->points[i] = c.points[i];
-  g->reverseX = c.reverseX;
-  g->reverseY = c.reverseY;
-  g->distortX = c.distortX;
-  g->distortY = c.distortY;
-  g->mosaicLevel = c.mosaic;
+  g->reverseX = c.shape.reverseX;
+  g->reverseY = c.shape.reverseY;
+  g->distortX = c.shape.distortX;
+  g->distortY = c.shape.distortY;
+  g->mosaicLevel = c.shape.mosaic;
   g->Synthesize();
   for (const Cell& cell : c.cells)
     EXPECT_EQ(At(*g, cell.x, cell.y), cell.value) << "cell (" << cell.x << ", " << cell.y << ")";
@@ -65,20 +70,12 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"AllZero",
              64,
              {},
-             0,
-             0,
-             0,
-             0,
-             0,
+             {},
              {{0, 0, 1024}, {63, 63, 1024}, {64, 0, 0}, {0, 64, 0}, {255, 255, 0}}},
         Case{"OnePoint",
              64,
              {kCentre},
-             0,
-             0,
-             0,
-             0,
-             0,
+             {},
              {{0, 0, 1069},
               {32, 32, 1024},
               {31, 32, 1025},
@@ -88,42 +85,18 @@ INSTANTIATE_TEST_SUITE_P(
               {63, 63, 1067},
               {64, 0, 0},
               {0, 64, 0}}},
-        Case{"Tile16",
-             16,
-             {kCentre},
-             0,
-             0,
-             0,
-             0,
-             0,
-             {{0, 0, 1069}, {8, 8, 1024}, {15, 15, 1063}, {16, 0, 0}}},
-        Case{"Tile256",
-             256,
-             {kCentre},
-             0,
-             0,
-             0,
-             0,
-             0,
-             {{0, 0, 1069}, {128, 128, 1024}, {255, 255, 1068}}},
+        Case{"Tile16", 16, {kCentre}, {}, {{0, 0, 1069}, {8, 8, 1024}, {15, 15, 1063}, {16, 0, 0}}},
+        Case{"Tile256", 256, {kCentre}, {}, {{0, 0, 1069}, {128, 128, 1024}, {255, 255, 1068}}},
         Case{"ReverseX",
              64,
              {kCentre},
-             1,
-             0,
-             0,
-             0,
-             0,
+             {.reverseX = 1},
              {{63, 0, 1069}, {0, 0, 1068}, {31, 32, 1024}, {32, 32, 1025}}},
-        Case{"ReverseY", 64, {kCentre}, 0, 1, 0, 0, 0, {{0, 63, 1069}, {32, 31, 1024}}},
+        Case{"ReverseY", 64, {kCentre}, {.reverseY = 1}, {{0, 63, 1069}, {32, 31, 1024}}},
         Case{"Mosaic1",
              64,
              {kCentre},
-             0,
-             0,
-             0,
-             0,
-             1,
+             {.mosaic = 1},
              {{0, 0, 1068},
               {0, 1, 1068},
               {1, 0, 1068},
@@ -133,66 +106,18 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"Scales41",
              64,
              {{32, 32, 4, 1, 4}},
-             0,
-             0,
-             0,
-             0,
-             0,
+             {},
              {{35, 32, 1030}, {32, 35, 1027}, {35, 36, 1031}}},
-        Case{"NegativeWeight",
-             64,
-             {{32, 32, 1, 1, -4}},
-             0,
-             0,
-             0,
-             0,
-             0,
-             {{0, 0, 979}, {35, 36, 1019}}},
-        Case{"TruncatedPerPoint",
-             64,
-             {{32, 32, 1, 1, 3}, {32, 32, 1, 1, 3}},
-             0,
-             0,
-             0,
-             0,
-             0,
-             {{35, 36, 1030}}},
-        Case{"SingleWeightSix", 64, {{32, 32, 1, 1, 6}}, 0, 0, 0, 0, 0, {{35, 36, 1031}}},
-        Case{"MixedSigns",
-             64,
-             {{32, 32, 1, 1, 3}, {32, 32, 1, 1, -1}},
-             0,
-             0,
-             0,
-             0,
-             0,
-             {{35, 36, 1025}}},
-        Case{"NegativePosition64",
-             64,
-             {{-1, 0, 1, 0, 4}},
-             0,
-             0,
-             0,
-             0,
-             0,
-             {{0, 0, 1025}, {5, 0, 1030}}},
-        Case{"NegativePosition16",
-             16,
-             {{-1, 0, 1, 0, 4}},
-             0,
-             0,
-             0,
-             0,
-             0,
-             {{0, 0, 1024}, {5, 0, 1044}}},
+        Case{"NegativeWeight", 64, {{32, 32, 1, 1, -4}}, {}, {{0, 0, 979}, {35, 36, 1019}}},
+        Case{"TruncatedPerPoint", 64, {{32, 32, 1, 1, 3}, {32, 32, 1, 1, 3}}, {}, {{35, 36, 1030}}},
+        Case{"SingleWeightSix", 64, {{32, 32, 1, 1, 6}}, {}, {{35, 36, 1031}}},
+        Case{"MixedSigns", 64, {{32, 32, 1, 1, 3}, {32, 32, 1, 1, -1}}, {}, {{35, 36, 1025}}},
+        Case{"NegativePosition64", 64, {{-1, 0, 1, 0, 4}}, {}, {{0, 0, 1025}, {5, 0, 1030}}},
+        Case{"NegativePosition16", 16, {{-1, 0, 1, 0, 4}}, {}, {{0, 0, 1024}, {5, 0, 1044}}},
         Case{"DistortX",
              64,
              {},
-             0,
-             0,
-             1,
-             0,
-             0,
+             {.distortX = 1},
              {{7, 0, 1023},
               {10, 3, 1023},
               {20, 0, 1024},
@@ -201,10 +126,14 @@ INSTANTIATE_TEST_SUITE_P(
               {40, 15, 1025},
               {0, 0, 1024},
               {63, 0, 1022}}},
-        Case{"DistortXNegative", 64, {}, 0, 0, -1, 0, 0, {{7, 0, 1025}, {13, 8, 1022}}},
-        Case{"DistortY", 64, {}, 0, 0, 0, 1, 0, {{0, 7, 1023}, {8, 13, 1026}}},
-        Case{"DistortXReversed", 64, {}, 1, 0, 1, 0, 0, {{0, 0, 1022}, {63, 0, 1024}}},
-        Case{"SinglePrecision", 64, {{0, 0, 1, 1, 152}}, 0, 0, 0, 0, 0, {{44, 62, 3913}}}),
+        Case{"DistortXNegative", 64, {}, {.distortX = -1}, {{7, 0, 1025}, {13, 8, 1022}}},
+        Case{"DistortY", 64, {}, {.distortY = 1}, {{0, 7, 1023}, {8, 13, 1026}}},
+        Case{"DistortXReversed",
+             64,
+             {},
+             {.reverseX = 1, .distortX = 1},
+             {{0, 0, 1022}, {63, 0, 1024}}},
+        Case{"SinglePrecision", 64, {{0, 0, 1, 1, 152}}, {}, {{44, 62, 3913}}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Synthesis, MosaicBlockIsTruncatedMean) {

@@ -6,41 +6,29 @@
 #include <string>
 #include <vector>
 
+#include "editor/editor_texts.h"
+
 namespace {
 
-// The editor's texts as stored, byte for byte, and what they read as.
+// The editor's texts as the build stores them, and what they read as.
 TEST(DecodeCp932, EditorTextsReadAsTheirCharacters) {
   const struct {
     const char* bytes;
     const char32_t* expected;
   } cases[] = {
-      {"\x92\x86\x90S\x93_\x81@\x8F"
-       "c\x89\xA1\x94{\x97\xA6",
-       U"中心点　縦横倍率"},
-      {"\x83J\x81[\x83\x5C\x83\x8B\x83L\x81[[SPACE]\x82\xC5\x88\xDA\x93\xAE",
-       U"カーソルキー[SPACE]で移動"},
-      {"[Z][X][A][S][Q][W]\x82\xC5\x83p\x83\x89\x83\x81\x81[\x83^\x95\xCF\x93\xAE",
-       U"[Z][X][A][S][Q][W]でパラメータ変動"},
-      {"[P]\x82\xC5\x83v\x83\x8C\x83r\x83\x85\x81[[M]\x82\xC5\x8Fo\x97\xCD",
-       U"[P]でプレビュー[M]で出力"},
-      {"\x8C\xE3\x82\xCD\x82\xE0\x82\xA4\x83t\x83"
-       "B\x81[\x83\x8A\x83\x93\x83O\x82\xC5!!",
-       U"後はもうフィーリングで!!"},
-      {"X\x8Bt:%3d[Q] Y\x8Bt:%3d[W]", U"X逆:%3d[Q] Y逆:%3d[W]"},
-      {"X\x98"
-       "c:%3d[A] Y\x98"
-       "c:%3d[S]",
-       U"X歪:%3d[A] Y歪:%3d[S]"},
-      {"\x83p\x83^\x81[\x83\x93:   %d", U"パターン:   %d"},
-      {"\x83p\x83\x8C\x83"
-       "b\x83g:    %d",
-       U"パレット:    %d"},
-      {"\x8E\xAF\x95\xCA\x94\xD4\x8D\x86: %c", U"識別番号: %c"},
-      {"\x83\x82\x83U\x83"
-       "C\x83N\x83\x8C\x83x\x83\x8B:    %d",
-       U"モザイクレベル:    %d"},
-      {"\x82w\x94{\x97\xA6: %f", U"Ｘ倍率: %f"},
-      {"\x82x\x94{\x97\xA6: %f", U"Ｙ倍率: %f"},
+      {kJapaneseTexts.heading, U"中心点　縦横倍率"},
+      {kJapaneseTexts.help[0], U"カーソルキー[SPACE]で移動"},
+      {kJapaneseTexts.help[1], U"[Z][X][A][S][Q][W]でパラメータ変動"},
+      {kJapaneseTexts.help[2], U"[P]でプレビュー[M]で出力"},
+      {kJapaneseTexts.help[3], U"後はもうフィーリングで!!"},
+      {kJapaneseTexts.reverseFormat, U"X逆:%3d[Q] Y逆:%3d[W]"},
+      {kJapaneseTexts.distortFormat, U"X歪:%3d[A] Y歪:%3d[S]"},
+      {kJapaneseTexts.patternFormat, U"パターン:   %d"},
+      {kJapaneseTexts.paletteFormat, U"パレット:    %d"},
+      {kJapaneseTexts.idLetterFormat, U"識別番号: %c"},
+      {kJapaneseTexts.mosaicFormat, U"モザイクレベル:    %d"},
+      {kJapaneseTexts.scaleXFormat, U"Ｘ倍率: %f"},
+      {kJapaneseTexts.scaleYFormat, U"Ｙ倍率: %f"},
   };
   for (const auto& c : cases) EXPECT_EQ(DecodeCp932(c.bytes), std::u32string(c.expected));
 }

@@ -1,21 +1,20 @@
 #include <climits>
 #include <cstdint>
-#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "editor/editor_texts.h"
 #include "shell/desktop/font.h"
 #include "shell/desktop/freetype_faces.h"
 #include "tests/shell/canvas_fixture.h"
+#include "tests/support/cp932_text.h"
 
 namespace canvas_test {
 namespace {
 
-constexpr const char* kHeading =
-    "\x92\x86\x90S\x93_\x81@\x8F"
-    "c\x89\xA1\x94{\x97\xA6";
-constexpr const char* kKa = "\x83J";  // カ
+constexpr const char* kHeading = kJapaneseTexts.heading;
+const std::string kKa = Cp932("カ");
 
 class DrawTextTest : public CanvasTest {
  protected:
@@ -50,7 +49,7 @@ class DrawTextTest : public CanvasTest {
     return std::vector<uint32_t>(device->color, device->color + kScreenWidth * kScreenHeight);
   }
 
-  std::string Repeat(const char* piece, int times) const {
+  std::string Repeat(const std::string& piece, int times) const {
     std::string text;
     for (int i = 0; i < times; ++i) text += piece;
     return text;
@@ -86,7 +85,7 @@ TEST_F(DrawTextTest, StaysInsideItsClipBox) {
       // The box ends at x + 640 even where the screen goes on.
       {-320, 10, Repeat(kKa, 200)},
       // And at y + 128, whatever the number of lines.
-      {10, 0, Repeat("\x83J\x83J\n", 40)},
+      {10, 0, Repeat(Cp932("カカ\n"), 40)},
       {10, 300, Repeat("W\r\n", 40)},
   };
   for (const auto& c : cases) {
@@ -115,14 +114,15 @@ TEST_F(DrawTextTest, LongTextIsCutAtTheRightScreenEdge) {
 
 TEST_F(DrawTextTest, LineBreaksStartTheNextLineOneLineSpacingDown) {
   const int spacing = FreeTypeFont(canvas, 2)->lineSpacing;
-  DrawText(canvas, 40, 40, "\x83J", 2);
+  DrawText(canvas, 40, 40, kKa.c_str(), 2);
   DrawText(canvas, 40, 40 + spacing, "W", 2);
-  DrawText(canvas, 40, 40 + 2 * spacing, "\x83J", 2);
+  DrawText(canvas, 40, 40 + 2 * spacing, kKa.c_str(), 2);
   const std::vector<uint32_t> expected = Snapshot();
-  for (const char* text : {"\x83J\nW\n\x83J", "\x83J\r\nW\r\n\x83J", "\x83J\rW\r\x83J"}) {
+  for (const char* text : {"カ\nW\nカ", "カ\r\nW\r\nカ", "カ\rW\rカ"}) {
     ClearBackBuffer(*device, kBlack, 1.0f);
-    DrawText(canvas, 40, 40, text, 2);
-    EXPECT_TRUE(Snapshot() == expected) << "break in " << std::strlen(text) << "-byte text";
+    const std::string held = Cp932(text);
+    DrawText(canvas, 40, 40, held.c_str(), 2);
+    EXPECT_TRUE(Snapshot() == expected) << "break in " << held.size() << "-byte text";
   }
 }
 
