@@ -98,14 +98,14 @@ Result StartShaderPair(const Cycle& cycle, char, const FormatSettings&, const st
                                                         {"palette.png", EncodePalettePng},
                                                         {"palettes.png", EncodePaletteAtlasPng}};
     for (const auto& [name, encode] : textures) {
-      ExportFile file{InFolder(dir, name), {}};
+      ExportFile file{JoinPath(dir, name), {}};
       if (const Result encoded = encode(cycle, file.bytes); !encoded)
         return Result::Fail(file.path + ": " + encoded.message);
       pair.push_back(std::move(file));
     }
     for (const ShaderKind kind : kShaderKinds) {
       const std::string text = ShaderText(kind, cycle);
-      pair.push_back(ExportFile{InFolder(dir, ShaderFileName(kind)), {text.begin(), text.end()}});
+      pair.push_back(ExportFile{JoinPath(dir, ShaderFileName(kind)), {text.begin(), text.end()}});
     }
     for (ExportFile& file : pair) files.push_back(std::move(file));
     return Result::Ok();
@@ -148,7 +148,7 @@ Result StartPaletteFile(const Cycle& cycle, char, const FormatSettings&, const s
 
 void PaletteFilePaths(const std::string& dir, char id, std::vector<std::string>& paths) {
   for (const char* extension : kPaletteExtensions)
-    paths.push_back(InFolder(dir, id + std::string(extension)));
+    paths.push_back(JoinPath(dir, id + std::string(extension)));
 }
 
 // One step: the frames share one LZW stream, so the rest is copying.
@@ -309,7 +309,7 @@ std::span<const ExportFormat> ExportFormats() {
 void AllPaths(const ExportFormat& format, const std::string& dir, char id,
               std::vector<std::string>& paths) {
   if (format.allSuffix != nullptr)
-    paths.push_back(InFolder(dir, id + std::string(format.allSuffix)));
+    paths.push_back(JoinPath(dir, id + std::string(format.allSuffix)));
   else if (format.allPaths != nullptr)
     format.allPaths(dir, id, paths);
 }
@@ -382,7 +382,3 @@ Result EncodeFormat(const ExportFormat& format, const Cycle& cycle, char id,
   return RunEncoding(encoding, files);
 }
 
-std::string InFolder(const std::string& dir, const std::string& name) {
-  if (dir.empty()) return name;
-  return dir.back() == '/' ? dir + name : dir + "/" + name;
-}

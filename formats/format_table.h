@@ -105,6 +105,3 @@ Result EncodeFormat(const ExportFormat& format, const Cycle& cycle, char id,
 
 // The BMP frames' entry.
 const ExportFormat& BmpFrames();
-
-// "dir" + "/" + name, or just name when dir is empty.
-std::string InFolder(const std::string& dir, const std::string& name);

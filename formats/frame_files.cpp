@@ -12,6 +12,7 @@
 #include "formats/spill.h"
 #include "generator/frame_template.h"
 #include "store/data_folder.h"
+#include "store/paths.h"
 
 namespace {
 
@@ -97,21 +98,21 @@ Result StartPngFrameFiles(const Cycle& cycle, char id, int scale, const std::str
   auto base = std::make_shared<PngFrameBase>();
   if (ValidScale(scale)) {
     if (Result first = EncodePngFrameBase(cycle, scale, *base); !first)
-      return Result::Fail(InFolder(dir, "") + ": " + first.message);
+      return Result::Fail(JoinPath(dir, "") + ": " + first.message);
     encoding.bytes = uint64_t(cycle.frames) * base->bytes.size();
     encoding.bytesExact = true;
   }
   const uint64_t bytes = encoding.bytes;
   OneStep(encoding, [&cycle, id, scale, dir, base, bytes](std::vector<ExportFile>& files) {
     if (!ValidScale(scale))
-      return Result::Fail(InFolder(dir, "") + ": " + CheckScale("PNG frame", scale).message);
+      return Result::Fail(JoinPath(dir, "") + ": " + CheckScale("PNG frame", scale).message);
     const bool numbered = cycle.NumberedFrames();
     const bool inMemory = bytes <= SpillThreshold();
     auto first = std::make_shared<const std::vector<uint8_t>>(std::move(base->bytes));
     uint8_t patch[kPngFramePatchBytes];
     for (int a = 0; a < cycle.frames; ++a) {
       PngFramePatch(cycle, a, patch);
-      ExportFile file{InFolder(dir, DataFolder::FrameName(id, a, numbered, ".png")), {}};
+      ExportFile file{JoinPath(dir, DataFolder::FrameName(id, a, numbered, ".png")), {}};
       if (inMemory) {
         file.bytes = *first;
         std::memcpy(file.bytes.data() + base->palette, patch, sizeof patch);

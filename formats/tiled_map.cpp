@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "formats/format_table.h"
+#include "store/paths.h"
 
 namespace {
 
@@ -92,17 +93,17 @@ Result StartTiledMap(const Cycle& cycle, char id, int columns, int scale, const 
   if (Result planned = PlanSheet(cycle, columns, scale, layout); !planned) return planned;
   Encoding sheet;
   if (Result started =
-          StartSpriteSheet(cycle, columns, scale, InFolder(dir, TiledSheetName(id)), sheet);
+          StartSpriteSheet(cycle, columns, scale, JoinPath(dir, TiledSheetName(id)), sheet);
       !started)
     return started;
   if (!sheetMadeEarlier.empty())
-    CopySheet(sheetMadeEarlier, InFolder(dir, TiledSheetName(id)), sheet);
+    CopySheet(sheetMadeEarlier, JoinPath(dir, TiledSheetName(id)), sheet);
   const int tileEdge = Cycle::kEdge * scale;
   const std::string tileset = TiledTileset(cycle, id, layout, tileEdge);
   const std::string map = TiledMap(id, tileEdge);
   std::vector<ExportFile> texts = {
-      {InFolder(dir, TiledTilesetName(id)), {tileset.begin(), tileset.end()}},
-      {InFolder(dir, TiledMapName(id)), {map.begin(), map.end()}},
+      {JoinPath(dir, TiledTilesetName(id)), {tileset.begin(), tileset.end()}},
+      {JoinPath(dir, TiledMapName(id)), {map.begin(), map.end()}},
   };
   sheet.bytes += tileset.size() + map.size();
   sheet.finish = [finish = std::move(sheet.finish),
