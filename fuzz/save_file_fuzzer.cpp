@@ -17,26 +17,27 @@
 
 namespace {
 
-class MemoryStore : public SlotStore {
- public:
-  SlotRead Read(const SlotFile& file, int n, std::string& bytes, Result& problem) const override {
-    problem = Result::Ok();
-    const auto found = files_.find({&file, n});
-    if (found == files_.end()) return SlotRead::kMissing;
-    bytes = found->second;
-    return SlotRead::kRead;
-  }
-  Result Write(int n, const std::vector<SlotText>& files) const override {
-    for (const SlotText& file : files) files_[{file.file, n}] = file.text;
-    return Result::Ok();
-  }
-  std::string Where(const SlotFile& file, int n) const override { return SlotFileName(file, n); }
-  void Put(const SlotFile& file, int n, std::string bytes) {
-    files_[{&file, n}] = std::move(bytes);
-  }
-
- private:
-  mutable std::map<std::pair<const SlotFile*, int>, std::string> files_;
+// The slot files in memory, by row and slot number.
+struct MemoryStore : SlotStore {
+  using Files = std::map<std::pair<const SlotFile*, int>, std::string>;
+  MemoryStore()
+      : SlotStore{
+            [](const SlotStore& store, const SlotFile& file, int n, std::string& bytes,
+               Result& problem) {
+              problem = Result::Ok();
+              const Files& held = static_cast<const MemoryStore&>(store).files;
+              const auto found = held.find({&file, n});
+              if (found == held.end()) return SlotRead::kMissing;
+              bytes = found->second;
+              return SlotRead::kRead;
+            },
+            [](const SlotStore& store, int n, const std::vector<SlotText>& written) {
+              for (const SlotText& file : written)
+                static_cast<const MemoryStore&>(store).files[{file.file, n}] = file.text;
+              return Result::Ok();
+            },
+            [](const SlotStore&, const SlotFile& file, int n) { return SlotFileName(file, n); }} {}
+  mutable Files files;
 };
 
 }  // namespace
@@ -53,7 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (int f = 0; f < kSlotFileCount; ++f) {
     const size_t end =
         f + 1 == kSlotFileCount || header < 5 ? body.size() : data[1 + f] * body.size() / 255;
-    store->Put(kSlotFiles[f], 1, body.substr(start, end > start ? end - start : 0));
+    store->files[{&kSlotFiles[f], 1}] = body.substr(start, end > start ? end - start : 0);
     start = end > start ? end : start;
   }
   g.LoadPattern(1);

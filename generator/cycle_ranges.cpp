@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "generator/messages.h"
-#include "store/read_file.h"
 
 namespace {
 

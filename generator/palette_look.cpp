@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "generator/messages.h"
-#include "store/read_file.h"
 
 int NearestColour(const uint8_t* rgb, const uint8_t (*target)[kChannels], int count) {
   // At most (512 + 255 + 1024 + 767) * 255 * 255 = 166,338,150: int32 holds every distance.

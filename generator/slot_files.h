@@ -80,19 +80,25 @@ struct SlotText {
   std::string text;
 };
 
-// Where the slot files are kept. The storage gives one rooted in its data folder; the
-// generator loads and saves through it and so never touches a file itself.
-class SlotStore {
- public:
-  virtual ~SlotStore() = default;
+// Where the slot files are kept: three functions given by whoever keeps the files (the data
+// folder, in store/; a test's or a fuzzer's memory), each called with the store it belongs to.
+// The generator loads and saves through them and so never touches a file itself.
+struct SlotStore {
   // The bytes of slot n's file of the row. A missing file is kMissing; one that is there but
   // cannot be read (a folder, a FIFO, too large for a slot file) is kRefused, with problem
   // naming it and why.
-  virtual SlotRead Read(const SlotFile& file, int n, std::string& bytes, Result& problem) const = 0;
+  SlotRead (*read)(const SlotStore& store, const SlotFile& file, int n, std::string& bytes,
+                   Result& problem) = nullptr;
   // Writes slot n's files, each with its text, as one crash-safe set.
-  virtual Result Write(int n, const std::vector<SlotText>& files) const = 0;
+  Result (*write)(const SlotStore& store, int n, const std::vector<SlotText>& files) = nullptr;
   // The file's path as messages name it.
-  virtual std::string Where(const SlotFile& file, int n) const = 0;
+  std::string (*path)(const SlotStore& store, const SlotFile& file, int n) = nullptr;
+
+  SlotRead Read(const SlotFile& file, int n, std::string& bytes, Result& problem) const {
+    return read(*this, file, n, bytes, problem);
+  }
+  Result Write(int n, const std::vector<SlotText>& files) const { return write(*this, n, files); }
+  std::string Where(const SlotFile& file, int n) const { return path(*this, file, n); }
 };
 
 // The slot files as last loaded or saved (an edit is a difference from them), and what could

@@ -121,8 +121,45 @@ std::string ResourcePath(const DataLayout& layout, const char* name) {
   return JoinPath(layout.resourceFolder, name);
 }
 
+namespace {
+
+const DataFolder& Folder(const SlotStore& store) {
+  return static_cast<const DataFolder&>(store);
+}
+
+std::string SlotPath(const SlotStore& store, const SlotFile& file, int n) {
+  return Folder(store).Path(SlotFileName(file, n));
+}
+
+SlotRead ReadSlot(const SlotStore& store, const SlotFile& file, int n, std::string& bytes,
+                  Result& problem) {
+  problem = ReadFileBytes(SlotPath(store, file, n), kMaxSmallFileBytes, bytes);
+  if (problem) return SlotRead::kRead;
+  // A missing savedata/ (or a file in its place) holds no slot either.
+  if (problem.error == ENOENT || problem.error == ENOTDIR) {
+    problem = Result::Ok();
+    return SlotRead::kMissing;
+  }
+  return SlotRead::kRefused;
+}
+
+Result WriteSlots(const SlotStore& store, int n, const std::vector<SlotText>& files) {
+  if (Result folder = EnsureDirectory(Folder(store).Path(DataFolder::kSlots)); !folder)
+    return folder;
+  AtomicWriteBatch batch;
+  for (const SlotText& file : files)
+    if (Result added =
+            batch.Add(SlotPath(store, *file.file, n), file.text.data(), file.text.size());
+        !added)
+      return added;
+  return batch.Commit();
+}
+
+}  // namespace
+
 DataFolder::DataFolder(std::string folder)
-    : root(std::move(folder)),
+    : SlotStore{ReadSlot, WriteSlots, SlotPath},
+      root(std::move(folder)),
       frameTemplate(JoinPath(root, kFrameTemplateFile)),
       whiteTexture(JoinPath(root, kWhiteTextureFile)) {}
 
@@ -144,30 +181,6 @@ std::string DataFolder::CyclesFile(int n) {
 
 std::string DataFolder::LookFile(int n) {
   return SlotFileName(kSlotFiles[3], n);
-}
-
-SlotRead DataFolder::Read(const SlotFile& file, int n, std::string& bytes, Result& problem) const {
-  problem = ReadFileBytes(Where(file, n), kMaxSmallFileBytes, bytes);
-  if (problem) return SlotRead::kRead;
-  // A missing savedata/ (or a file in its place) holds no slot either.
-  if (problem.error == ENOENT || problem.error == ENOTDIR) {
-    problem = Result::Ok();
-    return SlotRead::kMissing;
-  }
-  return SlotRead::kRefused;
-}
-
-Result DataFolder::Write(int n, const std::vector<SlotText>& files) const {
-  if (Result folder = EnsureDirectory(Path(kSlots)); !folder) return folder;
-  AtomicWriteBatch batch;
-  for (const SlotText& file : files)
-    if (Result added = batch.Add(Where(*file.file, n), file.text.data(), file.text.size()); !added)
-      return added;
-  return batch.Commit();
-}
-
-std::string DataFolder::Where(const SlotFile& file, int n) const {
-  return Path(SlotFileName(file, n));
 }
 
 std::string DataFolder::FrameName(char idLetter, int frame, bool numbered, const char* extension) {

@@ -25,7 +25,8 @@ constexpr const char* kSettingsFile = "settings.txt";
 // The files of the data folder the programs work in, each path made from its root: the slots
 // and the recovery files in savedata/, the exports in result/, the settings, and the frame
 // template and the white texture wherever the layout keeps them. The one place these names
-// are made, and the slots' store: the generator loads and saves its slots through it.
+// are made, and the slots' store (savedata/ under the root, each slot file read whole, at
+// most 64 KiB): the generator loads and saves its slots through it.
 class DataFolder : public SlotStore {
  public:
   // A folder whose root is the working directory: the editor's, which enters its data
@@ -64,11 +65,6 @@ class DataFolder : public SlotStore {
   // Whether a file name is one of idLetter's frame names with the extension, in either
   // naming.
   static bool IsFrameName(const std::string& name, char idLetter, const std::string& extension);
-
-  // The slots' store: savedata/ under the root. A slot file is read whole, at most 64 KiB.
-  SlotRead Read(const SlotFile& file, int n, std::string& bytes, Result& problem) const override;
-  Result Write(int n, const std::vector<SlotText>& files) const override;
-  std::string Where(const SlotFile& file, int n) const override;
 };
 
 // The files in `folder` that are frames of idLetter with the extension, in either naming, and
