@@ -23,19 +23,6 @@ void MakeFontsOrWarn(Canvas& canvas) {
 
 }  // namespace
 
-std::optional<Language> ReadLanguageSetting(const std::string& path) {
-  std::string setting;
-  if (!ReadFileBytes(path, kMaxSmallFileBytes, setting)) return std::nullopt;
-  if (setting.rfind("language=en", 0) == 0) return Language::kEnglish;
-  if (setting.rfind("language=ja", 0) == 0) return Language::kJapanese;
-  return std::nullopt;
-}
-
-Result WriteLanguageSetting(const std::string& path, Language language) {
-  const std::string text = language == Language::kEnglish ? "language=en\n" : "language=ja\n";
-  return WriteFileAtomically(path, text.data(), text.size());
-}
-
 void Tick(App& app, const uint8_t keyState[kKeyCodeCount], uint64_t nowMs,
           const MouseState& mouse) {
   // Without a back buffer there is nothing to clear: no scene.
@@ -44,25 +31,30 @@ void Tick(App& app, const uint8_t keyState[kKeyCodeCount], uint64_t nowMs,
   const bool firstFrame = app.generator == nullptr;
   bool firstStart = false;
   if (firstFrame) {
-    app.generator = std::make_unique<PatternGenerator>(&app.folder);
+    // What the last run left: its language (none at the first start) and the slots it closed
+    // on, which open again (slot 0 without them).
+    app.settings = ReadSettings(app.folder).value_or(Settings{});
+    firstStart = !app.settings.language;
+    app.generator = std::make_unique<PatternGenerator>(
+        &app.folder, app.settings.patternSlot.value_or(0), app.settings.paletteSlot.value_or(0));
     app.generator->session.folder = &app.folder;
     app.generator->session.exporter = app.exporter;
-    // The language of the last run, or the one asked for; no settings file yet is the
-    // first start.
-    app.savedLanguage = ReadLanguageSetting(app.folder.Path(DataFolder::kSettings));
-    firstStart = !app.savedLanguage;
     app.generator->session.language =
-        app.languageOverride.value_or(app.savedLanguage.value_or(Language::kJapanese));
+        app.languageOverride.value_or(app.settings.language.value_or(Language::kJapanese));
   }
   PatternGenerator& generator = *app.generator;
   generator.deviceRef = &app.backBuffer;
   generator.canvas = &app.canvas;
   FrameBody(app, keyState, nowMs, mouse);
-  if (generator.session.language != app.savedLanguage) {
-    // Remembered for the next start; a folder that cannot take it only forgets it.
-    static_cast<void>(
-        WriteLanguageSetting(app.folder.Path(DataFolder::kSettings), generator.session.language));
-    app.savedLanguage = generator.session.language;
+  // Remembered for the next start: the language and the slots on screen. A folder that
+  // cannot take them only forgets them.
+  Settings now = app.settings;
+  now.language = generator.session.language;
+  now.patternSlot = generator.patternNumber;
+  now.paletteSlot = generator.paletteNumber;
+  if (!(now == app.settings)) {
+    static_cast<void>(WriteSettings(app.folder, now));
+    app.settings = std::move(now);
   }
   // From the second frame on, so the first frame is always the bare editor.
   if (firstFrame) {

@@ -17,6 +17,7 @@
 #include "shell/core/canvas.h"
 #include "shell/core/rasterizer.h"
 #include "store/data_folder.h"
+#include "store/settings.h"
 
 struct App {
   // Not owned; the kScreenWidth x kScreenHeight ARGB picture each tick leaves behind.
@@ -39,16 +40,12 @@ struct App {
   // What encodes the editor's exports; handed to the generator by the first tick. Without
   // one, M with cycle ranges and E say they cannot export.
   std::shared_ptr<ExportRunner> exporter;
-  // The language the settings file holds; it is written again when the screen's changes.
-  std::optional<Language> savedLanguage;
+  // What the settings file holds; it is written again when the screen's language or its
+  // slots change.
+  Settings settings;
   // Files dropped on the window since the last tick, in order; the next frame takes them.
   std::vector<std::string> dropped;
 };
-
-// The editor's settings file, "language=ja" or "language=en": the language it names, or none
-// when there is no file, it cannot be read (see ReadFileBytes) or it names none.
-std::optional<Language> ReadLanguageSetting(const std::string& path);
-Result WriteLanguageSetting(const std::string& path, Language language);
 
 // One frame of the main loop, everything between two presentations: clears the back buffer to
 // opaque black and the depth to 1.0, makes the generator on the first tick, runs FrameBody

@@ -96,7 +96,7 @@ int main(int argc, char** argv) {
   app.languageOverride = options.language;
   app.exporter = MakeFormatExportRunner(app.folder);
   const Language language = options.language.value_or(
-      ReadLanguageSetting(app.folder.Path(DataFolder::kSettings)).value_or(Language::kJapanese));
+      ReadSettings(app.folder).value_or(Settings{}).language.value_or(Language::kJapanese));
   FileLock dataFolderLock;
   if (!LockDataFolder(app.folder, dataFolderLock, TextsFor(language))) return 1;
   RecoverAtStart(app.folder);

@@ -156,7 +156,8 @@ def main():
         key("l")
         time.sleep(0.3)
         with open(os.path.join(folder, "settings.txt")) as f:
-            check(f.read() == "language=en\n", "L switches to English and settings.txt says so")
+            check(f.read().splitlines()[:3] == ["language=en", "pattern=5", "palette=0"],
+                  "L switches to English and settings.txt says so, with the slots on screen")
     finally:
         program.finish()
         stop_xvfb(xvfb, xlib)
