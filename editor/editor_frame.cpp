@@ -1,6 +1,7 @@
 #include "editor/editor_frame.h"
 
 #include <algorithm>
+#include <bitset>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -252,7 +253,6 @@ void DrawHelpLines(const ScreenTexts& t, const ScreenDraw& screen) {
 
 constexpr uint8_t kHeldZ = 1;
 constexpr uint8_t kHeldX = 2;
-constexpr uint8_t kHeldY = 4;
 
 bool Down(const uint8_t* keys, int key) {
   return (keys[key] & 0x80) != 0;
@@ -316,31 +316,57 @@ void UndoOrRedo(PatternGenerator& g, bool undo, uint64_t nowMs) {
 // The keys of our own, before the frame's edits: L the language, F1 the help, Ctrl+Z undo,
 // Ctrl+Y and Ctrl+Shift+Z redo. While Ctrl is held, and until a key of a Ctrl chord is
 // released, Z and X act as nothing else: `keys` becomes the state the rest of the frame reads.
+// Ctrl+S: both slots on screen, every file of them in one crash-safe set.
+void SaveBothSlots(PatternGenerator& g, uint64_t nowMs) {
+  if (Result saved = g.SaveCurrentSlots(); !saved) {
+    ReportFailure(saved, "");
+    ShowSaveFailure(g.session.status, saved);
+    return;
+  }
+  char line[96];
+  std::snprintf(line, sizeof line, TextsFor(g.session.language).savedSlotsFormat,
+                static_cast<int>(g.patternNumber), static_cast<int>(g.paletteNumber));
+  ShowNote(g.session.status, line, nowMs);
+}
+
+// The Ctrl bindings: the key and what it does (with Shift held or not).
+struct Chord {
+  int key;
+  void (*act)(PatternGenerator& g, bool shift, uint64_t nowMs);
+};
+constexpr Chord kChords[] = {
+    {DIK_Z, [](PatternGenerator& g, bool shift, uint64_t nowMs) { UndoOrRedo(g, !shift, nowMs); }},
+    {DIK_Y, [](PatternGenerator& g, bool, uint64_t nowMs) { UndoOrRedo(g, false, nowMs); }},
+    {DIK_S, [](PatternGenerator& g, bool, uint64_t nowMs) { SaveBothSlots(g, nowMs); }},
+};
+
 void OwnKeys(PatternGenerator& g, const uint8_t* raw, uint8_t (&keys)[kKeyCodeCount],
              uint64_t nowMs) {
   std::memcpy(keys, raw, sizeof keys);
-  if (KeyTriggered(DIK_L, raw, false))
+  // With Ctrl held only the Ctrl bindings act, and a key pressed with it acts as nothing
+  // else until it is released, whether Ctrl is let go first or not.
+  const bool ctrl = Down(raw, DIK_LCONTROL) || Down(raw, DIK_RCONTROL);
+  const bool shift = Down(raw, DIK_LSHIFT) || Down(raw, DIK_RSHIFT);
+  std::bitset<kKeyCodeCount> pressed;
+  for (int key = 0; key < kKeyCodeCount; ++key) {
+    if (!Down(raw, key)) {
+      g.session.chordKeys.reset(key);
+    } else if (ctrl && !IsChordModifier(key) && !g.session.chordKeys.test(key)) {
+      pressed.set(key);
+      g.session.chordKeys.set(key);
+    }
+    if (g.session.chordKeys.test(key)) keys[key] = 0;
+  }
+  if (KeyTriggered(DIK_L, keys, false))
     g.session.language =
         g.session.language == Language::kJapanese ? Language::kEnglish : Language::kJapanese;
   // Over an overlay on the whole window only the language changes: nothing else of ours
   // shows there.
   if (OpenAt(g.session, OverlayPlace::kWindow) != nullptr) return;
-  if (KeyTriggered(DIK_F1, raw, false)) g.session.helpOpen = !g.session.helpOpen;
-  const bool ctrl = Down(raw, DIK_LCONTROL) || Down(raw, DIK_RCONTROL);
-  const bool shift = Down(raw, DIK_LSHIFT) || Down(raw, DIK_RSHIFT);
-  if (ctrl) {
-    // Once per press: a chord key that is already held does not act again.
-    if (Down(raw, DIK_Z) && (g.session.chordKeys & kHeldZ) == 0) UndoOrRedo(g, !shift, nowMs);
-    if (Down(raw, DIK_Y) && (g.session.chordKeys & kHeldY) == 0) UndoOrRedo(g, false, nowMs);
-    if (Down(raw, DIK_Z)) g.session.chordKeys |= kHeldZ;
-    if (Down(raw, DIK_X)) g.session.chordKeys |= kHeldX;
-    if (Down(raw, DIK_Y)) g.session.chordKeys |= kHeldY;
-  }
-  if (!Down(raw, DIK_Z)) g.session.chordKeys &= static_cast<uint8_t>(~kHeldZ);
-  if (!Down(raw, DIK_X)) g.session.chordKeys &= static_cast<uint8_t>(~kHeldX);
-  if (!Down(raw, DIK_Y)) g.session.chordKeys &= static_cast<uint8_t>(~kHeldY);
-  if (ctrl || (g.session.chordKeys & kHeldZ) != 0) keys[DIK_Z] = 0;
-  if (ctrl || (g.session.chordKeys & kHeldX) != 0) keys[DIK_X] = 0;
+  if (KeyTriggered(DIK_F1, keys, false)) g.session.helpOpen = !g.session.helpOpen;
+  // Once a press: a chord's key that is held does not act again.
+  for (const Chord& chord : kChords)
+    if (pressed.test(static_cast<size_t>(chord.key))) chord.act(g, shift, nowMs);
 }
 
 }  // namespace

@@ -31,9 +31,9 @@ struct MemoryStore : SlotStore {
               bytes = found->second;
               return SlotRead::kRead;
             },
-            [](const SlotStore& store, int n, const std::vector<SlotText>& written) {
+            [](const SlotStore& store, const std::vector<SlotText>& written) {
               for (const SlotText& file : written)
-                static_cast<const MemoryStore&>(store).files[{file.file, n}] = file.text;
+                static_cast<const MemoryStore&>(store).files[{file.file, file.n}] = file.text;
               return Result::Ok();
             },
             [](const SlotStore&, const SlotFile& file, int n) { return SlotFileName(file, n); }} {}

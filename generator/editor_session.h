@@ -4,6 +4,7 @@
 // slot files as last loaded or saved, against which an edit is judged. Synthesis, the ramp
 // and the exports read none of it.
 
+#include <bitset>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -11,6 +12,7 @@
 
 #include "generator/cycle_ranges.h"
 #include "generator/edit_history.h"
+#include "generator/key_codes.h"
 #include "generator/palette_look.h"
 #include "generator/program_limits.h"
 #include "generator/result.h"
@@ -49,7 +51,7 @@ struct EditorSession {
   // as nothing else until they are released.
   EditHistory history;
   uint8_t heldValueKeys = 0;
-  uint8_t chordKeys = 0;
+  std::bitset<kKeyCodeCount> chordKeys;
   // What the editor's status line shows; empty at start.
   StatusLine status;
   // What encodes E's and a long loop's M's exports, a slice a frame (null: the front-end

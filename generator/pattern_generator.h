@@ -88,6 +88,8 @@ struct PatternGenerator {
   void LoadPalette(int n);
   // The palette slot's files in one crash-safe set (see SaveSlot: what is written when).
   Result SavePalette(int n);
+  // The current pattern slot and palette slot, every file of both in one crash-safe set.
+  Result SaveCurrentSlots();
   // The pattern's fields as they are now, and set all at once.
   PatternFields Pattern() const;
   void SetPattern(const PatternFields& pattern);

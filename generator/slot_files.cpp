@@ -251,9 +251,11 @@ SlotRead LoadSlot(const SlotStore* store, SlotKind kind, int n, Document& docume
   return slotFile;
 }
 
-Result SaveSlot(const SlotStore& store, SlotKind kind, int n, const Document& document,
-                SlotBaseline& baseline) {
-  std::vector<SlotText> files;
+namespace {
+
+// The files of slot n of the kind that a save writes (see SaveSlot).
+void PlanSave(const SlotStore& store, SlotKind kind, int n, const Document& document,
+              const SlotBaseline& baseline, std::vector<SlotText>& files) {
   for (const SlotFile& file : kSlotFiles) {
     if (file.kind != kind) continue;
     const bool edited = file.differs(document, baseline.document);
@@ -263,13 +265,32 @@ Result SaveSlot(const SlotStore& store, SlotKind kind, int n, const Document& do
       Result problem;
       if (store.Read(file, n, bytes, problem) != SlotRead::kRead) continue;
     }
-    files.push_back({&file, file.text(document)});
+    files.push_back({&file, n, file.text(document)});
   }
-  if (Result written = store.Write(n, files); !written) return written;
-  CopySlot(kind, document, baseline.document);
+}
+
+Result SaveKinds(const SlotStore& store, std::initializer_list<std::pair<SlotKind, int>> slots,
+                 const Document& document, SlotBaseline& baseline) {
+  std::vector<SlotText> files;
+  for (const auto& [kind, n] : slots) PlanSave(store, kind, n, document, baseline, files);
+  if (Result written = store.Write(files); !written) return written;
+  for (const auto& [kind, n] : slots) CopySlot(kind, document, baseline.document);
   for (const SlotText& written : files)
     baseline.problems[SlotFileIndex(*written.file)] = Result::Ok();
   return Result::Ok();
+}
+
+}  // namespace
+
+Result SaveSlot(const SlotStore& store, SlotKind kind, int n, const Document& document,
+                SlotBaseline& baseline) {
+  return SaveKinds(store, {{kind, n}}, document, baseline);
+}
+
+Result SaveSlots(const SlotStore& store, int patternSlot, int paletteSlot, const Document& document,
+                 SlotBaseline& baseline) {
+  return SaveKinds(store, {{SlotKind::kPattern, patternSlot}, {SlotKind::kPalette, paletteSlot}},
+                   document, baseline);
 }
 
 Result ReadSlotWhole(const SlotStore& store, const SlotFile& file, int n, Document& document) {
@@ -385,6 +406,11 @@ void PatternGenerator::LoadPattern(int n) {
 
 Result PatternGenerator::SavePattern(int n) {
   return SaveSlotOf(*this, SlotKind::kPattern, n);
+}
+
+Result PatternGenerator::SaveCurrentSlots() {
+  if (store == nullptr) return Result::Fail("no data folder to save the slots in");
+  return SaveSlots(*store, patternNumber, paletteNumber, AsDocument(), baseline);
 }
 
 void PatternGenerator::LoadPalette(int n) {

@@ -77,6 +77,7 @@ enum class SlotRead { kRead, kMissing, kRefused };
 
 struct SlotText {
   const SlotFile* file;
+  int n;  // the slot
   std::string text;
 };
 
@@ -89,15 +90,15 @@ struct SlotStore {
   // naming it and why.
   SlotRead (*read)(const SlotStore& store, const SlotFile& file, int n, std::string& bytes,
                    Result& problem) = nullptr;
-  // Writes slot n's files, each with its text, as one crash-safe set.
-  Result (*write)(const SlotStore& store, int n, const std::vector<SlotText>& files) = nullptr;
+  // Writes the files, each with its text, as one crash-safe set.
+  Result (*write)(const SlotStore& store, const std::vector<SlotText>& files) = nullptr;
   // The file's path as messages name it.
   std::string (*path)(const SlotStore& store, const SlotFile& file, int n) = nullptr;
 
   SlotRead Read(const SlotFile& file, int n, std::string& bytes, Result& problem) const {
     return read(*this, file, n, bytes, problem);
   }
-  Result Write(int n, const std::vector<SlotText>& files) const { return write(*this, n, files); }
+  Result Write(const std::vector<SlotText>& files) const { return write(*this, files); }
   std::string Where(const SlotFile& file, int n) const { return path(*this, file, n); }
 };
 
@@ -123,6 +124,9 @@ SlotRead LoadSlot(const SlotStore* store, SlotKind kind, int n, Document& docume
 // the baseline takes the saved parts, and the written files' problems are gone.
 Result SaveSlot(const SlotStore& store, SlotKind kind, int n, const Document& document,
                 SlotBaseline& baseline);
+// The same for a pattern slot and a palette slot together, in one crash-safe set.
+Result SaveSlots(const SlotStore& store, int patternSlot, int paletteSlot, const Document& document,
+                 SlotBaseline& baseline);
 
 // Reads the file of slot n whole into the document's part, for a reader that has no earlier
 // values (the export tool): a file that is there but cannot be read, or holds a number or a

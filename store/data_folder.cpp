@@ -143,13 +143,13 @@ SlotRead ReadSlot(const SlotStore& store, const SlotFile& file, int n, std::stri
   return SlotRead::kRefused;
 }
 
-Result WriteSlots(const SlotStore& store, int n, const std::vector<SlotText>& files) {
+Result WriteSlots(const SlotStore& store, const std::vector<SlotText>& files) {
   if (Result folder = EnsureDirectory(Folder(store).Path(DataFolder::kSlots)); !folder)
     return folder;
   AtomicWriteBatch batch;
   for (const SlotText& file : files)
     if (Result added =
-            batch.Add(SlotPath(store, *file.file, n), file.text.data(), file.text.size());
+            batch.Add(SlotPath(store, *file.file, file.n), file.text.data(), file.text.size());
         !added)
       return added;
   return batch.Commit();
