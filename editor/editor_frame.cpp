@@ -25,6 +25,7 @@
 #include "generator/key_codes.h"
 #include "generator/pattern_fields.h"
 #include "store/template_file.h"
+#include "store/unsaved_work.h"
 
 namespace {
 
@@ -329,6 +330,25 @@ void SaveBothSlots(PatternGenerator& g, uint64_t nowMs) {
   ShowNote(g.session.status, line, nowMs);
 }
 
+// Ctrl+R and Ctrl+D: the edits a run before left in recovery files of the slots on screen
+// taken back (one undo step), or thrown away.
+void HandleUnsaved(PatternGenerator& g, bool restore, uint64_t nowMs) {
+  if (g.session.folder == nullptr) return;
+  std::vector<std::string> files;
+  const Result handled = restore ? RestoreUnsavedWork(g, *g.session.folder, files)
+                                 : DiscardUnsavedWork(g, *g.session.folder, files);
+  if (!handled) {
+    ReportFailure(handled, "");
+    ShowSaveFailure(g.session.status, handled);
+    return;
+  }
+  if (restore && !files.empty()) {
+    g.Synthesize();
+    g.RebuildPalette();
+  }
+  ShowRecoveryHandled(g.session.status, restore, files, nowMs);
+}
+
 // The Ctrl bindings: the key and what it does (with Shift held or not).
 struct Chord {
   int key;
@@ -338,6 +358,8 @@ constexpr Chord kChords[] = {
     {DIK_Z, [](PatternGenerator& g, bool shift, uint64_t nowMs) { UndoOrRedo(g, !shift, nowMs); }},
     {DIK_Y, [](PatternGenerator& g, bool, uint64_t nowMs) { UndoOrRedo(g, false, nowMs); }},
     {DIK_S, [](PatternGenerator& g, bool, uint64_t nowMs) { SaveBothSlots(g, nowMs); }},
+    {DIK_R, [](PatternGenerator& g, bool, uint64_t nowMs) { HandleUnsaved(g, true, nowMs); }},
+    {DIK_D, [](PatternGenerator& g, bool, uint64_t nowMs) { HandleUnsaved(g, false, nowMs); }},
 };
 
 void OwnKeys(PatternGenerator& g, const uint8_t* raw, uint8_t (&keys)[kKeyCodeCount],

@@ -105,15 +105,35 @@ void ShowCloseRefused(StatusLine& status, const Result& failure) {
   PostFailure(status, Texts(status).closeRefused, failure);
 }
 
-void ShowRecoveryFiles(StatusLine& status, const std::vector<std::string>& files) {
-  if (files.empty()) return;
-  std::string text = Texts(status).recovery + files.front();
+namespace {
+
+// The first file, and how many more.
+std::string FirstAndMore(const StatusLine& status, const std::vector<std::string>& files) {
+  std::string text = files.front();
   if (files.size() > 1) {
     char more[64];
     std::snprintf(more, sizeof more, Texts(status).moreFormat, static_cast<int>(files.size() - 1));
     text += more;
   }
-  Post(status, std::move(text), true, 0, true);
+  return text;
+}
+
+}  // namespace
+
+void ShowRecoveryFiles(StatusLine& status, const std::vector<std::string>& files, bool offered) {
+  if (files.empty()) return;
+  Post(status,
+       (offered ? Texts(status).recoveryOffer : Texts(status).recovery) +
+           FirstAndMore(status, files),
+       true, 0, true);
+}
+
+void ShowRecoveryHandled(StatusLine& status, bool restored, const std::vector<std::string>& files,
+                         uint64_t nowMs) {
+  if (files.empty()) return;
+  Post(status,
+       (restored ? Texts(status).restored : Texts(status).discarded) + FirstAndMore(status, files),
+       false, nowMs, false);
 }
 
 void ShowImportFailure(StatusLine& status, const std::string& name, const std::string& why) {

@@ -33,7 +33,13 @@ void ShowSaveFailure(StatusLine& status, const Result& failure);
 void ShowExportFailure(StatusLine& status, const Result& failure);
 // A window close refused because the unsaved edits could not be kept.
 void ShowCloseRefused(StatusLine& status, const Result& failure);
-void ShowRecoveryFiles(StatusLine& status, const std::vector<std::string>& files);
+// The recovery files found: the first named, the others counted; with `offered`, some are of
+// the slots on screen, and the keys that restore or discard them are named too.
+void ShowRecoveryFiles(StatusLine& status, const std::vector<std::string>& files,
+                       bool offered = false);
+// After Ctrl+R or Ctrl+D: the recovery files taken back, or removed.
+void ShowRecoveryHandled(StatusLine& status, bool restored, const std::vector<std::string>& files,
+                         uint64_t nowMs);
 // A palette file that could not be imported: its name, then why, shortened where the line is
 // too long.
 void ShowImportFailure(StatusLine& status, const std::string& name, const std::string& why);

@@ -182,31 +182,57 @@ Result ParseLook(std::string_view bytes, Document& document) {
 }  // namespace
 
 const SlotFile kSlotFiles[4] = {
-    {SlotKind::kPattern, "", [](const Document& d) { return PatternText(d.pattern.fields); },
-     ParsePattern, CheckPattern, [](Document& d) { d.pattern.fields = PatternFields{}; }, nullptr,
-     [](const Document& a, const Document& b) { return !(a.pattern.fields == b.pattern.fields); },
-     SlotProblemStyle::kSlot},
-    {SlotKind::kPalette, "", [](const Document& d) { return PaletteText(d.palette.keys); },
-     ParsePalette, CheckPalette,
-     [](Document& d) {
-       std::fill(&d.palette.keys[0][0], &d.palette.keys[0][0] + kPaletteEntries * kChannels, 0);
-     },
-     nullptr,
-     [](const Document& a, const Document& b) {
-       return std::memcmp(a.palette.keys, b.palette.keys, sizeof a.palette.keys) != 0;
-     },
-     SlotProblemStyle::kSlot},
-    {SlotKind::kPalette, ".cycles",
-     [](const Document& d) { return CycleRangesText(d.palette.cycles); }, ParseCycles, nullptr,
-     [](Document& d) { d.palette.cycles = CycleRanges{}; },
-     [](const Document& d) { return d.palette.cycles.IsDefault(); },
-     [](const Document& a, const Document& b) { return !(a.palette.cycles == b.palette.cycles); },
-     SlotProblemStyle::kCycles},
-    {SlotKind::kPalette, ".look", [](const Document& d) { return PaletteLookText(d.palette.look); },
-     ParseLook, nullptr, [](Document& d) { d.palette.look = PaletteLook{}; },
-     [](const Document& d) { return d.palette.look.IsDefault(); },
-     [](const Document& a, const Document& b) { return !(a.palette.look == b.palette.look); },
-     SlotProblemStyle::kLook},
+    {.kind = SlotKind::kPattern,
+     .suffix = "",
+     .text = [](const Document& d) { return PatternText(d.pattern.fields); },
+     .parse = ParsePattern,
+     .check = CheckPattern,
+     .reset = [](Document& d) { d.pattern.fields = PatternFields{}; },
+     .copy = [](const Document& from, Document& to) { to.pattern.fields = from.pattern.fields; },
+     .isDefault = nullptr,
+     .differs = [](const Document& a,
+                   const Document& b) { return !(a.pattern.fields == b.pattern.fields); },
+     .style = SlotProblemStyle::kSlot},
+    {.kind = SlotKind::kPalette,
+     .suffix = "",
+     .text = [](const Document& d) { return PaletteText(d.palette.keys); },
+     .parse = ParsePalette,
+     .check = CheckPalette,
+     .reset =
+         [](Document& d) { std::fill_n(&d.palette.keys[0][0], kPaletteEntries * kChannels, 0); },
+     .copy =
+         [](const Document& from, Document& to) {
+           std::copy_n(&from.palette.keys[0][0], kPaletteEntries * kChannels,
+                       &to.palette.keys[0][0]);
+         },
+     .isDefault = nullptr,
+     .differs =
+         [](const Document& a, const Document& b) {
+           return std::memcmp(a.palette.keys, b.palette.keys, sizeof a.palette.keys) != 0;
+         },
+     .style = SlotProblemStyle::kSlot},
+    {.kind = SlotKind::kPalette,
+     .suffix = ".cycles",
+     .text = [](const Document& d) { return CycleRangesText(d.palette.cycles); },
+     .parse = ParseCycles,
+     .check = nullptr,
+     .reset = [](Document& d) { d.palette.cycles = CycleRanges{}; },
+     .copy = [](const Document& from, Document& to) { to.palette.cycles = from.palette.cycles; },
+     .isDefault = [](const Document& d) { return d.palette.cycles.IsDefault(); },
+     .differs = [](const Document& a,
+                   const Document& b) { return !(a.palette.cycles == b.palette.cycles); },
+     .style = SlotProblemStyle::kCycles},
+    {.kind = SlotKind::kPalette,
+     .suffix = ".look",
+     .text = [](const Document& d) { return PaletteLookText(d.palette.look); },
+     .parse = ParseLook,
+     .check = nullptr,
+     .reset = [](Document& d) { d.palette.look = PaletteLook{}; },
+     .copy = [](const Document& from, Document& to) { to.palette.look = from.palette.look; },
+     .isDefault = [](const Document& d) { return d.palette.look.IsDefault(); },
+     .differs = [](const Document& a,
+                   const Document& b) { return !(a.palette.look == b.palette.look); },
+     .style = SlotProblemStyle::kLook},
 };
 
 std::string SlotFileName(const SlotFile& file, int n) {
@@ -353,10 +379,8 @@ std::string PaletteText(const PaletteKeys& keys) {
 }
 
 void CopySlot(SlotKind kind, const Document& from, Document& to) {
-  if (kind == SlotKind::kPattern)
-    to.pattern = from.pattern;
-  else
-    to.palette = from.palette;
+  for (const SlotFile& file : kSlotFiles)
+    if (file.kind == kind) file.copy(from, to);
 }
 
 // The generator's slot operations: the table, through its store, on its fields.

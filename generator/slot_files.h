@@ -39,6 +39,8 @@ struct SlotFile {
   Result (*check)(std::string_view bytes);
   // Sets the part as a missing file leaves it: zeros, the default cycle, the default look.
   void (*reset)(Document& document);
+  // Copies the part from one document into another.
+  void (*copy)(const Document& from, Document& to);
   // For a file beside a slot: whether its part is the default, which needs no file (one that
   // is there is kept current). Null for the slot file, which is always written.
   bool (*isDefault)(const Document& document);

@@ -112,3 +112,74 @@ std::vector<std::string> FindRecoveryFiles(const DataFolder& folder) {
   std::sort(found.begin(), found.end());
   return found;
 }
+
+namespace {
+
+// The copies of one slot file's recovery files that are there, the oldest first.
+std::vector<std::string> CopiesOf(const std::string& slotFile,
+                                  const std::vector<std::string>& found) {
+  std::vector<std::string> copies;
+  for (int copy = 1; copy <= kMaxRecoveryCopies; ++copy) {
+    const std::string name = RecoveryFileName(slotFile, copy);
+    if (std::find(found.begin(), found.end(), name) != found.end()) copies.push_back(name);
+  }
+  return copies;
+}
+
+int SlotOnScreen(const PatternGenerator& g, const SlotFile& file) {
+  return file.kind == SlotKind::kPattern ? g.patternNumber : g.paletteNumber;
+}
+
+}  // namespace
+
+std::vector<std::string> RecoveryFilesOnScreen(const PatternGenerator& g,
+                                               const DataFolder& folder) {
+  const std::vector<std::string> found = FindRecoveryFiles(folder);
+  std::vector<std::string> onScreen;
+  for (const SlotFile& file : kSlotFiles)
+    for (std::string& copy : CopiesOf(SlotFileName(file, SlotOnScreen(g, file)), found))
+      onScreen.push_back(std::move(copy));
+  return onScreen;
+}
+
+Result RestoreUnsavedWork(PatternGenerator& g, const DataFolder& folder,
+                          std::vector<std::string>& taken) {
+  const std::vector<std::string> found = FindRecoveryFiles(folder);
+  Document document = g.AsDocument();
+  bool pattern = false, palette = false;
+  std::vector<std::string> read;
+  for (const SlotFile& file : kSlotFiles) {
+    const std::vector<std::string> copies =
+        CopiesOf(SlotFileName(file, SlotOnScreen(g, file)), found);
+    if (copies.empty()) continue;
+    std::string bytes;
+    if (Result opened = ReadFileBytes(folder.Path(copies.back()), kMaxSmallFileBytes, bytes);
+        !opened)
+      return opened;
+    Document kept = document;
+    file.reset(kept);
+    if (Result parsed = file.parse(bytes, kept); !parsed)
+      return Result::Fail(copies.back() + ": " + parsed.message);
+    // Only this file's part of the slot: the others stay as they are.
+    file.copy(kept, document);
+    (file.kind == SlotKind::kPattern ? pattern : palette) = true;
+    read.push_back(copies.back());
+  }
+  if (pattern) g.TakeSlot(SlotKind::kPattern, document);
+  if (palette) g.TakeSlot(SlotKind::kPalette, document);
+  for (const std::string& name : read) {
+    os::Remove(folder.Path(name));
+    taken.push_back(name);
+  }
+  return Result::Ok();
+}
+
+Result DiscardUnsavedWork(const PatternGenerator& g, const DataFolder& folder,
+                          std::vector<std::string>& removed) {
+  for (const std::string& name : RecoveryFilesOnScreen(g, folder)) {
+    if (!os::Remove(folder.Path(name)) && errno != ENOENT)
+      return Result::FileFailure(name, "cannot remove", errno);
+    removed.push_back(name);
+  }
+  return Result::Ok();
+}

@@ -38,3 +38,15 @@ Result KeepRecoveryFile(const DataFolder& folder, const std::string& slotFile,
 
 // The recovery files now in savedata/, their names in the data folder, sorted.
 std::vector<std::string> FindRecoveryFiles(const DataFolder& folder);
+
+// The recovery files of the slots on screen (the current pattern and palette slots): of each
+// slot file its copies, the oldest first.
+std::vector<std::string> RecoveryFilesOnScreen(const PatternGenerator& g, const DataFolder& folder);
+// Takes the edits of the newest recovery copy of each slot file on screen back into the
+// generator (each read into its part, as the slot file would be), and removes the copies
+// taken. `taken` receives their names; the result names a copy that could not be read.
+Result RestoreUnsavedWork(PatternGenerator& g, const DataFolder& folder,
+                          std::vector<std::string>& taken);
+// Removes every recovery file of the slots on screen; `removed` receives their names.
+Result DiscardUnsavedWork(const PatternGenerator& g, const DataFolder& folder,
+                          std::vector<std::string>& removed);

@@ -61,7 +61,8 @@ void Tick(App& app, const uint8_t keyState[kKeyCodeCount], uint64_t nowMs,
     const std::vector<std::string> recovery = FindRecoveryFiles(app.folder);
     generator.session.status.language = generator.session.language;
     if (!recovery.empty()) {
-      ShowRecoveryFiles(generator.session.status, recovery);
+      ShowRecoveryFiles(generator.session.status, recovery,
+                        !RecoveryFilesOnScreen(generator, app.folder).empty());
     } else if (!ShowSlotProblem(generator.session.status, generator, SlotProblemOf::kBoth) &&
                firstStart) {
       ShowFirstHint(generator.session.status, nowMs);
