@@ -20,30 +20,26 @@
 #include "shell/core/rasterizer.h"
 #include "shell/desktop/freetype_faces.h"
 #include "store/data_folder.h"
-#include "tests/support/generator_exports.h"
-#include "tests/support/temp_folder.h"
+#include "tests/support/temp_data_folder.h"
 
 namespace {
 
-// A scratch working directory with the shipped data, for the generator and the canvas.
-class Workspace {
- public:
+// A scratch data folder with the shipped data, for the generator and the canvas.
+struct Workspace : TempDataFolder {
   Workspace() {
-    const std::filesystem::path data = QUILMORANTE_DATA_DIR;
-    std::filesystem::copy(data, folder_.path(), std::filesystem::copy_options::recursive);
-    std::filesystem::create_directories(folder_.path() / "result");
+    std::filesystem::copy(QUILMORANTE_DATA_DIR, folder.path(),
+                          std::filesystem::copy_options::recursive);
+    std::filesystem::create_directories(File(DataFolder::kResults));
   }
-
- private:
-  TempFolder folder_{{.label = "bench"}};
 };
 
 struct Screen {
   std::unique_ptr<BackBuffer> device = std::make_unique<BackBuffer>();
   Canvas canvas;
   EditorCanvas view;
-  Screen() {
-    if (!SetupCanvas(canvas, device.get())) std::abort();  // the benchmark needs its canvas
+  explicit Screen(const DataFolder& data) {
+    // The benchmark needs its canvas.
+    if (!SetupCanvas(canvas, device.get(), data.whiteTexture)) std::abort();
     BeginSprites(canvas, device.get());
     canvas.text = FreeTypeFaces();
     MakeFonts(canvas);
@@ -58,8 +54,9 @@ struct Screen {
   }
 };
 
-void RunFrames(benchmark::State& state, PatternGenerator& g, FrameClock& clock) {
-  Screen screen;
+void RunFrames(benchmark::State& state, const DataFolder& data, PatternGenerator& g,
+               FrameClock& clock) {
+  Screen screen(data);
   screen.Frame(g, clock);  // glyphs are rendered on first use
   for (auto _ : state) {
     state.PauseTiming();
@@ -72,15 +69,15 @@ void RunFrames(benchmark::State& state, PatternGenerator& g, FrameClock& clock) 
 
 void BM_EditorFrame(benchmark::State& state) {
   Workspace workspace;
-  auto g = std::make_unique<PatternGenerator>(&WorkingFolder());
+  auto g = std::make_unique<PatternGenerator>(&workspace.data);
   FrameClock clock;
-  RunFrames(state, *g, clock);
+  RunFrames(state, workspace.data, *g, clock);
 }
 
 // Every entry in a range that fades, each range at its own speed and mode.
 void BM_EditorFrameEightBlendedRanges(benchmark::State& state) {
   Workspace workspace;
-  auto g = std::make_unique<PatternGenerator>(&WorkingFolder());
+  auto g = std::make_unique<PatternGenerator>(&workspace.data);
   const char* text =
       "0,1,1,forward,1\n2,3,3,reverse,1\n4,5,5,pingpong,1\n6,7,7,forward,1\n"
       "8,9,9,reverse,1\n10,11,11,pingpong,1\n12,13,13,forward,1\n14,15,15,reverse,1\n";
@@ -88,12 +85,12 @@ void BM_EditorFrameEightBlendedRanges(benchmark::State& state) {
   // Arg 1: every shown colour snapped to a 256-colour target.
   if (state.range(0) == 1) g->look.snap = BenchSnapTarget();
   FrameClock clock;
-  RunFrames(state, *g, clock);
+  RunFrames(state, workspace.data, *g, clock);
 }
 
 void BM_EditorFrameHeld(benchmark::State& state) {
   Workspace workspace;
-  auto g = std::make_unique<PatternGenerator>(&WorkingFolder());
+  auto g = std::make_unique<PatternGenerator>(&workspace.data);
   g->panel = 1;
   g->cursorColumn = 0;
   g->cursorRow = 0;
@@ -101,36 +98,38 @@ void BM_EditorFrameHeld(benchmark::State& state) {
   g->sizeExpY = 8;
   FrameClock clock;
   clock.keyState[DIK_X] = 0x80;
-  RunFrames(state, *g, clock);
+  RunFrames(state, workspace.data, *g, clock);
   state.counters["x"] = g->points[0].x;
 }
 
 // Every slot of both kinds holds one of the shipped slots' files, so each thumbnail draws.
-void FillSlots() {
+void FillSlots(const Workspace& workspace) {
   for (int n = 3; n < kSlotCount; ++n) {
-    std::filesystem::copy_file(DataFolder::PatternFile(n % 3), DataFolder::PatternFile(n));
-    std::filesystem::copy_file(DataFolder::PaletteFile(n % 3), DataFolder::PaletteFile(n));
+    std::filesystem::copy_file(workspace.File(DataFolder::PatternFile(n % 3)),
+                               workspace.File(DataFolder::PatternFile(n)));
+    std::filesystem::copy_file(workspace.File(DataFolder::PaletteFile(n % 3)),
+                               workspace.File(DataFolder::PaletteFile(n)));
   }
 }
 
 // Arg 0: the pattern slots; 1: the palette slots, the current one with eight blended ranges.
 void BM_EditorFrameGallery(benchmark::State& state) {
   Workspace workspace;
-  FillSlots();
-  auto g = std::make_unique<PatternGenerator>(&WorkingFolder());
+  FillSlots(workspace);
+  auto g = std::make_unique<PatternGenerator>(&workspace.data);
   if (!ParseCycleRanges("0,3,1,forward,1\n4,7,3,pingpong,1\n8,15,5,reverse,1\n", g->cycles))
     std::abort();
   g->session.galleryPalettes = state.range(0) == 1;
   OpenGallery(*g);
   FrameClock clock;
-  RunFrames(state, *g, clock);
+  RunFrames(state, workspace.data, *g, clock);
 }
 
 // What opening the gallery reads and synthesises, at the largest tile.
 void BM_GalleryOpen(benchmark::State& state) {
   Workspace workspace;
-  FillSlots();
-  auto g = std::make_unique<PatternGenerator>(&WorkingFolder());
+  FillSlots(workspace);
+  auto g = std::make_unique<PatternGenerator>(&workspace.data);
   g->sizeExpX = g->sizeExpY = 8;
   g->UpdateTileSize();
   g->session.galleryPalettes = state.range(0) == 1;

@@ -12,13 +12,12 @@
 #include "shell/core/canvas.h"
 #include "shell/core/rasterizer.h"
 #include "shell/desktop/freetype_faces.h"
-#include "tests/support/generator_exports.h"
-#include "tests/support/temp_folder.h"
+#include "tests/support/temp_data_folder.h"
 
 namespace {
 
-struct Workspace {
-  TempFolder folder{{.label = "bench"}};
+// A scratch data folder with the shipped data.
+struct Workspace : TempDataFolder {
   Workspace() {
     std::filesystem::copy(QUILMORANTE_DATA_DIR, folder.path(),
                           std::filesystem::copy_options::recursive);
@@ -31,14 +30,15 @@ void BM_EditorFrameDragging(benchmark::State& state) {
   Workspace workspace;
   auto back = std::make_unique<BackBuffer>();
   Canvas canvas;
-  if (!SetupCanvas(canvas, back.get())) std::abort();  // the benchmark needs its canvas
+  // The benchmark needs its canvas.
+  if (!SetupCanvas(canvas, back.get(), workspace.data.whiteTexture)) std::abort();
   BeginSprites(canvas, back.get());
   canvas.text = FreeTypeFaces();
   MakeFonts(canvas);
   EndSprites(canvas);
   const EditorCanvas view = BindEditorCanvas(canvas);
-  auto g = std::make_unique<PatternGenerator>(&WorkingFolder());
-  g->session.folder = &WorkingFolder();
+  auto g = std::make_unique<PatternGenerator>(&workspace.data);
+  g->session.folder = &workspace.data;
   g->previewMode = kPreviewSingleTile;
   FrameClock clock;
   MouseState& mouse = clock.mouse;
@@ -71,8 +71,8 @@ BENCHMARK(BM_EditorFrameDragging)
 void BM_UndoHistoryOfAThousandSteps(benchmark::State& state) {
   Workspace workspace;
   for (auto _ : state) {
-    auto g = std::make_unique<PatternGenerator>(&WorkingFolder());
-    g->session.folder = &WorkingFolder();
+    auto g = std::make_unique<PatternGenerator>(&workspace.data);
+    g->session.folder = &workspace.data;
     g->panel = kPointPanel;
     g->cursorColumn = 4;
     FrameClock clock;

@@ -19,14 +19,12 @@
 #include "formats/palette_file.h"
 #include "generator/cycle.h"
 #include "generator/pattern_generator.h"
-#include "tests/support/temp_folder.h"
 
 namespace {
 
 // A cycle with every index in use over a 64 x 64 tile, in 16 distinct colours, playing one of
 // the bench's range lists.
 std::unique_ptr<Cycle> BusyCycle(int64_t ranges = 0) {
-  TempFolder folder{{.label = "bench"}};
   auto g = BusyPattern(64);
   for (int e = 0; e < kPaletteEntries; ++e)
     for (int c = 0; c < kChannels; ++c) g->keys[e][c] = 1 + (e * 3 + c * 5) % 9;

@@ -30,7 +30,7 @@ void BM_ExportAll(benchmark::State& state) {
   PlayBenchRanges(state.range(0), *cycle);
   for (auto _ : state) {
     std::vector<ExportRequest> requests;
-    RequestAllFormats("out", 'A', requests);
+    RequestAllFormats(folder.File("out"), 'A', requests);
     ExportPlan plan;
     if (!PlanExport(*cycle, 'A', FormatSettings{}, requests, plan) || !WriteExport(plan))
       state.SkipWithError("export failed");

@@ -15,6 +15,7 @@
 
 #include "bench/bench_support.h"
 #include "generator/pattern_generator.h"
+#include "store/data_folder.h"
 #include "tests/support/temp_folder.h"
 
 #if defined(__SSE2__)
@@ -23,7 +24,7 @@
 
 namespace {
 
-// A working folder with a template, so the generator and the export have their files.
+// A data folder with a template, so the export has its files.
 struct BenchFolder {
   // QUILMORANTE_BENCH_DIR picks the disk the export is timed on (default the temporary folder).
   static std::filesystem::path Base() {
@@ -31,7 +32,8 @@ struct BenchFolder {
     return base != nullptr ? base : "";
   }
   TempFolder folder{{.label = "bench", .base = Base()}};
-  BenchFolder() { WriteText("a.bmp", FrameTemplate()); }
+  DataFolder data{folder.path().string()};
+  BenchFolder() { WriteText(data.frameTemplate, FrameTemplate()); }
 };
 
 std::unique_ptr<PatternGenerator> Busy(int edge, bool shaped) {
@@ -46,7 +48,6 @@ std::unique_ptr<PatternGenerator> Busy(int edge, bool shaped) {
 }
 
 void TimeSynthesis(benchmark::State& state, bool shaped) {
-  BenchFolder folder;
   auto g = Busy(static_cast<int>(state.range(0)), shaped);
   for (auto _ : state) {
     g->Synthesize();
@@ -96,7 +97,6 @@ void BM_SynthesizeFloor(benchmark::State& state) {
 BENCHMARK(BM_SynthesizeFloor)->Arg(256)->Unit(benchmark::kMicrosecond);
 
 void BM_RebuildPalette(benchmark::State& state) {
-  BenchFolder folder;
   auto g = Busy(64, false);
   for (int e = 0; e < kPaletteEntries; ++e)
     for (int ch = 0; ch < kChannels; ++ch)
@@ -112,7 +112,7 @@ void BM_ExportFrames(benchmark::State& state) {
   BenchFolder folder;
   auto g = Busy(static_cast<int>(state.range(0)), false);
   for (auto _ : state) {
-    if (!ExportFramesOf(*g, WorkingFolder())) state.SkipWithError("export failed");
+    if (!ExportFramesOf(*g, folder.data)) state.SkipWithError("export failed");
   }
 }
 BENCHMARK(BM_ExportFrames)->Arg(64)->Arg(256)->Unit(benchmark::kMillisecond);

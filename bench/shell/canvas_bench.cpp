@@ -5,7 +5,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -22,11 +21,9 @@ namespace {
 // working directory.
 struct Bench {
   Bench() {
-    const std::filesystem::path previous = std::filesystem::current_path();
-    std::filesystem::current_path(folder.path());
-    WriteWhiteBmp("siro.bmp");
-    if (!SetupCanvas(canvas, device.get())) std::abort();  // the benchmark needs its canvas
-    std::filesystem::current_path(previous);
+    const std::string white = folder.File(kWhiteTextureFile);
+    WriteWhiteBmp(white.c_str());
+    if (!SetupCanvas(canvas, device.get(), white)) std::abort();  // the benchmark needs its canvas
     BeginSprites(canvas, device.get());
     canvas.text = FreeTypeFaces();
     MakeFonts(canvas);
@@ -57,7 +54,7 @@ struct Bench {
   }
   std::unique_ptr<BackBuffer> device = std::make_unique<BackBuffer>();
   Canvas canvas;
-  TempFolder folder{{.label = "bench", .enter = false}};
+  TempFolder folder{{.label = "bench"}};
 };
 
 void BM_FillRect_TiledPreview(benchmark::State& state) {

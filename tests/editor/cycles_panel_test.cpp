@@ -94,8 +94,9 @@ TEST_F(CyclesPanelTest, LongLoopExportsBetweenFramesFromTheCycleAtThePress) {
   const std::string header = ReadText(data.frameTemplate);
   ASSERT_TRUE(CycleOfGenerator(*g, reinterpret_cast<const uint8_t*>(header.data()),
                                kDefaultDelayCentiseconds, pressed));
-  std::vector<ExportRequest> requests = {{&BmpFrames(), "result"}};
-  RequestAllFormats("result", g->idLetter, requests);
+  const std::string results = File(DataFolder::kResults);
+  std::vector<ExportRequest> requests = {{&BmpFrames(), results}};
+  RequestAllFormats(results, g->idLetter, requests);
   ExportPlan expected;
   ASSERT_TRUE(PlanExport(pressed, g->idLetter, FormatSettings{}, requests, expected));
 

@@ -8,9 +8,7 @@
 
 #include <climits>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -21,11 +19,6 @@
 #include "tests/editor/editor_test_support.h"
 
 namespace {
-
-std::string ReadFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 class EditorFrameTest : public EditorFixture {
  protected:
@@ -695,11 +688,11 @@ TEST_F(EditorFrameTest, PatternSwitchSavesTheOldNumberThenLoadsTheNew) {
   g->reverseY = 0;
   g->distortX = -1;
   g->distortY = 1;
-  std::filesystem::remove("savedata/pat99.txt");
+  std::filesystem::remove(File("savedata/pat99.txt"));
   Frame();
   Frame({DIK_LEFT});
   EXPECT_EQ(g->patternNumber, 99);
-  EXPECT_EQ(ReadFile("savedata/pat0.txt"),
+  EXPECT_EQ(Read("savedata/pat0.txt"),
             "1,2,3,4,5\n-6,7,8,9,-10\n0,0,0,0,0\n11,12,13,14,15\n1,0,-1,1");
   // Pattern 99 has no file: points and shape flags fall back to zero.
   EXPECT_EQ(g->points[0].x, 0);
@@ -711,7 +704,7 @@ TEST_F(EditorFrameTest, PatternSwitchSavesTheOldNumberThenLoadsTheNew) {
   // Back again: pattern 99 is saved, pattern 0 comes back as it was left.
   Frame({DIK_RIGHT});
   EXPECT_EQ(g->patternNumber, 0);
-  EXPECT_TRUE(std::filesystem::exists("savedata/pat99.txt"));
+  EXPECT_TRUE(std::filesystem::exists(File("savedata/pat99.txt")));
   EXPECT_EQ(g->points[1].weight, -10);
   EXPECT_EQ(g->distortY, 1);
 }
@@ -720,7 +713,7 @@ TEST_F(EditorFrameTest, PaletteSwitchSavesTheOldNumberThenLoadsTheNew) {
   for (int k = 0; k < kPaletteEntries; ++k)
     for (int ch = 0; ch < kChannels; ++ch) g->keys[k][ch] = (k + ch) % 10;
   g->cursorRow = 1;
-  std::ofstream("savedata/pal5.txt", std::ios::binary) << "1" << std::string(47, '0');
+  Write("savedata/pal5.txt", "1" + std::string(47, '0'));
   g->paletteNumber = 4;
   Frame();
   Frame({DIK_RIGHT});
@@ -728,7 +721,7 @@ TEST_F(EditorFrameTest, PaletteSwitchSavesTheOldNumberThenLoadsTheNew) {
   std::string expected;
   for (int ch = 0; ch < kChannels; ++ch)
     for (int k = 0; k < kPaletteEntries; ++k) expected += char('0' + (k + ch) % 10);
-  EXPECT_EQ(ReadFile("savedata/pal4.txt"), expected);
+  EXPECT_EQ(Read("savedata/pal4.txt"), expected);
   EXPECT_EQ(g->keys[0][0], 1);
   EXPECT_EQ(g->keys[1][0], 0);
   EXPECT_EQ(g->keys[0][1], 0);
@@ -750,12 +743,12 @@ TEST_P(SaveFailureTest, FailedSaveKeepsTheNumberAndTheWork) {
   g->keys[3][2] = 7;
   Frame();
   // A directory where the save file should be: the save cannot create it.
-  std::filesystem::remove("savedata/pat0.txt");
-  std::filesystem::remove("savedata/pal0.txt");
-  std::filesystem::create_directory("savedata/pat0.txt");
-  std::filesystem::create_directory("savedata/pal0.txt");
-  std::ofstream("savedata/pat1.txt") << "1,1,1,1,1\n1,1,1,1,1\n1,1,1,1,1\n1,1,1,1,1\n0,0,0,0";
-  std::ofstream("savedata/pal1.txt") << std::string(48, '1');
+  std::filesystem::remove(File("savedata/pat0.txt"));
+  std::filesystem::remove(File("savedata/pal0.txt"));
+  std::filesystem::create_directory(File("savedata/pat0.txt"));
+  std::filesystem::create_directory(File("savedata/pal0.txt"));
+  Write("savedata/pat1.txt", "1,1,1,1,1\n1,1,1,1,1\n1,1,1,1,1\n1,1,1,1,1\n0,0,0,0");
+  Write("savedata/pal1.txt", std::string(48, '1'));
   ::testing::internal::CaptureStderr();
   Frame({DIK_RIGHT});
   const std::string err = ::testing::internal::GetCapturedStderr();
@@ -765,8 +758,8 @@ TEST_P(SaveFailureTest, FailedSaveKeepsTheNumberAndTheWork) {
   EXPECT_EQ(g->keys[3][2], 7);
   EXPECT_NE(err.find(c.row == 0 ? "pat0" : "pal0"), std::string::npos) << err;
   // The editor goes on; once the file can be written the switch goes through.
-  std::filesystem::remove("savedata/pat0.txt");
-  std::filesystem::remove("savedata/pal0.txt");
+  std::filesystem::remove(File("savedata/pat0.txt"));
+  std::filesystem::remove(File("savedata/pal0.txt"));
   Frame();
   Frame({DIK_RIGHT});
   EXPECT_EQ(c.row == 0 ? g->patternNumber : g->paletteNumber, 1);
@@ -858,16 +851,16 @@ TEST_F(EditorFrameTest, ControlPointLinesShowThisFramesValues) {
 // ---- export and key latch -----------------------------------------------------------------
 
 TEST_F(EditorFrameTest, ExportWritesSixteenFramesInAnyPanel) {
-  if (!std::filesystem::exists("a.bmp")) GTEST_SKIP() << "no a.bmp in data/";
+  if (!std::filesystem::exists(File("a.bmp"))) GTEST_SKIP() << "no a.bmp in data/";
   for (int panel = 0; panel < 3; ++panel) {
     g->panel = panel;
     g->idLetter = static_cast<char>('C' + panel);
-    std::filesystem::remove_all("result");
-    std::filesystem::create_directory("result");
+    std::filesystem::remove_all(File("result"));
+    std::filesystem::create_directory(File("result"));
     Frame({DIK_M});
     Frame();
     for (int f = 0; f < 16; ++f) {
-      const std::string name = DataFolder::FrameFile(g->idLetter, f);
+      const std::string name = File(DataFolder::FrameFile(g->idLetter, f));
       ASSERT_TRUE(std::filesystem::exists(name)) << name;
       EXPECT_EQ(std::filesystem::file_size(name), 32886u) << name;
     }
@@ -875,8 +868,8 @@ TEST_F(EditorFrameTest, ExportWritesSixteenFramesInAnyPanel) {
 }
 
 TEST_F(EditorFrameTest, FailedExportIsReportedAndTheFrameGoesOn) {
-  std::filesystem::remove_all("result");
-  std::ofstream("result") << "not a folder";
+  std::filesystem::remove_all(File("result"));
+  Write("result", "not a folder");
   ::testing::internal::CaptureStderr();
   Frame({DIK_M});
   const std::string err = ::testing::internal::GetCapturedStderr();

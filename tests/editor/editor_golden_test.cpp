@@ -36,7 +36,6 @@
 #include "shell/desktop/freetype_faces.h"
 #include "tests/editor/editor_test_support.h"
 #include "tests/support/failure_images.h"
-#include "tests/support/generator_exports.h"
 
 namespace {
 
@@ -125,8 +124,8 @@ TextFaces BarFaces() {
 struct Screen {
   std::unique_ptr<BackBuffer> device = std::make_unique<BackBuffer>();
   Canvas canvas;
-  explicit Screen(TextFaces faces = FreeTypeFaces()) {
-    EXPECT_TRUE(SetupCanvas(canvas, device.get()));
+  explicit Screen(const DataFolder& data, TextFaces faces = FreeTypeFaces()) {
+    EXPECT_TRUE(SetupCanvas(canvas, device.get(), data.whiteTexture));
     BeginSprites(canvas, device.get());
     canvas.text = faces;
     MakeFonts(canvas);
@@ -215,24 +214,24 @@ void ExpectRecordedFrame(const std::string& name, const uint32_t* shown,
 class EditorGoldenTest : public EditorFixture {
  protected:
   void SetUp() override {
-    if (!std::filesystem::exists("siro.bmp")) GTEST_SKIP() << "no siro.bmp in data/";
+    if (!std::filesystem::exists(File("siro.bmp"))) GTEST_SKIP() << "no siro.bmp in data/";
     EditorFixture::SetUp();
   }
 };
 
 TEST_F(EditorGoldenTest, FirstFrameMatchesTheReviewedImageOutsideTheTexts) {
   // What the frame writes where: the recorder gives the text positions.
-  auto probe = std::make_unique<PatternGenerator>(&WorkingFolder());
+  auto probe = std::make_unique<PatternGenerator>(&data);
   RecordingCanvas rec;
   EditorFrame(*probe, rec.Bind(), clock);
   const std::vector<Box> boxes = TextBoxes(rec);
   ASSERT_EQ(boxes.size(), 17u);
 
-  Screen screen;
+  Screen screen(data);
   screen.Run(*g, clock, false);
   const std::vector<uint32_t> bare(screen.device->color, screen.device->color + kW * kH);
-  g = std::make_unique<PatternGenerator>(&WorkingFolder());
-  g->session.folder = &WorkingFolder();
+  g = std::make_unique<PatternGenerator>(&data);
+  g->session.folder = &data;
   screen.Run(*g, clock, true);
   const uint32_t* shown = screen.device->color;
 
@@ -263,7 +262,7 @@ TEST_F(EditorGoldenTest, FirstFrameMatchesTheReviewedImageOutsideTheTexts) {
 }
 
 TEST_F(EditorGoldenTest, FirstFramePixelsOfPreviewCursorAndKeyGrid) {
-  Screen screen;
+  Screen screen(data);
   screen.Run(*g, clock, false);
   const uint32_t* px = screen.device->color;
   auto entry = [&](int k) {
@@ -314,7 +313,7 @@ void CursorAt(PatternGenerator& g, int panel, int column, int row) {
 }
 
 TEST_F(EditorGoldenTest, KeyCursorStaysInFrontOfTheKeyCellDrawnAfterIt) {
-  Screen screen;
+  Screen screen(data);
   CursorAt(*g, kKeyPanel, 5, 1);
   g->keys[5][1] = 9;
   screen.Run(*g, clock, false);
@@ -439,7 +438,7 @@ TEST_P(EditorGoldenScreen, MatchesItsRecording) {
   const RecordedScreen& s = GetParam();
   g->previewMode = kPreviewOff;
   s.setUp(*g, clock.mouse);
-  Screen screen(BarFaces());
+  Screen screen(data, BarFaces());
   screen.Run(*g, clock, true);
   ExpectRecordedFrame(std::string(s.name) + ".png", screen.device->color,
                       [](int, int) { return true; });

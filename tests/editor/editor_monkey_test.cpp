@@ -12,7 +12,6 @@
 #include "editor/overlay.h"
 #include "generator/key_codes.h"
 #include "tests/editor/editor_test_support.h"
-#include "tests/support/generator_exports.h"
 
 namespace {
 
@@ -100,10 +99,10 @@ void CheckDrawn(const PatternGenerator& g, int32_t width, int32_t height,
 }
 
 TEST(EditorMonkeyTest, RandomKeyboardStatesKeepEveryFieldInRange) {
-  ScratchDir dir;
+  const ScratchDir dir;
   ArmAllKeys();
-  auto g = std::make_unique<PatternGenerator>(&WorkingFolder());
-  g->session.folder = &WorkingFolder();
+  auto g = std::make_unique<PatternGenerator>(&dir.data);
+  g->session.folder = &dir.data;
   FrameClock clock;
   RecordingCanvas rec;
   const EditorCanvas null = NullCanvas();
@@ -137,7 +136,7 @@ TEST(EditorMonkeyTest, RandomKeyboardStatesKeepEveryFieldInRange) {
     if (record) CheckDrawn(*g, widthBefore, heightBefore, rec);
     if (::testing::Test::HasFatalFailure()) return;
   }
-  EXPECT_TRUE(std::filesystem::exists("savedata"));
+  EXPECT_TRUE(std::filesystem::exists(dir.File("savedata")));
 }
 
 }  // namespace

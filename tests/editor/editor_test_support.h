@@ -1,6 +1,6 @@
 #pragma once
 // Shared by the editor tests: a canvas that records what a frame draws, a canvas that draws
-// nothing, a scratch working directory holding a copy of data/, and scripted key frames; and
+// nothing, a scratch data folder holding a copy of data/, and scripted key frames; and
 // Cp932, which spells the screen texts a test expects as they read.
 
 #include <gtest/gtest.h>
@@ -19,7 +19,7 @@
 #include "generator/pattern_generator.h"
 #include "store/data_folder.h"
 #include "tests/support/cp932_text.h"
-#include "tests/support/temp_folder.h"
+#include "tests/support/temp_data_folder.h"
 
 struct RecordedRect {
   int32_t x, y, w, h;
@@ -95,28 +95,24 @@ inline EditorCanvas NullCanvas() {
   return c;
 }
 
-// A fresh temporary working directory with a copy of data/, so a test may save and export.
-class ScratchDir {
- public:
+// A fresh temporary data folder holding a copy of data/, so a test may save and export; it is
+// reached by its path, the working directory stays where it is.
+struct ScratchDir : TempDataFolder {
   ScratchDir() {
-    const std::filesystem::path data = QUILMORANTE_DATA_DIR;
-    const std::filesystem::path& here = folder_.path();
+    const std::filesystem::path shipped = QUILMORANTE_DATA_DIR;
+    const std::filesystem::path& here = folder.path();
     std::error_code ec;
     for (const char* name : {"siro.bmp", "a.bmp"}) {
-      if (std::filesystem::exists(data / name))
-        std::filesystem::copy_file(data / name, here / name, ec);
+      if (std::filesystem::exists(shipped / name))
+        std::filesystem::copy_file(shipped / name, here / name, ec);
     }
     std::filesystem::create_directories(here / "savedata", ec);
     std::filesystem::create_directories(here / "result", ec);
-    if (std::filesystem::exists(data / "savedata")) {
-      for (const auto& entry : std::filesystem::directory_iterator(data / "savedata"))
+    if (std::filesystem::exists(shipped / "savedata")) {
+      for (const auto& entry : std::filesystem::directory_iterator(shipped / "savedata"))
         std::filesystem::copy_file(entry.path(), here / "savedata" / entry.path().filename(), ec);
     }
   }
-  const std::filesystem::path& path() const { return folder_.path(); }
-
- private:
-  TempFolder folder_{{.label = "editor"}};
 };
 
 // Keyboard state of one frame: the listed keys down, every other key up.
@@ -153,9 +149,9 @@ inline bool PaletteRebuilt(const PatternGenerator& g) {
   return true;
 }
 
-// A generator started in a scratch copy of data/, its clock and a recording canvas, with
-// every key armed before and after each test so no press leaks between tests.
-class EditorFixture : public ::testing::Test {
+// A generator started in a scratch copy of data/ (its data folder), its clock and a recording
+// canvas, with every key armed before and after each test so no press leaks between tests.
+class EditorFixture : public ::testing::Test, public ScratchDir {
  public:
   void SetUp() override {
     ArmAllKeys();
@@ -177,8 +173,6 @@ class EditorFixture : public ::testing::Test {
     Frame();
   }
 
-  ScratchDir dir;
-  DataFolder data;
   std::unique_ptr<PatternGenerator> g;
   FrameClock clock;
   RecordingCanvas rec;

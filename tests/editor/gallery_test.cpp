@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string>
 
@@ -20,7 +19,6 @@
 #include "generator/slot_files.h"
 #include "store/data_folder.h"
 #include "tests/editor/editor_test_support.h"
-#include "tests/support/generator_exports.h"
 
 namespace {
 
@@ -29,9 +27,8 @@ class GalleryTest : public EditorFixture {
   void SetUp() override {
     EditorFixture::SetUp();
     // Slot 5 of each kind holds something of its own: slot 2's pattern, keys 1..9.
-    std::filesystem::copy_file(DataFolder::PatternFile(2), DataFolder::PatternFile(5));
-    std::ofstream(DataFolder::PaletteFile(5), std::ios::binary)
-        << "123456789000000098765432100000001111111119999999";
+    std::filesystem::copy_file(File(DataFolder::PatternFile(2)), File(DataFolder::PatternFile(5)));
+    Write(DataFolder::PaletteFile(5), "123456789000000098765432100000001111111119999999");
   }
   uint8_t& Number(bool palettes) { return palettes ? g->paletteNumber : g->patternNumber; }
   void Open(bool palettes) {
@@ -145,7 +142,7 @@ TEST_F(GalleryTest, AnExportUnderWayGoesOnBehindIt) {
   Tap({DIK_G});
   for (int frame = 0; g->session.exporter->Running() && frame < 2000; ++frame) Frame();
   EXPECT_TRUE(IsOpen(g->session, kGalleryOverlay));
-  EXPECT_TRUE(std::filesystem::exists("result/A-0079.bmp"));
+  EXPECT_TRUE(std::filesystem::exists(File("result/A-0079.bmp")));
 }
 
 TEST_F(GalleryTest, AThumbnailShowsTheSlotAsLoadingItWould) {
@@ -153,7 +150,7 @@ TEST_F(GalleryTest, AThumbnailShowsTheSlotAsLoadingItWould) {
   Frame();
   // Slot 5 loaded into a generator of its own: its plane at one cell in 256 / 32, in the
   // current palette at the gallery's frame (the third since it opened: a tap and a frame).
-  auto loaded = std::make_unique<PatternGenerator>(&WorkingFolder(), 5, 0);
+  auto loaded = std::make_unique<PatternGenerator>(&data, 5, 0);
   const ScreenBox box = GalleryThumbnail(5);
   for (int i : {0, 17, 31}) {
     for (int j : {0, 23, 31}) {

@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <fstream>
 #include <string>
 
 #include "editor/editor_texts.h"
@@ -21,11 +20,9 @@ namespace {
 
 class LookPanelTest : public EditorFixture {
  public:
-  static void Write(const std::string& name, const std::string& text) {
-    std::ofstream(name, std::ios::binary) << text;
-  }
+  // A file of the scratch folder dropped on the window.
   void Drop(const std::string& name) {
-    clock.dropped.push_back(name);
+    clock.dropped.push_back(File(name));
     Frame();
   }
   void Undo() { Tap({DIK_LCONTROL, DIK_Z}); }

@@ -58,7 +58,7 @@ class EnglishScreen : public EditorFixture {
  protected:
   void SetUp() override {
     EditorFixture::SetUp();
-    ASSERT_TRUE(SetupCanvas(canvas, back.get()));
+    ASSERT_TRUE(SetupCanvas(canvas, back.get(), data.whiteTexture));
     BeginSprites(canvas, back.get());
     canvas.text = FreeTypeFaces();
     ASSERT_EQ(MakeFonts(canvas), kFontSlots) << "the Japanese gothic font is needed";
@@ -102,7 +102,7 @@ TEST_F(EnglishScreen, EveryTextFitsItsBoxAndNoneOverlap) {
       [this] { g->session.helpOpen = true; },
       // The gallery with a slot of each mark: none (no file) and error (a folder).
       [this] {
-        std::filesystem::create_directory(DataFolder::PatternFile(4));
+        std::filesystem::create_directory(File(DataFolder::PatternFile(4)));
         OpenGallery(*g);
       },
   };

@@ -8,7 +8,6 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string>
 
@@ -91,7 +90,7 @@ class UnreadableSlotFile : public StatusLineTest,
 // it is.
 TEST_P(UnreadableSlotFile, SaysWhyUntilTheNextPressAndStaysUnwritten) {
   const UnreadableCase& c = GetParam();
-  std::ofstream(c.file) << c.text;
+  Write(c.file, c.text);
   g->cursorRow = c.row;
   (c.row == 0 ? g->patternNumber : g->paletteNumber) = 4;
   Frame({DIK_RIGHT});
@@ -102,7 +101,7 @@ TEST_P(UnreadableSlotFile, SaysWhyUntilTheNextPressAndStaysUnwritten) {
   Frame();
   EXPECT_EQ(g->session.status.text + g->session.status.file, shown);
   Frame({DIK_RIGHT});
-  EXPECT_EQ(ReadText(c.file), c.text);
+  EXPECT_EQ(Read(c.file), c.text);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -117,8 +116,8 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(StatusLineTest, FailureStaysUntilTheNextKeyPress) {
-  std::filesystem::remove_all("result");
-  std::ofstream("result") << "not a folder";
+  std::filesystem::remove_all(File("result"));
+  Write("result", "not a folder");
   ::testing::internal::CaptureStderr();
   Frame({DIK_M});
   ::testing::internal::GetCapturedStderr();

@@ -91,10 +91,7 @@ struct AseCase {
   int frames;  // 0: the set's loop
 };
 
-class AsepriteTest : public ::testing::TestWithParam<AseCase> {
- protected:
-  TempFolder folder;
-};
+class AsepriteTest : public ::testing::TestWithParam<AseCase> {};
 
 // A long loop is checked at 256 frames spread over it.
 TEST_P(AsepriteTest, EveryFrameShowsItsBmpFrame) {

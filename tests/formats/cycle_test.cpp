@@ -10,10 +10,7 @@
 
 namespace {
 
-class CycleTest : public ::testing::TestWithParam<CycleCase> {
- protected:
-  TempFolder folder;
-};
+class CycleTest : public ::testing::TestWithParam<CycleCase> {};
 
 TEST_P(CycleTest, EveryFrameMatchesItsBmp) {
   const ReferenceFrames r = MakeReferenceFrames(GetParam());

@@ -26,15 +26,15 @@ class FailedWriteTest : public ::testing::TestWithParam<const char*> {
 TEST_P(FailedWriteTest, NothingOfTheSetIsWritten) {
   const ReferenceFrames r = MakeReferenceFrames(kCycleCases[0]);
   std::vector<ExportRequest> requests;
-  RequestAllFormats("out", 'A', requests);
+  RequestAllFormats(folder.File("out"), 'A', requests);
   ExportPlan plan;
   ASSERT_TRUE(PlanExport(*r.cycle, 'A', FormatSettings{}, requests, plan));
   // The one file that cannot be written: a folder stands where it goes.
-  fs::create_directories(fs::path("out") / GetParam() / "in the way");
+  fs::create_directories(folder.File("out/" + std::string(GetParam()) + "/in the way"));
   const Result written = WriteExport(plan);
   ASSERT_FALSE(written);
   EXPECT_NE(written.message.find(GetParam()), std::string::npos) << written.message;
-  for (const auto& entry : fs::recursive_directory_iterator("out"))
+  for (const auto& entry : fs::recursive_directory_iterator(folder.File("out")))
     EXPECT_TRUE(entry.is_directory()) << entry.path() << " was written";
 }
 
@@ -56,12 +56,13 @@ INSTANTIATE_TEST_SUITE_P(Formats, FailedWriteTest,
 TEST(ExportSetTest, TheTiledSheetIsTheSheetAtTheDefaultColumns) {
   TempFolder folder;
   const std::unique_ptr<Cycle> cycle = RangeCycle(kRangeSets[1]);
-  const std::vector<ExportRequest> tiledAlone = {{FindExportFormat("--tiled"), "alone"}};
+  const std::vector<ExportRequest> tiledAlone = {
+      {FindExportFormat("--tiled"), folder.File("alone")}};
   ExportPlan alone;
   ASSERT_TRUE(PlanExport(*cycle, 'A', FormatSettings{}, tiledAlone, alone));
   const std::vector<uint8_t>& expected = alone.files[0].bytes;
-  const std::vector<ExportRequest> both = {{FindExportFormat("--sheet"), "s.png"},
-                                           {FindExportFormat("--tiled"), "t"}};
+  const std::vector<ExportRequest> both = {{FindExportFormat("--sheet"), folder.File("s.png")},
+                                           {FindExportFormat("--tiled"), folder.File("t")}};
   for (const int columns : {16, 4})
     for (const uint64_t spillAfter : {kSpillAfterBytes, uint64_t{0}}) {
       SCOPED_TRACE(testing::Message() << columns << " columns, spill after " << spillAfter);
@@ -74,8 +75,9 @@ TEST(ExportSetTest, TheTiledSheetIsTheSheetAtTheDefaultColumns) {
       ASSERT_TRUE(job.TakePlan(plan));
       ASSERT_TRUE(WriteExport(plan));
       std::string sheet, tiled;
-      ASSERT_TRUE(ReadFileBytes("s.png", std::numeric_limits<size_t>::max(), sheet));
-      ASSERT_TRUE(ReadFileBytes("t/A-sheet.png", std::numeric_limits<size_t>::max(), tiled));
+      ASSERT_TRUE(ReadFileBytes(folder.File("s.png"), std::numeric_limits<size_t>::max(), sheet));
+      ASSERT_TRUE(
+          ReadFileBytes(folder.File("t/A-sheet.png"), std::numeric_limits<size_t>::max(), tiled));
       EXPECT_TRUE(tiled == std::string(expected.begin(), expected.end()));
       EXPECT_EQ(sheet == tiled, columns == 16);
     }

@@ -49,7 +49,6 @@ TEST(FormatTable, ReadmeTableListsEveryOptionWithItsAllNames) {
 }
 
 TEST(FormatTable, AllGivesEveryFileItsOwnName) {
-  TempFolder folder;
   auto cycle = std::make_unique<Cycle>();
   ASSERT_TRUE(MakeCycle(Document{}, reinterpret_cast<const uint8_t*>(FrameTemplate().data()),
                         kDefaultDelayCentiseconds, *cycle));

@@ -43,8 +43,8 @@ class SpillTest : public ::testing::TestWithParam<SpillCase> {
 // sheet's and the Tiled map's) spill.
 TEST_P(SpillTest, SpilledFilesAreTheFilesKeptInMemory) {
   const std::unique_ptr<Cycle> cycle = CycleWith(GetParam().ranges);
-  std::vector<ExportRequest> requests = {{&BmpFrames(), "result"}};
-  RequestAllFormats("out", 'A', requests);
+  std::vector<ExportRequest> requests = {{&BmpFrames(), folder.File("result")}};
+  RequestAllFormats(folder.File("out"), 'A', requests);
   const FormatSettings settings{.scale = GetParam().scale, .sheetColumns = 4};
   ExportPlan kept, spilled;
   {
@@ -85,7 +85,6 @@ INSTANTIATE_TEST_SUITE_P(Loops, SpillTest,
 // The size each format starts with against what it writes: exact for the frame sets and the
 // GIF, from above for the others.
 TEST(ExportSizeTest, StartSizesHold) {
-  TempFolder folder;
   const std::unique_ptr<Cycle> cycle =
       CycleWith({{0, 4, 17, CycleMode::kForward, true}, {5, 7, 17, CycleMode::kReverse, false}});
   std::vector<ExportRequest> requests = {{&BmpFrames(), "result"}};
@@ -113,10 +112,7 @@ struct LimitCase {
   const char* message;  // empty: the export starts
 };
 
-class LimitTest : public ::testing::TestWithParam<LimitCase> {
- protected:
-  TempFolder folder;
-};
+class LimitTest : public ::testing::TestWithParam<LimitCase> {};
 
 // A loop of 3840 frames.
 TEST_P(LimitTest, PastTheLimitIsRefusedBeforeEncoding) {
@@ -160,7 +156,6 @@ class EstimateTest : public ::testing::TestWithParam<EstimateCase> {};
 // the file starts though the bound passes it, a quarter is refused, and half, let through,
 // stops the encoding with nothing added.
 TEST_P(EstimateTest, JudgesTheFileFromItsFrames) {
-  TempFolder folder;
   const EstimateCase& c = GetParam();
   const std::unique_ptr<Cycle> cycle = CycleWith(c.ranges);
   const ExportFormat& format = *FindExportFormat(c.option);

@@ -18,7 +18,6 @@ namespace {
 // Every range set, blending ones included; every other one with a colour depth of 3 bits.
 TEST(PaletteAtlas, RowJHoldsFrameJsColours) {
   for (size_t n = 0; n < std::size(kRangeSets); ++n) {
-    TempFolder folder;
     std::unique_ptr<Cycle> cycle = RangeCycle(kRangeSets[n]);
     ASSERT_TRUE(cycle);
     if (n % 2 == 1) cycle->limit.depthBits = 3;
@@ -56,10 +55,11 @@ TEST(PaletteAtlas, ShadersCarryTheLoopAndTheGlslCompiles) {
           << ShaderFileName(kind) << " " << set.name;
     }
     if (!validator) continue;
-    WriteText("atlas.glsl", ShaderText(ShaderKind::kAtlasGlsl, *cycle));
-    EXPECT_EQ(std::system("glslangValidator -S frag atlas.glsl > validator.log 2>&1"), 0)
-        << set.name << ":\n"
-        << ReadText("validator.log");
+    const std::string shader = folder.File("atlas.glsl"), log = folder.File("validator.log");
+    WriteText(shader, ShaderText(ShaderKind::kAtlasGlsl, *cycle));
+    const std::string command =
+        "glslangValidator -S frag \"" + shader + "\" > \"" + log + "\" 2>&1";
+    EXPECT_EQ(std::system(command.c_str()), 0) << set.name << ":\n" << ReadText(log);
   }
   if (!validator) GTEST_SKIP() << "glslangValidator is not installed (Debian glslang-tools)";
 }

@@ -49,10 +49,10 @@ CycleRanges RandomRanges(std::mt19937& random) {
 }
 
 TEST(PaletteLookProperty, EveryExportedPixelObeysTheSnapAndTheDepth) {
-  TempFolder folder;
+  const TempDataFolder folder;
   const std::string header = FrameTemplate();
-  WriteText("savedata/pat0.txt", "32,32,1,1,4\n10,50,2,1,-3\n60,8,1,2,2\n0,0,0,0,0\n0,0,1,0");
-  auto generator = std::make_unique<PatternGenerator>(&WorkingFolder());
+  folder.Write("savedata/pat0.txt", "32,32,1,1,4\n10,50,2,1,-3\n60,8,1,2,2\n0,0,0,0,0\n0,0,1,0");
+  auto generator = std::make_unique<PatternGenerator>(&folder.data);
   PatternGenerator& g = *generator;
   std::mt19937 random(20240611u);
   for (int n = 0; n < 24; ++n) {
@@ -87,8 +87,8 @@ TEST(PaletteLookProperty, EveryExportedPixelObeysTheSnapAndTheDepth) {
       checked = rgb;
       return true;
     };
-    WriteText("a.gif", std::string(gif.begin(), gif.end()));
-    GifFileType* decoded = DGifOpenFileName("a.gif", nullptr);
+    folder.Write("a.gif", std::string(gif.begin(), gif.end()));
+    GifFileType* decoded = DGifOpenFileName(folder.File("a.gif").c_str(), nullptr);
     ASSERT_TRUE(decoded != nullptr && DGifSlurp(decoded) == GIF_OK);
     ASSERT_EQ(decoded->ImageCount, cycle.frames);
     ASSERT_EQ(pngs.size(), static_cast<size_t>(cycle.frames));

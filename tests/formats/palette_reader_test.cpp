@@ -172,14 +172,16 @@ TEST(PaletteReaderTest, EveryPaletteThisProgramWritesReadsBack) {
     EXPECT_EQ(palette.colours, expected) << name;
   }
   // From a file: the path heads every failure.
-  TempFolder folder;
-  WriteText("dusk.gpl", std::string(files[0].second.begin(), files[0].second.end()));
-  WriteText("notes.txt", "hello\n");
+  const TempFolder folder;
+  const std::string dusk = folder.File("dusk.gpl"), notes = folder.File("notes.txt"),
+                    missing = folder.File("missing.gpl");
+  WriteText(dusk, std::string(files[0].second.begin(), files[0].second.end()));
+  WriteText(notes, "hello\n");
   ImportedPalette palette;
-  EXPECT_TRUE(ReadPaletteFile("dusk.gpl", palette).ok);
+  EXPECT_TRUE(ReadPaletteFile(dusk, palette).ok);
   EXPECT_EQ(palette.name, "Dusk");
-  EXPECT_TRUE(ReadPaletteFile("notes.txt", palette).message.starts_with("notes.txt: not a"));
-  EXPECT_TRUE(ReadPaletteFile("missing.gpl", palette).message.starts_with("missing.gpl: "));
+  EXPECT_TRUE(ReadPaletteFile(notes, palette).message.starts_with(notes + ": not a"));
+  EXPECT_TRUE(ReadPaletteFile(missing, palette).message.starts_with(missing + ": "));
 }
 
 }  // namespace

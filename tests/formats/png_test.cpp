@@ -103,10 +103,7 @@ void ExpectFourBitPalette(const std::vector<uint8_t>& bytes, const std::string& 
   EXPECT_EQ(header.paletteEntries, 16) << what;
 }
 
-class PngTest : public ::testing::TestWithParam<CycleCase> {
- protected:
-  TempFolder folder;
-};
+class PngTest : public ::testing::TestWithParam<CycleCase> {};
 
 TEST_P(PngTest, FramesShowTheBmpFrames) {
   const ReferenceFrames r = MakeReferenceFrames(GetParam());
@@ -239,10 +236,11 @@ TEST(CycleShaders, CarryTheRateAndTheGlslCompiles) {
                 std::string::npos)
           << ShaderFileName(kind) << " delay " << delay;
     if (!validator) continue;
-    WriteText("cycle.glsl", ShaderText(ShaderKind::kGlsl, *cycle));
-    EXPECT_EQ(std::system("glslangValidator -S frag cycle.glsl > validator.log 2>&1"), 0)
-        << kRangeSets[n].name << ":\n"
-        << ReadText("validator.log");
+    const std::string shader = folder.File("cycle.glsl"), log = folder.File("validator.log");
+    WriteText(shader, ShaderText(ShaderKind::kGlsl, *cycle));
+    const std::string command =
+        "glslangValidator -S frag \"" + shader + "\" > \"" + log + "\" 2>&1";
+    EXPECT_EQ(std::system(command.c_str()), 0) << kRangeSets[n].name << ":\n" << ReadText(log);
   }
   if (!validator) GTEST_SKIP() << "glslangValidator is not installed (Debian glslang-tools)";
 }

@@ -14,7 +14,7 @@
 #include "generator/pattern_generator.h"
 #include "tests/support/cycle_model.h"
 #include "tests/support/generator_exports.h"
-#include "tests/support/temp_folder.h"
+#include "tests/support/temp_data_folder.h"
 
 // Files spill past threshold bytes while it lives.
 struct Spilling {
@@ -43,30 +43,29 @@ inline const CycleCase kCycleCases[] = {
 using Picture = std::vector<uint32_t>;
 
 struct ReferenceFrames {
-  std::unique_ptr<PatternGenerator> g;
   std::string header;            // the template used
   Picture frames[kFrameCount];   // BMP frame a as shown
   std::unique_ptr<Cycle> cycle;  // what the writers take
 };
 
-// Exports the sixteen BMP frames in the current working directory (a TempFolder) for the
-// case and reads them back.
+// Exports the sixteen BMP frames in a data folder of its own for the case and reads them back.
 inline ReferenceFrames MakeReferenceFrames(const CycleCase& c, int delayCentiseconds = 2) {
   ReferenceFrames r;
   r.header = FrameTemplate(c.bottomUp ? 256 : -256);
-  WriteText("a.bmp", r.header);
-  WriteText("savedata/pat0.txt", "32,32,1,1,4\n10,50,2,1,-3\n60,8,1,2,2\n0,0,0,0,0\n0,0,1,0");
-  WriteText("savedata/pal0.txt", "900000001000000000000900000001000010000000900000");
-  r.g = std::make_unique<PatternGenerator>(&WorkingFolder());
-  PatternGenerator& g = *r.g;
+  const TempDataFolder folder;
+  folder.Write("a.bmp", r.header);
+  folder.Write("savedata/pat0.txt", "32,32,1,1,4\n10,50,2,1,-3\n60,8,1,2,2\n0,0,0,0,0\n0,0,1,0");
+  folder.Write("savedata/pal0.txt", "900000001000000000000900000001000010000000900000");
+  const auto generator = std::make_unique<PatternGenerator>(&folder.data);
+  PatternGenerator& g = *generator;
   g.sizeExpX = c.sizeExpX;
   g.sizeExpY = c.sizeExpY;
   g.reverseX = c.reverseX;
   g.reverseY = c.reverseY;
   g.UpdateTileSize();
-  if (!ExportFramesOf(g, DataFolder())) return r;  // frames stay empty: the test's comparison fails
+  if (!ExportFramesOf(g, folder.data)) return r;  // frames stay empty: the test's comparison fails
   for (int a = 0; a < kFrameCount; ++a) {
-    const std::string file = ReadText(DataFolder::FrameFile(g.idLetter, a));
+    const std::string file = folder.Read(DataFolder::FrameFile(g.idLetter, a));
     if (file.size() != static_cast<size_t>(kFrameBytes)) continue;
     const auto* bytes = reinterpret_cast<const uint8_t*>(file.data());
     Picture& picture = r.frames[a];

@@ -84,16 +84,17 @@ std::vector<Chunk> PngChunks(const std::vector<uint8_t>& b) {
   return chunks;
 }
 
-// Python's reading of the files: "filename\nrate-type rate\n" each; empty when it refused
-// one. The pictures land in 0.json.rgb, 1.json.rgb, ...
-std::string ParseJson(const std::vector<std::vector<uint8_t>>& files) {
+// Python's reading of the files, written into the folder: "filename\nrate-type rate\n" each;
+// empty when it refused one. The pictures land in the folder's 0.json.rgb, 1.json.rgb, ...
+std::string ParseJson(const TempFolder& folder, const std::vector<std::vector<uint8_t>>& files) {
   std::string command = "python3 '" QUILMORANTE_JSON_CHECK "'";
   for (size_t n = 0; n < files.size(); ++n) {
-    const std::string name = std::to_string(n) + ".json";
-    WriteBytes(name, files[n]);
-    command.append(" ").append(name);
+    const std::string path = folder.File(std::to_string(n) + ".json");
+    WriteBytes(path, files[n]);
+    command.append(" '").append(path).append("'");
   }
-  return std::system((command + " > parsed.txt").c_str()) == 0 ? ReadText("parsed.txt") : "";
+  const std::string parsed = folder.File("parsed.txt");
+  return std::system((command + " > '" + parsed + "'").c_str()) == 0 ? ReadText(parsed) : "";
 }
 
 // An APNG's acTL data, and its frames (sequence numbers checked) as libpng reads each one's
@@ -134,9 +135,10 @@ TEST_P(RoundTripTest, IlbmtoppmShowsFrameA) {
   if (std::system("command -v ilbmtoppm > /dev/null") != 0) GTEST_SKIP() << "needs netpbm";
   std::vector<uint8_t> b;
   ASSERT_TRUE(EncodeIlbm(*r.cycle, b).ok);
-  WriteBytes("cycle.iff", b);
-  ASSERT_EQ(std::system("ilbmtoppm cycle.iff > cycle.ppm 2> /dev/null"), 0);
-  const std::string ppm = ReadText("cycle.ppm");
+  const std::string iff = folder.File("cycle.iff"), ppmFile = folder.File("cycle.ppm");
+  WriteBytes(iff, b);
+  ASSERT_EQ(std::system(("ilbmtoppm '" + iff + "' > '" + ppmFile + "' 2> /dev/null").c_str()), 0);
+  const std::string ppm = ReadText(ppmFile);
   const std::string header = "P6\n256 256\n255\n";
   ASSERT_EQ(ppm.size(), header.size() + 3 * 65536);
   ASSERT_EQ(ppm.substr(0, header.size()), header);
@@ -155,9 +157,10 @@ TEST_P(RoundTripTest, PythonReadsTheJson) {
 #endif
   std::vector<std::vector<uint8_t>> files(1);
   ASSERT_TRUE(EncodeCycleJson(*r.cycle, "say \"hi\"\\ \n \xc3\xa9 \xff.json", files[0]).ok);
-  EXPECT_EQ(ParseJson(files), R"("say \"hi\"\\ \n \u00e9 \ufffd.json")"
-                              "\n[{\"reverse\": 2, \"rate\": 4000, \"low\": 0, \"high\": 15}]\n");
-  const std::string rgb = ReadText("0.json.rgb");
+  EXPECT_EQ(ParseJson(folder, files),
+            R"("say \"hi\"\\ \n \u00e9 \ufffd.json")"
+            "\n[{\"reverse\": 2, \"rate\": 4000, \"low\": 0, \"high\": 15}]\n");
+  const std::string rgb = ReadText(folder.File("0.json.rgb"));
   ASSERT_EQ(rgb.size(), 3u * 65536);
   EXPECT_TRUE(Shows(reinterpret_cast<const uint8_t*>(rgb.data()), 3, r.frames[0], 1));
 }
@@ -281,7 +284,7 @@ TEST(CycleSpeedTest, RatesFollowTheDelay) {
         .append(speed.json)
         .append(", \"low\": 0, \"high\": 15}]\n");
   }
-  EXPECT_EQ(ParseJson(jsons), rates);
+  EXPECT_EQ(ParseJson(folder, jsons), rates);
 }
 
 // Every format of --all (the sheet 4 frames a row) exported a step at a time by an ExportJob
@@ -322,9 +325,10 @@ TEST_P(RangeRoundTrip, AnimatedFormatsShowEveryFrame) {
     EXPECT_EQ((*b)[24] * ((*b)[25] == 2 ? 3 : 1), GetParam().depth) << "bits a pixel";
   const std::vector<uint8_t> cells = ReadPngPixels(sheet);  // 4 cells a row
   ASSERT_EQ(cells.size(), 3 * 65536 * size_t((loop + 3) / 4 * 4));
-  WriteBytes("a.gif", files["out/A.gif"]);
+  WriteBytes(folder.File("a.gif"), files["out/A.gif"]);
   const std::unique_ptr<GifFileType, void (*)(GifFileType*)> gif(
-      DGifOpenFileName("a.gif", nullptr), [](GifFileType* g) { DGifCloseFile(g, nullptr); });
+      DGifOpenFileName(folder.File("a.gif").c_str(), nullptr),
+      [](GifFileType* g) { DGifCloseFile(g, nullptr); });
   ASSERT_TRUE(gif != nullptr && DGifSlurp(gif.get()) == GIF_OK);
   const WebPData data{files["out/A.webp"].data(), files["out/A.webp"].size()};
   const std::unique_ptr<WebPAnimDecoder, void (*)(WebPAnimDecoder*)> decoder(
@@ -378,7 +382,7 @@ TEST_P(RangeRoundTrip, JsonCyclesAndCrngChunksFollowTheRanges) {
               char(g.low) + char(g.high) + " ";
   }
 #ifndef _WIN32  // Python reads the JSON on Linux only: Wine runs no Linux program
-  EXPECT_EQ(ParseJson({files["out/A.json"]}), "\"A.json\"\n[" + cycles + "]\n");
+  EXPECT_EQ(ParseJson(folder, {files["out/A.json"]}), "\"A.json\"\n[" + cycles + "]\n");
 #endif
   for (const Chunk& c : IffChunks(b))
     got += c.id + (c.id == "CRNG" ? std::string(&b[c.at], &b[c.at + c.size]) : "") + " ";

@@ -15,25 +15,24 @@
 #include "generator/cycle.h"
 #include "generator/pattern_generator.h"
 #include "tests/support/generator_exports.h"
-#include "tests/support/temp_folder.h"
+#include "tests/support/temp_data_folder.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-struct ExportFixture : ::testing::Test {
-  TempFolder folder;
+struct ExportFixture : ::testing::Test, TempDataFolder {
   std::unique_ptr<PatternGenerator> g;
   void SetUp() override {
-    WriteText("a.bmp", FrameTemplate() + "trailing bytes are ignored");
-    WriteText("savedata/pat0.txt", "32,32,1,1,4\n10,50,2,1,-3\n0,0,0,0,0\n0,0,0,0,0\n0,0,1,0");
-    WriteText("savedata/pal0.txt",
-              "9000000010000000"
-              "0000090000000100"
-              "0010000000900000");
-    g = std::make_unique<PatternGenerator>(&WorkingFolder());
+    Write("a.bmp", FrameTemplate() + "trailing bytes are ignored");
+    Write("savedata/pat0.txt", "32,32,1,1,4\n10,50,2,1,-3\n0,0,0,0,0\n0,0,0,0,0\n0,0,1,0");
+    Write("savedata/pal0.txt",
+          "9000000010000000"
+          "0000090000000100"
+          "0010000000900000");
+    g = std::make_unique<PatternGenerator>(&data);
   }
-  std::string Frame(char id, int a) { return ReadText(DataFolder::FrameFile(id, a)); }
+  std::string Frame(char id, int a) { return Read(DataFolder::FrameFile(id, a)); }
   static int Nibble(const std::string& file, int u, int v) {
     const uint8_t byte = static_cast<uint8_t>(file[118 + v * 128 + u / 2]);
     return u % 2 == 0 ? byte >> 4 : byte & 15;
@@ -42,7 +41,7 @@ struct ExportFixture : ::testing::Test {
 
 TEST_F(ExportFixture, SixteenFramesDifferOnlyInTheColourTable) {
   g->idLetter = 'C';
-  ASSERT_TRUE(ExportFramesOf(*g, DataFolder()));
+  ASSERT_TRUE(ExportFramesOf(*g, data));
   const std::string first = Frame('C', 0);
   ASSERT_EQ(first.size(), 32886u);
   EXPECT_EQ(first.substr(0, 54), FrameTemplate());
@@ -60,11 +59,11 @@ TEST_F(ExportFixture, SixteenFramesDifferOnlyInTheColourTable) {
       EXPECT_EQ(frame[at + 3], 0);
     }
   }
-  EXPECT_FALSE(fs::exists("result/AA.bmp"));
+  EXPECT_FALSE(fs::exists(File("result/AA.bmp")));
 }
 
 TEST_F(ExportFixture, PixelsFollowTheMirroredPlane) {
-  ASSERT_TRUE(ExportFramesOf(*g, DataFolder()));
+  ASSERT_TRUE(ExportFramesOf(*g, data));
   const std::string frame = Frame('A', 0);
   for (int v = 0; v < 256; ++v)
     for (int u = 0; u < 256; ++u)
@@ -93,8 +92,7 @@ TEST_F(ExportFixture, TiledCellMirrorsEveryOtherTile) {
 }
 
 TEST(FrameBytes, NibbleOrderColourTableAndLowBits) {
-  TempFolder folder;
-  auto g = std::make_unique<PatternGenerator>(&WorkingFolder());
+  auto g = std::make_unique<PatternGenerator>();
   g->width = g->height = 256;
   g->map[0 * 256 + 0] = 3;
   g->map[1 * 256 + 0] = 17;
@@ -141,8 +139,8 @@ TEST(FrameBytes, TemplateOrientation) {
 TEST_F(ExportFixture, ExportResynthesisesAndRebuilds) {
   g->points[0].weight = 8;  // not yet synthesised
   g->keys[3][0] = 5;        // not yet rebuilt
-  ASSERT_TRUE(ExportFramesOf(*g, DataFolder()));
-  auto fresh = std::make_unique<PatternGenerator>(&WorkingFolder());
+  ASSERT_TRUE(ExportFramesOf(*g, data));
+  auto fresh = std::make_unique<PatternGenerator>(&data);
   fresh->points[0].weight = 8;
   fresh->keys[3][0] = 5;
   fresh->Synthesize();
@@ -157,17 +155,16 @@ struct TemplateCase {
   std::string bytes;
 };
 
-class BadTemplate : public ::testing::TestWithParam<TemplateCase> {};
+class BadTemplate : public ::testing::TestWithParam<TemplateCase>, public TempDataFolder {};
 
 // A missing or short template stops the export before any frame is written.
 TEST_P(BadTemplate, WritesNothingAndReports) {
-  TempFolder folder;
-  if (GetParam().present) WriteText("a.bmp", GetParam().bytes);
-  auto g = std::make_unique<PatternGenerator>(&WorkingFolder());
-  const Result result = ExportFramesOf(*g, DataFolder());
+  if (GetParam().present) Write("a.bmp", GetParam().bytes);
+  auto g = std::make_unique<PatternGenerator>(&data);
+  const Result result = ExportFramesOf(*g, data);
   EXPECT_FALSE(result);
   EXPECT_NE(result.message.find("a.bmp"), std::string::npos) << result.message;
-  EXPECT_FALSE(fs::exists("result/AA.bmp"));
+  EXPECT_FALSE(fs::exists(File("result/AA.bmp")));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -177,28 +174,28 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ExportFixture, CreatesTheResultFolder) {
-  ASSERT_FALSE(fs::exists("result"));
-  ASSERT_TRUE(ExportFramesOf(*g, DataFolder()));
-  EXPECT_TRUE(fs::is_directory("result"));
+  ASSERT_FALSE(fs::exists(File("result")));
+  ASSERT_TRUE(ExportFramesOf(*g, data));
+  EXPECT_TRUE(fs::is_directory(File("result")));
 }
 
 TEST_F(ExportFixture, OtherFilesInResultAreLeftAlone) {
-  WriteText("result/notes.txt", "mine");
-  ASSERT_TRUE(ExportFramesOf(*g, DataFolder()));
-  EXPECT_EQ(ReadText("result/notes.txt"), "mine");
+  Write("result/notes.txt", "mine");
+  ASSERT_TRUE(ExportFramesOf(*g, data));
+  EXPECT_EQ(Read("result/notes.txt"), "mine");
 }
 
 TEST_F(ExportFixture, FailedWriteKeepsEarlierFramesWhole) {
-  ASSERT_TRUE(ExportFramesOf(*g, DataFolder()));
+  ASSERT_TRUE(ExportFramesOf(*g, data));
   std::vector<std::string> before;
   for (int a = 0; a < 16; ++a) before.push_back(Frame('A', a));
   g->points[0].weight = 40;
   {
 #ifdef _WIN32
     // Held open as a viewer holds it, Windows cannot replace it (it has no file size limit).
-    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> held(std::fopen("result/AA.bmp", "rb"),
-                                                               std::fclose);
-    const Result result = ExportFramesOf(*g, DataFolder());
+    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> held(
+        std::fopen(File("result/AA.bmp").c_str(), "rb"), std::fclose);
+    const Result result = ExportFramesOf(*g, data);
 #else
     std::signal(SIGXFSZ, SIG_IGN);
     rlimit previous{};
@@ -206,7 +203,7 @@ TEST_F(ExportFixture, FailedWriteKeepsEarlierFramesWhole) {
     rlimit limit = previous;
     limit.rlim_cur = 1000;
     setrlimit(RLIMIT_FSIZE, &limit);
-    const Result result = ExportFramesOf(*g, DataFolder());
+    const Result result = ExportFramesOf(*g, data);
     setrlimit(RLIMIT_FSIZE, &previous);
     std::signal(SIGXFSZ, SIG_DFL);
 #endif
@@ -216,7 +213,7 @@ TEST_F(ExportFixture, FailedWriteKeepsEarlierFramesWhole) {
   // All or nothing: every frame is still the earlier export, and no temporary is left.
   for (int a = 0; a < 16; ++a) EXPECT_EQ(Frame('A', a), before[a]) << "frame " << a;
   int files = 0;
-  for (const auto& entry : fs::directory_iterator("result")) {
+  for (const auto& entry : fs::directory_iterator(File("result"))) {
     EXPECT_EQ(fs::file_size(entry.path()), 32886u) << entry.path();
     ++files;
   }
@@ -224,8 +221,8 @@ TEST_F(ExportFixture, FailedWriteKeepsEarlierFramesWhole) {
 }
 
 TEST_F(ExportFixture, ResultTakenByAFileFails) {
-  WriteText("result", "a file, not a folder");
-  const Result result = ExportFramesOf(*g, DataFolder());
+  Write("result", "a file, not a folder");
+  const Result result = ExportFramesOf(*g, data);
   EXPECT_FALSE(result);
   EXPECT_NE(result.message.find("result"), std::string::npos);
 }

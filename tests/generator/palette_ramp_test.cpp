@@ -5,8 +5,6 @@
 #include <vector>
 
 #include "generator/pattern_generator.h"
-#include "tests/support/generator_exports.h"
-#include "tests/support/temp_folder.h"
 
 namespace {
 
@@ -24,8 +22,7 @@ class PaletteRamp : public ::testing::TestWithParam<RampCase> {};
 
 TEST_P(PaletteRamp, ChannelValues) {
   const RampCase& c = GetParam();
-  TempFolder folder;
-  auto g = std::make_unique<PatternGenerator>(&WorkingFolder());
+  auto g = std::make_unique<PatternGenerator>();
   // Every channel is ramped alike and on its own: put the keys in green only.
   for (const Key& k : c.keys) g->keys[k.entry][1] = k.digit;
   g->RebuildPalette();
@@ -55,8 +52,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 // Neighbouring keys, keys on the first and last entry, and keys everywhere.
 TEST(PaletteRampRules, KeysKeepTheirIntensity) {
-  TempFolder folder;
-  auto g = std::make_unique<PatternGenerator>(&WorkingFolder());
+  auto g = std::make_unique<PatternGenerator>();
   g->keys[4][0] = 3;
   g->keys[5][0] = 7;
   g->keys[0][2] = 2;
@@ -78,8 +74,7 @@ TEST(PaletteRampRules, OutOfRangeDigitsAreUsedUnclamped) {
   EXPECT_EQ(KeyIntensity(-1), -64);
   EXPECT_EQ(KeyIntensity(9), 255);
   EXPECT_EQ(KeyIntensity(-49), -1600);
-  TempFolder folder;
-  auto g = std::make_unique<PatternGenerator>(&WorkingFolder());
+  auto g = std::make_unique<PatternGenerator>();
   g->keys[0][0] = 10;
   g->keys[8][0] = -1;
   g->RebuildPalette();

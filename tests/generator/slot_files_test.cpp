@@ -352,7 +352,7 @@ namespace {
 TEST(UnreadableSlot, LoadsAsZerosAndSaysWhy) {
   const SlotFile* rows[] = {&PatternSlotFile(), &PaletteSlotFile(), &CyclesSlotFile()};
   for (const std::string kind : {"folder", "too large", "device", "no permission"}) {
-    TempFolder folder({.enter = false});
+    const TempFolder folder;
     const DataFolder data(folder.path().string());
     fs::create_directory(folder.path() / "savedata");
     for (const SlotFile* row : rows) {

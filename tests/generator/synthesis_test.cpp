@@ -7,15 +7,13 @@
 
 #include "generator/pattern_generator.h"
 #include "generator/synthesis_detail.h"
-#include "tests/support/generator_exports.h"
-#include "tests/support/temp_folder.h"
 
 namespace {
 
-// A generator with the zeroed state a start without save files gives.
+// A generator with the zeroed state a start without save files gives: without a store, every
+// slot file counts as missing.
 std::unique_ptr<PatternGenerator> FreshGenerator() {
-  TempFolder folder;
-  return std::make_unique<PatternGenerator>(&WorkingFolder());
+  return std::make_unique<PatternGenerator>();
 }
 
 void SetEdge(PatternGenerator& g, int edge) {

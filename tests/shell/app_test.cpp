@@ -14,7 +14,6 @@
 #include "generator/key_codes.h"
 #include "shell/desktop/freetype_faces.h"
 #include "tests/editor/editor_test_support.h"
-#include "tests/support/generator_exports.h"
 
 namespace {
 
@@ -24,9 +23,10 @@ constexpr uint8_t kNoKeys[256] = {};
 class AppTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!std::filesystem::exists("siro.bmp")) GTEST_SKIP() << "no siro.bmp in data/";
+    if (!std::filesystem::exists(dir.File("siro.bmp"))) GTEST_SKIP() << "no siro.bmp in data/";
+    app->folder = dir.data;
     app->backBuffer = device.get();
-    ASSERT_TRUE(SetupCanvas(app->canvas, app->backBuffer));
+    ASSERT_TRUE(SetupCanvas(app->canvas, app->backBuffer, app->folder.whiteTexture));
     app->canvas.text = FreeTypeFaces();
   }
   void TearDown() override { ReleaseCanvas(app->canvas); }
@@ -43,14 +43,14 @@ TEST_F(AppTest, FirstTickLeavesTheFrameTheGoldenTestDraws) {
   // editor frame on a cleared buffer.
   auto reference = std::make_unique<BackBuffer>();
   Canvas canvas;
-  ASSERT_TRUE(SetupCanvas(canvas, reference.get()));
+  ASSERT_TRUE(SetupCanvas(canvas, reference.get(), dir.data.whiteTexture));
   BeginSprites(canvas, reference.get());
   canvas.text = FreeTypeFaces();
   MakeFonts(canvas);
   EndSprites(canvas);
   ClearBackBuffer(*reference, 0xFF000000u, 1.0f);
   BeginSprites(canvas, reference.get());
-  auto generator = std::make_unique<PatternGenerator>(&WorkingFolder());
+  auto generator = std::make_unique<PatternGenerator>(&dir.data);
   FrameClock clock;
   EditorFrame(*generator, BindEditorCanvas(canvas), clock);
   EndSprites(canvas);
@@ -66,7 +66,7 @@ TEST_F(AppTest, MAfterAReleaseFrameWritesTheSixteenFrames) {
   keys[DIK_M] = 0x80;
   Tick(*app, keys, 16);
   for (int frame = 0; frame < 16; ++frame) {
-    const std::string file = DataFolder::FrameFile(app->generator->idLetter, frame);
+    const std::string file = dir.File(DataFolder::FrameFile(app->generator->idLetter, frame));
     EXPECT_TRUE(std::filesystem::exists(file)) << file;
   }
 }

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -133,17 +134,17 @@ TEST(DecodeBmp, RefusesWhatIsNoWholeSupportedImage) {
 }
 
 TEST(LoadTexture, NamesTheFileAndWhyItCannotBeRead) {
-  TempFolder folder({.label = "bmp"});
-  std::ofstream("garbage.bmp") << "GIF89a";
+  const TempFolder folder({.label = "bmp"});
+  std::ofstream(folder.File("garbage.bmp")) << "GIF89a";
   const std::vector<uint8_t> empty = Encode({0, 4, 24, 0, {}, {}});
-  std::ofstream("empty.bmp", std::ios::binary)
+  std::ofstream(folder.File("empty.bmp"), std::ios::binary)
       .write(reinterpret_cast<const char*>(empty.data()),
              static_cast<std::streamsize>(empty.size()));
-  std::filesystem::create_directory("folder.bmp");
-  std::ofstream("big.bmp") << std::string(4 * 1024 * 1024 + 1, 'B');
+  std::filesystem::create_directory(folder.File("folder.bmp"));
+  std::ofstream(folder.File("big.bmp")) << std::string(4 * 1024 * 1024 + 1, 'B');
   const struct {
-    const char* path;
-    std::string message;
+    const char* name;
+    std::string message;  // naming the file by its name alone
   } cases[] = {
       {"missing.bmp", "cannot load \"missing.bmp\": No such file or directory"},
       {"garbage.bmp", "\"garbage.bmp\" is not a readable BMP image: no BMP file header"},
@@ -156,11 +157,14 @@ TEST(LoadTexture, NamesTheFileAndWhyItCannotBeRead) {
       {"big.bmp", "\"big.bmp\" is not a readable BMP image: larger than 4 MiB"},
   };
   for (const auto& c : cases) {
+    const std::string path = folder.File(c.name);
+    std::string message = c.message;
+    message.replace(message.find(c.name), std::strlen(c.name), path);
     Texture* texture = nullptr;
-    const Result loaded = LoadTexture(c.path, texture);
-    EXPECT_FALSE(loaded) << c.path;
-    EXPECT_EQ(loaded.message, c.message);
-    EXPECT_EQ(texture, nullptr) << c.path;
+    const Result loaded = LoadTexture(path.c_str(), texture);
+    EXPECT_FALSE(loaded) << c.name;
+    EXPECT_EQ(loaded.message, message);
+    EXPECT_EQ(texture, nullptr) << c.name;
   }
 }
 

@@ -53,17 +53,13 @@ class CanvasTest : public ::testing::Test {
   // Writes siro.bmp into the private folder and sets the Canvas up from there.
   Result SetUpCanvas(int width, int height,
                      const std::function<uint32_t(int, int)>& pixel = White) {
-    EXPECT_TRUE(WriteBmp(folder_.path() / "siro.bmp", width, height, pixel));
+    EXPECT_TRUE(WriteBmp(folder_.File(kWhiteTextureFile), width, height, pixel));
     return SetUpCanvasHere();
   }
 
-  // Sets the Canvas up with the private folder as working directory.
+  // Sets the Canvas up from the private folder's siro.bmp, whatever it holds.
   Result SetUpCanvasHere() {
-    const std::filesystem::path previous = std::filesystem::current_path();
-    std::filesystem::current_path(folder_.path());
-    Result status = SetupCanvas(canvas, device.get());
-    std::filesystem::current_path(previous);
-    return status;
+    return SetupCanvas(canvas, device.get(), folder_.File(kWhiteTextureFile));
   }
 
   uint32_t At(int x, int y) const { return device->color[y * kScreenWidth + x]; }
@@ -76,7 +72,7 @@ class CanvasTest : public ::testing::Test {
 
   std::unique_ptr<BackBuffer> device = std::make_unique<BackBuffer>();
   Canvas canvas;
-  TempFolder folder_{{.label = "shell", .enter = false}};
+  TempFolder folder_{{.label = "shell"}};
 };
 
 }  // namespace canvas_test

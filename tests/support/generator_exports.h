@@ -21,9 +21,3 @@ inline Result CycleOfGenerator(const PatternGenerator& g, const uint8_t* header,
                                int delayCentiseconds, Cycle& cycle) {
   return MakeCycle(g.AsDocument(), g.map, g.palette, header, delayCentiseconds, cycle);
 }
-
-// The data folder that is the working directory, for tests that enter a folder of their own.
-inline const DataFolder& WorkingFolder() {
-  static const DataFolder folder;
-  return folder;
-}

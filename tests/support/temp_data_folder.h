@@ -9,7 +9,7 @@
 #include "tests/support/temp_folder.h"
 
 struct TempDataFolder {
-  TempFolder folder{{.label = "data", .enter = false}};
+  TempFolder folder{{.label = "data"}};
   DataFolder data{folder.path().string()};
 
   // A file of the folder by its name there: "savedata/pat3.txt".

@@ -1,7 +1,7 @@
 #pragma once
 // The tests' and benchmarks' one kind of temporary folder: private, fresh, and removed with
-// everything in it when the object goes. By default it is also the working directory while it
-// lives, since the generator reads and writes its files relative to the working directory.
+// everything in it when the object goes. Its files are reached by its path (File); the working
+// directory stays as it is unless a test of relative paths themselves asks to enter it.
 
 #include <stdlib.h>
 
@@ -40,8 +40,9 @@ struct TempFolderOptions {
   const char* label = "test";
   // Where the folder is made; empty means the system's temporary folder ($TMPDIR or /tmp).
   std::filesystem::path base = {};
-  // Whether the folder is the working directory while it lives.
-  bool enter = true;
+  // Whether the folder is the working directory while it lives: only for tests whose point is
+  // a path relative to the working directory.
+  bool enter = false;
 };
 
 class TempFolder {
@@ -75,6 +76,8 @@ class TempFolder {
   TempFolder& operator=(const TempFolder&) = delete;
 
   const std::filesystem::path& path() const { return path_; }
+  // A file in the folder by its name there ("out/A.gif"), joined with '/'.
+  std::string File(const std::string& name) const { return (path_ / name).generic_string(); }
 
  private:
   std::filesystem::path path_;

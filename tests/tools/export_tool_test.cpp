@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -18,7 +19,7 @@
 #include "store/data_folder.h"
 #include "tests/support/generator_exports.h"
 #include "tests/support/process_support.h"
-#include "tests/support/temp_folder.h"
+#include "tests/support/temp_data_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -38,27 +39,35 @@ const std::string kTool = EXPORT_TOOL;
 constexpr const char* kNoErrors = " 2>/dev/null";
 #endif
 
-ToolRun RunTool(const std::string& arguments) {
-  ToolRun run{-1, {}};
-  run.status = RunCommand(kTool + " " + arguments + " 2>&1", run.output);
-  return run;
-}
-
-struct ToolFixture : ::testing::Test {
-  TempFolder folder;
+// The tool's data folder, reached by its path. The tool runs in it, so that the paths the
+// arguments give are the folder's; the test's own working directory stays where it is.
+struct ToolFixture : ::testing::Test, TempDataFolder {
   void SetUp() override {
-    WriteText("a.bmp", FrameTemplate());
-    WriteText("savedata/pat3.txt", "32,32,1,1,4\n10,50,2,1,-3\n0,0,0,0,0\n0,0,0,0,0\n1,0,1,-1");
-    WriteText("savedata/pal4.txt",
-              "9000000010000000"
-              "0000090000000100"
-              "0010000000900000");
-    WriteText("savedata/pal5.txt", std::string(48, '3'));
-    WriteText("savedata/pal5.cycles.txt", "2,9,24,pingpong,1\n12,15,5,forward\n");
-    WriteText("savedata/pat6.txt", "32,32,1,1,4\n10,50,x");
-    WriteText("savedata/pal7.txt", "123");
-    WriteText("savedata/pal8.cycles.txt", "0,7,8,sideways,0\n");
-    WriteText("savedata/pal10.cycles.txt", "0,4,1,pingpong\n5,11,1,pingpong\n12,15,1,pingpong\n");
+    Write("a.bmp", FrameTemplate());
+    Write("savedata/pat3.txt", "32,32,1,1,4\n10,50,2,1,-3\n0,0,0,0,0\n0,0,0,0,0\n1,0,1,-1");
+    Write("savedata/pal4.txt",
+          "9000000010000000"
+          "0000090000000100"
+          "0010000000900000");
+    Write("savedata/pal5.txt", std::string(48, '3'));
+    Write("savedata/pal5.cycles.txt", "2,9,24,pingpong,1\n12,15,5,forward\n");
+    Write("savedata/pat6.txt", "32,32,1,1,4\n10,50,x");
+    Write("savedata/pal7.txt", "123");
+    Write("savedata/pal8.cycles.txt", "0,7,8,sideways,0\n");
+    Write("savedata/pal10.cycles.txt", "0,4,1,pingpong\n5,11,1,pingpong\n12,15,1,pingpong\n");
+  }
+  // The command line run in the data folder.
+  std::string InFolder(const std::string& command) const {
+#ifdef _WIN32
+    return "cd /d \"" + folder.path().string() + "\" && " + command;
+#else
+    return "cd \"" + folder.path().string() + "\" && " + command;
+#endif
+  }
+  ToolRun RunTool(const std::string& arguments) const {
+    ToolRun run{-1, {}};
+    run.status = RunCommand(InFolder(kTool + " " + arguments + " 2>&1"), run.output);
+    return run;
   }
 };
 
@@ -142,11 +151,11 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ToolFixture, MissingTemplateIsAnIoFailure) {
-  fs::remove("a.bmp");
+  fs::remove(File("a.bmp"));
   const ToolRun run = RunTool("--data " + folder.path().string());
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.output.find("a.bmp"), std::string::npos) << run.output;
-  EXPECT_FALSE(fs::exists("result/AA.bmp"));
+  EXPECT_FALSE(fs::exists(File("result/AA.bmp")));
 }
 
 #ifndef _WIN32
@@ -159,16 +168,17 @@ TEST_F(ToolFixture, UnreadableInputsAreRefused) {
                                         {"savedata/pal9.look.txt", "--palette 9"},
                                         {"a.bmp", ""}}) {
     for (const bool fifo : {true, false}) {
-      fs::remove(file);
-      ASSERT_TRUE(fifo ? ::mkfifo(file, 0600) == 0 : fs::create_directory(file));
+      fs::remove(File(file));
+      ASSERT_TRUE(fifo ? ::mkfifo(File(file).c_str(), 0600) == 0
+                       : fs::create_directory(File(file)));
       std::string out;
       const int status = RunCommand(
           "timeout 20 " + kTool + " --data " + folder.path().string() + " " + arguments + " 2>&1",
           out);
       EXPECT_EQ(status, 1) << out;
-      EXPECT_NE(out.find(folder.path().string() + "/" + file + ": "), std::string::npos) << out;
+      EXPECT_NE(out.find(File(file) + ": "), std::string::npos) << out;
     }
-    fs::remove(file);
+    fs::remove(File(file));
   }
 }
 #endif
@@ -185,9 +195,9 @@ TEST_F(ToolFixture, FramesMatchTheGeneratorsExport) {
                               " --pattern 3 --palette 4 --id K --size 32x128 --mosaic 1");
   ASSERT_EQ(run.status, 0) << run.output;
   std::vector<std::string> fromTool;
-  for (int a = 0; a < kFrameCount; ++a) fromTool.push_back(ReadText(DataFolder::FrameFile('K', a)));
-  fs::remove_all("result");
-  auto g = std::make_unique<PatternGenerator>(&WorkingFolder());
+  for (int a = 0; a < kFrameCount; ++a) fromTool.push_back(Read(DataFolder::FrameFile('K', a)));
+  fs::remove_all(File("result"));
+  auto g = std::make_unique<PatternGenerator>(&data);
   g->LoadPattern(3);
   g->LoadPalette(4);
   g->idLetter = 'K';
@@ -195,9 +205,9 @@ TEST_F(ToolFixture, FramesMatchTheGeneratorsExport) {
   g->sizeExpY = 7;
   g->UpdateTileSize();
   g->mosaicLevel = 1;
-  ASSERT_TRUE(ExportFramesOf(*g, DataFolder()));
+  ASSERT_TRUE(ExportFramesOf(*g, data));
   for (int a = 0; a < kFrameCount; ++a) {
-    EXPECT_EQ(ReadText(DataFolder::FrameFile('K', a)), fromTool[a]) << "frame " << a;
+    EXPECT_EQ(Read(DataFolder::FrameFile('K', a)), fromTool[a]) << "frame " << a;
     EXPECT_EQ(fromTool[a].size(), 32886u);
   }
 }
@@ -205,22 +215,22 @@ TEST_F(ToolFixture, FramesMatchTheGeneratorsExport) {
 // --random and --random-palette export what R and Shift+R draw from the same seed (the
 // editor's test shows R sets RandomPattern(seed)), and no slot is touched.
 TEST_F(ToolFixture, RandomSeedsExportWhatTheEditorDraws) {
-  const std::string slotBefore = ReadText(DataFolder::PatternFile(3));
+  const std::string slotBefore = Read(DataFolder::PatternFile(3));
   const ToolRun run = RunTool("--data " + folder.path().string() +
                               " --pattern 3 --random 1234567 --random-palette 42");
   ASSERT_EQ(run.status, 0) << run.output;
   std::vector<std::string> fromTool;
-  for (int a = 0; a < kFrameCount; ++a) fromTool.push_back(ReadText(DataFolder::FrameFile('A', a)));
-  EXPECT_EQ(ReadText(DataFolder::PatternFile(3)), slotBefore);
-  fs::remove_all("result");
-  auto g = std::make_unique<PatternGenerator>(&WorkingFolder(), 3, 0);
+  for (int a = 0; a < kFrameCount; ++a) fromTool.push_back(Read(DataFolder::FrameFile('A', a)));
+  EXPECT_EQ(Read(DataFolder::PatternFile(3)), slotBefore);
+  fs::remove_all(File("result"));
+  auto g = std::make_unique<PatternGenerator>(&data, 3, 0);
   g->SetPattern(RandomPattern(1234567));
   RandomPaletteKeys(42, g->keys);
   g->Synthesize();
   g->RebuildPalette();
-  ASSERT_TRUE(ExportFramesOf(*g, DataFolder()));
+  ASSERT_TRUE(ExportFramesOf(*g, data));
   for (int a = 0; a < kFrameCount; ++a)
-    EXPECT_EQ(ReadText(DataFolder::FrameFile('A', a)), fromTool[a]) << "frame " << a;
+    EXPECT_EQ(Read(DataFolder::FrameFile('A', a)), fromTool[a]) << "frame " << a;
   EXPECT_EQ(RunTool("--data " + folder.path().string() + " --random 10000000").status, 2);
 }
 
@@ -233,7 +243,7 @@ class ToolGif : public ToolFixture, public ::testing::WithParamInterface<GifCase
 
 // Every GIF frame shows exactly what the BMP frame of the same number shows.
 TEST_P(ToolGif, FramesLookLikeTheBmpFrames) {
-  WriteText("a.bmp", FrameTemplate(GetParam().templateHeight));
+  Write("a.bmp", FrameTemplate(GetParam().templateHeight));
   const std::string gifPath = (folder.path() / "cycle.gif").string();
   const ToolRun run = RunTool("--data " + folder.path().string() +
                               " --pattern 3 --palette 4 --gif " + gifPath + " --delay 7");
@@ -257,7 +267,7 @@ TEST_P(ToolGif, FramesLookLikeTheBmpFrames) {
   EXPECT_TRUE(loops);
   const bool bottomUp = GetParam().templateHeight > 0;
   for (int a = 0; a < kFrameCount; ++a) {
-    const std::string bmp = ReadText(DataFolder::FrameFile('A', a));
+    const std::string bmp = Read(DataFolder::FrameFile('A', a));
     const SavedImage& image = gif->SavedImages[a];
     ASSERT_NE(image.ImageDesc.ColorMap, nullptr);
     GraphicsControlBlock control{};
@@ -310,20 +320,20 @@ class ToolLook : public ToolFixture, public ::testing::WithParamInterface<LookCa
 // the BMP frames and the palette file; a file or value they cannot use writes nothing.
 TEST_P(ToolLook, OptionsReplaceTheirPartOfTheLook) {
   const LookCase& c = GetParam();
-  WriteText(PALETTE_FOLDER "/f.gpl", "GIMP Palette\n1 2 3\n4 5 6\n10 20 30\n40 50 60\n70 80 90\n");
-  WriteText("s.hex", kSnapTarget);
-  WriteText("s1.hex", "777777\n");
-  WriteText("savedata/pal11.txt", ReadText("savedata/pal4.txt"));
+  Write(PALETTE_FOLDER "/f.gpl", "GIMP Palette\n1 2 3\n4 5 6\n10 20 30\n40 50 60\n70 80 90\n");
+  Write("s.hex", kSnapTarget);
+  Write("s1.hex", "777777\n");
+  Write("savedata/pal11.txt", Read("savedata/pal4.txt"));
   const std::string slotLook = "snap ff0000 00ff00 0000ff 777777\n";
-  WriteText("savedata/pal11.look.txt", slotLook);
+  Write("savedata/pal11.look.txt", slotLook);
   const ToolRun run = RunTool("--data " + folder.path().string() + " --pattern 3 --palette-file " +
                               (folder.path() / "out.hex").string() + " " + c.arguments);
   EXPECT_EQ(run.status, c.status) << run.output;
   EXPECT_NE(run.output.find(c.mentions), std::string::npos) << run.output;
-  EXPECT_EQ(ReadText("savedata/pal11.look.txt"), slotLook);
-  const std::string hex = ReadText("out.hex");
+  EXPECT_EQ(Read("savedata/pal11.look.txt"), slotLook);
+  const std::string hex = Read("out.hex");
   if (c.status != 0) {
-    EXPECT_FALSE(fs::exists("result") || fs::exists("out.hex")) << run.output;
+    EXPECT_FALSE(fs::exists(File("result")) || fs::exists(File("out.hex"))) << run.output;
     return;
   }
   EXPECT_EQ(hex.rfind(c.hexStart, 0), 0u) << hex;
@@ -331,7 +341,7 @@ TEST_P(ToolLook, OptionsReplaceTheirPartOfTheLook) {
   for (size_t at = 0; at + 6 <= hex.size(); at += 7)
     colours.push_back(std::stoul(hex.substr(at, 6), nullptr, 16));
   for (int a = 0; a < kFrameCount; ++a) {
-    const std::string bmp = ReadText(DataFolder::FrameFile('A', a));
+    const std::string bmp = Read(DataFolder::FrameFile('A', a));
     ASSERT_EQ(bmp.size(), 32886u);
     for (int k = 0; k < kPaletteEntries; ++k) {
       const auto* quad = reinterpret_cast<const uint8_t*>(&bmp[54 + 4 * k]);
@@ -373,8 +383,8 @@ TEST_F(ToolFixture, AFailedRunWritesNothing) {
     const ToolRun run = RunTool("--data " + folder.path().string() + " " + arguments);
     EXPECT_NE(run.status, 0) << arguments;
     // Not even the folders the run made for its files.
-    EXPECT_FALSE(fs::exists("result")) << arguments << ": " << run.output;
-    EXPECT_FALSE(fs::exists("out")) << arguments;
+    EXPECT_FALSE(fs::exists(File("result"))) << arguments << ": " << run.output;
+    EXPECT_FALSE(fs::exists(File("out"))) << arguments;
   }
 }
 
@@ -384,19 +394,19 @@ TEST_F(ToolFixture, OutputsRespectWhatTheyWriteInto) {
 #ifdef _WIN32
   // Windows has no FIFOs, and its symbolic links need a privilege; its devices are names.
   EXPECT_EQ(RunTool("--data " + folder.path().string() + " --gif NUL").status, 0);
-  EXPECT_FALSE(fs::exists(".NUL.quilmorante-" + std::to_string(::getpid()) + ".tmp"));
+  EXPECT_FALSE(fs::exists(File(".NUL.quilmorante-" + std::to_string(::getpid()) + ".tmp")));
 #else
-  fs::create_symlink("target.gif", "link.gif");
-  ASSERT_EQ(::mkfifo("pipe.gif", 0600), 0);
+  fs::create_symlink("target.gif", File("link.gif"));
+  ASSERT_EQ(::mkfifo(File("pipe.gif").c_str(), 0600), 0);
   std::string piped;
-  std::thread reader([&] { piped = ReadText("pipe.gif"); });
+  std::thread reader([&] { piped = Read("pipe.gif"); });
   const ToolRun run =
       RunTool("--data " + folder.path().string() + " --gif link.gif --apng pipe.gif");
   reader.join();
   ASSERT_EQ(run.status, 0) << run.output;
-  EXPECT_TRUE(fs::is_symlink("link.gif"));
-  EXPECT_EQ(ReadText("target.gif").rfind("GIF89a", 0), 0u);
-  EXPECT_TRUE(fs::is_fifo("pipe.gif"));
+  EXPECT_TRUE(fs::is_symlink(File("link.gif")));
+  EXPECT_EQ(Read("target.gif").rfind("GIF89a", 0), 0u);
+  EXPECT_TRUE(fs::is_fifo(File("pipe.gif")));
   EXPECT_EQ(piped.rfind("\x89PNG", 0), 0u);
 #endif
 
@@ -436,19 +446,19 @@ class ToolPathSpellings : public ToolFixture, public ::testing::WithParamInterfa
 
 TEST_P(ToolPathSpellings, OutputsLandWhereTheyAreMeant) {
   const SpellingCase& c = GetParam();
-  WriteText("elsewhere/A.tmx", "the user's");
-  for (const std::string& made : Words(c.folders)) fs::create_directories(made);
+  Write("elsewhere/A.tmx", "the user's");
+  for (const std::string& made : Words(c.folders)) fs::create_directories(File(made));
   for (const std::string& link : Words(c.links)) {
     const size_t arrow = link.find('>');
-    fs::create_symlink(link.substr(arrow + 1), link.substr(0, arrow));
+    fs::create_symlink(link.substr(arrow + 1), File(link.substr(0, arrow)));
   }
-  const std::string slots = ReadText("savedata/pat3.txt") + ReadText("savedata/pal5.cycles.txt");
+  const std::string slots = Read("savedata/pat3.txt") + Read("savedata/pal5.cycles.txt");
   const ToolRun run = RunTool("--data " + folder.path().string() + " " + c.arguments);
   EXPECT_EQ(run.status, c.status) << run.output;
   EXPECT_NE(run.output.find(c.mentions), std::string::npos) << run.output;
-  EXPECT_FALSE(fs::exists(c.absent)) << c.absent;
-  EXPECT_EQ(ReadText("savedata/pat3.txt") + ReadText("savedata/pal5.cycles.txt"), slots);
-  EXPECT_EQ(ReadText("elsewhere/A.tmx"), "the user's");
+  EXPECT_FALSE(fs::exists(File(c.absent))) << c.absent;
+  EXPECT_EQ(Read("savedata/pat3.txt") + Read("savedata/pal5.cycles.txt"), slots);
+  EXPECT_EQ(Read("elsewhere/A.tmx"), "the user's");
   // Every message is the tool's own, by its name.
   for (size_t at = 0; at < run.output.size(); at = run.output.find('\n', at) + 1) {
     EXPECT_TRUE(run.output.compare(at, 6, "wrote ") == 0 ||
@@ -458,7 +468,7 @@ TEST_P(ToolPathSpellings, OutputsLandWhereTheyAreMeant) {
   // A link where the run makes a folder of its own is replaced with the set or not at all.
   for (const std::string& link : Words(c.links))
     if (link.rfind("out/", 0) == 0) {
-      EXPECT_EQ(fs::is_symlink(link.substr(0, link.find('>'))), c.status != 0) << link;
+      EXPECT_EQ(fs::is_symlink(File(link.substr(0, link.find('>')))), c.status != 0) << link;
     }
 }
 
@@ -505,15 +515,15 @@ TEST_P(ToolInputCollisions, AnOutputNeverReplacesAnInput) {
   const CollisionCase& c = GetParam();
   std::string gimp = "GIMP Palette\n";
   for (int k = 0; k < 40; ++k) gimp += std::to_string(k) + " 0 0\n";
-  WriteText("my.gpl", gimp);
+  Write("my.gpl", gimp);
   ASSERT_EQ(RunTool("--data " + folder.path().string() + " --all out --gif p.gif").status, 0);
-  fs::create_symlink("my.gpl", "link.hex");
-  fs::create_symlink("savedata/pat3.txt", "link.json");
-  const std::string before = ReadText(c.input);
+  fs::create_symlink("my.gpl", File("link.hex"));
+  fs::create_symlink("savedata/pat3.txt", File("link.json"));
+  const std::string before = Read(c.input);
   const ToolRun run = RunTool("--data " + folder.path().string() + " " + c.arguments);
   EXPECT_EQ(run.status, 2) << run.output;
   EXPECT_NE(run.output.find(c.mentions), std::string::npos) << run.output;
-  EXPECT_EQ(ReadText(c.input), before);
+  EXPECT_EQ(Read(c.input), before);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -537,17 +547,17 @@ INSTANTIATE_TEST_SUITE_P(
 // A FIFO output waits for its reader without holding any folder's lock, and a run killed
 // while it waits leaves no temporary behind.
 TEST_F(ToolFixture, AFifoWaitsHoldingNothing) {
-  ASSERT_EQ(::mkfifo("pipe.gif", 0600), 0);
+  ASSERT_EQ(::mkfifo(File("pipe.gif").c_str(), 0600), 0);
   std::string pid;
-  RunCommand(
-      kTool + " --data " + folder.path().string() + " --gif pipe.gif >/dev/null 2>&1 & echo $!",
-      pid);
+  RunCommand(kTool + " --data " + folder.path().string() + " --gif " + File("pipe.gif") +
+                 " >/dev/null 2>&1 & echo $!",
+             pid);
   std::this_thread::sleep_for(std::chrono::milliseconds(500));
   const ToolRun second = RunTool("--data " + folder.path().string() + " --apng q.png");
   EXPECT_EQ(second.status, 0) << second.output;
   ::kill(std::stoi(pid), SIGTERM);
   while (::kill(std::stoi(pid), 0) == 0) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  for (const auto& entry : fs::directory_iterator("result"))
+  for (const auto& entry : fs::directory_iterator(File("result")))
     EXPECT_EQ(entry.path().filename().string().find(".quilmorante-"), std::string::npos)
         << entry.path();
 }
@@ -555,66 +565,58 @@ TEST_F(ToolFixture, AFifoWaitsHoldingNothing) {
 // A data folder deeper than the system's longest path is reached through the working
 // directory, never by its whole path.
 TEST_F(ToolFixture, ADataFolderDeeperThanTheLongestPath) {
+  // The shell makes and enters it a level at a time, by cd -P so that the shell never spells
+  // the whole path either: it is too long for the system.
   const std::string level(200, 'd');
-  const fs::path top = fs::current_path();
-  for (int depth = 0; depth < 25; ++depth) {
-    fs::create_directory(level);
-    fs::current_path(level);
-  }
-  WriteText("a.bmp", FrameTemplate());
-  const std::string tool = kTool;
-  std::string out;
-  const int first = RunCommand(tool + " --data . 2>&1", out);
-  const int loop = RunCommand(tool + " --data . --cycle 0,15,8,forward 2>&1", out);
-  std::vector<std::string> names;
-  for (const auto& entry : fs::directory_iterator("result"))
-    names.push_back(entry.path().filename().string());
-  // Taken apart level by level: the whole path is too long for the system.
-  for (int depth = 0; depth < 25; ++depth) {
-    for (const auto& entry : fs::directory_iterator(".")) fs::remove_all(entry.path().filename());
-    fs::current_path("..");
-  }
-  fs::current_path(top);
-  fs::remove_all(level);
+  std::string deep = "true";
+  for (int depth = 0; depth < 25; ++depth) deep += " && mkdir -p " + level + " && cd -P " + level;
+  std::string out, names;
+  const int first = RunCommand(
+      InFolder(deep + " && cp \"" + File("a.bmp") + "\" . && " + kTool + " --data . 2>&1"), out);
+  const int loop =
+      RunCommand(InFolder(deep + " && " + kTool + " --data . --cycle 0,15,8,forward 2>&1"), out);
+  RunCommand(InFolder(deep + " && ls result"), names);
   EXPECT_EQ(first, 0);
   EXPECT_EQ(loop, 0) << out;
-  EXPECT_EQ(names.size(), 32u) << out;
+  EXPECT_EQ(std::count(names.begin(), names.end(), '\n'), 32) << names;
+  // rm takes it apart level by level, where the folder's own removal would need the whole path.
+  RunCommand(InFolder("rm -rf " + level), out);
 }
 #endif
 
 // An export of an id replaces the id's whole frame set: what a longer loop, or the other
 // naming, left is removed with it; other ids' frames and names outside the pattern stay.
 TEST_F(ToolFixture, AnExportReplacesTheIdsWholeFrameSet) {
-  const std::string data = "--data " + folder.path().string() + " ";
+  const std::string dataFolder = "--data " + folder.path().string() + " ";
   struct Step {
     const char* arguments;
     const char* last;      // the run's last BMP frame, which must be there
     const char* notAfter;  // the first frame past it, which must be gone
   };
-  WriteText("result/B-0040.bmp", "another id");
-  WriteText("result/AZ.bmp", "not a frame name");
+  Write("result/B-0040.bmp", "another id");
+  Write("result/AZ.bmp", "not a frame name");
   for (const Step& step : {Step{"--cycle 0,15,4,forward --png out", "A-0063", "A-0064"},
                            Step{"--cycle 0,15,8,forward --png out", "A-0031", "A-0032"},
                            Step{"--png out", "AP", "A-0000"},
                            Step{"--cycle 0,15,8,forward --png out", "A-0031", "AA"}}) {
-    const ToolRun run = RunTool(data + step.arguments);
+    const ToolRun run = RunTool(dataFolder + step.arguments);
     ASSERT_EQ(run.status, 0) << step.arguments << ": " << run.output;
     for (const char* folderName : {"result/", "out/"}) {
       const std::string extension = folderName[0] == 'r' ? ".bmp" : ".png";
-      EXPECT_TRUE(fs::exists(folderName + (step.last + extension))) << step.arguments;
-      EXPECT_FALSE(fs::exists(folderName + (step.notAfter + extension))) << step.arguments;
+      EXPECT_TRUE(fs::exists(File(folderName + (step.last + extension)))) << step.arguments;
+      EXPECT_FALSE(fs::exists(File(folderName + (step.notAfter + extension)))) << step.arguments;
     }
   }
-  EXPECT_EQ(ReadText("result/B-0040.bmp"), "another id");
-  EXPECT_EQ(ReadText("result/AZ.bmp"), "not a frame name");
+  EXPECT_EQ(Read("result/B-0040.bmp"), "another id");
+  EXPECT_EQ(Read("result/AZ.bmp"), "not a frame name");
 }
 
 // Folder names are UTF-8 on both systems (on Windows through the programs' manifest).
 TEST_F(ToolFixture, DataFolderWithAJapaneseName) {
-  const fs::path japanese = u8"データ フォルダ";
+  const fs::path japanese = folder.path() / u8"データ フォルダ";
   for (const char* file : {"a.bmp", "savedata/pat3.txt"}) {
     fs::create_directories((japanese / file).parent_path());
-    fs::copy_file(file, japanese / file);
+    fs::copy_file(File(file), japanese / file);
   }
   const ToolRun run = RunTool("--data \"データ フォルダ\" --pattern 3");
   EXPECT_EQ(run.status, 0) << run.output;
@@ -633,13 +635,13 @@ TEST_F(ToolFixture, StaleTemporariesGoWhereverTheRunWrites) {
                                temp("result", "AA.bmp")};
   const std::string kept[] = {temp("elsewhere", "y.gif"),
                               "elsewhere/mydoc.tmp" + std::to_string(dead.id())};
-  for (const std::string& name : stale) WriteText(name, "half");
-  for (const std::string& name : kept) WriteText(name, "the user's");
+  for (const std::string& name : stale) Write(name, "half");
+  for (const std::string& name : kept) Write(name, "the user's");
   const ToolRun run =
       RunTool("--data " + folder.path().string() + " --all out --gif elsewhere/x.gif");
   ASSERT_EQ(run.status, 0) << run.output;
-  for (const std::string& name : stale) EXPECT_FALSE(fs::exists(name)) << name;
-  for (const std::string& name : kept) EXPECT_TRUE(fs::exists(name)) << name;
+  for (const std::string& name : stale) EXPECT_FALSE(fs::exists(File(name))) << name;
+  for (const std::string& name : kept) EXPECT_TRUE(fs::exists(File(name))) << name;
 }
 
 }  // namespace

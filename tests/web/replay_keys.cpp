@@ -4,8 +4,6 @@
 //
 // Usage: replay_keys FOLDER KEY_CODE...   (codes in decimal or 0x hex)
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -19,18 +17,15 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: replay_keys FOLDER KEY_CODE...\n");
     return 2;
   }
-  if (::chdir(argv[1]) != 0) {
-    std::perror(argv[1]);
-    return 1;
-  }
   auto device = std::make_unique<BackBuffer>();
   App app;
+  app.folder = DataFolder(argv[1]);
   app.backBuffer = device.get();
-  app.exporter = MakeFormatExportRunner(DataFolder());
+  app.exporter = MakeFormatExportRunner(app.folder);
   // Faces that draw nothing: the files do not depend on texts.
   app.canvas.text.make = [](void*, int, int) { return true; };
   app.canvas.text.draw = [](void*, int, BackBuffer&, int32_t, int32_t, const char*) {};
-  if (Result ready = SetupCanvas(app.canvas, device.get()); !ready) {
+  if (Result ready = SetupCanvas(app.canvas, device.get(), app.folder.whiteTexture); !ready) {
     std::fprintf(stderr, "replay_keys: %s\n", ready.message.c_str());
     return 1;
   }

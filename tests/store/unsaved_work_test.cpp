@@ -98,7 +98,7 @@ INSTANTIATE_TEST_SUITE_P(
 // Only names of this program's own form are ever taken for temporaries: a user's file that
 // merely looks like a temporary ("notes.tmp1234") stays, whatever process id it names.
 TEST(RemoveStaleTemporaries, OnlyThoseOfProcessesThatNoLongerRun) {
-  TempFolder folder;
+  const TempFolder folder;
   const EndedProcess dead;
   ASSERT_GT(dead.id(), 0);
   const std::string ended = std::to_string(dead.id());
@@ -114,12 +114,12 @@ TEST(RemoveStaleTemporaries, OnlyThoseOfProcessesThatNoLongerRun) {
       "AA.bmp.tmp" + ended,
       "doc.quilmorante-" + ended + ".tmp",
       ".quilmorante-" + ended + ".tmp"};
-  for (const std::string& name : kept) WriteText(name, "x");
-  WriteText(deadTemp, "half a frame");
-  EXPECT_EQ(RemoveStaleTemporaries("."), 1);
-  EXPECT_FALSE(fs::exists(deadTemp));
-  for (const std::string& name : kept) EXPECT_TRUE(fs::exists(name)) << name;
-  EXPECT_EQ(RemoveStaleTemporaries("no such folder"), 0);
+  for (const std::string& name : kept) WriteText(folder.File(name), "x");
+  WriteText(folder.File(deadTemp), "half a frame");
+  EXPECT_EQ(RemoveStaleTemporaries(folder.path().string()), 1);
+  EXPECT_FALSE(fs::exists(folder.File(deadTemp)));
+  for (const std::string& name : kept) EXPECT_TRUE(fs::exists(folder.File(name))) << name;
+  EXPECT_EQ(RemoveStaleTemporaries(folder.File("no such folder")), 0);
 }
 
 struct TemplateCase {
@@ -225,86 +225,19 @@ TEST(RecoveryCopies, FoundWithTheirNumbers) {
                                       "savedata/pat0.unsaved.txt"}));
 }
 
-struct JournalCase {
-  const char* name;
-  bool whole;           // the journal was written to its end before the writer died
-  bool firstRenamed;    // the writer died after its first rename
-  const char* expectA;  // AA.bmp and AB.bmp after recovery
-  const char* expectB;
-  bool deep = false;  // in a folder whose absolute path is longer than the system takes
-};
-
-// Makes and enters nested folders until the working folder's absolute path is longer than
-// PATH_MAX (4096 on Linux): such a folder is reached only relative to the working folder.
-void EnterFolderPastPathMax() {
-  const std::string step(200, 'd');
-  for (int depth = 0; depth < 22; ++depth) {
-    fs::create_directory(step);
-    fs::current_path(step);
-  }
-}
-
-class JournalRecovery : public ::testing::TestWithParam<JournalCase> {
- protected:
-  TempFolder folder;
-};
-
-// What a killed batch leaves is finished (a whole journal) or undone (a torn one): the set
-// is never left mixed, and nothing of the batch stays behind.
-TEST_P(JournalRecovery, SetIsWhollyOldOrWhollyNew) {
-  const JournalCase& c = GetParam();
-  const EndedProcess ended;
-  const long dead = ended.id();
-  if (c.deep) {
-#ifdef _WIN32
-    GTEST_SKIP() << "PATH_MAX is a POSIX limit; Windows paths have limits of their own";
-#endif
-    EnterFolderPastPathMax();
-  }
-  const std::string here = fs::current_path().string();
-  const auto temp = [&](const char* name) {
-    return "result/." + std::string(name) + ".quilmorante-" + std::to_string(dead) + ".tmp";
-  };
-  WriteText("result/AA.bmp", "old A");
-  WriteText("result/AB.bmp", "old B");
-  WriteText(temp("AA.bmp"), "new A");
-  WriteText(temp("AB.bmp"), "new B");
-  std::string journal = "QUILMORANTE journal 1\n";
-  for (const char* name : {"AA.bmp", "AB.bmp"})
-    journal += here + "/" + temp(name) + '\0' + here + "/result/" + name + '\0';
-  if (c.whole) journal += std::string("end") + '\0';
-  WriteText("result/.quilmorante-journal-" + std::to_string(dead), journal);
-  if (c.firstRenamed) fs::rename(temp("AA.bmp"), "result/AA.bmp");
-  EXPECT_GE(RecoverFolder("result"), 1);
-  EXPECT_EQ(ReadText("result/AA.bmp"), c.expectA);
-  EXPECT_EQ(ReadText("result/AB.bmp"), c.expectB);
-  std::vector<std::string> left;
-  for (const auto& entry : fs::directory_iterator("result"))
-    left.push_back(entry.path().filename().string());
-  std::sort(left.begin(), left.end());
-  EXPECT_EQ(left, (std::vector<std::string>{"AA.bmp", "AB.bmp"}));
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Kills, JournalRecovery,
-    ::testing::Values(JournalCase{"BeforeAnyRename", true, false, "new A", "new B"},
-                      JournalCase{"AfterTheFirstRename", true, true, "new A", "new B"},
-                      JournalCase{"WhileWritingTheJournal", false, false, "old A", "old B"},
-                      JournalCase{"PastPathMax", true, true, "new A", "new B", true}),
-    [](const auto& info) { return std::string(info.param.name); });
-
 TEST(FileLock, OneHolderAtATimeAndWaitsForTheOther) {
-  TempFolder folder;
+  const TempFolder folder;
+  const std::string here = folder.path().string();
   FileLock first, second;
-  ASSERT_TRUE(FileLock::OnFolder(".", 0, first));
-  const Result busy = FileLock::OnFolder(".", 50, second);
+  ASSERT_TRUE(FileLock::OnFolder(here, 0, first));
+  const Result busy = FileLock::OnFolder(here, 50, second);
   EXPECT_FALSE(busy);
   EXPECT_EQ(busy.error, EWOULDBLOCK);
   std::thread release([&] {
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     first = FileLock();
   });
-  EXPECT_TRUE(FileLock::OnFolder(".", 5000, second));
+  EXPECT_TRUE(FileLock::OnFolder(here, 5000, second));
   release.join();
   EXPECT_TRUE(second.held());
 }

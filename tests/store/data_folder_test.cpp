@@ -36,15 +36,12 @@ struct LayoutTree : ::testing::Test {
   std::string root;
   void SetUp() override {
     root = folder.path().string();
-    WriteText("beside/siro.bmp", "BM");
-    WriteText("both/bin/siro.bmp", "BM");
-    WriteText("both/share/quilmorante/siro.bmp", "BM");
-    fs::create_directories("usr/bin");
-    WriteText("usr/share/quilmorante/siro.bmp", "BM");
-    WriteText("usr/share/quilmorante/a.bmp", "BM");
-    fs::create_directories("empty/bin");
-    fs::create_directories("partial/bin");
-    WriteText("partial/share/quilmorante/a.bmp", "BM");
+    for (const char* file : {"beside/siro.bmp", "both/bin/siro.bmp",
+                             "both/share/quilmorante/siro.bmp", "usr/share/quilmorante/siro.bmp",
+                             "usr/share/quilmorante/a.bmp", "partial/share/quilmorante/a.bmp"})
+      WriteText(folder.File(file), "BM");
+    for (const char* made : {"usr/bin", "empty/bin", "partial/bin"})
+      fs::create_directories(folder.File(made));
   }
 };
 
@@ -109,17 +106,19 @@ TEST_F(LayoutTree, NamedDataFolderUsesItsOwnTemplateOrTheInstalledOne) {
 #ifdef _WIN32
   GTEST_SKIP() << "Linux only: Windows has no installed layout";
 #endif
-  WriteText("mine/a.bmp", "BM");
-  fs::create_directories("bare");
+  WriteText(folder.File("mine/a.bmp"), "BM");
+  fs::create_directories(folder.File("bare"));
+  // The folders as --data may name them: from the working directory, or whole.
+  const std::string mine = fs::relative(folder.path() / "mine").generic_string(),
+                    bare = fs::relative(folder.path() / "bare").generic_string();
   const DataLayout installed = DecideDataLayout(root + "/usr/bin", {"/xdg", "/home/u"});
   ASSERT_TRUE(installed.installed);
-  EXPECT_EQ(NamedDataFolder(installed, "mine").frameTemplate, "mine/a.bmp");
+  EXPECT_EQ(NamedDataFolder(installed, mine).frameTemplate, mine + "/a.bmp");
   EXPECT_EQ(NamedDataFolder(installed, root + "/mine").frameTemplate, root + "/mine/a.bmp");
-  EXPECT_EQ(NamedDataFolder(installed, "bare").frameTemplate,
-            root + "/usr/share/quilmorante/a.bmp");
+  EXPECT_EQ(NamedDataFolder(installed, bare).frameTemplate, root + "/usr/share/quilmorante/a.bmp");
   // Beside the executable there is no installed template to fall back on.
   const DataLayout beside = DecideDataLayout(root + "/beside", {"/xdg", "/home/u"});
-  EXPECT_EQ(NamedDataFolder(beside, "bare").frameTemplate, "bare/a.bmp");
+  EXPECT_EQ(NamedDataFolder(beside, bare).frameTemplate, bare + "/a.bmp");
 }
 
 // The installed layout's first start: share/quilmorante holds the example slots, the user's
@@ -132,12 +131,12 @@ struct FirstStart : ::testing::Test {
     GTEST_SKIP() << "Linux only: Windows has no installed layout";
 #endif
     const std::string root = folder.path().string();
-    WriteText("usr/share/quilmorante/siro.bmp", "BM");
-    WriteText("usr/share/quilmorante/examples/pat0.txt", "example pattern 0");
-    WriteText("usr/share/quilmorante/examples/pal0.txt", "example palette 0");
-    WriteText("usr/share/quilmorante/examples/pat1.txt", "example pattern 1");
-    WriteText("usr/share/quilmorante/examples/notes.md", "not a slot");
-    fs::create_directories("usr/bin");
+    WriteText(folder.File("usr/share/quilmorante/siro.bmp"), "BM");
+    WriteText(folder.File("usr/share/quilmorante/examples/pat0.txt"), "example pattern 0");
+    WriteText(folder.File("usr/share/quilmorante/examples/pal0.txt"), "example palette 0");
+    WriteText(folder.File("usr/share/quilmorante/examples/pat1.txt"), "example pattern 1");
+    WriteText(folder.File("usr/share/quilmorante/examples/notes.md"), "not a slot");
+    fs::create_directories(folder.File("usr/bin"));
     layout = DecideDataLayout(root + "/usr/bin", {"", root + "/home"});
     ASSERT_TRUE(layout.installed);
     ASSERT_EQ(layout.workFolder, root + "/home/.local/share/quilmorante");
@@ -186,9 +185,11 @@ TEST_F(FirstStart, NeverOverwritesASlot) {
 
 // The installed export: slots and frames in the user's data folder, a.bmp from share.
 TEST_F(FirstStart, ExportReadsTheInstalledTemplate) {
-  WriteText("usr/share/quilmorante/a.bmp", FrameTemplate());
-  ASSERT_TRUE(EnterWorkFolder(layout));
-  const DataFolder data = LayoutDataFolder(layout);
+  WriteText(folder.File("usr/share/quilmorante/a.bmp"), FrameTemplate());
+  ASSERT_TRUE(PrepareWorkFolder(layout));
+  // The editor's folder, which its start enters, reached here by its path.
+  DataFolder data = LayoutDataFolder(layout);
+  data.root = layout.workFolder;
   ASSERT_TRUE(ExportFrames(Document{}, data));
   EXPECT_FALSE(fs::exists(Work() / "a.bmp"));
   for (int a = 0; a < kFrameCount; ++a)
