@@ -52,6 +52,7 @@ constexpr const char* kUsageHead =
     "Also, in any combination (paths relative to the current folder):\n";
 constexpr const char* kUsageTail =
     "  --all DIR      every format above into DIR, named after the id letter\n"
+    "  --no-frames    leave result/ as it is: write only the other outputs asked for\n"
     "  --delay CS     hundredths of a second per frame, 1..100 (default 2; a frame is one\n"
     "                 palette step of the default cycle): the speed of the formats marked delay\n"
     "  --scale N      enlarge the formats marked scale N times: 1, 2, 3, 4 or 8 (default 1)\n"
@@ -281,9 +282,12 @@ Options Parse(int argc, char** argv) {
       inlineValue = flag.substr(eq + 1);
       flag = flag.substr(0, eq);
     }
-    if (flag == "--help" || flag == "--version") {
+    // The options that take no value.
+    if (flag == "--help" || flag == "--version" || flag == "--no-frames") {
       if (inlineValue) UsageError("option " + flag + " takes no value");
-      ShowAndExit(flag);
+      if (flag != "--no-frames") ShowAndExit(flag);
+      options.frames = false;
+      continue;
     }
     const ExportFormat* format = FindExportFormat(flag);
     const ValueOption* option = nullptr;
@@ -298,6 +302,8 @@ Options Parse(int argc, char** argv) {
     else
       option->parse(flag, value, options);
   }
+  if (!options.frames && options.requests.empty() && options.all.empty())
+    UsageError("--no-frames leaves nothing to write: name an output, such as --gif or --all");
   // Ranges given on the command line that loop too long are a mistake in the options.
   if (!options.cycles.empty()) {
     CycleRanges given;
