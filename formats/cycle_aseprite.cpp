@@ -93,15 +93,16 @@ void EndFrame(std::vector<uint8_t>& out, size_t at, uint32_t chunks) {
   Set32(out, at + 12, chunks);
 }
 
-// Entries first .. last of a palette of sixteen, opaque.
-void PutPalette(std::vector<uint8_t>& out, const uint8_t (&colours)[kPaletteEntries][kChannels],
-                int first, int last) {
+// All sixteen entries, opaque, in every palette chunk: readers of the format that take a
+// palette chunk as the sprite's whole palette lose the entries a chunk of only the run that
+// changed leaves out.
+void PutPalette(std::vector<uint8_t>& out, const uint8_t (&colours)[kPaletteEntries][kChannels]) {
   const size_t at = BeginChunk(out, kPaletteChunk);
   Put32(out, kPaletteEntries);
-  Put32(out, static_cast<uint32_t>(first));
-  Put32(out, static_cast<uint32_t>(last));
+  Put32(out, 0);
+  Put32(out, kPaletteEntries - 1);
   PutZeros(out, 8);
-  for (int k = first; k <= last; ++k) {
+  for (int k = 0; k < kPaletteEntries; ++k) {
     Put16(out, 0);  // no name
     out.insert(out.end(), colours[k], colours[k] + kChannels);
     out.push_back(kOpaque);
@@ -134,7 +135,7 @@ Result PutFirstChunks(const Cycle& cycle, const std::string& name, int scale,
   PutZeros(out, 12);  // the gamma, reserved
   EndChunk(out, at);
 
-  PutPalette(out, colours, 0, kPaletteEntries - 1);
+  PutPalette(out, colours);
 
   // A background layer: index 0 is a colour like any other, not transparency.
   at = BeginChunk(out, kLayerChunk);
@@ -185,8 +186,8 @@ Result Check(const Cycle& cycle, int scale) {
   return Result::Ok();
 }
 
-// The file's size from above: every later frame changing all sixteen entries, and the index
-// image at zlib's bound for data that does not compress.
+// The file's size from above: every later frame changing its palette, and the index image at
+// zlib's bound for data that does not compress.
 uint64_t MostBytes(const Cycle& cycle, const std::string& name, int scale) {
   const uint64_t edge = uint64_t{Cycle::kEdge} * static_cast<uint64_t>(scale);
   const uint64_t palette = kPaletteHeadBytes + kPaletteEntries * kEntryBytes;
@@ -247,11 +248,8 @@ Result EncodeAseprite(const Cycle& cycle, char id, int scale, std::vector<uint8_
       if (Result put = PutFirstChunks(cycle, name, scale, colours, out); !put) return put;
       chunks = kFirstFrameChunks;
     } else {
-      int first = 0, last = kPaletteEntries - 1;
-      while (first <= last && std::memcmp(colours[first], before[first], kChannels) == 0) ++first;
-      while (last > first && std::memcmp(colours[last], before[last], kChannels) == 0) --last;
-      if (first <= last) {
-        PutPalette(out, colours, first, last);
+      if (std::memcmp(colours, before, sizeof colours) != 0) {
+        PutPalette(out, colours);
         ++chunks;
       }
       const size_t cel = BeginCel(out, kLinkedCel);

@@ -1,10 +1,10 @@
 #pragma once
 // The colour cycle as one indexed Aseprite file (.aseprite): the loop's frames (sixteen for
 // the default cycle) over one layer whose index image frame 0 holds and every later frame
-// links to, the palette changing from frame to frame: frame 0 sets all sixteen entries, each
-// later frame the run of entries that differ from the frame before. A reader that applies
-// the palettes in order shows frame j as BMP frame j. One tag, named after the id letter,
-// spans the loop.
+// links to, the palette changing from frame to frame: frame 0 sets all sixteen entries, and
+// so does each later frame whose colours differ from the frame before's (one that changes
+// none sets none). A reader that applies the palettes in order shows frame j as BMP frame j. One
+// tag, named after the id letter, spans the loop.
 
 #include <cstdint>
 #include <string>

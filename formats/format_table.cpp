@@ -182,8 +182,8 @@ Result StartAsepriteFile(const Cycle& cycle, char id, const FormatSettings& sett
 Result StartTiled(const Cycle& cycle, char id, const FormatSettings& settings,
                   const std::string& dir, Encoding& encoding) {
   return Stepped(dir, encoding, [&](Encoding& e) {
-    return StartTiledMap(cycle, id, FormatSettings{}.sheetColumns, settings.scale, dir,
-                         settings.sheetMadeEarlier, e);
+    return StartTiledMap(cycle, id, FormatSettings{}.sheetColumns, settings.scale,
+                         settings.tileSize, dir, settings.sheetMadeEarlier, e);
   });
 }
 
@@ -381,4 +381,3 @@ Result EncodeFormat(const ExportFormat& format, const Cycle& cycle, char id,
     return started;
   return RunEncoding(encoding, files);
 }
-

@@ -17,6 +17,9 @@
 struct FormatSettings {
   int scale = 1;          // 1, 2, 3, 4 or 8
   int sheetColumns = 16;  // 1, 2, 4, 8 or 16
+  // The Tiled tileset's tiles, pixels square at the scale: 8, 16, 32, 64, 128 or 256, or 0
+  // for one tile of the whole picture.
+  int tileSize = 0;
   // Set by an export of several formats, never by the user: the path of the sprite sheet an
   // earlier format of the same export makes in the layout the Tiled folder's tileset
   // describes, which the Tiled folder copies rather than encode the same sheet again; empty

@@ -1,6 +1,7 @@
 #include "formats/tiled_map.h"
 
 #include <algorithm>
+#include <iterator>
 #include <utility>
 #include <vector>
 
@@ -11,9 +12,9 @@ namespace {
 
 // The file format version and the Tiled release whose format the files follow.
 constexpr char kVersions[] = R"(version="1.8" tiledversion="1.8.2")";
-constexpr int kTilesASide = 4;  // cells a side
+constexpr int kPicturesASide = 4;  // the picture repeated, a side
 
-std::string Attribute(const char* name, int value) {
+std::string Attribute(const char* name, int64_t value) {
   return std::string(" ") + name + "=\"" + std::to_string(value) + "\"";
 }
 
@@ -49,48 +50,83 @@ std::string TiledMapName(char id) {
   return id + std::string(".tmx");
 }
 
-std::string TiledTileset(const Cycle& cycle, char id, const SheetLayout& layout, int tileEdge) {
-  std::string text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<tileset ";
-  text += kVersions;
-  text += " name=\"" + std::string(1, id) + "\"" + Attribute("tilewidth", tileEdge) +
-          Attribute("tileheight", tileEdge) + Attribute("tilecount", cycle.frames) +
-          Attribute("columns", layout.columns) + ">\n";
-  text += " <image source=\"" + TiledSheetName(id) + "\"" +
-          Attribute("width", layout.columns * tileEdge) +
-          Attribute("height", layout.rows * tileEdge) + "/>\n";
-  text += " <tile id=\"0\">\n  <animation>\n";
-  const std::string duration = Attribute("duration", 10 * cycle.delayCentiseconds);
-  for (int j = 0; j < cycle.frames; ++j)
-    text += "   <frame" + Attribute("tileid", j) + duration + "/>\n";
-  text += "  </animation>\n </tile>\n</tileset>\n";
+bool ValidTileEdge(int tileEdge) {
+  return tileEdge == 0 ||
+         (tileEdge >= kMinTileEdge && tileEdge <= kMaxTileEdge && (tileEdge & (tileEdge - 1)) == 0);
+}
+
+std::string TileEdgesText() {
+  std::string text;
+  for (int edge = kMinTileEdge; edge <= kMaxTileEdge; edge *= 2)
+    text += (text.empty() ? "" : edge == kMaxTileEdge ? " or " : ", ") + std::to_string(edge);
   return text;
 }
 
-std::string TiledMap(char id, int tileEdge) {
+int64_t TiledGrid::TileId(int j, int row, int column) const {
+  const int64_t cellRow = j / layout.columns, cellColumn = j % layout.columns;
+  return (cellRow * perCell + row) * Columns() + cellColumn * perCell + column;
+}
+
+std::string TiledTileset(const Cycle& cycle, char id, const TiledGrid& grid) {
+  const int last = cycle.frames - 1, edge = grid.perCell * grid.tileEdge;
+  std::string text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<tileset ";
+  text += kVersions;
+  text += " name=\"" + std::string(1, id) + "\"" + Attribute("tilewidth", grid.tileEdge) +
+          Attribute("tileheight", grid.tileEdge) +
+          Attribute("tilecount", grid.TileId(last, grid.perCell - 1, grid.perCell - 1) + 1) +
+          Attribute("columns", grid.Columns()) + ">\n";
+  text += " <image source=\"" + TiledSheetName(id) + "\"" +
+          Attribute("width", int64_t{grid.layout.columns} * edge) +
+          Attribute("height", int64_t{grid.layout.rows} * edge) + "/>\n";
+  const std::string duration = Attribute("duration", 10 * cycle.delayCentiseconds) + "/>\n";
+  for (int row = 0; row < grid.perCell; ++row)
+    for (int column = 0; column < grid.perCell; ++column) {
+      text += " <tile" + Attribute("id", grid.TileId(0, row, column)) + ">\n  <animation>\n";
+      for (int j = 0; j <= last; ++j)
+        text.append("   <frame")
+            .append(Attribute("tileid", grid.TileId(j, row, column)))
+            .append(duration);
+      text += "  </animation>\n </tile>\n";
+    }
+  text += "</tileset>\n";
+  return text;
+}
+
+std::string TiledMap(char id, const TiledGrid& grid) {
+  const int side = kPicturesASide * grid.perCell;  // cells a side
   std::string text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<map ";
   text += kVersions;
-  text += " orientation=\"orthogonal\" renderorder=\"right-down\"" +
-          Attribute("width", kTilesASide) + Attribute("height", kTilesASide) +
-          Attribute("tilewidth", tileEdge) + Attribute("tileheight", tileEdge) +
+  text += " orientation=\"orthogonal\" renderorder=\"right-down\"" + Attribute("width", side) +
+          Attribute("height", side) + Attribute("tilewidth", grid.tileEdge) +
+          Attribute("tileheight", grid.tileEdge) +
           " infinite=\"0\" nextlayerid=\"2\" nextobjectid=\"1\">\n";
   text += " <tileset firstgid=\"1\" source=\"" + TiledTilesetName(id) + "\"/>\n";
-  text += " <layer id=\"1\" name=\"" + std::string(1, id) + "\"" + Attribute("width", kTilesASide) +
-          Attribute("height", kTilesASide) + ">\n";
+  text += " <layer id=\"1\" name=\"" + std::string(1, id) + "\"" + Attribute("width", side) +
+          Attribute("height", side) + ">\n";
   text += "  <data encoding=\"csv\">\n";
-  for (int row = 0; row < kTilesASide; ++row) {
-    for (int column = 0; column < kTilesASide; ++column)
-      text += (row + 1 < kTilesASide || column + 1 < kTilesASide) ? "1," : "1";
+  for (int row = 0; row < side; ++row) {
+    for (int column = 0; column < side; ++column) {
+      text += std::to_string(grid.TileId(0, row % grid.perCell, column % grid.perCell) + 1);
+      if (row + 1 < side || column + 1 < side) text += ',';
+    }
     text += "\n";
   }
   text += "</data>\n </layer>\n</map>\n";
   return text;
 }
 
-Result StartTiledMap(const Cycle& cycle, char id, int columns, int scale, const std::string& dir,
-                     const std::string& sheetMadeEarlier, Encoding& encoding) {
+Result StartTiledMap(const Cycle& cycle, char id, int columns, int scale, int tileEdge,
+                     const std::string& dir, const std::string& sheetMadeEarlier,
+                     Encoding& encoding) {
   if (Result delay = CheckDelay("Tiled map", cycle); !delay) return delay;
-  SheetLayout layout;
-  if (Result planned = PlanSheet(cycle, columns, scale, layout); !planned) return planned;
+  if (!ValidTileEdge(tileEdge))
+    return Result::Fail("Tiled map: the tile size must be " + TileEdgesText() + ", not " +
+                        std::to_string(tileEdge));
+  TiledGrid grid;
+  if (Result planned = PlanSheet(cycle, columns, scale, grid.layout); !planned) return planned;
+  const int cellEdge = Cycle::kEdge * scale;
+  grid.tileEdge = tileEdge == 0 ? cellEdge : tileEdge;
+  grid.perCell = cellEdge / grid.tileEdge;
   Encoding sheet;
   if (Result started =
           StartSpriteSheet(cycle, columns, scale, JoinPath(dir, TiledSheetName(id)), sheet);
@@ -98,18 +134,19 @@ Result StartTiledMap(const Cycle& cycle, char id, int columns, int scale, const 
     return started;
   if (!sheetMadeEarlier.empty())
     CopySheet(sheetMadeEarlier, JoinPath(dir, TiledSheetName(id)), sheet);
-  const int tileEdge = Cycle::kEdge * scale;
-  const std::string tileset = TiledTileset(cycle, id, layout, tileEdge);
-  const std::string map = TiledMap(id, tileEdge);
-  std::vector<ExportFile> texts = {
-      {JoinPath(dir, TiledTilesetName(id)), {tileset.begin(), tileset.end()}},
-      {JoinPath(dir, TiledMapName(id)), {map.begin(), map.end()}},
-  };
-  sheet.bytes += tileset.size() + map.size();
+  // A tileset of small tiles over a long loop runs to hundreds of megabytes: its bytes go to
+  // the export by a move, not another copy.
+  std::vector<ExportFile> texts;
+  for (const auto& [name, text] : {std::pair{TiledTilesetName(id), TiledTileset(cycle, id, grid)},
+                                   std::pair{TiledMapName(id), TiledMap(id, grid)}}) {
+    texts.push_back({JoinPath(dir, name), {text.begin(), text.end()}});
+    sheet.bytes += text.size();
+  }
   sheet.finish = [finish = std::move(sheet.finish),
-                  texts = std::move(texts)](std::vector<ExportFile>& files) -> Result {
+                  texts = std::move(texts)](std::vector<ExportFile>& files) mutable -> Result {
     if (Result finished = finish(files); !finished) return finished;
-    files.insert(files.end(), texts.begin(), texts.end());
+    files.insert(files.end(), std::make_move_iterator(texts.begin()),
+                 std::make_move_iterator(texts.end()));
     return Result::Ok();
   };
   encoding = std::move(sheet);

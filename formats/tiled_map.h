@@ -1,10 +1,13 @@
 #pragma once
 // The colour cycle as a folder Tiled opens: the loop's sprite sheet (png_sheet.h), a tileset
-// (.tsx) over it whose tile 0 plays the L frames as a tile animation, and an orthogonal map
-// (.tmx) of 4 x 4 cells of that tile, so the texture shows tiling and cycling. Tiled animates
-// whole tiles: each frame of the loop is a whole tile of the sheet, shown for the cycle's
-// delay.
+// (.tsx) over it and an orthogonal map (.tmx) that repeats the picture 4 x 4, so the texture
+// shows tiling and cycling. Tiled animates whole tiles: the tileset cuts each frame's cell of
+// the sheet into tiles (by default one, the whole picture), and every tile of frame 0's cell
+// plays the same tile of each frame's cell in turn, each shown for the cycle's delay. The map
+// lays frame 0's tiles out as the picture, so a level grid finer than the picture can use the
+// texture tile by tile.
 
+#include <cstdint>
 #include <string>
 
 #include "formats/encoding.h"
@@ -17,18 +20,41 @@ std::string TiledSheetName(char id);
 std::string TiledTilesetName(char id);
 std::string TiledMapName(char id);
 
-// The tileset over the sheet laid out as layout, cells tileEdge pixels square: tilecount is
-// the loop's frames, and tile 0's animation shows tile j for 10 x delay milliseconds in turn.
-std::string TiledTileset(const Cycle& cycle, char id, const SheetLayout& layout, int tileEdge);
+// The tile edges the tileset may cut a cell into: the powers of two kMinTileEdge ..
+// kMaxTileEdge pixels, which divide a cell at every scale. 0 stands for the whole cell.
+constexpr int kMinTileEdge = 8;
+constexpr int kMaxTileEdge = Cycle::kEdge;
+bool ValidTileEdge(int tileEdge);
+// Those edges as a message lists them: "8, 16, 32, 64, 128 or 256".
+std::string TileEdgesText();
 
-// The map: 4 x 4 cells of the tileset's tile 0 (gid 1), tileEdge pixels square.
-std::string TiledMap(char id, int tileEdge);
+// The tileset's tiles over a sheet laid out as layout: cells of perCell x perCell tiles,
+// tileEdge pixels square.
+struct TiledGrid {
+  SheetLayout layout;
+  int tileEdge = 0;
+  int perCell = 1;
 
-// columns as the sprite sheet takes them, scale 1, 2, 3, 4 or 8. Fails as the sheet does, or
-// for a delay outside 1..100. The encoding takes the sheet's steps; its finish adds the sheet,
-// the tileset and the map in dir. The cycle must outlive it.
+  int Columns() const { return layout.columns * perCell; }
+  // The tile that shows the picture's tile row, column (counted from the top left) in frame
+  // j's cell.
+  int64_t TileId(int j, int row, int column) const;
+};
+
+// The tileset over the sheet: tilecount runs to the last frame's last tile, and each tile of
+// frame 0's cell shows its tile of frame j's cell for 10 x delay milliseconds in turn.
+std::string TiledTileset(const Cycle& cycle, char id, const TiledGrid& grid);
+
+// The map: the picture's tiles of frame 0 (gid = tile + 1), 4 x 4 times over.
+std::string TiledMap(char id, const TiledGrid& grid);
+
+// columns as the sprite sheet takes them, scale 1, 2, 3, 4 or 8, tileEdge as ValidTileEdge
+// takes it. Fails as the sheet does, or for a delay outside 1..100 or another tile edge. The
+// encoding takes the sheet's steps; its finish adds the sheet, the tileset and the map in dir.
+// The cycle must outlive it.
 // With sheetMadeEarlier, the path of that same sheet among the files the finish is given
 // (made by an earlier encoding of the same export), the sheet is a copy of that file, made in
 // one step.
-Result StartTiledMap(const Cycle& cycle, char id, int columns, int scale, const std::string& dir,
-                     const std::string& sheetMadeEarlier, Encoding& encoding);
+Result StartTiledMap(const Cycle& cycle, char id, int columns, int scale, int tileEdge,
+                     const std::string& dir, const std::string& sheetMadeEarlier,
+                     Encoding& encoding);

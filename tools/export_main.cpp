@@ -1,7 +1,7 @@
 // quilmorante-export: the editor's export (its M and E keys) without a screen. Loads a
 // pattern and a palette slot (with its cycle ranges and look), sets the tile size and mosaic,
-// and writes the colour-cycle frames of one loop, and whichever other formats the options ask
-// for.
+// and writes the colour-cycle frames of one loop (unless --no-frames), and whichever other
+// formats the options ask for.
 
 #include <algorithm>
 #include <cctype>
@@ -195,18 +195,28 @@ Result ReadCycle(const Options& options, const DataFolder& folder, const Documen
   return made;
 }
 
-// The BMP frames, then every format asked for in the table's order, then --all's; labels
-// receives how each request is named in messages.
+// The requests the options name themselves (their files are written where their paths lead)
+// start at this index, after the BMP frames when the run writes them.
+size_t FirstOptionRequest(const Options& options) {
+  return options.frames ? 1 : 0;
+}
+
+// The BMP frames (unless --no-frames), then every format asked for in the table's order, then
+// --all's; labels receives how each request is named in messages.
 std::vector<ExportRequest> Requests(Options& options, std::vector<std::string>& labels) {
   const auto formats = ExportFormats();
   std::stable_sort(options.requests.begin(), options.requests.end(),
                    [&](const ExportRequest& a, const ExportRequest& b) {
                      return a.format - formats.data() < b.format - formats.data();
                    });
-  std::vector<ExportRequest> requests = {{&BmpFrames(), options.resultsDir}};
+  std::vector<ExportRequest> requests;
+  labels.clear();
+  if (options.frames) {
+    requests.push_back({&BmpFrames(), options.resultsDir});
+    labels.push_back("the BMP frames");
+  }
   requests.insert(requests.end(), options.requests.begin(), options.requests.end());
   if (!options.all.empty()) RequestAllFormats(options.all, options.id, requests);
-  labels = {"the BMP frames"};
   for (const ExportRequest& request : options.requests) labels.push_back(request.format->option);
   labels.resize(requests.size(), "--all");
   if (options.delay == 1)
@@ -229,14 +239,16 @@ void Report(const Options& options, const Cycle& cycle, const std::vector<Export
   for (const ExportFile& file : plan.files)
     if (file.path == "-") report = stderr;
   const bool numbered = cycle.NumberedFrames();
-  std::fprintf(
-      report, "wrote %s .. %s (%d frames of %d bytes)\n",
-      JoinPath(options.resultsDir, DataFolder::FrameName(options.id, 0, numbered)).c_str(),
-      JoinPath(options.resultsDir, DataFolder::FrameName(options.id, cycle.frames - 1, numbered))
-          .c_str(),
-      cycle.frames, kFrameBytes);
-  // The frames come first in the plan.
-  for (size_t i = static_cast<size_t>(cycle.frames); i < plan.files.size(); ++i)
+  if (options.frames)
+    std::fprintf(
+        report, "wrote %s .. %s (%d frames of %d bytes)\n",
+        JoinPath(options.resultsDir, DataFolder::FrameName(options.id, 0, numbered)).c_str(),
+        JoinPath(options.resultsDir, DataFolder::FrameName(options.id, cycle.frames - 1, numbered))
+            .c_str(),
+        cycle.frames, kFrameBytes);
+  // The frames, when written, come first in the plan.
+  for (size_t i = options.frames ? static_cast<size_t>(cycle.frames) : 0; i < plan.files.size();
+       ++i)
     std::fprintf(report, "wrote %s (%llu bytes)\n", plan.files[i].path.c_str(),
                  static_cast<unsigned long long>(ContentsSize(plan.files[i])));
   for (const ExportRequest& request : requests) {
@@ -271,9 +283,10 @@ int main(int argc, char** argv) {
   CheckOutputs(plan, requestOfFile, labels, Inputs(options, folder), folder);
   // A file an option names is written where its path leads (through a link, into a FIFO);
   // every file the tool names itself replaces whatever has its name.
+  const size_t first = FirstOptionRequest(options);
   for (size_t i = 0; i < plan.files.size(); ++i) {
     const size_t request = requestOfFile[i];
-    plan.files[i].named = request >= 1 && request <= options.requests.size() &&
+    plan.files[i].named = request >= first && request < first + options.requests.size() &&
                           !requests[request].format->makesFolder;
   }
   if (Result written = WriteExport(plan); !written) return Failed(written);

@@ -9,6 +9,7 @@
 
 #include "formats/palette_reader.h"
 #include "formats/scale.h"
+#include "formats/tiled_map.h"
 #include "generator/messages.h"
 #include "generator/program_limits.h"
 #include "generator/random_pattern.h"
@@ -18,8 +19,9 @@ namespace {
 
 // The options that are not formats; the formats' lines come from the format table.
 static_assert(kSlotCount == 100 && kMaxMosaic == 4 && kMinDepthBits == 1 && kMaxDepthBits == 8 &&
-                  kMaxLookColours == 256 && kMaxRandomSeed == 9999999,
-              "the usage text names 0..99, 0..4, 1..8, 256 and 0..9999999");
+                  kMaxLookColours == 256 && kMaxRandomSeed == 9999999 && kMinTileEdge == 8 &&
+                  kMaxTileEdge == 256,
+              "the usage text names 0..99, 0..4, 1..8, 256, 0..9999999 and 8..256");
 constexpr const char* kUsageHead =
     "usage: quilmorante-export [options]\n"
     "Writes the colour-cycle frames of one loop: result/<id>A.bmp .. result/<id>P.bmp,\n"
@@ -50,10 +52,13 @@ constexpr const char* kUsageHead =
     "Also, in any combination (paths relative to the current folder):\n";
 constexpr const char* kUsageTail =
     "  --all DIR      every format above into DIR, named after the id letter\n"
+    "  --no-frames    leave result/ as it is: write only the other outputs asked for\n"
     "  --delay CS     hundredths of a second per frame, 1..100 (default 2; a frame is one\n"
     "                 palette step of the default cycle): the speed of the formats marked delay\n"
     "  --scale N      enlarge the formats marked scale N times: 1, 2, 3, 4 or 8 (default 1)\n"
     "  --sheet-columns N  frames per row of the sheet: 1, 2, 4, 8 or 16 (default 16)\n"
+    "  --tile-size N  the Tiled map's tiles N pixels square at the scale, each playing the\n"
+    "                 loop: 8, 16, 32, 64, 128 or 256 (default: one tile of the whole picture)\n"
     "  --help         show this text\n"
     "  --version      show the version\n";
 
@@ -180,6 +185,13 @@ constexpr ValueOption kValueOptions[] = {
          UsageError("--sheet-columns must be 1, 2, 4, 8 or 16, not '" + text + "'");
        options.settings.sheetColumns = *n;
      }},
+    {"--tile-size",
+     [](const std::string&, const std::string& text, Options& options) {
+       const std::optional<int> n = ParseInt(text, kMinTileEdge, kMaxTileEdge);
+       if (!n || !ValidTileEdge(*n))
+         UsageError("--tile-size must be " + TileEdgesText() + ", not '" + text + "'");
+       options.settings.tileSize = *n;
+     }},
     {"--cycle", ParseCycle},
     {"--delay",
      [](const std::string& flag, const std::string& text, Options& options) {
@@ -270,9 +282,12 @@ Options Parse(int argc, char** argv) {
       inlineValue = flag.substr(eq + 1);
       flag = flag.substr(0, eq);
     }
-    if (flag == "--help" || flag == "--version") {
+    // The options that take no value.
+    if (flag == "--help" || flag == "--version" || flag == "--no-frames") {
       if (inlineValue) UsageError("option " + flag + " takes no value");
-      ShowAndExit(flag);
+      if (flag != "--no-frames") ShowAndExit(flag);
+      options.frames = false;
+      continue;
     }
     const ExportFormat* format = FindExportFormat(flag);
     const ValueOption* option = nullptr;
@@ -287,6 +302,8 @@ Options Parse(int argc, char** argv) {
     else
       option->parse(flag, value, options);
   }
+  if (!options.frames && options.requests.empty() && options.all.empty())
+    UsageError("--no-frames leaves nothing to write: name an output, such as --gif or --all");
   // Ranges given on the command line that loop too long are a mistake in the options.
   if (!options.cycles.empty()) {
     CycleRanges given;

@@ -46,6 +46,7 @@ struct Options {
   // The formats asked for, by their options, with their paths as given.
   std::vector<ExportRequest> requests;
   std::string all;         // --all's folder; empty when not asked for
+  bool frames = true;      // the BMP frames into result/; --no-frames leaves result/ alone
   std::string resultsDir;  // the data folder's result/, where the BMP frames go
   LookOptions look;
   // --random, --random-palette: the pattern (the palette keys) a seed gives, in place of the

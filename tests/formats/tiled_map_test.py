@@ -1,8 +1,9 @@
 #!/usr/bin/python3
 """The --tiled folder as Tiled reads it: the map and the tileset use only the TMX format's
-elements and attributes, the tileset describes the sheet and plays the loop, and Tiled's own
-renderer draws the map as the BMP frame of the moment tiled 4 x 4; the drawing is skipped,
-saying why, without tmxrasterizer (Debian package tiled).
+elements and attributes, the tileset describes the sheet and each of its tiles plays the loop,
+and Tiled's own renderer draws the map as the BMP frame of the moment tiled 4 x 4, with one
+tile a picture or --tile-size's smaller tiles; the drawing is skipped, saying why, without
+tmxrasterizer (Debian package tiled).
 Usage: tiled_map_test.py TOOL DATA_DIR"""
 
 import os
@@ -30,10 +31,13 @@ TMX = {"map": ("version tiledversion class orientation renderorder compressionle
                  "parallaxx parallaxy", "properties data"),
        "data": ("encoding compression", "tile chunk")}
 
-# (ranges file, delay, scale, id): none (the default cycle), a blended 64-frame loop, an odd
-# scale.
-CASES = [(None, 3, 1, "A"), ("0,1,0,forward,1\n4,15,3,reverse,blend\n", 2, 1, "Q"),
-         ("0,7,8,forward\n8,15,16,reverse\n", 7, 3, "Z")]
+# (ranges file, delay, scale, id, --tile-size): none (the default cycle), a blended 64-frame
+# loop (four rows of the sheet), an odd scale; each with one tile a picture and with smaller
+# tiles.
+CASES = [(None, 3, 1, "A", None), ("0,1,0,forward,1\n4,15,3,reverse,blend\n", 2, 1, "Q", None),
+         ("0,7,8,forward\n8,15,16,reverse\n", 7, 3, "Z", None), (None, 3, 1, "B", 16),
+         ("0,1,0,forward,1\n4,15,3,reverse,blend\n", 2, 1, "R", 32),
+         ("0,7,8,forward\n8,15,16,reverse\n", 7, 3, "Y", 256)]
 
 
 def undocumented(element):
@@ -64,13 +68,16 @@ def main():
     drawing = shutil.which("tmxrasterizer")
     work = tempfile.mkdtemp(prefix="quilmorante-tiled-")
     try:
-        for n, (ranges, delay, scale, id_) in enumerate(CASES):
+        for n, (ranges, delay, scale, id_, tile) in enumerate(CASES):
             folder, edge, what = os.path.join(work, str(n)), 256 * scale, "case %d" % n
+            tile_edge = tile or edge
+            per = edge // tile_edge  # tiles a side of the picture
             shutil.copytree(data, folder)
             if ranges is not None:
                 open(os.path.join(folder, "savedata", "pal0.cycles.txt"), "w").write(ranges)
             subprocess.run([tool, "--data", folder, "--id", id_, "--tiled", folder + "/t",
-                            "--delay", str(delay), "--scale", str(scale)], check=True,
+                            "--delay", str(delay), "--scale", str(scale)] +
+                           ["--tile-size", str(tile)] * (tile is not None), check=True,
                            stdout=subprocess.DEVNULL)
             bmps = sorted(os.listdir(os.path.join(folder, "result")))
             loop, t = len(bmps), os.path.join(folder, "t", id_)
@@ -81,22 +88,34 @@ def main():
             size = struct.unpack_from(">II", open(t + "-sheet.png", "rb").read(), 16)
             grid = [tmx.get(a) for a in ("orientation", "width", "height", "tilewidth",
                                          "tileheight")]
-            check(grid == ["orthogonal", "4", "4", str(edge), str(edge)], "%s: %s" % (what, grid))
+            check(grid == ["orthogonal", str(4 * per), str(4 * per), str(tile_edge),
+                           str(tile_edge)], "%s: %s" % (what, grid))
             check([ref.attrib for ref in tmx.findall("tileset")] ==
                   [{"firstgid": "1", "source": id_ + ".tsx"}], what + ": the map's tileset")
-            cells = [c.strip() for c in tmx.find("layer/data[@encoding='csv']").text.split(",")]
-            check(len(tmx.findall("layer")) == 1 and cells == ["1"] * 16, what + ": 16 gid 1")
             image = tsx.find("image").attrib
             check(image == {"source": id_ + "-sheet.png", "width": str(size[0]),
                             "height": str(size[1])}, "%s: image %s" % (what, image))
-            columns = int(tsx.get("columns"))
+            # The sheet's cells hold the frames in reading order, each cut into per x per tiles.
+            columns, sheet_columns = int(tsx.get("columns")), size[0] // edge
+
+            def tile_id(j, row, column):
+                return ((j // sheet_columns * per + row) * columns + j % sheet_columns * per +
+                        column)
+
             check([tsx.get("tilewidth"), tsx.get("tileheight"), tsx.get("tilecount")] ==
-                  [str(edge), str(edge), str(loop)] and columns * edge == size[0] and
-                  columns * (size[1] // edge) >= loop, what + ": tiles and layout")
-            frames = [f.attrib for tile in tsx.findall("tile") for f in tile.iter("frame")]
-            check([tile.get("id") for tile in tsx.findall("tile")] == ["0"] and frames ==
-                  [{"tileid": str(j), "duration": str(10 * delay)} for j in range(loop)],
-                  what + ": tile 0 plays the loop")
+                  [str(tile_edge), str(tile_edge), str(tile_id(loop - 1, per - 1, per - 1) + 1)]
+                  and columns * tile_edge == size[0] and
+                  sheet_columns * (size[1] // edge) >= loop, what + ": tiles and layout")
+            cells = [c.strip() for c in tmx.find("layer/data[@encoding='csv']").text.split(",")]
+            check(len(tmx.findall("layer")) == 1 and cells ==
+                  [str(tile_id(0, r % per, c % per) + 1) for r in range(4 * per)
+                   for c in range(4 * per)], what + ": frame 0's tiles 4 x 4")
+            plays = {tile.get("id"): [f.attrib for f in tile.iter("frame")]
+                     for tile in tsx.findall("tile")}
+            check(len(tsx.findall("tile")) == per * per and plays ==
+                  {str(tile_id(0, r, c)): [{"tileid": str(tile_id(j, r, c)),
+                                            "duration": str(10 * delay)} for j in range(loop)]
+                   for r in range(per) for c in range(per)}, what + ": every tile plays the loop")
             # Mid-frame, clear of the moments Tiled's animation changes tile.
             for frame in (0, 1, loop - 1, loop + 2) if drawing else ():
                 later = ["--advance-animations", str(10 * delay * frame + 5 * delay)]

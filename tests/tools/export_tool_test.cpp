@@ -117,7 +117,17 @@ INSTANTIATE_TEST_SUITE_P(
                   0, "c.webp"},
         UsageCase{"SheetColumnsThree", "--sheet s.png --sheet-columns 3", 2, "--sheet-columns"},
         UsageCase{"ScaleFive", "--gif c.gif --scale 5", 2, "--scale"},
+        UsageCase{"TileSizeTwelve", "--tiled t --tile-size 12", 2,
+                  "--tile-size must be 8, 16, 32, 64, 128 or 256, not '12'"},
+        UsageCase{"TileSizeFour", "--tiled t --tile-size 4", 2, "--tile-size"},
         UsageCase{"PaletteExtension", "--palette-file colours.txt", 2, "colours.txt"},
+        UsageCase{"NoFramesAlone", "--no-frames --delay 3", 2,
+                  "--no-frames leaves nothing to write"},
+        UsageCase{"NoFramesTakesNoValue", "--no-frames=1 --gif c.gif", 2,
+                  "--no-frames takes no value"},
+        UsageCase{"NoFramesNamesTheOutputs", "--no-frames --gif x.gif --apng x.gif", 2,
+                  "--gif and --apng both write x.gif"},
+        UsageCase{"NoFramesReportsTheOthers", "--no-frames --json c.json", 0, "wrote c.json ("},
         UsageCase{"AllIntoMissingFolder", "--all /nonexistent/folder", 1, "/nonexistent/folder"},
         UsageCase{"SameFileTwice", "--gif x.gif --apng x.gif", 2, "--gif and --apng"},
         UsageCase{"AllAndPngCollide", "--all out --png out", 2, "--png and --all"},
@@ -609,6 +619,27 @@ TEST_F(ToolFixture, AnExportReplacesTheIdsWholeFrameSet) {
   }
   EXPECT_EQ(Read("result/B-0040.bmp"), "another id");
   EXPECT_EQ(Read("result/AZ.bmp"), "not a frame name");
+}
+
+// --no-frames leaves result/ as it is: the editor's frames there, and another loop's frames,
+// which a run that writes frames removes; a file an option names is still written through a
+// link.
+TEST_F(ToolFixture, NoFramesLeavesTheResultsAlone) {
+  WriteText("result/AA.bmp", "the editor's frame");
+  WriteText("result/A-0040.bmp", "another loop's frame");
+#ifndef _WIN32
+  fs::create_symlink("target.gif", "c.gif");
+#endif
+  const ToolRun run = RunTool("--data " + folder.path().string() + " --no-frames --gif c.gif");
+  ASSERT_EQ(run.status, 0) << run.output;
+  EXPECT_EQ(ReadText("result/AA.bmp"), "the editor's frame");
+  EXPECT_EQ(ReadText("result/A-0040.bmp"), "another loop's frame");
+  EXPECT_FALSE(fs::exists("result/AB.bmp"));
+  EXPECT_EQ(run.output.find(".bmp"), std::string::npos) << run.output;
+#ifndef _WIN32
+  EXPECT_TRUE(fs::is_symlink("c.gif"));
+  EXPECT_EQ(ReadText("target.gif").rfind("GIF89a", 0), 0u);
+#endif
 }
 
 // Folder names are UTF-8 on both systems (on Windows through the programs' manifest).
