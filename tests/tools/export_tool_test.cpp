@@ -625,20 +625,20 @@ TEST_F(ToolFixture, AnExportReplacesTheIdsWholeFrameSet) {
 // which a run that writes frames removes; a file an option names is still written through a
 // link.
 TEST_F(ToolFixture, NoFramesLeavesTheResultsAlone) {
-  WriteText("result/AA.bmp", "the editor's frame");
-  WriteText("result/A-0040.bmp", "another loop's frame");
+  WriteText(File("result/AA.bmp"), "the editor's frame");
+  WriteText(File("result/A-0040.bmp"), "another loop's frame");
 #ifndef _WIN32
-  fs::create_symlink("target.gif", "c.gif");
+  fs::create_symlink("target.gif", File("c.gif"));
 #endif
   const ToolRun run = RunTool("--data " + folder.path().string() + " --no-frames --gif c.gif");
   ASSERT_EQ(run.status, 0) << run.output;
-  EXPECT_EQ(ReadText("result/AA.bmp"), "the editor's frame");
-  EXPECT_EQ(ReadText("result/A-0040.bmp"), "another loop's frame");
-  EXPECT_FALSE(fs::exists("result/AB.bmp"));
+  EXPECT_EQ(ReadText(File("result/AA.bmp")), "the editor's frame");
+  EXPECT_EQ(ReadText(File("result/A-0040.bmp")), "another loop's frame");
+  EXPECT_FALSE(fs::exists(File("result/AB.bmp")));
   EXPECT_EQ(run.output.find(".bmp"), std::string::npos) << run.output;
 #ifndef _WIN32
-  EXPECT_TRUE(fs::is_symlink("c.gif"));
-  EXPECT_EQ(ReadText("target.gif").rfind("GIF89a", 0), 0u);
+  EXPECT_TRUE(fs::is_symlink(File("c.gif")));
+  EXPECT_EQ(ReadText(File("target.gif")).rfind("GIF89a", 0), 0u);
 #endif
 }
 
