@@ -179,60 +179,58 @@ Result ParseLook(std::string_view bytes, Document& document) {
   return ParsePaletteLook(std::string(bytes), document.palette.look);
 }
 
+// A part of the document a slot file holds, (document.*slot).*member: how a missing file
+// leaves it, how it is copied and compared.
+template <auto slot, auto member>
+void ResetPart(Document& d) {
+  (d.*slot).*member = {};
+}
+template <auto slot, auto member>
+void CopyPart(const Document& from, Document& to) {
+  (to.*slot).*member = (from.*slot).*member;
+}
+template <auto slot, auto member>
+bool PartIsDefault(const Document& d) {
+  return ((d.*slot).*member).IsDefault();
+}
+template <auto slot, auto member>
+bool PartDiffers(const Document& a, const Document& b) {
+  return !((a.*slot).*member == (b.*slot).*member);
+}
+
+// The key digits, an array: filled, copied and compared whole.
+void ResetKeys(Document& d) {
+  std::fill_n(&d.palette.keys[0][0], kPaletteEntries * kChannels, 0);
+}
+void CopyKeys(const Document& from, Document& to) {
+  std::copy_n(&from.palette.keys[0][0], kPaletteEntries * kChannels, &to.palette.keys[0][0]);
+}
+bool KeysDiffer(const Document& a, const Document& b) {
+  return std::memcmp(a.palette.keys, b.palette.keys, sizeof a.palette.keys) != 0;
+}
+
+constexpr auto kPattern = &Document::pattern;
+constexpr auto kFields = &PatternSlot::fields;
+constexpr auto kPalette = &Document::palette;
+constexpr auto kCycles = &PaletteSlot::cycles;
+constexpr auto kLook = &PaletteSlot::look;
+
 }  // namespace
 
+// kind, suffix, text, parse, check, reset, copy, isDefault, differs, style
 const SlotFile kSlotFiles[4] = {
-    {.kind = SlotKind::kPattern,
-     .suffix = "",
-     .text = [](const Document& d) { return PatternText(d.pattern.fields); },
-     .parse = ParsePattern,
-     .check = CheckPattern,
-     .reset = [](Document& d) { d.pattern.fields = PatternFields{}; },
-     .copy = [](const Document& from, Document& to) { to.pattern.fields = from.pattern.fields; },
-     .isDefault = nullptr,
-     .differs = [](const Document& a,
-                   const Document& b) { return !(a.pattern.fields == b.pattern.fields); },
-     .style = SlotProblemStyle::kSlot},
-    {.kind = SlotKind::kPalette,
-     .suffix = "",
-     .text = [](const Document& d) { return PaletteText(d.palette.keys); },
-     .parse = ParsePalette,
-     .check = CheckPalette,
-     .reset =
-         [](Document& d) { std::fill_n(&d.palette.keys[0][0], kPaletteEntries * kChannels, 0); },
-     .copy =
-         [](const Document& from, Document& to) {
-           std::copy_n(&from.palette.keys[0][0], kPaletteEntries * kChannels,
-                       &to.palette.keys[0][0]);
-         },
-     .isDefault = nullptr,
-     .differs =
-         [](const Document& a, const Document& b) {
-           return std::memcmp(a.palette.keys, b.palette.keys, sizeof a.palette.keys) != 0;
-         },
-     .style = SlotProblemStyle::kSlot},
-    {.kind = SlotKind::kPalette,
-     .suffix = ".cycles",
-     .text = [](const Document& d) { return CycleRangesText(d.palette.cycles); },
-     .parse = ParseCycles,
-     .check = nullptr,
-     .reset = [](Document& d) { d.palette.cycles = CycleRanges{}; },
-     .copy = [](const Document& from, Document& to) { to.palette.cycles = from.palette.cycles; },
-     .isDefault = [](const Document& d) { return d.palette.cycles.IsDefault(); },
-     .differs = [](const Document& a,
-                   const Document& b) { return !(a.palette.cycles == b.palette.cycles); },
-     .style = SlotProblemStyle::kCycles},
-    {.kind = SlotKind::kPalette,
-     .suffix = ".look",
-     .text = [](const Document& d) { return PaletteLookText(d.palette.look); },
-     .parse = ParseLook,
-     .check = nullptr,
-     .reset = [](Document& d) { d.palette.look = PaletteLook{}; },
-     .copy = [](const Document& from, Document& to) { to.palette.look = from.palette.look; },
-     .isDefault = [](const Document& d) { return d.palette.look.IsDefault(); },
-     .differs = [](const Document& a,
-                   const Document& b) { return !(a.palette.look == b.palette.look); },
-     .style = SlotProblemStyle::kLook},
+    {SlotKind::kPattern, "", [](const Document& d) { return PatternText(d.pattern.fields); },
+     ParsePattern, CheckPattern, ResetPart<kPattern, kFields>, CopyPart<kPattern, kFields>, nullptr,
+     PartDiffers<kPattern, kFields>, SlotProblemStyle::kSlot},
+    {SlotKind::kPalette, "", [](const Document& d) { return PaletteText(d.palette.keys); },
+     ParsePalette, CheckPalette, ResetKeys, CopyKeys, nullptr, KeysDiffer, SlotProblemStyle::kSlot},
+    {SlotKind::kPalette, ".cycles",
+     [](const Document& d) { return CycleRangesText(d.palette.cycles); }, ParseCycles, nullptr,
+     ResetPart<kPalette, kCycles>, CopyPart<kPalette, kCycles>, PartIsDefault<kPalette, kCycles>,
+     PartDiffers<kPalette, kCycles>, SlotProblemStyle::kCycles},
+    {SlotKind::kPalette, ".look", [](const Document& d) { return PaletteLookText(d.palette.look); },
+     ParseLook, nullptr, ResetPart<kPalette, kLook>, CopyPart<kPalette, kLook>,
+     PartIsDefault<kPalette, kLook>, PartDiffers<kPalette, kLook>, SlotProblemStyle::kLook},
 };
 
 std::string SlotFileName(const SlotFile& file, int n) {
