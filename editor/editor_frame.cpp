@@ -272,9 +272,19 @@ static_assert(std::size(kStepNames) == static_cast<size_t>(EditField::kLook) + 1
 
 // What an undo step changed, for the status line: its first change names it.
 std::string DescribeStep(const PatternGenerator& g, const FieldChange* changes, uint32_t count,
-                         const ScreenTexts& t) {
+                         EditHistory::Cause cause, const ScreenTexts& t) {
   if (count == 0) return {};
+  if (cause == EditHistory::Cause::kRandomPattern) return t.editRandomPattern;
+  if (cause == EditHistory::Cause::kRandomPalette) return t.editRandomPalette;
   const FieldChange& c = changes[0];
+  if (c.field == EditField::kLook) {
+    // Which part of the look: its colours, its snap or its depth.
+    const std::vector<PaletteSide>& sides = g.session.history.sides;
+    const PaletteLook& a = sides[static_cast<size_t>(c.before)].look;
+    const PaletteLook& b = sides[static_cast<size_t>(c.after)].look;
+    if (a.colours != b.colours || a.colourStart != b.colourStart) return t.editLook;
+    return a.snap != b.snap ? t.editSnap : t.editDepth;
+  }
   int number = c.index + 1;
   if (c.field == EditField::kPatternSlot) number = g.patternNumber;
   if (c.field == EditField::kPaletteSlot) number = g.paletteNumber;
@@ -291,6 +301,8 @@ void UndoOrRedo(PatternGenerator& g, bool undo, uint64_t nowMs) {
   uint32_t count = 0;
   const FieldChange* changes =
       undo ? g.session.history.UndoChanges(count) : g.session.history.RedoChanges(count);
+  const EditHistory::Cause cause =
+      undo ? g.session.history.UndoCause() : g.session.history.RedoCause();
   if (changes == nullptr) {
     ShowNote(g.session.status, undo ? t.nothingToUndo : t.nothingToRedo, nowMs);
     return;
@@ -311,7 +323,8 @@ void UndoOrRedo(PatternGenerator& g, bool undo, uint64_t nowMs) {
     g.session.history.MarkUndone();
   else
     g.session.history.MarkRedone();
-  ShowNote(g.session.status, (undo ? t.undo : t.redo) + DescribeStep(g, changes, count, t), nowMs);
+  ShowNote(g.session.status, (undo ? t.undo : t.redo) + DescribeStep(g, changes, count, cause, t),
+           nowMs);
 }
 
 // The keys of our own, before the frame's edits: L the language, F1 the help, Ctrl+Z undo,
@@ -544,6 +557,7 @@ void RecordEdits(PatternGenerator& g, const EditState& before, const uint8_t* ke
       g.session.dragPoint >= 0 || g.session.dragEnded || (held & g.session.heldValueKeys) != 0;
   g.session.heldValueKeys = held;
   g.session.history.Record(before, g, continuing);
+  g.session.history.nextCause = EditHistory::Cause::kFields;
   if (g.session.dragEnded) g.session.history.Close();
   g.session.dragEnded = false;
 }

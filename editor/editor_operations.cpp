@@ -175,8 +175,12 @@ void DrawRandom(PatternGenerator& g, bool paletteKeys, uint64_t nowMs) {
     g.SetPattern(RandomPattern(seed));
     g.Synthesize();
   }
+  g.session.history.nextCause =
+      paletteKeys ? EditHistory::Cause::kRandomPalette : EditHistory::Cause::kRandomPattern;
+  const ScreenTexts& texts = TextsFor(g.session.language);
   char line[64];
-  std::snprintf(line, sizeof line, TextsFor(g.session.language).randomFormat, seed);
+  std::snprintf(line, sizeof line, paletteKeys ? texts.paletteRandomFormat : texts.randomFormat,
+                seed);
   ShowNote(g.session.status, line, nowMs);
 }
 

@@ -68,6 +68,19 @@ void LookKeys(PatternGenerator& g, const uint8_t* keys, uint64_t) {
   row = std::clamp(row, 0, kLookRows - 1);
   if (KeyTriggered(DIK_Z, keys, false)) StepLookRow(g, row, -1);
   if (KeyTriggered(DIK_X, keys, false)) StepLookRow(g, row, 1);
+  // A long palette's first entry in larger steps: 16 a page, or to either end.
+  PaletteLook& look = g.look;
+  if (row != kLookColours || look.colours.empty()) return;
+  const int last = static_cast<int>(look.colours.size()) - 1;
+  int start = look.colourStart;
+  if (KeyTriggered(DIK_PRIOR, keys, false)) start -= kPaletteEntries;
+  if (KeyTriggered(DIK_NEXT, keys, false)) start += kPaletteEntries;
+  if (KeyTriggered(DIK_HOME, keys, false)) start = 0;
+  if (KeyTriggered(DIK_END, keys, false)) start = last;
+  start = std::clamp(start, 0, last);
+  if (start == look.colourStart) return;
+  look.colourStart = start;
+  g.RebuildPalette();
 }
 
 void LookRects(PatternGenerator& g, const ScreenDraw& screen) {

@@ -120,12 +120,27 @@ std::string FirstAndMore(const StatusLine& status, const std::vector<std::string
 
 }  // namespace
 
+namespace {
+
+// "savedata/pal3.cycles.unsaved-2.txt" -> "pal3.cycles": short enough to leave the keys room.
+std::string SlotOfRecoveryFile(const std::string& file) {
+  std::string name = file.substr(file.rfind('/') + 1);
+  return name.substr(0, name.find(".unsaved"));
+}
+
+}  // namespace
+
 void ShowRecoveryFiles(StatusLine& status, const std::vector<std::string>& files, bool offered) {
   if (files.empty()) return;
+  if (!offered) {
+    Post(status, Texts(status).recovery + FirstAndMore(status, files), true, 0, true);
+    return;
+  }
+  std::vector<std::string> slots;
+  for (const std::string& file : files) slots.push_back(SlotOfRecoveryFile(file));
   Post(status,
-       (offered ? Texts(status).recoveryOffer : Texts(status).recovery) +
-           FirstAndMore(status, files),
-       true, 0, true);
+       Texts(status).recoveryOffer + FirstAndMore(status, slots) + Texts(status).recoveryKeys, true,
+       0, true);
 }
 
 void ShowRecoveryHandled(StatusLine& status, bool restored, const std::vector<std::string>& files,

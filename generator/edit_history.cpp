@@ -184,8 +184,8 @@ void AddStep(FrameDiff diff, EditHistory& history) {
   }
   for (FieldChange& change : diff.changes)
     if (IsSide(change.field)) StoreSides(diff, change, history.sides);
-  history.steps.push_back(
-      {static_cast<uint32_t>(history.changes.size()), static_cast<uint32_t>(diff.changes.size())});
+  history.steps.push_back({static_cast<uint32_t>(history.changes.size()),
+                           static_cast<uint32_t>(diff.changes.size()), history.nextCause});
   history.changes.insert(history.changes.end(), diff.changes.begin(), diff.changes.end());
   history.done = history.steps.size();
 }

@@ -67,9 +67,12 @@ EditState CaptureEdits(const PatternGenerator& g);
 
 struct EditHistory {
   // Steps are runs of changes; steps [0, done) are done, [done, size) undone (redo).
+  // What made a step when its fields alone do not say: a seed's pattern or palette keys.
+  enum class Cause : uint8_t { kFields, kRandomPattern, kRandomPalette };
   struct Step {
     uint32_t first;
     uint32_t count;
+    Cause cause = Cause::kFields;
   };
   std::vector<Step> steps;
   std::vector<FieldChange> changes;
@@ -77,6 +80,9 @@ struct EditHistory {
   size_t done = 0;
   // The last step may grow while the gesture that made it goes on (a held key, a drag).
   bool open = false;
+  // What the frame's step is made by, when its fields alone do not say; taken by the next
+  // step recorded, and forgotten at the end of the frame.
+  Cause nextCause = Cause::kFields;
 
   // Compares the frame's start with g now and records the difference as a step; with
   // `continuing` (the same key still held, the same drag), changes of the same fields as the
@@ -90,6 +96,9 @@ struct EditHistory {
   // The changes of the step undo (redo) would apply; empty when there is none.
   const FieldChange* UndoChanges(uint32_t& count) const;
   const FieldChange* RedoChanges(uint32_t& count) const;
+  // What made the step undo (redo) would apply.
+  Cause UndoCause() const { return CanUndo() ? steps[done - 1].cause : Cause::kFields; }
+  Cause RedoCause() const { return CanRedo() ? steps[done].cause : Cause::kFields; }
   void MarkUndone() { --done, open = false; }
   void MarkRedone() { ++done, open = false; }
 

@@ -61,8 +61,10 @@ void Tick(App& app, const uint8_t keyState[kKeyCodeCount], uint64_t nowMs,
     const std::vector<std::string> recovery = FindRecoveryFiles(app.folder);
     generator.session.status.language = generator.session.language;
     if (!recovery.empty()) {
-      ShowRecoveryFiles(generator.session.status, recovery,
-                        !RecoveryFilesOnScreen(generator, app.folder).empty());
+      // The slots on screen are the ones a key can take back.
+      const std::vector<std::string> onScreen = RecoveryFilesOnScreen(generator, app.folder);
+      ShowRecoveryFiles(generator.session.status, onScreen.empty() ? recovery : onScreen,
+                        !onScreen.empty());
     } else if (!ShowSlotProblem(generator.session.status, generator, SlotProblemOf::kBoth) &&
                firstStart) {
       ShowFirstHint(generator.session.status, nowMs);

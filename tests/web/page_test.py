@@ -447,9 +447,9 @@ def main():
             const names = m.FS.readdir('/work/savedata').filter((n) => n.includes('.unsaved'));
             const texts = Array.from({length: m._quilmorante_text_count()},
                                      (_, i) => m.UTF8ToString(m._quilmorante_text_bytes(i)));
-            return [names, texts.some((t) => t.includes('savedata/pat0.unsaved.txt'))];""")
+            return [names, texts.some((t) => t.includes('pat0 [Ctrl+R]'))];""")
         check(kept == [["pat0.unsaved.txt"], True],
-              "a reload keeps the unsaved edit as savedata/pat0.unsaved.txt and says so (%s)" % kept)
+              "a reload keeps the unsaved edit as savedata/pat0.unsaved.txt and offers it back (%s)" % kept)
 
         # The mouse drags point 0 on the single tile; stepping the pattern away and back saves
         # it; three Ctrl+Z bring it back, and the next save holds it as it was.
