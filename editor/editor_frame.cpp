@@ -362,21 +362,38 @@ void HandleUnsaved(PatternGenerator& g, bool restore, uint64_t nowMs) {
   ShowRecoveryHandled(g.session.status, restore, files, nowMs);
 }
 
-// The Ctrl bindings: the key and what it does (with Shift held or not).
+// The Ctrl bindings: the key, whether it walks the undo history (and so is no edit itself),
+// and what it does (with Shift held or not).
 struct Chord {
   int key;
+  bool walksHistory;
   void (*act)(PatternGenerator& g, bool shift, uint64_t nowMs);
 };
 constexpr Chord kChords[] = {
-    {DIK_Z, [](PatternGenerator& g, bool shift, uint64_t nowMs) { UndoOrRedo(g, !shift, nowMs); }},
-    {DIK_Y, [](PatternGenerator& g, bool, uint64_t nowMs) { UndoOrRedo(g, false, nowMs); }},
-    {DIK_S, [](PatternGenerator& g, bool, uint64_t nowMs) { SaveBothSlots(g, nowMs); }},
-    {DIK_R, [](PatternGenerator& g, bool, uint64_t nowMs) { HandleUnsaved(g, true, nowMs); }},
-    {DIK_D, [](PatternGenerator& g, bool, uint64_t nowMs) { HandleUnsaved(g, false, nowMs); }},
+    {DIK_Z, true,
+     [](PatternGenerator& g, bool shift, uint64_t nowMs) { UndoOrRedo(g, !shift, nowMs); }},
+    {DIK_Y, true, [](PatternGenerator& g, bool, uint64_t nowMs) { UndoOrRedo(g, false, nowMs); }},
+    {DIK_S, false, [](PatternGenerator& g, bool, uint64_t nowMs) { SaveBothSlots(g, nowMs); }},
+    {DIK_R, false,
+     [](PatternGenerator& g, bool, uint64_t nowMs) { HandleUnsaved(g, true, nowMs); }},
+    {DIK_D, false,
+     [](PatternGenerator& g, bool, uint64_t nowMs) { HandleUnsaved(g, false, nowMs); }},
 };
 
-void OwnKeys(PatternGenerator& g, const uint8_t* raw, uint8_t (&keys)[kKeyCodeCount],
-             uint64_t nowMs) {
+// The chords pressed this frame: each acts once a press.
+struct ChordPresses {
+  std::bitset<kKeyCodeCount> keys;
+  bool shift = false;
+};
+
+void ActChords(PatternGenerator& g, const ChordPresses& presses, bool walksHistory,
+               uint64_t nowMs) {
+  for (const Chord& chord : kChords)
+    if (chord.walksHistory == walksHistory && presses.keys.test(static_cast<size_t>(chord.key)))
+      chord.act(g, presses.shift, nowMs);
+}
+
+ChordPresses OwnKeys(PatternGenerator& g, const uint8_t* raw, uint8_t (&keys)[kKeyCodeCount]) {
   std::memcpy(keys, raw, sizeof keys);
   // With Ctrl held only the Ctrl bindings act, and a key pressed with it acts as nothing
   // else until it is released, whether Ctrl is let go first or not.
@@ -397,11 +414,9 @@ void OwnKeys(PatternGenerator& g, const uint8_t* raw, uint8_t (&keys)[kKeyCodeCo
         g.session.language == Language::kJapanese ? Language::kEnglish : Language::kJapanese;
   // Over an overlay on the whole window only the language changes: nothing else of ours
   // shows there.
-  if (OpenAt(g.session, OverlayPlace::kWindow) != nullptr) return;
+  if (OpenAt(g.session, OverlayPlace::kWindow) != nullptr) return {};
   if (KeyTriggered(DIK_F1, keys, false)) g.session.helpOpen = !g.session.helpOpen;
-  // Once a press: a chord's key that is held does not act again.
-  for (const Chord& chord : kChords)
-    if (pressed.test(static_cast<size_t>(chord.key))) chord.act(g, shift, nowMs);
+  return {pressed, shift};
 }
 
 }  // namespace
@@ -410,10 +425,12 @@ namespace {
 
 // The frame's input: the status line ages, our own keys act (and the keys of a Ctrl chord
 // are taken from what the rest of the frame reads), and the texts follow the language.
-void ReadInput(PatternGenerator& g, const FrameClock& clock, uint8_t (&keys)[kKeyCodeCount]) {
+ChordPresses ReadInput(PatternGenerator& g, const FrameClock& clock,
+                       uint8_t (&keys)[kKeyCodeCount]) {
   AgeStatus(g.session.status, clock.keyState, clock.nowMs);
-  OwnKeys(g, clock.keyState, keys, clock.nowMs);
+  const ChordPresses chords = OwnKeys(g, clock.keyState, keys);
   g.session.status.language = g.session.language;
+  return chords;
 }
 
 // An export under way goes on, whatever the frame shows; whether one is.
@@ -570,9 +587,12 @@ void EditorFrame(PatternGenerator& g, const EditorCanvas& canvas, FrameClock& cl
   // inside the 256 x 256 map.
   g.UpdateTileSize();
   uint8_t keys[kKeyCodeCount];
-  ReadInput(g, clock, keys);
-  // What the frame's edits start from: the difference at its end is one undo step.
+  const ChordPresses chords = ReadInput(g, clock, keys);
+  ActChords(g, chords, true, clock.nowMs);
+  // What the frame's edits start from: the difference at its end is one undo step (the
+  // other chords' included: restored edits are one).
   const EditState before = CaptureEdits(g);
+  ActChords(g, chords, false, clock.nowMs);
   // An overlay over the whole window (G) takes the frame while it is open.
   OverlayKeys(g, OverlayPlace::kWindow, keys);
   const Overlay* window = OpenAt(g.session, OverlayPlace::kWindow);

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -12,11 +13,13 @@
 #include <vector>
 
 #include "editor/editor_texts.h"
+#include "editor/look_panel.h"
 #include "editor/overlay.h"
 #include "editor/screen_layout.h"
 #include "editor/screen_texts.h"
 #include "generator/key_codes.h"
 #include "generator/random_pattern.h"
+#include "generator/slot_files.h"
 #include "tests/editor/editor_test_support.h"
 
 namespace {
@@ -136,7 +139,34 @@ INSTANTIATE_TEST_SUITE_P(
                    t.Frame({{}, kPreviewX + 30, kPreviewY + 20, false});
                  },
                  [](const PatternGenerator& g) { return g.points[0].x * 100 + g.points[0].y; },
-                 1616, 3020, Cp932("点1の位置")}),
+                 1616, 3020, Cp932("点1の位置")},
+        UndoCase{"Depth",
+                 [](EditorInputTest& t) {
+                   t.Tap({DIK_I});
+                   t.g->session.lookRow = kLookDepth;
+                   t.Tap({DIK_Z});
+                 },
+                 [](const PatternGenerator& g) { return g.look.depthBits; }, kMaxDepthBits,
+                 kMaxDepthBits - 1, Cp932("色深度")},
+        UndoCase{
+            "RandomPattern",
+            [](EditorInputTest& t) {
+              t.g->session.nextSeed = 99;
+              t.Tap({DIK_R});
+            },
+            [](const PatternGenerator& g) { return int32_t{g.Pattern() == RandomPattern(99)}; }, 0,
+            1, Cp932("乱数パターン")},
+        UndoCase{"RandomPaletteKeys",
+                 [](EditorInputTest& t) {
+                   t.g->session.nextSeed = 99;
+                   t.Tap({DIK_LSHIFT, DIK_R});
+                 },
+                 [](const PatternGenerator& g) {
+                   PaletteKeys drawn;
+                   RandomPaletteKeys(99, drawn);
+                   return int32_t{std::memcmp(g.keys, drawn, sizeof drawn) == 0};
+                 },
+                 0, 1, Cp932("乱数パレット")}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(EditorInputTest, ASlotStepIsUndoneByStepping) {
@@ -183,6 +213,78 @@ TEST_F(EditorInputTest, CtrlKeepsZAndXFromActingUntilTheyAreReleased) {
   Tap({DIK_X});
   EXPECT_EQ(g->points[0].weight, weight + 1);
 }
+
+// The Ctrl bindings that touch files: each acts as the chord alone (S is no Y warp, R no
+// random pattern, D nothing), on the data folder, and says what it did.
+struct ChordCase {
+  const char* name;
+  std::function<void(EditorInputTest&)> before;  // what is there when the chord is pressed
+  int key;
+  std::function<void(EditorInputTest&, const PatternFields& was)> check;
+};
+
+class Chords : public EditorInputTest, public ::testing::WithParamInterface<ChordCase> {};
+
+// pat0 as it was, with point 1's weight 77: what a recovery file of slot 0 holds.
+PatternFields EditedWeight(const PatternFields& was) {
+  PatternFields edited = was;
+  edited.points[0].weight = 77;
+  return edited;
+}
+
+TEST_P(Chords, ActAsTheChordAlone) {
+  const ChordCase& c = GetParam();
+  if (c.before) c.before(*this);
+  const PatternFields was = g->Pattern();
+  Tap({DIK_LCONTROL, c.key});
+  EXPECT_EQ(g->distortY, was.distortY);
+  c.check(*this, was);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, Chords,
+    ::testing::Values(
+        ChordCase{"SaveWritesBothSlotsInOneSet",
+                  [](EditorInputTest& t) {
+                    t.g->points[0].weight = 77;
+                    t.g->keys[3][1] = 5;
+                  },
+                  DIK_S,
+                  [](EditorInputTest& t, const PatternFields& was) {
+                    EXPECT_EQ(t.Read("savedata/pat0.txt"), PatternText(was));
+                    EXPECT_EQ(t.Read("savedata/pal0.txt"), PaletteText(t.g->keys));
+                    char said[64];
+                    std::snprintf(said, sizeof said, kJapaneseTexts.savedSlotsFormat, 0, 0);
+                    EXPECT_EQ(t.g->session.status.text, said);
+                  }},
+        ChordCase{
+            "RestoreWithNothingKeptLeavesThePattern", nullptr, DIK_R,
+            [](EditorInputTest& t, const PatternFields& was) { EXPECT_EQ(t.g->Pattern(), was); }},
+        ChordCase{"RestoreTakesTheEditsBackAsOneStep",
+                  [](EditorInputTest& t) {
+                    t.Write("savedata/pat0.unsaved.txt", PatternText(EditedWeight(t.g->Pattern())));
+                  },
+                  DIK_R,
+                  [](EditorInputTest& t, const PatternFields& was) {
+                    EXPECT_EQ(t.g->Pattern(), EditedWeight(was));
+                    EXPECT_FALSE(std::filesystem::exists(t.File("savedata/pat0.unsaved.txt")));
+                    EXPECT_EQ(t.g->session.status.text,
+                              std::string(kJapaneseTexts.restored) + "savedata/pat0.unsaved.txt");
+                    t.Tap({DIK_LCONTROL, DIK_Z});
+                    EXPECT_EQ(t.g->Pattern(), was);
+                  }},
+        ChordCase{"DiscardRemovesTheRecoveryFiles",
+                  [](EditorInputTest& t) {
+                    t.Write("savedata/pat0.unsaved.txt", PatternText(EditedWeight(t.g->Pattern())));
+                    t.Write("savedata/pat5.unsaved.txt", "kept: not on screen");
+                  },
+                  DIK_D,
+                  [](EditorInputTest& t, const PatternFields& was) {
+                    EXPECT_EQ(t.g->Pattern(), was);
+                    EXPECT_FALSE(std::filesystem::exists(t.File("savedata/pat0.unsaved.txt")));
+                    EXPECT_TRUE(std::filesystem::exists(t.File("savedata/pat5.unsaved.txt")));
+                  }}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(EditorInputTest, AThousandStepsTakeAFewBytesEach) {
   g->panel = kPointPanel;
