@@ -21,8 +21,8 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from x_session import (Program, Xlib, check, failures, require_tools, start_xvfb,  # noqa: E402
-                       stop_xvfb, wait_files)
+from x_session import (EditorWindow, Program, Xlib, check, failures, require_tools,  # noqa: E402
+                       start_xvfb, stop_xvfb, wait_files)
 
 WAIT_S = 30
 FRAMES = ["A%s.bmp" % chr(65 + k) for k in range(16)]
@@ -77,24 +77,13 @@ def main():
     program = Program([os.path.join(folder, os.path.basename(binary))],
                       env=dict(os.environ, DISPLAY=display), cwd=work)
     try:
-        window = None
-        deadline = time.monotonic() + WAIT_S
-        while window is None and time.monotonic() < deadline:
-            found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^QUILMORANTE$"],
-                                   env=dict(os.environ, DISPLAY=display), capture_output=True,
-                                   text=True).stdout.split()
-            window = int(found[0]) if found else None
-            time.sleep(0.2)
+        editor = EditorWindow(display, WAIT_S)
+        window = editor.id
         if not check(window is not None, "the editor's window shows"):
             return 1
-        time.sleep(1)
         result = os.path.join(folder, "result")
 
-        def key(*names):
-            xdotool(display, "keydown", "--window", window, *names)
-            time.sleep(0.15)
-            xdotool(display, "keyup", "--window", window, *reversed(names))
-            time.sleep(0.15)
+        key = editor.key
 
         def export():
             shutil.rmtree(result, ignore_errors=True)

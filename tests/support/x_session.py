@@ -194,3 +194,42 @@ def stop_xvfb(xvfb, xlib=None):
     except subprocess.TimeoutExpired:
         xvfb.kill()
         xvfb.wait()
+
+
+def wait_until(condition, seconds):
+    """Polls condition until it holds or seconds pass; returns whether it held."""
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        if condition():
+            return True
+        time.sleep(0.1)
+    return bool(condition())
+
+
+class EditorWindow:
+    """The editor's window on a display, found by its title, and keys typed into it. A press
+    and its release each stay down a little over a frame, so no frame misses them."""
+
+    def __init__(self, display, seconds):
+        self.display = display
+        self.id = None
+        found = []
+        if wait_until(lambda: found.extend(self._search()) or found, seconds):
+            self.id = found[0]
+        if self.id is not None:
+            time.sleep(1)  # the first frames: the editor reads its keys from then on
+
+    def _search(self):
+        out = self.xdotool("search", "--onlyvisible", "--name", "^QUILMORANTE$").stdout
+        return [int(w) for w in out.split()]
+
+    def xdotool(self, *args):
+        return subprocess.run(["xdotool"] + [str(a) for a in args],
+                              env=dict(os.environ, DISPLAY=self.display), capture_output=True,
+                              text=True)
+
+    def key(self, *names):
+        self.xdotool("keydown", "--window", self.id, *names)
+        time.sleep(0.15)
+        self.xdotool("keyup", "--window", self.id, *reversed(names))
+        time.sleep(0.15)
