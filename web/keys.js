@@ -23,6 +23,7 @@ export const KEY_CODES = {
   KeyL: KeyCode.DIK_L,
   KeyG: KeyCode.DIK_G,
   KeyY: KeyCode.DIK_Y,
+  KeyD: KeyCode.DIK_D,
   F1: KeyCode.DIK_F1,
   Tab: KeyCode.DIK_TAB,
   Enter: KeyCode.DIK_RETURN,
@@ -46,9 +47,10 @@ const MODIFIER_CODES = new Set(["ShiftLeft", "ShiftRight", "ControlLeft", "Contr
 // Escape is the browser's.
 const GALLERY_CODES = new Set(["Tab", "Escape"]);
 
-// With Ctrl (or Cmd) held the page keeps only the editor's chords; the browser keeps the rest
-// (reload, copy, ...).
-const CHORD_CODES = new Set(["KeyZ", "KeyY", ...MODIFIER_CODES]);
+// With Ctrl (or Cmd) held the page keeps only the editor's chords (undo, redo, save, and
+// restore or discard unsaved edits while the canvas has the focus); the browser keeps the
+// rest (copy, paste, ...), and F5 still reloads.
+const CHORD_CODES = new Set(["KeyZ", "KeyY", "KeyS", "KeyR", "KeyD", ...MODIFIER_CODES]);
 
 // One key state per frame: a key is down while held, and also for the one frame after a
 // press so short that it came and went between two frames.

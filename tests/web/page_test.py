@@ -450,6 +450,16 @@ def main():
             return [names, texts.some((t) => t.includes('pat0 [Ctrl+R]'))];""")
         check(kept == [["pat0.unsaved.txt"], True],
               "a reload keeps the unsaved edit as savedata/pat0.unsaved.txt and offers it back (%s)" % kept)
+        unsaved = driver.execute_script("""
+            return Array.from(window.quilmorante.module.FS.readFile(
+                '/work/savedata/pat0.unsaved.txt'));""")
+        chord(driver, "r")
+        chord(driver, "s")
+        taken = [read_slots(driver)["pat0.txt"] == bytes(unsaved), driver.execute_script(
+            "return window.quilmorante.module.FS.analyzePath("
+            "'/work/savedata/pat0.unsaved.txt').exists")]
+        check(taken == [True, False],
+              "Ctrl+R takes the kept edit back and Ctrl+S saves it into pat0.txt (%s)" % taken)
 
         # The mouse drags point 0 on the single tile; stepping the pattern away and back saves
         # it; three Ctrl+Z bring it back, and the next save holds it as it was.
