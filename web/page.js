@@ -279,6 +279,14 @@ async function start() {
     keys.fill(state);
     // Read now: a tick that grows the module's memory detaches this view.
     const anyKeyDown = state.some((bit) => bit !== 0);
+    const typed = keys.takeTyped();
+    if (typed !== "") {
+      const bytes = new TextEncoder().encode(`${typed}\0`);
+      const text = module._malloc(bytes.length);
+      module.HEAPU8.set(bytes, text);
+      module._quilmorante_type(text);
+      module._free(text);
+    }
     const begin = performance.now();
     module._quilmorante_tick(now);
     pointer.showShape();

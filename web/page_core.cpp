@@ -152,10 +152,16 @@ EMSCRIPTEN_KEEPALIVE void quilmorante_set_language(int language) {
         language == static_cast<int>(Language::kEnglish) ? Language::kEnglish : Language::kJapanese;
 }
 
-// Whether the gallery is open: the page lets the browser have Tab and Escape otherwise.
+// Whether an overlay over the whole window (the gallery, the palette browser) is open: the
+// page lets the browser have Tab and Escape otherwise.
 EMSCRIPTEN_KEEPALIVE int quilmorante_gallery_open() {
   return app != nullptr && app->generator != nullptr &&
-         IsOpen(app->generator->session, kGalleryOverlay);
+         OpenAt(app->generator->session, OverlayPlace::kWindow) != nullptr;
+}
+
+// Text typed on the page since the last tick (UTF-8): the next tick's frame takes it.
+EMSCRIPTEN_KEEPALIVE void quilmorante_type(const char* text) {
+  if (app != nullptr && app->typed.size() < 4096) app->typed += text;
 }
 
 // Whether a long loop's export is still encoding: its files appear in result/ when it ends.
