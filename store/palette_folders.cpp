@@ -25,7 +25,7 @@ std::vector<PaletteFolder> PaletteFolders(const PaletteFolderEnvironment& enviro
       if (folder.path == path) return;
     folders.push_back({path, label});
   };
-  add(JoinPath(AbsolutePath(dataFolder.empty() ? "." : dataFolder), "palettes"), "palettes");
+  add(AbsolutePath(JoinPath(dataFolder, "palettes")), "palettes");
   // The user's configuration folder, as GIMP and Aseprite keep it.
   std::string config;
 #ifdef _WIN32
