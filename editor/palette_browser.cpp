@@ -265,7 +265,7 @@ void BrowserRects(PatternGenerator& g, const ScreenDraw& screen) {
   for (int32_t r = b.top; r < end; ++r) {
     if (b.rows[r].folder) continue;
     const PaletteBrowsing::Colours& colours = ColoursOf(g, b.rows[r].path);
-    if (!colours.read) continue;
+    if (!colours.read || colours.colours.empty()) continue;
     const int32_t count = static_cast<int32_t>(colours.colours.size());
     const int32_t w = std::clamp(kBrowserStripWidth / count, 2, 8);
     const int32_t shown = std::min(count, kBrowserStripWidth / w);

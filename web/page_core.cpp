@@ -94,6 +94,8 @@ EMSCRIPTEN_KEEPALIVE const char* quilmorante_unsaved(int file) {
   unsaved.clear();
   if (app == nullptr || app->generator == nullptr || file < 0 || file >= kSlotFileCount)
     return unsaved.c_str();
+  // The palette browser's preview is no edit: closing it puts back the look it covers.
+  CloseOverlay(*app->generator, kBrowserOverlay);
   std::string slotFile;
   const std::string text = UnsavedText(*app->generator, kSlotFiles[file], slotFile);
   if (!text.empty()) unsaved = slotFile + "\n" + text;
