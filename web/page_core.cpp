@@ -53,10 +53,8 @@ EMSCRIPTEN_KEEPALIVE uint8_t* quilmorante_keys() {
 EMSCRIPTEN_KEEPALIVE void quilmorante_tick(double nowMs) {
   if (app == nullptr) return;
   PageTexts().clear();
-  // The tick's frame imports the dropped files; their copies go with it.
-  const std::vector<std::string> dropped = app->dropped;
+  // The tick's frame imports the dropped files; their copies stay for the palette browser.
   Tick(*app, keyState, static_cast<uint64_t>(nowMs), mouse);
-  for (const std::string& path : dropped) os::Remove(path);
   mouse.pressed = false;
   mouse.wheel = 0;
   // The picture as the page's ImageData wants it, R, G, B, A bytes, in place: every tick
@@ -70,8 +68,8 @@ EMSCRIPTEN_KEEPALIVE void quilmorante_tick(double nowMs) {
 }
 
 // A file dropped on the canvas or chosen with the page's button, copied by the page into the
-// working folder: the next tick imports it as the desktop imports a dropped file, then
-// removes the copy.
+// data folder's palettes/: the next tick imports it as the desktop imports a dropped file,
+// and the copy stays there for the palette browser.
 EMSCRIPTEN_KEEPALIVE void quilmorante_drop_file(const char* path) {
   if (app != nullptr) app->dropped.emplace_back(path);
 }
