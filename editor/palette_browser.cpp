@@ -76,7 +76,7 @@ std::string ShortReason(const Result& read, const std::string& path) {
   std::string why =
       read.message.rfind(path + ": ", 0) == 0 ? read.message.substr(path.size() + 2) : read.message;
   why = why.substr(0, why.find(';'));
-  return Shown(why, 24);
+  return Shown(why, why.size());
 }
 
 PaletteBrowsing& Browsing(PatternGenerator& g) {
@@ -276,12 +276,32 @@ void BrowserRects(PatternGenerator& g, const ScreenDraw& screen) {
   }
 }
 
+int32_t Width(const ScreenDraw& screen, const std::string& text) {
+  const EditorCanvas& canvas = screen.canvas;
+  return canvas.textWidth != nullptr ? canvas.textWidth(canvas.target, text.c_str(), kFontSmall)
+                                     : 0;
+}
+
+// A shown (ASCII) text cut to the room, "..." marking the cut: at its end, or with `tail` at
+// its start (a path's end says most).
+std::string Fitted(const ScreenDraw& screen, std::string text, int32_t room, bool tail = false) {
+  if (Width(screen, text) <= room) return text;
+  while (!text.empty() && Width(screen, tail ? "..." + text : text + "...") > room)
+    text.erase(tail ? text.begin() : text.end() - 1);
+  return tail ? "..." + text : text + "...";
+}
+
 void BrowserTexts(const PatternGenerator& g, const ScreenDraw& screen) {
   kLookOverlay.texts(g, screen);
   const PaletteBrowsing& b = *g.session.browsing;
   const ScreenTexts& t = TextsFor(g.session.language);
-  char line[160];
-  std::snprintf(line, sizeof line, t.browserTitleFormat, Shown(b.typed, 40).c_str());
+  const int32_t right = kBrowserBox.x + kBrowserBox.w - 4;
+  char line[2048];
+  std::string typed = Shown(b.typed, kMaxTypedBytes);
+  std::snprintf(line, sizeof line, t.browserTitleFormat, typed.c_str());
+  const int32_t title = Width(screen, line) - Width(screen, typed);
+  std::snprintf(line, sizeof line, t.browserTitleFormat,
+                Fitted(screen, typed, right - kBrowserTitleAt.x - title, true).c_str());
   screen.Text(kBrowserTitleAt, line, kFontSmall);
   screen.Text(kBrowserKeysAt, t.browserKeys, kFontSmall);
   if (b.rows.empty())
@@ -290,19 +310,21 @@ void BrowserTexts(const PatternGenerator& g, const ScreenDraw& screen) {
   for (int32_t r = b.top; r < end; ++r) {
     const PaletteBrowsing::Row& row = b.rows[r];
     const ScreenBox box = BrowserRow(r - b.top);
-    if (row.heading) {
-      screen.Text({kBrowserTitleAt.x, box.y + 1}, (row.name + ":").c_str(), kFontSmall);
-    } else {
-      // The file's whole name is kept; the screen shows what it can of it.
-      const std::string name = row.folder ? ShownName(row.name) + "/" : ShownName(row.name);
-      screen.Text({kBrowserTitleAt.x + 8, box.y + 1}, name.c_str(), kFontSmall);
-    }
+    // The file's whole name is kept; the screen shows what it can of it.
+    const int32_t x = row.heading ? kBrowserTitleAt.x : kBrowserTitleAt.x + 8;
+    const std::string name = row.heading  ? row.name + ":"
+                             : row.folder ? ShownName(row.name) + "/"
+                                          : ShownName(row.name);
+    const int32_t room = (row.heading && row.why.empty() ? right : kBrowserStripX - 4) - x;
+    screen.Text({x, box.y + 1}, Fitted(screen, name, room).c_str(), kFontSmall);
     std::string why = row.why;
     if (!row.folder) {
       auto found = b.cache.find(row.path);
       if (found != b.cache.end()) why = found->second.why;
     }
-    if (!why.empty()) screen.Text({kBrowserStripX, box.y + 1}, why.c_str(), kFontSmall);
+    if (!why.empty())
+      screen.Text({kBrowserStripX, box.y + 1}, Fitted(screen, why, right - kBrowserStripX).c_str(),
+                  kFontSmall);
   }
 }
 
