@@ -8,6 +8,7 @@
 #include <limits>
 #include <memory>
 #include <string>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -572,7 +573,11 @@ void RecordEdits(PatternGenerator& g, const EditState& before, const uint8_t* ke
   const bool continuing =
       g.session.dragPoint >= 0 || g.session.dragEnded || (held & g.session.heldValueKeys) != 0;
   g.session.heldValueKeys = held;
-  if (!BrowserPreviews(g)) g.session.history.Record(before, g, continuing);
+  // The palette browser's preview is no edit: the frame is judged with the look it covers.
+  PaletteLook* covered = CoveredLook(g);
+  if (covered != nullptr) std::swap(g.look, *covered);
+  g.session.history.Record(before, g, continuing);
+  if (covered != nullptr) std::swap(g.look, *covered);
   g.session.history.nextCause = EditHistory::Cause::kFields;
   if (g.session.dragEnded) g.session.history.Close();
   g.session.dragEnded = false;
@@ -592,7 +597,7 @@ void EditorFrame(PatternGenerator& g, const EditorCanvas& canvas, FrameClock& cl
   clock.typed.clear();
   // What the frame's edits start from: the difference at its end is one undo step.
   EditState before = CaptureEdits(g);
-  BrowserEditBase(g, before);
+  if (const PaletteLook* covered = CoveredLook(g); covered != nullptr) before.side.look = *covered;
   // An overlay over the whole window (G) takes the frame while it is open.
   OverlayKeys(g, OverlayPlace::kWindow, keys);
   const Overlay* window = OpenAt(g.session, OverlayPlace::kWindow);

@@ -393,12 +393,12 @@ void OpenPaletteBrowser(PatternGenerator& g) {
   if (g.session.paletteShelf != nullptr) OpenOverlay(g, kBrowserOverlay);
 }
 
-bool BrowserPreviews(const PatternGenerator& g) {
-  return IsOpen(g.session, kBrowserOverlay);
+const PaletteLook* CoveredLook(const PatternGenerator& g) {
+  return IsOpen(g.session, kBrowserOverlay) ? &g.session.browsing->original : nullptr;
 }
 
-void BrowserEditBase(const PatternGenerator& g, EditState& before) {
-  if (BrowserPreviews(g)) before.side.look = g.session.browsing->original;
+PaletteLook* CoveredLook(PatternGenerator& g) {
+  return IsOpen(g.session, kBrowserOverlay) ? &g.session.browsing->original : nullptr;
 }
 
 namespace {

@@ -38,7 +38,7 @@ std::shared_ptr<PaletteShelf> DiskPaletteShelf(const std::string& dataFolder,
 // Opens the browser over the palette panel's row (B in the panel).
 void OpenPaletteBrowser(PatternGenerator& g);
 
-// While the browser is open its preview is no edit yet: the frame's edits are judged against
-// the look as the browser found it, and recorded only once it has closed.
-bool BrowserPreviews(const PatternGenerator& g);
-void BrowserEditBase(const PatternGenerator& g, EditState& before);
+// While the browser is open its preview is no edit yet: the look it covers, which the frame's
+// edits are judged with in place of the preview; null while it is closed.
+const PaletteLook* CoveredLook(const PatternGenerator& g);
+PaletteLook* CoveredLook(PatternGenerator& g);

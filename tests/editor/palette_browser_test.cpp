@@ -98,6 +98,13 @@ const BrowserCase kCases[] = {
      "",
      "",
      0},
+    // The depth row's Z in B's frame is an edit of its own; the preview is none.
+    {"AnEditBesideBIsKept",
+     {{"", {DIK_I}}, {"", {DIK_DOWN}}, {"", {DIK_DOWN}}, {"", {DIK_Z, DIK_B}}, {"", {DIK_ESCAPE}}},
+     false,
+     "",
+     "",
+     1},
     {"TheSnapRowTakesTheSnap",
      {{"", {DIK_I}}, {"", {DIK_DOWN}}, {"", {DIK_B}}, {"", {DIK_RETURN}}},
      false,
