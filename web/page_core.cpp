@@ -6,9 +6,11 @@
 #include <emscripten/emscripten.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "editor/overlay.h"
+#include "editor/palette_browser.h"
 #include "formats/palette_reader.h"
 #include "shell/core/app.h"
 #include "store/file_system.h"
@@ -92,10 +94,13 @@ EMSCRIPTEN_KEEPALIVE const char* quilmorante_unsaved(int file) {
   unsaved.clear();
   if (app == nullptr || app->generator == nullptr || file < 0 || file >= kSlotFileCount)
     return unsaved.c_str();
-  // The palette browser's preview is no edit: closing it puts back the look it covers.
-  CloseOverlay(*app->generator, kBrowserOverlay);
+  // The palette browser's preview is no edit: the look it covers is what is kept.
+  PatternGenerator& g = *app->generator;
+  PaletteLook* covered = CoveredLook(g);
+  if (covered != nullptr) std::swap(g.look, *covered);
   std::string slotFile;
-  const std::string text = UnsavedText(*app->generator, kSlotFiles[file], slotFile);
+  const std::string text = UnsavedText(g, kSlotFiles[file], slotFile);
+  if (covered != nullptr) std::swap(g.look, *covered);
   if (!text.empty()) unsaved = slotFile + "\n" + text;
   return unsaved.c_str();
 }

@@ -362,9 +362,10 @@ def main():
         return SKIP
     # The editor's module carries no encoder (M's frames are written without the format
     # table; everything else is the format module's), nor the reading transforms of libpng
-    # the palette reader never asks for: either would add a fifth or more.
+    # the palette reader never asks for: either would add a fifth or more. (The palette
+    # browser's listing and preview take about 19 KB of it.)
     wasm = os.path.getsize(os.path.join(site, "quilmorante.wasm"))
-    check(wasm < 260_000, "the editor's module holds no encoders and none of libpng's unused "
+    check(wasm < 275_000, "the editor's module holds no encoders and none of libpng's unused "
           "reading (%d bytes)" % wasm)
     global W, H
     W, H, golden_pixels = read_bmp24(golden)
@@ -374,7 +375,8 @@ def main():
              "ArrowRight": "RIGHT", "F1": "F1", "ShiftLeft": "LSHIFT", "ShiftRight": "RSHIFT",
              "ControlLeft": "LCONTROL", "ControlRight": "RCONTROL", "MetaLeft": "LCONTROL",
              "MetaRight": "RCONTROL", "Tab": "TAB", "Enter": "RETURN", "Escape": "ESCAPE",
-             "NumpadEnter": "NUMPADENTER"}
+             "NumpadEnter": "NUMPADENTER", "Backspace": "BACK", "PageUp": "PRIOR",
+             "PageDown": "NEXT", "Home": "HOME", "End": "END"}
     from serve import make_server
     server = make_server(site)
     threading.Thread(target=server.serve_forever, daemon=True).start()
