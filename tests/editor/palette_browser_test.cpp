@@ -6,10 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
-#include "editor/look_panel.h"
 #include "editor/overlay.h"
 #include "generator/key_codes.h"
 #include "tests/editor/editor_test_support.h"
@@ -21,7 +21,7 @@ class MemoryShelf : public PaletteShelf {
  public:
   std::map<std::string, std::vector<FolderEntry>> folders = {
       {"/pals", {{"Amber.hex", false}, {"blue.gpl", false}, {"broken.txt", false}, {"sub", true}}},
-      {"/pals/sub", {{"green.pal", false}}}};
+      {"/pals/sub/", {{"green.pal", false}}}};
   std::map<std::string, std::vector<Rgb>> files = {{"/pals/Amber.hex", {{200, 100, 0}}},
                                                    {"/pals/blue.gpl", {{0, 0, 255}, {0, 0, 9}}},
                                                    {"/pals/sub/green.pal", {{0, 255, 0}}}};
@@ -30,11 +30,12 @@ class MemoryShelf : public PaletteShelf {
   }
   std::string Expand(const std::string& typed) const override { return typed; }
   PathKind Kind(const std::string& path) const override {
-    if (folders.count(path) != 0 || path == "/pals/sub/") return PathKind::kFolder;
-    return files.count(path) != 0 || path == "/pals/broken.txt" ? PathKind::kFile : PathKind::kNone;
+    return folders.count(path) != 0 ? PathKind::kFolder
+           : files.count(path) != 0 ? PathKind::kFile
+                                    : PathKind::kNone;
   }
   Result List(const std::string& folder, std::vector<FolderEntry>& entries) const override {
-    entries = folders.at(folder == "/pals/sub/" ? "/pals/sub" : folder);
+    entries = folders.at(folder);
     return Result::Ok();
   }
   Result Read(const std::string& path, ImportedPalette& palette) const override {
@@ -44,92 +45,36 @@ class MemoryShelf : public PaletteShelf {
   }
 };
 
-// A frame's input: text typed, then keys tapped.
-struct Step {
-  std::string typed;
-  std::vector<int> keys;
-};
-
 struct BrowserCase {
   const char* name;
-  std::vector<Step> steps;
+  // A frame a word: 'text' typed, or keys held together ("Z+B").
+  const char* script;
   bool open;                // the browser is still open
-  const char* coloursName;  // the look's colours ("" for the ramp)
+  const char* coloursName;  // the look's colours ("" for the ramp) and snap
   const char* snapName;
   size_t undoSteps;
 };
 
 const BrowserCase kCases[] = {
-    {"OpeningPreviewsTheFirstFile", {{"", {DIK_I}}, {"", {DIK_B}}}, true, "Amber.hex", "", 0},
-    {"TypingFiltersWithoutCase",
-     {{"", {DIK_I}}, {"", {DIK_B}}, {"BLU", {}}},
-     true,
-     "blue.gpl",
-     "",
-     0},
-    {"BackspaceWidensTheFilter",
-     {{"", {DIK_I}}, {"", {DIK_B}}, {"blx", {}}, {"", {DIK_BACK}}},
-     true,
-     "blue.gpl",
-     "",
-     0},
-    {"AnUnreadableFileShowsWhatWasThere",
-     {{"", {DIK_I}}, {"", {DIK_B}}, {"", {DIK_DOWN}}, {"", {DIK_DOWN}}},
-     true,
-     "",
-     "",
-     0},
-    {"ReturnKeepsInOneStep",
-     {{"", {DIK_I}},
-      {"", {DIK_B}},
-      {"", {DIK_DOWN}},
-      {"", {DIK_END}},
-      {"", {DIK_HOME}},
-      {"", {DIK_DOWN}},
-      {"", {DIK_DOWN}},
-      {"", {DIK_RETURN}}},
-     false,
-     "blue.gpl",
-     "",
-     1},
-    {"EscapePutsBack",
-     {{"", {DIK_I}}, {"", {DIK_B}}, {"", {DIK_DOWN}}, {"", {DIK_ESCAPE}}},
-     false,
-     "",
-     "",
-     0},
+    {"OpeningPreviewsTheFirstFile", "I B", true, "Amber.hex", "", 0},
+    {"TypingFiltersWithoutCase", "I B 'BLU", true, "blue.gpl", "", 0},
+    {"BackspaceWidensTheFilter", "I B 'blx Back", true, "blue.gpl", "", 0},
+    {"AnUnreadableFileShowsWhatWasThere", "I B Down Down", true, "", "", 0},
+    {"ReturnKeepsInOneStep", "I B Down End Home Down Down Return", false, "blue.gpl", "", 1},
+    {"EscapePutsBack", "I B Down Escape", false, "", "", 0},
     // The depth row's Z in B's frame is an edit of its own; the preview is none.
-    {"AnEditBesideBIsKept",
-     {{"", {DIK_I}}, {"", {DIK_DOWN}}, {"", {DIK_DOWN}}, {"", {DIK_Z, DIK_B}}, {"", {DIK_ESCAPE}}},
-     false,
-     "",
-     "",
-     1},
-    {"TheSnapRowTakesTheSnap",
-     {{"", {DIK_I}}, {"", {DIK_DOWN}}, {"", {DIK_B}}, {"", {DIK_RETURN}}},
-     false,
-     "",
-     "Amber.hex",
-     1},
-    {"LettersOnlyType",
-     {{"", {DIK_I}}, {"", {DIK_B}}, {"l", {DIK_L}}, {"m", {DIK_M}}, {"p", {DIK_P}}, {"", {DIK_F1}}},
-     true,
-     "",
-     "",
-     0},
-    {"ATypedPathOpensItsFolder",
-     {{"", {DIK_I}}, {"", {DIK_B}}, {"/pals/sub/", {}}},
-     true,
-     "green.pal",
-     "",
-     0},
-    {"ReturnOnAFolderOpensIt",
-     {{"", {DIK_I}}, {"", {DIK_B}}, {"", {DIK_END}}, {"", {DIK_RETURN}}, {"", {DIK_RETURN}}},
-     false,
-     "green.pal",
-     "",
-     1},
+    {"AnEditBesideBIsKept", "I Down Down Z+B Escape", false, "", "", 1},
+    {"TheSnapRowTakesTheSnap", "I Down B Return", false, "", "Amber.hex", 1},
+    {"LettersOnlyType", "I B 'l+L 'm+M 'p+P F1", true, "", "", 0},
+    {"ATypedPathOpensItsFolder", "I B '/pals/sub/", true, "green.pal", "", 0},
+    {"ReturnOnAFolderOpensIt", "I B End Return Return", false, "green.pal", "", 1},
 };
+
+const std::map<std::string, int> kKeyNames = {
+    {"I", DIK_I},          {"B", DIK_B},       {"Z", DIK_Z},       {"L", DIK_L},
+    {"M", DIK_M},          {"P", DIK_P},       {"F1", DIK_F1},     {"Down", DIK_DOWN},
+    {"End", DIK_END},      {"Home", DIK_HOME}, {"Back", DIK_BACK}, {"Return", DIK_RETURN},
+    {"Escape", DIK_ESCAPE}};
 
 class PaletteBrowserTest : public EditorFixture,
                            public ::testing::WithParamInterface<BrowserCase> {};
@@ -139,9 +84,17 @@ TEST_P(PaletteBrowserTest, Keys) {
   g->session.paletteShelf = std::make_shared<MemoryShelf>();
   const Language language = g->session.language;
   const int8_t preview = g->previewMode;
-  for (const Step& step : c.steps) {
-    clock.typed = step.typed;
-    Tap(step.keys);
+  std::istringstream script(c.script);
+  for (std::string word; script >> word;) {
+    std::vector<int> keys;
+    std::istringstream parts(word);
+    for (std::string part; std::getline(parts, part, '+');) {
+      if (part[0] == '\'')
+        clock.typed = part.substr(1);
+      else
+        keys.push_back(kKeyNames.at(part));
+    }
+    Tap(keys);
   }
   EXPECT_EQ(IsOpen(g->session, kBrowserOverlay), c.open);
   EXPECT_EQ(g->look.coloursName, c.coloursName);
@@ -152,8 +105,8 @@ TEST_P(PaletteBrowserTest, Keys) {
   EXPECT_EQ(g->previewMode, preview);
   EXPECT_FALSE(g->session.helpOpen);
   EXPECT_FALSE(std::filesystem::exists(File("result/AA.bmp")));
+  // Undo takes a kept palette back whole; Escape left nothing to undo.
   if (!c.open) {
-    // Undo takes the kept palette back whole; Escape left nothing to undo.
     Tap({DIK_LCONTROL, DIK_Z});
     EXPECT_TRUE(g->look.IsDefault());
   }
