@@ -1,5 +1,5 @@
 // A folder's listing for the palette browser: what is listed of each kind of name (links
-// followed, a FIFO looked at but never opened), sorted; and the places offered.
+// followed, a FIFO looked at but never opened), sorted.
 
 #include "store/palette_folders.h"
 
@@ -71,21 +71,5 @@ INSTANTIATE_TEST_SUITE_P(, PaletteFolderListing,
                            name.erase(std::remove(name.begin(), name.end(), '-'), name.end());
                            return name;
                          });
-
-#ifndef _WIN32
-TEST(PaletteFolders, ThePlacesInOrderEachOnce) {
-  std::vector<std::string> paths;
-  for (const PaletteFolder& folder :
-       PaletteFolders({"/cfg", "/home/u", ""}, "/data", {"/home/u/pals", "/data/palettes"}))
-    paths.push_back(folder.path);
-  EXPECT_EQ(paths, (std::vector<std::string>{"/data/palettes", "/cfg/GIMP/2.10/palettes",
-                                             "/cfg/GIMP/3.0/palettes", "/cfg/aseprite/palettes",
-                                             "/usr/share/gimp/2.0/palettes",
-                                             "/usr/share/gimp/3.0/palettes", "/home/u/pals"}));
-  // A relative $XDG_CONFIG_HOME is ignored, as the XDG rules say.
-  EXPECT_EQ(PaletteFolders({"cfg", "/home/u", ""}, "/data", {})[1].path,
-            "/home/u/.config/GIMP/2.10/palettes");
-}
-#endif
 
 }  // namespace
