@@ -8,6 +8,7 @@
 #include <limits>
 #include <memory>
 #include <string>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -17,6 +18,7 @@
 #include "editor/export_runner.h"
 #include "editor/look_panel.h"
 #include "editor/overlay.h"
+#include "editor/palette_browser.h"
 #include "editor/screen_draw.h"
 #include "editor/screen_layout.h"
 #include "editor/screen_texts.h"
@@ -117,6 +119,16 @@ void DrawPreview(PatternGenerator& g, const ScreenDraw& screen) {
   }
 }
 
+}  // namespace
+
+void AdvancePreview(PatternGenerator& g, const ScreenDraw& screen) {
+  if (g.previewMode == kPreviewOff) return;
+  g.cyclePhase = static_cast<int32_t>(static_cast<uint32_t>(g.cyclePhase) + 1u);
+  DrawPreview(g, screen);
+}
+
+namespace {
+
 void PaletteKeyPanel(PatternGenerator& g, const ScreenDraw& screen, const uint8_t* keys) {
   screen.Rect(kKeyPanelBox, 0xFF181818, kBack);
   // The box marks the cell selected before this frame's cursor keys and wrap, which may lie
@@ -164,7 +176,8 @@ void SettingsPanel(PatternGenerator& g, const ScreenDraw& screen, const uint8_t*
   screen.Rect(SettingsCursor(g.cursorRow), kCursorColour, kFront);
 }
 
-// The palette's entries as they show, snap and depth included.
+}  // namespace
+
 void DrawSwatches(PatternGenerator& g, const ScreenDraw& screen) {
   uint8_t shown[kPaletteEntries][kChannels];
   for (int k = 0; k < kPaletteEntries; ++k)
@@ -176,6 +189,8 @@ void DrawSwatches(PatternGenerator& g, const ScreenDraw& screen) {
         0xFF000000u | uint32_t{shown[k][0]} << 16 | uint32_t{shown[k][1]} << 8 | shown[k][2],
         kBack);
 }
+
+namespace {
 
 void DrawKeyGrid(const PatternGenerator& g, const ScreenDraw& screen) {
   for (int k = 0; k < kPaletteEntries; ++k) {
@@ -409,12 +424,14 @@ ChordPresses OwnKeys(PatternGenerator& g, const uint8_t* raw, uint8_t (&keys)[kK
     }
     if (g.session.chordKeys.test(key)) keys[key] = 0;
   }
-  if (KeyTriggered(DIK_L, keys, false))
+  // An overlay that takes text takes L too.
+  const Overlay* window = OpenAt(g.session, OverlayPlace::kWindow);
+  if ((window == nullptr || window->text == nullptr) && KeyTriggered(DIK_L, keys, false))
     g.session.language =
         g.session.language == Language::kJapanese ? Language::kEnglish : Language::kJapanese;
   // Over an overlay on the whole window only the language changes: nothing else of ours
   // shows there.
-  if (OpenAt(g.session, OverlayPlace::kWindow) != nullptr) return {};
+  if (window != nullptr) return {};
   if (KeyTriggered(DIK_F1, keys, false)) g.session.helpOpen = !g.session.helpOpen;
   return {pressed, shift};
 }
@@ -472,11 +489,8 @@ void Preview(PatternGenerator& g, const ScreenDraw& screen, FrameClock& clock,
     g.cyclePhase = 0;
   }
   MouseActions(g, clock);
-  if (g.previewMode != kPreviewOff) {
-    g.cyclePhase = static_cast<int32_t>(static_cast<uint32_t>(g.cyclePhase) + 1u);
-    DrawPreview(g, screen);
-    DrawPointMarkers(g, clock.mouse, screen.canvas);
-  }
+  AdvancePreview(g, screen);
+  if (g.previewMode != kPreviewOff) DrawPointMarkers(g, clock.mouse, screen.canvas);
 }
 
 // The overlays over the key grid open and close with their keys (C, I); while one is open it
@@ -526,7 +540,8 @@ void DrawScreen(PatternGenerator& g, const ScreenDraw& screen, const FrameClock&
 // batch's end and its texts; false, having drawn nothing, when it closed (the editor's screen
 // then draws as ever, and does not take this frame's click and wheel again).
 bool WindowOverlay(PatternGenerator& g, const Overlay& overlay, const ScreenDraw& screen,
-                   FrameClock& clock, const uint8_t* keys) {
+                   FrameClock& clock, const uint8_t* keys, const std::string& typed) {
+  if (overlay.text != nullptr) overlay.text(g, typed);
   overlay.keys(g, keys, clock.nowMs);
   if (!IsOpen(g.session, overlay)) return false;
   MouseActions(g, clock);
@@ -541,8 +556,10 @@ bool WindowOverlay(PatternGenerator& g, const Overlay& overlay, const ScreenDraw
 }
 
 // A dropped palette file goes into the palette panel's row; one dropped while an overlay
-// covers the window too, so that no file is thrown away unsaid.
+// covers the window too, so that no file is thrown away unsaid. The palette browser closes
+// first, putting back what was there, so the drop is what stays.
 void ImportDropped(PatternGenerator& g, FrameClock& clock) {
+  if (!clock.dropped.empty()) CloseOverlay(g, kBrowserOverlay);
   for (const std::string& path : clock.dropped) ImportPalette(g, path, DropRow(g), clock.nowMs);
   clock.dropped.clear();
 }
@@ -573,7 +590,11 @@ void RecordEdits(PatternGenerator& g, const EditState& before, const uint8_t* ke
   const bool continuing =
       g.session.dragPoint >= 0 || g.session.dragEnded || (held & g.session.heldValueKeys) != 0;
   g.session.heldValueKeys = held;
+  // The palette browser's preview is no edit: the frame is judged with the look it covers.
+  PaletteLook* covered = CoveredLook(g);
+  if (covered != nullptr) std::swap(g.look, *covered);
   g.session.history.Record(before, g, continuing);
+  if (covered != nullptr) std::swap(g.look, *covered);
   g.session.history.nextCause = EditHistory::Cause::kFields;
   if (g.session.dragEnded) g.session.history.Close();
   g.session.dragEnded = false;
@@ -589,14 +610,18 @@ void EditorFrame(PatternGenerator& g, const EditorCanvas& canvas, FrameClock& cl
   uint8_t keys[kKeyCodeCount];
   const ChordPresses chords = ReadInput(g, clock, keys);
   ActChords(g, chords, true, clock.nowMs);
+  // Typed text is this frame's alone.
+  const std::string typed = std::move(clock.typed);
+  clock.typed.clear();
   // What the frame's edits start from: the difference at its end is one undo step (the
   // other chords' included: restored edits are one).
-  const EditState before = CaptureEdits(g);
+  EditState before = CaptureEdits(g);
+  if (const PaletteLook* covered = CoveredLook(g); covered != nullptr) before.side.look = *covered;
   ActChords(g, chords, false, clock.nowMs);
   // An overlay over the whole window (G) takes the frame while it is open.
   OverlayKeys(g, OverlayPlace::kWindow, keys);
   const Overlay* window = OpenAt(g.session, OverlayPlace::kWindow);
-  if (window != nullptr && WindowOverlay(g, *window, screen, clock, keys)) {
+  if (window != nullptr && WindowOverlay(g, *window, screen, clock, keys, typed)) {
     ImportDropped(g, clock);
     ContinueExport(g, clock.nowMs);
     RecordEdits(g, before, keys);

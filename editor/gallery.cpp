@@ -238,6 +238,7 @@ constinit const Overlay kGalleryOverlay = {
     .itemAt = SlotAt,
     .click = ClickSlot,
     .wheel = nullptr,
+    .text = nullptr,
 };
 
 void OpenGallery(PatternGenerator& g) {

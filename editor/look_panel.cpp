@@ -4,12 +4,14 @@
 #include <cstdio>
 
 #include "editor/overlay.h"
+#include "editor/palette_browser.h"
 #include "editor/screen_texts.h"
 #include "editor/status_line.h"
 #include "formats/palette_reader.h"
 #include "generator/key_codes.h"
 #include "generator/messages.h"
 #include "store/paths.h"
+#include "store/settings.h"
 
 namespace {
 
@@ -68,6 +70,10 @@ void LookKeys(PatternGenerator& g, const uint8_t* keys, uint64_t) {
   row = std::clamp(row, 0, kLookRows - 1);
   if (KeyTriggered(DIK_Z, keys, false)) StepLookRow(g, row, -1);
   if (KeyTriggered(DIK_X, keys, false)) StepLookRow(g, row, 1);
+  if (KeyTriggered(DIK_B, keys, false)) {
+    OpenPaletteBrowser(g);
+    return;
+  }
   // A long palette's first entry in larger steps: 16 a page, or to either end.
   PaletteLook& look = g.look;
   if (row != kLookColours || look.colours.empty()) return;
@@ -144,6 +150,7 @@ constinit const Overlay kLookOverlay = {
     .itemAt = LookRowAt,
     .click = ClickLookRow,
     .wheel = WheelLookRow,
+    .text = nullptr,
 };
 
 int32_t DropRow(const PatternGenerator& g) {
@@ -161,8 +168,11 @@ void ImportPalette(PatternGenerator& g, const std::string& path, int32_t row, ui
     ShowImportFailure(g.session.status, ShownName(path), why);
     return;
   }
-  const int count = static_cast<int>(imported.colours.size());
-  std::vector<Rgb> colours = std::move(imported.colours);
+  KeepPalette(g, std::move(imported.colours), path, row, nowMs);
+}
+
+void ApplyPalette(PatternGenerator& g, std::vector<Rgb> colours, const std::string& path,
+                  int32_t row) {
   const std::string name = ShownName(path);
   if (row == kLookSnap) {
     g.look.snap = std::move(colours);
@@ -173,9 +183,16 @@ void ImportPalette(PatternGenerator& g, const std::string& path, int32_t row, ui
     g.look.coloursName = name;
     g.RebuildPalette();
   }
+}
+
+void KeepPalette(PatternGenerator& g, std::vector<Rgb> colours, const std::string& path,
+                 int32_t row, uint64_t nowMs) {
+  const int count = static_cast<int>(colours.size());
+  ApplyPalette(g, std::move(colours), path, row);
+  RememberFolder(g.session.paletteFolders, FolderOf(AbsolutePath(path)));
   char line[128];
   const ScreenTexts& texts = TextsFor(g.session.language);
   std::snprintf(line, sizeof line, count == 1 ? texts.importedOneFormat : texts.importedFormat,
-                name.c_str(), count);
+                ShownName(path).c_str(), count);
   ShowNote(g.session.status, line, nowMs);
 }

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "generator/pattern_generator.h"
 
@@ -19,6 +20,14 @@ void StepLookRow(PatternGenerator& g, int32_t row, int32_t a);
 // The row a dropped palette file goes into: the cursor's while the panel is open, colours
 // otherwise.
 int32_t DropRow(const PatternGenerator& g);
+
+// What an import does with a file's colours: they go into the row (colours or snap; the depth
+// row takes colours) under the file's shown name.
+void ApplyPalette(PatternGenerator& g, std::vector<Rgb> colours, const std::string& path,
+                  int32_t row);
+// An import kept: applied, said on the status line, and its folder remembered.
+void KeepPalette(PatternGenerator& g, std::vector<Rgb> colours, const std::string& path,
+                 int32_t row, uint64_t nowMs);
 
 // Reads a palette file into the row (colours or snap; the depth row takes colours), and says
 // on the status line what was imported or why not. Nothing changes on failure.

@@ -40,7 +40,8 @@ void CloseOverlay(PatternGenerator& g, const Overlay& overlay) {
 void OverlayKeys(PatternGenerator& g, OverlayPlace place, const uint8_t* keys) {
   for (const Overlay* overlay : kOverlays) {
     const Overlay* window = OpenAt(g.session, OverlayPlace::kWindow);
-    if (overlay->place != place || (window != nullptr && window != overlay)) continue;
+    if (overlay->key == 0 || overlay->place != place || (window != nullptr && window != overlay))
+      continue;
     if (!KeyTriggered(overlay->key, keys, false)) continue;
     if (IsOpen(g.session, *overlay))
       CloseOverlay(g, *overlay);

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <iterator>
+#include <string>
 
 #include "editor/screen_draw.h"
 #include "editor/screen_layout.h"
@@ -33,7 +34,7 @@ struct OverlayItem {
 };
 
 struct Overlay {
-  int key;  // opens it and closes it again
+  int key;  // opens it and closes it again; 0: another overlay opens it, and it closes itself
   OverlayPlace place;
   // What opening and closing it do besides; null when nothing.
   void (*opened)(PatternGenerator& g);
@@ -49,15 +50,21 @@ struct Overlay {
   // does nothing.
   void (*click)(PatternGenerator& g, const OverlayItem& item, uint64_t nowMs);
   void (*wheel)(PatternGenerator& g, const OverlayItem& item, int32_t a, uint64_t nowMs);
+  // The text typed since the last frame (UTF-8), before its keys; null for an overlay that
+  // takes no text. One that does takes every key while it is open: no other binding acts
+  // beside it, L included.
+  void (*text)(PatternGenerator& g, const std::string& typed);
 };
 
 // The rows, each filled in by its panel's file.
 extern const Overlay kCyclesOverlay;   // C, cycles_panel.cpp
 extern const Overlay kLookOverlay;     // I, look_panel.cpp
 extern const Overlay kGalleryOverlay;  // G, gallery.cpp
+extern const Overlay kBrowserOverlay;  // B in the palette panel, palette_browser.cpp
 
 // The table: the frame reads a place's keys in its order (C before I).
-inline constexpr const Overlay* kOverlays[] = {&kCyclesOverlay, &kLookOverlay, &kGalleryOverlay};
+inline constexpr const Overlay* kOverlays[] = {&kCyclesOverlay, &kLookOverlay, &kGalleryOverlay,
+                                               &kBrowserOverlay};
 static_assert(std::size(kOverlays) <= 8 * sizeof EditorSession::openOverlays);
 
 bool IsOpen(const EditorSession& session, const Overlay& overlay);

@@ -120,6 +120,20 @@ constexpr int32_t kStatusX = 8;
 constexpr int32_t kStatusY = 336;
 constexpr int32_t kStatusRight = 304;
 
+// ---- the palette browser, over the window beside the preview, swatches and palette panel ---
+
+// Its title line (what is typed), rows kBrowserRows of them, and its keys at the foot. A row
+// shows a name at its left and the file's colours as a strip from kBrowserStripX.
+constexpr ScreenBox kBrowserBox{304, 0, 336, 364};
+constexpr TextSpot kBrowserTitleAt{312, 2};
+constexpr int32_t kBrowserRows = 20;
+constexpr ScreenBox BrowserRow(int32_t r) {
+  return {kBrowserBox.x + 4, 20 + 16 * r, kBrowserBox.w - 8, 16};
+}
+constexpr TextSpot kBrowserKeysAt{312, 346};
+constexpr int32_t kBrowserStripX = 504;
+constexpr int32_t kBrowserStripWidth = 128;
+
 // ---- the gallery (G), over the whole window -----------------------------------------------
 
 // Its title and its keys, above and below the slots.

@@ -9,6 +9,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "generator/cycle_ranges.h"
 #include "generator/edit_history.h"
@@ -21,11 +22,13 @@
 class ExportRunner;        // where the editor's exports are encoded; given by the front-end
 class DataFolder;          // where the exports go and the frame template is; the front-end's
 struct GalleryThumbnails;  // what the gallery shows of each slot; the editor's own
+class PaletteShelf;        // where the palette browser finds files; given by the front-end
+struct PaletteBrowsing;    // the palette browser's list, cursor and preview; the editor's own
 
 struct EditorSession {
   // Which of the editor's overlays are open (the cycles panel C and the palette panel I over
-  // the key grid, the gallery G over the whole window): a bit for each row of its table of
-  // overlays (editor/overlay.h).
+  // the key grid, the gallery G and the palette browser over the whole window): a bit for each
+  // row of its table of overlays (editor/overlay.h).
   uint8_t openOverlays = 0;
   // The cycles panel's cursor: the range (row) and its field (column: low, high, speed, mode,
   // blend, remove).
@@ -67,4 +70,9 @@ struct EditorSession {
   std::optional<uint32_t> nextSeed;
   // The look's limit as the preview and the swatches apply it.
   ShownLimit shownLimit;
+  // The folders palette files were imported from, most recent first (settings.txt keeps
+  // them); the palette browser offers them, with the folders of what the shelf holds.
+  std::vector<std::string> paletteFolders;
+  std::shared_ptr<PaletteShelf> paletteShelf;
+  std::shared_ptr<PaletteBrowsing> browsing;
 };

@@ -41,6 +41,9 @@ struct FrameClock {
   MouseState mouse;
   // Files dropped on the window since the last frame, in order; the frame takes them.
   std::vector<std::string> dropped;
+  // UTF-8 text typed since the last frame, as the system composed it from the keys; only an
+  // overlay that takes text reads it. The frame takes it.
+  std::string typed;
   // Set by the editor frame for the front-end.
   PointerShape pointer = PointerShape::kArrow;
 };

@@ -69,8 +69,10 @@ bool MakeFolder(const std::string& path, int mode);
 // Brings the folder's entries (renames, new and removed names) to the disk, where the system
 // has a way to (POSIX); Windows writes them through as they happen.
 void SyncFolder(const std::string& folder);
-// The names in the folder, without "." and "..".
-bool ListFolder(const std::string& folder, std::vector<std::string>& names);
+// The names in the folder, without "." and ".."; at most maxNames of them, the first the
+// system gives.
+bool ListFolder(const std::string& folder, std::vector<std::string>& names,
+                std::size_t maxNames = static_cast<std::size_t>(-1));
 
 // An exclusive advisory lock on a folder or on a lock file (created when missing): the
 // descriptor it is taken on. Windows takes a folder's in the open, which then fails with

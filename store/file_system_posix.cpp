@@ -171,11 +171,13 @@ void SyncFolder(const std::string& folder) {
   }
 }
 
-bool ListFolder(const std::string& folder, std::vector<std::string>& names) {
+bool ListFolder(const std::string& folder, std::vector<std::string>& names, std::size_t maxNames) {
   names.clear();
   DIR* dir = ::opendir(folder.c_str());
   if (dir == nullptr) return false;
-  while (const dirent* entry = ::readdir(dir)) {
+  while (names.size() < maxNames) {
+    const dirent* entry = ::readdir(dir);
+    if (entry == nullptr) break;
     const std::string name = entry->d_name;
     if (name != "." && name != "..") names.push_back(name);
   }

@@ -331,7 +331,7 @@ bool MakeFolder(const std::string& path, int) {
 
 void SyncFolder(const std::string&) {}
 
-bool ListFolder(const std::string& folder, std::vector<std::string>& names) {
+bool ListFolder(const std::string& folder, std::vector<std::string>& names, std::size_t maxNames) {
   names.clear();
   WIN32_FIND_DATAW found{};
   HANDLE search = FindFirstFileW(Wide(folder + "\\*").c_str(), &found);
@@ -342,7 +342,7 @@ bool ListFolder(const std::string& folder, std::vector<std::string>& names) {
   do {
     const std::string name = Narrow(found.cFileName, std::wcslen(found.cFileName));
     if (name != "." && name != "..") names.push_back(name);
-  } while (FindNextFileW(search, &found));
+  } while (names.size() < maxNames && FindNextFileW(search, &found));
   FindClose(search);
   return true;
 }

@@ -77,7 +77,10 @@ Result WriteSettings(const DataFolder& folder, const Settings& settings) {
 }
 
 void RememberFolder(Settings& settings, const std::string& folder) {
-  std::vector<std::string>& folders = settings.paletteFolders;
+  RememberFolder(settings.paletteFolders, folder);
+}
+
+void RememberFolder(std::vector<std::string>& folders, const std::string& folder) {
   folders.erase(std::remove(folders.begin(), folders.end(), folder), folders.end());
   folders.insert(folders.begin(), folder);
   if (folders.size() > kMaxRememberedFolders) folders.resize(kMaxRememberedFolders);

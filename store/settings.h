@@ -41,3 +41,4 @@ Result WriteSettings(const DataFolder& folder, const Settings& settings);
 
 // Puts the folder first among the remembered ones, once.
 void RememberFolder(Settings& settings, const std::string& folder);
+void RememberFolder(std::vector<std::string>& folders, const std::string& folder);

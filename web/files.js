@@ -9,8 +9,11 @@ import {
 export const WORK = "/work";
 const SAVEDATA = `${WORK}/${kSlotsFolder}`;
 const RESULT = `${WORK}/${kResultsFolder}`;
-// Relative to the working folder: the editor's messages name the copies by this path.
-const DROPPED = "dropped";
+// Relative to the working folder: the editor's messages name the copies by this path. The
+// copies stay, the last KEPT_COPIES of them: the data folder's palettes/ is where the palette
+// browser (B in the palette panel) finds them again.
+const DROPPED = "palettes";
+export const KEPT_COPIES = 64;
 // Put beside the example slots on the first visit; later visits leave savedata/ as it is.
 const PLACED = `${SAVEDATA}/.examples-placed`;
 

@@ -24,6 +24,12 @@ export const KEY_CODES = {
   KeyG: KeyCode.DIK_G,
   KeyY: KeyCode.DIK_Y,
   KeyD: KeyCode.DIK_D,
+  KeyB: KeyCode.DIK_B,
+  Backspace: KeyCode.DIK_BACK,
+  PageUp: KeyCode.DIK_PRIOR,
+  PageDown: KeyCode.DIK_NEXT,
+  Home: KeyCode.DIK_HOME,
+  End: KeyCode.DIK_END,
   F1: KeyCode.DIK_F1,
   Tab: KeyCode.DIK_TAB,
   Enter: KeyCode.DIK_RETURN,
@@ -58,11 +64,18 @@ export class Keys {
   constructor() {
     this.held = new Set();
     this.pressed = new Set();
+    // Text typed since the last tick: a key that types one printable character, without Ctrl,
+    // Cmd or Alt. The editor reads it only where an overlay takes text.
+    this.typed = "";
   }
 
   // Returns whether the event was one of the editor's keys (the page then keeps it);
   // galleryOpen: whether the editor shows its gallery.
   handle(event, galleryOpen) {
+    if (event.type === "keydown" && [...event.key].length === 1 && event.key >= " " &&
+        !event.ctrlKey && !event.metaKey && !event.altKey && this.typed.length < 4096) {
+      this.typed += event.key;
+    }
     const code = KEY_CODES[event.code];
     if (code === undefined || event.altKey) return false;
     if (GALLERY_CODES.has(event.code) && !galleryOpen && event.type === "keydown") return false;
@@ -84,6 +97,13 @@ export class Keys {
     for (const code of this.held) state[code] = 0x80;
     for (const code of this.pressed) state[code] = 0x80;
     this.pressed.clear();
+  }
+
+  // The text typed since the last call.
+  takeTyped() {
+    const typed = this.typed;
+    this.typed = "";
+    return typed;
   }
 
   releaseAll() {

@@ -4,7 +4,7 @@
 import createQuilmorante from "./quilmorante.js";
 import { Keys } from "./keys.js";
 import {
-  WORK, droppedPath, fetchData, prepareFiles, savedataStamp, persistSavedata, takeResults,
+  WORK, KEPT_COPIES, droppedPath, fetchData, prepareFiles, savedataStamp, persistSavedata, takeResults,
 } from "./files.js";
 import { zipStored } from "./zip.js";
 import { UnsavedEdits } from "./unsaved.js";
@@ -184,11 +184,22 @@ window.addEventListener("drop", (event) => event.preventDefault());
 
 // Hands the editor palette files, in the order given, as the desktop hands it files dropped
 // on its window: a copy of each in the working folder, cut one byte past what the editor
-// reads of a file, so that a larger one is refused without being read whole.
+// reads of a file, so that a larger one is refused without being read whole. The oldest copy
+// goes when there are more than KEPT_COPIES.
 function importer(module) {
   let copying = Promise.resolve();
+  const kept = [];
   const copy = async (file) => {
     const path = droppedPath(file.name);
+    if (kept.includes(path)) kept.splice(kept.indexOf(path), 1);
+    kept.push(path);
+    if (kept.length > KEPT_COPIES) {
+      try {
+        module.FS.unlink(kept.shift());
+      } catch {
+        // Gone already.
+      }
+    }
     try {
       const bytes = await file.slice(0, module._quilmorante_drop_bytes()).arrayBuffer();
       module.FS.writeFile(path, new Uint8Array(bytes));
@@ -279,6 +290,14 @@ async function start() {
     keys.fill(state);
     // Read now: a tick that grows the module's memory detaches this view.
     const anyKeyDown = state.some((bit) => bit !== 0);
+    const typed = keys.takeTyped();
+    if (typed !== "") {
+      const bytes = new TextEncoder().encode(`${typed}\0`);
+      const text = module._malloc(bytes.length);
+      module.HEAPU8.set(bytes, text);
+      module._quilmorante_type(text);
+      module._free(text);
+    }
     const begin = performance.now();
     module._quilmorante_tick(now);
     pointer.showShape();

@@ -6,9 +6,11 @@
 #include <emscripten/emscripten.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "editor/overlay.h"
+#include "editor/palette_browser.h"
 #include "formats/palette_reader.h"
 #include "shell/core/app.h"
 #include "store/file_system.h"
@@ -53,10 +55,8 @@ EMSCRIPTEN_KEEPALIVE uint8_t* quilmorante_keys() {
 EMSCRIPTEN_KEEPALIVE void quilmorante_tick(double nowMs) {
   if (app == nullptr) return;
   PageTexts().clear();
-  // The tick's frame imports the dropped files; their copies go with it.
-  const std::vector<std::string> dropped = app->dropped;
+  // The tick's frame imports the dropped files; their copies stay for the palette browser.
   Tick(*app, keyState, static_cast<uint64_t>(nowMs), mouse);
-  for (const std::string& path : dropped) os::Remove(path);
   mouse.pressed = false;
   mouse.wheel = 0;
   // The picture as the page's ImageData wants it, R, G, B, A bytes, in place: every tick
@@ -70,8 +70,8 @@ EMSCRIPTEN_KEEPALIVE void quilmorante_tick(double nowMs) {
 }
 
 // A file dropped on the canvas or chosen with the page's button, copied by the page into the
-// working folder: the next tick imports it as the desktop imports a dropped file, then
-// removes the copy.
+// data folder's palettes/: the next tick imports it as the desktop imports a dropped file,
+// and the copy stays there for the palette browser.
 EMSCRIPTEN_KEEPALIVE void quilmorante_drop_file(const char* path) {
   if (app != nullptr) app->dropped.emplace_back(path);
 }
@@ -94,8 +94,13 @@ EMSCRIPTEN_KEEPALIVE const char* quilmorante_unsaved(int file) {
   unsaved.clear();
   if (app == nullptr || app->generator == nullptr || file < 0 || file >= kSlotFileCount)
     return unsaved.c_str();
+  // The palette browser's preview is no edit: the look it covers is what is kept.
+  PatternGenerator& g = *app->generator;
+  PaletteLook* covered = CoveredLook(g);
+  if (covered != nullptr) std::swap(g.look, *covered);
   std::string slotFile;
-  const std::string text = UnsavedText(*app->generator, kSlotFiles[file], slotFile);
+  const std::string text = UnsavedText(g, kSlotFiles[file], slotFile);
+  if (covered != nullptr) std::swap(g.look, *covered);
   if (!text.empty()) unsaved = slotFile + "\n" + text;
   return unsaved.c_str();
 }
@@ -152,10 +157,16 @@ EMSCRIPTEN_KEEPALIVE void quilmorante_set_language(int language) {
         language == static_cast<int>(Language::kEnglish) ? Language::kEnglish : Language::kJapanese;
 }
 
-// Whether the gallery is open: the page lets the browser have Tab and Escape otherwise.
+// Whether an overlay over the whole window (the gallery, the palette browser) is open: the
+// page lets the browser have Tab and Escape otherwise.
 EMSCRIPTEN_KEEPALIVE int quilmorante_gallery_open() {
   return app != nullptr && app->generator != nullptr &&
-         IsOpen(app->generator->session, kGalleryOverlay);
+         OpenAt(app->generator->session, OverlayPlace::kWindow) != nullptr;
+}
+
+// Text typed on the page since the last tick (UTF-8): the next tick's frame takes it.
+EMSCRIPTEN_KEEPALIVE void quilmorante_type(const char* text) {
+  if (app != nullptr && app->typed.size() < 4096) app->typed += text;
 }
 
 // Whether a long loop's export is still encoding: its files appear in result/ when it ends.

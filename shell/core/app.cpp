@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "editor/editor_frame.h"
+#include "editor/palette_browser.h"
 #include "editor/status_line.h"
 #include "store/read_file.h"
 #include "store/safe_file.h"
@@ -41,17 +42,22 @@ void Tick(App& app, const uint8_t keyState[kKeyCodeCount], uint64_t nowMs,
     app.generator->session.exporter = app.exporter;
     app.generator->session.language =
         app.languageOverride.value_or(app.settings.language.value_or(Language::kJapanese));
+    app.generator->session.paletteFolders = app.settings.paletteFolders;
+    app.generator->session.paletteShelf =
+        DiskPaletteShelf(app.folder.root, PaletteFolderEnvironment::FromProcess());
   }
   PatternGenerator& generator = *app.generator;
   generator.deviceRef = &app.backBuffer;
   generator.canvas = &app.canvas;
   FrameBody(app, keyState, nowMs, mouse);
-  // Remembered for the next start: the language and the slots on screen. A folder that
+  // Remembered for the next start: the language, the slots on screen and the folders palettes
+  // came from. A folder that
   // cannot take them only forgets them.
   Settings now = app.settings;
   now.language = generator.session.language;
   now.patternSlot = generator.patternNumber;
   now.paletteSlot = generator.paletteNumber;
+  now.paletteFolders = generator.session.paletteFolders;
   if (!(now == app.settings)) {
     static_cast<void>(WriteSettings(app.folder, now));
     app.settings = std::move(now);
@@ -91,6 +97,8 @@ void FrameBody(App& app, const uint8_t keyState[kKeyCodeCount], uint64_t nowMs,
   clock.mouse = mouse;
   clock.dropped = std::move(app.dropped);
   app.dropped.clear();
+  clock.typed = std::move(app.typed);
+  app.typed.clear();
   const EditorCanvas editorCanvas = BindEditorCanvas(canvas);
   EditorFrame(generator, editorCanvas, clock);
   // After every text of the editor frame, and outside it: the frame itself draws what it

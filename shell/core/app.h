@@ -40,11 +40,13 @@ struct App {
   // What encodes the editor's exports; handed to the generator by the first tick. Without
   // one, M with cycle ranges and E say they cannot export.
   std::shared_ptr<ExportRunner> exporter;
-  // What the settings file holds; it is written again when the screen's language or its
-  // slots change.
+  // What the settings file holds; it is written again when the screen's language, its slots
+  // or the folders palettes were imported from change.
   Settings settings;
   // Files dropped on the window since the last tick, in order; the next frame takes them.
   std::vector<std::string> dropped;
+  // Text typed since the last tick (UTF-8); the next frame takes it.
+  std::string typed;
 };
 
 // One frame of the main loop, everything between two presentations: clears the back buffer to

@@ -36,8 +36,11 @@ int64_t CurrentFrameInterval(SDL_Window* window, const DisplayDevice& display) {
 // Handles one event; true when it asks to close the program. `displayChanged` is set when the
 // frame interval may have to follow a new display or renderer. A key pressed in between is
 // kept for the next frame, which sees it down even when it is up again by then.
+// Text typed between two frames is a few characters; a stalled frame keeps no more.
+constexpr std::size_t kMaxTypedBytes = 4096;
+
 bool HandleEvent(const SDL_Event& event, DisplayDevice& display, DesktopKeys& keys,
-                 DesktopMouse& mouse, std::vector<std::string>& dropped, bool& displayChanged) {
+                 DesktopMouse& mouse, App& app, bool& displayChanged) {
   NoteMouseEvent(mouse, event);
   switch (event.type) {
     case SDL_QUIT:
@@ -54,9 +57,14 @@ bool HandleEvent(const SDL_Event& event, DisplayDevice& display, DesktopKeys& ke
     case SDL_DROPFILE:
       // A file dropped on the window: the editor imports it as a palette.
       if (event.drop.file != nullptr) {
-        dropped.emplace_back(event.drop.file);
+        app.dropped.emplace_back(event.drop.file);
         SDL_free(event.drop.file);
       }
+      return false;
+    case SDL_TEXTINPUT:
+      // What the keys typed, composed by the system (UTF-8); only an overlay that takes text
+      // reads it.
+      if (app.typed.size() < kMaxTypedBytes) app.typed += event.text.text;
       return false;
     case SDL_RENDER_TARGETS_RESET:
     case SDL_RENDER_DEVICE_RESET:
@@ -80,8 +88,7 @@ LoopEnd RunMainLoop(App& app, DisplayDevice& display, SDL_Window* window,
     bool displayChanged = false;
     bool closeAsked = false;
     while (SDL_PollEvent(&event) != 0)
-      closeAsked =
-          HandleEvent(event, display, keys, mouse, app.dropped, displayChanged) || closeAsked;
+      closeAsked = HandleEvent(event, display, keys, mouse, app, displayChanged) || closeAsked;
     if (QuitSignalled()) return LoopEnd::kSignal;
     // One request however many events it came as.
     if (closeAsked && mayClose()) return LoopEnd::kClosed;

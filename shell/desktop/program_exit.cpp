@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "editor/overlay.h"
 #include "store/unsaved_work.h"
 
 namespace {
@@ -73,8 +74,10 @@ void EndAtOnceOnQuitSignals(int exitCode) {
 }
 
 Result KeepUnsavedWorkAtExit(const App& app) {
-  const PatternGenerator* generator = app.generator.get();
+  PatternGenerator* generator = app.generator.get();
   if (generator == nullptr) return Result::Ok();
+  // The palette browser's preview is no edit: closing it puts back the look it covers.
+  CloseOverlay(*generator, kBrowserOverlay);
   std::vector<std::string> written;
   const Result kept = KeepUnsavedWork(*generator, app.folder, written);
   for (const std::string& file : written)

@@ -16,6 +16,7 @@
 #include "editor/editor_frame.h"
 #include "editor/gallery.h"
 #include "editor/overlay.h"
+#include "editor/palette_browser.h"
 #include "generator/key_codes.h"
 #include "shell/core/canvas.h"
 #include "shell/core/rasterizer.h"
@@ -36,10 +37,15 @@ bool Overlap(const Box& a, const Box& b) {
 // The room each place of the layout gives its text, right edge first: the point and settings
 // column ends at the panels' edge, the help lines at the screen's, the status line at its
 // right, a cycle field two pixels before the next one, the help overlay at its box; over the
-// gallery, a slot's texts at its cell's edge.
-int32_t RoomAt(int32_t x, int32_t y, bool gallery) {
+// gallery, a slot's texts at its cell's edge; over the palette browser, a name at its colours.
+int32_t RoomAt(int32_t x, int32_t y, bool gallery, bool browser) {
   int32_t slot = 0;
   ScreenBox cell{};
+  // Over the palette browser a name ends where the colours begin.
+  if (browser && kBrowserBox.Contains(x, y))
+    return (x < kBrowserStripX && y > kBrowserTitleAt.y && y < kBrowserKeysAt.y ? kBrowserStripX
+                                                                                : kScreenWidth) -
+           x;
   if (gallery && GallerySlotAt(x, y, slot, cell)) return cell.x + cell.w - x;
   if (gallery) return kScreenWidth - x;
   if (x == kHeadingAt.x) return kPointPanelBox.x + kPointPanelBox.w - x;
@@ -71,7 +77,16 @@ class EnglishScreen : public EditorFixture {
   }
   // The frame's texts, each with the box the real font draws it in.
   std::vector<std::pair<RecordedText, Box>> Texts() {
-    Frame();
+    // Recorded, and measured with the real font where the frame measures.
+    static Canvas* measuring = nullptr;
+    measuring = &canvas;
+    EditorCanvas recording = rec.Bind();
+    recording.textWidth = [](void*, const char* text, int font) {
+      return TextWidth(*measuring, text, font);
+    };
+    rec.Clear();
+    std::memset(clock.keyState, 0, sizeof clock.keyState);
+    EditorFrame(*g, recording, clock);
     std::vector<std::pair<RecordedText, Box>> boxes;
     for (const RecordedText& t : rec.texts)
       boxes.push_back(
@@ -105,13 +120,25 @@ TEST_F(EnglishScreen, EveryTextFitsItsBoxAndNoneOverlap) {
         std::filesystem::create_directory(File(DataFolder::PatternFile(4)));
         OpenGallery(*g);
       },
+      // The palette browser with the longest names, a folder and a file that is no palette.
+      [this] {
+        CloseOverlay(*g, kGalleryOverlay);
+        Write("palettes/0.hex", "ffffff\n");
+        Write("palettes/" + std::string(30, 'W') + ".hex", "ffffff\n");
+        Write("palettes/" + std::string(30, 'w') + ".txt", "not a palette\n");
+        std::filesystem::create_directories(File("palettes/" + std::string(30, 'M')));
+        g->session.paletteShelf = DiskPaletteShelf(data.root, PaletteFolderEnvironment{});
+        OpenOverlay(*g, kLookOverlay);
+        OpenPaletteBrowser(*g);
+      },
   };
   for (size_t s = 0; s < screens.size(); ++s) {
     screens[s]();
     const auto boxes = Texts();
     for (size_t i = 0; i < boxes.size(); ++i) {
       const auto& [text, box] = boxes[i];
-      EXPECT_LE(box.w, RoomAt(box.x, box.y, IsOpen(g->session, kGalleryOverlay)))
+      EXPECT_LE(box.w, RoomAt(box.x, box.y, IsOpen(g->session, kGalleryOverlay),
+                              IsOpen(g->session, kBrowserOverlay)))
           << "screen " << s << ": '" << text.text << "' at (" << box.x << ", " << box.y << ")";
       for (size_t j = i + 1; j < boxes.size(); ++j)
         EXPECT_FALSE(Overlap(box, boxes[j].second))

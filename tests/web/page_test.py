@@ -15,7 +15,8 @@
 - A mouse drag moves a control point and Ctrl+Z takes it back; the language toggle beside the
   canvas switches the screen to English, and a reload keeps it.
 - A palette file chosen with the import button or dropped on the canvas is imported, one too
-  big is refused, no copy stays; the palette's look, saved, outlives a reload.
+  big is refused, the copies stay in palettes/, where the palette browser (I, B) finds one by
+  typed filter and Enter keeps it; the palette's look, saved, outlives a reload.
 - The gallery (G) shows the slots with the cursor on the current one, Tab switches to the
   palette slots without moving the focus off the canvas, the arrows wrap, Enter or a click
   loads a slot, G or Escape closes it as it is; with it closed, Tab is the browser's again.
@@ -361,9 +362,10 @@ def main():
         return SKIP
     # The editor's module carries no encoder (M's frames are written without the format
     # table; everything else is the format module's), nor the reading transforms of libpng
-    # the palette reader never asks for: either would add a fifth or more.
+    # the palette reader never asks for: either would add a fifth or more. (The palette
+    # browser's listing and preview take about 19 KB of it.)
     wasm = os.path.getsize(os.path.join(site, "quilmorante.wasm"))
-    check(wasm < 260_000, "the editor's module holds no encoders and none of libpng's unused "
+    check(wasm < 275_000, "the editor's module holds no encoders and none of libpng's unused "
           "reading (%d bytes)" % wasm)
     global W, H
     W, H, golden_pixels = read_bmp24(golden)
@@ -373,7 +375,8 @@ def main():
              "ArrowRight": "RIGHT", "F1": "F1", "ShiftLeft": "LSHIFT", "ShiftRight": "RSHIFT",
              "ControlLeft": "LCONTROL", "ControlRight": "RCONTROL", "MetaLeft": "LCONTROL",
              "MetaRight": "RCONTROL", "Tab": "TAB", "Enter": "RETURN", "Escape": "ESCAPE",
-             "NumpadEnter": "NUMPADENTER"}
+             "NumpadEnter": "NUMPADENTER", "Backspace": "BACK", "PageUp": "PRIOR",
+             "PageDown": "NEXT", "Home": "HOME", "End": "END"}
     from serve import make_server
     server = make_server(site)
     threading.Thread(target=server.serve_forever, daemon=True).start()
@@ -492,7 +495,7 @@ def main():
               "the toggle switches to English and a reload keeps it (%s)" % shown)
 
         # Palette files: the editor reads each in the next frame, the last one's colours go on
-        # the swatches, and no copy stays; stepping the palette saves its look for a reload.
+        # the swatches, and the copies stay; stepping the palette saves its look for a reload.
         for how, name, content, said in IMPORTS:
             path = os.path.join(work, name)
             with open(path, "wb") as f:
@@ -505,10 +508,21 @@ def main():
             check(text.startswith(said), "%s by %s: the status line says %r (%r)"
                   % (name, how, said, text))
         frames_pass(driver)
-        left = driver.execute_script(
-            "return window.quilmorante.module.FS.readdir('/work/dropped').length - 2")
-        check(driver.execute_script(IN_A_ROW, COLOURS, W, H) and left == 0,
-              "the swatches show the imported colours, and no copy is left (%d)" % left)
+        left = sorted(driver.execute_script(
+            "return window.quilmorante.module.FS.readdir('/work/palettes')"))
+        check(driver.execute_script(IN_A_ROW, COLOURS, W, H) and
+              left == sorted([".", ".."] + [name for _, name, _, _ in IMPORTS]),
+              "the swatches show the imported colours, and palettes/ keeps the copies (%s)" % left)
+        # The palette browser over the copies by keys alone: I, B, a filter, Enter keeps
+        # indexed.png (its colours backwards); one Ctrl+Z takes it back; I closes the panel.
+        for code in ("KeyI", "KeyB", "KeyI", "KeyN", "KeyD", "Enter"):
+            press(driver, code)
+        check(driver.execute_script(IN_A_ROW, COLOURS[::-1], W, H),
+              "the palette browser, filtered to 'ind', keeps indexed.png")
+        chord(driver, "z")
+        press(driver, "KeyI")
+        check(driver.execute_script(IN_A_ROW, COLOURS, W, H),
+              "one Ctrl+Z takes the browser's import back")
         for code in ("ArrowDown", "ArrowRight", "ArrowLeft"):
             press(driver, code)
         saved(driver)
