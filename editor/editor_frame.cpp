@@ -16,12 +16,14 @@
 #include "editor/editor_texts.h"
 #include "editor/export_runner.h"
 #include "editor/look_panel.h"
+#include "editor/name_field.h"
 #include "editor/overlay.h"
 #include "editor/screen_draw.h"
 #include "editor/screen_layout.h"
 #include "editor/screen_texts.h"
 #include "editor/status_line.h"
 #include "formats/bmp_frames.h"
+#include "formats/export_set.h"
 #include "generator/key_codes.h"
 #include "generator/pattern_fields.h"
 #include "store/template_file.h"
@@ -82,7 +84,9 @@ void StartExport(PatternGenerator& g, bool everyFormat, uint64_t nowMs) {
   if (started)
     started =
         MakeCycle(g.AsDocument(), g.map, g.palette, header, kDefaultDelayCentiseconds, *cycle);
-  if (started) started = g.session.exporter->Start(*cycle, g.idLetter, everyFormat);
+  if (started)
+    started = g.session.exporter->Start(*cycle, g.idLetter, ExportStem(g.label.name, g.idLetter),
+                                        everyFormat);
   if (!started) {
     ExportFailed(g, started);
     return;
@@ -239,6 +243,7 @@ void DrawTexts(const PatternGenerator& g, const ScreenTexts& t, const ScreenDraw
                setting.value(g));
     screen.Text(SettingsLineAt(row), line, kFontLines);
   }
+  DrawLabelLine(g, t, screen);
 }
 
 // The key and mouse help (F1) over the preview: its backdrop before the batch ends, its
@@ -267,8 +272,9 @@ constexpr const char* ScreenTexts::*kStepNames[] = {
     &ScreenTexts::editReverseY,      &ScreenTexts::editDistortX,      &ScreenTexts::editDistortY,
     &ScreenTexts::editKey,           &ScreenTexts::editMosaic,        &ScreenTexts::editSizeX,
     &ScreenTexts::editSizeY,         &ScreenTexts::editIdLetter,      &ScreenTexts::editCycles,
-    &ScreenTexts::editPatternSlot,   &ScreenTexts::editPaletteSlot,   &ScreenTexts::editLook};
-static_assert(std::size(kStepNames) == static_cast<size_t>(EditField::kLook) + 1);
+    &ScreenTexts::editPatternSlot,   &ScreenTexts::editPaletteSlot,   &ScreenTexts::editLook,
+    &ScreenTexts::editName};
+static_assert(std::size(kStepNames) == static_cast<size_t>(EditField::kLabel) + 1);
 
 // What an undo step changed, for the status line: its first change names it.
 std::string DescribeStep(const PatternGenerator& g, const FieldChange* changes, uint32_t count,
@@ -410,9 +416,10 @@ namespace {
 
 // The frame's input: the status line ages, our own keys act (and the keys of a Ctrl chord
 // are taken from what the rest of the frame reads), and the texts follow the language.
-void ReadInput(PatternGenerator& g, const FrameClock& clock, uint8_t (&keys)[kKeyCodeCount]) {
+void ReadInput(PatternGenerator& g, FrameClock& clock, uint8_t (&keys)[kKeyCodeCount]) {
   AgeStatus(g.session.status, clock.keyState, clock.nowMs);
-  OwnKeys(g, clock.keyState, keys, clock.nowMs);
+  if (!NameFieldKeys(g, clock, keys)) OwnKeys(g, clock.keyState, keys, clock.nowMs);
+  clock.typed.clear();
   g.session.status.language = g.session.language;
 }
 
@@ -551,6 +558,7 @@ void DrawPointLines(const PatternGenerator& g, const ScreenDraw& screen) {
 
 // The frame's edits as one undo step; a held key's repeats and one drag are one step.
 void RecordEdits(PatternGenerator& g, const EditState& before, const uint8_t* keys) {
+  DropStaleSeed(g);
   const uint8_t held =
       static_cast<uint8_t>((Down(keys, DIK_Z) ? kHeldZ : 0) | (Down(keys, DIK_X) ? kHeldX : 0));
   const bool continuing =

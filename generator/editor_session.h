@@ -65,6 +65,8 @@ struct EditorSession {
   // The seed R (Shift+R) draws from next; none until the first press, which takes one from
   // the clock.
   std::optional<uint32_t> nextSeed;
+  // F2's text field: what is typed so far, while it is open.
+  std::optional<std::string> nameField;
   // The look's limit as the preview and the swatches apply it.
   ShownLimit shownLimit;
 };

@@ -41,6 +41,9 @@ struct FrameClock {
   MouseState mouse;
   // Files dropped on the window since the last frame, in order; the frame takes them.
   std::vector<std::string> dropped;
+  // Text typed since the last frame, UTF-8 (what the keys and the input method give, apart
+  // from the keys themselves); the frame takes it.
+  std::string typed;
   // Set by the editor frame for the front-end.
   PointerShape pointer = PointerShape::kArrow;
 };

@@ -24,6 +24,8 @@ export const KEY_CODES = {
   KeyG: KeyCode.DIK_G,
   KeyY: KeyCode.DIK_Y,
   F1: KeyCode.DIK_F1,
+  F2: KeyCode.DIK_F2,
+  Backspace: KeyCode.DIK_BACK,
   Tab: KeyCode.DIK_TAB,
   Enter: KeyCode.DIK_RETURN,
   NumpadEnter: KeyCode.DIK_NUMPADENTER,
@@ -42,9 +44,9 @@ export const KEY_CODES = {
 const MODIFIER_CODES = new Set(["ShiftLeft", "ShiftRight", "ControlLeft", "ControlRight",
   "MetaLeft", "MetaRight"]);
 
-// Keys the editor reads only over its gallery: elsewhere Tab moves the browser's focus and
-// Escape is the browser's.
-const GALLERY_CODES = new Set(["Tab", "Escape"]);
+// Keys the editor reads only over its gallery and its text field: elsewhere Tab moves the
+// browser's focus, and Escape and Backspace are the browser's.
+const GALLERY_CODES = new Set(["Tab", "Escape", "Backspace"]);
 
 // With Ctrl (or Cmd) held the page keeps only the editor's chords; the browser keeps the rest
 // (reload, copy, ...).
@@ -59,8 +61,14 @@ export class Keys {
   }
 
   // Returns whether the event was one of the editor's keys (the page then keeps it);
-  // galleryOpen: whether the editor shows its gallery.
-  handle(event, galleryOpen) {
+  // galleryOpen: whether the editor shows its gallery or its text field, which then takes the
+  // characters typed too (type gets them).
+  handle(event, galleryOpen, type = null) {
+    if (galleryOpen && type !== null && event.type === "keydown" && !event.ctrlKey &&
+        !event.metaKey && !event.altKey && !event.isComposing && [...event.key].length === 1) {
+      type(event.key);
+      if (KEY_CODES[event.code] === undefined) return true;
+    }
     const code = KEY_CODES[event.code];
     if (code === undefined || event.altKey) return false;
     if (GALLERY_CODES.has(event.code) && !galleryOpen && event.type === "keydown") return false;

@@ -236,8 +236,18 @@ async function start() {
   });
   window.addEventListener("pagehide", () => unsaved.remember());
 
+  // What is typed goes to the editor's text field (F2) while it is open.
+  const type = (text) => {
+    const bytes = new TextEncoder().encode(`${text}\0`);
+    const at = module._malloc(bytes.length);
+    module.HEAPU8.set(bytes, at);
+    module._quilmorante_type(at);
+    module._free(at);
+  };
   const onKey = (event) => {
-    if (keys.handle(event, module._quilmorante_gallery_open() !== 0)) event.preventDefault();
+    const field = module._quilmorante_text_field_open() !== 0;
+    if (keys.handle(event, field || module._quilmorante_gallery_open() !== 0, field ? type : null))
+      event.preventDefault();
   };
   canvas.addEventListener("keydown", onKey);
   canvas.addEventListener("keyup", onKey);

@@ -158,6 +158,17 @@ EMSCRIPTEN_KEEPALIVE int quilmorante_gallery_open() {
          IsOpen(app->generator->session, kGalleryOverlay);
 }
 
+// Text typed on the canvas, UTF-8: the next tick's frame takes it, as the desktop's typed text.
+EMSCRIPTEN_KEEPALIVE void quilmorante_type(const char* text) {
+  if (app != nullptr) app->typed += text;
+}
+
+// Whether the editor's text field (F2) is open: it then takes every key and what is typed.
+EMSCRIPTEN_KEEPALIVE int quilmorante_text_field_open() {
+  return app != nullptr && app->generator != nullptr &&
+         app->generator->session.nameField.has_value();
+}
+
 // Whether a long loop's export is still encoding: its files appear in result/ when it ends.
 EMSCRIPTEN_KEEPALIVE int quilmorante_exporting() {
   return app != nullptr && app->exporter != nullptr && app->exporter->Running();

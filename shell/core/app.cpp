@@ -91,6 +91,8 @@ void FrameBody(App& app, const uint8_t keyState[kKeyCodeCount], uint64_t nowMs,
   clock.mouse = mouse;
   clock.dropped = std::move(app.dropped);
   app.dropped.clear();
+  clock.typed = std::move(app.typed);
+  app.typed.clear();
   const EditorCanvas editorCanvas = BindEditorCanvas(canvas);
   EditorFrame(generator, editorCanvas, clock);
   // After every text of the editor frame, and outside it: the frame itself draws what it

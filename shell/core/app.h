@@ -45,6 +45,8 @@ struct App {
   Settings settings;
   // Files dropped on the window since the last tick, in order; the next frame takes them.
   std::vector<std::string> dropped;
+  // Text typed since the last tick, UTF-8; the next frame takes it.
+  std::string typed;
 };
 
 // One frame of the main loop, everything between two presentations: clears the back buffer to

@@ -37,7 +37,8 @@ int64_t CurrentFrameInterval(SDL_Window* window, const DisplayDevice& display) {
 // frame interval may have to follow a new display or renderer. A key pressed in between is
 // kept for the next frame, which sees it down even when it is up again by then.
 bool HandleEvent(const SDL_Event& event, DisplayDevice& display, DesktopKeys& keys,
-                 DesktopMouse& mouse, std::vector<std::string>& dropped, bool& displayChanged) {
+                 DesktopMouse& mouse, std::vector<std::string>& dropped, std::string& typed,
+                 bool& displayChanged) {
   NoteMouseEvent(mouse, event);
   switch (event.type) {
     case SDL_QUIT:
@@ -57,6 +58,10 @@ bool HandleEvent(const SDL_Event& event, DisplayDevice& display, DesktopKeys& ke
         dropped.emplace_back(event.drop.file);
         SDL_free(event.drop.file);
       }
+      return false;
+    case SDL_TEXTINPUT:
+      // What the keys and the input method type, for the editor's text field.
+      typed += event.text.text;
       return false;
     case SDL_RENDER_TARGETS_RESET:
     case SDL_RENDER_DEVICE_RESET:
@@ -81,7 +86,8 @@ LoopEnd RunMainLoop(App& app, DisplayDevice& display, SDL_Window* window,
     bool closeAsked = false;
     while (SDL_PollEvent(&event) != 0)
       closeAsked =
-          HandleEvent(event, display, keys, mouse, app.dropped, displayChanged) || closeAsked;
+          HandleEvent(event, display, keys, mouse, app.dropped, app.typed, displayChanged) ||
+          closeAsked;
     if (QuitSignalled()) return LoopEnd::kSignal;
     // One request however many events it came as.
     if (closeAsked && mayClose()) return LoopEnd::kClosed;

@@ -1,0 +1,16 @@
+#pragma once
+// Text the user gives (a slot's name, a palette file's name: UTF-8, any script) as the screen
+// draws it: code page 932, the bytes every front-end's fonts decode. Only for drawing: what
+// is stored keeps the UTF-8. The same on every platform and in the page: the table of code
+// page 932's characters is made at build time from iconv's.
+
+#include <string>
+#include <string_view>
+
+// The code page 932 bytes of utf8's text. A character code page 932 does not have, a control
+// character and a byte that does not start a whole UTF-8 character each become one
+// kUnshownMark.
+std::string ToScreenText(std::string_view utf8);
+
+// What stands for a character the screen cannot show: 〓 (U+3013), in code page 932.
+inline constexpr char kUnshownMark[] = "\x81\xAC";
