@@ -415,11 +415,14 @@ void OwnKeys(PatternGenerator& g, const uint8_t* raw, uint8_t (&keys)[kKeyCodeCo
 namespace {
 
 // The frame's input: the status line ages, our own keys act (and the keys of a Ctrl chord
-// are taken from what the rest of the frame reads), and the texts follow the language.
-void ReadInput(PatternGenerator& g, FrameClock& clock, uint8_t (&keys)[kKeyCodeCount]) {
+// are taken from what the rest of the frame reads; F2's open field takes them all), and the
+// texts follow the language.
+void ReadInput(PatternGenerator& g, const FrameClock& clock, uint8_t (&keys)[kKeyCodeCount]) {
   AgeStatus(g.session.status, clock.keyState, clock.nowMs);
-  if (!NameFieldKeys(g, clock, keys)) OwnKeys(g, clock.keyState, keys, clock.nowMs);
-  clock.typed.clear();
+  if (NameFieldTakesKeys(g, clock))
+    std::memset(keys, 0, sizeof keys);
+  else
+    OwnKeys(g, clock.keyState, keys, clock.nowMs);
   g.session.status.language = g.session.language;
 }
 
@@ -581,6 +584,7 @@ void EditorFrame(PatternGenerator& g, const EditorCanvas& canvas, FrameClock& cl
   ReadInput(g, clock, keys);
   // What the frame's edits start from: the difference at its end is one undo step.
   const EditState before = CaptureEdits(g);
+  NameFieldEdits(g, clock);
   // An overlay over the whole window (G) takes the frame while it is open.
   OverlayKeys(g, OverlayPlace::kWindow, keys);
   const Overlay* window = OpenAt(g.session, OverlayPlace::kWindow);

@@ -52,16 +52,22 @@ void Take(PatternGenerator& g, uint64_t nowMs) {
 
 }  // namespace
 
-bool NameFieldKeys(PatternGenerator& g, const FrameClock& clock, uint8_t (&keys)[kKeyCodeCount]) {
-  const uint8_t* raw = clock.keyState;
+bool NameFieldTakesKeys(PatternGenerator& g, const FrameClock& clock) {
   std::optional<std::string>& field = g.session.nameField;
-  if (!field) {
-    const bool ctrl = Held(raw, DIK_LCONTROL) || Held(raw, DIK_RCONTROL);
-    if (ctrl || OpenAt(g.session, OverlayPlace::kWindow) != nullptr ||
-        !KeyTriggered(DIK_F2, raw, false))
-      return false;
-    field = g.label.name;
-  } else {
+  if (field) return true;
+  const uint8_t* raw = clock.keyState;
+  const bool ctrl = Held(raw, DIK_LCONTROL) || Held(raw, DIK_RCONTROL);
+  if (ctrl || OpenAt(g.session, OverlayPlace::kWindow) != nullptr ||
+      !KeyTriggered(DIK_F2, raw, false))
+    return false;
+  field = g.label.name;
+  return true;
+}
+
+void NameFieldEdits(PatternGenerator& g, FrameClock& clock) {
+  std::optional<std::string>& field = g.session.nameField;
+  if (field) {
+    const uint8_t* raw = clock.keyState;
     Type(*field, clock.typed);
     if (KeyTriggered(DIK_BACK, raw, false)) Erase(*field);
     if (KeyTriggered(DIK_ESCAPE, raw, false)) {
@@ -70,8 +76,7 @@ bool NameFieldKeys(PatternGenerator& g, const FrameClock& clock, uint8_t (&keys)
       Take(g, clock.nowMs);
     }
   }
-  std::memset(keys, 0, sizeof keys);
-  return true;
+  clock.typed.clear();
 }
 
 void DrawLabelLine(const PatternGenerator& g, const ScreenTexts& t, const ScreenDraw& screen) {

@@ -11,10 +11,13 @@
 #include "generator/frame_clock.h"
 #include "generator/pattern_generator.h"
 
-// Before the frame's keys act: F2 opens the field (not over the gallery, not with Ctrl); while
-// it is open it takes the frame's typed text, Backspace, Return and Escape. Whether it took
-// the frame's keys: every key then reads as up for the rest of the frame.
-bool NameFieldKeys(PatternGenerator& g, const FrameClock& clock, uint8_t (&keys)[kKeyCodeCount]);
+// Before the frame's keys act: F2 opens the field (not over the gallery, not with Ctrl).
+// Whether the field is open: it then takes the frame's keys, which read as up for the rest of
+// the frame.
+bool NameFieldTakesKeys(PatternGenerator& g, const FrameClock& clock);
+// Within the frame's edits (one undo step): the open field takes the frame's typed text,
+// Backspace, Return and Escape. The typed text is gone after it, whether the field took it.
+void NameFieldEdits(PatternGenerator& g, FrameClock& clock);
 
 // Under the settings: the field while it is open, else the name and the seed, when there are.
 void DrawLabelLine(const PatternGenerator& g, const ScreenTexts& t, const ScreenDraw& screen);

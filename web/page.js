@@ -159,7 +159,8 @@ function offerResults(module) {
   const frames = module._quilmorante_results_are_frames() !== 0;
   const files = takeResults(module.FS);
   if (files.length === 0) return;
-  const id = files[0].name[0];
+  // The BMP frames keep the id letter; the other formats may take the slot's name.
+  const id = (files.find((file) => file.name.endsWith(".bmp")) ?? files[0]).name[0];
   const name = `${id}-${frames ? "frames" : "all"}.zip`;
   const blob = zipStored(files);
   page.downloads.push({ name, files });
