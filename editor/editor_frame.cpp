@@ -60,7 +60,7 @@ void AdvanceExport(PatternGenerator& g, double budgetMs, uint64_t nowMs) {
   if (Result written = runner.Commit(count); !written) {
     ExportFailed(g, written);
   } else if (g.session.exportEveryFormat) {
-    ShowExportedAll(g.session.status, g.session.exportId, count, nowMs);
+    ShowExportedAll(g.session.status, g.session.exportId, g.session.exportStem, count, nowMs);
   } else {
     // M uses the runner only for ranges other than the default, whose frames are numbered.
     ShowExported(g.session.status, g.session.exportId, nowMs, progress.frames, true);
@@ -84,15 +84,15 @@ void StartExport(PatternGenerator& g, bool everyFormat, uint64_t nowMs) {
   if (started)
     started =
         MakeCycle(g.AsDocument(), g.map, g.palette, header, kDefaultDelayCentiseconds, *cycle);
-  if (started)
-    started = g.session.exporter->Start(*cycle, g.idLetter, ExportStem(g.label.name, g.idLetter),
-                                        everyFormat);
+  const std::string stem = ExportStem(g.label.name, g.idLetter);
+  if (started) started = g.session.exporter->Start(*cycle, g.idLetter, stem, everyFormat);
   if (!started) {
     ExportFailed(g, started);
     return;
   }
   g.session.exportEveryFormat = everyFormat;
   g.session.exportId = g.idLetter;
+  g.session.exportStem = stem;
   const bool shortLoop = cycle->frames <= kFrameCount;
   AdvanceExport(g, shortLoop ? std::numeric_limits<double>::infinity() : kExportSliceMs, nowMs);
 }

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "editor/editor_texts.h"
+#include "editor/screen_encoding.h"
 #include "editor/screen_texts.h"
 #include "generator/frame_template.h"
 #include "store/data_folder.h"
@@ -63,11 +64,14 @@ void ShowExported(StatusLine& status, char idLetter, uint64_t nowMs, int frames,
        false);
 }
 
-void ShowExportedAll(StatusLine& status, char idLetter, int count, uint64_t nowMs) {
+void ShowExportedAll(StatusLine& status, char idLetter, const std::string& stem, int count,
+                     uint64_t nowMs) {
   char files[64];
   std::snprintf(files, sizeof files, Texts(status).allFilesFormat, count);
+  const std::string named = stem == std::string(1, idLetter) ? "" : " " + ToScreenText(stem) + "*";
   Post(status,
-       Texts(status).exported + std::string(DataFolder::kResults) + "/" + idLetter + "*" + files,
+       Texts(status).exported + std::string(DataFolder::kResults) + "/" + idLetter + "*" + named +
+           files,
        false, nowMs, false);
 }
 
