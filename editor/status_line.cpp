@@ -68,7 +68,8 @@ void ShowExportedAll(StatusLine& status, char idLetter, const std::string& stem,
                      uint64_t nowMs) {
   char files[64];
   std::snprintf(files, sizeof files, Texts(status).allFilesFormat, count);
-  const std::string named = stem == std::string(1, idLetter) ? "" : " " + ToScreenText(stem) + "*";
+  std::string named;
+  if (stem != std::string(1, idLetter)) named.append(" ").append(ToScreenText(stem)).append("*");
   Post(status,
        Texts(status).exported + std::string(DataFolder::kResults) + "/" + idLetter + "*" + named +
            files,
