@@ -23,7 +23,6 @@
 #include "editor/screen_texts.h"
 #include "editor/status_line.h"
 #include "formats/bmp_frames.h"
-#include "formats/export_set.h"
 #include "generator/key_codes.h"
 #include "generator/pattern_fields.h"
 #include "store/template_file.h"
@@ -60,7 +59,7 @@ void AdvanceExport(PatternGenerator& g, double budgetMs, uint64_t nowMs) {
   if (Result written = runner.Commit(count); !written) {
     ExportFailed(g, written);
   } else if (g.session.exportEveryFormat) {
-    ShowExportedAll(g.session.status, g.session.exportId, g.session.exportStem, count, nowMs);
+    ShowExportedAll(g.session.status, g.session.exportId, g.session.exportName, count, nowMs);
   } else {
     // M uses the runner only for ranges other than the default, whose frames are numbered.
     ShowExported(g.session.status, g.session.exportId, nowMs, progress.frames, true);
@@ -84,15 +83,14 @@ void StartExport(PatternGenerator& g, bool everyFormat, uint64_t nowMs) {
   if (started)
     started =
         MakeCycle(g.AsDocument(), g.map, g.palette, header, kDefaultDelayCentiseconds, *cycle);
-  const std::string stem = ExportStem(g.label.name, g.idLetter);
-  if (started) started = g.session.exporter->Start(*cycle, g.idLetter, stem, everyFormat);
+  if (started) started = g.session.exporter->Start(*cycle, g.idLetter, g.label.name, everyFormat);
   if (!started) {
     ExportFailed(g, started);
     return;
   }
   g.session.exportEveryFormat = everyFormat;
   g.session.exportId = g.idLetter;
-  g.session.exportStem = stem;
+  g.session.exportName = g.label.name;
   const bool shortLoop = cycle->frames <= kFrameCount;
   AdvanceExport(g, shortLoop ? std::numeric_limits<double>::infinity() : kExportSliceMs, nowMs);
 }

@@ -12,7 +12,8 @@ namespace {
 class FormatExportRunner : public ExportRunner {
  public:
   explicit FormatExportRunner(std::string results) : results_(std::move(results)) {}
-  Result Start(const Cycle& cycle, char id, const std::string& stem, bool everyFormat) override {
+  Result Start(const Cycle& cycle, char id, const std::string& name, bool everyFormat) override {
+    const std::string stem = ExportStem(name, id);
     std::vector<ExportRequest> requests;
     RequestResults(results_, stem, everyFormat, requests);
     FormatSettings settings;

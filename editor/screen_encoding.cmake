@@ -3,7 +3,9 @@
 # 0x80..0xFC in order, the character's UTF-16 code unit as ICONV reads it, 0 where the pair
 # is no character. The leads of the user-defined area are left out, and so are those with no
 # character at all.
-# cmake -DOUTPUT=... -DICONV=... -P screen_encoding.cmake
+# With FILLED true the table is left for the front-end to fill (the page, from the browser's
+# decoder): only its leads are written, and its size.
+# cmake -DOUTPUT=... -DICONV=... [-DFILLED=ON] -P screen_encoding.cmake
 cmake_minimum_required(VERSION 3.20)
 
 set(leads)
@@ -14,6 +16,21 @@ foreach(range "129;132" "135;159" "224;234" "237;238" "250;252")
     list(APPEND leads ${lead})
   endforeach()
 endforeach()
+
+string(REPLACE ";" "," lead_list "${leads}")
+list(LENGTH leads lead_count)
+math(EXPR expected "${lead_count} * 188")
+if(FILLED)
+  file(WRITE "${OUTPUT}.new"
+    "// Generated at build time by editor/screen_encoding.cmake; the front-end fills the table.\n"
+    "#pragma once\n"
+    "#include <cstdint>\n"
+    "#define QUILMORANTE_SCREEN_TABLE_FILLED 1\n"
+    "inline constexpr uint8_t kCp932Leads[] = {${lead_list}};\n"
+    "inline constexpr int kCp932PairCount = ${expected};\n")
+  file(RENAME "${OUTPUT}.new" "${OUTPUT}")
+  return()
+endif()
 
 # Every pair of one lead, each on a line of its own; the lead is a placeholder byte, put in
 # place for each lead in turn.
@@ -50,16 +67,14 @@ string(REGEX REPLACE "(^|\n)\n" "\\10,\n" units "${units}")
 string(REGEX REPLACE "(^|\n)\n" "\\10,\n" units "${units}")
 string(REGEX MATCHALL "\n" ends "${units}")
 list(LENGTH ends count)
-list(LENGTH leads lead_count)
-math(EXPR expected "${lead_count} * 188")
 if(units MATCHES ";" OR NOT count EQUAL expected)
   message(FATAL_ERROR "${ICONV} did not read code page 932 a pair a line (${count} of ${expected})")
 endif()
-string(REPLACE ";" "," lead_list "${leads}")
 file(WRITE "${OUTPUT}.new"
   "// Generated at build time by editor/screen_encoding.cmake from ${ICONV}'s code page 932.\n"
   "#pragma once\n"
   "#include <cstdint>\n"
   "inline constexpr uint8_t kCp932Leads[] = {${lead_list}};\n"
+  "inline constexpr int kCp932PairCount = ${expected};\n"
   "inline constexpr uint16_t kCp932Pairs[] = {\n${units}};\n")
 file(RENAME "${OUTPUT}.new" "${OUTPUT}")

@@ -1,6 +1,5 @@
 #include "editor/screen_encoding.h"
 
-#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -10,12 +9,12 @@
 namespace {
 
 constexpr int kTrails = 188;  // 0x40..0x7E, 0x80..0xFC
+static_assert(static_cast<std::size_t>(kCp932PairCount) == std::size(kCp932Leads) * kTrails);
 
-// A two-byte character: its code point and its bytes (lead << 8 | trail).
-struct Pair {
-  char16_t character;
-  uint16_t bytes;
-};
+#ifdef QUILMORANTE_SCREEN_TABLE_FILLED
+uint16_t filledPairs[kCp932PairCount];
+const uint16_t (&kCp932Pairs)[kCp932PairCount] = filledPairs;
+#endif
 
 // What a table entry holds that is no two-byte character: nothing, what the single bytes hold
 // (ASCII, the half-width katakana) and the user-defined area.
@@ -23,23 +22,21 @@ bool IsPairCharacter(char16_t c) {
   return c >= 0x80 && !(c >= 0xFF61 && c <= 0xFF9F) && !(c >= 0xE000 && c <= 0xF8FF);
 }
 
-// The table by code point, made once; of characters with two codes the first is kept.
-const std::vector<Pair>& PairsByCharacter() {
-  static const std::vector<Pair> pairs = [] {
-    static_assert(std::size(kCp932Pairs) == std::size(kCp932Leads) * kTrails);
-    std::vector<Pair> sorted;
-    for (std::size_t i = 0; i < std::size(kCp932Pairs); ++i) {
+// Each character's two bytes (lead << 8 | trail), 0 for none, made once from the table; of
+// characters with two codes the first is kept.
+const std::vector<uint16_t>& BytesByCharacter() {
+  static const std::vector<uint16_t> bytes = [] {
+    std::vector<uint16_t> of(0x10000);
+    for (int i = kCp932PairCount - 1; i >= 0; --i) {
       const char16_t c = kCp932Pairs[i];
       if (!IsPairCharacter(c)) continue;
-      const int t = static_cast<int>(i % kTrails);
+      const int t = i % kTrails;
       const int trail = t < 0x3F ? 0x40 + t : 0x41 + t;  // 0x7F is no trail
-      sorted.push_back({c, static_cast<uint16_t>(kCp932Leads[i / kTrails] << 8 | trail)});
+      of[c] = static_cast<uint16_t>(kCp932Leads[i / kTrails] << 8 | trail);
     }
-    std::stable_sort(sorted.begin(), sorted.end(),
-                     [](const Pair& a, const Pair& b) { return a.character < b.character; });
-    return sorted;
+    return of;
   }();
-  return pairs;
+  return bytes;
 }
 
 }  // namespace
@@ -55,17 +52,29 @@ std::string ToScreenText(std::string_view utf8) {
     } else if (c >= 0xFF61 && c <= 0xFF9F) {
       screen += static_cast<char>(c - 0xFF61 + 0xA1);
     } else {
-      const std::vector<Pair>& pairs = PairsByCharacter();
-      const auto found = std::lower_bound(
-          pairs.begin(), pairs.end(), c,
-          [](const Pair& pair, char32_t wanted) { return pair.character < wanted; });
-      if (c > 0xFFFF || found == pairs.end() || found->character != c) {
+      const uint16_t bytes = c <= 0xFFFF ? BytesByCharacter()[c] : 0;
+      if (bytes == 0) {
         screen += kUnshownMark;
       } else {
-        screen += static_cast<char>(found->bytes >> 8);
-        screen += static_cast<char>(found->bytes & 0xFF);
+        screen += static_cast<char>(bytes >> 8);
+        screen += static_cast<char>(bytes & 0xFF);
       }
     }
   }
   return screen;
+}
+
+uint16_t* ScreenTable(int& count) {
+#ifdef QUILMORANTE_SCREEN_TABLE_FILLED
+  count = kCp932PairCount;
+  return filledPairs;
+#else
+  count = 0;
+  return nullptr;
+#endif
+}
+
+const uint8_t* ScreenTableLeads(int& count) {
+  count = static_cast<int>(std::size(kCp932Leads));
+  return kCp932Leads;
 }

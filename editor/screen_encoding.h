@@ -4,6 +4,7 @@
 // is stored keeps the UTF-8. The same on every platform and in the page: the table of code
 // page 932's characters is made at build time from iconv's.
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -14,3 +15,10 @@ std::string ToScreenText(std::string_view utf8);
 
 // What stands for a character the screen cannot show: 〓 (U+3013), in code page 932.
 inline constexpr char kUnshownMark[] = "\x81\xAC";
+
+// Where a front-end that decodes code page 932 itself (the page) puts the table before the
+// first frame, when the build leaves it to it: for each lead of ScreenTableLeads and each
+// trail 0x40..0x7E, 0x80..0xFC in order, the pair's UTF-16 code unit, 0 where it is none.
+// Null (and count 0) when the build holds the table.
+uint16_t* ScreenTable(int& count);
+const uint8_t* ScreenTableLeads(int& count);

@@ -64,12 +64,12 @@ void ShowExported(StatusLine& status, char idLetter, uint64_t nowMs, int frames,
        false);
 }
 
-void ShowExportedAll(StatusLine& status, char idLetter, const std::string& stem, int count,
+void ShowExportedAll(StatusLine& status, char idLetter, const std::string& name, int count,
                      uint64_t nowMs) {
   char files[64];
   std::snprintf(files, sizeof files, Texts(status).allFilesFormat, count);
   std::string named;
-  if (stem != std::string(1, idLetter)) named.append(" ").append(ToScreenText(stem)).append("*");
+  if (!name.empty()) named.append(" ").append(ToScreenText(name)).append("*");
   Post(status,
        Texts(status).exported + std::string(DataFolder::kResults) + "/" + idLetter + "*" + named +
            files,

@@ -62,7 +62,7 @@ struct EditorSession {
   const DataFolder* folder = nullptr;
   bool exportEveryFormat = false;
   char exportId = 'A';
-  std::string exportStem;  // what E's formats are named after (ExportStem's)
+  std::string exportName;  // the pattern's name, which E's formats are named after
   // The seed R (Shift+R) draws from next; none until the first press, which takes one from
   // the clock.
   std::optional<uint32_t> nextSeed;

@@ -36,8 +36,9 @@ EMSCRIPTEN_KEEPALIVE int exporter_cycle_size() {
   return sizeof(Cycle);
 }
 
-// E's files into result/ (the formats' named after the stem), or M's frames.
-EMSCRIPTEN_KEEPALIVE void exporter_start(int id, const char* stem, int everyFormat) {
+// E's files into result/ (the formats' named after the pattern's name), or M's frames.
+EMSCRIPTEN_KEEPALIVE void exporter_start(int id, const char* name, int everyFormat) {
+  const std::string stem = ExportStem(name, static_cast<char>(id));
   std::vector<ExportRequest> requests;
   // The module's file system is the page's data folder, its working directory.
   RequestResults(DataFolder::kResults, stem, everyFormat != 0, requests);

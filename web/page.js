@@ -171,6 +171,26 @@ function offerResults(module) {
     : `${name} をダウンロードしました: ${files.length} ファイル (${range})`;
 }
 
+// The editor draws names in code page 932 through a table of the two-byte characters that the
+// page fills from the decoder it draws with: each pair of the editor's leads and every trail
+// byte, its character, or 0 where the pair is none (the half-width katakana and ASCII, which
+// a bad lead leaves behind, are single bytes, and no pair).
+function fillScreenTable(module) {
+  const at = module._malloc(4);
+  const read = (pointer) => [pointer, new DataView(module.HEAPU8.buffer).getInt32(at, true)];
+  const [table, count] = read(module._quilmorante_screen_table(at));
+  const [leads] = read(module._quilmorante_screen_table_leads(at));
+  module._free(at);
+  const units = new Uint16Array(module.HEAPU8.buffer, table, count);
+  for (let i = 0; i < count; i++) {
+    const t = i % 188;
+    const pair = [module.HEAPU8[leads + Math.floor(i / 188)], t < 63 ? 0x40 + t : 0x41 + t];
+    const text = shiftJis.decode(new Uint8Array(pair));
+    const unit = text.length === 1 ? text.charCodeAt(0) : 0;
+    units[i] = unit === 0xfffd ? 0 : unit;
+  }
+}
+
 const page = { frames: 0, downloads: [], ready: false, frameTimes: [] };
 window.quilmorante = page;
 
@@ -221,6 +241,7 @@ async function start() {
     font.load().then((face) => (document.fonts.add(face), performance.mark("font ready"))),
   ]);
   page.module = module;
+  fillScreenTable(module);
   const { stored } = await prepareFiles(module, data);
   performance.mark("files ready");
   // The language of the last visit: the editor reads it from its settings file.

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "editor/overlay.h"
+#include "editor/screen_encoding.h"
 #include "formats/palette_reader.h"
 #include "shell/core/app.h"
 #include "store/file_system.h"
@@ -156,6 +157,16 @@ EMSCRIPTEN_KEEPALIVE void quilmorante_set_language(int language) {
 EMSCRIPTEN_KEEPALIVE int quilmorante_gallery_open() {
   return app != nullptr && app->generator != nullptr &&
          IsOpen(app->generator->session, kGalleryOverlay);
+}
+
+// The screen encoding's table, which the page fills from its own code page 932 decoder
+// before the first tick (editor/screen_encoding.h), and its lead bytes; count receives the
+// size of each.
+EMSCRIPTEN_KEEPALIVE uint16_t* quilmorante_screen_table(int* count) {
+  return ScreenTable(*count);
+}
+EMSCRIPTEN_KEEPALIVE const uint8_t* quilmorante_screen_table_leads(int* count) {
+  return ScreenTableLeads(*count);
 }
 
 // Text typed on the canvas, UTF-8: the next tick's frame takes it, as the desktop's typed text.

@@ -373,7 +373,7 @@ def main():
              "ArrowRight": "RIGHT", "F1": "F1", "ShiftLeft": "LSHIFT", "ShiftRight": "RSHIFT",
              "ControlLeft": "LCONTROL", "ControlRight": "RCONTROL", "MetaLeft": "LCONTROL",
              "MetaRight": "RCONTROL", "Tab": "TAB", "Enter": "RETURN", "Escape": "ESCAPE",
-             "NumpadEnter": "NUMPADENTER"}
+             "NumpadEnter": "NUMPADENTER", "F2": "F2", "Backspace": "BACK"}
     from serve import make_server
     server = make_server(site)
     threading.Thread(target=server.serve_forever, daemon=True).start()
