@@ -17,6 +17,7 @@
 #include "editor/editor_texts.h"
 #include "editor/export_runner.h"
 #include "editor/look_panel.h"
+#include "editor/name_field.h"
 #include "editor/overlay.h"
 #include "editor/palette_browser.h"
 #include "editor/screen_draw.h"
@@ -60,7 +61,7 @@ void AdvanceExport(PatternGenerator& g, double budgetMs, uint64_t nowMs) {
   if (Result written = runner.Commit(count); !written) {
     ExportFailed(g, written);
   } else if (g.session.exportEveryFormat) {
-    ShowExportedAll(g.session.status, g.session.exportId, count, nowMs);
+    ShowExportedAll(g.session.status, g.session.exportId, g.session.exportName, count, nowMs);
   } else {
     // M uses the runner only for ranges other than the default, whose frames are numbered.
     ShowExported(g.session.status, g.session.exportId, nowMs, progress.frames, true);
@@ -84,13 +85,14 @@ void StartExport(PatternGenerator& g, bool everyFormat, uint64_t nowMs) {
   if (started)
     started =
         MakeCycle(g.AsDocument(), g.map, g.palette, header, kDefaultDelayCentiseconds, *cycle);
-  if (started) started = g.session.exporter->Start(*cycle, g.idLetter, everyFormat);
+  if (started) started = g.session.exporter->Start(*cycle, g.idLetter, g.label.name, everyFormat);
   if (!started) {
     ExportFailed(g, started);
     return;
   }
   g.session.exportEveryFormat = everyFormat;
   g.session.exportId = g.idLetter;
+  g.session.exportName = g.label.name;
   const bool shortLoop = cycle->frames <= kFrameCount;
   AdvanceExport(g, shortLoop ? std::numeric_limits<double>::infinity() : kExportSliceMs, nowMs);
 }
@@ -254,6 +256,7 @@ void DrawTexts(const PatternGenerator& g, const ScreenTexts& t, const ScreenDraw
                setting.value(g));
     screen.Text(SettingsLineAt(row), line, kFontLines);
   }
+  DrawLabelLine(g, t, screen);
 }
 
 // The key and mouse help (F1) over the preview: its backdrop before the batch ends, its
@@ -282,8 +285,9 @@ constexpr const char* ScreenTexts::*kStepNames[] = {
     &ScreenTexts::editReverseY,      &ScreenTexts::editDistortX,      &ScreenTexts::editDistortY,
     &ScreenTexts::editKey,           &ScreenTexts::editMosaic,        &ScreenTexts::editSizeX,
     &ScreenTexts::editSizeY,         &ScreenTexts::editIdLetter,      &ScreenTexts::editCycles,
-    &ScreenTexts::editPatternSlot,   &ScreenTexts::editPaletteSlot,   &ScreenTexts::editLook};
-static_assert(std::size(kStepNames) == static_cast<size_t>(EditField::kLook) + 1);
+    &ScreenTexts::editPatternSlot,   &ScreenTexts::editPaletteSlot,   &ScreenTexts::editLook,
+    &ScreenTexts::editName};
+static_assert(std::size(kStepNames) == static_cast<size_t>(EditField::kLabel) + 1);
 
 // What an undo step changed, for the status line: its first change names it.
 std::string DescribeStep(const PatternGenerator& g, const FieldChange* changes, uint32_t count,
@@ -441,11 +445,16 @@ ChordPresses OwnKeys(PatternGenerator& g, const uint8_t* raw, uint8_t (&keys)[kK
 namespace {
 
 // The frame's input: the status line ages, our own keys act (and the keys of a Ctrl chord
-// are taken from what the rest of the frame reads), and the texts follow the language.
+// are taken from what the rest of the frame reads; F2's open field takes them all), and the
+// texts follow the language.
 ChordPresses ReadInput(PatternGenerator& g, const FrameClock& clock,
                        uint8_t (&keys)[kKeyCodeCount]) {
   AgeStatus(g.session.status, clock.keyState, clock.nowMs);
-  const ChordPresses chords = OwnKeys(g, clock.keyState, keys);
+  ChordPresses chords;
+  if (NameFieldTakesKeys(g, clock))
+    std::memset(keys, 0, sizeof keys);
+  else
+    chords = OwnKeys(g, clock.keyState, keys);
   g.session.status.language = g.session.language;
   return chords;
 }
@@ -585,6 +594,7 @@ void DrawPointLines(const PatternGenerator& g, const ScreenDraw& screen) {
 
 // The frame's edits as one undo step; a held key's repeats and one drag are one step.
 void RecordEdits(PatternGenerator& g, const EditState& before, const uint8_t* keys) {
+  DropStaleSeed(g);
   const uint8_t held =
       static_cast<uint8_t>((Down(keys, DIK_Z) ? kHeldZ : 0) | (Down(keys, DIK_X) ? kHeldX : 0));
   const bool continuing =
@@ -618,6 +628,7 @@ void EditorFrame(PatternGenerator& g, const EditorCanvas& canvas, FrameClock& cl
   EditState before = CaptureEdits(g);
   if (const PaletteLook* covered = CoveredLook(g); covered != nullptr) before.side.look = *covered;
   ActChords(g, chords, false, clock.nowMs);
+  NameFieldEdits(g, clock, typed);
   // An overlay over the whole window (G) takes the frame while it is open.
   OverlayKeys(g, OverlayPlace::kWindow, keys);
   const Overlay* window = OpenAt(g.session, OverlayPlace::kWindow);

@@ -79,8 +79,8 @@ namespace {
 void StepSlot(PatternGenerator& g, bool pattern, int32_t a, uint64_t nowMs) {
   const SlotFile& slotFile = pattern ? PatternSlotFile() : PaletteSlotFile();
   const bool unreadable = !g.baseline.ProblemOf(slotFile);
-  const bool edited =
-      pattern ? g.PatternEdited() : g.PaletteEdited() || g.CyclesEdited() || g.LookEdited();
+  const bool edited = pattern ? g.PatternEdited() || g.LabelEdited()
+                              : g.PaletteEdited() || g.CyclesEdited() || g.LookEdited();
   uint8_t& number = pattern ? g.patternNumber : g.paletteNumber;
   if (!unreadable || edited) {
     const Result saved = pattern ? g.SavePattern(number) : g.SavePalette(number);
@@ -167,20 +167,27 @@ void KeyEdited(PatternGenerator& g) {
 void DrawRandom(PatternGenerator& g, bool paletteKeys, uint64_t nowMs) {
   const uint32_t seed =
       g.session.nextSeed.value_or(static_cast<uint32_t>(nowMs % (kMaxRandomSeed + 1)));
-  g.session.nextSeed = NextRandomSeed(seed);
-  if (paletteKeys) {
-    RandomPaletteKeys(seed, g.keys);
-    KeyEdited(g);
-  } else {
-    g.SetPattern(RandomPattern(seed));
-    g.Synthesize();
+  if (!paletteKeys) {
+    DrawSeededPattern(g, seed, nowMs);
+    return;
   }
-  g.session.history.nextCause =
-      paletteKeys ? EditHistory::Cause::kRandomPalette : EditHistory::Cause::kRandomPattern;
-  const ScreenTexts& texts = TextsFor(g.session.language);
+  g.session.nextSeed = NextRandomSeed(seed);
+  RandomPaletteKeys(seed, g.keys);
+  KeyEdited(g);
+  g.session.history.nextCause = EditHistory::Cause::kRandomPalette;
   char line[64];
-  std::snprintf(line, sizeof line, paletteKeys ? texts.paletteRandomFormat : texts.randomFormat,
-                seed);
+  std::snprintf(line, sizeof line, TextsFor(g.session.language).paletteRandomFormat, seed);
+  ShowNote(g.session.status, line, nowMs);
+}
+
+void DrawSeededPattern(PatternGenerator& g, uint32_t seed, uint64_t nowMs) {
+  g.session.nextSeed = NextRandomSeed(seed);
+  g.SetPattern(RandomPattern(seed));
+  g.label.seed = seed;
+  g.Synthesize();
+  g.session.history.nextCause = EditHistory::Cause::kRandomPattern;
+  char line[64];
+  std::snprintf(line, sizeof line, TextsFor(g.session.language).randomFormat, seed);
   ShowNote(g.session.status, line, nowMs);
 }
 

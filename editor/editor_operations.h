@@ -56,6 +56,9 @@ void MovePoint(PatternGenerator& g, int32_t point, int32_t x, int32_t y);
 // R (Shift+R): the pattern (the palette keys) the session's next seed gives, the seed on the
 // status line.
 void DrawRandom(PatternGenerator& g, bool paletteKeys, uint64_t nowMs);
+// The pattern seed gives, as R draws it: kept with the seed, the seed on the status line, R
+// going on from it.
+void DrawSeededPattern(PatternGenerator& g, uint32_t seed, uint64_t nowMs);
 
 void RaiseKeyDigit(PatternGenerator& g, int32_t entry, int32_t channel);
 void ClearKeyDigit(PatternGenerator& g, int32_t entry, int32_t channel);

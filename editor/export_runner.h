@@ -19,8 +19,9 @@ struct ExportRunProgress {
 class ExportRunner {
  public:
   virtual ~ExportRunner() = default;
-  // Starts encoding a copy of the cycle: with everyFormat E's files, otherwise M's frames.
-  virtual Result Start(const Cycle& cycle, char id, bool everyFormat) = 0;
+  // Starts encoding a copy of the cycle: with everyFormat E's files (the formats' named after
+  // the pattern's name, as ExportStem makes it fit a file name), otherwise M's frames.
+  virtual Result Start(const Cycle& cycle, char id, const std::string& name, bool everyFormat) = 0;
   // From Start until Commit, or until Advance fails.
   virtual bool Running() const = 0;
   // Encodes for about budgetMs; done tells whether every file is encoded. A failure ends the

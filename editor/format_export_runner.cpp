@@ -12,10 +12,13 @@ namespace {
 class FormatExportRunner : public ExportRunner {
  public:
   explicit FormatExportRunner(std::string results) : results_(std::move(results)) {}
-  Result Start(const Cycle& cycle, char id, bool everyFormat) override {
+  Result Start(const Cycle& cycle, char id, const std::string& name, bool everyFormat) override {
+    const std::string stem = ExportStem(name, id);
     std::vector<ExportRequest> requests;
-    RequestResults(results_, id, everyFormat, requests);
-    job_ = std::make_unique<ExportJob>(std::make_shared<const Cycle>(cycle), id, FormatSettings{},
+    RequestResults(results_, stem, everyFormat, requests);
+    FormatSettings settings;
+    settings.stem = stem;
+    job_ = std::make_unique<ExportJob>(std::make_shared<const Cycle>(cycle), id, settings,
                                        std::move(requests));
     return Result::Ok();
   }

@@ -5,6 +5,7 @@
 
 #include "editor/overlay.h"
 #include "editor/palette_browser.h"
+#include "editor/screen_encoding.h"
 #include "editor/screen_texts.h"
 #include "editor/status_line.h"
 #include "formats/palette_reader.h"
@@ -102,14 +103,16 @@ void LookTexts(const PatternGenerator& g, const ScreenDraw& screen) {
   if (look.colours.empty()) {
     screen.Text(RowTextAt(kLookColours), t.lookRamp, kFontSmall);
   } else {
-    std::snprintf(line, sizeof line, t.lookColoursFormat, ShownName(look.coloursName).c_str(),
+    std::snprintf(line, sizeof line, t.lookColoursFormat,
+                  ToScreenText(ShownName(look.coloursName)).c_str(),
                   static_cast<int>(look.colours.size()), look.colourStart);
     screen.Text(RowTextAt(kLookColours), line, kFontSmall);
   }
   if (look.snap.empty()) {
     screen.Text(RowTextAt(kLookSnap), t.lookSnapOff, kFontSmall);
   } else {
-    std::snprintf(line, sizeof line, t.lookSnapFormat, ShownName(look.snapName).c_str(),
+    std::snprintf(line, sizeof line, t.lookSnapFormat,
+                  ToScreenText(ShownName(look.snapName)).c_str(),
                   static_cast<int>(look.snap.size()));
     screen.Text(RowTextAt(kLookSnap), line, kFontSmall);
   }
@@ -165,7 +168,7 @@ void ImportPalette(PatternGenerator& g, const std::string& path, int32_t row, ui
                                 ? read.message.substr(path.size() + 2)
                                 : read.message;
     Warn(QuoteName(path) + ": " + why);
-    ShowImportFailure(g.session.status, ShownName(path), why);
+    ShowImportFailure(g.session.status, ToScreenText(ShownName(path)), why);
     return;
   }
   KeepPalette(g, std::move(imported.colours), path, row, nowMs);
@@ -193,6 +196,6 @@ void KeepPalette(PatternGenerator& g, std::vector<Rgb> colours, const std::strin
   char line[128];
   const ScreenTexts& texts = TextsFor(g.session.language);
   std::snprintf(line, sizeof line, count == 1 ? texts.importedOneFormat : texts.importedFormat,
-                ShownName(path).c_str(), count);
+                ToScreenText(ShownName(path)).c_str(), count);
   ShowNote(g.session.status, line, nowMs);
 }

@@ -7,6 +7,7 @@
 #include "editor/editor_frame.h"
 #include "editor/look_panel.h"
 #include "editor/overlay.h"
+#include "editor/screen_encoding.h"
 #include "editor/screen_texts.h"
 #include "generator/key_codes.h"
 #include "store/paths.h"
@@ -56,13 +57,20 @@ constexpr size_t kMaxTypedBytes = 1024;
 
 constexpr uint32_t kStripHeight = 10;
 
-// The screen draws printable ASCII of a name; every other byte shows as '?'. A UTF-8 to code
-// page 932 conversion for the screen takes this place.
+// A name or typed text as the screen draws it, at most `most` bytes: a longer one keeps its
+// end ("...end"), cut between whole characters.
 std::string Shown(const std::string& text, size_t most) {
-  std::string shown;
-  for (char c : text) shown += c >= 0x20 && c < 0x7F ? c : '?';
-  if (shown.size() > most) shown = "..." + shown.substr(shown.size() - (most - 3));
-  return shown;
+  const std::string shown = ToScreenText(text);
+  if (shown.size() <= most) return shown;
+  const std::vector<size_t> ends = ScreenCharacterEnds(shown);
+  size_t from = 0;
+  for (size_t end : ends) {
+    if (shown.size() - end + 3 <= most) break;
+    from = end;
+  }
+  for (size_t end : ends)
+    if (end >= from && shown.size() - end + 3 <= most) return "..." + shown.substr(end);
+  return "...";
 }
 
 bool Matches(const std::string& name, const std::string& filter) {
@@ -286,8 +294,14 @@ int32_t Width(const ScreenDraw& screen, const std::string& text) {
 // its start (a path's end says most).
 std::string Fitted(const ScreenDraw& screen, std::string text, int32_t room, bool tail = false) {
   if (Width(screen, text) <= room) return text;
-  while (!text.empty() && Width(screen, tail ? "..." + text : text + "...") > room)
-    text.erase(tail ? text.begin() : text.end() - 1);
+  // Whole characters off one end until the rest and "..." fit.
+  while (!text.empty() && Width(screen, tail ? "..." + text : text + "...") > room) {
+    const std::vector<size_t> ends = ScreenCharacterEnds(text);
+    if (tail)
+      text.erase(0, ends.front());
+    else
+      text.resize(ends.size() > 1 ? ends[ends.size() - 2] : 0);
+  }
   return tail ? "..." + text : text + "...";
 }
 
@@ -313,8 +327,8 @@ void BrowserTexts(const PatternGenerator& g, const ScreenDraw& screen) {
     // The file's whole name is kept; the screen shows what it can of it.
     const int32_t x = row.heading ? kBrowserTitleAt.x : kBrowserTitleAt.x + 8;
     const std::string name = row.heading  ? row.name + ":"
-                             : row.folder ? ShownName(row.name) + "/"
-                                          : ShownName(row.name);
+                             : row.folder ? ToScreenText(ShownName(row.name)) + "/"
+                                          : ToScreenText(ShownName(row.name));
     const int32_t room = (row.heading && row.why.empty() ? right : kBrowserStripX - 4) - x;
     screen.Text({x, box.y + 1}, Fitted(screen, name, room).c_str(), kFontSmall);
     std::string why = row.why;

@@ -104,6 +104,9 @@ constexpr ScreenBox SettingsRowOutline(int32_t r) {
   return {band.x + 4, band.y + 1, band.w - 8, band.h - 2};
 }
 
+// Under the settings, in the small font: the pattern's name and seed, or F2's text field.
+constexpr TextSpot kLabelLineAt{kHeadingAt.x, 338};
+
 // ---- help and status ----------------------------------------------------------------------
 
 // The four key help lines at the bottom right.

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "editor/editor_texts.h"
+#include "editor/screen_encoding.h"
 #include "editor/screen_texts.h"
 #include "generator/frame_template.h"
 #include "store/data_folder.h"
@@ -24,11 +25,6 @@ const ScreenTexts& Texts(const StatusLine& status) {
   return TextsFor(status.language);
 }
 
-// Code page 932: these bytes lead a two-byte character.
-bool IsLeadByte(unsigned char c) {
-  return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-}
-
 // Without the canvas's own measure: a full-width character fills the cell, a half-width one
 // takes about 5/8 of it in a proportional gothic face (file names and reasons are mostly
 // lower-case letters, narrower still).
@@ -36,7 +32,7 @@ int32_t EstimatedWidth(const std::string& text, int font) {
   const int32_t cell = kFontHeights[font];
   int32_t width = 0;
   for (std::size_t i = 0; i < text.size(); ++i) {
-    if (IsLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size()) {
+    if (IsScreenLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size()) {
       width += cell;
       ++i;
     } else {
@@ -63,11 +59,15 @@ void ShowExported(StatusLine& status, char idLetter, uint64_t nowMs, int frames,
        false);
 }
 
-void ShowExportedAll(StatusLine& status, char idLetter, int count, uint64_t nowMs) {
+void ShowExportedAll(StatusLine& status, char idLetter, const std::string& name, int count,
+                     uint64_t nowMs) {
   char files[64];
   std::snprintf(files, sizeof files, Texts(status).allFilesFormat, count);
+  std::string named;
+  if (!name.empty()) named.append(" ").append(ToScreenText(name)).append("*");
   Post(status,
-       Texts(status).exported + std::string(DataFolder::kResults) + "/" + idLetter + "*" + files,
+       Texts(status).exported + std::string(DataFolder::kResults) + "/" + idLetter + "*" + named +
+           files,
        false, nowMs, false);
 }
 
@@ -209,16 +209,6 @@ void AgeStatus(StatusLine& status, const uint8_t* keys, uint64_t nowMs) {
 
 namespace {
 
-// Character ends in a code page 932 text: after each whole character.
-std::vector<std::size_t> CharacterEnds(const std::string& text) {
-  std::vector<std::size_t> ends;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (IsLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size()) ++i;
-    ends.push_back(i + 1);
-  }
-  return ends;
-}
-
 // The longest run of whole characters that fits, found by halving: widths grow with the
 // run. fitsWith(k) says whether the run of k characters fits.
 template <typename Fits>
@@ -243,11 +233,11 @@ void DrawStatus(const StatusLine& status, const EditorCanvas& canvas) {
   std::string shown = status.text + status.file;
   if (Width(canvas, shown) > room) {
     const std::string& text = status.text;
-    const std::vector<std::size_t> textEnds = CharacterEnds(text);
+    const std::vector<std::size_t> textEnds = ScreenCharacterEnds(text);
     if (!status.file.empty() && Width(canvas, text + Texts(status).ellipsis) <= room) {
       // The file loses its beginning: "…ata/pat0.txt".
       const std::string& file = status.file;
-      const std::vector<std::size_t> fileEnds = CharacterEnds(file);
+      const std::vector<std::size_t> fileEnds = ScreenCharacterEnds(file);
       const std::size_t n = fileEnds.size();
       // The file's last k characters.
       const auto tail = [&](std::size_t k) {

@@ -21,8 +21,10 @@ constexpr int kStatusFont = 3;
 // the default one).
 void ShowExported(StatusLine& status, char idLetter, uint64_t nowMs, int frames = kFrameCount,
                   bool numbered = false);
-// After E: every format, count files in all.
-void ShowExportedAll(StatusLine& status, char idLetter, int count, uint64_t nowMs);
+// After E: every format, count files in all; the formats' named after the pattern's name when
+// it has one.
+void ShowExportedAll(StatusLine& status, char idLetter, const std::string& name, int count,
+                     uint64_t nowMs);
 // While an export runs: its frames done of the loop's, and the file it is at. Shown only
 // while nothing else is, so a save or a failure during the export stays readable.
 void ShowExporting(StatusLine& status, int framesDone, int frames, const std::string& path,

@@ -3,19 +3,31 @@
 #include <algorithm>
 #include <memory>
 
-void RequestAllFormats(const std::string& dir, char id, std::vector<ExportRequest>& requests) {
+#include "store/paths.h"
+
+std::string ExportStem(const std::string& name, char id) {
+  const std::string stem = SafeFileStem(name);
+  return stem.empty() ? std::string(1, id) : stem;
+}
+
+void RequestAllFormats(const std::string& dir, const std::string& stem,
+                       std::vector<ExportRequest>& requests) {
   std::vector<std::string> paths;
   for (const ExportFormat& format : ExportFormats()) {
     paths.clear();
-    AllPaths(format, dir, id, paths);
+    AllPaths(format, dir, stem, paths);
     for (std::string& path : paths) requests.push_back(ExportRequest{&format, std::move(path)});
   }
 }
 
-void RequestResults(const std::string& results, char id, bool everyFormat,
+void RequestAllFormats(const std::string& dir, char id, std::vector<ExportRequest>& requests) {
+  RequestAllFormats(dir, std::string(1, id), requests);
+}
+
+void RequestResults(const std::string& results, const std::string& stem, bool everyFormat,
                     std::vector<ExportRequest>& requests) {
   requests = {{&BmpFrames(), results}};
-  if (everyFormat) RequestAllFormats(results, id, requests);
+  if (everyFormat) RequestAllFormats(results, stem, requests);
 }
 
 FormatSettings SettingsInSet(const FormatSettings& settings,

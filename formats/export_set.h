@@ -17,13 +17,19 @@ struct ExportRequest {
   std::string path;
 };
 
-// Every format of --all into dir, named after the id letter.
+// What --all and E name the formats' files after: the slot's name made safe for a file
+// (SafeFileStem), or the id letter when that leaves nothing. The BMP frames keep the letter.
+std::string ExportStem(const std::string& name, char id);
+
+// Every format of --all into dir, named after the stem (the id letter alone: after it).
+void RequestAllFormats(const std::string& dir, const std::string& stem,
+                       std::vector<ExportRequest>& requests);
 void RequestAllFormats(const std::string& dir, char id, std::vector<ExportRequest>& requests);
 
 // The editor's exports into the results folder (a data folder's result/): M's BMP frames, or
-// with everyFormat E's BMP frames and every format of --all (the files `quilmorante-export
-// --all result` writes).
-void RequestResults(const std::string& results, char id, bool everyFormat,
+// with everyFormat E's BMP frames and every format of --all named after the stem (the files
+// `quilmorante-export --all result` writes).
+void RequestResults(const std::string& results, const std::string& stem, bool everyFormat,
                     std::vector<ExportRequest>& requests);
 
 // The settings requests[r] is encoded with: settings, and for a Tiled folder whose sheet an

@@ -146,9 +146,9 @@ Result StartPaletteFile(const Cycle& cycle, char, const FormatSettings&, const s
   });
 }
 
-void PaletteFilePaths(const std::string& dir, char id, std::vector<std::string>& paths) {
-  for (const char* extension : kPaletteExtensions)
-    paths.push_back(JoinPath(dir, id + std::string(extension)));
+void PaletteFilePaths(const std::string& dir, const std::string& stem,
+                      std::vector<std::string>& paths) {
+  for (const char* extension : kPaletteExtensions) paths.push_back(JoinPath(dir, stem + extension));
 }
 
 // One step: the frames share one LZW stream, so the rest is copying.
@@ -182,8 +182,9 @@ Result StartAsepriteFile(const Cycle& cycle, char id, const FormatSettings& sett
 Result StartTiled(const Cycle& cycle, char id, const FormatSettings& settings,
                   const std::string& dir, Encoding& encoding) {
   return Stepped(dir, encoding, [&](Encoding& e) {
-    return StartTiledMap(cycle, id, FormatSettings{}.sheetColumns, settings.scale,
-                         settings.tileSize, dir, settings.sheetMadeEarlier, e);
+    return StartTiledMap(cycle, id, settings.stem.empty() ? std::string(1, id) : settings.stem,
+                         FormatSettings{}.sheetColumns, settings.scale, settings.tileSize, dir,
+                         settings.sheetMadeEarlier, e);
   });
 }
 
@@ -220,7 +221,7 @@ constexpr ExportFormat kFormats[] = {
      .argument = "DIR",
      .summary = "the loop's 4-bit PNG frames DIR/<id>A.png .. <id>P.png",
      .allNames = "`<id>A.png` … `<id>P.png`",
-     .allPaths = [](const std::string& dir, char,
+     .allPaths = [](const std::string& dir, const std::string&,
                     std::vector<std::string>& paths) { paths.push_back(dir); },
      .makesFolder = true,
      .takesScale = true,
@@ -306,12 +307,12 @@ std::span<const ExportFormat> ExportFormats() {
   return kFormats;
 }
 
-void AllPaths(const ExportFormat& format, const std::string& dir, char id,
+void AllPaths(const ExportFormat& format, const std::string& dir, const std::string& stem,
               std::vector<std::string>& paths) {
   if (format.allSuffix != nullptr)
-    paths.push_back(JoinPath(dir, id + std::string(format.allSuffix)));
+    paths.push_back(JoinPath(dir, stem + format.allSuffix));
   else if (format.allPaths != nullptr)
-    format.allPaths(dir, id, paths);
+    format.allPaths(dir, stem, paths);
 }
 
 std::string AllNames(const ExportFormat& format) {

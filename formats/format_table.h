@@ -25,6 +25,9 @@ struct FormatSettings {
   // describes, which the Tiled folder copies rather than encode the same sheet again; empty
   // when there is none.
   std::string sheetMadeEarlier = {};
+  // The name the files inside a folder format take (the Tiled map's): a slot's name made safe
+  // for a file (ExportStem); empty for the id letter.
+  std::string stem = {};
 };
 
 // How a format stands to the sprite sheet a Tiled folder's tileset shows (the frames at the
@@ -41,14 +44,15 @@ struct ExportFormat {
   const char* option = "";
   const char* argument = "FILE";  // what the option names: "FILE" or "DIR"
   const char* summary = "";       // its line of the usage text
-  // What --all writes inside its folder for the id letter: a file (or, for a format that
-  // makes a folder, a folder) named the letter and this suffix ("-sheet.png"); null for a
-  // format --all names otherwise or does not write.
+  // What --all writes inside its folder for the stem (the id letter or the slot's name): a
+  // file (or, for a format that makes a folder, a folder) named the stem and this suffix
+  // ("-sheet.png"); null for a format --all names otherwise or does not write.
   const char* allSuffix = nullptr;
   // For a format --all names otherwise: the names, as the README's table shows them, and the
-  // paths it writes inside its folder dir for the id letter.
+  // paths it writes inside its folder dir for the stem.
   const char* allNames = "";
-  void (*allPaths)(const std::string& dir, char id, std::vector<std::string>& paths) = nullptr;
+  void (*allPaths)(const std::string& dir, const std::string& stem,
+                   std::vector<std::string>& paths) = nullptr;
   bool makesFolder = false;  // the path is a folder, made when missing (one level)
   // The settings the format uses.
   bool takesScale = false;
@@ -72,9 +76,9 @@ struct ExportFormat {
 
 std::span<const ExportFormat> ExportFormats();
 
-// The paths --all writes inside dir for the id letter and the format; none for a format --all
+// The paths --all writes inside dir for the stem and the format; none for a format --all
 // does not write.
-void AllPaths(const ExportFormat& format, const std::string& dir, char id,
+void AllPaths(const ExportFormat& format, const std::string& dir, const std::string& stem,
               std::vector<std::string>& paths);
 
 // The names --all gives the format's files, as the README's table shows them ("`<id>.gif`").

@@ -14,6 +14,33 @@ namespace {
 constexpr char kVersions[] = R"(version="1.8" tiledversion="1.8.2")";
 constexpr int kPicturesASide = 4;  // the picture repeated, a side
 
+// Text as an attribute's value holds it: '&', '<', '>' and the quotes as references.
+std::string XmlText(const std::string& text) {
+  std::string xml;
+  for (char c : text) {
+    switch (c) {
+      case '&':
+        xml += "&amp;";
+        break;
+      case '<':
+        xml += "&lt;";
+        break;
+      case '>':
+        xml += "&gt;";
+        break;
+      case '"':
+        xml += "&quot;";
+        break;
+      case '\'':
+        xml += "&apos;";
+        break;
+      default:
+        xml += c;
+    }
+  }
+  return xml;
+}
+
 std::string Attribute(const char* name, int64_t value) {
   return std::string(" ") + name + "=\"" + std::to_string(value) + "\"";
 }
@@ -38,16 +65,16 @@ void CopySheet(const std::string& from, const std::string& to, Encoding& sheet) 
 
 }  // namespace
 
-std::string TiledSheetName(char id) {
-  return id + std::string("-sheet.png");
+std::string TiledSheetName(const std::string& stem) {
+  return stem + "-sheet.png";
 }
 
-std::string TiledTilesetName(char id) {
-  return id + std::string(".tsx");
+std::string TiledTilesetName(const std::string& stem) {
+  return stem + ".tsx";
 }
 
-std::string TiledMapName(char id) {
-  return id + std::string(".tmx");
+std::string TiledMapName(const std::string& stem) {
+  return stem + ".tmx";
 }
 
 bool ValidTileEdge(int tileEdge) {
@@ -67,7 +94,8 @@ int64_t TiledGrid::TileId(int j, int row, int column) const {
   return (cellRow * perCell + row) * Columns() + cellColumn * perCell + column;
 }
 
-std::string TiledTileset(const Cycle& cycle, char id, const TiledGrid& grid) {
+std::string TiledTileset(const Cycle& cycle, char id, const TiledGrid& grid,
+                         const std::string& stem) {
   const int last = cycle.frames - 1, edge = grid.perCell * grid.tileEdge;
   std::string text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<tileset ";
   text += kVersions;
@@ -75,7 +103,7 @@ std::string TiledTileset(const Cycle& cycle, char id, const TiledGrid& grid) {
           Attribute("tileheight", grid.tileEdge) +
           Attribute("tilecount", grid.TileId(last, grid.perCell - 1, grid.perCell - 1) + 1) +
           Attribute("columns", grid.Columns()) + ">\n";
-  text += " <image source=\"" + TiledSheetName(id) + "\"" +
+  text += " <image source=\"" + XmlText(TiledSheetName(stem)) + "\"" +
           Attribute("width", int64_t{grid.layout.columns} * edge) +
           Attribute("height", int64_t{grid.layout.rows} * edge) + "/>\n";
   const std::string duration = Attribute("duration", 10 * cycle.delayCentiseconds) + "/>\n";
@@ -92,7 +120,7 @@ std::string TiledTileset(const Cycle& cycle, char id, const TiledGrid& grid) {
   return text;
 }
 
-std::string TiledMap(char id, const TiledGrid& grid) {
+std::string TiledMap(char id, const TiledGrid& grid, const std::string& stem) {
   const int side = kPicturesASide * grid.perCell;  // cells a side
   std::string text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<map ";
   text += kVersions;
@@ -100,7 +128,7 @@ std::string TiledMap(char id, const TiledGrid& grid) {
           Attribute("height", side) + Attribute("tilewidth", grid.tileEdge) +
           Attribute("tileheight", grid.tileEdge) +
           " infinite=\"0\" nextlayerid=\"2\" nextobjectid=\"1\">\n";
-  text += " <tileset firstgid=\"1\" source=\"" + TiledTilesetName(id) + "\"/>\n";
+  text += " <tileset firstgid=\"1\" source=\"" + XmlText(TiledTilesetName(stem)) + "\"/>\n";
   text += " <layer id=\"1\" name=\"" + std::string(1, id) + "\"" + Attribute("width", side) +
           Attribute("height", side) + ">\n";
   text += "  <data encoding=\"csv\">\n";
@@ -115,8 +143,8 @@ std::string TiledMap(char id, const TiledGrid& grid) {
   return text;
 }
 
-Result StartTiledMap(const Cycle& cycle, char id, int columns, int scale, int tileEdge,
-                     const std::string& dir, const std::string& sheetMadeEarlier,
+Result StartTiledMap(const Cycle& cycle, char id, const std::string& stem, int columns, int scale,
+                     int tileEdge, const std::string& dir, const std::string& sheetMadeEarlier,
                      Encoding& encoding) {
   if (Result delay = CheckDelay("Tiled map", cycle); !delay) return delay;
   if (!ValidTileEdge(tileEdge))
@@ -129,16 +157,17 @@ Result StartTiledMap(const Cycle& cycle, char id, int columns, int scale, int ti
   grid.perCell = cellEdge / grid.tileEdge;
   Encoding sheet;
   if (Result started =
-          StartSpriteSheet(cycle, columns, scale, JoinPath(dir, TiledSheetName(id)), sheet);
+          StartSpriteSheet(cycle, columns, scale, JoinPath(dir, TiledSheetName(stem)), sheet);
       !started)
     return started;
   if (!sheetMadeEarlier.empty())
-    CopySheet(sheetMadeEarlier, JoinPath(dir, TiledSheetName(id)), sheet);
+    CopySheet(sheetMadeEarlier, JoinPath(dir, TiledSheetName(stem)), sheet);
   // A tileset of small tiles over a long loop runs to hundreds of megabytes: its bytes go to
   // the export by a move, not another copy.
   std::vector<ExportFile> texts;
-  for (const auto& [name, text] : {std::pair{TiledTilesetName(id), TiledTileset(cycle, id, grid)},
-                                   std::pair{TiledMapName(id), TiledMap(id, grid)}}) {
+  for (const auto& [name, text] :
+       {std::pair{TiledTilesetName(stem), TiledTileset(cycle, id, grid, stem)},
+        std::pair{TiledMapName(stem), TiledMap(id, grid, stem)}}) {
     texts.push_back({JoinPath(dir, name), {text.begin(), text.end()}});
     sheet.bytes += text.size();
   }

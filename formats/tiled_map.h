@@ -15,10 +15,11 @@
 #include "generator/cycle.h"
 #include "generator/result.h"
 
-// The folder's files for the id letter: "<id>-sheet.png", "<id>.tsx" and "<id>.tmx".
-std::string TiledSheetName(char id);
-std::string TiledTilesetName(char id);
-std::string TiledMapName(char id);
+// The folder's files for the stem (the id letter, or a slot's name made safe for a file):
+// "<stem>-sheet.png", "<stem>.tsx" and "<stem>.tmx".
+std::string TiledSheetName(const std::string& stem);
+std::string TiledTilesetName(const std::string& stem);
+std::string TiledMapName(const std::string& stem);
 
 // The tile edges the tileset may cut a cell into: the powers of two kMinTileEdge ..
 // kMaxTileEdge pixels, which divide a cell at every scale. 0 stands for the whole cell.
@@ -43,10 +44,13 @@ struct TiledGrid {
 
 // The tileset over the sheet: tilecount runs to the last frame's last tile, and each tile of
 // frame 0's cell shows its tile of frame j's cell for 10 x delay milliseconds in turn.
-std::string TiledTileset(const Cycle& cycle, char id, const TiledGrid& grid);
+// The tileset is named after the id letter; its sheet is the stem's.
+std::string TiledTileset(const Cycle& cycle, char id, const TiledGrid& grid,
+                         const std::string& stem);
 
 // The map: the picture's tiles of frame 0 (gid = tile + 1), 4 x 4 times over.
-std::string TiledMap(char id, const TiledGrid& grid);
+// Its layer is named after the id letter; its tileset is the stem's.
+std::string TiledMap(char id, const TiledGrid& grid, const std::string& stem);
 
 // columns as the sprite sheet takes them, scale 1, 2, 3, 4 or 8, tileEdge as ValidTileEdge
 // takes it. Fails as the sheet does, or for a delay outside 1..100 or another tile edge. The
@@ -55,6 +59,6 @@ std::string TiledMap(char id, const TiledGrid& grid);
 // With sheetMadeEarlier, the path of that same sheet among the files the finish is given
 // (made by an earlier encoding of the same export), the sheet is a copy of that file, made in
 // one step.
-Result StartTiledMap(const Cycle& cycle, char id, int columns, int scale, int tileEdge,
-                     const std::string& dir, const std::string& sheetMadeEarlier,
+Result StartTiledMap(const Cycle& cycle, char id, const std::string& stem, int columns, int scale,
+                     int tileEdge, const std::string& dir, const std::string& sheetMadeEarlier,
                      Encoding& encoding);

@@ -10,6 +10,7 @@
 
 #include "generator/cycle_ranges.h"
 #include "generator/palette_look.h"
+#include "generator/pattern_label.h"
 #include "generator/program_limits.h"
 
 // Cell (x, y) is element x * 256 + y; only the width x height tile carries data.
@@ -45,9 +46,10 @@ struct PatternFields {
   bool operator==(const PatternFields&) const = default;
 };
 
-// What a pattern slot holds: its pattern file's fields.
+// What a pattern slot holds: its pattern file's fields, and beside them its name and seed.
 struct PatternSlot {
   PatternFields fields;
+  PatternLabel label;
 
   bool operator==(const PatternSlot&) const = default;
 };

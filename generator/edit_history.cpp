@@ -84,6 +84,11 @@ bool IsSide(EditField field) {
   return field == EditField::kCycles || field == EditField::kLook;
 }
 
+// A change whose before and after are whole values kept beside the changes.
+bool IsWhole(EditField field) {
+  return IsSide(field) || field == EditField::kLabel;
+}
+
 const UndoableField* RowOf(EditField field) {
   for (const UndoableField& row : kUndoableFields)
     if (row.field == field) return &row;
@@ -100,6 +105,7 @@ EditState CaptureEdits(const PatternGenerator& g) {
   state.patternNumber = g.patternNumber;
   state.paletteNumber = g.paletteNumber;
   state.side = {g.cycles, g.look};
+  state.label = g.label;
   return state;
 }
 
@@ -111,6 +117,7 @@ namespace {
 struct FrameDiff {
   std::vector<FieldChange> changes;
   std::vector<PaletteSide> sides;
+  std::vector<PatternLabel> labels;
 };
 
 FrameDiff Diff(const EditState& start, const EditState& now) {
@@ -134,6 +141,10 @@ FrameDiff Diff(const EditState& start, const EditState& now) {
           {now.side.cycles == start.side.cycles ? EditField::kLook : EditField::kCycles, 0, 0, 0});
       diff.sides = {start.side, now.side};
     }
+    if (!(now.label == start.label)) {
+      diff.changes.push_back({EditField::kLabel, 0, 0, 0});
+      diff.labels = {start.label, now.label};
+    }
   }
   return diff;
 }
@@ -142,11 +153,16 @@ bool IsSlot(EditField field) {
   return field == EditField::kPatternSlot || field == EditField::kPaletteSlot;
 }
 
-// Stores the diff's two sides at the end of sides, as the before and after of change.
-void StoreSides(const FrameDiff& diff, FieldChange& change, std::vector<PaletteSide>& sides) {
-  change.before = static_cast<int32_t>(sides.size());
+// Stores the diff's two sides (labels) at the end of the history's, as the before and after
+// of change.
+void StoreSides(const FrameDiff& diff, FieldChange& change, EditHistory& history) {
+  const bool label = change.field == EditField::kLabel;
+  change.before = static_cast<int32_t>(label ? history.labels.size() : history.sides.size());
   change.after = change.before + 1;
-  sides.insert(sides.end(), diff.sides.begin(), diff.sides.end());
+  if (label)
+    history.labels.insert(history.labels.end(), diff.labels.begin(), diff.labels.end());
+  else
+    history.sides.insert(history.sides.end(), diff.sides.begin(), diff.sides.end());
 }
 
 // The gesture goes on: its step takes the new values, and any field it had not touched yet
@@ -161,9 +177,11 @@ void ExtendStep(const FrameDiff& diff, EditHistory& history) {
     }
     if (kept == nullptr) {
       FieldChange added = change;
-      if (IsSide(added.field)) StoreSides(diff, added, history.sides);
+      if (IsWhole(added.field)) StoreSides(diff, added, history);
       history.changes.push_back(added);
       ++last.count;
+    } else if (kept->field == EditField::kLabel) {
+      history.labels[static_cast<size_t>(kept->after)] = diff.labels[1];
     } else if (IsSide(kept->field)) {
       history.sides[static_cast<size_t>(kept->after)] = diff.sides[1];
     } else {
@@ -177,13 +195,16 @@ void AddStep(FrameDiff diff, EditHistory& history) {
   if (history.done < history.steps.size()) {
     history.changes.resize(history.steps[history.done].first);
     history.steps.resize(history.done);
-    size_t keep = 0;
-    for (const FieldChange& change : history.changes)
+    size_t keep = 0, keepLabels = 0;
+    for (const FieldChange& change : history.changes) {
       if (IsSide(change.field)) keep = static_cast<size_t>(change.after) + 1;
+      if (change.field == EditField::kLabel) keepLabels = static_cast<size_t>(change.after) + 1;
+    }
     history.sides.resize(keep);
+    history.labels.resize(keepLabels);
   }
   for (FieldChange& change : diff.changes)
-    if (IsSide(change.field)) StoreSides(diff, change, history.sides);
+    if (IsWhole(change.field)) StoreSides(diff, change, history);
   history.steps.push_back({static_cast<uint32_t>(history.changes.size()),
                            static_cast<uint32_t>(diff.changes.size()), history.nextCause});
   history.changes.insert(history.changes.end(), diff.changes.begin(), diff.changes.end());
@@ -224,6 +245,8 @@ const FieldChange* EditHistory::RedoChanges(uint32_t& count) const {
 size_t EditHistory::Bytes() const {
   size_t bytes = steps.capacity() * sizeof(Step) + changes.capacity() * sizeof(FieldChange) +
                  sides.capacity() * sizeof(PaletteSide);
+  for (const PatternLabel& label : labels)
+    bytes += sizeof label + label.name.capacity() + label.otherLines.capacity();
   for (const PaletteSide& side : sides)
     bytes += (side.look.colours.capacity() + side.look.snap.capacity()) * sizeof(Rgb);
   return bytes;
@@ -235,6 +258,10 @@ EditApplied ApplyChanges(PatternGenerator& g, const EditHistory& history,
   for (uint32_t k = 0; k < count; ++k) {
     const FieldChange& change = changes[undo ? count - 1 - k : k];
     const int32_t value = undo ? change.before : change.after;
+    if (change.field == EditField::kLabel) {
+      g.label = history.labels[static_cast<size_t>(value)];
+      continue;
+    }
     if (IsSide(change.field)) {
       const PaletteSide& side = history.sides[static_cast<size_t>(value)];
       applied.rebuildPalette |= !(side.look == g.look);

@@ -32,7 +32,8 @@ enum class EditField : uint8_t {
   kCycles,       // before and after: indices into the history's palette sides
   kPatternSlot,  // a step to another slot: before and after are the slot numbers
   kPaletteSlot,
-  kLook,  // as kCycles
+  kLook,   // as kCycles
+  kLabel,  // the pattern's name and seed: indices into the history's labels
 };
 
 // What a palette slot holds beside its keys, kept whole by undo: its ranges and its look.
@@ -61,6 +62,7 @@ struct EditState {
   uint8_t patternNumber;
   uint8_t paletteNumber;
   PaletteSide side;
+  PatternLabel label;
 };
 
 EditState CaptureEdits(const PatternGenerator& g);
@@ -76,7 +78,8 @@ struct EditHistory {
   };
   std::vector<Step> steps;
   std::vector<FieldChange> changes;
-  std::vector<PaletteSide> sides;  // the palette sides before and after kCycles and kLook changes
+  std::vector<PaletteSide> sides;    // the palette sides before and after kCycles and kLook changes
+  std::vector<PatternLabel> labels;  // the labels before and after kLabel changes
   size_t done = 0;
   // The last step may grow while the gesture that made it goes on (a held key, a drag).
   bool open = false;

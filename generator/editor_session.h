@@ -65,9 +65,12 @@ struct EditorSession {
   const DataFolder* folder = nullptr;
   bool exportEveryFormat = false;
   char exportId = 'A';
+  std::string exportName;  // the pattern's name, which E's formats are named after
   // The seed R (Shift+R) draws from next; none until the first press, which takes one from
   // the clock.
   std::optional<uint32_t> nextSeed;
+  // F2's text field: what is typed so far, while it is open.
+  std::optional<std::string> nameField;
   // The look's limit as the preview and the swatches apply it.
   ShownLimit shownLimit;
   // The folders palette files were imported from, most recent first (settings.txt keeps

@@ -11,6 +11,7 @@
 #include "generator/editor_session.h"
 #include "generator/frame_clock.h"
 #include "generator/palette_look.h"
+#include "generator/pattern_label.h"
 #include "generator/program_limits.h"
 #include "generator/result.h"
 #include "generator/slot_files.h"
@@ -65,6 +66,9 @@ struct PatternGenerator {
   // Where the palette's colours come from and what they are limited to; kept with the
   // palette slot, in savedata/pal<n>.look.txt.
   PaletteLook look;
+  // The pattern's name and the seed it was drawn from; kept with the pattern slot, in
+  // savedata/pat<n>.name.txt.
+  PatternLabel label;
   // The editor's panels, gesture, undo, status line and export.
   EditorSession session;
   // The slot files as last loaded or saved, and what could not be read of them.
@@ -102,6 +106,7 @@ struct PatternGenerator {
   bool PaletteEdited() const { return Edited(kSlotFiles[1]); }
   bool CyclesEdited() const { return Edited(kSlotFiles[2]); }
   bool LookEdited() const { return Edited(kSlotFiles[3]); }
+  bool LabelEdited() const { return Edited(kSlotFiles[4]); }
 
   // The map read as a 256 x 256 plane of tiles, every other tile mirrored; u, v in 0..255.
   int32_t TiledCell(int u, int v) const {

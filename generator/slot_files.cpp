@@ -179,6 +179,10 @@ Result ParseLook(std::string_view bytes, Document& document) {
   return ParsePaletteLook(std::string(bytes), document.palette.look);
 }
 
+Result ParseLabel(std::string_view bytes, Document& document) {
+  return ParsePatternLabel(bytes, document.pattern.label);
+}
+
 // A part of the document a slot file holds, (document.*slot).*member: how a missing file
 // leaves it, how it is copied and compared.
 template <auto slot, auto member>
@@ -211,6 +215,7 @@ bool KeysDiffer(const Document& a, const Document& b) {
 
 constexpr auto kPattern = &Document::pattern;
 constexpr auto kFields = &PatternSlot::fields;
+constexpr auto kLabel = &PatternSlot::label;
 constexpr auto kPalette = &Document::palette;
 constexpr auto kCycles = &PaletteSlot::cycles;
 constexpr auto kLook = &PaletteSlot::look;
@@ -218,7 +223,7 @@ constexpr auto kLook = &PaletteSlot::look;
 }  // namespace
 
 // kind, suffix, text, parse, check, reset, copy, isDefault, differs, style
-const SlotFile kSlotFiles[4] = {
+const SlotFile kSlotFiles[5] = {
     {SlotKind::kPattern, "", [](const Document& d) { return PatternText(d.pattern.fields); },
      ParsePattern, CheckPattern, ResetPart<kPattern, kFields>, CopyPart<kPattern, kFields>, nullptr,
      PartDiffers<kPattern, kFields>, SlotProblemStyle::kSlot},
@@ -231,6 +236,10 @@ const SlotFile kSlotFiles[4] = {
     {SlotKind::kPalette, ".look", [](const Document& d) { return PaletteLookText(d.palette.look); },
      ParseLook, nullptr, ResetPart<kPalette, kLook>, CopyPart<kPalette, kLook>,
      PartIsDefault<kPalette, kLook>, PartDiffers<kPalette, kLook>, SlotProblemStyle::kLook},
+    {SlotKind::kPattern, ".name",
+     [](const Document& d) { return PatternLabelText(d.pattern.label); }, ParseLabel, nullptr,
+     ResetPart<kPattern, kLabel>, CopyPart<kPattern, kLabel>, PartIsDefault<kPattern, kLabel>,
+     PartDiffers<kPattern, kLabel>, SlotProblemStyle::kSlot},
 };
 
 std::string SlotFileName(const SlotFile& file, int n) {
@@ -386,6 +395,7 @@ void CopySlot(SlotKind kind, const Document& from, Document& to) {
 Document PatternGenerator::AsDocument() const {
   Document document;
   document.pattern.fields = Pattern();
+  document.pattern.label = label;
   std::memcpy(document.palette.keys, keys, sizeof keys);
   document.palette.cycles = cycles;
   document.palette.look = look;
@@ -399,6 +409,7 @@ Document PatternGenerator::AsDocument() const {
 void PatternGenerator::TakeSlot(SlotKind kind, const Document& document) {
   if (kind == SlotKind::kPattern) {
     SetPattern(document.pattern.fields);
+    label = document.pattern.label;
     return;
   }
   std::memcpy(keys, document.palette.keys, sizeof keys);

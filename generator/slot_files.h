@@ -49,8 +49,8 @@ struct SlotFile {
   SlotProblemStyle style;
 };
 
-// The pattern slot file, the palette slot file, its ranges, its look.
-extern const SlotFile kSlotFiles[4];
+// The pattern slot file, the palette slot file, its ranges, its look, the pattern's name.
+extern const SlotFile kSlotFiles[5];
 constexpr int kSlotFileCount = static_cast<int>(std::size(kSlotFiles));
 inline const SlotFile& PatternSlotFile() {
   return kSlotFiles[0];
@@ -63,6 +63,9 @@ inline const SlotFile& CyclesSlotFile() {
 }
 inline const SlotFile& LookSlotFile() {
   return kSlotFiles[3];
+}
+inline const SlotFile& LabelSlotFile() {
+  return kSlotFiles[4];
 }
 inline int SlotFileIndex(const SlotFile& file) {
   return static_cast<int>(&file - kSlotFiles);

@@ -1,7 +1,9 @@
 #include "store/paths.h"
 
+#include <algorithm>
 #include <vector>
 
+#include "generator/utf8_text.h"
 #include "store/file_system.h"
 
 namespace {
@@ -56,9 +58,53 @@ std::string BaseName(const std::string& path) {
 }
 
 std::string ShownName(const std::string& path) {
+  constexpr int kShown = 24;  // characters; a longer name keeps 21 and "..."
+  const std::string base = BaseName(path);
   std::string name;
-  for (char c : BaseName(path)) name += c >= 0x20 && c < 0x7F ? c : '?';
-  return name.size() > 24 ? name.substr(0, 21) + "..." : name;
+  std::size_t cut = 0;
+  int characters = 0;
+  for (std::size_t at = 0; at < base.size();) {
+    const std::size_t from = at;
+    char32_t c;
+    const bool whole = NextCharacter(base, at, c);
+    if (++characters == kShown - 2) cut = name.size();
+    if (whole && !IsControlCharacter(c))
+      name.append(base, from, at - from);
+    else
+      name += '?';
+  }
+  return characters > kShown ? name.substr(0, cut) + "..." : name;
+}
+
+std::string SafeFileStem(std::string_view name) {
+  constexpr std::string_view kRefused = "/\\:*?\"<>|";
+  std::string safe;
+  for (std::size_t at = 0; at < name.size();) {
+    const std::size_t from = at;
+    char32_t c;
+    const bool whole = NextCharacter(name, at, c);
+    if (!whole || IsControlCharacter(c) ||
+        (c < 0x80 && kRefused.find(static_cast<char>(c)) != std::string_view::npos))
+      safe += '_';
+    else
+      safe.append(name, from, at - from);
+  }
+  // Windows drops trailing dots and spaces; a leading dot hides the file; spaces at either
+  // end are easily lost.
+  const std::size_t first = safe.find_first_not_of(". ");
+  safe = first == std::string::npos ? "" : safe.substr(first);
+  safe = std::string(CutAtCharacter(safe, kMaxFileStemBytes));
+  while (!safe.empty() && (safe.back() == '.' || safe.back() == ' ')) safe.pop_back();
+  // Windows' device names, whatever follows their first dot.
+  std::string device = safe.substr(0, safe.find('.'));
+  while (!device.empty() && device.back() == ' ') device.pop_back();
+  for (char& c : device) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+  static constexpr std::string_view kDevices[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
+  bool reserved = std::find(std::begin(kDevices), std::end(kDevices), device) != std::end(kDevices);
+  if (device.size() == 4 && (device.starts_with("COM") || device.starts_with("LPT")) &&
+      device[3] >= '0' && device[3] <= '9')
+    reserved = true;
+  return reserved ? "_" + safe : safe;
 }
 
 std::string FolderOf(const std::string& path) {

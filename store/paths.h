@@ -3,15 +3,26 @@
 // a path leads to. Separators are the system's (os::IsSeparator): '/' on POSIX, '/' and '\' on
 // Windows.
 
+#include <cstddef>
 #include <string>
+#include <string_view>
 
 // folder + "/" + name; name alone when folder is empty; no second separator when the folder
 // ends in one.
 std::string JoinPath(const std::string& folder, const std::string& name);
 // The name after the last separator: "out/x.gif" -> "x.gif".
 std::string BaseName(const std::string& path);
-// A name a screen text can hold: the file's base name, printable ASCII, at most 24 characters.
+// A name a screen text can hold: the file's base name as UTF-8, a control character or a byte
+// that is no UTF-8 as '?', at most 24 characters (a longer one cut after 21, on a character,
+// and "..."). What the screen draws of it is ToScreenText's (editor/screen_encoding.h).
 std::string ShownName(const std::string& path);
+// The longest stem SafeFileStem gives, in bytes.
+constexpr std::size_t kMaxFileStemBytes = 64;
+// A name (UTF-8) made fit to start a file's name on every system: '/', '\\', the characters
+// Windows refuses, control characters and bytes that are no UTF-8 become '_'; leading dots
+// and spaces go, and so do trailing ones; at most kMaxFileStemBytes bytes, cut on a character;
+// a Windows device name (CON, NUL, COM1, ...) gets a leading '_'. Empty when nothing is left.
+std::string SafeFileStem(std::string_view name);
 // The folder that holds the file: "out/x.gif" -> "out", "x.gif" -> ".", "/x" -> "/".
 std::string FolderOf(const std::string& path);
 // The folder that holds a folder, trailing separators ignored: "/usr/bin/" -> "/usr".

@@ -203,7 +203,8 @@ size_t FirstOptionRequest(const Options& options) {
 
 // The BMP frames (unless --no-frames), then every format asked for in the table's order, then
 // --all's; labels receives how each request is named in messages.
-std::vector<ExportRequest> Requests(Options& options, std::vector<std::string>& labels) {
+std::vector<ExportRequest> Requests(Options& options, const std::string& stem,
+                                    std::vector<std::string>& labels) {
   const auto formats = ExportFormats();
   std::stable_sort(options.requests.begin(), options.requests.end(),
                    [&](const ExportRequest& a, const ExportRequest& b) {
@@ -216,7 +217,7 @@ std::vector<ExportRequest> Requests(Options& options, std::vector<std::string>& 
     labels.push_back("the BMP frames");
   }
   requests.insert(requests.end(), options.requests.begin(), options.requests.end());
-  if (!options.all.empty()) RequestAllFormats(options.all, options.id, requests);
+  if (!options.all.empty()) RequestAllFormats(options.all, stem, requests);
   for (const ExportRequest& request : options.requests) labels.push_back(request.format->option);
   labels.resize(requests.size(), "--all");
   if (options.delay == 1)
@@ -273,8 +274,11 @@ int main(int argc, char** argv) {
   // as one batch.
   auto cycle = std::make_shared<Cycle>();
   if (Result made = ReadCycle(options, folder, document, *cycle); !made) return Failed(made);
+  // The formats' files are named after --name, else the slot's name, else the id letter.
+  options.settings.stem =
+      ExportStem(options.name.value_or(document.pattern.label.name), options.id);
   std::vector<std::string> labels;
-  const std::vector<ExportRequest> requests = Requests(options, labels);
+  const std::vector<ExportRequest> requests = Requests(options, options.settings.stem, labels);
   ExportPlan plan;
   std::vector<size_t> requestOfFile;
   if (Result planned = EncodeShowingProgress(cycle, options, requests, plan, requestOfFile);

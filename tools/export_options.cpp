@@ -11,6 +11,7 @@
 #include "formats/scale.h"
 #include "formats/tiled_map.h"
 #include "generator/messages.h"
+#include "generator/pattern_label.h"
 #include "generator/program_limits.h"
 #include "generator/random_pattern.h"
 #include "store/paths.h"
@@ -32,6 +33,9 @@ constexpr const char* kUsageHead =
     "  --pattern N    pattern file savedata/patN.txt, 0..99 (default 0)\n"
     "  --palette N    palette file savedata/palN.txt, 0..99 (default 0)\n"
     "  --id L         identification letter A..Z, first letter of the file names (default A)\n"
+    "  --name NAME    what --all names the formats' files after (the BMP and PNG frames keep\n"
+    "                 the letter), up to 64 bytes of UTF-8 (default: the pattern slot's name,\n"
+    "                 else the letter); characters a file name cannot hold become '_'\n"
     "  --size WxH     tile size, each a power of two 16..256 (default 64x64)\n"
     "  --mosaic L     mosaic level 0..4 (default 0)\n"
     "  --cycle LOW,HIGH,K,MODE[,blend]  a cycle range instead of the palette slot's (repeat\n"
@@ -51,7 +55,7 @@ constexpr const char* kUsageHead =
     "  --random-palette SEED  the palette keys Shift+R draws from SEED, in place of the slot's\n"
     "Also, in any combination (paths relative to the current folder):\n";
 constexpr const char* kUsageTail =
-    "  --all DIR      every format above into DIR, named after the id letter\n"
+    "  --all DIR      every format above into DIR, named after the name or the id letter\n"
     "  --no-frames    leave result/ as it is: write only the other outputs asked for\n"
     "  --delay CS     hundredths of a second per frame, 1..100 (default 2; a frame is one\n"
     "                 palette step of the default cycle): the speed of the formats marked delay\n"
@@ -159,6 +163,12 @@ constexpr ValueOption kValueOptions[] = {
        if (text.size() != 1 || text[0] < 'A' || text[0] > 'Z')
          UsageError("--id must be one capital letter A..Z, not '" + text + "'");
        options.id = text[0];
+     }},
+    {"--name",
+     [](const std::string& flag, const std::string& text, Options& options) {
+       if (Result checked = CheckSlotName(text); !checked)
+         UsageError(flag + ": " + checked.message + ", not '" + QuoteName(text) + "'");
+       options.name = text;
      }},
     {"--size", ParseSize},
     {"--mosaic",

@@ -53,6 +53,8 @@ struct Options {
   // slot's, as the editor's R (Shift+R) draws them.
   std::optional<uint32_t> randomPattern;
   std::optional<uint32_t> randomPalette;
+  // --name: what the formats' files are named after in place of the pattern slot's name.
+  std::optional<std::string> name;
 };
 
 // The usage text: the options, then every format's line from the format table.

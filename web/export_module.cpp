@@ -36,15 +36,18 @@ EMSCRIPTEN_KEEPALIVE int exporter_cycle_size() {
   return sizeof(Cycle);
 }
 
-// E's files into result/, or M's frames.
-EMSCRIPTEN_KEEPALIVE void exporter_start(int id, int everyFormat) {
+// E's files into result/ (the formats' named after the pattern's name), or M's frames.
+EMSCRIPTEN_KEEPALIVE void exporter_start(int id, const char* name, int everyFormat) {
+  const std::string stem = ExportStem(name, static_cast<char>(id));
   std::vector<ExportRequest> requests;
   // The module's file system is the page's data folder, its working directory.
-  RequestResults(DataFolder::kResults, static_cast<char>(id), everyFormat != 0, requests);
+  RequestResults(DataFolder::kResults, stem, everyFormat != 0, requests);
   plan = ExportPlan{};
   failure = Result::Ok();
+  FormatSettings settings;
+  settings.stem = stem;
   job = std::make_unique<ExportJob>(std::make_shared<const Cycle>(cycle), static_cast<char>(id),
-                                    FormatSettings{}, std::move(requests));
+                                    settings, std::move(requests));
 }
 
 // An ExportState: encoding, every file encoded, or failed (exporter_failure says why).

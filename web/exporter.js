@@ -16,8 +16,8 @@ export class Exporter {
     this.failure = {};
   }
 
-  start(cycle, id, everyFormat) {
-    this.run = { cycle, id, everyFormat, begun: false };
+  start(cycle, id, name, everyFormat) {
+    this.run = { cycle, id, name, everyFormat, begun: false };
     // A module that failed to load is tried again by the next export.
     if (this.loadFailure !== null) this.loading = this.loadFailure = null;
     this.loading ??= import(this.url)
@@ -37,7 +37,11 @@ export class Exporter {
       if (m._exporter_cycle_size() !== this.run.cycle.length)
         return this.fail(`${this.url} was built from other sources than the page`);
       m.HEAPU8.set(this.run.cycle, m._exporter_cycle());
-      m._exporter_start(this.run.id, this.run.everyFormat);
+      const name = new TextEncoder().encode(`${this.run.name}\0`);
+      const at = m._malloc(name.length);
+      m.HEAPU8.set(name, at);
+      m._exporter_start(this.run.id, at, this.run.everyFormat);
+      m._free(at);
       this.run.begun = true;
     }
     const state = m._exporter_advance(budgetMs);

@@ -31,6 +31,8 @@ export const KEY_CODES = {
   Home: KeyCode.DIK_HOME,
   End: KeyCode.DIK_END,
   F1: KeyCode.DIK_F1,
+  F2: KeyCode.DIK_F2,
+  Backspace: KeyCode.DIK_BACK,
   Tab: KeyCode.DIK_TAB,
   Enter: KeyCode.DIK_RETURN,
   NumpadEnter: KeyCode.DIK_NUMPADENTER,
@@ -49,9 +51,9 @@ export const KEY_CODES = {
 const MODIFIER_CODES = new Set(["ShiftLeft", "ShiftRight", "ControlLeft", "ControlRight",
   "MetaLeft", "MetaRight"]);
 
-// Keys the editor reads only over its gallery: elsewhere Tab moves the browser's focus and
-// Escape is the browser's.
-const GALLERY_CODES = new Set(["Tab", "Escape"]);
+// Keys the editor reads only over its gallery and its text field: elsewhere Tab moves the
+// browser's focus, and Escape and Backspace are the browser's.
+const GALLERY_CODES = new Set(["Tab", "Escape", "Backspace"]);
 
 // With Ctrl (or Cmd) held the page keeps only the editor's chords (undo, redo, save, and
 // restore or discard unsaved edits while the canvas has the focus); the browser keeps the
@@ -70,15 +72,18 @@ export class Keys {
   }
 
   // Returns whether the event was one of the editor's keys (the page then keeps it);
-  // galleryOpen: whether the editor shows its gallery.
-  handle(event, galleryOpen) {
+  // overlayOpen: whether the editor shows an overlay over the whole window (it then takes Tab
+  // and Escape); takesText: whether it takes typed text (its name field, the palette
+  // browser), when the page keeps every printable key too.
+  handle(event, overlayOpen, takesText = false) {
     if (event.type === "keydown" && [...event.key].length === 1 && event.key >= " " &&
-        !event.ctrlKey && !event.metaKey && !event.altKey && this.typed.length < 4096) {
-      this.typed += event.key;
+        !event.ctrlKey && !event.metaKey && !event.altKey && !event.isComposing) {
+      if (this.typed.length < 4096) this.typed += event.key;
+      if (takesText && KEY_CODES[event.code] === undefined) return true;
     }
     const code = KEY_CODES[event.code];
     if (code === undefined || event.altKey) return false;
-    if (GALLERY_CODES.has(event.code) && !galleryOpen && event.type === "keydown") return false;
+    if (GALLERY_CODES.has(event.code) && !overlayOpen && event.type === "keydown") return false;
     if ((event.ctrlKey || event.metaKey) && !CHORD_CODES.has(event.code)) return false;
     if (event.type === "keydown") {
       this.held.add(code);

@@ -159,7 +159,8 @@ function offerResults(module) {
   const frames = module._quilmorante_results_are_frames() !== 0;
   const files = takeResults(module.FS);
   if (files.length === 0) return;
-  const id = files[0].name[0];
+  // The BMP frames keep the id letter; the other formats may take the slot's name.
+  const id = (files.find((file) => file.name.endsWith(".bmp")) ?? files[0]).name[0];
   const name = `${id}-${frames ? "frames" : "all"}.zip`;
   const blob = zipStored(files);
   page.downloads.push({ name, files });
@@ -168,6 +169,26 @@ function offerResults(module) {
   statusLine.textContent = page.language === "en"
     ? `Downloaded ${name}: ${files.length} files (${range})`
     : `${name} をダウンロードしました: ${files.length} ファイル (${range})`;
+}
+
+// The editor draws names in code page 932 through a table of the two-byte characters that the
+// page fills from the decoder it draws with: each pair of the editor's leads and every trail
+// byte, its character, or 0 where the pair is none (the half-width katakana and ASCII, which
+// a bad lead leaves behind, are single bytes, and no pair).
+function fillScreenTable(module) {
+  const at = module._malloc(4);
+  const read = (pointer) => [pointer, new DataView(module.HEAPU8.buffer).getInt32(at, true)];
+  const [table, count] = read(module._quilmorante_screen_table(at));
+  const [leads] = read(module._quilmorante_screen_table_leads(at));
+  module._free(at);
+  const units = new Uint16Array(module.HEAPU8.buffer, table, count);
+  for (let i = 0; i < count; i++) {
+    const t = i % 188;
+    const pair = [module.HEAPU8[leads + Math.floor(i / 188)], t < 63 ? 0x40 + t : 0x41 + t];
+    const text = shiftJis.decode(new Uint8Array(pair));
+    const unit = text.length === 1 ? text.charCodeAt(0) : 0;
+    units[i] = unit === 0xfffd ? 0 : unit;
+  }
 }
 
 const page = { frames: 0, downloads: [], ready: false, frameTimes: [] };
@@ -231,6 +252,7 @@ async function start() {
     font.load().then((face) => (document.fonts.add(face), performance.mark("font ready"))),
   ]);
   page.module = module;
+  fillScreenTable(module);
   const { stored } = await prepareFiles(module, data);
   performance.mark("files ready");
   // The language of the last visit: the editor reads it from its settings file.
@@ -248,7 +270,9 @@ async function start() {
   window.addEventListener("pagehide", () => unsaved.remember());
 
   const onKey = (event) => {
-    if (keys.handle(event, module._quilmorante_gallery_open() !== 0)) event.preventDefault();
+    const takesText = module._quilmorante_text_field_open() !== 0;
+    if (keys.handle(event, takesText || module._quilmorante_gallery_open() !== 0, takesText))
+      event.preventDefault();
   };
   canvas.addEventListener("keydown", onKey);
   canvas.addEventListener("keyup", onKey);

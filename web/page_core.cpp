@@ -11,6 +11,7 @@
 
 #include "editor/overlay.h"
 #include "editor/palette_browser.h"
+#include "editor/screen_encoding.h"
 #include "formats/palette_reader.h"
 #include "shell/core/app.h"
 #include "store/file_system.h"
@@ -167,6 +168,25 @@ EMSCRIPTEN_KEEPALIVE int quilmorante_gallery_open() {
 // Text typed on the page since the last tick (UTF-8): the next tick's frame takes it.
 EMSCRIPTEN_KEEPALIVE void quilmorante_type(const char* text) {
   if (app != nullptr && app->typed.size() < 4096) app->typed += text;
+}
+
+// The screen encoding's table, which the page fills from its own code page 932 decoder
+// before the first tick (editor/screen_encoding.h), and its lead bytes; count receives the
+// size of each.
+EMSCRIPTEN_KEEPALIVE uint16_t* quilmorante_screen_table(int* count) {
+  return ScreenTable(*count);
+}
+EMSCRIPTEN_KEEPALIVE const uint8_t* quilmorante_screen_table_leads(int* count) {
+  return ScreenTableLeads(*count);
+}
+
+// Whether the editor takes typed text (its name field, F2, or an overlay that takes text, the
+// palette browser): it then takes every key and what is typed.
+EMSCRIPTEN_KEEPALIVE int quilmorante_text_field_open() {
+  if (app == nullptr || app->generator == nullptr) return 0;
+  const EditorSession& session = app->generator->session;
+  const Overlay* window = OpenAt(session, OverlayPlace::kWindow);
+  return session.nameField.has_value() || (window != nullptr && window->text != nullptr);
 }
 
 // Whether a long loop's export is still encoding: its files appear in result/ when it ends.

@@ -10,8 +10,11 @@
 #include "web/exporter_protocol.h"
 
 // Module.exporter is web/exporter.js's Exporter, given to the module by the page.
-EM_JS(void, ExporterStart, (const void* cycle, int size, int id, int everyFormat),
-      { Module.exporter.start(HEAPU8.slice(cycle, cycle + size), id, everyFormat); });
+EM_JS(void, ExporterStart, (const void* cycle, int size, int id, const char* name, int everyFormat),
+      {
+        Module.exporter.start(HEAPU8.slice(cycle, cycle + size), id, UTF8ToString(name),
+                              everyFormat);
+      });
 EM_JS(int, ExporterAdvance, (double budgetMs), { return Module.exporter.advance(budgetMs); });
 EM_JS(int, ExporterFramesDone, (), { return Module.exporter.framesDone(); });
 EM_JS(int, ExporterCount, (int list), { return Module.exporter.count(list); });
@@ -39,8 +42,8 @@ int ExporterListSize(ExportList list) {
 
 class PageExportRunner : public ExportRunner {
  public:
-  Result Start(const Cycle& cycle, char id, bool everyFormat) override {
-    ExporterStart(&cycle, sizeof cycle, id, everyFormat ? 1 : 0);
+  Result Start(const Cycle& cycle, char id, const std::string& name, bool everyFormat) override {
+    ExporterStart(&cycle, sizeof cycle, id, name.c_str(), everyFormat ? 1 : 0);
     frames_ = cycle.frames;
     running_ = true;
     return Result::Ok();

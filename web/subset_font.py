@@ -3,7 +3,7 @@
 
 The editor's texts are the lines of editor/editor_texts.txt that its fonts draw (all but
 those marked utf8); file names, numbers and error reasons are printable ASCII; a shortened
-status line ends in an ellipsis.
+status line ends in an ellipsis; a character of a name the screen cannot show is a geta mark.
 
 Usage: subset_font.py EDITOR_TEXTS_TXT FONT.ttf OUT.woff2
 """
@@ -38,6 +38,7 @@ def main():
         characters = editor_characters(f.read())
     characters.update(chr(c) for c in range(0x20, 0x7F))
     characters.add("\u2026")
+    characters.add("\u3013")
     options = subset.Options()
     options.flavor = "woff2"
     options.layout_features = []

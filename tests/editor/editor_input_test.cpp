@@ -65,6 +65,11 @@ class EditorInputTest : public EditorFixture {
     Frame({keys});
     Frame({});
   }
+  // Text typed in one frame.
+  void Type(const std::string& text) {
+    clock.typed = text;
+    Frame({});
+  }
 };
 
 struct UndoCase {
@@ -166,7 +171,17 @@ INSTANTIATE_TEST_SUITE_P(
                    RandomPaletteKeys(99, drawn);
                    return int32_t{std::memcmp(g.keys, drawn, sizeof drawn) == 0};
                  },
-                 0, 1, Cp932("乱数パレット")}),
+                 0, 1, Cp932("乱数パレット")},
+        UndoCase{
+            "NameIsOneStep",
+            [](EditorInputTest& t) {
+              t.Tap({DIK_F2});
+              t.Type("la");
+              t.Type("va");
+              t.Tap({DIK_RETURN});
+            },
+            [](const PatternGenerator& g) { return static_cast<int32_t>(g.label.name.size()); }, 0,
+            4, Cp932("名前")}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(EditorInputTest, ASlotStepIsUndoneByStepping) {
@@ -200,6 +215,92 @@ TEST_F(EditorInputTest, RDrawsFromTheSeedItShows) {
   EXPECT_EQ(std::memcmp(g->keys, keys, sizeof keys), 0);
   EXPECT_EQ(g->Pattern(), before) << "Shift+R leaves the pattern";
   EXPECT_NE(RandomPattern(1), RandomPattern(2));
+}
+
+// F2's text field: a script of taps and typed text, then the slot's name, its seed (0: none),
+// whether the pattern is the seed's and what the settings panel's last line reads.
+struct FieldCase {
+  const char* name;
+  std::function<void(EditorInputTest&)> script;
+  std::string label;
+  uint32_t seed;
+  std::string line;
+};
+
+class NameField : public EditorInputTest, public ::testing::WithParamInterface<FieldCase> {};
+
+TEST_P(NameField, TakesTheKeyboardAndSetsTheNameOrTheSeed) {
+  const FieldCase& c = GetParam();
+  const PatternFields before = g->Pattern();
+  c.script(*this);
+  EXPECT_EQ(g->label.name, c.label);
+  EXPECT_EQ(g->label.seed.value_or(0), c.seed);
+  EXPECT_EQ(g->Pattern(), c.seed != 0 ? RandomPattern(c.seed) : before) << "Q is typed, not a flip";
+  const RecordedText* line = rec.TextAt(kLabelLineAt.x, kLabelLineAt.y);
+  EXPECT_EQ(line != nullptr ? Cp932ToUtf8(line->text) : "", c.line);
+}
+
+INSTANTIATE_TEST_SUITE_P(Scripts, NameField,
+                         ::testing::Values(FieldCase{"NothingShowsWithoutOne",
+                                                     [](EditorInputTest&) {}, "", 0, ""},
+                                           FieldCase{"ReturnKeepsTheName",
+                                                     [](EditorInputTest& t) {
+                                                       t.Tap({DIK_F2});
+                                                       t.Type("ゲーム");
+                                                       t.Frame({{DIK_Q}});
+                                                       t.Type("q😀\x01");
+                                                       t.Tap({DIK_BACK});
+                                                       t.Tap({DIK_BACK});
+                                                       t.Tap({DIK_RETURN});
+                                                     },
+                                                     "ゲーム", 0, "名前: ゲーム"},
+                                           FieldCase{"OpenShowsWhatIsTyped",
+                                                     [](EditorInputTest& t) {
+                                                       t.Tap({DIK_F2});
+                                                       t.Type("a😀");
+                                                     },
+                                                     "", 0, "名前か#乱数[F2]: a〓_"},
+                                           FieldCase{"EscapeKeepsTheOldName",
+                                                     [](EditorInputTest& t) {
+                                                       t.g->label.name = "old";
+                                                       t.Tap({DIK_F2});
+                                                       t.Type("er");
+                                                       t.Tap({DIK_ESCAPE});
+                                                     },
+                                                     "old", 0, "名前: old"},
+                                           FieldCase{"SeedDrawsWhatRDraws",
+                                                     [](EditorInputTest& t) {
+                                                       t.Tap({DIK_F2});
+                                                       t.Type("#1234567");
+                                                       t.Tap({DIK_RETURN});
+                                                     },
+                                                     "", 1234567, "乱数 #1234567"},
+                                           FieldCase{"SeedOutOfRangeStaysOpen",
+                                                     [](EditorInputTest& t) {
+                                                       t.Tap({DIK_F2});
+                                                       t.Type("#99999999");
+                                                       t.Tap({DIK_RETURN});
+                                                     },
+                                                     "", 0, "名前か#乱数[F2]: #99999999_"},
+                                           FieldCase{"RKeepsItsSeedBesideTheName",
+                                                     [](EditorInputTest& t) {
+                                                       t.g->label.name = "lava";
+                                                       t.g->session.nextSeed = 42;
+                                                       t.Tap({DIK_R});
+                                                     },
+                                                     "lava", 42, "名前: lava  乱数 #42"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// A hand edit of the pattern drops its seed; undo brings both back.
+TEST_F(EditorInputTest, AHandEditDropsTheSeed) {
+  g->session.nextSeed = 7;
+  Tap({DIK_R});
+  ASSERT_EQ(g->label.seed, 7u);
+  Tap({DIK_Q});
+  EXPECT_FALSE(g->label.seed);
+  Tap({DIK_LCONTROL, DIK_Z});
+  EXPECT_EQ(g->label.seed, 7u);
+  EXPECT_EQ(g->Pattern(), RandomPattern(7));
 }
 
 TEST_F(EditorInputTest, CtrlKeepsZAndXFromActingUntilTheyAreReleased) {

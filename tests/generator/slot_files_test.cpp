@@ -382,3 +382,56 @@ TEST(UnreadableSlot, LoadsAsZerosAndSaysWhy) {
 }
 
 }  // namespace
+
+namespace {
+
+struct LabelCase {
+  const char* name;
+  std::string text;
+  const char* problem;  // what the failure says; null: read
+  const char* written;  // the text written back
+};
+
+class LabelFile : public SlotsTest, public ::testing::WithParamInterface<LabelCase> {};
+
+// The name file reads its two keys, keeps other lines, refuses what it cannot hold; saved with
+// the pattern slot, it is written back the same, and a slot without name or seed has none.
+TEST_P(LabelFile, ReadsKeepsAndRefuses) {
+  const LabelCase& c = GetParam();
+  PatternLabel label;
+  const Result read = ParsePatternLabel(c.text, label);
+  ASSERT_EQ(read.ok, c.problem == nullptr) << read.message;
+  if (!read) {
+    EXPECT_NE(read.message.find(c.problem), std::string::npos) << read.message;
+    return;
+  }
+  EXPECT_EQ(PatternLabelText(label), c.written);
+  auto g = Generator();
+  g->label = label;
+  ASSERT_TRUE(g->SavePattern(4));
+  const std::string path = File(SlotFileName(LabelSlotFile(), 4));
+  EXPECT_EQ(fs::exists(path), !label.IsDefault());
+  auto again = Generator();
+  again->LoadPattern(4);
+  EXPECT_EQ(again->label, label);
+  EXPECT_TRUE(again->baseline.ProblemOf(LabelSlotFile())) << "read back whole";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, LabelFile,
+    ::testing::Values(
+        LabelCase{"Empty", "", nullptr, ""},
+        LabelCase{"NameAndSeed", "seed=1234567\r\nname=ゲーム パレット\n", nullptr,
+                  "name=ゲーム パレット\nseed=1234567\n"},
+        LabelCase{"LaterLinesKept", "colour=red\n\nname=lava\nx\xff\n", nullptr,
+                  "name=lava\ncolour=red\nx\xff\n"},
+        LabelCase{"NameOfBadBytes", "name=la\xffva\n", "line 1: a name is UTF-8", nullptr},
+        LabelCase{"ControlInName", "name=a\x1b[2Jb", "line 1: a name is UTF-8", nullptr},
+        LabelCase{"LongName", std::string("name=").append(65, 'a'), "at most 64 bytes", nullptr},
+        LabelCase{"EmptyName", "name=\n", "cannot be empty", nullptr},
+        LabelCase{"TwoNames", "name=a\nname=b\n", "line 2: a second name", nullptr},
+        LabelCase{"SeedTooLarge", "seed=10000000\n", "0..9999999", nullptr},
+        LabelCase{"SeedNotANumber", "seed=-1\n", "line 1: the seed", nullptr}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace

@@ -54,6 +54,8 @@ struct ToolFixture : ::testing::Test, TempDataFolder {
     Write("savedata/pat6.txt", "32,32,1,1,4\n10,50,x");
     Write("savedata/pal7.txt", "123");
     Write("savedata/pal8.cycles.txt", "0,7,8,sideways,0\n");
+    Write("savedata/pat9.txt", "32,32,1,1,4\n10,50,2,1,-3\n0,0,0,0,0\n0,0,0,0,0\n1,0,1,-1");
+    Write("savedata/pat9.name.txt", "name=ゲーム:1\nseed=5\n");
     Write("savedata/pal10.cycles.txt", "0,4,1,pingpong\n5,11,1,pingpong\n12,15,1,pingpong\n");
   }
   // The command line run in the data folder.
@@ -156,6 +158,16 @@ INSTANTIATE_TEST_SUITE_P(
             1, "x.gif: --gif: 3840 frames at scale 8 would be about "},
         UsageCase{"RangesNumberTheFrames", "--palette 5", 0, "A-0063.bmp (64 frames"},
         UsageCase{"ReportNamesTheFolderTwice", "", 0, "/result/AP.bmp (16 frames"},
+        UsageCase{"NameNamesTheFormats", "--name lava --all out", 0,
+                  "wrote out/lava-tiled/lava.tmx"},
+        UsageCase{"SlotsNameByDefault", "--pattern 9 --all out", 0, "wrote out/ゲーム_1.gif"},
+        UsageCase{"NameKeepsTheFramesLetter", "--pattern 9 --name x --id Q --all out", 0,
+                  "result/QP.bmp"},
+        UsageCase{"HostileNameStaysInside", "--name ../../x --all out", 0, "wrote out/_.._x.iff"},
+        UsageCase{"NameEmpty", "--name=", 2, "--name: a name cannot be empty"},
+        UsageCase{"NameTooLong",
+                  "--name xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx", 2,
+                  "--name: a name has at most 64 bytes"},
         UsageCase{"IlbmSaysWhatItLoses", "--palette 5 --ilbm c.iff", 0,
                   "c.iff: ILBM: range 2..9 goes there and back"}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -549,6 +561,8 @@ INSTANTIATE_TEST_SUITE_P(
                       "p.gif"},
         CollisionCase{"FramesOntoColours", "--colors result/AC.bmp", "the BMP frames",
                       "result/AC.bmp"},
+        CollisionCase{"NamedAllOntoColours", "--colors my.gpl --name my --all .",
+                      "which --colors reads", "my.gpl"},
         CollisionCase{"OntoTheTemplate", "--gif a.bmp", "which the export reads", "a.bmp"},
         CollisionCase{"LinkOntoASlot", "--json link.json --colors my.gpl", "savedata/",
                       "savedata/pat3.txt"}),

@@ -375,7 +375,7 @@ def main():
              "ArrowRight": "RIGHT", "F1": "F1", "ShiftLeft": "LSHIFT", "ShiftRight": "RSHIFT",
              "ControlLeft": "LCONTROL", "ControlRight": "RCONTROL", "MetaLeft": "LCONTROL",
              "MetaRight": "RCONTROL", "Tab": "TAB", "Enter": "RETURN", "Escape": "ESCAPE",
-             "NumpadEnter": "NUMPADENTER", "Backspace": "BACK", "PageUp": "PRIOR",
+             "NumpadEnter": "NUMPADENTER", "F2": "F2", "Backspace": "BACK", "PageUp": "PRIOR",
              "PageDown": "NEXT", "Home": "HOME", "End": "END"}
     from serve import make_server
     server = make_server(site)
