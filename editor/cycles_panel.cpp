@@ -201,4 +201,5 @@ constinit const Overlay kCyclesOverlay = {
     .itemAt = CycleFieldAt,
     .click = ClickCycleField,
     .wheel = WheelCycleField,
+    .status = nullptr,
 };

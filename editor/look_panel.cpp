@@ -144,6 +144,7 @@ constinit const Overlay kLookOverlay = {
     .itemAt = LookRowAt,
     .click = ClickLookRow,
     .wheel = WheelLookRow,
+    .status = nullptr,
 };
 
 int32_t DropRow(const PatternGenerator& g) {

@@ -49,6 +49,9 @@ struct Overlay {
   // does nothing.
   void (*click)(PatternGenerator& g, const OverlayItem& item, uint64_t nowMs);
   void (*wheel)(PatternGenerator& g, const OverlayItem& item, int32_t a, uint64_t nowMs);
+  // Where the status line stands while it is open; null where the editor's own line stays
+  // uncovered (under the preview).
+  const StatusPlace* status;
 };
 
 // The rows, each filled in by its panel's file.
@@ -63,6 +66,9 @@ static_assert(std::size(kOverlays) <= 8 * sizeof EditorSession::openOverlays);
 bool IsOpen(const EditorSession& session, const Overlay& overlay);
 // The overlay open at the place, or null.
 const Overlay* OpenAt(const EditorSession& session, OverlayPlace place);
+
+// Where the status line stands: the open overlay's place for it, or under the preview.
+const StatusPlace& StatusPlaceOf(const EditorSession& session);
 
 // Opens the overlay (closing the one open at its place first), and closes it; each with what
 // its row does besides.
