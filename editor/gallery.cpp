@@ -15,6 +15,9 @@
 #include "generator/slot_files.h"
 
 constexpr int kThumbnailCells = kThumbnailEdge * kThumbnailEdge;
+// The most cells each way of a thumbnail pixel's block that its colour is counted from.
+constexpr int kCounted = 4;
+static_assert(kCounted * kCounted <= 16);
 
 // What stands in a slot's place instead of its thumbnail: nothing, or a mark for a slot that
 // holds nothing and for one that cannot be read.
@@ -142,18 +145,15 @@ void LoadGallerySlot(PatternGenerator& g, int32_t slot, uint64_t nowMs) {
   if (slot != current) StepSetting(g, palettes ? kPaletteRow : kPatternRow, slot - current, nowMs);
 }
 
-// A thumbnail's pixels in the colours, a run of one colour down a column at a time.
+// A thumbnail's pixels in the colours, a column at a time from the left: the canvas draws
+// such a grid of pixels as one.
 void DrawThumbnail(const EditorCanvas& canvas, const ScreenBox& box, const uint8_t* indices,
                    const uint32_t (&colours)[kPaletteEntries]) {
-  for (int i = 0; i < kThumbnailEdge; ++i) {
-    const uint8_t* column = indices + i * kThumbnailEdge;
-    for (int j = 0; j < kThumbnailEdge;) {
-      int end = j + 1;
-      while (end < kThumbnailEdge && column[end] == column[j]) ++end;
-      canvas.fillRect(canvas.target, box.x + i, box.y + j, 1, end - j, colours[column[j]], kFront);
-      j = end;
-    }
-  }
+  const auto fill = canvas.fillRect;
+  for (int i = 0; i < kThumbnailEdge; ++i)
+    for (int j = 0; j < kThumbnailEdge; ++j)
+      fill(canvas.target, box.x + i, box.y + j, 1, 1, colours[indices[i * kThumbnailEdge + j]],
+           kFront);
 }
 
 // Its rectangles; the mouse's outline goes over them.
@@ -303,20 +303,36 @@ void PatternThumbnail(const PatternMap& map, int32_t width, int32_t height, uint
   const int h = std::clamp<int32_t>(height, 1, kMapEdge);
   const int stepX = std::max(w / kThumbnailEdge, 1);
   const int stepY = std::max(h / kThumbnailEdge, 1);
+  // The cells of a block that count, kCounted or fewer each way, evenly spaced.
+  const int countedX = std::min(stepX, kCounted);
+  const int countedY = std::min(stepY, kCounted);
+  int offsetX[kCounted], offsetY[kCounted];
+  for (int a = 0; a < countedX; ++a) offsetX[a] = a * stepX / countedX;
+  for (int b = 0; b < countedY; ++b) offsetY[b] = b * stepY / countedY;
+  // The plane's columns and rows the thumbnail covers, as cells of the map.
+  const int32_t* columnOf[kMapEdge];
   int rowOf[kMapEdge];
+  for (int u = 0; u < kThumbnailEdge * stepX; ++u)
+    columnOf[u] = &map[MirroredTileIndex(u, w) * kMapEdge];
   for (int v = 0; v < kThumbnailEdge * stepY; ++v) rowOf[v] = MirroredTileIndex(v, h);
   for (int i = 0; i < kThumbnailEdge; ++i) {
-    uint8_t counts[kThumbnailEdge][kPaletteEntries] = {};
-    for (int u = i * stepX; u < (i + 1) * stepX; ++u) {
-      const int32_t* column = &map[MirroredTileIndex(u, w) * kMapEdge];
-      for (int j = 0, v = 0; j < kThumbnailEdge; ++j)
-        for (const int end = v + stepY; v < end; ++v) ++counts[j][ColourIndex(column[rowOf[v]])];
-    }
-    const int32_t* first = &map[MirroredTileIndex(i * stepX, w) * kMapEdge];
     for (int j = 0; j < kThumbnailEdge; ++j) {
-      int best = ColourIndex(first[rowOf[j * stepY]]);
-      for (int k = 0; k < kPaletteEntries; ++k)
-        if (counts[j][k] > counts[j][best]) best = k;
+      // Each colour's count in four bits of one word, less one for the first cell's colour,
+      // which wins a tie: of sixteen cells at most, no count reaches 16 then.
+      const int first = ColourIndex(columnOf[i * stepX][rowOf[j * stepY]]);
+      uint64_t counts = uint64_t{0} - (uint64_t{1} << (4 * first));
+      for (int a = 0; a < countedX; ++a) {
+        const int32_t* column = columnOf[i * stepX + offsetX[a]];
+        for (int b = 0; b < countedY; ++b)
+          counts += uint64_t{1} << (4 * ColourIndex(column[rowOf[j * stepY + offsetY[b]]]));
+      }
+      int best = first;
+      uint64_t most = ((counts >> (4 * first)) & 15) + 1;
+      for (int k = 0; k < kPaletteEntries; ++k) {
+        const uint64_t count = (counts >> (4 * k)) & 15;
+        best = count > most ? k : best;
+        most = count > most ? count : most;
+      }
       indices[i * kThumbnailEdge + j] = static_cast<uint8_t>(best);
     }
   }

@@ -29,6 +29,7 @@ std::string SlotNameShown(const Document& slot);
 // The thumbnail of a map at a tile size, kThumbnailEdge columns of kThumbnailEdge colour
 // indices from the left: the top-left corner of the plane of its tiles (what a frame of the
 // export shows), one tile across, or two of a tile narrower than the thumbnail. Each pixel
-// stands for a block of cells a whole number on a side and takes the colour most of them
-// have; of a tie, the block's top-left cell's when it is one of them, else the lowest entry.
+// stands for a block of cells a whole number on a side and takes the colour most of its cells
+// have (of a block more than four cells across, four evenly spaced each way); of a tie, the
+// block's top-left cell's when it is one of them, else the lowest entry's.
 void PatternThumbnail(const PatternMap& map, int32_t width, int32_t height, uint8_t* indices);
