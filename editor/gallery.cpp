@@ -19,13 +19,12 @@ constexpr int kThumbnailCells = kThumbnailEdge * kThumbnailEdge;
 constexpr int kCounted = 4;
 static_assert(kCounted * kCounted <= 16);
 
-// What stands in a slot's place instead of its thumbnail: nothing, or a mark for a slot that
-// holds nothing and for one that cannot be read.
-enum class SlotMark : uint8_t { kNone, kEmpty, kUnreadable };
-
 struct GalleryThumbnails {
-  // Each slot's mark. The current slot shows what is in memory, edits included.
-  SlotMark mark[kSlotCount] = {};
+  // What stands in a slot's place instead of its thumbnail: nothing, or a mark for a slot
+  // that holds nothing and for one that cannot be read. The current slot shows what is in
+  // memory, edits included.
+  enum class Mark : uint8_t { kNone, kEmpty, kUnreadable };
+  Mark mark[kSlotCount] = {};
   // The pattern slots' names as drawn: whole characters that fit their line, once the first
   // frame has measured them.
   std::string names[kSlotCount];
@@ -47,6 +46,8 @@ struct GalleryThumbnails {
 
 namespace {
 
+using Mark = GalleryThumbnails::Mark;
+
 constexpr uint32_t kCurrentColour = 0xFFFFFFFF;
 constexpr uint32_t kNoThumbnailColour = 0xFF282828;
 
@@ -58,8 +59,8 @@ int32_t CurrentSlot(const PatternGenerator& g) {
   return g.session.galleryPalettes ? g.paletteNumber : g.patternNumber;
 }
 
-// Nothing but zeros: every field of a pattern; every key of a palette, its colours all black
-// (a look's own colours make a palette of keys without a digit).
+// Nothing but zeros: every field of a pattern; every key of a palette, and its colours all
+// black (a look's imported colours fill a palette without keys).
 bool HoldsNothing(SlotKind kind, const Document& slot, const Palette& built) {
   if (kind == SlotKind::kPattern) return slot.pattern.fields == PatternFields{};
   const auto zero = [](const auto& entry) {
@@ -69,10 +70,10 @@ bool HoldsNothing(SlotKind kind, const Document& slot, const Palette& built) {
          std::all_of(std::begin(built), std::end(built), zero);
 }
 
-SlotMark MarkOf(SlotRead read, SlotKind kind, const Document& slot, const Palette& built) {
-  if (read == SlotRead::kRefused) return SlotMark::kUnreadable;
-  if (read == SlotRead::kMissing || HoldsNothing(kind, slot, built)) return SlotMark::kEmpty;
-  return SlotMark::kNone;
+Mark MarkOf(SlotRead read, SlotKind kind, const Document& slot, const Palette& built) {
+  if (read == SlotRead::kRefused) return Mark::kUnreadable;
+  if (read == SlotRead::kMissing || HoldsNothing(kind, slot, built)) return Mark::kEmpty;
+  return Mark::kNone;
 }
 
 // Each pattern slot as loading it would make it, synthesised at the current tile size and
@@ -87,7 +88,7 @@ void ReadPatternSlots(const PatternGenerator& g, GalleryThumbnails& shown) {
                               ? SlotRead::kRead
                               : LoadSlot(g.store, SlotKind::kPattern, s, document, problems);
     shown.mark[s] = MarkOf(read, SlotKind::kPattern, document, g.palette);
-    if (shown.mark[s] != SlotMark::kNone) continue;
+    if (shown.mark[s] != Mark::kNone) continue;
     shown.names[s] = SlotNameShown(document);
     SynthesizeMap(document.pattern.fields, g.width, g.height, g.mosaicLevel, map->cells);
     PatternThumbnail(map->cells, g.width, g.height,
@@ -176,7 +177,7 @@ void DrawGallery(PatternGenerator& g, const ScreenDraw& screen) {
     const ScreenBox box = GalleryThumbnail(s);
     if (s == current)
       screen.Rect({box.x - 2, box.y - 2, box.w + 4, box.h + 4}, kCurrentColour, kBack);
-    if (shown.mark[s] != SlotMark::kNone) {
+    if (shown.mark[s] != Mark::kNone) {
       screen.Rect(box, kNoThumbnailColour, kBack);
       continue;
     }
@@ -206,8 +207,8 @@ void GalleryTexts(const PatternGenerator& g, const ScreenDraw& screen) {
       const ScreenBox name = GalleryNameBox(s);
       Text(screen, {name.x, name.y}, shown.names[s].c_str());
     }
-    if (shown.mark[s] == SlotMark::kNone) continue;
-    const char* mark = shown.mark[s] == SlotMark::kEmpty ? t.galleryEmpty : t.galleryUnreadable;
+    if (shown.mark[s] == Mark::kNone) continue;
+    const char* mark = shown.mark[s] == Mark::kEmpty ? t.galleryEmpty : t.galleryUnreadable;
     // Across the thumbnail's place where the canvas measures texts, inside the cell, and
     // under the number's line, which a wide mark may reach beyond the place.
     const ScreenBox box = GalleryThumbnail(s);
