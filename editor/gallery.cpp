@@ -329,7 +329,8 @@ void PatternThumbnail(const PatternMap& map, int32_t width, int32_t height, uint
       }
       int best = first;
       uint64_t most = ((counts >> (4 * first)) & 15) + 1;
-      for (int k = 0; k < kPaletteEntries; ++k) {
+      // A block of one colour, as most are, needs no more looking.
+      for (int k = 0; counts != (most - 1) << (4 * first) && k < kPaletteEntries; ++k) {
         const uint64_t count = (counts >> (4 * k)) & 15;
         best = count > most ? k : best;
         most = count > most ? count : most;
