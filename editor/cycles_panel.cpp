@@ -202,4 +202,5 @@ constinit const Overlay kCyclesOverlay = {
     .click = ClickCycleField,
     .wheel = WheelCycleField,
     .text = nullptr,
+    .status = nullptr,
 };

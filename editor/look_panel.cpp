@@ -154,6 +154,7 @@ constinit const Overlay kLookOverlay = {
     .click = ClickLookRow,
     .wheel = WheelLookRow,
     .text = nullptr,
+    .status = nullptr,
 };
 
 int32_t DropRow(const PatternGenerator& g) {

@@ -24,6 +24,12 @@ const Overlay* OpenAt(const EditorSession& session, OverlayPlace place) {
   return nullptr;
 }
 
+const StatusPlace& StatusPlaceOf(const EditorSession& session) {
+  for (const Overlay* overlay : kOverlays)
+    if (overlay->status != nullptr && IsOpen(session, *overlay)) return *overlay->status;
+  return kEditorStatus;
+}
+
 void OpenOverlay(PatternGenerator& g, const Overlay& overlay) {
   const Overlay* other = OpenAt(g.session, overlay.place);
   if (other != nullptr && other != &overlay) CloseOverlay(g, *other);

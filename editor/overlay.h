@@ -54,6 +54,9 @@ struct Overlay {
   // takes no text. One that does takes every key while it is open: no other binding acts
   // beside it, L included.
   void (*text)(PatternGenerator& g, const std::string& typed);
+  // Where the status line stands while it is open; null where the editor's own line stays
+  // uncovered (under the preview).
+  const StatusPlace* status;
 };
 
 // The rows, each filled in by its panel's file.
@@ -70,6 +73,9 @@ static_assert(std::size(kOverlays) <= 8 * sizeof EditorSession::openOverlays);
 bool IsOpen(const EditorSession& session, const Overlay& overlay);
 // The overlay open at the place, or null.
 const Overlay* OpenAt(const EditorSession& session, OverlayPlace place);
+
+// Where the status line stands: the open overlay's place for it, or under the preview.
+const StatusPlace& StatusPlaceOf(const EditorSession& session);
 
 // Opens the overlay (closing the one open at its place first), and closes it; each with what
 // its row does besides.

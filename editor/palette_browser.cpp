@@ -401,6 +401,7 @@ constinit const Overlay kBrowserOverlay = {
     .click = ClickBrowserRow,
     .wheel = WheelBrowser,
     .text = BrowserText,
+    .status = nullptr,
 };
 
 void OpenPaletteBrowser(PatternGenerator& g) {

@@ -136,24 +136,46 @@ constexpr ScreenBox BrowserRow(int32_t r) {
 constexpr TextSpot kBrowserKeysAt{312, 346};
 constexpr int32_t kBrowserStripX = 504;
 constexpr int32_t kBrowserStripWidth = 128;
+// A place the status line stands in: where its text starts, and the x it ends before.
+struct StatusPlace {
+  TextSpot at;
+  int32_t right;
+};
+constexpr StatusPlace kEditorStatus{{kStatusX, kStatusY}, kStatusRight};
 
 // ---- the gallery (G), over the whole window -----------------------------------------------
 
-// Its title and its keys, above and below the slots.
+// Its title above the slots; below them its keys, and under those the status line's own
+// line, which nothing else of the gallery draws on.
 constexpr TextSpot kGalleryTitleAt{8, 3};
-constexpr TextSpot kGalleryKeysAt{8, 463};
-// The slots as ten rows of ten, slot s in row s / 10 and column s % 10; each slot's cell
-// holds its thumbnail, a square of kThumbnailEdge pixels, and its number beside it.
+// The cursor's slot's whole name, on the title line.
+constexpr TextSpot kGalleryCursorNameAt{320, 3};
+constexpr TextSpot kGalleryKeysAt{8, 443};
+constexpr StatusPlace kGalleryStatus{{8, 461}, 632};
+// The slots as ten rows of ten, slot s in row s / 10 and column s % 10. Each slot's cell
+// holds its thumbnail, a square of kThumbnailEdge pixels, and beside it the slot's number
+// and under the number its name (the pattern slots) or its sixteen colours as four rows of
+// four (the palette slots).
 constexpr int32_t kGalleryColumns = 10;
 constexpr int32_t kThumbnailEdge = 32;
 constexpr ScreenBox GalleryCell(int32_t s) {
-  return {64 * (s % kGalleryColumns), 22 + 44 * (s / kGalleryColumns), 64, 44};
+  return {64 * (s % kGalleryColumns), 20 + 42 * (s / kGalleryColumns), 64, 42};
 }
 constexpr ScreenBox GalleryThumbnail(int32_t s) {
   const ScreenBox cell = GalleryCell(s);
-  return {cell.x + 8, cell.y + 6, kThumbnailEdge, kThumbnailEdge};
+  return {cell.x + 2, cell.y + 5, kThumbnailEdge, kThumbnailEdge};
 }
 constexpr TextSpot GalleryNumberAt(int32_t s) {
   const ScreenBox cell = GalleryCell(s);
-  return {cell.x + 44, cell.y + 14};
+  return {cell.x + 38, cell.y + 2};
+}
+// The name's line: whole characters of it up to a pixel before the cell's edge.
+constexpr ScreenBox GalleryNameBox(int32_t s) {
+  const ScreenBox cell = GalleryCell(s);
+  return {cell.x + 38, cell.y + 20, cell.w - 39, 14};
+}
+// Palette entry k's square.
+constexpr ScreenBox GalleryEntry(int32_t s, int32_t k) {
+  const ScreenBox cell = GalleryCell(s);
+  return {cell.x + 38 + 5 * (k % 4), cell.y + 20 + 5 * (k / 4), 5, 5};
 }

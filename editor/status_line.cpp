@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "editor/editor_texts.h"
+#include "editor/overlay.h"
 #include "editor/screen_encoding.h"
 #include "editor/screen_texts.h"
 #include "generator/frame_template.h"
@@ -227,13 +228,24 @@ std::size_t LongestFitting(std::size_t characters, Fits fitsWith) {
 
 }  // namespace
 
-void DrawStatus(const StatusLine& status, const EditorCanvas& canvas) {
+std::string FittingStart(const EditorCanvas& canvas, const std::string& text, int32_t room,
+                         const std::string& after) {
+  if (Width(canvas, text + after) <= room) return text;
+  const std::vector<std::size_t> ends = ScreenCharacterEnds(text);
+  const std::size_t keep = LongestFitting(ends.size(), [&](std::size_t k) {
+    return Width(canvas, text.substr(0, k > 0 ? ends[k - 1] : 0) + after) <= room;
+  });
+  return text.substr(0, keep > 0 ? ends[keep - 1] : 0);
+}
+
+void DrawStatus(const EditorSession& session, const EditorCanvas& canvas) {
+  const StatusLine& status = session.status;
   if (status.text.empty() || canvas.drawText == nullptr) return;
-  constexpr int32_t room = kStatusRight - kStatusX;
+  const StatusPlace& place = StatusPlaceOf(session);
+  const int32_t room = place.right - place.at.x;
   std::string shown = status.text + status.file;
   if (Width(canvas, shown) > room) {
     const std::string& text = status.text;
-    const std::vector<std::size_t> textEnds = ScreenCharacterEnds(text);
     if (!status.file.empty() && Width(canvas, text + Texts(status).ellipsis) <= room) {
       // The file loses its beginning: "…ata/pat0.txt".
       const std::string& file = status.file;
@@ -249,12 +261,8 @@ void DrawStatus(const StatusLine& status, const EditorCanvas& canvas) {
       shown = text + Texts(status).ellipsis + tail(keep);
     } else {
       // Whole characters come off the end until the rest and the ellipsis fit.
-      const std::size_t keep = LongestFitting(textEnds.size(), [&](std::size_t k) {
-        return Width(canvas,
-                     text.substr(0, k > 0 ? textEnds[k - 1] : 0) + Texts(status).ellipsis) <= room;
-      });
-      shown = text.substr(0, keep > 0 ? textEnds[keep - 1] : 0) + Texts(status).ellipsis;
+      shown = FittingStart(canvas, text, room, Texts(status).ellipsis) + Texts(status).ellipsis;
     }
   }
-  canvas.drawText(canvas.target, kStatusX, kStatusY, shown.c_str(), kStatusFont);
+  canvas.drawText(canvas.target, place.at.x, place.at.y, shown.c_str(), kStatusFont);
 }

@@ -62,5 +62,12 @@ void ShowFirstHint(StatusLine& status, uint64_t nowMs);
 // notice once a key goes down that was not already down when it was posted.
 void AgeStatus(StatusLine& status, const uint8_t* keys, uint64_t nowMs);
 
-// Draws the message, shortened with "…" so that it ends before x 304.
-void DrawStatus(const StatusLine& status, const EditorCanvas& canvas);
+// The longest start of the text, in whole code page 932 characters, that fits in room
+// pixels of the line's font with `after` behind it: the whole text when it fits.
+std::string FittingStart(const EditorCanvas& canvas, const std::string& text, int32_t room,
+                         const std::string& after = {});
+
+// Draws the session's message where the screen has its line (StatusPlaceOf, overlay.h: under
+// the preview, or a line of its own under an overlay over the whole window), shortened with
+// "…" so that it ends before the place's right.
+void DrawStatus(const EditorSession& session, const EditorCanvas& canvas);

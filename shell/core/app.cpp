@@ -103,6 +103,6 @@ void FrameBody(App& app, const uint8_t keyState[kKeyCodeCount], uint64_t nowMs,
   EditorFrame(generator, editorCanvas, clock);
   // After every text of the editor frame, and outside it: the frame itself draws what it
   // always drew.
-  DrawStatus(generator.session.status, editorCanvas);
+  DrawStatus(generator.session, editorCanvas);
   EndSprites(canvas);
 }

@@ -139,7 +139,7 @@ struct Screen {
     EditorCanvas view = BindEditorCanvas(canvas);
     if (!texts) view.drawText = nullptr;
     EditorFrame(g, view, clock);
-    DrawStatus(g.session.status, view);
+    DrawStatus(g.session, view);
     EndSprites(canvas);
   }
 };
@@ -422,6 +422,7 @@ const RecordedScreen kRecordedScreens[] = {
        g.cycles.count = 1;
        g.cycles.ranges[0] = {4, 11, 8, CycleMode::kPingPong, true};
        OpenGallery(g);
+       ShowNote(g.session.status, "status line", 0);
      }},
     {"point_markers",
      [](PatternGenerator& g, MouseState& m) {

@@ -1,11 +1,12 @@
 // The gallery (G): the keys and a click load a slot as stepping to it does (one undo step,
-// the slot left saved), closing changes nothing, other keys wait, and a thumbnail shows the
-// slot as loading it would.
+// the slot left saved), closing changes nothing, other keys wait, a thumbnail shows the slot
+// as loading it would, keeping small shapes; marks and the status line's own line.
 
 #include "editor/gallery.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -15,6 +16,7 @@
 #include "editor/overlay.h"
 #include "editor/screen_layout.h"
 #include "editor/screen_texts.h"
+#include "editor/status_line.h"
 #include "generator/key_codes.h"
 #include "generator/slot_files.h"
 #include "store/data_folder.h"
@@ -148,25 +150,97 @@ TEST_F(GalleryTest, AnExportUnderWayGoesOnBehindIt) {
 TEST_F(GalleryTest, AThumbnailShowsTheSlotAsLoadingItWould) {
   Open(false);
   Frame();
-  // Slot 5 loaded into a generator of its own: its plane at one cell in 256 / 32, in the
-  // current palette at the gallery's frame (the third since it opened: a tap and a frame).
+  // Slot 5 loaded into a generator of its own, in the current palette at the gallery's frame
+  // (the third since it opened: a tap and a frame).
   auto loaded = std::make_unique<PatternGenerator>(&data, 5, 0);
+  uint8_t expected[kThumbnailEdge * kThumbnailEdge];
+  PatternThumbnail(loaded->map, loaded->width, loaded->height, expected);
   const ScreenBox box = GalleryThumbnail(5);
   for (int i : {0, 17, 31}) {
     for (int j : {0, 23, 31}) {
-      const int index = ColourIndex(loaded->TiledCell(i * 8, j * 8));
-      const int entry = (index + 2) % kPaletteEntries;
+      const int entry = (expected[i * kThumbnailEdge + j] + 2) % kPaletteEntries;
       EXPECT_TRUE(rec.Has({box.x + i, box.y + j, 1, 1, EntryColour(g->palette[entry]), 0.0f}))
           << i << ", " << j;
     }
   }
-  // Slot 7 has no file: its mark, and no thumbnail.
-  const ScreenBox empty = GalleryThumbnail(7);
-  for (const RecordedRect& r : rec.rects) EXPECT_FALSE(r.w == 1 && empty.Contains(r.x, r.y));
-  bool marked = false;
-  for (const RecordedText& t : rec.texts)
-    marked |= t.text == TextsFor(g->session.language).galleryEmpty && empty.Contains(t.x, t.y);
-  EXPECT_TRUE(marked);
+}
+
+// Empty: no file, or only zeros; unreadable: a folder; a thumbnail: no mark, and no name yet.
+TEST_F(GalleryTest, EmptyAndUnreadableSlotsAreMarked) {
+  Write(DataFolder::PatternFile(8), "0,0,0,0,0\n0,0,0,0,0\n0,0,0,0,0\n0,0,0,0,0\n0,0,0,0");
+  Write(DataFolder::PaletteFile(8), std::string(48, '0'));
+  std::filesystem::create_directory(File(DataFolder::PatternFile(9)));
+  std::filesystem::create_directory(File(DataFolder::PaletteFile(9)));
+  // A named slot of nothing but zeros holds something: its name, under its number (as much
+  // as fits; the cursor's slot shows it whole on the title line).
+  Write(DataFolder::PatternFile(6), "0,0,0,0,0\n0,0,0,0,0\n0,0,0,0,0\n0,0,0,0,0\n0,0,0,0");
+  Write("savedata/pat6.name.txt", "name=lava\n");
+  Write(DataFolder::PaletteFile(6), "900000000000000009000000000000000090000000000000");
+  const ScreenTexts& t = TextsFor(g->session.language);
+  struct Marked {
+    int slot;
+    const char* pattern;  // the text under its number on each tab
+    const char* palette;
+  } const marks[] = {{5, "", ""},
+                     {6, "lav", ""},
+                     {7, t.galleryEmpty, t.galleryEmpty},
+                     {8, t.galleryEmpty, t.galleryEmpty},
+                     {9, t.galleryUnreadable, t.galleryUnreadable}};
+  for (bool palettes : {false, true}) {
+    Open(palettes);
+    for (const auto& [slot, patternMark, paletteMark] : marks) {
+      const std::string mark = palettes ? paletteMark : patternMark;
+      std::string shown;
+      for (const RecordedText& text : rec.texts)
+        if (GalleryCell(slot).Contains(text.x, text.y) && text.y > GalleryNumberAt(slot).y)
+          shown = text.text;
+      EXPECT_EQ(shown, mark) << palettes << " " << slot;
+      const auto pixel = [&](auto& r) {
+        return r.w == 1 && GalleryThumbnail(slot).Contains(r.x, r.y);
+      };
+      const bool marked = mark == t.galleryEmpty || mark == t.galleryUnreadable;
+      EXPECT_EQ(std::ranges::any_of(rec.rects, pixel), !marked) << palettes << " " << slot;
+    }
+    Tap({DIK_ESCAPE});
+  }
+}
+
+// Each pixel is its block's most common colour, so a shape a few cells wide stays where one
+// cell in eight of the plane misses it; a tile narrower than the thumbnail shows twice.
+TEST(GalleryThumbnails, KeepSmallShapes) {
+  struct Case {
+    int32_t width, height, x, y, w, h;
+    std::vector<std::pair<int, int>> pixels;
+  } const cases[] = {{64, 64, 10, 20, 2, 2, {{5, 10}}},
+                     {256, 256, 41, 81, 6, 6, {{5, 10}}},
+                     {256, 16, 80, 3, 8, 1, {{10, 3}, {10, 28}}},
+                     {16, 16, 5, 6, 1, 1, {{5, 6}, {26, 6}, {5, 25}, {26, 25}}}};
+  for (const Case& c : cases) {
+    static PatternMap map;
+    std::ranges::fill(map, 0);
+    for (int x = c.x; x < c.x + c.w; ++x)
+      for (int y = c.y; y < c.y + c.h; ++y) map[x * kMapEdge + y] = -11;  // entry 5
+    uint8_t shown[kThumbnailEdge * kThumbnailEdge];
+    PatternThumbnail(map, c.width, c.height, shown);
+    EXPECT_EQ(static_cast<size_t>(std::ranges::count(shown, 5)), c.pixels.size());
+    for (const auto& [i, j] : c.pixels) EXPECT_EQ(shown[i * kThumbnailEdge + j], 5) << c.width;
+  }
+}
+
+// The status line stands under the gallery's keys, where nothing of the gallery is drawn.
+TEST_F(GalleryTest, TheStatusLineIsNotDrawnOverIt) {
+  for (bool palettes : {false, true}) {
+    Open(palettes);
+    ShowNote(g->session.status, "note", 0);
+    Frame();
+    for (const RecordedRect& r : rec.rects) EXPECT_LE(r.y + r.h, kGalleryStatus.at.y);
+    for (const RecordedText& t : rec.texts)
+      EXPECT_LE(t.y + kFontHeights[t.font], kGalleryStatus.at.y);
+    DrawStatus(g->session, rec.Bind());
+    const RecordedText* shown = rec.TextAt(kGalleryStatus.at.x, kGalleryStatus.at.y);
+    EXPECT_TRUE(shown != nullptr && shown->text == "note");
+    Tap({DIK_ESCAPE});
+  }
 }
 
 }  // namespace

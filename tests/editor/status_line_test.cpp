@@ -32,7 +32,7 @@ class StatusLineTest : public EditorFixture {
   void Frame(std::initializer_list<int> down = {}, uint64_t atMs = 0) {
     clock.nowMs = atMs;
     EditorFixture::Frame(down);
-    DrawStatus(g->session.status, canvas);
+    DrawStatus(g->session, canvas);
   }
   // The status text of the last frame, or "" when none was drawn there.
   std::string Shown() const {

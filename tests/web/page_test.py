@@ -134,7 +134,7 @@ GALLERY_SHOWN = """const m = window.quilmorante.module, heap = m.HEAPU8;
         (_, i) => m.UTF8ToString(m._quilmorante_text_bytes(i))).join('\\n');
     const found = /^(Pattern|Palette) slots|^Pattern: +(\\d+)/m.exec(texts);
     const cursor = [...Array(100).keys()].filter((s) => {
-      const i = at + 4 * (arguments[0] * (62 + 44 * Math.floor(s / 10)) + 64 * (s % 10) + 60);
+      const i = at + 4 * (arguments[0] * (60 + 42 * Math.floor(s / 10)) + 64 * (s % 10) + 60);
       return (heap[i] << 16 | heap[i + 1] << 8 | heap[i + 2]) === 0x403020; });
     return [found && (found[1] ?? Number(found[2])), cursor, document.activeElement.id];"""
 
