@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 
+#include "bench/editor/bench_screen.h"
 #include "bench/formats/bench_cycles.h"
 #include "editor/editor_frame.h"
 #include "editor/gallery.h"
@@ -23,36 +24,6 @@
 #include "tests/support/temp_data_folder.h"
 
 namespace {
-
-// A scratch data folder with the shipped data, for the generator and the canvas.
-struct Workspace : TempDataFolder {
-  Workspace() {
-    std::filesystem::copy(QUILMORANTE_DATA_DIR, folder.path(),
-                          std::filesystem::copy_options::recursive);
-    std::filesystem::create_directories(File(DataFolder::kResults));
-  }
-};
-
-struct Screen {
-  std::unique_ptr<BackBuffer> device = std::make_unique<BackBuffer>();
-  Canvas canvas;
-  EditorCanvas view;
-  explicit Screen(const DataFolder& data) {
-    // The benchmark needs its canvas.
-    if (!SetupCanvas(canvas, device.get(), data.whiteTexture)) std::abort();
-    BeginSprites(canvas, device.get());
-    canvas.text = FreeTypeFaces();
-    MakeFonts(canvas);
-    EndSprites(canvas);
-    view = BindEditorCanvas(canvas);
-  }
-  ~Screen() { ReleaseCanvas(canvas); }
-  void Frame(PatternGenerator& g, FrameClock& clock) {
-    BeginSprites(canvas, device.get());
-    EditorFrame(g, view, clock);
-    EndSprites(canvas);
-  }
-};
 
 void RunFrames(benchmark::State& state, const DataFolder& data, PatternGenerator& g,
                FrameClock& clock) {

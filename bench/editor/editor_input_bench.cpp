@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "bench/editor/bench_screen.h"
 #include "editor/editor_frame.h"
 #include "generator/key_codes.h"
 #include "shell/core/canvas.h"
@@ -16,27 +17,11 @@
 
 namespace {
 
-// A scratch data folder with the shipped data.
-struct Workspace : TempDataFolder {
-  Workspace() {
-    std::filesystem::copy(QUILMORANTE_DATA_DIR, folder.path(),
-                          std::filesystem::copy_options::recursive);
-  }
-};
-
 // Frames of a drag: the pointer sweeps point 0 across the single 64 x 64 tile, one cell a
 // frame, the button held.
 void BM_EditorFrameDragging(benchmark::State& state) {
   Workspace workspace;
-  auto back = std::make_unique<BackBuffer>();
-  Canvas canvas;
-  // The benchmark needs its canvas.
-  if (!SetupCanvas(canvas, back.get(), workspace.data.whiteTexture)) std::abort();
-  BeginSprites(canvas, back.get());
-  canvas.text = FreeTypeFaces();
-  MakeFonts(canvas);
-  EndSprites(canvas);
-  const EditorCanvas view = BindEditorCanvas(canvas);
+  Screen screen(workspace.data);
   auto g = std::make_unique<PatternGenerator>(&workspace.data);
   g->session.folder = &workspace.data;
   g->previewMode = kPreviewSingleTile;
@@ -49,18 +34,15 @@ void BM_EditorFrameDragging(benchmark::State& state) {
   int32_t step = 0;
   for (auto _ : state) {
     state.PauseTiming();
-    ClearBackBuffer(*back, 0xFF000000, 1.0f);
+    screen.Clear();
     mouse.x = 8 + step % 48;
     ++step;
     state.ResumeTiming();
-    BeginSprites(canvas, back.get());
-    EditorFrame(*g, view, clock);
-    EndSprites(canvas);
+    screen.Frame(*g, clock);
     mouse.pressed = false;
-    benchmark::DoNotOptimize(back->color[0]);
+    benchmark::DoNotOptimize(screen.device->color[0]);
   }
   state.counters["undo steps"] = static_cast<double>(g->session.history.steps.size());
-  ReleaseCanvas(canvas);
 }
 BENCHMARK(BM_EditorFrameDragging)
     ->Unit(benchmark::kMillisecond)

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "bench/editor/bench_screen.h"
 #include "editor/editor_frame.h"
 #include "editor/look_panel.h"
 #include "editor/overlay.h"
@@ -22,10 +23,8 @@ namespace {
 constexpr int kFiles = 1000;
 
 // The shipped data and palettes/ with kFiles GIMP palettes of 16 colours each.
-struct Workspace : TempDataFolder {
-  Workspace() {
-    std::filesystem::copy(QUILMORANTE_DATA_DIR, folder.path(),
-                          std::filesystem::copy_options::recursive);
+struct PaletteFolder : Workspace {
+  PaletteFolder() {
     for (int n = 0; n < kFiles; ++n) {
       std::string text = "GIMP Palette\nName: p" + std::to_string(n) + "\n#\n";
       for (int k = 0; k < 16; ++k) {
@@ -40,15 +39,8 @@ struct Workspace : TempDataFolder {
 };
 
 void BM_PaletteBrowserOpening(benchmark::State& state) {
-  Workspace workspace;
-  auto back = std::make_unique<BackBuffer>();
-  Canvas canvas;
-  if (!SetupCanvas(canvas, back.get(), workspace.data.whiteTexture)) std::abort();
-  BeginSprites(canvas, back.get());
-  canvas.text = FreeTypeFaces();
-  MakeFonts(canvas);
-  EndSprites(canvas);
-  const EditorCanvas view = BindEditorCanvas(canvas);
+  PaletteFolder workspace;
+  Screen screen(workspace.data);
   auto g = std::make_unique<PatternGenerator>(&workspace.data);
   g->session.folder = &workspace.data;
   // Only the data folder's palettes: no home folder to look in.
@@ -57,19 +49,16 @@ void BM_PaletteBrowserOpening(benchmark::State& state) {
   FrameClock clock;
   for (auto _ : state) {
     state.PauseTiming();
-    ClearBackBuffer(*back, 0xFF000000, 1.0f);
+    screen.Clear();
     state.ResumeTiming();
     OpenPaletteBrowser(*g);
-    BeginSprites(canvas, back.get());
-    EditorFrame(*g, view, clock);
-    EndSprites(canvas);
-    benchmark::DoNotOptimize(back->color[0]);
+    screen.Frame(*g, clock);
+    benchmark::DoNotOptimize(screen.device->color[0]);
     state.PauseTiming();
     if (g->look.colours.size() != 16) state.SkipWithError("the first file is not previewed");
     CloseOverlay(*g, kBrowserOverlay);
     state.ResumeTiming();
   }
-  ReleaseCanvas(canvas);
 }
 BENCHMARK(BM_PaletteBrowserOpening)->Unit(benchmark::kMillisecond);
 

@@ -15,8 +15,8 @@ import sys
 import tempfile
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from x_session import (EditorWindow, Program, Xlib, check, failures, require_tools,  # noqa: E402
-                       start_xvfb, stop_xvfb, wait_until)
+from x_session import (EditorWindow, Program, Xlib, check, end_session,  # noqa: E402
+                       require_tools, start_xvfb, wait_until)
 
 WAIT_S = 30  # upper bound for waits; never asserted on
 
@@ -86,11 +86,8 @@ def main():
               "the next start opens on pattern 2: Ctrl+R and Ctrl+S save the kept edit into it")
         check(read(saved, "pat2.unsaved.txt") is None, "the recovery file is taken")
     finally:
-        if program is not None:
-            program.report()
-        stop_xvfb(xvfb, xlib)
-        shutil.rmtree(work, ignore_errors=True)
-    return 1 if failures else 0
+        status = end_session(program, xvfb, xlib, work)
+    return status
 
 
 if __name__ == "__main__":

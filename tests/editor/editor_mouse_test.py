@@ -21,8 +21,8 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from x_session import (EditorWindow, Program, Xlib, check, failures, require_tools,  # noqa: E402
-                       start_xvfb, stop_xvfb, wait_files)
+from x_session import (EditorWindow, Program, Xlib, check, end_session,  # noqa: E402
+                       require_tools, start_xvfb, wait_files)
 
 WAIT_S = 30
 FRAMES = ["A%s.bmp" % chr(65 + k) for k in range(16)]
@@ -148,10 +148,8 @@ def main():
             check(f.read().splitlines()[:3] == ["language=en", "pattern=5", "palette=0"],
                   "L switches to English and settings.txt says so, with the slots on screen")
     finally:
-        program.finish()
-        stop_xvfb(xvfb, xlib)
-        shutil.rmtree(work, ignore_errors=True)
-    return 1 if failures else 0
+        status = end_session(program, xvfb, xlib, work)
+    return status
 
 
 if __name__ == "__main__":

@@ -16,8 +16,8 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
-from x_session import (Program, Xlib, check, failures, require_tools, start_xvfb,  # noqa: E402
-                       stop_xvfb)
+from x_session import (Program, Xlib, check, end_session, require_tools,  # noqa: E402
+                       start_xvfb)
 
 WAIT_S = 30
 SWATCH, BROWSER = (20, 452), (630, 4)  # palette entry 0's swatch; the browser's backdrop
@@ -98,10 +98,8 @@ def main():
         check(wait(lambda: pixel(SWATCH) == ramp and "colours" not in read(look)),
               "one Ctrl+Z takes the kept import back, and Ctrl+S saves the ramp again")
     finally:
-        program.report()
-        stop_xvfb(xvfb, xlib)
-        shutil.rmtree(work, ignore_errors=True)
-    return 1 if failures else 0
+        status = end_session(program, xvfb, xlib, work)
+    return status
 
 
 if __name__ == "__main__":

@@ -233,3 +233,13 @@ class EditorWindow:
         time.sleep(0.15)
         self.xdotool("keyup", "--window", self.id, *reversed(names))
         time.sleep(0.15)
+
+
+def end_session(program, xvfb, xlib, work):
+    """After a test's session: what the program wrote (when it ran), the X server ended, the
+    work folder removed. Returns the test's exit status."""
+    if program is not None:
+        program.report()
+    stop_xvfb(xvfb, xlib)
+    shutil.rmtree(work, ignore_errors=True)
+    return 1 if failures else 0
