@@ -395,6 +395,15 @@ class FolderLocks {
     return Result::Ok();
   }
 
+  // Lets the folder go before it is removed: on Windows its lock is an open handle on it,
+  // which keeps it from going.
+  void Release(const std::string& folder) {
+    const auto found = std::find(keys_.begin(), keys_.end(), os::FileKey(folder));
+    if (found == keys_.end()) return;
+    locks_.erase(locks_.begin() + (found - keys_.begin()));
+    keys_.erase(found);
+  }
+
  private:
   std::vector<std::string> keys_;
   std::vector<FileLock> locks_;
@@ -457,6 +466,7 @@ Result WriteFileSet(const std::vector<std::string>& folders, const std::vector<E
     // A failed export leaves nothing behind: not the folders it made, and the links it moved
     // aside are back.
     batch.Abandon();
+    for (const std::string& folder : made) locks.Release(folder);
     RemoveMadeFolders(made);
     for (const MovedLink& link : moved) PutBack(link.aside, link.link);
     return result;
